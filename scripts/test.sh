@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Tessary twice (normal, and with AddressSanitizer + UBSan) and runs
+# every test of both builds with CTest.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+"$here/scripts/setup.sh"
+jobs=$(nproc 2>/dev/null || echo 2)
+
+"$here/scripts/build.sh" "$here/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+"$here/scripts/build.sh" "$here/build-asan" -DCMAKE_BUILD_TYPE=Debug -DTESSARY_SANITIZE=ON -DTESSARY_BENCH=OFF
+
+export QT_QPA_PLATFORM=offscreen
+status=0
+echo "== tests (RelWithDebInfo) =="
+ctest --test-dir "$here/build" --output-on-failure -j "$jobs" || status=1
+echo "== tests (AddressSanitizer + UndefinedBehaviorSanitizer) =="
+ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1} \
+UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1} \
+  ctest --test-dir "$here/build-asan" --output-on-failure -j "$jobs" || status=1
+exit $status

@@ -1,0 +1,98 @@
+#pragma once
+// The console context every handler works on. Handlers are plain functions
+//     void onSomething(Console&, const EventArgs&);
+// that reach controls only through the property model (main().set(...), main().get(...)),
+// and time, message boxes and windows only through the services below.
+//
+// The part of this header that handlers use (marked "handler API") is shared by every subsystem;
+// the lifecycle part belongs to the shell and the window layer.
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <typeindex>
+
+#include "app/model/services.h"
+#include "app/model/unit.h"
+#include "app/model/window.h"
+
+namespace tessary {
+
+class Console;
+struct WindowDef;
+
+using Handler = std::function<void(Console&, const EventArgs&)>;
+
+// Handler ids (the names used in the window definitions' bindings) to functions.
+class HandlerRegistry {
+public:
+    void add(std::string id, Handler handler);
+    const Handler* find(std::string_view id) const;
+    bool contains(std::string_view id) const { return find(id) != nullptr; }
+
+private:
+    std::map<std::string, Handler, std::less<>> handlers_;
+};
+
+// Creates windows from definitions and runs modal windows; realised by the Qt layer.
+class WindowHost {
+public:
+    virtual ~WindowHost() = default;
+    // Returns nullptr when the window cannot be created.
+    virtual std::unique_ptr<Window> create(const WindowDef& def, Console& console) = 0;
+    // Shows the window modally (other windows of the program disabled) and returns when it is closed.
+    virtual void runModal(Window& window) = 0;
+};
+
+class Console {
+public:
+    Console(Clock& clock, Dialogs& dialogs, WindowHost& host, const HandlerRegistry& handlers);
+    ~Console();
+    Console(const Console&) = delete;
+    Console& operator=(const Console&) = delete;
+
+    // ---- handler API ----
+    Window& main();
+    Window* setting() { return setting_; }          // the Setting window while it is open
+    Clock& clock() { return clock_; }
+    Dialogs& dialogs() { return dialogs_; }
+    const std::string& runDirectory() const { return runDirectory_; }
+    // Program-wide state of a subsystem: created (value-initialised) on first use, released with the console.
+    template <class T>
+    T& state();
+    // Creates the window from its definition, shows it modally, destroys it when it is closed.
+    void openModal(const WindowDef& def);
+    void appendLog(std::string_view text);          // main window's log pane 编辑框1
+
+    // ---- lifecycle (shell and window layer) ----
+    bool createMainWindow(const WindowDef& def);
+    void destroyMainWindow();
+    bool hasMainWindow() const { return main_ != nullptr; }
+    void setRunDirectory(std::string dir) { runDirectory_ = std::move(dir); }
+    // Calls the handler bound to (window, unit, event); nothing escapes it.
+    void dispatch(Window& window, const WindowDef& def, const std::string& unit, int event, const EventArgs& args);
+    const HandlerRegistry& handlers() const { return handlers_; }
+
+private:
+    struct StateSlot {
+        std::shared_ptr<void> object;
+    };
+    Clock& clock_;
+    Dialogs& dialogs_;
+    WindowHost& host_;
+    const HandlerRegistry& handlers_;
+    std::unique_ptr<Window> main_;
+    Window* setting_ = nullptr;
+    std::string runDirectory_;
+    std::map<std::type_index, StateSlot> states_;
+};
+
+template <class T>
+T& Console::state() {
+    auto& slot = states_[std::type_index(typeid(T))];
+    if (!slot.object) slot.object = std::make_shared<T>();
+    return *static_cast<T*>(slot.object.get());
+}
+
+}  // namespace tessary

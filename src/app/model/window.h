@@ -1,0 +1,50 @@
+#pragma once
+// A window realised from its definition, as handlers see it: units by name, numbered properties,
+// and the few operations that are not properties (log append, drawing panels).
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "app/model/unit.h"
+#include "app/model/value.h"
+#include "image/raster.h"
+
+namespace tessary {
+
+// Ends the program with an error message and exit code -1 (unknown unit, kind property of a unit
+// whose window is gone). The window layer installs a handler that shows the message first.
+[[noreturn]] void programError(std::string_view message);
+using ProgramErrorHandler = void (*)(std::string_view message);
+void setProgramErrorHandler(ProgramErrorHandler handler);
+
+// The off-screen image of a DrawPanel. Drawing goes to pixels(); changed() shows it on the screen.
+class DrawSurface {
+public:
+    virtual ~DrawSurface() = default;
+    virtual image::Raster& pixels() = 0;                // the client area (inside the border)
+    virtual std::uint32_t background() const = 0;      // 0x00BBGGRR, the panel's background colour
+    virtual void changed() = 0;
+    virtual int displayDepth() const = 0;              // bits per pixel of the display
+};
+
+class Window {
+public:
+    virtual ~Window() = default;
+    virtual const std::string& name() const = 0;
+    virtual bool exists() const = 0;
+    virtual Unit* find(std::string_view unit) = 0;     // nullptr when the window has no such unit
+    virtual Unit& self() = 0;                          // the window's own properties
+    // Appends at the very end of an EditBox, scrolls to it; cannot be undone.
+    virtual void appendText(std::string_view unit, std::string_view text) = 0;
+    virtual DrawSurface& drawPanel(std::string_view unit) = 0;
+
+    // Property access by unit name; an unknown unit is a program error.
+    Unit& unit(std::string_view name);
+    void set(std::string_view unit, int property, const Value& value);
+    Value get(std::string_view unit, int property);
+    std::int32_t getInt(std::string_view unit, int property);
+    std::string getText(std::string_view unit, int property);
+};
+
+}  // namespace tessary
