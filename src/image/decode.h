@@ -1,0 +1,46 @@
+#pragma once
+// The picture decoders: the format is decided by the file's content, in a fixed order
+// (JPEG, BMP, TIFF, PNG, PCX, Photo CD); the first decoder whose opening test accepts the file decodes it.
+#include <functional>
+#include <string>
+#include <utility>
+
+#include "image/raster.h"
+#include "image/row_sink.h"
+
+namespace tessary::image {
+
+enum class PictureFormat { None, Jpeg, Bmp, Tiff, Png, Pcx, PhotoCd };
+
+struct DecodeOptions {
+    // Given the picture's own size, the size it will be drawn at. A decoder that can decode at a reduced
+    // scale (JPEG's DCT scaling) may deliver fewer pixels, but never fewer than this on either side.
+    // Empty: always the full size.
+    std::function<std::pair<int, int>(int width, int height)> drawnSize;
+};
+
+struct DecodeInfo {
+    PictureFormat format = PictureFormat::None;
+    int width = 0;   // the picture's own size, whatever scale the rows were delivered at
+    int height = 0;
+};
+
+// Result codes of ConvertPictureFile and decodePicture.
+inline constexpr int kConvertOk = 1;
+inline constexpr int kConvertMissingPath = -7;
+inline constexpr int kConvertWriteFailed = -4;
+inline constexpr int kConvertRefused = 0;        // no opening test accepted the file, or no such file
+inline constexpr int kConvertDecodeFailed = -1;  // an opening test accepted it, the decoding failed
+
+// Decodes the picture file into the sink. Returns kConvertOk or a failure code; on failure the sink may
+// have received some rows.
+int decodePicture(const std::string& path, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
+
+// The whole picture in memory, 24 bits.
+int decodePicture(const std::string& path, Raster& out, DecodeInfo* info);
+
+// Decodes the source and writes it as an uncompressed 24-bit BMP file; the destination is opened only
+// after a successful decoding, so a refused file leaves an existing destination untouched.
+int ConvertPictureFile(const std::string& source, const std::string& destination);
+
+}  // namespace tessary::image
