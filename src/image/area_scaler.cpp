@@ -1,0 +1,114 @@
+#include "image/area_scaler.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tessary::image {
+namespace {
+
+// Source pixel k spans [k * dst, (k + 1) * dst) and destination pixel i spans [i * src, (i + 1) * src)
+// on a common axis of src * dst units; the weights are the integer overlaps, summing to src for each i.
+std::int64_t overlap(std::int64_t k, std::int64_t i, std::int64_t src, std::int64_t dst) {
+    const std::int64_t from = std::max(k * dst, i * src);
+    const std::int64_t to = std::min((k + 1) * dst, (i + 1) * src);
+    return to > from ? to - from : 0;
+}
+
+}  // namespace
+
+AreaScaler::AreaScaler(int width, int height) : AreaScaler(width, height, 0, 0, width, height) {}
+
+AreaScaler::AreaScaler(int width, int height, int left, int top, int windowWidth, int windowHeight)
+    : width_(width),
+      height_(height),
+      left_(left),
+      top_(top),
+      windowWidth_(windowWidth),
+      windowHeight_(windowHeight) {}
+
+bool AreaScaler::begin(int width, int height) {
+    ready_ = false;
+    if (width <= 0 || height <= 0 || width > kMaxSourceSide || height > kMaxSourceSide) return false;
+    if (width_ <= 0 || height_ <= 0 || windowWidth_ <= 0 || windowHeight_ <= 0) return false;
+    if (left_ < 0 || top_ < 0 || left_ > width_ - windowWidth_ || top_ > height_ - windowHeight_) return false;
+    if (static_cast<std::int64_t>(windowWidth_) * windowHeight_ > kMaxWindowPixels) return false;
+    sourceWidth_ = width;
+    sourceHeight_ = height;
+    divisor_ = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
+    half_ = divisor_ / 2;
+
+    const std::int64_t sw = width;
+    const std::int64_t dw = width_;
+    columnStart_.assign(static_cast<std::size_t>(windowWidth_), 0);
+    columnCount_.assign(static_cast<std::size_t>(windowWidth_), 0);
+    columnWeightAt_.assign(static_cast<std::size_t>(windowWidth_), 0);
+    columnWeights_.clear();
+    for (int c = 0; c < windowWidth_; ++c) {
+        const std::int64_t i = left_ + c;
+        const std::int64_t first = i * sw / dw;
+        const std::int64_t end = std::min(sw, ((i + 1) * sw + dw - 1) / dw);
+        columnStart_[c] = static_cast<int>(first);
+        columnCount_[c] = static_cast<int>(end - first);
+        columnWeightAt_[c] = static_cast<std::uint32_t>(columnWeights_.size());
+        for (std::int64_t k = first; k < end; ++k)
+            columnWeights_.push_back(static_cast<std::uint32_t>(overlap(k, i, sw, dw)));
+    }
+    rowSums_.assign(static_cast<std::size_t>(windowWidth_) * 3, 0);
+    sums_.assign(static_cast<std::size_t>(windowWidth_) * static_cast<std::size_t>(windowHeight_) * 3, 0);
+    ready_ = true;
+    return true;
+}
+
+void AreaScaler::row(int y, const std::uint8_t* rgb) {
+    if (!ready_ || y < 0 || y >= sourceHeight_) return;
+    const std::int64_t sh = sourceHeight_;
+    const std::int64_t dh = height_;
+    const std::int64_t firstRow = std::max<std::int64_t>(y * dh / sh, top_);
+    const std::int64_t endRow = std::min<std::int64_t>(((y + 1) * dh + sh - 1) / sh, top_ + windowHeight_);
+    if (firstRow >= endRow) return;
+
+    std::uint32_t* out = rowSums_.data();
+    for (int c = 0; c < windowWidth_; ++c, out += 3) {
+        const std::uint8_t* p = rgb + static_cast<std::size_t>(columnStart_[c]) * 3;
+        const std::uint32_t* w = columnWeights_.data() + columnWeightAt_[c];
+        std::uint32_t r = 0, g = 0, b = 0;
+        for (int n = columnCount_[c]; n > 0; --n, p += 3, ++w) {
+            r += *w * p[0];
+            g += *w * p[1];
+            b += *w * p[2];
+        }
+        out[0] = r;
+        out[1] = g;
+        out[2] = b;
+    }
+    const std::size_t rowLength = static_cast<std::size_t>(windowWidth_) * 3;
+    for (std::int64_t j = firstRow; j < endRow; ++j) {
+        const std::uint64_t weight = static_cast<std::uint64_t>(overlap(y, j, sh, dh));
+        std::uint64_t* sum = sums_.data() + static_cast<std::size_t>(j - top_) * rowLength;
+        for (std::size_t n = 0; n < rowLength; ++n) sum[n] += weight * rowSums_[n];
+    }
+}
+
+Raster AreaScaler::result() const {
+    if (!ready_) return {};
+    Raster out(windowWidth_, windowHeight_);
+    writeTo(out, 0, 0);
+    return out;
+}
+
+void AreaScaler::writeTo(Raster& dst, int left, int top) const {
+    if (!ready_) return;
+    const int fromX = std::max(0, -left);
+    const int fromY = std::max(0, -top);
+    const int toX = static_cast<int>(std::min<std::int64_t>(windowWidth_, static_cast<std::int64_t>(dst.width) - left));
+    const int toY = static_cast<int>(std::min<std::int64_t>(windowHeight_, static_cast<std::int64_t>(dst.height) - top));
+    if (fromX >= toX) return;
+    const std::size_t rowLength = static_cast<std::size_t>(windowWidth_) * 3;
+    for (int y = fromY; y < toY; ++y) {
+        const std::uint64_t* sum = sums_.data() + static_cast<std::size_t>(y) * rowLength + fromX * 3;
+        std::uint8_t* out = dst.at(left + fromX, top + y);
+        for (int n = (toX - fromX) * 3; n > 0; --n) *out++ = mean(*sum++);
+    }
+}
+
+}  // namespace tessary::image

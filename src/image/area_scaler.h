@@ -1,0 +1,59 @@
+#pragma once
+// Area averaging ("halftone" stretching): a destination pixel is the mean of the source area it covers,
+// each source pixel weighted by the fraction of it that lies inside. Used for shrinking and enlarging
+// alike, so flat areas keep their colour exactly. Rows may arrive in any order, so a decoder can feed
+// a large picture straight in without it ever being held whole.
+#include <cstdint>
+#include <vector>
+
+#include "image/raster.h"
+#include "image/row_sink.h"
+
+namespace tessary::image {
+
+class AreaScaler : public RowSink {
+public:
+    // Sources wider or taller than this are refused by begin(), so a horizontal sum fits 32 bits.
+    static constexpr int kMaxSourceSide = 1 << 24;
+    // Larger destination windows are refused by begin() (the accumulator takes 24 bytes a pixel).
+    static constexpr std::int64_t kMaxWindowPixels = std::int64_t{1} << 24;
+
+    // Scales to width x height and computes the whole destination.
+    AreaScaler(int width, int height);
+    // Scales to width x height but computes only the window (left, top, windowWidth, windowHeight) of it,
+    // for a picture drawn partly outside its canvas.
+    AreaScaler(int width, int height, int left, int top, int windowWidth, int windowHeight);
+
+    bool begin(int width, int height) override;
+    void row(int y, const std::uint8_t* rgb) override;
+
+    // The window's pixels (rows never delivered count as black).
+    Raster result() const;
+    // Copies the window's pixels into dst with its top-left at (left, top); what falls outside dst is dropped.
+    void writeTo(Raster& dst, int left, int top) const;
+
+private:
+    std::uint8_t mean(std::uint64_t sum) const { return static_cast<std::uint8_t>((sum + half_) / divisor_); }
+
+    int width_;
+    int height_;
+    int left_;
+    int top_;
+    int windowWidth_;
+    int windowHeight_;
+    int sourceWidth_ = 0;
+    int sourceHeight_ = 0;
+    bool ready_ = false;
+    std::uint64_t divisor_ = 1;
+    std::uint64_t half_ = 0;
+    // For each window column: its first source column, how many source columns it covers, and the
+    // offset of their weights in columnWeights_.
+    std::vector<int> columnStart_;
+    std::vector<int> columnCount_;
+    std::vector<std::uint32_t> columnWeightAt_;
+    std::vector<std::uint32_t> columnWeights_;
+    std::vector<std::uint32_t> rowSums_;    // one source row, summed horizontally: window width x 3
+    std::vector<std::uint64_t> sums_;       // window width x window height x 3
+};
+
+}  // namespace tessary::image

@@ -1,0 +1,106 @@
+#include "image/canvas.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "image/area_scaler.h"
+#include "image/picture.h"
+
+namespace tessary::image {
+namespace {
+
+// The part of the rectangle that lies on the raster, as [x0, x1) x [y0, y1).
+struct Clip {
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    bool empty() const { return x0 >= x1 || y0 >= y1; }
+};
+
+Clip clip(const Raster& r, int left, int top, int width, int height) {
+    if (width <= 0 || height <= 0 || r.empty()) return {};
+    Clip c;
+    c.x0 = std::max(left, 0);
+    c.y0 = std::max(top, 0);
+    c.x1 = static_cast<int>(std::min<std::int64_t>(std::int64_t{left} + width, r.width));
+    c.y1 = static_cast<int>(std::min<std::int64_t>(std::int64_t{top} + height, r.height));
+    return c;
+}
+
+// Source index for destination index i when n source pixels are stretched to m: the one under i's centre.
+int nearestSource(std::int64_t i, std::int64_t n, std::int64_t m) { return static_cast<int>((2 * i + 1) * n / (2 * m)); }
+
+void drawNearest(Raster& canvas, const Raster& picture, int left, int top, int width, int height, const Clip& c) {
+    std::vector<int> columns(static_cast<std::size_t>(c.x1 - c.x0));
+    for (int x = c.x0; x < c.x1; ++x) columns[x - c.x0] = nearestSource(x - left, picture.width, width);
+    for (int y = c.y0; y < c.y1; ++y) {
+        const std::uint8_t* src = picture.at(0, nearestSource(y - top, picture.height, height));
+        std::uint8_t* out = canvas.at(c.x0, y);
+        for (int sx : columns) {
+            std::memcpy(out, src + static_cast<std::size_t>(sx) * 3, 3);
+            out += 3;
+        }
+    }
+}
+
+}  // namespace
+
+Resample modeForDisplayDepth(int bitsPerPixel) { return bitsPerPixel > 16 ? Resample::Halftone : Resample::Nearest; }
+
+void clear(Raster& canvas, int left, int top, int width, int height, std::uint32_t colour) {
+    const Clip c = clip(canvas, left, top, width, height);
+    if (c.empty()) return;
+    const std::uint8_t rgb[3] = {static_cast<std::uint8_t>(colour), static_cast<std::uint8_t>(colour >> 8),
+                                 static_cast<std::uint8_t>(colour >> 16)};
+    for (int y = c.y0; y < c.y1; ++y) {
+        std::uint8_t* out = canvas.at(c.x0, y);
+        for (int x = c.x0; x < c.x1; ++x, out += 3) std::memcpy(out, rgb, 3);
+    }
+}
+
+void setPixel(Raster& canvas, int x, int y, std::uint32_t colour) { clear(canvas, x, y, 1, 1, colour); }
+
+void drawPicture(Raster& canvas, const Raster& picture, int left, int top, int width, int height, Resample mode) {
+    if (picture.empty()) return;
+    const Clip c = clip(canvas, left, top, width, height);
+    if (c.empty()) return;
+    if (width == picture.width && height == picture.height) {
+        const std::size_t bytes = static_cast<std::size_t>(c.x1 - c.x0) * 3;
+        for (int y = c.y0; y < c.y1; ++y) std::memcpy(canvas.at(c.x0, y), picture.at(c.x0 - left, y - top), bytes);
+        return;
+    }
+    if (mode == Resample::Nearest) {
+        drawNearest(canvas, picture, left, top, width, height, c);
+        return;
+    }
+    AreaScaler scaler(width, height, c.x0 - left, c.y0 - top, c.x1 - c.x0, c.y1 - c.y0);
+    if (!scaler.begin(picture.width, picture.height)) return;
+    for (int y = 0; y < picture.height; ++y) scaler.row(y, picture.at(0, y));
+    scaler.writeTo(canvas, c.x0, c.y0);
+}
+
+void drawPicture(Raster& canvas, const Raster& picture, int left, int top) {
+    drawPicture(canvas, picture, left, top, picture.width, picture.height, Resample::Nearest);
+}
+
+Raster stretch(const Raster& picture, int width, int height, Resample mode) {
+    if (picture.empty() || width <= 0 || height <= 0) return {};
+    if (static_cast<std::int64_t>(width) * height > AreaScaler::kMaxWindowPixels) return {};
+    if (width == picture.width && height == picture.height) return picture;
+    if (mode == Resample::Nearest) {
+        Raster out(width, height);
+        drawNearest(out, picture, 0, 0, width, height, Clip{0, 0, width, height});
+        return out;
+    }
+    AreaScaler scaler(width, height);
+    if (!scaler.begin(picture.width, picture.height)) return {};
+    for (int y = 0; y < picture.height; ++y) scaler.row(y, picture.at(0, y));
+    return scaler.result();
+}
+
+Bytes takeSnapshot(const Raster& canvas, int width, int height, Resample mode) {
+    if (width == canvas.width && height == canvas.height) return canvas.empty() ? Bytes{} : bmp24(canvas, true);
+    const Raster stretched = stretch(canvas, width, height, mode);
+    if (stretched.empty()) return {};
+    return bmp24(stretched, true);
+}
+
+}  // namespace tessary::image

@@ -1,0 +1,118 @@
+#include "image/files.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+#include "image/unique_fd.h"
+
+namespace tessary::image {
+namespace {
+
+// Whether a file can be created in the directory: tried, rather than judged from permission bits,
+// which say nothing for root or a read-only mount.
+bool canCreateFilesIn(const std::string& directory) {
+    if (directory.empty()) return false;
+    UniqueFd probe(::open(directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    if (probe) return true;
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return false;
+    std::string name = directory + "/.tessary-probe-XXXXXX";
+    UniqueFd fd(::mkostemp(name.data(), O_CLOEXEC));
+    if (!fd) return false;
+    ::unlink(name.c_str());
+    return true;
+}
+
+// Makes the directory if needed; accepts it only when it is a real directory of this user.
+bool privateDirectory(const std::string& path) {
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) return false;
+    return canCreateFilesIn(path);
+}
+
+std::string withoutTrailingSlash(std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
+}
+
+std::string programDirectory() {
+    char buffer[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0) return ".";
+    std::string path(buffer, static_cast<std::size_t>(n));
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+template <class ByteSets>
+bool writeByteSets(const std::string& path, const ByteSets& byteSets) {
+    if (path.empty()) return false;
+    // Non-blocking open, so a FIFO without a reader cannot hang the window thread; only regular files are written.
+    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0644));
+    struct stat st {};
+    if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return false;
+    if (::ftruncate(fd.get(), 0) != 0) return false;
+    for (const auto& bytes : byteSets) {
+        if (!writeAll(fd.get(), std::span<const std::uint8_t>(bytes))) return false;
+    }
+    return fd.reset();
+}
+
+}  // namespace
+
+std::string chooseRunDirectory(const std::string& programDir, const char* xdgRuntimeDir, const char* home) {
+    const std::string own = withoutTrailingSlash(programDir);
+    if (canCreateFilesIn(own)) return own;
+    if (xdgRuntimeDir != nullptr && xdgRuntimeDir[0] == '/') {
+        const std::string dir = withoutTrailingSlash(xdgRuntimeDir) + "/tessary";
+        if (privateDirectory(dir)) return dir;
+    }
+    std::string homeDir = home != nullptr ? home : "";
+    if (homeDir.empty() || homeDir[0] != '/') {
+        if (const passwd* pw = ::getpwuid(::geteuid()); pw != nullptr && pw->pw_dir != nullptr) homeDir = pw->pw_dir;
+    }
+    if (!homeDir.empty() && homeDir[0] == '/') {
+        const std::string cache = withoutTrailingSlash(homeDir) + "/.cache";
+        if (::mkdir(cache.c_str(), 0700) == 0 || errno == EEXIST) {
+            const std::string dir = cache + "/tessary";
+            if (privateDirectory(dir)) return dir;
+        }
+    }
+    return own;
+}
+
+std::string runDirectory() {
+    return chooseRunDirectory(programDirectory(), std::getenv("XDG_RUNTIME_DIR"), std::getenv("HOME"));
+}
+
+std::string previewFilePath(const std::string& runDirectory) { return runDirectory + "/" + kPreviewFileName; }
+
+bool writeFile(const std::string& path, std::initializer_list<std::span<const std::uint8_t>> byteSets) {
+    return writeByteSets(path, byteSets);
+}
+
+bool writeFile(const std::string& path, const std::vector<Bytes>& byteSets) { return writeByteSets(path, byteSets); }
+
+bool deleteFile(const std::string& path) { return !path.empty() && ::unlink(path.c_str()) == 0; }
+
+}  // namespace tessary::image

@@ -1,0 +1,26 @@
+#pragma once
+// BMP data as drawable pictures, and the size of a BMP file.
+#include <optional>
+#include <span>
+#include <string>
+
+#include "image/bitmap.h"
+#include "image/raster.h"
+
+namespace tessary::image {
+
+// The pixels of any BMP data the bitmap object takes (1, 4, 8, 16, 24 and 32 bits); nothing for empty
+// or undecodable data, an empty path or an unreadable file.
+std::optional<Raster> LoadPicture(std::span<const std::uint8_t> data);
+std::optional<Raster> LoadPicture(const std::string& path);
+
+// The size of a BMP file, read from its headers; 0 when the file cannot be loaded.
+int PictureWidth(const std::string& path);
+int PictureHeight(const std::string& path);
+
+Raster toRaster(const Bitmap& bitmap);
+// Uncompressed 24-bit BMP data: pixel offset 54, rows bottom-up; the image-size field holds the
+// pixel bytes when fillImageSize is set, else 0.
+Bytes bmp24(const Raster& raster, bool fillImageSize);
+
+}  // namespace tessary::image

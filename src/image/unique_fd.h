@@ -1,0 +1,38 @@
+#pragma once
+// Owns a POSIX file descriptor.
+#include <unistd.h>
+
+#include <utility>
+
+namespace tessary::image {
+
+class UniqueFd {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : fd_(fd) {}
+    UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept {
+        if (this != &other) {
+            reset();
+            fd_ = std::exchange(other.fd_, -1);
+        }
+        return *this;
+    }
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    ~UniqueFd() { reset(); }
+
+    int get() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
+    // Closes the descriptor; false when close reports an error (a write that did not reach the file).
+    bool reset() {
+        if (fd_ < 0) return true;
+        const bool ok = ::close(std::exchange(fd_, -1)) == 0;
+        return ok;
+    }
+
+private:
+    int fd_ = -1;
+};
+
+}  // namespace tessary::image
