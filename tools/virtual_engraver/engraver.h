@@ -1,0 +1,50 @@
+#pragma once
+// The engraver's main loop: reads the console's bytes from the pty master, prints what they mean,
+// saves received images and writes position reports back at the chosen pace.
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "virtual_engraver/command_stream.h"
+#include "virtual_engraver/machine.h"
+#include "virtual_engraver/options.h"
+
+namespace tessary::virtual_engraver {
+
+class Engraver {
+public:
+    Engraver(const Options& options, int master, std::string outDir, std::FILE* log);
+
+    /// Runs until `stopFd` becomes readable.
+    void run(int stopFd);
+    /// Prints one log line, with the time since start.
+    void say(const std::string& line);
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    Millis millis(Clock::time_point t) const;
+    void readInput(Clock::time_point now);
+    void handle(Received received);
+    void produceReports(Clock::time_point now);
+    void writeOutput();
+    void checkLine();
+    void lineClosed();
+    std::string saveImage(const WireImage& image);
+
+    Options options_;
+    int master_;
+    std::string outDir_;
+    std::FILE* log_;
+    Clock::time_point started_ = Clock::now();
+    CommandStream stream_;
+    Machine machine_;
+    bool lineUp_ = false;
+    bool wasMoving_ = false;
+    Clock::time_point nextReport_{};
+    std::vector<std::uint8_t> pending_;
+    std::size_t droppedReports_ = 0;
+};
+
+}  // namespace tessary::virtual_engraver

@@ -1,0 +1,98 @@
+// tessary-virtual-engraver: plays the engraver on a pseudo-terminal (see --help).
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "virtual_engraver/engraver.h"
+#include "virtual_engraver/options.h"
+#include "virtual_engraver/port.h"
+
+namespace {
+
+using namespace tessary::virtual_engraver;
+
+int g_signalPipe = -1;
+
+extern "C" void onSignal(int signal) {
+    const int saved = errno;
+    const unsigned char byte = static_cast<unsigned char>(signal);
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe, &byte, 1);
+    errno = saved;
+}
+
+bool installSignals(int writeEnd) {
+    g_signalPipe = writeEnd;
+    struct sigaction action{};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    for (const int s : {SIGINT, SIGTERM, SIGHUP}) {
+        if (::sigaction(s, &action, nullptr) != 0) return false;
+    }
+    struct sigaction ignore{};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    return ::sigaction(SIGPIPE, &ignore, nullptr) == 0;
+}
+
+int fail(const std::string& problem) {
+    std::fprintf(stderr, "tessary-virtual-engraver: %s\n", problem.c_str());
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::optional<std::string> environmentDir;
+    if (const char* dir = std::getenv("TESSARY_PORT_DIR")) environmentDir = dir;
+    std::string problem;
+    const auto options = parseOptions(args, environmentDir, problem);
+    if (!options) return fail(problem + " (see --help)");
+    if (options->help) {
+        std::fputs(helpText().c_str(), stdout);
+        return 0;
+    }
+    if (options->version) {
+        std::printf("tessary-virtual-engraver %s\n", TESSARY_VERSION);
+        return 0;
+    }
+
+    int pipeEnds[2];
+    if (::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0) return fail(std::string("pipe: ") + std::strerror(errno));
+    const UniqueFd stopRead(pipeEnds[0]);
+    const UniqueFd stopWrite(pipeEnds[1]);
+    if (!installSignals(stopWrite.get())) return fail("cannot install signal handlers");
+
+    auto pty = openPty(problem);
+    if (!pty) return fail(problem);
+    auto link = PortLink::create(options->portDir, options->com, pty->slavePath, problem);
+    if (!link) return fail(problem);
+    const std::string outDir = options->outDir.empty() ? link->dir() : options->outDir;
+
+    Engraver engraver(*options, pty->master.get(), outDir, stdout);
+    engraver.say("virtual engraver " TESSARY_VERSION " on " + pty->slavePath + ", linked as " + link->path());
+    engraver.say("images are saved in " + outDir);
+    std::printf("export TESSARY_PORT_DIR=%s\n", link->dir().c_str());
+    std::fflush(stdout);
+
+    engraver.run(stopRead.get());
+
+    unsigned char signal = 0;
+    [[maybe_unused]] const ssize_t n = ::read(stopRead.get(), &signal, 1);
+    const std::string dir = link->dir();
+    const bool ownsDir = link->ownsDir();
+    const bool dirRemoved = link->remove();
+    std::string farewell = "stopping on " + std::string(signal != 0 ? strsignal(signal) : "request") +
+                           "; removed " + link->path();
+    if (dirRemoved) farewell += " and " + dir;
+    if (ownsDir && !dirRemoved) farewell += "; kept " + dir + " with what else is in it";
+    engraver.say(farewell);
+    return 0;
+}
