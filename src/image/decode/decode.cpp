@@ -1,0 +1,104 @@
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "image/decode/decoders.h"
+
+namespace tessary::image {
+namespace decode {
+
+bool startRows(RowSink& sink, DecodeInfo* info, PictureFormat format, std::uint64_t ownWidth,
+               std::uint64_t ownHeight, std::uint64_t width, std::uint64_t height) {
+    if (info) {
+        info->format = format;
+        info->width = static_cast<int>(std::min<std::uint64_t>(ownWidth, INT_MAX));
+        info->height = static_cast<int>(std::min<std::uint64_t>(ownHeight, INT_MAX));
+    }
+    if (width == 0 || height == 0 || width > kMaxDeliveredPixels || height > kMaxDeliveredPixels) return false;
+    if (width * height > kMaxDeliveredPixels) return false;
+    return sink.begin(static_cast<int>(width), static_cast<int>(height));
+}
+
+bool readAt(const Input& in, std::uint64_t offset, void* buffer, std::size_t bytes) {
+    if (offset > in.size || bytes > in.size - offset) return false;
+    if (fseeko(in.file, static_cast<off_t>(offset), SEEK_SET) != 0) return false;
+    return std::fread(buffer, 1, bytes, in.file) == bytes;
+}
+
+int decodeChain(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info) {
+    using Step = int (*)(const Input&, RowSink&, const DecodeOptions&, DecodeInfo*);
+    static constexpr Step steps[] = {
+        decodeJpeg,
+        [](const Input& i, RowSink& s, const DecodeOptions&, DecodeInfo* d) { return decodeBmp(i, s, d); },
+        [](const Input& i, RowSink& s, const DecodeOptions&, DecodeInfo* d) { return decodeTiff(i, s, d); },
+        [](const Input& i, RowSink& s, const DecodeOptions&, DecodeInfo* d) { return decodePng(i, s, d); },
+        [](const Input& i, RowSink& s, const DecodeOptions&, DecodeInfo* d) { return decodePcx(i, s, d); },
+        [](const Input& i, RowSink& s, const DecodeOptions&, DecodeInfo* d) { return decodePhotoCd(i, s, d); },
+    };
+    for (Step step : steps) {
+        if (info) *info = DecodeInfo{};
+        std::clearerr(in.file);
+        const int result = step(in, sink, options, info);
+        if (result != kConvertRefused) return result;
+    }
+    if (info) *info = DecodeInfo{};
+    return kConvertRefused;
+}
+
+}  // namespace decode
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// Fills a whole picture in memory, allocated once its size is known.
+class RasterSink : public RowSink {
+public:
+    explicit RasterSink(Raster& out) : out_(out) {}
+    bool begin(int width, int height) override {
+        try {
+            out_ = Raster(width, height);
+        } catch (const std::bad_alloc&) {
+            out_ = Raster();
+            return false;
+        }
+        return true;
+    }
+    void row(int y, const std::uint8_t* rgb) override {
+        if (y < 0 || y >= out_.height) return;
+        std::memcpy(out_.at(0, y), rgb, static_cast<std::size_t>(out_.width) * 3);
+    }
+
+private:
+    Raster& out_;
+};
+
+}  // namespace
+
+int decodePicture(const std::string& path, RowSink& sink, const DecodeOptions& options, DecodeInfo* info) {
+    if (info) *info = DecodeInfo{};
+    if (path.empty()) return kConvertMissingPath;
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file) return kConvertRefused;
+    // Only regular files: a FIFO or a device could block or never end.
+    struct stat st {};
+    if (fstat(fileno(file.get()), &st) != 0 || !S_ISREG(st.st_mode)) return kConvertRefused;
+    decode::Input in{file.get(), static_cast<std::uint64_t>(st.st_size)};
+    return decode::decodeChain(in, sink, options, info);
+}
+
+int decodePicture(const std::string& path, Raster& out, DecodeInfo* info) {
+    RasterSink sink(out);
+    const int result = decodePicture(path, sink, DecodeOptions{}, info);
+    if (result != kConvertOk) out = Raster();
+    return result;
+}
+
+}  // namespace tessary::image

@@ -1,0 +1,41 @@
+#pragma once
+// The decoders of the chain, each on an open file. Every decoder returns kConvertRefused when its opening
+// test does not accept the file (the chain then tries the next one), kConvertOk, or kConvertDecodeFailed.
+#include <cstdint>
+#include <cstdio>
+
+#include "image/decode.h"
+
+namespace tessary::image::decode {
+
+// Decompression-bomb limits, checked before anything of picture size is allocated.
+// Pixels delivered to a sink, whatever the format:
+inline constexpr std::uint64_t kMaxDeliveredPixels = 100'000'000;
+// A sequential JPEG decoded at a reduced DCT scale streams through a few rows of memory, so its own size may be
+// larger; the delivered size still obeys kMaxDeliveredPixels.
+inline constexpr std::uint64_t kMaxScaledJpegPixels = 1'000'000'000;
+
+struct Input {
+    std::FILE* file = nullptr;
+    std::uint64_t size = 0;
+};
+
+int decodeJpeg(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
+int decodeBmp(const Input& in, RowSink& sink, DecodeInfo* info);
+int decodeTiff(const Input& in, RowSink& sink, DecodeInfo* info);
+int decodePng(const Input& in, RowSink& sink, DecodeInfo* info);
+int decodePcx(const Input& in, RowSink& sink, DecodeInfo* info);
+int decodePhotoCd(const Input& in, RowSink& sink, DecodeInfo* info);
+
+// All six in order: the first opening test that accepts the file decides.
+int decodeChain(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
+
+// Records the picture's own size and format, checks the delivered size against kMaxDeliveredPixels and
+// starts the sink. False: the decoding must stop (and fail).
+bool startRows(RowSink& sink, DecodeInfo* info, PictureFormat format, std::uint64_t ownWidth,
+               std::uint64_t ownHeight, std::uint64_t width, std::uint64_t height);
+
+// Whole-buffer reads at an absolute offset; false when the file is shorter.
+bool readAt(const Input& in, std::uint64_t offset, void* buffer, std::size_t bytes);
+
+}  // namespace tessary::image::decode

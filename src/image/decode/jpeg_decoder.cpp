@@ -1,0 +1,125 @@
+// JPEG through libjpeg. libjpeg reports errors by calling error_exit, which must not return; it jumps back
+// here instead of ending the process. Nothing with a destructor is created between setjmp and the jump.
+#include <csetjmp>
+#include <cstdio>
+
+#include <jpeglib.h>
+// jerror.h after jpeglib.h
+#include <jerror.h>
+
+#include "image/decode/decoders.h"
+
+namespace tessary::image::decode {
+namespace {
+
+struct JpegErrors {
+    jpeg_error_mgr mgr;  // first: libjpeg hands back a pointer to it
+    std::jmp_buf jump;
+};
+
+[[noreturn]] void failJpeg(j_common_ptr cinfo) {
+    std::longjmp(reinterpret_cast<JpegErrors*>(cinfo->err)->jump, 1);
+}
+
+// Warnings that mean picture data was lost (a cut-off or damaged stream) fail the decoding: libjpeg would
+// fill the gap with grey and the operator would burn a picture that is not the file's. Others are ignored.
+void onJpegMessage(j_common_ptr cinfo, int level) {
+    if (level >= 0) return;
+    switch (cinfo->err->msg_code) {
+        case JWRN_JPEG_EOF:
+        case JWRN_HIT_MARKER:
+        case JWRN_MUST_RESYNC:
+        case JWRN_HUFF_BAD_CODE:
+        case JWRN_ARITH_BAD_CODE:
+            failJpeg(cinfo);
+        default:
+            break;
+    }
+}
+
+void noOutput(j_common_ptr) {}
+
+// Owns the decompressor; jpeg_destroy_decompress copes with a struct that was never fully created.
+struct Decompressor {
+    jpeg_decompress_struct cinfo{};
+    JpegErrors errors{};
+    Decompressor() {
+        cinfo.err = jpeg_std_error(&errors.mgr);
+        errors.mgr.error_exit = failJpeg;
+        errors.mgr.emit_message = onJpegMessage;
+        errors.mgr.output_message = noOutput;
+    }
+    ~Decompressor() { jpeg_destroy_decompress(&cinfo); }
+    Decompressor(const Decompressor&) = delete;
+    Decompressor& operator=(const Decompressor&) = delete;
+};
+
+// libjpeg's own pool for the coefficient buffer of a progressive picture; picture size is limited before
+// this, it is a second guard.
+constexpr long kJpegMemoryLimit = 1'500'000'000;
+
+// The smallest DCT scale M/8 whose output still covers the drawn size on both sides.
+void chooseScale(jpeg_decompress_struct& cinfo, const DecodeOptions& options) {
+    cinfo.scale_num = 8;
+    cinfo.scale_denom = 8;
+    if (!options.drawnSize) return;
+    const auto [drawnWidth, drawnHeight] =
+        options.drawnSize(static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height));
+    for (unsigned num = 1; num < 8; ++num) {
+        cinfo.scale_num = num;
+        jpeg_calc_output_dimensions(&cinfo);
+        if (static_cast<long long>(cinfo.output_width) >= drawnWidth &&
+            static_cast<long long>(cinfo.output_height) >= drawnHeight)
+            return;
+    }
+    cinfo.scale_num = 8;
+}
+
+}  // namespace
+
+int decodeJpeg(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info) {
+    unsigned char magic[2];
+    if (!readAt(in, 0, magic, 2) || magic[0] != 0xFF || magic[1] != 0xD8) return kConvertRefused;
+    if (fseeko(in.file, 0, SEEK_SET) != 0) return kConvertRefused;
+
+    Decompressor d;
+    jpeg_decompress_struct& cinfo = d.cinfo;
+    volatile bool headerRead = false;
+    if (setjmp(d.errors.jump)) return headerRead ? kConvertDecodeFailed : kConvertRefused;
+
+    jpeg_create_decompress(&cinfo);
+    cinfo.mem->max_memory_to_use = kJpegMemoryLimit;
+    jpeg_stdio_src(&cinfo, in.file);
+    if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) return kConvertRefused;
+    if (cinfo.num_components != 1 && cinfo.num_components != 3) return kConvertRefused;
+    headerRead = true;
+
+    cinfo.out_color_space = JCS_RGB;
+    chooseScale(cinfo, options);
+    jpeg_calc_output_dimensions(&cinfo);
+    const std::uint64_t ownPixels = static_cast<std::uint64_t>(cinfo.image_width) * cinfo.image_height;
+    const bool scaled = cinfo.scale_num < cinfo.scale_denom;
+    // Only a single-scan stream is decoded without a full-size coefficient buffer.
+    const std::uint64_t ownLimit =
+        scaled && !jpeg_has_multiple_scans(&cinfo) ? kMaxScaledJpegPixels : kMaxDeliveredPixels;
+    if (ownPixels > ownLimit) return kConvertDecodeFailed;
+    if (!startRows(sink, info, PictureFormat::Jpeg, cinfo.image_width, cinfo.image_height,
+                   cinfo.output_width, cinfo.output_height))
+        return kConvertDecodeFailed;
+
+    jpeg_start_decompress(&cinfo);
+    if (cinfo.output_components != 3) return kConvertDecodeFailed;
+    const int batch = cinfo.rec_outbuf_height > 0 ? cinfo.rec_outbuf_height : 1;
+    JSAMPARRAY rows = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
+                                                 cinfo.output_width * 3, static_cast<JDIMENSION>(batch));
+    while (cinfo.output_scanline < cinfo.output_height) {
+        const JDIMENSION first = cinfo.output_scanline;
+        const JDIMENSION got = jpeg_read_scanlines(&cinfo, rows, static_cast<JDIMENSION>(batch));
+        if (got == 0) return kConvertDecodeFailed;
+        for (JDIMENSION i = 0; i < got; ++i) sink.row(static_cast<int>(first + i), rows[i]);
+    }
+    // Whatever follows the last row is not read: trailing data cannot change the picture.
+    return kConvertOk;
+}
+
+}  // namespace tessary::image::decode

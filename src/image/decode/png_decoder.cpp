@@ -1,0 +1,122 @@
+// PNG through libpng. libpng reports errors by jumping back to the setjmp of the running step; each step is
+// a function of its own that creates nothing with a destructor, so the jump skips no C++ clean-up.
+#include <algorithm>
+#include <csetjmp>
+#include <vector>
+
+#include <png.h>
+
+#include "image/decode/decoders.h"
+
+namespace tessary::image::decode {
+namespace {
+
+// libpng's own guards against headers claiming absurd sizes and against huge ancillary chunks.
+constexpr png_uint_32 kPngMaxSide = 1'000'000;
+constexpr png_alloc_size_t kPngChunkLimit = 8'000'000;
+
+[[noreturn]] void failPng(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void ignoreWarning(png_structp, png_const_charp) {}
+
+struct PngReader {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    PngReader() {
+        png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, failPng, ignoreWarning);
+        if (png) info = png_create_info_struct(png);
+    }
+    ~PngReader() { png_destroy_read_struct(&png, info ? &info : nullptr, nullptr); }
+    PngReader(const PngReader&) = delete;
+    PngReader& operator=(const PngReader&) = delete;
+};
+
+struct PngHeader {
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    int bitDepth = 0;
+    int interlace = 0;
+};
+
+bool readInfo(PngReader& r, std::FILE* file, PngHeader& h) {
+    if (setjmp(png_jmpbuf(r.png))) return false;
+    png_init_io(r.png, file);
+    png_set_sig_bytes(r.png, 8);
+    png_set_user_limits(r.png, kPngMaxSide, kPngMaxSide);
+    png_set_chunk_malloc_max(r.png, kPngChunkLimit);
+    png_read_info(r.png, r.info);
+    int colorType = 0;
+    png_get_IHDR(r.png, r.info, &h.width, &h.height, &h.bitDepth, &colorType, &h.interlace, nullptr, nullptr);
+    return true;
+}
+
+// Palette, grey and transparency key all become 8-bit RGB, with an alpha channel where any transparency
+// exists. Returns the channels per pixel (3 or 4), 0 on failure.
+int setTransforms(PngReader& r, int& passes) {
+    if (setjmp(png_jmpbuf(r.png))) return 0;
+    png_set_expand(r.png);
+    png_set_gray_to_rgb(r.png);
+    passes = png_set_interlace_handling(r.png);
+    png_read_update_info(r.png, r.info);
+    const int channels = png_get_channels(r.png, r.info);
+    if (png_get_bit_depth(r.png, r.info) != 8 || (channels != 3 && channels != 4)) return 0;
+    return channels;
+}
+
+void toRgbOverWhite(const png_byte* in, std::uint8_t* out, png_uint_32 width, int channels) {
+    if (channels == 3) {
+        std::copy(in, in + std::size_t{width} * 3, out);
+        return;
+    }
+    for (png_uint_32 x = 0; x < width; ++x, in += 4, out += 3) {
+        const unsigned a = in[3];
+        for (int i = 0; i < 3; ++i)
+            out[i] = a == 255 ? in[i] : static_cast<std::uint8_t>((in[i] * a + 255 * (255 - a) + 127) / 255);
+    }
+}
+
+bool readRows(PngReader& r, const PngHeader& h, int channels, int passes, png_bytep rows, std::uint8_t* rgb,
+              RowSink& sink) {
+    if (setjmp(png_jmpbuf(r.png))) return false;
+    const std::size_t rowBytes = std::size_t{h.width} * channels;
+    if (passes == 1) {
+        for (png_uint_32 y = 0; y < h.height; ++y) {
+            png_read_row(r.png, rows, nullptr);
+            toRgbOverWhite(rows, rgb, h.width, channels);
+            sink.row(static_cast<int>(y), rgb);
+        }
+        return true;
+    }
+    // The passes of an interlaced picture fill the rows in turn, so all of them are kept.
+    for (int pass = 0; pass < passes; ++pass)
+        for (png_uint_32 y = 0; y < h.height; ++y) png_read_row(r.png, rows + y * rowBytes, nullptr);
+    for (png_uint_32 y = 0; y < h.height; ++y) {
+        toRgbOverWhite(rows + y * rowBytes, rgb, h.width, channels);
+        sink.row(static_cast<int>(y), rgb);
+    }
+    return true;
+}
+
+}  // namespace
+
+int decodePng(const Input& in, RowSink& sink, DecodeInfo* info) {
+    png_byte signature[8];
+    if (!readAt(in, 0, signature, sizeof signature) || png_sig_cmp(signature, 0, sizeof signature) != 0)
+        return kConvertRefused;
+    PngReader reader;
+    if (!reader.png || !reader.info) return kConvertRefused;
+    PngHeader h;
+    if (!readInfo(reader, in.file, h) || h.bitDepth > 8) return kConvertRefused;
+
+    if (std::uint64_t{h.width} * h.height > kMaxDeliveredPixels) return kConvertDecodeFailed;
+    int passes = 1;
+    const int channels = setTransforms(reader, passes);
+    if (channels == 0) return kConvertDecodeFailed;
+    const std::size_t rowBytes = std::size_t{h.width} * channels;
+    std::vector<png_byte> rows(passes == 1 ? rowBytes : rowBytes * h.height);
+    std::vector<std::uint8_t> rgb(std::size_t{h.width} * 3);
+    if (!startRows(sink, info, PictureFormat::Png, h.width, h.height, h.width, h.height))
+        return kConvertDecodeFailed;
+    return readRows(reader, h, channels, passes, rows.data(), rgb.data(), sink) ? kConvertOk : kConvertDecodeFailed;
+}
+
+}  // namespace tessary::image::decode

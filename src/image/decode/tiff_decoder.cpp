@@ -1,0 +1,158 @@
+// TIFF through libtiff's RGBA reader, a band of rows at a time so that a large picture is never held whole.
+#include <algorithm>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include <tiffio.h>
+
+#include "image/decode/decoders.h"
+
+namespace tessary::image::decode {
+namespace {
+
+// One allocation inside libtiff (a strip or tile buffer, a tag array) may not exceed this.
+constexpr tmsize_t kTiffSingleAllocLimit = 256 * 1024 * 1024;
+// Size of the band of RGBA rows asked of the reader at a time.
+constexpr std::uint64_t kBandBytes = 16 * 1024 * 1024;
+constexpr std::uint32_t kMinBandRows = 64;
+
+int quiet(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+
+// Handlers without a TIFF handle (some codec paths) go to the process-wide ones; this program prints none.
+void silenceGlobalHandlers() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        TIFFSetErrorHandler(nullptr);
+        TIFFSetWarningHandler(nullptr);
+    });
+}
+
+tmsize_t readProc(thandle_t h, void* buffer, tmsize_t size) {
+    if (size <= 0) return 0;
+    return static_cast<tmsize_t>(std::fread(buffer, 1, static_cast<std::size_t>(size), static_cast<std::FILE*>(h)));
+}
+tmsize_t writeProc(thandle_t, void*, tmsize_t) { return -1; }
+toff_t seekProc(thandle_t h, toff_t offset, int whence) {
+    auto* f = static_cast<std::FILE*>(h);
+    if (offset > static_cast<toff_t>(INT64_MAX)) return static_cast<toff_t>(-1);
+    if (fseeko(f, static_cast<off_t>(offset), whence) != 0) return static_cast<toff_t>(-1);
+    return static_cast<toff_t>(ftello(f));
+}
+int closeProc(thandle_t) { return 0; }  // the caller owns the file
+toff_t sizeProc(thandle_t h) {
+    auto* f = static_cast<std::FILE*>(h);
+    const off_t here = ftello(f);
+    fseeko(f, 0, SEEK_END);
+    const off_t end = ftello(f);
+    fseeko(f, here, SEEK_SET);
+    return static_cast<toff_t>(end);
+}
+int mapProc(thandle_t, void**, toff_t*) { return 0; }
+void unmapProc(thandle_t, void*, toff_t) {}
+
+struct OptionsDeleter {
+    void operator()(TIFFOpenOptions* o) const { TIFFOpenOptionsFree(o); }
+};
+struct TiffDeleter {
+    void operator()(TIFF* t) const { TIFFClose(t); }
+};
+
+struct RgbaReader {
+    TIFFRGBAImage img{};
+    bool begun = false;
+    ~RgbaReader() {
+        if (begun) TIFFRGBAImageEnd(&img);
+    }
+};
+
+bool flipsVertically(std::uint16_t orientation) {
+    return orientation == ORIENTATION_BOTRIGHT || orientation == ORIENTATION_BOTLEFT ||
+           orientation == ORIENTATION_RIGHTBOT || orientation == ORIENTATION_LEFTBOT;
+}
+
+// Rows that one read decodes without decoding a strip or tile twice, within the band budget.
+std::uint32_t bandRows(TIFF* tif, std::uint32_t width, std::uint32_t height) {
+    std::uint32_t unit = 0;
+    if (TIFFIsTiled(tif))
+        TIFFGetField(tif, TIFFTAG_TILELENGTH, &unit);
+    else
+        TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &unit);
+    unit = std::clamp<std::uint32_t>(unit, 1, height);
+    const std::uint64_t budget = std::max<std::uint64_t>(1, kBandBytes / (std::uint64_t{width} * 4));
+    std::uint64_t rows = unit;
+    if (rows < kMinBandRows) rows = (kMinBandRows + unit - 1) / unit * unit;
+    if (rows > budget) rows = unit <= budget ? budget / unit * unit : budget;
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(rows, height));
+}
+
+// The reader gives premultiplied colour for every alpha kind, except grey with unassociated alpha,
+// which it passes through as stored.
+void compositeOverWhite(const std::uint32_t* abgr, std::uint8_t* rgb, std::uint32_t width, bool premultiplied) {
+    for (std::uint32_t x = 0; x < width; ++x) {
+        const std::uint32_t p = abgr[x];
+        const unsigned a = TIFFGetA(p);
+        const unsigned c[3] = {TIFFGetR(p), TIFFGetG(p), TIFFGetB(p)};
+        for (int i = 0; i < 3; ++i) {
+            unsigned v = c[i];
+            if (a != 255)
+                v = premultiplied ? std::min(255u, v + (255 - a)) : (v * a + 255 * (255 - a) + 127) / 255;
+            rgb[x * 3 + i] = static_cast<std::uint8_t>(v);
+        }
+    }
+}
+
+}  // namespace
+
+int decodeTiff(const Input& in, RowSink& sink, DecodeInfo* info) {
+    silenceGlobalHandlers();
+    if (fseeko(in.file, 0, SEEK_SET) != 0) return kConvertRefused;
+    std::unique_ptr<TIFFOpenOptions, OptionsDeleter> options(TIFFOpenOptionsAlloc());
+    if (!options) return kConvertRefused;
+    TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), kTiffSingleAllocLimit);
+    TIFFOpenOptionsSetErrorHandlerExtR(options.get(), quiet, nullptr);
+    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), quiet, nullptr);
+    std::unique_ptr<TIFF, TiffDeleter> tif(TIFFClientOpenExt("picture", "r", in.file, readProc, writeProc,
+                                                             seekProc, closeProc, sizeProc, mapProc,
+                                                             unmapProc, options.get()));
+    if (!tif) return kConvertRefused;
+    std::uint32_t width = 0, height = 0;
+    if (TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width) != 1 ||
+        TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height) != 1)
+        return kConvertRefused;
+
+    if (width == 0 || height == 0 || std::uint64_t{width} * height > kMaxDeliveredPixels)
+        return kConvertDecodeFailed;
+    char message[1024];
+    if (!TIFFRGBAImageOK(tif.get(), message)) return kConvertDecodeFailed;
+    RgbaReader reader;
+    if (!TIFFRGBAImageBegin(&reader.img, tif.get(), 1, message)) return kConvertDecodeFailed;
+    reader.begun = true;
+    reader.img.req_orientation = ORIENTATION_TOPLEFT;
+    const bool flipped = flipsVertically(reader.img.orientation);
+    const bool grey =
+        reader.img.photometric == PHOTOMETRIC_MINISBLACK || reader.img.photometric == PHOTOMETRIC_MINISWHITE;
+    const bool premultiplied = !(grey && reader.img.alpha == EXTRASAMPLE_UNASSALPHA);
+
+    const std::uint32_t band = bandRows(tif.get(), width, height);
+    std::vector<std::uint32_t> abgr(std::size_t{width} * band);
+    std::vector<std::uint8_t> rgb(std::size_t{width} * 3);
+    for (std::uint32_t first = 0; first < height; first += band) {
+        const std::uint32_t rows = std::min(band, height - first);
+        reader.img.row_offset = static_cast<int>(first);
+        reader.img.col_offset = 0;
+        if (!TIFFRGBAImageGet(&reader.img, abgr.data(), width, rows)) return kConvertDecodeFailed;
+        // Nothing of picture size is allocated by the sink until the first band has decoded.
+        if (first == 0 && !startRows(sink, info, PictureFormat::Tiff, width, height, width, height))
+            return kConvertDecodeFailed;
+        // A bottom-up file's band of stored rows is a band of picture rows counted from the bottom.
+        const std::uint32_t top = flipped ? height - first - rows : first;
+        for (std::uint32_t i = 0; i < rows; ++i) {
+            compositeOverWhite(abgr.data() + std::size_t{i} * width, rgb.data(), width, premultiplied);
+            sink.row(static_cast<int>(top + i), rgb.data());
+        }
+    }
+    return kConvertOk;
+}
+
+}  // namespace tessary::image::decode
