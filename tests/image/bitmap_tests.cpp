@@ -1,0 +1,415 @@
+#include "image/bitmap.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+#include <string>
+
+#include "bmp_builder.h"
+
+namespace tessary::image {
+namespace {
+
+using testing::BmpSpec;
+using testing::makeBmp;
+using testing::rgb;
+
+// An image whose pixels are drawn from the depth's own colours (indices up to 8 bits), padding 0.
+Bitmap randomImage(int width, int height, int bits, unsigned seed) {
+    Bitmap b = Bitmap::create(width, height, bits);
+    std::mt19937 gen(seed);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (bits <= 8) {
+                b.SetIndex(x, y, static_cast<int>(gen() % (1u << bits)));
+            } else {
+                b.SetPixel(x, y, gen() & 0xFFFFFF);
+            }
+        }
+    }
+    return b;
+}
+
+std::uint32_t sumOf(std::uint32_t c) { return (c & 0xFF) + ((c >> 8) & 0xFF) + ((c >> 16) & 0xFF); }
+
+TEST(BlackAndWhite, EachPixelIsWhiteExactlyWhenItsSumIsAtLeast383) {
+    struct Case {
+        std::uint32_t colour;
+        int index;
+    };
+    const Case cases[] = {
+        {rgb(128, 127, 128), 1}, {rgb(127, 127, 128), 0}, {rgb(128, 128, 128), 1}, {rgb(127, 127, 127), 0},
+        {rgb(0, 0, 0), 0},       {rgb(255, 255, 255), 1}, {rgb(255, 128, 0), 1},   {rgb(255, 127, 0), 0},
+        {rgb(0, 128, 255), 1},   {rgb(240, 240, 240), 1},
+    };
+    for (int depth : {24, 32}) {
+        Bitmap source = Bitmap::create(static_cast<int>(std::size(cases)), 3, depth);
+        for (int x = 0; x < static_cast<int>(std::size(cases)); ++x)
+            for (int y = 0; y < 3; ++y) source.SetPixel(x, y, cases[x].colour);
+        const Bitmap bw = source.ConvertDepth(1);
+        ASSERT_EQ(bw.bitsPerPixel(), 1);
+        for (int x = 0; x < static_cast<int>(std::size(cases)); ++x)
+            for (int y = 0; y < 3; ++y)
+                EXPECT_EQ(bw.GetIndex(x, y), cases[x].index) << "depth " << depth << " colour " << std::hex << cases[x].colour;
+    }
+}
+
+TEST(BlackAndWhite, ConversionAgreesWithPixelWritesOnEveryDepth) {
+    // The row-wise conversion and the single-pixel nearest-colour write must decide alike.
+    std::mt19937 gen(7);
+    for (int depth : {16, 24, 32}) {
+        Bitmap source = Bitmap::create(61, 17, depth);
+        for (int y = 0; y < 17; ++y)
+            for (int x = 0; x < 61; ++x) {
+                // Colours near the threshold are the interesting ones.
+                const std::uint32_t r = gen() % 256, g = gen() % 256;
+                const std::uint32_t b = std::min<std::uint32_t>(255, 383 - std::min<std::uint32_t>(383, r + g) + gen() % 3);
+                source.SetPixel(x, y, rgb(r, g, b));
+            }
+        const Bitmap bw = source.ConvertDepth(1);
+        Bitmap single = Bitmap::create(61, 17, 1);
+        for (int y = 0; y < 17; ++y)
+            for (int x = 0; x < 61; ++x) {
+                const std::uint32_t c = source.GetPixel(x, y);
+                single.SetPixel(x, y, c);
+                ASSERT_EQ(bw.GetIndex(x, y), sumOf(c) >= 383 ? 1 : 0) << depth << " at " << x << "," << y;
+            }
+        EXPECT_EQ(bw.ToByteSet(), single.ToByteSet()) << depth;
+    }
+}
+
+TEST(ByteSet, SizeAndStrideFollowTheDepth) {
+    struct Case {
+        int width, height, bits;
+        std::size_t tableBytes, stride;
+    };
+    const Case cases[] = {
+        {512, 512, 1, 8, 64},  {127, 3, 1, 8, 16},    {127, 3, 4, 64, 64},  {127, 3, 8, 1024, 128},
+        {127, 3, 16, 0, 256},  {127, 3, 24, 0, 384},  {127, 3, 32, 0, 508}, {1, 1, 24, 0, 4},
+    };
+    for (const Case& c : cases) {
+        const Bytes bytes = Bitmap::create(c.width, c.height, c.bits).ToByteSet();
+        const std::size_t expected = 54 + c.tableBytes + c.stride * c.height;
+        ASSERT_EQ(bytes.size(), expected) << c.width << "x" << c.height << "x" << c.bits;
+        EXPECT_EQ(bytes[0], 'B');
+        EXPECT_EQ(bytes[1], 'M');
+        EXPECT_EQ(bytes[2] | bytes[3] << 8 | bytes[4] << 16, static_cast<int>(expected));
+        EXPECT_EQ(bytes[10] | bytes[11] << 8, static_cast<int>(54 + c.tableBytes));
+        EXPECT_EQ(bytes[14], 40);
+        EXPECT_EQ(bytes[28], c.bits);
+        for (int i = 30; i < 54; ++i) EXPECT_EQ(bytes[i], 0) << "header byte " << i;
+    }
+}
+
+TEST(ByteSet, EngravingImageIs32830BytesWithBlackWhiteTable) {
+    const Bytes bytes = Bitmap::create(512, 512, 1).ToByteSet();
+    ASSERT_EQ(bytes.size(), 32830u);
+    const Bytes table(bytes.begin() + 54, bytes.begin() + 62);
+    EXPECT_EQ(table, (Bytes{0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0}));
+}
+
+TEST(ByteSet, EmptyObjectGivesNothing) {
+    const Bitmap empty;
+    EXPECT_TRUE(empty.ToByteSet().empty());
+    EXPECT_EQ(empty.lastError(), kErrorEmpty);
+}
+
+TEST(Load, RefusesDataThatDoesNotHoldWhatItsHeadersClaim) {
+    struct Case {
+        const char* what;
+        BmpSpec spec;
+        long truncateBy = 0;
+        std::size_t patchAt = 0;  // a 32-bit field set after building, when not 0
+        std::uint32_t patchValue = 0;
+    };
+    const std::vector<std::uint32_t> two = {0, 0xFFFFFF};
+    const std::vector<std::uint32_t> many(100, 0x123456);
+    const Case cases[] = {
+        {"compression 1", {.bits = 8, .compression = 1, .table = std::vector<std::uint32_t>(256)}},
+        {"compression 3", {.bits = 16, .compression = 3}},
+        {"header size 108", {.infoHeaderSize = 108}},
+        {"header size 16", {.infoHeaderSize = 16}},
+        {"2 bits per pixel", {.bits = 2, .table = {0, 0, 0, 0}}},
+        {"0 bits per pixel", {.bits = 0}},
+        {"30000 bits per pixel", {.bits = 30000}},
+        {"zero width", {.width = 0, .pixels = Bytes(64)}},
+        {"negative width", {.width = -3, .pixels = Bytes(64)}},
+        {"zero height", {.height = 0, .pixels = Bytes(64)}},
+        {"negative height", {.height = -2, .pixels = Bytes(16)}},
+        {"last pixel row cut", {.width = 8, .height = 8, .bits = 1, .table = two}, 4},
+        {"last pixel byte cut", {.width = 3, .height = 2, .bits = 24}, 1},
+        {"one of 32 rows present", {.width = 32, .height = 32, .bits = 1, .table = two}, 31 * 4},
+        {"colour table cut", {.width = 1, .height = 1, .bits = 8, .table = many, .pixelOffset = 54 + 400}},
+        {"colours used beyond the data", {.bits = 8, .coloursUsed = 0xFFFFFFFF, .table = many}},
+        {"width times height overflows", {.width = 0x7FFFFFFF, .height = 0x7FFFFFFF, .pixels = Bytes(64)}},
+        {"stride times height overflows", {.width = 0x40000000, .height = 4, .bits = 32, .pixels = Bytes(64)}},
+        {"pixel offset beyond the data", {}, 0, 10, 5000},
+        {"pixel offset at the end of the data", {}, 0, 10, 78},
+        {"pixel offset inside the header", {}, 0, 10, 20},
+        {"file size field beyond the data", {.fileSize = 1000}},
+        {"12-byte header, table cut", {.infoHeaderSize = 12, .width = 1, .height = 1, .bits = 8, .table = many, .pixelOffset = 26 + 300}},
+    };
+    for (const Case& c : cases) {
+        Bytes data = makeBmp(c.spec);
+        ASSERT_GE(static_cast<long>(data.size()), c.truncateBy) << c.what;
+        data.resize(data.size() - static_cast<std::size_t>(c.truncateBy));
+        if (c.truncateBy > 0 && c.spec.fileSize < 0) testing::put32(data, 2, static_cast<std::uint32_t>(data.size()));
+        if (c.patchAt != 0) testing::put32(data, c.patchAt, c.patchValue);
+        Bitmap b = Bitmap::create(4, 4, 24);
+        EXPECT_FALSE(b.载入数据(data)) << c.what;
+        EXPECT_TRUE(b.empty()) << c.what;
+        EXPECT_EQ(b.lastError(), kErrorUnsupportedData) << c.what;
+    }
+    Bitmap b;
+    EXPECT_FALSE(b.载入数据(Bytes(53, 'B')));
+    EXPECT_FALSE(b.载入数据(Bytes{}));
+    Bytes notBm = makeBmp({});
+    notBm[0] = 'X';
+    EXPECT_FALSE(b.载入数据(notBm));
+}
+
+TEST(Load, AcceptsWhatTheHeadersDescribeAndKeepsOnlyThat) {
+    struct Case {
+        const char* what;
+        BmpSpec spec;
+        long extra;              // bytes appended after the pixel rows
+        std::size_t byteSetSize;  // ToByteSet length
+    };
+    const Case cases[] = {
+        {"24-bit", {.width = 3, .height = 2}, 0, 54 + 12 * 2},
+        {"trailing bytes dropped", {.width = 3, .height = 2}, 7, 54 + 12 * 2},
+        {"gap before the pixels", {.width = 3, .height = 2, .pixelOffset = 300}, 0, 54 + 12 * 2},
+        {"colours used replaces the table length", {.width = 4, .height = 1, .bits = 8, .coloursUsed = 2, .table = {0, 0xFFFFFF}}, 0, 54 + 8 + 4},
+        {"unused table of a 24-bit image", {.width = 1, .height = 1, .coloursUsed = 3, .table = {1, 2, 3}}, 0, 54 + 12 + 4},
+        {"12-byte header, 24-bit", {.infoHeaderSize = 12, .width = 5, .height = 2}, 0, 54 + 16 * 2},
+        {"largest 12-byte header size", {.infoHeaderSize = 12, .width = 65535, .height = 1, .bits = 1, .table = {0, 0xFFFFFF}}, 0, 54 + 8 + 8192},
+    };
+    for (const Case& c : cases) {
+        Bytes data = makeBmp(c.spec);
+        data.resize(data.size() + static_cast<std::size_t>(c.extra), 0xAB);
+        Bitmap b;
+        ASSERT_TRUE(b.载入数据(data)) << c.what;
+        EXPECT_EQ(b.lastError(), "") << c.what;
+        EXPECT_EQ(b.ToByteSet().size(), c.byteSetSize) << c.what;
+        Bitmap again;
+        ASSERT_TRUE(again.载入数据(b.ToByteSet())) << c.what;
+        EXPECT_EQ(again.ToByteSet(), b.ToByteSet()) << c.what;
+    }
+}
+
+TEST(Load, WidensTheOldTwelveByteHeader) {
+    // 1 bit, 3 x 6, colour table red and blue as 3-byte entries; top row 1 0 1, bottom row 0 1 0.
+    BmpSpec spec{.infoHeaderSize = 12, .width = 3, .height = 6, .bits = 1, .table = {rgb(255, 0, 0), rgb(0, 0, 255)}};
+    spec.pixels.assign(24, 0);
+    spec.pixels[0] = 0b01000000;
+    spec.pixels[20] = 0b10100000;
+    Bitmap b;
+    ASSERT_TRUE(b.载入数据(makeBmp(spec)));
+    EXPECT_EQ(b.GetPixel(0, 0), rgb(0, 0, 255));
+    EXPECT_EQ(b.GetPixel(1, 0), rgb(255, 0, 0));
+    EXPECT_EQ(b.GetPixel(1, 5), rgb(0, 0, 255));
+    EXPECT_EQ(b.GetPixel(0, 5), rgb(255, 0, 0));
+    const Bytes out = b.ToByteSet();
+    ASSERT_EQ(out.size(), 54u + 8 + 24);
+    EXPECT_EQ(out[14], 40);
+    EXPECT_EQ(out[18], 3);
+    EXPECT_EQ(out[22], 6);
+    EXPECT_EQ(out[26], 1);
+    EXPECT_EQ(out[28], 1);
+    EXPECT_EQ(out[10], 62);
+    EXPECT_EQ(Bytes(out.begin() + 54, out.begin() + 62), (Bytes{0, 0, 255, 0, 255, 0, 0, 0}));
+}
+
+TEST(Pixels, GetPixelReadsEveryDepthBottomUp) {
+    // 2 x 2 images; stored bottom row first, so pixel (0, 0) lies in the second stored row.
+    struct Case {
+        int bits;
+        std::vector<std::uint32_t> table;
+        Bytes pixels;
+        std::uint32_t topLeft, topRight, bottomLeft;
+    };
+    const std::vector<std::uint32_t> four = {rgb(0, 0, 0), rgb(10, 20, 30), rgb(40, 50, 60), rgb(70, 80, 90)};
+    std::vector<std::uint32_t> sixteen(16, 0);
+    sixteen[0xA] = rgb(1, 2, 3);
+    sixteen[0x5] = rgb(4, 5, 6);
+    sixteen[0xC] = rgb(7, 8, 9);
+    const Case cases[] = {
+        {1, {rgb(9, 9, 9), rgb(200, 100, 50)}, {0b01000000, 0, 0, 0, 0b10000000, 0, 0, 0}, rgb(200, 100, 50), rgb(9, 9, 9), rgb(9, 9, 9)},
+        {4, sixteen, {0xC0, 0, 0, 0, 0xA5, 0, 0, 0}, rgb(1, 2, 3), rgb(4, 5, 6), rgb(7, 8, 9)},
+        {8, four, {3, 0, 0, 0, 1, 2, 0, 0}, rgb(10, 20, 30), rgb(40, 50, 60), rgb(70, 80, 90)},
+        // 16 bits: 5-5-5 with blue lowest, each field times 8.
+        {16, {}, {0x1F, 0x00, 0, 0, 0xFF, 0x7F, 0x00, 0x7C}, rgb(248, 248, 248), rgb(248, 0, 0), rgb(0, 0, 248)},
+        {24, {}, {1, 2, 3, 0, 0, 0, 0, 0, 10, 20, 30, 40, 50, 60, 0, 0}, rgb(30, 20, 10), rgb(60, 50, 40), rgb(3, 2, 1)},
+        {32, {}, {1, 2, 3, 99, 0, 0, 0, 0, 10, 20, 30, 99, 40, 50, 60, 99}, rgb(30, 20, 10), rgb(60, 50, 40), rgb(3, 2, 1)},
+    };
+    for (const Case& c : cases) {
+        Bitmap b;
+        const BmpSpec spec{.width = 2,
+                           .height = 2,
+                           .bits = static_cast<std::uint16_t>(c.bits),
+                           .coloursUsed = static_cast<std::uint32_t>(c.table.size()),
+                           .table = c.table,
+                           .pixels = c.pixels};
+        ASSERT_TRUE(b.载入数据(makeBmp(spec))) << c.bits;
+        EXPECT_EQ(b.GetPixel(0, 0), c.topLeft) << c.bits;
+        EXPECT_EQ(b.GetPixel(1, 0), c.topRight) << c.bits;
+        EXPECT_EQ(b.GetPixel(0, 1), c.bottomLeft) << c.bits;
+    }
+}
+
+TEST(Pixels, FailuresLeaveTheirTexts) {
+    Bitmap empty;
+    Bitmap colour = Bitmap::create(4, 4, 24);
+    Bitmap bw = Bitmap::create(4, 4, 1);
+    struct Case {
+        const char* what;
+        std::function<void()> act;
+        const Bitmap& object;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"pixel of an empty object", [&] { empty.GetPixel(0, 0); }, empty, kErrorEmpty},
+        {"rotation of an empty object", [&] { (void)empty.Rotate90(true); }, empty, kErrorEmpty},
+        {"mirror of an empty object", [&] { (void)empty.Mirror(true, false); }, empty, kErrorEmpty},
+        {"depth of an empty object", [&] { (void)empty.ConvertDepth(1); }, empty, kErrorEmpty},
+        {"depth 2", [&] { (void)colour.ConvertDepth(2); }, colour, kErrorInvalidDepth},
+        {"pixel right of the image", [&] { colour.SetPixel(4, 0, 0); }, colour, kErrorCoordinate},
+        {"pixel above the image", [&] { colour.GetPixel(0, -1); }, colour, kErrorCoordinate},
+        {"index beyond the table", [&] { bw.SetIndex(0, 0, 2); }, bw, kErrorColourIndex},
+        {"table of a 24-bit image", [&] { colour.GetColourTable(); }, colour, kErrorNoColourTable},
+        {"index of a 24-bit image", [&] { colour.SetIndex(0, 0, 0); }, colour, kErrorNoColourTable},
+        {"table of the wrong length", [&] { bw.SetColourTable(std::vector<std::uint32_t>{0, 1, 2}); }, bw, kErrorColourTable},
+    };
+    for (const Case& c : cases) {
+        c.act();
+        EXPECT_EQ(c.object.lastError(), c.text) << c.what;
+    }
+    EXPECT_TRUE(Bitmap::create(4, 4, 3).empty());
+    EXPECT_EQ(Bitmap::create(4, 4, 3).lastError(), kErrorInvalidDepth);
+}
+
+TEST(Pixels, NearestColourWriteMatchesABruteForceSearch) {
+    std::mt19937 gen(3);
+    for (int depth : {4, 8}) {
+        Bitmap b = Bitmap::create(64, 64, depth);
+        const std::vector<std::uint32_t> table = b.GetColourTable();
+        ASSERT_EQ(table.size(), 1u << depth);
+        for (int i = 0; i < 4096; ++i) {
+            const std::uint32_t c = gen() & 0xFFFFFF;
+            ASSERT_TRUE(b.SetPixel(i % 64, i / 64, c));
+            int best = 0;
+            int bestDistance = 1 << 30;
+            for (std::size_t k = 0; k < table.size(); ++k) {
+                const int dr = int(c & 0xFF) - int(table[k] & 0xFF);
+                const int dg = int((c >> 8) & 0xFF) - int((table[k] >> 8) & 0xFF);
+                const int db = int(c >> 16) - int(table[k] >> 16);
+                if (dr * dr + dg * dg + db * db < bestDistance) {
+                    bestDistance = dr * dr + dg * dg + db * db;
+                    best = static_cast<int>(k);
+                }
+            }
+            ASSERT_EQ(b.GetIndex(i % 64, i / 64), best) << depth << " colour " << std::hex << c;
+        }
+        // The default table's own colours come back exactly.
+        for (std::size_t k = 0; k < table.size(); ++k) {
+            b.SetPixel(0, 0, table[k]);
+            EXPECT_EQ(b.GetPixel(0, 0), table[k]) << depth << " entry " << k;
+        }
+    }
+}
+
+TEST(Pixels, ColourTableChangeIsUsedByLaterWrites) {
+    Bitmap b = Bitmap::create(2, 1, 1);
+    b.SetPixel(0, 0, rgb(250, 0, 0));
+    EXPECT_EQ(b.GetIndex(0, 0), 0);  // red is nearer black than white
+    ASSERT_TRUE(b.SetColourTable(std::vector<std::uint32_t>{rgb(0, 0, 0), rgb(255, 0, 0)}));
+    b.SetPixel(1, 0, rgb(250, 0, 0));
+    EXPECT_EQ(b.GetIndex(1, 0), 1);
+}
+
+TEST(Depth, EveryDepthConvertsToEveryOther) {
+    const int depths[] = {1, 4, 8, 16, 24, 32};
+    for (int from : depths) {
+        const Bitmap source = randomImage(9, 5, from, static_cast<unsigned>(from));
+        const Bytes before = source.ToByteSet();
+        for (int to : depths) {
+            const Bitmap out = source.ConvertDepth(to);
+            ASSERT_EQ(out.bitsPerPixel(), to) << from << "->" << to;
+            ASSERT_EQ(out.width(), 9);
+            ASSERT_EQ(out.height(), 5);
+            for (int y = 0; y < 5; ++y)
+                for (int x = 0; x < 9; ++x) {
+                    const std::uint32_t in = source.GetPixel(x, y);
+                    const std::uint32_t got = out.GetPixel(x, y);
+                    if (to == 1) {
+                        EXPECT_EQ(got, sumOf(in) >= 383 ? 0xFFFFFFu : 0u);
+                    } else if (to == 16) {
+                        EXPECT_EQ(got, in & 0xF8F8F8u);
+                    } else if (to >= 24 || to == from || (from == 1 && to >= 4)) {
+                        // Black and white are in every default table.
+                        EXPECT_EQ(got, in) << from << "->" << to << " at " << x << "," << y;
+                    }
+                }
+        }
+        EXPECT_EQ(source.ToByteSet(), before) << "source changed by conversion from " << from;
+    }
+}
+
+TEST(Geometry, RotationMovesTheTopLeftPixelToTheRightCorner) {
+    Bitmap b = Bitmap::create(512, 300, 24);
+    b.SetPixel(0, 0, rgb(255, 0, 0));
+    const Bitmap cw = b.Rotate90(true);
+    ASSERT_EQ(cw.width(), 300);
+    ASSERT_EQ(cw.height(), 512);
+    EXPECT_EQ(cw.GetPixel(299, 0), rgb(255, 0, 0));
+    EXPECT_EQ(cw.GetPixel(0, 0), 0u);
+    const Bitmap ccw = b.Rotate90(false);
+    EXPECT_EQ(ccw.GetPixel(0, 511), rgb(255, 0, 0));
+}
+
+TEST(Geometry, RotationsAndMirrorsMapEveryPixelOnEveryDepth) {
+    for (int depth : {1, 4, 8, 16, 24, 32}) {
+        const int w = 13, h = 7;
+        const Bitmap src = randomImage(w, h, depth, 100u + static_cast<unsigned>(depth));
+        const Bytes before = src.ToByteSet();
+        const Bitmap cw = src.Rotate90(true);
+        const Bitmap ccw = src.Rotate90(false);
+        const Bitmap lr = src.Mirror(true, false);
+        const Bitmap tb = src.Mirror(false, true);
+        const Bitmap both = src.Mirror(true, true);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const std::uint32_t c = src.GetPixel(x, y);
+                ASSERT_EQ(cw.GetPixel(h - 1 - y, x), c) << depth;
+                ASSERT_EQ(ccw.GetPixel(y, w - 1 - x), c) << depth;
+                ASSERT_EQ(lr.GetPixel(w - 1 - x, y), c) << depth;
+                ASSERT_EQ(tb.GetPixel(x, h - 1 - y), c) << depth;
+                ASSERT_EQ(both.GetPixel(w - 1 - x, h - 1 - y), c) << depth;
+            }
+        EXPECT_EQ(src.ToByteSet(), before) << "source changed, depth " << depth;
+        // Round trips are exact, padding included.
+        EXPECT_EQ(cw.Rotate90(false).ToByteSet(), before) << depth;
+        EXPECT_EQ(cw.Rotate90(true).Rotate90(true).Rotate90(true).ToByteSet(), before) << depth;
+        EXPECT_EQ(lr.Mirror(true, false).ToByteSet(), before) << depth;
+        EXPECT_EQ(src.Mirror(false, false).ToByteSet(), before) << depth;
+        // The intake relies on this: two clockwise turns and a left-right mirror flip top to bottom.
+        EXPECT_EQ(src.Rotate90(true).Rotate90(true).Mirror(true, false).ToByteSet(), tb.ToByteSet()) << depth;
+    }
+}
+
+TEST(Geometry, CustomColourTablesTravelWithTheImage) {
+    Bitmap b;
+    ASSERT_TRUE(b.载入数据(makeBmp({.width = 3, .height = 2, .bits = 8, .coloursUsed = 3,
+                                    .table = {rgb(1, 1, 1), rgb(2, 2, 2), rgb(3, 3, 3)}})));
+    b.SetIndex(0, 0, 2);
+    for (const Bitmap& out : {b.Rotate90(true), b.Mirror(true, true)}) {
+        EXPECT_EQ(out.GetColourTable(), b.GetColourTable());
+        Bitmap reloaded;
+        ASSERT_TRUE(reloaded.载入数据(out.ToByteSet()));
+        EXPECT_EQ(reloaded.GetColourTable().size(), 3u);
+    }
+}
+
+}  // namespace
+}  // namespace tessary::image

@@ -1,0 +1,327 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <numeric>
+#include <random>
+#include <set>
+
+#include "bmp_builder.h"
+#include "image/area_scaler.h"
+#include "image/canvas.h"
+#include "image/picture.h"
+
+namespace tessary::image {
+namespace {
+
+using testing::rgb;
+
+std::uint32_t colourAt(const Raster& r, int x, int y) {
+    const std::uint8_t* p = r.at(x, y);
+    return rgb(p[0], p[1], p[2]);
+}
+
+Raster filled(int w, int h, std::uint32_t colour) {
+    Raster r(w, h);
+    clear(r, 0, 0, w, h, colour);
+    return r;
+}
+
+// A picture from one row of grey levels per row given.
+Raster greys(const std::vector<std::vector<int>>& rows) {
+    Raster r(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()));
+    for (int y = 0; y < r.height; ++y)
+        for (int x = 0; x < r.width; ++x) setPixel(r, x, y, rgb(rows[y][x], rows[y][x], rows[y][x]));
+    return r;
+}
+
+std::vector<int> greyRow(const Raster& r, int y) {
+    std::vector<int> out;
+    for (int x = 0; x < r.width; ++x) out.push_back(r.at(x, y)[0]);
+    return out;
+}
+
+Raster randomPicture(int w, int h, unsigned seed) {
+    Raster r(w, h);
+    std::mt19937 gen(seed);
+    for (auto& b : r.rgb) b = static_cast<std::uint8_t>(gen());
+    return r;
+}
+
+TEST(Canvas, ClearIsClippedToTheSurface) {
+    struct Case {
+        int left, top, width, height;
+        int x0, y0, x1, y1;  // the rectangle expected to change, [x0, x1) x [y0, y1); empty when x0 == x1
+    };
+    const Case cases[] = {
+        {0, 0, 512, 512, 0, 0, 510, 510},    {-5, -7, 10, 10, 0, 0, 5, 3},    {505, 500, 20, 20, 505, 500, 510, 510},
+        {509, 509, 1, 1, 509, 509, 510, 510}, {510, 0, 5, 5, 0, 0, 0, 0},     {-10, 0, 10, 5, 0, 0, 0, 0},
+        {3, 3, 0, 5, 0, 0, 0, 0},             {3, 3, 5, -1, 0, 0, 0, 0},      {-2147483647, 0, 2147483647, 2, 0, 0, 0, 0},
+        {100, 100, 2147483647, 1, 100, 100, 510, 101},
+    };
+    for (const Case& c : cases) {
+        Raster r(510, 510);
+        clear(r, c.left, c.top, c.width, c.height, rgb(1, 2, 3));
+        int changed = 0;
+        for (int y = 0; y < 510; ++y)
+            for (int x = 0; x < 510; ++x) {
+                const bool inside = x >= c.x0 && x < c.x1 && y >= c.y0 && y < c.y1;
+                const std::uint32_t got = colourAt(r, x, y);
+                changed += got != 0;
+                if (inside) { ASSERT_EQ(got, rgb(1, 2, 3)) << c.left << "," << c.top; }
+            }
+        EXPECT_EQ(changed, (c.x1 - c.x0) * (c.y1 - c.y0)) << c.left << "," << c.top << " " << c.width << "x" << c.height;
+    }
+}
+
+TEST(Canvas, HalftoneIsTheAreaWeightedMean) {
+    struct Case {
+        const char* what;
+        std::vector<std::vector<int>> picture;
+        int width, height;
+        std::vector<std::vector<int>> expected;
+    };
+    const Case cases[] = {
+        {"2x2 checker to one pixel", {{0, 255}, {255, 0}}, 1, 1, {{128}}},
+        {"three to one", {{10, 20, 60}}, 1, 1, {{30}}},
+        {"three to two, half a pixel each side", {{0, 90, 180}}, 2, 1, {{30, 150}}},
+        {"two to three, the middle one blended", {{0}, {90}}, 1, 3, {{0}, {45}, {90}}},
+        {"one to four", {{77}}, 4, 1, {{77, 77, 77, 77}}},
+        {"four to two in both directions", {{0, 40, 80, 120}, {40, 80, 120, 160}}, 2, 1, {{40, 120}}},
+        {"same size is a copy", {{1, 2}, {3, 4}}, 2, 2, {{1, 2}, {3, 4}}},
+    };
+    for (const Case& c : cases) {
+        const Raster out = stretch(greys(c.picture), c.width, c.height, Resample::Halftone);
+        ASSERT_EQ(out.width, c.width) << c.what;
+        ASSERT_EQ(out.height, c.height) << c.what;
+        for (int y = 0; y < c.height; ++y) EXPECT_EQ(greyRow(out, y), c.expected[y]) << c.what << " row " << y;
+    }
+}
+
+TEST(Canvas, HalftoneKeepsFlatAreasExactWhenEnlargingAndShrinking) {
+    // Left half one colour, right half another: output pixels that see only one half keep it exactly.
+    for (const auto& [w, h] : std::vector<std::pair<int, int>>{{510, 510}, {512, 512}, {997, 3}, {7, 5}, {1, 1}}) {
+        Raster picture(10, 6);
+        clear(picture, 0, 0, 5, 6, rgb(201, 7, 99));
+        clear(picture, 5, 0, 5, 6, rgb(3, 250, 128));
+        const Raster out = stretch(picture, w, h, Resample::Halftone);
+        for (int x = 0; x < w; ++x) {
+            // Output column x covers source columns [x * 10 / w, (x + 1) * 10 / w).
+            const bool left = (x + 1) * 10 <= 5 * w;
+            const bool right = x * 10 >= 5 * w;
+            for (int y = 0; y < h; ++y) {
+                if (left) { ASSERT_EQ(colourAt(out, x, y), rgb(201, 7, 99)) << w << " col " << x; }
+                if (right) { ASSERT_EQ(colourAt(out, x, y), rgb(3, 250, 128)) << w << " col " << x; }
+            }
+        }
+    }
+}
+
+TEST(Canvas, NearestDropsAndRepeatsWholeColumnsAndRows) {
+    struct Case {
+        std::vector<int> row;
+        int width;
+        std::vector<int> expected;
+    };
+    const Case cases[] = {
+        {{10, 20, 30, 40}, 2, {20, 40}},
+        {{10, 20}, 4, {10, 10, 20, 20}},
+        {{10, 20, 30}, 5, {10, 10, 20, 30, 30}},
+        {{10, 20, 30, 40, 50}, 1, {30}},
+    };
+    for (const Case& c : cases) {
+        const Raster out = stretch(greys({c.row}), c.width, 1, Resample::Nearest);
+        EXPECT_EQ(greyRow(out, 0), c.expected);
+        const Raster tall = stretch(greys({c.row}), c.width, 3, Resample::Nearest);
+        for (int y = 0; y < 3; ++y) EXPECT_EQ(greyRow(tall, y), c.expected);
+    }
+    // No blending: every output colour is a source colour.
+    const Raster picture = randomPicture(37, 23, 5);
+    std::set<std::uint32_t> colours;
+    for (int y = 0; y < 23; ++y)
+        for (int x = 0; x < 37; ++x) colours.insert(colourAt(picture, x, y));
+    const Raster out = stretch(picture, 101, 9, Resample::Nearest);
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 101; ++x) ASSERT_TRUE(colours.count(colourAt(out, x, y)));
+}
+
+TEST(Canvas, DrawingIsClippedAndEqualsTheVisiblePartOfTheWholeScaledPicture) {
+    struct Case {
+        int left, top, width, height;
+    };
+    const Case cases[] = {
+        {-20, -20, 550, 550}, {7, 7, 486, 486}, {0, 61, 490, 367}, {500, 505, 40, 40},
+        {-600, 0, 550, 550},  {510, 0, 9, 9},   {-3, -3, 2, 2},    {122, 0, 245, 490},
+    };
+    const Raster picture = randomPicture(512, 512, 11);
+    for (Resample mode : {Resample::Halftone, Resample::Nearest}) {
+        for (const Case& c : cases) {
+            Raster canvas = filled(510, 510, rgb(240, 240, 240));
+            drawPicture(canvas, picture, c.left, c.top, c.width, c.height, mode);
+            const Raster whole = stretch(picture, c.width, c.height, mode);
+            for (int y = 0; y < 510; ++y)
+                for (int x = 0; x < 510; ++x) {
+                    const int px = x - c.left;
+                    const int py = y - c.top;
+                    const bool covered = px >= 0 && py >= 0 && px < c.width && py < c.height;
+                    const std::uint32_t expected = covered ? colourAt(whole, px, py) : rgb(240, 240, 240);
+                    ASSERT_EQ(colourAt(canvas, x, y), expected) << c.left << "," << c.top << " at " << x << "," << y;
+                }
+        }
+    }
+}
+
+TEST(Canvas, DrawingReplacesPixelsAndNothingIsDrawnWithoutSize) {
+    const Raster picture = filled(4, 4, rgb(0, 0, 0));
+    for (const auto& [w, h] : std::vector<std::pair<int, int>>{{0, 0}, {0, 5}, {5, 0}, {-5, 5}}) {
+        Raster canvas = filled(20, 20, rgb(9, 9, 9));
+        drawPicture(canvas, picture, 2, 2, w, h, Resample::Halftone);
+        EXPECT_EQ(canvas.rgb, filled(20, 20, rgb(9, 9, 9)).rgb) << w << "x" << h;
+    }
+    Raster canvas = filled(20, 20, rgb(200, 200, 200));
+    drawPicture(canvas, picture, 2, 2, 8, 8, Resample::Halftone);
+    EXPECT_EQ(colourAt(canvas, 5, 5), 0u);
+    EXPECT_EQ(colourAt(canvas, 1, 1), rgb(200, 200, 200));
+}
+
+TEST(AreaScalerSink, RowsInAnyOrderGiveTheSamePixelsAsDrawing) {
+    const Raster picture = randomPicture(601, 403, 21);
+    Raster drawn(490, 328);
+    drawPicture(drawn, picture, 0, 0, 490, 328, Resample::Halftone);
+
+    std::vector<int> order(403);
+    std::iota(order.begin(), order.end(), 0);
+    for (int pass = 0; pass < 2; ++pass) {
+        if (pass == 0) std::reverse(order.begin(), order.end());  // a bottom-up BMP
+        if (pass == 1) std::shuffle(order.begin(), order.end(), std::mt19937(4));
+        AreaScaler scaler(490, 328);
+        ASSERT_TRUE(scaler.begin(601, 403));
+        for (int y : order) scaler.row(y, picture.at(0, y));
+        EXPECT_EQ(scaler.result().rgb, drawn.rgb) << "pass " << pass;
+    }
+}
+
+TEST(AreaScalerSink, RefusesWhatItCannotHold) {
+    EXPECT_FALSE(AreaScaler(10, 10).begin(0, 5));
+    EXPECT_FALSE(AreaScaler(10, 10).begin(5, -1));
+    EXPECT_FALSE(AreaScaler(10, 10).begin(AreaScaler::kMaxSourceSide + 1, 2));
+    EXPECT_FALSE(AreaScaler(0, 10).begin(5, 5));
+    EXPECT_FALSE(AreaScaler(100000, 100000).begin(5, 5));
+    EXPECT_FALSE(AreaScaler(10, 10, 5, 5, 6, 5).begin(5, 5));  // window beyond the destination
+    EXPECT_TRUE(AreaScaler(100000, 100000, 50000, 50000, 10, 10).begin(5, 5));
+}
+
+TEST(Snapshot, IsA24BitBmpOfTheStretchedSurface) {
+    Raster canvas = filled(510, 510, rgb(240, 240, 240));
+    setPixel(canvas, 0, 0, rgb(255, 0, 0));
+    setPixel(canvas, 509, 509, rgb(0, 0, 255));
+    struct Case {
+        int width, height;
+        Resample mode;
+    };
+    for (const Case& c : {Case{512, 512, Resample::Halftone}, Case{512, 512, Resample::Nearest},
+                          Case{510, 510, Resample::Halftone}, Case{255, 3, Resample::Halftone}}) {
+        const Bytes bmp = takeSnapshot(canvas, c.width, c.height, c.mode);
+        const std::size_t stride = (c.width * 3 + 3) / 4 * 4;
+        ASSERT_EQ(bmp.size(), 54 + stride * c.height);
+        auto u32 = [&](std::size_t at) { return bmp[at] | bmp[at + 1] << 8 | bmp[at + 2] << 16 | bmp[at + 3] << 24; };
+        EXPECT_EQ(u32(2), static_cast<int>(bmp.size()));
+        EXPECT_EQ(u32(10), 54);
+        EXPECT_EQ(u32(14), 40);
+        EXPECT_EQ(u32(18), c.width);
+        EXPECT_EQ(u32(22), c.height);  // positive: bottom-up
+        EXPECT_EQ(bmp[28], 24);
+        EXPECT_EQ(u32(30), 0);
+        EXPECT_EQ(u32(34), static_cast<int>(stride * c.height));
+        // The first stored row is the bottom one; pixels are blue, green, red.
+        const Raster expected = stretch(canvas, c.width, c.height, c.mode);
+        const std::uint8_t* topLeft = bmp.data() + 54 + stride * (c.height - 1);
+        EXPECT_EQ(rgb(topLeft[2], topLeft[1], topLeft[0]), colourAt(expected, 0, 0));
+        const std::uint8_t* bottomRight = bmp.data() + 54 + (c.width - 1) * 3;
+        EXPECT_EQ(rgb(bottomRight[2], bottomRight[1], bottomRight[0]), colourAt(expected, c.width - 1, c.height - 1));
+        const auto loaded = LoadPicture(bmp);
+        ASSERT_TRUE(loaded.has_value());
+        EXPECT_EQ(loaded->rgb, expected.rgb);
+    }
+    // The corners stay pure in nearest mode and are blended in halftone.
+    const Raster nearest = *LoadPicture(takeSnapshot(canvas, 512, 512, Resample::Nearest));
+    EXPECT_EQ(colourAt(nearest, 0, 0), rgb(255, 0, 0));
+    EXPECT_EQ(colourAt(nearest, 511, 511), rgb(0, 0, 255));
+    EXPECT_TRUE(takeSnapshot(canvas, 0, 512, Resample::Halftone).empty());
+    EXPECT_TRUE(takeSnapshot(Raster(), 512, 512, Resample::Halftone).empty());
+}
+
+TEST(Snapshot, ALightGreyBackgroundComesOutWhite) {
+    // The canvas background (a light grey button face) must survive enlargement as the same colour.
+    for (std::uint32_t grey : {rgb(240, 240, 240), rgb(239, 239, 239), rgb(212, 208, 200), rgb(128, 128, 127)}) {
+        const Raster canvas = filled(510, 510, grey);
+        Bitmap bitmap;
+        ASSERT_TRUE(bitmap.载入数据(takeSnapshot(canvas, 512, 512, Resample::Halftone)));
+        const Bitmap bw = bitmap.ConvertDepth(1);
+        for (int y = 0; y < 512; y += 7)
+            for (int x = 0; x < 512; x += 7) ASSERT_EQ(bw.GetIndex(x, y), 1) << std::hex << grey;
+    }
+}
+
+TEST(Canvas, DisplayDepthChoosesTheMode) {
+    EXPECT_EQ(modeForDisplayDepth(32), Resample::Halftone);
+    EXPECT_EQ(modeForDisplayDepth(24), Resample::Halftone);
+    EXPECT_EQ(modeForDisplayDepth(16), Resample::Nearest);
+    EXPECT_EQ(modeForDisplayDepth(8), Resample::Nearest);
+}
+
+TEST(Pictures, LoadPictureReadsOneAndTwentyFourBitData) {
+    Bitmap bw = Bitmap::create(9, 3, 1);
+    bw.SetPixel(8, 0, 0xFFFFFF);
+    const auto one = LoadPicture(bw.ToByteSet());
+    ASSERT_TRUE(one.has_value());
+    EXPECT_EQ(one->width, 9);
+    EXPECT_EQ(colourAt(*one, 8, 0), 0xFFFFFFu);
+    EXPECT_EQ(colourAt(*one, 0, 2), 0u);
+
+    Bitmap colour = Bitmap::create(5, 4, 24);
+    colour.SetPixel(1, 3, rgb(1, 2, 3));
+    const auto full = LoadPicture(colour.ToByteSet());
+    ASSERT_TRUE(full.has_value());
+    EXPECT_EQ(colourAt(*full, 1, 3), rgb(1, 2, 3));
+
+    EXPECT_FALSE(LoadPicture(Bytes{}).has_value());
+    EXPECT_FALSE(LoadPicture(std::string()).has_value());
+    EXPECT_FALSE(LoadPicture(std::string("/nonexistent/picture.bmp")).has_value());
+}
+
+TEST(Pictures, SizeAndPixelsOfFiles) {
+    const std::string dir = ::testing::TempDir();
+    struct Case {
+        const char* name;
+        Bytes data;
+        int width, height;
+    };
+    Bytes good = Bitmap::create(300, 200, 24).ToByteSet();
+    good.resize(good.size() + 10, 0);  // bytes after the pixel rows do not matter
+    Bytes cut = Bitmap::create(300, 200, 24).ToByteSet();
+    cut.resize(cut.size() - 1);
+    testing::put32(cut, 2, static_cast<std::uint32_t>(cut.size()));
+    const Case cases[] = {
+        {"good.bmp", good, 300, 200},
+        {"engraving.bmp", Bitmap::create(512, 512, 1).ToByteSet(), 512, 512},
+        {"cut.bmp", cut, 0, 0},
+        {"text.bmp", Bytes(65, 'a'), 0, 0},
+        {"empty.bmp", Bytes{}, 0, 0},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir + "/" + c.name;
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(c.data.data()),
+                                                     static_cast<std::streamsize>(c.data.size()));
+        EXPECT_EQ(PictureWidth(path), c.width) << c.name;
+        EXPECT_EQ(PictureHeight(path), c.height) << c.name;
+        const auto picture = LoadPicture(path);
+        EXPECT_EQ(picture.has_value(), c.width != 0) << c.name;
+        if (picture) { EXPECT_EQ(picture->width, c.width); }
+    }
+    EXPECT_EQ(PictureWidth(dir), 0);
+    EXPECT_EQ(PictureWidth(dir + "/missing.bmp"), 0);
+}
+
+}  // namespace
+}  // namespace tessary::image
