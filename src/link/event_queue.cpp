@@ -1,0 +1,76 @@
+#include "link/event_queue.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+
+#include <cstdio>
+#include <exception>
+
+namespace tessary::link {
+
+int EventQueue::notificationType() {
+    static const int type = QEvent::registerEventType();
+    return type;
+}
+
+void EventQueue::append(const QueueEntry* entries, std::size_t count) {
+    std::lock_guard lock(mutex_);
+    if (!target_) return;
+    const auto type = static_cast<QEvent::Type>(notificationType());
+    entries_.insert(entries_.end(), entries, entries + count);
+    for (std::size_t i = 0; i < count; ++i) QCoreApplication::postEvent(target_, new QEvent(type));
+}
+
+std::vector<QueueEntry> EventQueue::takeAll() {
+    std::vector<QueueEntry> taken;
+    std::lock_guard lock(mutex_);
+    taken.swap(entries_);
+    return taken;
+}
+
+void EventQueue::clear() {
+    std::lock_guard lock(mutex_);
+    entries_.clear();
+}
+
+void EventQueue::setTarget(QObject* target) {
+    std::lock_guard lock(mutex_);
+    target_ = target;
+}
+
+DeliveryTarget::DeliveryTarget(std::shared_ptr<EventQueue> queue, EventSink& sink, std::string unitName)
+    : queue_(std::move(queue)), sink_(sink), unitName_(std::move(unitName)) {}
+
+bool DeliveryTarget::event(QEvent* e) {
+    if (e->type() != EventQueue::notificationType()) return QObject::event(e);
+    // A handler that runs a nested event loop while bytes are being delivered must not see later bytes
+    // before the earlier ones it interrupted: the outer delivery picks them up when it resumes.
+    if (depth_ > 0) return true;
+    ++depth_;
+    try {
+        while (!detached_) {
+            auto entries = queue_->takeAll();
+            if (entries.empty()) break;
+            deliver(entries);
+        }
+    } catch (const std::exception& ex) {
+        std::fprintf(stderr, "tessary: serial port event delivery: %s\n", ex.what());
+    } catch (...) {
+        std::fprintf(stderr, "tessary: serial port event delivery failed\n");
+    }
+    --depth_;
+    if (detached_ && depth_ == 0) deleteLater();
+    return true;
+}
+
+void DeliveryTarget::deliver(const std::vector<QueueEntry>& entries) {
+    EventArgs args;
+    for (const auto& entry : entries) {
+        if (detached_ || !sink_.alive()) return;
+        args.a = entry.value;
+        sink_.raise(unitName_, entry.type == QueueEntry::Type::Byte ? event::kDataArrived : event::kLineStatus,
+                    args);
+    }
+}
+
+}  // namespace tessary::link

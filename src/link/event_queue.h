@@ -1,0 +1,62 @@
+#pragma once
+// The queue through which the port worker hands received bytes and line-status codes to the window thread,
+// and the hidden target on the window thread that raises them as unit events.
+#include <QObject>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/model/unit.h"
+
+class QEvent;
+
+namespace tessary::link {
+
+struct QueueEntry {
+    enum class Type : std::uint8_t { Byte, LineStatus } type;
+    std::uint8_t value;  // the byte, or the line-status code 1..10
+};
+
+class EventQueue {
+public:
+    // Appends under the mutex and posts one notification to the target per entry before releasing it.
+    void append(const QueueEntry* entries, std::size_t count);
+    std::vector<QueueEntry> takeAll();
+    void clear();
+    void setTarget(QObject* target);
+
+    static int notificationType();
+
+private:
+    std::mutex mutex_;
+    std::vector<QueueEntry> entries_;
+    QObject* target_ = nullptr;
+};
+
+// Lives on the thread that created the unit. Each notification drains the queue and raises DataArrived /
+// LineStatus in queue order until the unit is gone or its window stops taking events.
+class DeliveryTarget final : public QObject {
+public:
+    DeliveryTarget(std::shared_ptr<EventQueue> queue, EventSink& sink, std::string unitName);
+    // After this no event is raised; safe to call from a handler that is being delivered to.
+    void detach() { detached_ = true; }
+    bool delivering() const { return depth_ > 0; }
+
+protected:
+    bool event(QEvent* e) override;
+
+private:
+    void deliver(const std::vector<QueueEntry>& entries);
+
+    std::shared_ptr<EventQueue> queue_;
+    EventSink& sink_;
+    std::string unitName_;
+    bool detached_ = false;
+    int depth_ = 0;
+};
+
+}  // namespace tessary::link

@@ -1,0 +1,19 @@
+#pragma once
+// Connection management of the main window: which COM port 端口1 opens, and the controls that follow it.
+#include "app/console.h"
+
+namespace tessary {
+
+namespace link {
+// Click on 按钮连接: opens the port chosen in the COM list.
+void manualConnection(Console& console, const EventArgs& args);
+// Last step of start-up: COM1, COM1, COM2 ... COM31, the first that opens is the machine's.
+void automaticConnection(Console& console, const EventArgs& args);
+// Click on 按钮断开.
+void disconnection(Console& console, const EventArgs& args);
+}  // namespace link
+
+// "connect", "automaticConnection", "disconnect".
+void registerLinkHandlers(HandlerRegistry& registry);
+
+}  // namespace tessary

@@ -1,0 +1,229 @@
+#include "link/port_worker.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <system_error>
+
+namespace tessary::link {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// Drivers that count line events are sampled this often; others (ptys) are not polled at all.
+constexpr int kLineSampleMs = 50;
+
+QueueEntry status(std::uint8_t code) { return {QueueEntry::Type::LineStatus, code}; }
+
+bool changed(std::uint32_t before, std::uint32_t now) { return before != now; }
+
+int remainingMs(Clock::time_point deadline) {
+    auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now()).count();
+    return static_cast<int>(std::clamp<long long>(left, 0, 1000 * 60 * 60));
+}
+
+// The line's write time-out: the constant plus the multiplier per byte, both the unit's Timeout.
+long long writeTimeLimitMs(std::int32_t timeoutMs, std::size_t count) {
+    constexpr long long kCap = 1LL << 40;  // about 35 years; keeps the clock arithmetic in range
+    const long long perByte = std::max<std::int32_t>(timeoutMs, 0);
+    if (perByte == 0) return 0;
+    const auto factor = static_cast<long long>(std::min<std::size_t>(count, kCap)) + 1;
+    return factor > kCap / perByte ? kCap : perByte * factor;
+}
+
+}  // namespace
+
+PortWorker::PortWorker(TtyDevice& device, std::shared_ptr<EventQueue> queue, WorkerOptions options)
+    : device_(device), queue_(std::move(queue)), options_(options) {
+    wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (wakeFd_ < 0) throw std::system_error(errno, std::generic_category(), "eventfd");
+    try {
+        thread_ = std::thread([this] { run(); });
+    } catch (...) {
+        ::close(wakeFd_);
+        throw;
+    }
+    // Bytes that arrive once Open has returned must not fall to the worker's own start-up purge.
+    std::unique_lock lock(mutex_);
+    started_.wait(lock, [this] { return running_; });
+}
+
+PortWorker::~PortWorker() {
+    {
+        std::lock_guard lock(mutex_);
+        stopRequested_ = true;
+    }
+    wake();
+    thread_.join();
+    ::close(wakeFd_);
+}
+
+void PortWorker::wake() {
+    std::uint64_t one = 1;
+    while (::write(wakeFd_, &one, sizeof one) < 0 && errno == EINTR) {
+    }
+}
+
+bool PortWorker::write(const Bytes& bytes) {
+    if (gone_.load()) return false;
+    std::unique_lock lock(mutex_);
+    sendBuffer_ = &bytes;
+    writeFinished_ = false;
+    lock.unlock();
+    wake();
+    lock.lock();
+    writeDone_.wait(lock, [this] { return writeFinished_; });
+    return writeResult_;
+}
+
+void PortWorker::run() {
+    device_.purge();
+    counters_ = device_.counters();
+    if (!counters_) lines_ = device_.modemLines();
+    {
+        std::lock_guard lock(mutex_);
+        running_ = true;
+    }
+    started_.notify_all();
+    while (waitOnce()) {
+    }
+}
+
+// One round: wait for the first of stop, I/O and write request, and handle them in that order.
+bool PortWorker::waitOnce() {
+    const bool sampleLines = (counters_ || lines_) && !gone_.load();
+    std::array<pollfd, 2> fds{{{gone_.load() ? -1 : device_.fd(), POLLIN, 0}, {wakeFd_, POLLIN, 0}}};
+    if (::poll(fds.data(), fds.size(), sampleLines ? kLineSampleMs : -1) < 0 && errno != EINTR) {
+        std::this_thread::sleep_for(milliseconds(kLineSampleMs));  // never spin on an unexpected poll failure
+        return true;
+    }
+    if (fds[1].revents & POLLIN) {
+        std::uint64_t count = 0;
+        [[maybe_unused]] auto n = ::read(wakeFd_, &count, sizeof count);
+    }
+
+    const Bytes* request = nullptr;
+    {
+        std::lock_guard lock(mutex_);
+        if (stopRequested_) return false;
+        if (!writeFinished_) request = sendBuffer_;
+    }
+
+    if (sampleLines) {
+        std::vector<QueueEntry> events;
+        collectLineEvents(events);
+        if (!events.empty()) queue_->append(events.data(), events.size());
+    }
+    if (fds[0].revents != 0) readAvailable();
+
+    if (request) {
+        bool ok = performWrite(*request);
+        std::lock_guard lock(mutex_);
+        writeResult_ = ok;
+        writeFinished_ = true;
+        sendBuffer_ = nullptr;
+        writeDone_.notify_all();
+    }
+    return true;
+}
+
+void PortWorker::collectLineEvents(std::vector<QueueEntry>& out) {
+    bool cts = false, dsr = false, dcd = false;
+    if (counters_) {
+        auto now = device_.counters();
+        if (!now) return;
+        const LineCounters& was = *counters_;
+        if (changed(was.brk, now->brk)) out.push_back(status(1));
+        if (changed(was.frame, now->frame) || changed(was.overrun, now->overrun) ||
+            changed(was.bufOverrun, now->bufOverrun) || (options_.parityCheck && changed(was.parity, now->parity)))
+            out.push_back(status(4));
+        if (changed(was.rng, now->rng)) out.push_back(status(5));
+        cts = changed(was.cts, now->cts);
+        dsr = changed(was.dsr, now->dsr);
+        dcd = changed(was.dcd, now->dcd);
+        counters_ = now;
+        if (!(cts || dsr || dcd)) return;
+        auto lines = device_.modemLines();
+        if (!lines) return;
+        if (cts) out.push_back(status(lines->cts ? 2 : 8));
+        if (dsr) out.push_back(status(lines->dsr ? 3 : 9));
+        if (dcd) out.push_back(status(lines->dcd ? 6 : 10));
+        return;
+    }
+    auto lines = device_.modemLines();
+    if (!lines || !lines_ || *lines == *lines_) return;
+    if (lines->ri && !lines_->ri) out.push_back(status(5));
+    if (lines->cts != lines_->cts) out.push_back(status(lines->cts ? 2 : 8));
+    if (lines->dsr != lines_->dsr) out.push_back(status(lines->dsr ? 3 : 9));
+    if (lines->dcd != lines_->dcd) out.push_back(status(lines->dcd ? 6 : 10));
+    lines_ = lines;
+}
+
+void PortWorker::readAvailable() {
+    std::uint8_t buffer[4096];
+    std::vector<QueueEntry> entries;
+    for (;;) {
+        ssize_t n = ::read(device_.fd(), buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EAGAIN) return;
+        if (n <= 0) {
+            // End of file on a hung-up tty, EIO once the far end of a pty is closed: the device is gone.
+            gone_.store(true);
+            return;
+        }
+        entries.clear();
+        auto count = static_cast<std::size_t>(n);
+        if (options_.eventChar && std::memchr(buffer, *options_.eventChar, count)) entries.push_back(status(7));
+        for (std::size_t i = 0; i < count; ++i) entries.push_back({QueueEntry::Type::Byte, buffer[i]});
+        queue_->append(entries.data(), entries.size());
+    }
+}
+
+bool PortWorker::performWrite(const Bytes& bytes) {
+    if (gone_.load()) return false;
+    device_.purge();
+    const bool limited = options_.timeoutMs > 0;
+    const auto deadline = Clock::now() + milliseconds(writeTimeLimitMs(options_.timeoutMs, bytes.size()));
+
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(device_.fd(), bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno != EAGAIN) {
+            if (errno == EIO || errno == ENXIO || errno == ENODEV) gone_.store(true);
+            return false;
+        }
+        // The driver's buffer is full: wait for room, taking in what arrives meanwhile.
+        if (limited && remainingMs(deadline) == 0) return false;
+        pollfd fd{device_.fd(), POLLOUT | POLLIN, 0};
+        if (::poll(&fd, 1, limited ? remainingMs(deadline) : -1) < 0 && errno != EINTR) return false;
+        if (fd.revents & (POLLIN | POLLHUP | POLLERR)) readAvailable();
+        if (gone_.load()) return false;
+    }
+    return waitForTransmitter(deadline, limited);
+}
+
+bool PortWorker::waitForTransmitter(Clock::time_point deadline, bool limited) {
+    const long long bytesPerSecond = std::max(1, options_.baudRate / 10);
+    while (std::size_t queued = device_.outputQueued()) {
+        if (limited && remainingMs(deadline) == 0) return false;
+        long long ms = std::clamp<long long>(static_cast<long long>(queued) * 1000 / bytesPerSecond, 1, 20);
+        if (limited) ms = std::min<long long>(ms, remainingMs(deadline));
+        pollfd fd{device_.fd(), POLLIN, 0};
+        if (::poll(&fd, 1, static_cast<int>(ms)) > 0) readAvailable();
+        if (gone_.load()) return false;
+    }
+    return device_.drain();
+}
+
+}  // namespace tessary::link

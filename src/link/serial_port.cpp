@@ -1,0 +1,127 @@
+#include "link/serial_port.h"
+
+#include <grp.h>
+#include <sys/stat.h>
+
+#include <QCoreApplication>
+
+#include <cerrno>
+#include <cstdio>
+#include <exception>
+
+#include "app/model/properties.h"
+#include "app/model/window.h"
+#include "link/com_ports.h"
+#include "link/event_queue.h"
+#include "link/port_worker.h"
+#include "link/tty_device.h"
+
+namespace tessary::link {
+namespace {
+
+// The log pane keeps only the connection texts; the reason an open was refused goes to the terminal.
+void reportPermissionDenied(const std::string& path) {
+    std::string groupName = "dialout";
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0)
+        if (const struct group* g = ::getgrgid(st.st_gid)) groupName = g->gr_name;
+    std::fprintf(stderr,
+                 "tessary: no permission to open %s: add your account to the group \"%s\" "
+                 "(sudo usermod -aG %s $USER), then log out and in again\n",
+                 path.c_str(), groupName.c_str(), groupName.c_str());
+}
+
+}  // namespace
+
+SerialPort::SerialPort(std::string name, PortSettings settings, EventSink& sink)
+    : name_(std::move(name)), sink_(sink), settings_(std::move(settings)), queue_(std::make_shared<EventQueue>()) {
+    common_[prop::kTag] = std::string();
+    common_[prop::kMousePointer] = Bytes();
+    target_ = std::make_unique<DeliveryTarget>(queue_, sink_, name_);
+    queue_->setTarget(target_.get());
+}
+
+SerialPort::~SerialPort() {
+    Close();
+    queue_->setTarget(nullptr);
+    target_->detach();
+    // A handler of this very unit's events may be destroying it: the target then deletes itself when the
+    // delivery it is in returns.
+    if (target_->delivering()) target_.release();
+}
+
+void SerialPort::write(int property, const Value& value) {
+    if (writeSetting(settings_, property, value)) return;
+    if (property < 0 || property >= static_cast<int>(common_.size())) return;
+    if (property == prop::kTag)
+        common_[property] = asText(value);
+    else if (property == prop::kMousePointer)
+        common_[property] = asBytes(value);
+    else
+        common_[property] = asInt(value);
+}
+
+Value SerialPort::read(int property) const {
+    if (auto v = readSetting(settings_, property)) return *v;
+    if (property >= 0 && property < static_cast<int>(common_.size())) return common_[property];
+    return std::int32_t{0};
+}
+
+bool SerialPort::Open() {
+    Close();
+    if (settings_.portNumber < 1) return false;
+    const std::string path = resolveCom(settings_.portNumber);
+    if (path.empty()) return false;
+
+    int error = 0;
+    auto device = TtyDevice::open(path, error);
+    if (!device) {
+        if (error == EACCES || error == EPERM) reportPermissionDenied(path);
+        return false;
+    }
+    if (!device->configure(settings_)) return false;
+    // Events reach the window thread through the target; without an application there is no one to post to.
+    if (!QCoreApplication::instance() || !target_) return false;
+    device->purge();
+
+    WorkerOptions options;
+    if (!settings_.eventChar.empty()) options.eventChar = static_cast<std::uint8_t>(settings_.eventChar[0]);
+    options.parityCheck = settings_.parityCheck;
+    options.timeoutMs = settings_.timeout;
+    options.baudRate = settings_.baudRate;
+    try {
+        worker_ = std::make_unique<PortWorker>(*device, queue_, options);
+    } catch (const std::exception& ex) {
+        std::fprintf(stderr, "tessary: cannot start the port worker: %s\n", ex.what());
+        return false;
+    }
+    device_ = std::move(device);
+    return true;
+}
+
+void SerialPort::Close() {
+    worker_.reset();
+    device_.reset();
+    queue_->clear();
+}
+
+bool SerialPort::SendData(const SendValue& value) {
+    auto bytes = byteForm(value);
+    if (!bytes || !worker_) return false;
+    if (bytes->empty()) return true;
+    return worker_->write(*bytes);
+}
+
+std::unique_ptr<SerialPort> createSerialPortUnit(const std::string& name, const Bytes& block, EventSink& sink) {
+    auto settings = decodeSerialSettings(block);
+    if (!settings) return nullptr;
+    auto unit = std::make_unique<SerialPort>(name, *settings, sink);
+    if (settings->openOnCreate) unit->Open();
+    return unit;
+}
+
+SerialPort* findSerialPort(Window& window, std::string_view unit) {
+    return dynamic_cast<SerialPort*>(window.find(unit));
+}
+
+}  // namespace tessary::link

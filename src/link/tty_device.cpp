@@ -1,0 +1,184 @@
+#include "link/tty_device.h"
+
+// termios2 (any baud rate) comes from the kernel headers, which cannot be mixed with <termios.h>.
+#include <asm/termbits.h>
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+#include "link/port_settings.h"
+
+namespace tessary::link {
+namespace {
+
+struct StandardRate {
+    int baud;
+    unsigned code;
+};
+constexpr StandardRate kStandardRates[] = {
+    {50, B50},         {75, B75},         {110, B110},       {134, B134},       {150, B150},
+    {200, B200},       {300, B300},       {600, B600},       {1200, B1200},     {1800, B1800},
+    {2400, B2400},     {4800, B4800},     {9600, B9600},     {19200, B19200},   {38400, B38400},
+    {57600, B57600},   {115200, B115200}, {230400, B230400}, {460800, B460800}, {500000, B500000},
+    {576000, B576000}, {921600, B921600}, {1000000, B1000000}, {1152000, B1152000}, {1500000, B1500000},
+    {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000}, {3500000, B3500000}, {4000000, B4000000},
+};
+
+bool setBaud(LineFlags& t, int baud) {
+    if (baud <= 0) return false;  // B0 would hang the line up
+    t.cflag &= ~(CBAUD | (CBAUD << IBSHIFT));
+    unsigned code = BOTHER;
+    for (const auto& r : kStandardRates)
+        if (r.baud == baud) code = r.code;
+    t.cflag |= code;
+    t.speed = static_cast<std::uint32_t>(baud);
+    return true;
+}
+
+bool setFrame(LineFlags& t, const PortSettings& s) {
+    t.cflag &= ~(CSIZE | CSTOPB | PARENB | PARODD | CMSPAR | CRTSCTS);
+    switch (s.dataBits) {
+    case 5: t.cflag |= CS5; break;
+    case 6: t.cflag |= CS6; break;
+    case 7: t.cflag |= CS7; break;
+    case 8: t.cflag |= CS8; break;
+    default: return false;
+    }
+    // A UART sends one and a half stop bits for CSTOPB with 5-bit characters; other sizes have no such mode.
+    if (s.stopBits == 3 || (s.stopBits == 2 && s.dataBits == 5))
+        t.cflag |= CSTOPB;
+    else if (s.stopBits == 2)
+        return false;
+    switch (s.parity) {
+    case 1: t.cflag |= PARENB | PARODD; break;
+    case 2: t.cflag |= PARENB; break;
+    case 3: t.cflag |= PARENB | CMSPAR | PARODD; break;
+    case 4: t.cflag |= PARENB | CMSPAR; break;
+    default: break;
+    }
+    return true;
+}
+
+bool setFlowControl(LineFlags& t, int mode) {
+    t.iflag &= ~(IXON | IXOFF | IXANY);
+    switch (mode) {
+    case 1: t.cflag |= CRTSCTS; return true;
+    case 2: case 3: case 4: return false;  // DTR handshaking and DSR-watched output do not exist on Linux
+    case 5:
+        t.iflag |= IXON | IXOFF;
+        t.vstart = 0x11;
+        t.vstop = 0x13;
+        return true;
+    default: return true;
+    }
+}
+
+void setModemLine(int fd, int line, bool on) {
+    // Pseudo-terminals have no modem lines; a refusal here is not a failure of the open.
+    ::ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &line);
+}
+
+}  // namespace
+
+std::optional<LineFlags> lineFlags(LineFlags t, const PortSettings& s) {
+    t.iflag &= ~(BRKINT | PARMRK | INPCK | ISTRIP | INLCR | IGNCR | ICRNL | IUCLC | IMAXBEL);
+    t.iflag |= IGNBRK;  // a break is reported as line status 1, not as a 0 byte in the data
+    t.oflag &= ~OPOST;
+    t.lflag &= ~(ECHO | ECHOE | ECHOK | ECHONL | ICANON | ISIG | IEXTEN);
+    t.cflag |= CLOCAL | CREAD;
+    t.vmin = 1;
+    t.vtime = 0;
+    if (!setBaud(t, s.baudRate) || !setFrame(t, s) || !setFlowControl(t, s.flowControl)) return std::nullopt;
+    return t;
+}
+
+std::unique_ptr<TtyDevice> TtyDevice::open(const std::string& path, int& errorNumber) {
+    errorNumber = 0;
+    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        errorNumber = errno;
+        return nullptr;
+    }
+    std::unique_ptr<TtyDevice> device(new TtyDevice(fd));
+    termios2 t{};
+    if (::ioctl(fd, TCGETS2, &t) != 0) {
+        errorNumber = ENOTTY;
+        return nullptr;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        errorNumber = errno == EWOULDBLOCK ? EBUSY : errno;
+        return nullptr;
+    }
+    ::ioctl(fd, TIOCEXCL);
+    return device;
+}
+
+TtyDevice::~TtyDevice() {
+    // TIOCEXCL outlives this descriptor while the far end of a pty stays open; the next open must succeed.
+    ::ioctl(fd_, TIOCNXCL);
+    ::close(fd_);
+}
+
+bool TtyDevice::configure(const PortSettings& s) {
+    termios2 t{};
+    if (::ioctl(fd_, TCGETS2, &t) != 0) return false;
+    LineFlags current{t.c_iflag, t.c_oflag, t.c_cflag, t.c_lflag, t.c_cc[VMIN], t.c_cc[VTIME],
+                      t.c_cc[VSTART], t.c_cc[VSTOP], t.c_ospeed};
+    auto wanted = lineFlags(current, s);
+    if (!wanted) return false;
+    t.c_iflag = wanted->iflag;
+    t.c_oflag = wanted->oflag;
+    t.c_cflag = wanted->cflag;
+    t.c_lflag = wanted->lflag;
+    t.c_cc[VMIN] = wanted->vmin;
+    t.c_cc[VTIME] = wanted->vtime;
+    t.c_cc[VSTART] = wanted->vstart;
+    t.c_cc[VSTOP] = wanted->vstop;
+    t.c_ispeed = t.c_ospeed = wanted->speed;
+    if (::ioctl(fd_, TCSETS2, &t) != 0) return false;
+
+    if (s.flowControl != 1) setModemLine(fd_, TIOCM_RTS, s.rtsControl != 1);
+    if (s.dtrControl == 1) setModemLine(fd_, TIOCM_DTR, false);
+    if (s.dtrControl == 2) setModemLine(fd_, TIOCM_DTR, true);
+    return true;
+}
+
+void TtyDevice::purge() {
+    ::ioctl(fd_, TCFLSH, TCIFLUSH);
+    // Only bytes this side has not sent yet: some kernels' pty flush discards what the far end has not read.
+    if (outputQueued() > 0) ::ioctl(fd_, TCFLSH, TCOFLUSH);
+}
+
+std::size_t TtyDevice::outputQueued() const {
+    int queued = 0;
+    if (::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued < 0) return 0;
+    return static_cast<std::size_t>(queued);
+}
+
+bool TtyDevice::drain() {
+    while (::ioctl(fd_, TCSBRK, 1) != 0)
+        if (errno != EINTR) return false;
+    return true;
+}
+
+std::optional<LineCounters> TtyDevice::counters() const {
+    serial_icounter_struct ic{};
+    if (::ioctl(fd_, TIOCGICOUNT, &ic) != 0) return std::nullopt;
+    auto u = [](int v) { return static_cast<std::uint32_t>(v); };
+    return LineCounters{u(ic.cts), u(ic.dsr), u(ic.rng), u(ic.dcd), u(ic.frame),
+                        u(ic.overrun), u(ic.parity), u(ic.brk), u(ic.buf_overrun)};
+}
+
+std::optional<ModemLines> TtyDevice::modemLines() const {
+    int bits = 0;
+    if (::ioctl(fd_, TIOCMGET, &bits) != 0) return std::nullopt;
+    return ModemLines{(bits & TIOCM_CTS) != 0, (bits & TIOCM_DSR) != 0, (bits & TIOCM_CAR) != 0,
+                      (bits & TIOCM_RNG) != 0};
+}
+
+}  // namespace tessary::link

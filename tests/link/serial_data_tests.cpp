@@ -1,0 +1,195 @@
+// SendData's bytes on the wire and the delivery of received bytes to the window thread, on real ptys.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+#include <limits>
+#include <memory>
+#include <thread>
+
+#include "app/model/properties.h"
+#include "link/event_queue.h"
+#include "link/serial_port.h"
+#include "pty_fixture.h"
+
+namespace tessary::link {
+namespace {
+
+using namespace tessary::test;
+namespace sp = prop::serial;
+
+class OpenPort : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_.link(5, pty.slavePath());
+        port = std::make_unique<SerialPort>("端口1", PortSettings{}, sink);
+        port->write(sp::kPortNumber, 5);
+        port->write(sp::kBaudRate, 57600);
+        ASSERT_TRUE(port->Open());
+    }
+    std::vector<int> received() const {
+        std::vector<int> bytes;
+        for (const auto& e : sink.events)
+            if (e.event == event::kDataArrived) bytes.push_back(e.value);
+        return bytes;
+    }
+
+    PortDir dir_;
+    Pty pty;
+    RecordingSink sink;
+    std::unique_ptr<SerialPort> port;
+};
+
+struct WireCase {
+    const char* what;
+    SendValue value;
+    Bytes wire;
+};
+
+TEST_F(OpenPort, EachValueTypeSendsItsByteForm) {
+    const WireCase cases[] = {
+        {"byte", std::uint8_t{0xF1}, {0xF1}},
+        {"integer 1", std::int32_t{1}, {0x01, 0x00, 0x00, 0x00}},
+        {"three-character text", std::string("abc"), {'a', 'b', 'c'}},
+        {"short", std::int16_t{-2}, {0xFE, 0xFF}},
+        {"long", std::int64_t{0x0102030405060708}, {8, 7, 6, 5, 4, 3, 2, 1}},
+        {"float 1.0", 1.0f, {0x00, 0x00, 0x80, 0x3F}},
+        {"double -2.0", -2.0, {0, 0, 0, 0, 0, 0, 0x00, 0xC0}},
+        {"boolean true", Boolean{true}, {1, 0, 0, 0}},
+        {"date-time", DateTime{1.5}, {0, 0, 0, 0, 0, 0, 0xF8, 0x3F}},
+        {"subroutine pointer", SubroutinePointer{0x00401000}, {0x00, 0x10, 0x40, 0x00}},
+        {"byte set", Bytes{0xFE, 0x00, 0xFF}, {0xFE, 0x00, 0xFF}},
+        {"text with a zero inside", std::string("a\0b", 3), {'a', 0, 'b'}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_TRUE(port->SendData(c.value)) << c.what;
+        EXPECT_EQ(pty.read(c.wire.size()), c.wire) << c.what;
+    }
+    EXPECT_TRUE(pty.read(1, 100ms).empty());
+}
+
+TEST_F(OpenPort, EmptyValuesWriteNothingAndValuesWithoutByteFormFail) {
+    EXPECT_TRUE(port->SendData(Bytes{}));
+    EXPECT_TRUE(port->SendData(std::string()));
+    EXPECT_FALSE(port->SendData(OtherValue{}));
+    EXPECT_TRUE(pty.read(1, 100ms).empty());
+}
+
+TEST_F(OpenPort, AClosedPortSendsNothing) {
+    port->Close();
+    for (const SendValue& v : {SendValue{std::uint8_t{1}}, SendValue{Bytes{}}, SendValue{std::string()},
+                               SendValue{Bytes{1, 2}}})
+        EXPECT_FALSE(port->SendData(v));
+    port->Close();  // allowed on a closed unit
+}
+
+TEST_F(OpenPort, AWholeImageGoesOutInOneSendData) {
+    Bytes image(32830);
+    for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 7 + (i >> 8));
+    Bytes wire;
+    std::thread machine([&] { wire = pty.read(image.size(), 2s); });
+    EXPECT_TRUE(port->SendData(image));
+    machine.join();
+    EXPECT_EQ(wire, image);
+}
+
+TEST_F(OpenPort, ModelValuesSendAsIntegerTextOrByteSet) {
+    EXPECT_TRUE(port->SendData(toSendValue(Value{std::int32_t{258}})));
+    EXPECT_TRUE(port->SendData(toSendValue(Value{std::string("ok")})));
+    EXPECT_TRUE(port->SendData(toSendValue(Value{Bytes{9}})));
+    EXPECT_EQ(pty.read(8, 100ms), (Bytes{2, 1, 0, 0, 'o', 'k', 9}));
+}
+
+TEST_F(OpenPort, ABurstRaisesOneDataArrivedPerByteInOrder) {
+    constexpr std::size_t kBurst = 5000;
+    Bytes burst(kBurst);
+    for (std::size_t i = 0; i < kBurst; ++i) burst[i] = static_cast<std::uint8_t>((i * 31) ^ (i >> 3));
+    pty.write(burst);
+    ASSERT_TRUE(processUntil([&] { return sink.events.size() >= kBurst; }));
+    processFor(50ms);
+    ASSERT_EQ(sink.events.size(), kBurst);
+    for (std::size_t i = 0; i < kBurst; ++i) {
+        ASSERT_EQ(sink.events[i], (RaisedEvent{"端口1", event::kDataArrived, burst[i]})) << "byte " << i;
+    }
+}
+
+TEST_F(OpenPort, OneNotificationDeliversEverythingQueued) {
+    pty.write(Bytes(300, 0x55));
+    std::this_thread::sleep_for(200ms);  // the worker queues the whole burst meanwhile
+    sink.onRaise = [](const RaisedEvent&) {
+        QCoreApplication::removePostedEvents(nullptr, EventQueue::notificationType());
+    };
+    processFor(100ms);
+    EXPECT_EQ(received().size(), 300u);
+}
+
+TEST_F(OpenPort, CloseDropsBytesNotYetDelivered) {
+    pty.write(Bytes(100, 0xAA));
+    std::this_thread::sleep_for(200ms);
+    port->Close();
+    processFor(100ms);
+    EXPECT_TRUE(sink.events.empty());
+}
+
+TEST_F(OpenPort, TheEventCharacterRaisesLineStatus7BeforeTheBytes) {
+    port->write(sp::kEventChar, "Z");
+    ASSERT_TRUE(port->Open());
+    pty.write({'x', 'Z', 'y'});
+    ASSERT_TRUE(processUntil([&] { return sink.events.size() >= 4; }));
+    const std::vector<RaisedEvent> expected = {{"端口1", event::kLineStatus, 7},
+                                               {"端口1", event::kDataArrived, 'x'},
+                                               {"端口1", event::kDataArrived, 'Z'},
+                                               {"端口1", event::kDataArrived, 'y'}};
+    EXPECT_EQ(sink.events, expected);
+}
+
+TEST_F(OpenPort, NothingIsRaisedOnceTheWindowStopsTakingEvents) {
+    sink.alive_ = false;
+    pty.write(Bytes(10, 1));
+    processFor(200ms);
+    EXPECT_TRUE(sink.events.empty());
+}
+
+TEST_F(OpenPort, AHandlerMayDestroyTheUnitWhoseEventItHandles) {
+    sink.onRaise = [this](const RaisedEvent&) { port.reset(); };
+    pty.write(Bytes(50, 7));
+    processFor(300ms);
+    EXPECT_EQ(sink.events.size(), 1u);
+}
+
+TEST_F(OpenPort, BytesThatArriveAfterTheWriteStillArrive) {
+    ASSERT_TRUE(port->SendData(std::uint8_t{0xF1}));
+    EXPECT_EQ(pty.read(1), Bytes{0xF1});
+    pty.write({0xFF, 0x01, 0x17, 0x02, 0x2D});
+    ASSERT_TRUE(processUntil([&] { return received().size() >= 5; }));
+    EXPECT_EQ(received(), (std::vector<int>{0xFF, 0x01, 0x17, 0x02, 0x2D}));
+}
+
+TEST_F(OpenPort, AVanishedDeviceNeitherSpinsNorHangs) {
+    pty.closeMaster();
+    std::this_thread::sleep_for(100ms);
+    const auto cpuBefore = processCpuTime();
+    const auto wallBefore = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(1s);
+    const auto cpu = processCpuTime() - cpuBefore;
+    const auto wall = std::chrono::steady_clock::now() - wallBefore;
+    EXPECT_LT(cpu * 100, wall * 5) << "CPU " << cpu.count() << " us in a second";
+
+    EXPECT_FALSE(port->SendData(std::uint8_t{1}));
+    EXPECT_FALSE(port->SendData(Bytes(5000, 1)));
+    processFor(50ms);
+    EXPECT_TRUE(sink.events.empty());
+    const auto closeStart = std::chrono::steady_clock::now();
+    port->Close();
+    EXPECT_LT(std::chrono::steady_clock::now() - closeStart, 500ms);
+    EXPECT_FALSE(port->isOpen());
+}
+
+TEST_F(OpenPort, CloseDoesNotWaitForTheLineEventWait) {
+    const auto start = std::chrono::steady_clock::now();
+    port->Close();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 200ms);
+}
+
+}  // namespace
+}  // namespace tessary::link
