@@ -1,0 +1,60 @@
+#pragma once
+// Runs one decoder over bytes in memory (an fmemopen stream) with a sink that traps on any breach of the
+// row contract: a row outside the picture, a row twice, a row before begin, or success with rows missing.
+#include <stdio.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "image/decode/decoders.h"
+
+namespace tessary::image::fuzzing {
+
+class ContractSink : public RowSink {
+public:
+    bool begin(int width, int height) override {
+        if (begun_ || width <= 0 || height <= 0) __builtin_trap();
+        begun_ = true;
+        width_ = width;
+        seen_.assign(static_cast<std::size_t>(height), false);
+        return true;
+    }
+    void row(int y, const std::uint8_t* rgb) override {
+        if (!begun_ || y < 0 || y >= static_cast<int>(seen_.size()) || seen_[y]) __builtin_trap();
+        seen_[y] = true;
+        // Reading the whole row lets the address sanitizer check the decoder's buffer.
+        unsigned sum = 0;
+        for (int i = 0; i < width_ * 3; ++i) sum += rgb[i];
+        checksum_ += sum;
+    }
+    void finished(int result) const {
+        if (result != kConvertOk) return;
+        if (!begun_) __builtin_trap();
+        for (bool s : seen_)
+            if (!s) __builtin_trap();
+    }
+
+private:
+    bool begun_ = false;
+    int width_ = 0;
+    std::vector<bool> seen_;
+    unsigned checksum_ = 0;
+};
+
+struct StreamCloser {
+    void operator()(FILE* f) const { fclose(f); }
+};
+
+template <typename Decoder>
+void decodeBytes(const std::uint8_t* data, std::size_t size, Decoder decoder) {
+    if (size == 0) return;
+    std::unique_ptr<FILE, StreamCloser> stream(fmemopen(const_cast<std::uint8_t*>(data), size, "rb"));
+    if (!stream) return;
+    ContractSink sink;
+    const decode::Input in{stream.get(), size};
+    sink.finished(decoder(in, sink));
+}
+
+}  // namespace tessary::image::fuzzing
