@@ -159,7 +159,8 @@ void CommandStream::giveUp(std::vector<Received>& out) {
             image_.clear();
             break;
         }
-        case State::Discard: out.push_back(make(Received::Kind::Dropped, static_cast<int>(dropped_))); break;
+        case State::Discard: out.push_back(make(Received::Kind::Dropped, static_cast<int>(std::min<std::size_t>(dropped_, INT32_MAX))));
+            break;
         case State::Idle:
         case State::AwaitImage: return;
     }

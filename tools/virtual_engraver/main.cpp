@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,9 @@ int main(int argc, char** argv) {
     auto link = PortLink::create(options->portDir, options->com, pty->slavePath, problem);
     if (!link) return fail(problem);
     const std::string outDir = options->outDir.empty() ? link->dir() : options->outDir;
+    std::error_code error;
+    std::filesystem::create_directories(outDir, error);
+    if (error) return fail("cannot make " + outDir + ": " + error.message());
 
     Engraver engraver(*options, pty->master.get(), outDir, stdout);
     engraver.say("virtual engraver " TESSARY_VERSION " on " + pty->slavePath + ", linked as " + link->path());
