@@ -124,13 +124,5 @@ TEST(Machine, FrameTracesTheBoundingBoxOfTheBlackPixels) {
     }
 }
 
-TEST(Machine, WithoutAnImageNothingIsCarved) {
-    Machine m(10);
-    EXPECT_EQ(m.apply(Message::StartCarving), "no image to carve");
-    EXPECT_EQ(m.apply(Message::Recarve), "no image to carve");
-    EXPECT_EQ(m.apply(Message::FrameCarvingArea), "no image to frame");
-    EXPECT_FALSE(m.moving());
-}
-
 }  // namespace
 }  // namespace tessary::virtual_engraver

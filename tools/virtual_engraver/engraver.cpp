@@ -161,14 +161,15 @@ void Engraver::handle(Received r) {
 }
 
 std::string Engraver::saveImage(const WireImage& image) {
-    std::string path;
+    std::string stem;
     for (int n = 1;; ++n) {
-        path = outDir_ + "/image-" + std::to_string(n) + ".png";
-        if (!exists(path)) break;
+        stem = outDir_ + "/image-" + std::to_string(n);
+        if (!exists(stem + ".png") && !exists(stem + ".bmp")) break;
     }
     std::string problem;
-    if (!writePng(image, path, problem)) return "not saved: " + problem;
-    return "saved " + path;
+    if (!writePng(image, stem + ".png", problem)) return "not saved: " + problem;
+    if (options_.keepBmp && !writeBmp(image, stem + ".bmp", problem)) return "saved " + stem + ".png, " + problem;
+    return "saved " + stem + ".png" + (options_.keepBmp ? " and " + stem + ".bmp" : "");
 }
 
 void Engraver::produceReports(Clock::time_point now) {

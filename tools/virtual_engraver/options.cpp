@@ -40,6 +40,8 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args,
             options.version = true;
         } else if (arg == "--fast") {
             options.fast = true;
+        } else if (arg == "--keep-bmp") {
+            options.keepBmp = true;
         } else if (arg == "--port-dir") {
             if (!value(options.portDir)) return std::nullopt;
             if (options.portDir.empty()) {
@@ -100,6 +102,8 @@ Options:
   --com N         link as COMN, 1 to 255 (default 5; 1 in a directory of its
                   own, so the console's start-up scan finds it at once)
   --out DIR       where received images are saved (default: the port directory)
+  --keep-bmp      also save each received file byte for byte as image-N.bmp
+                  (a BMP viewer shows it upside down: that is the wire order)
   --pace N        position reports per second (default 500)
   --fast          send reports as fast as the console reads them (for tests)
   --jog-step N    pixels the head moves per jog command (default 10)

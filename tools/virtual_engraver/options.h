@@ -12,6 +12,7 @@ struct Options {
     std::string outDir;   // empty: the port directory
     double pace = 500;    // reports per second
     bool fast = false;    // as fast as the reader takes them
+    bool keepBmp = false; // also save the received file as it came
     int jogStep = 10;     // pixels per jog
     int timeoutMs = 1000; // quiet time that ends an unfinished message
     bool help = false;

@@ -123,6 +123,22 @@ bool WireImage::burns(int x, int y) const {
     return (byte & (0x80u >> (x % 8))) == 0;
 }
 
+bool writeBmp(const WireImage& image, const std::string& path, std::string& problem) {
+    const std::string partial = path + ".part";
+    bool written = false;
+    {
+        File out(std::fopen(partial.c_str(), "wb"));
+        written = out && std::fwrite(image.file().data(), 1, image.file().size(), out.get()) == image.file().size() &&
+                  std::fflush(out.get()) == 0;
+    }
+    if (!written || std::rename(partial.c_str(), path.c_str()) != 0) {
+        std::remove(partial.c_str());
+        problem = "cannot write " + path;
+        return false;
+    }
+    return true;
+}
+
 bool writePng(const WireImage& image, const std::string& path, std::string& problem) {
     const std::string partial = path + ".part";
     bool written = false;

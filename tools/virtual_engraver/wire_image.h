@@ -39,6 +39,7 @@ public:
     int width() const { return header_.width; }
     int height() const { return header_.rows; }
     std::size_t fileSize() const { return file_.size(); }
+    std::span<const std::uint8_t> file() const { return file_; }
     /// Row `y` as it came over the wire (y = 0 first): the preview's row y.
     std::span<const std::uint8_t> row(int y) const;
     /// A 0 bit is burnt (colour 0 is black).
@@ -52,5 +53,8 @@ private:
 /// Writes the image as a 1-bit grey PNG, the preview's top row first. Writes to a temporary name and
 /// renames it, so a reader never sees half a file. `problem` says why on failure.
 bool writePng(const WireImage& image, const std::string& path, std::string& problem);
+
+/// Writes the file byte for byte as it came over the wire, the same way.
+bool writeBmp(const WireImage& image, const std::string& path, std::string& problem);
 
 }  // namespace tessary::virtual_engraver
