@@ -15,10 +15,12 @@ int EventQueue::notificationType() {
 
 void EventQueue::append(const QueueEntry* entries, std::size_t count) {
     std::lock_guard lock(mutex_);
-    if (!target_) return;
-    const auto type = static_cast<QEvent::Type>(notificationType());
+    if (!target_ || count == 0) return;
+    // Each notification drains the whole queue, so entries added while one is pending need none of their own;
+    // a notification per byte would cost more than the delivery itself.
+    const bool notify = entries_.empty();
     entries_.insert(entries_.end(), entries, entries + count);
-    for (std::size_t i = 0; i < count; ++i) QCoreApplication::postEvent(target_, new QEvent(type));
+    if (notify) QCoreApplication::postEvent(target_, new QEvent(static_cast<QEvent::Type>(notificationType())));
 }
 
 std::vector<QueueEntry> EventQueue::takeAll() {

@@ -23,7 +23,8 @@ struct QueueEntry {
 
 class EventQueue {
 public:
-    // Appends under the mutex and posts one notification to the target per entry before releasing it.
+    // Appends under the mutex and, when the queue was empty, posts a notification to the target before
+    // releasing it.
     void append(const QueueEntry* entries, std::size_t count);
     std::vector<QueueEntry> takeAll();
     void clear();

@@ -19,6 +19,11 @@ using std::chrono::milliseconds;
 // Drivers that count line events are sampled this often; others (ptys) are not polled at all.
 constexpr int kLineSampleMs = 50;
 
+// A USB adapter hands over a few bytes per millisecond at 57600 baud. After such a trickle the worker lets
+// the bytes gather for a moment instead of waking both threads for every frame; a bulk read does not rest.
+constexpr auto kTrickleRest = milliseconds(3);
+constexpr std::size_t kTrickleBytes = 256;
+
 QueueEntry status(std::uint8_t code) { return {QueueEntry::Type::LineStatus, code}; }
 
 bool changed(std::uint32_t before, std::uint32_t now) { return before != now; }
@@ -97,9 +102,13 @@ void PortWorker::run() {
 
 // One round: wait for the first of stop, I/O and write request, and handle them in that order.
 bool PortWorker::waitOnce() {
-    const bool sampleLines = (counters_ || lines_) && !gone_.load();
-    std::array<pollfd, 2> fds{{{gone_.load() ? -1 : device_.fd(), POLLIN, 0}, {wakeFd_, POLLIN, 0}}};
-    if (::poll(fds.data(), fds.size(), sampleLines ? kLineSampleMs : -1) < 0 && errno != EINTR) {
+    const bool gone = gone_.load();
+    const bool sampleLines = (counters_ || lines_) && !gone;
+    const bool resting = !gone && Clock::now() < restUntil_;
+    int timeout = sampleLines ? kLineSampleMs : -1;
+    if (resting) timeout = std::max(1, remainingMs(restUntil_));
+    std::array<pollfd, 2> fds{{{gone || resting ? -1 : device_.fd(), POLLIN, 0}, {wakeFd_, POLLIN, 0}}};
+    if (::poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) {
         std::this_thread::sleep_for(milliseconds(kLineSampleMs));  // never spin on an unexpected poll failure
         return true;
     }
@@ -120,7 +129,10 @@ bool PortWorker::waitOnce() {
         collectLineEvents(events);
         if (!events.empty()) queue_->append(events.data(), events.size());
     }
-    if (fds[0].revents != 0) readAvailable();
+    if (fds[0].revents != 0) {
+        std::size_t taken = readAvailable();
+        if (taken > 0 && taken < kTrickleBytes) restUntil_ = Clock::now() + kTrickleRest;
+    }
 
     if (request) {
         bool ok = performWrite(*request);
@@ -165,18 +177,20 @@ void PortWorker::collectLineEvents(std::vector<QueueEntry>& out) {
     lines_ = lines;
 }
 
-void PortWorker::readAvailable() {
+std::size_t PortWorker::readAvailable() {
     std::uint8_t buffer[4096];
     std::vector<QueueEntry> entries;
+    std::size_t taken = 0;
     for (;;) {
         ssize_t n = ::read(device_.fd(), buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && errno == EAGAIN) return;
+        if (n < 0 && errno == EAGAIN) return taken;
         if (n <= 0) {
             // End of file on a hung-up tty, EIO once the far end of a pty is closed: the device is gone.
             gone_.store(true);
-            return;
+            return taken;
         }
+        taken += static_cast<std::size_t>(n);
         entries.clear();
         auto count = static_cast<std::size_t>(n);
         if (options_.eventChar && std::memchr(buffer, *options_.eventChar, count)) entries.push_back(status(7));
@@ -186,6 +200,8 @@ void PortWorker::readAvailable() {
 }
 
 bool PortWorker::performWrite(const Bytes& bytes) {
+    // What has arrived is taken in before the purge, so that the purge cannot cut a report from the machine.
+    readAvailable();
     if (gone_.load()) return false;
     device_.purge();
     const bool limited = options_.timeoutMs > 0;

@@ -42,7 +42,8 @@ private:
     void run();
     bool waitOnce();
     void collectLineEvents(std::vector<QueueEntry>& out);
-    void readAvailable();
+    // Queues everything the driver holds; returns the number of bytes taken.
+    std::size_t readAvailable();
     bool performWrite(const Bytes& bytes);
     bool waitForTransmitter(std::chrono::steady_clock::time_point deadline, bool limited);
     void wake();
@@ -64,6 +65,7 @@ private:
     std::atomic<bool> gone_{false};
     std::optional<LineCounters> counters_;
     std::optional<ModemLines> lines_;
+    std::chrono::steady_clock::time_point restUntil_{};
     std::thread thread_;
 };
 

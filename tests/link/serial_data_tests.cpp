@@ -165,6 +165,19 @@ TEST_F(OpenPort, BytesThatArriveAfterTheWriteStillArrive) {
     EXPECT_EQ(received(), (std::vector<int>{0xFF, 0x01, 0x17, 0x02, 0x2D}));
 }
 
+TEST_F(OpenPort, TheMachinesBytesSurviveThePurgeThatStartsEachWrite) {
+    std::vector<int> sent;
+    for (int round = 0; round < 20; ++round) {
+        Bytes report = {0xFF, std::uint8_t(round), 0x17, 0x02, 0x2D};
+        pty.write(report);
+        sent.insert(sent.end(), report.begin(), report.end());
+        ASSERT_TRUE(port->SendData(std::uint8_t{0xF2}));
+    }
+    ASSERT_TRUE(processUntil([&] { return received().size() >= sent.size(); }));
+    EXPECT_EQ(received(), sent);
+    EXPECT_EQ(pty.read(20), Bytes(20, 0xF2));
+}
+
 TEST_F(OpenPort, AVanishedDeviceNeitherSpinsNorHangs) {
     pty.closeMaster();
     std::this_thread::sleep_for(100ms);
