@@ -99,9 +99,11 @@ int decodeJpeg(const Input& in, RowSink& sink, const DecodeOptions& options, Dec
     jpeg_calc_output_dimensions(&cinfo);
     const std::uint64_t ownPixels = static_cast<std::uint64_t>(cinfo.image_width) * cinfo.image_height;
     const bool scaled = cinfo.scale_num < cinfo.scale_denom;
-    // Only a single-scan stream is decoded without a full-size coefficient buffer.
-    const std::uint64_t ownLimit =
-        scaled && !jpeg_has_multiple_scans(&cinfo) ? kMaxScaledJpegPixels : kMaxDeliveredPixels;
+    // Only a single-scan stream is decoded without a full-size coefficient buffer, and only a Huffman-coded
+    // one reports missing data: arithmetic coding legally pads a cut-off scan with zeros, so a few hundred
+    // bytes could otherwise keep the decoder busy for seconds.
+    const bool streamed = !jpeg_has_multiple_scans(&cinfo) && !cinfo.arith_code;
+    const std::uint64_t ownLimit = scaled && streamed ? kMaxScaledJpegPixels : kMaxDeliveredPixels;
     if (ownPixels > ownLimit) return kConvertDecodeFailed;
     if (!startRows(sink, info, PictureFormat::Jpeg, cinfo.image_width, cinfo.image_height,
                    cinfo.output_width, cinfo.output_height))
