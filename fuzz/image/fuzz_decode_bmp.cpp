@@ -2,9 +2,6 @@
 #include "fuzz_decode_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using namespace tessary::image;
-    fuzzing::decodeBytes(data, size, [](const decode::Input& in, RowSink& sink) {
-        return decode::decodeBmp(in, sink, nullptr);
-    });
+    tessary::image::fuzzing::decodeBytes(data, size, tessary::image::decode::decodeBmp);
     return 0;
 }

@@ -47,14 +47,16 @@ struct StreamCloser {
     void operator()(FILE* f) const { fclose(f); }
 };
 
-template <typename Decoder>
-void decodeBytes(const std::uint8_t* data, std::size_t size, Decoder decoder) {
+using Decoder = int (*)(const decode::Input&, RowSink&, const DecodeOptions&, DecodeInfo*);
+
+inline void decodeBytes(const std::uint8_t* data, std::size_t size, Decoder decoder,
+                        const DecodeOptions& options = {}) {
     if (size == 0) return;
     std::unique_ptr<FILE, StreamCloser> stream(fmemopen(const_cast<std::uint8_t*>(data), size, "rb"));
     if (!stream) return;
     ContractSink sink;
-    const decode::Input in{stream.get(), size};
-    sink.finished(decoder(in, sink));
+    DecodeInfo info;
+    sink.finished(decoder(decode::Input{stream.get(), size}, sink, options, &info));
 }
 
 }  // namespace tessary::image::fuzzing

@@ -5,8 +5,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace tessary::image;
     DecodeOptions options;
     if (size % 2 == 1) options.drawnSize = [](int w, int h) { return std::pair{w / 5, h / 3}; };
-    fuzzing::decodeBytes(data, size, [&options](const decode::Input& in, RowSink& sink) {
-        return decode::decodeJpeg(in, sink, options, nullptr);
-    });
+    fuzzing::decodeBytes(data, size, decode::decodeJpeg, options);
     return 0;
 }

@@ -16,8 +16,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t base = std::min(size - 1, kPackBytes - kBaseOffset);
     std::memcpy(pack.data() + kBaseOffset, data + 1, base);
     const std::size_t packSize = (data[0] & 2) ? kPackBytes - 1 : kPackBytes;
-    fuzzing::decodeBytes(pack.data(), packSize, [](const decode::Input& in, RowSink& sink) {
-        return decode::decodePhotoCd(in, sink, nullptr);
-    });
+    fuzzing::decodeBytes(pack.data(), packSize, decode::decodePhotoCd);
     return 0;
 }

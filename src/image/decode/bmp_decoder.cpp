@@ -57,7 +57,7 @@ bool plainMasks(const Input& in) {
 
 }  // namespace
 
-int decodeBmp(const Input& in, RowSink& sink, DecodeInfo* info) {
+int decodeBmp(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo* info) {
     BmpHeader h;
     if (!readHeader(in, h)) return kConvertRefused;
 

@@ -31,14 +31,7 @@ bool readAt(const Input& in, std::uint64_t offset, void* buffer, std::size_t byt
 
 int decodeChain(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info) {
     using Step = int (*)(const Input&, RowSink&, const DecodeOptions&, DecodeInfo*);
-    static constexpr Step steps[] = {
-        decodeJpeg,
-        [](const Input& i, RowSink& s, const DecodeOptions&, DecodeInfo* d) { return decodeBmp(i, s, d); },
-        [](const Input& i, RowSink& s, const DecodeOptions&, DecodeInfo* d) { return decodeTiff(i, s, d); },
-        [](const Input& i, RowSink& s, const DecodeOptions&, DecodeInfo* d) { return decodePng(i, s, d); },
-        [](const Input& i, RowSink& s, const DecodeOptions&, DecodeInfo* d) { return decodePcx(i, s, d); },
-        [](const Input& i, RowSink& s, const DecodeOptions&, DecodeInfo* d) { return decodePhotoCd(i, s, d); },
-    };
+    static constexpr Step steps[] = {decodeJpeg, decodeBmp, decodeTiff, decodePng, decodePcx, decodePhotoCd};
     for (Step step : steps) {
         if (info) *info = DecodeInfo{};
         std::clearerr(in.file);

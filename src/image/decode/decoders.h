@@ -1,6 +1,7 @@
 #pragma once
 // The decoders of the chain, each on an open file. Every decoder returns kConvertRefused when its opening
 // test does not accept the file (the chain then tries the next one), kConvertOk, or kConvertDecodeFailed.
+// Only the JPEG decoder can use the drawn size of the options.
 #include <cstdint>
 #include <cstdio>
 
@@ -21,11 +22,11 @@ struct Input {
 };
 
 int decodeJpeg(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
-int decodeBmp(const Input& in, RowSink& sink, DecodeInfo* info);
-int decodeTiff(const Input& in, RowSink& sink, DecodeInfo* info);
-int decodePng(const Input& in, RowSink& sink, DecodeInfo* info);
-int decodePcx(const Input& in, RowSink& sink, DecodeInfo* info);
-int decodePhotoCd(const Input& in, RowSink& sink, DecodeInfo* info);
+int decodeBmp(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
+int decodeTiff(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
+int decodePng(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
+int decodePcx(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
+int decodePhotoCd(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
 
 // All six in order: the first opening test that accepts the file decides.
 int decodeChain(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);

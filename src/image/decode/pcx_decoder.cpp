@@ -68,7 +68,7 @@ private:
 
 }  // namespace
 
-int decodePcx(const Input& in, RowSink& sink, DecodeInfo* info) {
+int decodePcx(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo* info) {
     std::uint8_t h[kHeaderBytes];
     if (!readAt(in, 0, h, sizeof h) || h[0] != 10) return kConvertRefused;
     const std::uint32_t xmin = u16(h + 4), ymin = u16(h + 6), xmax = u16(h + 8), ymax = u16(h + 10);

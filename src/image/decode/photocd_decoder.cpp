@@ -31,7 +31,7 @@ void yccToRgb(std::uint8_t y, std::uint8_t c1, std::uint8_t c2, std::uint8_t* rg
 
 }  // namespace
 
-int decodePhotoCd(const Input& in, RowSink& sink, DecodeInfo* info) {
+int decodePhotoCd(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo* info) {
     // The size alone would turn any large file into a picture of noise: the pack's signature and the whole
     // base image must be there too.
     if (in.size < kMinPackBytes) return kConvertRefused;

@@ -98,7 +98,7 @@ bool readRows(PngReader& r, const PngHeader& h, int channels, int passes, png_by
 
 }  // namespace
 
-int decodePng(const Input& in, RowSink& sink, DecodeInfo* info) {
+int decodePng(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo* info) {
     png_byte signature[8];
     if (!readAt(in, 0, signature, sizeof signature) || png_sig_cmp(signature, 0, sizeof signature) != 0)
         return kConvertRefused;

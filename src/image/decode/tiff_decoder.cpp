@@ -104,7 +104,7 @@ void compositeOverWhite(const std::uint32_t* abgr, std::uint8_t* rgb, std::uint3
 
 }  // namespace
 
-int decodeTiff(const Input& in, RowSink& sink, DecodeInfo* info) {
+int decodeTiff(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo* info) {
     silenceGlobalHandlers();
     if (fseeko(in.file, 0, SEEK_SET) != 0) return kConvertRefused;
     std::unique_ptr<TIFFOpenOptions, OptionsDeleter> options(TIFFOpenOptionsAlloc());
