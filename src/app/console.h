@@ -43,6 +43,10 @@ public:
     virtual std::unique_ptr<Window> create(const WindowDef& def, Console& console) = 0;
     // Shows the window modally (other windows of the program disabled) and returns when it is closed.
     virtual void runModal(Window& window) = 0;
+    // Shows a window created for modeless use (the main window).
+    virtual void show(Window& window) { (void)window; }
+    // Switches the standard controls of every window, present and future, to a visual style (1 to 3).
+    virtual void applyVisualStyle(int style) { (void)style; }
 };
 
 class Console {
@@ -64,10 +68,16 @@ public:
     // Creates the window from its definition, shows it modally, destroys it when it is closed.
     void openModal(const WindowDef& def);
     void appendLog(std::string_view text);          // main window's log pane 编辑框1
+    void applyVisualStyle(int style) { host_.applyVisualStyle(style); }
 
     // ---- lifecycle (shell and window layer) ----
+    // Creates and shows the main window, then raises its created event. False when it cannot be created.
     bool createMainWindow(const WindowDef& def);
+    // Raises the main window's about-to-be-destroyed event and destroys it; while a handler runs, this
+    // happens as soon as the outermost handler returns.
     void destroyMainWindow();
+    // Called once the main window has been destroyed (the program's message loop ends then).
+    void setMainWindowGone(std::function<void()> callback) { mainWindowGone_ = std::move(callback); }
     bool hasMainWindow() const { return main_ != nullptr; }
     void setRunDirectory(std::string dir) { runDirectory_ = std::move(dir); }
     // Calls the handler bound to (window, unit, event); nothing escapes it.
@@ -83,7 +93,12 @@ private:
     WindowHost& host_;
     const HandlerRegistry& handlers_;
     std::unique_ptr<Window> main_;
+    const WindowDef* mainDef_ = nullptr;
     Window* setting_ = nullptr;
+    int dispatchDepth_ = 0;
+    bool destroyPending_ = false;
+    bool destroying_ = false;
+    std::function<void()> mainWindowGone_;
     std::string runDirectory_;
     std::map<std::type_index, StateSlot> states_;
 };

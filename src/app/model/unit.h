@@ -21,8 +21,13 @@ inline constexpr int kFilesDropped = 3;                              // DropTarg
 inline constexpr int kLineStatus = 0, kDataArrived = 1;              // SerialPort
 }  // namespace event
 
-// Arguments of an event: mouse events carry x, y, modifiers; key events key code (Windows virtual-key
-// numbering) and modifiers; DataArrived and LineStatus one integer in a; files dropped a text.
+// Modifier keys of mouse and key events, as a bit set.
+namespace modifier {
+inline constexpr int kShift = 1, kControl = 2, kAlt = 4;
+}
+
+// Arguments of an event: mouse events carry x, y, modifiers in a, b, c; key events key code (Windows
+// virtual-key numbering) and modifiers in a, b; DataArrived and LineStatus one integer in a; files dropped a text.
 struct EventArgs {
     int a = 0;
     int b = 0;

@@ -38,6 +38,12 @@ public:
     // Appends at the very end of an EditBox, scrolls to it; cannot be undone.
     virtual void appendText(std::string_view unit, std::string_view text) = 0;
     virtual DrawSurface& drawPanel(std::string_view unit) = 0;
+    // Makes files dropped anywhere on the window raise the DropTarget unit's files-dropped event.
+    // False when it cannot be attached, or is attached already.
+    virtual bool attachDropTarget(std::string_view unit) {
+        (void)unit;
+        return false;
+    }
 
     // Property access by unit name; an unknown unit is a program error.
     Unit& unit(std::string_view name);

@@ -1,0 +1,20 @@
+#include "tessary_resources.h"
+
+#include <cstddef>
+
+namespace tessary::resources {
+
+namespace data {
+extern const std::uint8_t placeholder_bmp[];
+extern const std::size_t placeholder_bmp_size;
+extern const std::uint8_t setting_jpg[];
+extern const std::size_t setting_jpg_size;
+extern const std::uint8_t icon_png[];
+extern const std::size_t icon_png_size;
+}  // namespace data
+
+std::span<const std::uint8_t> placeholderBmp() { return {data::placeholder_bmp, data::placeholder_bmp_size}; }
+std::span<const std::uint8_t> settingPicture() { return {data::setting_jpg, data::setting_jpg_size}; }
+std::span<const std::uint8_t> programIcon() { return {data::icon_png, data::icon_png_size}; }
+
+}  // namespace tessary::resources

@@ -1,0 +1,90 @@
+#include "app/console.h"
+
+#include <cstdio>
+#include <exception>
+
+#include "app/model/window_def.h"
+
+namespace tessary {
+
+void HandlerRegistry::add(std::string id, Handler handler) { handlers_[std::move(id)] = std::move(handler); }
+
+const Handler* HandlerRegistry::find(std::string_view id) const {
+    const auto it = handlers_.find(id);
+    return it != handlers_.end() ? &it->second : nullptr;
+}
+
+Console::Console(Clock& clock, Dialogs& dialogs, WindowHost& host, const HandlerRegistry& handlers)
+    : clock_(clock), dialogs_(dialogs), host_(host), handlers_(handlers) {}
+
+Console::~Console() {
+    // The windows go before the program-wide state that their handlers use.
+    mainWindowGone_ = nullptr;
+    destroyPending_ = false;
+    dispatchDepth_ = 0;
+    destroyMainWindow();
+}
+
+Window& Console::main() {
+    if (!main_) programError("the main window does not exist");
+    return *main_;
+}
+
+void Console::appendLog(std::string_view text) { main().appendText("编辑框1", text); }
+
+bool Console::createMainWindow(const WindowDef& def) {
+    if (main_) return false;
+    main_ = host_.create(def, *this);
+    if (!main_) return false;
+    mainDef_ = &def;
+    host_.show(*main_);
+    dispatch(*main_, def, "", event::kCreated, {});
+    return true;
+}
+
+void Console::destroyMainWindow() {
+    if (!main_ || destroying_) return;
+    if (dispatchDepth_ > 0) {
+        destroyPending_ = true;
+        return;
+    }
+    destroying_ = true;
+    dispatch(*main_, *mainDef_, "", event::kDestroying, {});
+    main_.reset();
+    mainDef_ = nullptr;
+    destroyPending_ = false;
+    destroying_ = false;
+    if (mainWindowGone_) mainWindowGone_();
+}
+
+void Console::openModal(const WindowDef& def) {
+    std::unique_ptr<Window> window = host_.create(def, *this);
+    if (!window) return;
+    Window* previous = setting_;
+    setting_ = window.get();
+    dispatch(*window, def, "", event::kCreated, {});
+    host_.runModal(*window);
+    dispatch(*window, def, "", event::kDestroying, {});
+    setting_ = previous;
+}
+
+void Console::dispatch(Window& window, const WindowDef& def, const std::string& unit, int event,
+                       const EventArgs& args) {
+    (void)window;
+    const std::string* id = def.handlerFor(unit, event);
+    if (!id) return;
+    const Handler* handler = handlers_.find(*id);
+    if (!handler) return;
+    ++dispatchDepth_;
+    try {
+        (*handler)(*this, args);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tessary: handler \"%s\" failed: %s\n", id->c_str(), e.what());
+    } catch (...) {
+        std::fprintf(stderr, "tessary: handler \"%s\" failed\n", id->c_str());
+    }
+    --dispatchDepth_;
+    if (dispatchDepth_ == 0 && destroyPending_) destroyMainWindow();
+}
+
+}  // namespace tessary

@@ -1,0 +1,10 @@
+#pragma once
+// The console's two windows as data. Each definition is built once and lives for the whole program.
+#include "app/model/window_def.h"
+
+namespace tessary {
+
+const WindowDef& mainWindowDefinition();
+const WindowDef& settingWindowDefinition();
+
+}  // namespace tessary

@@ -1,0 +1,50 @@
+// The console: creates the main window from its definition and runs until it is closed.
+#include <QApplication>
+#include <cstdio>
+#include <string_view>
+
+#include "app/console.h"
+#include "app/definitions/definitions.h"
+#include "app/program_parts.h"
+#include "app/qt/qt_window_host.h"
+#include "app/qt/services.h"
+#include "app/qt/termination.h"
+
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--version") {
+            std::puts("tessary 2.0.1");
+            return 0;
+        }
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tessary"));
+    // The program ends when its main window is destroyed, not when a message box happens to be the last
+    // window shown.
+    QApplication::setQuitOnLastWindowClosed(false);
+    tessary::qt::installProgramErrorBox();
+
+    tessary::qt::BlockingClock clock;
+    tessary::qt::MessageBoxes dialogs;
+    tessary::qt::QtWindowHost host;
+    host.setSerialPortFactory(tessary::serialPortFactory());
+    tessary::HandlerRegistry handlers;
+    tessary::registerAllHandlers(handlers);
+
+    int status = 0;
+    {
+        tessary::Console console(clock, dialogs, host, handlers);
+        console.setRunDirectory(tessary::programRunDirectory());
+        console.setMainWindowGone([] { QCoreApplication::quit(); });
+        tessary::qt::TerminationSignals onTermination([&console] { tessary::qt::requestClose(console); });
+        if (!console.createMainWindow(tessary::mainWindowDefinition())) {
+            dialogs.messageBox("The main window of Tessary could not be created.", 0, "Tessary");
+            status = -1;
+        } else if (console.hasMainWindow()) {
+            QApplication::exec();
+        }
+        console.destroyMainWindow();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return status;
+}

@@ -1,0 +1,209 @@
+#include <QFrame>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QScreen>
+
+#include "app/model/properties.h"
+#include "app/model/property_rules.h"
+#include "app/qt/qt_kinds.h"
+#include "app/qt/visual_style.h"
+
+namespace tessary::qt {
+
+namespace {
+
+QColor backgroundOf(std::int32_t colour) {
+    if (isDefaultColour(colour)) return buttonFace();
+    const Rgb c = colourRgb(colour);
+    return QColor(c.r, c.g, c.b);
+}
+
+class PictureBox : public Raising<QFrame> {
+public:
+    using Raising<QFrame>::Raising;
+    void setPicture(QImage picture) {
+        picture_ = std::move(picture);
+        update();
+    }
+    void setMode(int mode) {
+        mode_ = mode;
+        update();
+    }
+    void setBackground(QColor c) {
+        background_ = c;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent* e) override {
+        {
+            QPainter p(this);
+            const QRect inside = contentsRect();
+            p.fillRect(inside, background_.isValid() ? background_ : buttonFace());
+            if (!picture_.isNull()) {
+                p.setClipRect(inside);
+                p.setRenderHint(QPainter::SmoothPixmapTransform, mode_ != 0);
+                if (mode_ == 0) {
+                    p.drawImage(inside.topLeft(), picture_);
+                } else if (mode_ == 1) {
+                    // Fitted: the whole picture, as large as the box allows, centred, proportions kept.
+                    const QSize size = picture_.size().scaled(inside.size(), Qt::KeepAspectRatio);
+                    p.drawImage(QRect(inside.topLeft() + QPoint((inside.width() - size.width()) / 2,
+                                                                (inside.height() - size.height()) / 2),
+                                      size),
+                                picture_);
+                } else {
+                    p.drawImage(inside, picture_);
+                }
+            }
+        }
+        QFrame::paintEvent(e);
+    }
+
+private:
+    QImage picture_;
+    int mode_ = 0;
+    QColor background_;
+};
+
+class PicBoxUnit : public QtUnit {
+public:
+    PicBoxUnit(const UnitDef& def, PictureBox* box) : QtUnit(def, box), box_(box) {}
+
+protected:
+    void applyKind(int property, const Value& v) override {
+        namespace pb = prop::picbox;
+        switch (property) {
+            case pb::kBorder: applyBorder(box_, asInt(v)); break;
+            case pb::kBackColour:
+                box_->setBackground(isDefaultColour(asInt(v)) ? QColor() : backgroundOf(asInt(v)));
+                break;
+            case pb::kPicture: {
+                const Bytes bytes = asBytes(v);
+                QImage picture;
+                if (!bytes.empty()) picture.loadFromData(bytes.data(), static_cast<int>(bytes.size()));
+                box_->setPicture(std::move(picture));
+                break;
+            }
+            case pb::kDisplayMode: box_->setMode(asInt(v)); break;
+            default: break;
+        }
+    }
+
+private:
+    PictureBox* box_;
+};
+
+// The inside of a draw panel: shows the off-screen image, holds the panel's child units.
+class PanelClient : public Raising<QWidget> {
+public:
+    using Raising<QWidget>::Raising;
+    image::Raster raster;
+    QColor background = buttonFace();
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        const std::size_t need = static_cast<std::size_t>(std::max(raster.width, 0)) *
+                                 static_cast<std::size_t>(std::max(raster.height, 0)) * 3;
+        // A handler may have replaced the raster; only a consistent one is shown.
+        if (raster.empty() || raster.rgb.size() < need) {
+            p.fillRect(rect(), background);
+            return;
+        }
+        const QImage image(raster.rgb.data(), raster.width, raster.height, raster.width * 3, QImage::Format_RGB888);
+        p.drawImage(0, 0, image);
+        if (raster.width < width()) p.fillRect(raster.width, 0, width() - raster.width, height(), background);
+        if (raster.height < height()) p.fillRect(0, raster.height, raster.width, height() - raster.height, background);
+    }
+};
+
+void fill(image::Raster& r, QColor c) {
+    for (std::size_t i = 0; i + 2 < r.rgb.size(); i += 3) {
+        r.rgb[i] = static_cast<std::uint8_t>(c.red());
+        r.rgb[i + 1] = static_cast<std::uint8_t>(c.green());
+        r.rgb[i + 2] = static_cast<std::uint8_t>(c.blue());
+    }
+}
+
+class PanelUnit : public DrawPanelUnit {
+public:
+    PanelUnit(const UnitDef& def, QFrame* frame, PanelClient* client)
+        : DrawPanelUnit(def, frame), frame_(frame), client_(client) {
+        layoutClient();
+    }
+
+    QWidget* clientArea() const override { return client_; }
+
+    image::Raster& pixels() override {
+        drawnOn_ = true;
+        return client_ ? client_->raster : detached_;
+    }
+    std::uint32_t background() const override {
+        const QColor c = backgroundOf(storedInt(prop::drawpanel::kBackColour, static_cast<std::int32_t>(kDefaultColour)));
+        return static_cast<std::uint32_t>(colourValue(static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
+                                                      static_cast<std::uint8_t>(c.blue())));
+    }
+    void changed() override {
+        if (client_) client_->update();
+    }
+    int displayDepth() const override {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        return screen ? screen->depth() : 32;
+    }
+
+protected:
+    void applyGeometry() override { layoutClient(); }
+
+    void applyKind(int property, const Value& v) override {
+        namespace d = prop::drawpanel;
+        if (property == d::kBorder) {
+            applyBorder(frame_, asInt(v));
+            layoutClient();
+        } else if (property == d::kBackColour && client_) {
+            client_->background = backgroundOf(asInt(v));
+            if (!drawnOn_) fill(client_->raster, client_->background);
+            client_->update();
+        }
+    }
+
+private:
+    // The inside is the panel less its border; its image keeps what was drawn where the sizes overlap.
+    void layoutClient() {
+        if (!client_ || !frame_) return;
+        const int inset = borderThickness(storedInt(prop::drawpanel::kBorder, kBorderNone));
+        const QRect inside = frame_->rect().adjusted(inset, inset, -inset, -inset);
+        client_->setGeometry(inside);
+        image::Raster& old = client_->raster;
+        const int w = std::max(0, inside.width()), h = std::max(0, inside.height());
+        if (old.width == w && old.height == h && old.rgb.size() == static_cast<std::size_t>(w) * h * 3) return;
+        image::Raster next(w, h);
+        fill(next, client_->background);
+        if (old.rgb.size() == static_cast<std::size_t>(std::max(old.width, 0)) * std::max(old.height, 0) * 3) {
+            for (int y = 0; y < std::min(h, old.height); ++y) {
+                std::copy_n(old.at(0, y), static_cast<std::size_t>(std::min(w, old.width)) * 3, next.at(0, y));
+            }
+        }
+        old = std::move(next);
+    }
+
+    QPointer<QFrame> frame_;
+    QPointer<PanelClient> client_;
+    image::Raster detached_;
+    bool drawnOn_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<QtUnit> makePicBoxUnit(const UnitDef& def, QWidget* parent, const SinkRef& sink) {
+    return std::make_unique<PicBoxUnit>(def, new PictureBox(UnitEvents(sink, def), parent));
+}
+
+std::unique_ptr<QtUnit> makeDrawPanelUnit(const UnitDef& def, QWidget* parent, const SinkRef& sink) {
+    auto* frame = new QFrame(parent);
+    auto* client = new PanelClient(UnitEvents(sink, def), frame);
+    return std::make_unique<PanelUnit>(def, frame, client);
+}
+
+}  // namespace tessary::qt

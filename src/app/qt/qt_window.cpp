@@ -1,0 +1,243 @@
+#include "app/qt/qt_window.h"
+
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QScreen>
+#include <QUrl>
+
+#include "app/model/properties.h"
+#include "app/qt/qt_kinds.h"
+#include "app/qt/virtual_keys.h"
+
+namespace tessary::qt {
+
+namespace {
+
+// A title bar shows one line: the caption's line breaks do not belong in it.
+QString titleText(const Value& caption) {
+    QString t = toQString(asText(caption));
+    t.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    t.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    t.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return t.trimmed();
+}
+
+class WindowSelfUnit : public QtUnit {
+public:
+    using QtUnit::QtUnit;
+
+protected:
+    void applyKind(int property, const Value& v) override {
+        namespace w = prop::window;
+        if (property == w::kCaption) widget()->setWindowTitle(titleText(v));
+        if (property == w::kBackColour) applyColour(widget(), QPalette::Window, asInt(v), true);
+    }
+};
+
+}  // namespace
+
+std::string droppedFilesText(const std::vector<std::string>& paths) {
+    if (paths.size() == 1) return paths.front();
+    std::string text;
+    for (const auto& p : paths) text += p + "\r\n";
+    return text;
+}
+
+void WindowWidget::closeEvent(QCloseEvent* e) {
+    e->accept();
+    inClose_ = true;
+    if (owner_) owner_->closeRequested();  // may destroy the owner, never this widget at once
+    inClose_ = false;
+}
+
+void WindowWidget::keyPressEvent(QKeyEvent* e) {
+    if (owner_) owner_->keyDown(e);
+    QWidget::keyPressEvent(e);
+}
+
+void WindowWidget::dragEnterEvent(QDragEnterEvent* e) {
+    if (owner_ && owner_->acceptedDrop(e->mimeData())) {
+        e->acceptProposedAction();
+    } else {
+        e->ignore();
+    }
+}
+
+void WindowWidget::dragMoveEvent(QDragMoveEvent* e) {
+    if (owner_ && owner_->acceptedDrop(e->mimeData())) {
+        e->acceptProposedAction();
+    } else {
+        e->ignore();
+    }
+}
+
+void WindowWidget::dropEvent(QDropEvent* e) {
+    const auto text = owner_ ? owner_->acceptedDrop(e->mimeData()) : std::nullopt;
+    if (!text) {
+        e->ignore();
+        return;
+    }
+    e->acceptProposedAction();
+    // The handler may show message boxes; it runs once the drag-and-drop exchange has ended.
+    QPointer<WindowWidget> self(this);
+    QMetaObject::invokeMethod(
+        this, [self, t = *text] {
+            if (self && self->owner_) self->owner_->dropped(t);
+        },
+        Qt::QueuedConnection);
+}
+
+QtWindow::QtWindow(const WindowDef& def, Console& console, const UnitFactory& serialPortFactory)
+    : def_(def), console_(console), sinkRef_(std::make_shared<EventSink*>(this)) {
+    widget_ = new WindowWidget(this);
+    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                            Qt::WindowCloseButtonHint;
+    if (def.minimizeBox) flags |= Qt::WindowMinimizeButtonHint;
+    if (def.maximizeBox) flags |= Qt::WindowMaximizeButtonHint;
+    widget_->setWindowFlags(flags);
+    widget_->setFixedSize(def.clientWidth, def.clientHeight);
+    widget_->setFocusPolicy(Qt::ClickFocus);
+
+    selfDef_.name = def.name;
+    selfDef_.kind = Kind::Window;
+    selfDef_.events = def.events;
+    self_ = std::make_unique<WindowSelfUnit>(selfDef_, widget_);
+    for (const auto& [number, value] : def.properties) self_->write(number, value);
+
+    for (const auto& u : def.units) {
+        if (u.kind == Kind::SerialPort) {
+            auto port = serialPortFactory ? serialPortFactory(u, *this) : makeStoredUnit(u);
+            if (!port) {
+                complete_ = false;
+                continue;
+            }
+            units_[u.name] = std::move(port);
+        } else if (u.kind == Kind::DropTarget) {
+            units_[u.name] = makeStoredUnit(u);
+        } else {
+            build(u);
+        }
+    }
+    // Earlier units of the definition lie above later ones (buttons over the group box they sit on,
+    // the rulers over the preview).
+    for (const auto& u : def.units) {
+        if (auto* q = dynamic_cast<QtUnit*>(find(u.name)); q && q->widget()) q->widget()->lower();
+    }
+    if (def.centred) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->availableGeometry();
+            widget_->move(area.center() - QPoint(def.width / 2, def.height / 2));
+        }
+    }
+}
+
+QtWindow::~QtWindow() {
+    exists_ = false;
+    *sinkRef_ = nullptr;
+    units_.clear();  // a port unit closes while the window is still whole
+    self_.reset();
+    if (widget_) {
+        widget_->detach();
+        widget_->hide();
+        // The widget may be in the middle of one of its own events (its close, a click).
+        widget_->deleteLater();
+    }
+}
+
+QtUnit* QtWindow::build(const UnitDef& def) {
+    if (auto it = units_.find(def.name); it != units_.end()) return dynamic_cast<QtUnit*>(it->second.get());
+    QWidget* parent = widget_;
+    if (const UnitDef* container = def_.find(def.container); container && container != &def) {
+        if (QtUnit* c = build(*container)) parent = c->clientArea();
+    }
+    std::unique_ptr<QtUnit> unit = makeQtUnit(def, parent, sinkRef_);
+    if (!unit) return nullptr;
+    QtUnit* raw = unit.get();
+    units_[def.name] = std::move(unit);
+    applyDefinition(*raw, def);
+    return raw;
+}
+
+Unit* QtWindow::find(std::string_view unit) {
+    const auto it = units_.find(unit);
+    return it != units_.end() ? it->second.get() : nullptr;
+}
+
+void QtWindow::appendText(std::string_view unit, std::string_view text) {
+    Unit& u = this->unit(unit);
+    auto* edit = dynamic_cast<EditBoxUnit*>(&u);
+    if (!edit || !exists()) programError("cannot append text to \"" + std::string(unit) + "\" of " + def_.name);
+    edit->appendText(text);
+}
+
+DrawSurface& QtWindow::drawPanel(std::string_view unit) {
+    auto* panel = dynamic_cast<DrawPanelUnit*>(find(unit));
+    if (!panel) programError("\"" + std::string(unit) + "\" is not a draw panel of " + def_.name);
+    return *panel;
+}
+
+bool QtWindow::attachDropTarget(std::string_view unit) {
+    Unit* target = find(unit);
+    if (!exists() || !target || target->kind() != Kind::DropTarget || !dropTarget_.empty()) return false;
+    dropTarget_ = std::string(unit);
+    widget_->setAcceptDrops(true);
+    for (auto& [name, u] : units_) {
+        if (auto* edit = dynamic_cast<EditBoxUnit*>(u.get())) edit->refuseDrops();
+    }
+    return true;
+}
+
+std::optional<std::string> QtWindow::acceptedDrop(const QMimeData* data) const {
+    if (dropTarget_.empty() || !data) return std::nullopt;
+    const auto it = units_.find(dropTarget_);
+    if (it == units_.end()) return std::nullopt;
+    const Unit& target = *it->second;
+    namespace d = prop::droptarget;
+    if (asBool(target.read(d::kAcceptFiles)) && data->hasUrls()) {
+        std::vector<std::string> paths;
+        for (const QUrl& url : data->urls()) {
+            if (!url.isLocalFile()) {
+                paths.clear();
+                break;
+            }
+            paths.push_back(toUtf8(url.toLocalFile()));
+        }
+        if (!paths.empty()) return droppedFilesText(paths);
+    }
+    if (asBool(target.read(d::kAcceptUrls)) && data->hasUrls()) {
+        std::vector<std::string> urls;
+        for (const QUrl& url : data->urls()) urls.push_back(toUtf8(url.toString()));
+        return droppedFilesText(urls);
+    }
+    if (asBool(target.read(d::kAcceptHtml)) && data->hasHtml()) return toUtf8(data->html());
+    if (asBool(target.read(d::kAcceptText)) && data->hasText()) return toUtf8(data->text());
+    return std::nullopt;
+}
+
+void QtWindow::dropped(std::string text) {
+    EventArgs args;
+    args.text = std::move(text);
+    raise(dropTarget_, event::kFilesDropped, args);
+}
+
+void QtWindow::raise(const std::string& unit, int event, const EventArgs& args) {
+    if (exists_) console_.dispatch(*this, def_, unit, event, args);
+}
+
+void QtWindow::closeRequested() {
+    raise("", event::kMayClose, {});
+    if (modalLoop_) {
+        modalLoop_->quit();
+        return;
+    }
+    if (console_.hasMainWindow() && &console_.main() == this) console_.destroyMainWindow();
+}
+
+void QtWindow::keyDown(QKeyEvent* e) {
+    raise("", event::kKeyDown, {virtualKeyCode(e->key(), e->modifiers()), modifierBits(e->modifiers()), 0, {}});
+}
+
+}  // namespace tessary::qt

@@ -1,0 +1,73 @@
+#include "app/qt/qt_window_host.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
+#include <QTimer>
+
+#include "app/qt/qt_window.h"
+#include "app/qt/visual_style.h"
+#include "tessary_resources.h"
+
+namespace tessary::qt {
+
+namespace {
+QIcon programIcon() {
+    const auto bytes = resources::programIcon();
+    QImage image;
+    image.loadFromData(bytes.data(), static_cast<int>(bytes.size()));
+    return QIcon(QPixmap::fromImage(image));
+}
+}  // namespace
+
+std::unique_ptr<Window> QtWindowHost::create(const WindowDef& def, Console& console) {
+    auto window = std::make_unique<QtWindow>(def, console, serialPortFactory_);
+    if (!window->complete()) return nullptr;
+    window->widget()->setWindowIcon(programIcon());
+    return window;
+}
+
+void QtWindowHost::runModal(Window& window) {
+    auto* qtWindow = dynamic_cast<QtWindow*>(&window);
+    if (!qtWindow || !qtWindow->widget()) return;
+    QWidget* widget = qtWindow->widget();
+    widget->setWindowModality(Qt::ApplicationModal);
+    QEventLoop loop;
+    qtWindow->setModalLoop(&loop);
+    widget->show();
+    widget->raise();
+    widget->activateWindow();
+    loop.exec(QEventLoop::DialogExec);
+    qtWindow->setModalLoop(nullptr);
+    widget->hide();
+}
+
+void QtWindowHost::show(Window& window) {
+    auto* qtWindow = dynamic_cast<QtWindow*>(&window);
+    if (!qtWindow || !qtWindow->widget()) return;
+    QWidget* widget = qtWindow->widget();
+    widget->show();
+    widget->activateWindow();
+    // Keys reach the window itself until the operator puts the focus on a control.
+    widget->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void QtWindowHost::applyVisualStyle(int style) { qt::applyVisualStyle(style); }
+
+void requestClose(Console& console) {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        modal->close();
+        QTimer::singleShot(0, [&console] { requestClose(console); });
+        return;
+    }
+    if (!console.hasMainWindow()) return;
+    if (auto* window = dynamic_cast<QtWindow*>(&console.main()); window && window->widget()) {
+        window->widget()->close();
+    } else {
+        console.destroyMainWindow();
+    }
+}
+
+}  // namespace tessary::qt

@@ -1,0 +1,56 @@
+#include "app/qt/services.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QString>
+#include <thread>
+
+#include "app/model/window.h"
+
+namespace tessary::qt {
+
+void BlockingClock::sleep(std::chrono::milliseconds pause) {
+    if (pause.count() > 0) std::this_thread::sleep_for(pause);
+}
+
+namespace {
+QString fromUtf8(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+QMessageBox::StandardButtons buttonsFor(int code) {
+    using B = QMessageBox::StandardButton;
+    switch (code & 0x0F) {
+        case 1: return B::Ok | B::Cancel;
+        case 2: return B::Abort | B::Retry | B::Ignore;
+        case 3: return B::Yes | B::No | B::Cancel;
+        case 4: return B::Yes | B::No;
+        case 5: return B::Retry | B::Cancel;
+        default: return B::Ok;
+    }
+}
+
+QMessageBox::Icon iconFor(int code) {
+    switch (code & 0xF0) {
+        case 0x10: return QMessageBox::Critical;
+        case 0x20: return QMessageBox::Question;
+        case 0x30: return QMessageBox::Warning;
+        case 0x40: return QMessageBox::Information;
+        default: return QMessageBox::NoIcon;
+    }
+}
+
+void showProgramError(std::string_view message) {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return;
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Tessary"), fromUtf8(message), QMessageBox::Ok);
+    box.exec();
+}
+}  // namespace
+
+void MessageBoxes::messageBox(std::string_view text, int code, std::string_view title) {
+    QMessageBox box(iconFor(code), fromUtf8(title), fromUtf8(text), buttonsFor(code));
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+void installProgramErrorBox() { setProgramErrorHandler(&showProgramError); }
+
+}  // namespace tessary::qt

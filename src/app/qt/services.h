@@ -1,0 +1,23 @@
+#pragma once
+// The production services: a blocking clock and platform message boxes.
+#include "app/model/services.h"
+
+namespace tessary::qt {
+
+// Sleeps on the window thread; no window takes input meanwhile.
+class BlockingClock : public Clock {
+public:
+    void sleep(std::chrono::milliseconds pause) override;
+};
+
+// QMessageBox without owner, application-modal. Code: low nibble the buttons (0 OK, 1 OK/Cancel,
+// 2 Abort/Retry/Ignore, 3 Yes/No/Cancel, 4 Yes/No, 5 Retry/Cancel), 0x10/0x20/0x30/0x40 the icon.
+class MessageBoxes : public Dialogs {
+public:
+    void messageBox(std::string_view text, int code, std::string_view title) override;
+};
+
+// Shows program errors in a message box before the program ends (see programError).
+void installProgramErrorBox();
+
+}  // namespace tessary::qt
