@@ -14,14 +14,14 @@ using tessary::image::DecodeInfo;
 using tessary::image::DecodeOptions;
 
 class DiscardingSink : public tessary::image::RowSink {
-public:
+  public:
     bool begin(int width, int) override {
         width_ = width;
         return true;
     }
     void row(int, const std::uint8_t* rgb) override { benchmark::DoNotOptimize(rgb[width_ * 3 - 1]); }
 
-private:
+  private:
     int width_ = 0;
 };
 
@@ -39,7 +39,8 @@ std::string picture(benchmark::State& state, const char* name) {
 DecodeOptions fittedInto490() {
     DecodeOptions options;
     options.drawnSize = [](int w, int h) {
-        return w >= h ? std::pair{490, static_cast<int>(490.0 * h / w)} : std::pair{static_cast<int>(490.0 * w / h), 490};
+        return w >= h ? std::pair{490, static_cast<int>(490.0 * h / w)}
+                      : std::pair{static_cast<int>(490.0 * w / h), 490};
     };
     return options;
 }

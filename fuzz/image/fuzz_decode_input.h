@@ -13,7 +13,7 @@
 namespace tessary::image::fuzzing {
 
 class ContractSink : public RowSink {
-public:
+  public:
     bool begin(int width, int height) override {
         if (begun_ || width <= 0 || height <= 0) __builtin_trap();
         begun_ = true;
@@ -36,7 +36,7 @@ public:
             if (!s) __builtin_trap();
     }
 
-private:
+  private:
     bool begun_ = false;
     int width_ = 0;
     std::vector<bool> seen_;

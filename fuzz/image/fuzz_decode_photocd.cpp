@@ -1,5 +1,6 @@
 // The Photo CD decoder on an image pack built around the input: its first byte chooses whether the
-// signature is written (bit 0) and whether the pack is one byte too small (bit 1); the rest is the base image.
+// signature is written (bit 0) and whether the pack is one byte too small (bit 1); the rest is the base
+// image.
 #include <algorithm>
 #include <cstring>
 #include <vector>

@@ -33,6 +33,7 @@ struct CorpusCase {
 };
 
 // Pixel values: ImageMagick's reading (composited over white, CMYK converted to sRGB) taken once.
+// clang-format off
 const CorpusCase kCorpus[] = {
     {"bmp/Core_8_Bit.bmp", kRefuse},
     {"bmp/Info_R8_G8_B8.bmp", kAccept, 6, 6, 0, {{0, 0, {255, 0, 0}}, {3, 3, {0, 255, 0}}, {5, 5, {0, 0, 255}}, {2, 4, {0, 0, 255}}}},
@@ -261,17 +262,19 @@ const CorpusCase kCorpus[] = {
     {"tiff/tiff_tiled_ycbcr_jpeg_2x2_sampling.tif", kAccept, 480, 360, 0, {{0, 0, {148, 124, 98}}, {240, 180, {255, 157, 108}}, {479, 359, {96, 96, 86}}, {160, 240, {63, 97, 11}}}},
     {"tiff/ycbcr_lzw_broken.tif", kRefuse},
 };
+// clang-format on
 
 std::filesystem::path corpusDir() { return TESSARY_TESTDATA_DIR; }
 
 std::string caseName(const ::testing::TestParamInfo<CorpusCase>& info) {
     std::string name = info.param.file;
-    std::replace_if(name.begin(), name.end(), [](unsigned char c) { return !std::isalnum(c); }, '_');
+    std::replace_if(
+        name.begin(), name.end(), [](unsigned char c) { return !std::isalnum(c); }, '_');
     return name;
 }
 
 class CorpusFile : public ::testing::TestWithParam<CorpusCase> {
-protected:
+  protected:
     void SetUp() override {
         if (!std::filesystem::is_directory(corpusDir()))
             GTEST_SKIP() << "picture corpus not found at " << corpusDir();
@@ -302,7 +305,8 @@ TEST_P(CorpusFile, ConvertsOrIsRefusedAsExpected) {
         ASSERT_TRUE(p.x < written.width && p.y < written.height);
         const std::uint8_t* got = written.at(p.x, p.y);
         for (int i = 0; i < 3; ++i)
-            EXPECT_NEAR(got[i], p.rgb[i], c.tolerance) << "pixel (" << p.x << ", " << p.y << ") channel " << i;
+            EXPECT_NEAR(got[i], p.rgb[i], c.tolerance)
+                << "pixel (" << p.x << ", " << p.y << ") channel " << i;
     }
 
     // The streaming decoder delivers the same picture, every row once.

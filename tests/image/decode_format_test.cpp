@@ -65,7 +65,8 @@ bool writeTiff(const std::string& path, int width, int height, int samples, int 
     }
     bool ok = true;
     for (int y = 0; y < height; ++y)
-        ok = ok && TIFFWriteScanline(t, const_cast<std::uint8_t*>(pixels.data()) + y * width * samples, y) == 1;
+        ok = ok &&
+             TIFFWriteScanline(t, const_cast<std::uint8_t*>(pixels.data()) + y * width * samples, y) == 1;
     TIFFClose(t);
     return ok;
 }
@@ -87,11 +88,14 @@ std::vector<std::uint8_t> flatten(std::initializer_list<std::initializer_list<in
 const AlphaCase kAlphaCases[] = {
     {"png_rgba",
      [](const std::string& p) {
-         return writePng(p, PNG_FORMAT_RGBA, 3, flatten({{10, 200, 30, 255}, {0, 0, 0, 0}, {0, 64, 128, 128}}));
+         return writePng(p, PNG_FORMAT_RGBA, 3,
+                         flatten({{10, 200, 30, 255}, {0, 0, 0, 0}, {0, 64, 128, 128}}));
      },
      {{{10, 200, 30}, {255, 255, 255}, {127, 159, 191}}}},
     {"png_grey_alpha",
-     [](const std::string& p) { return writePng(p, PNG_FORMAT_GA, 3, flatten({{77, 255}, {0, 0}, {0, 128}})); },
+     [](const std::string& p) {
+         return writePng(p, PNG_FORMAT_GA, 3, flatten({{77, 255}, {0, 0}, {0, 128}}));
+     },
      {{{77, 77, 77}, {255, 255, 255}, {127, 127, 127}}}},
     {"png_palette_transparency",
      [](const std::string& p) {
@@ -251,9 +255,9 @@ TEST(DecompressionBomb, ScaledSequentialJpegMayBeLargerThanDeliveredLimit) {
         bool sinkStarts;
     };
     const Case cases[] = {
-        {"jpeg/hopper.jpg", 30000, false, false},           // 900 MP in full
-        {"jpeg/hopper.jpg", 30000, true, true},             // 900 MP at 1/8: 14 MP delivered
-        {"jpeg/hopper.jpg", 65000, true, false},            // 4.2 GP even at 1/8
+        {"jpeg/hopper.jpg", 30000, false, false},          // 900 MP in full
+        {"jpeg/hopper.jpg", 30000, true, true},            // 900 MP at 1/8: 14 MP delivered
+        {"jpeg/hopper.jpg", 65000, true, false},           // 4.2 GP even at 1/8
         {"jpeg/progressive_cat.jpg", 30000, true, false},  // progressive: full-size coefficients
         {"jpeg/testimgari.jpg", 30000, true, false},       // arithmetic: a cut-off scan is not reported
     };
@@ -333,13 +337,15 @@ TEST(BmpDecoder, HeaderVariants) {
 
 TEST(BmpDecoder, CoreHeaderAndTopDownRowsGiveTheSamePicture) {
     ScratchDir dir;
-    const std::vector<int> topRow = {0, 0, 255, 0, 255, 0, 0, 0}, bottomRow = {255, 0, 0, 255, 255, 255, 0, 0};
+    const std::vector<int> topRow = {0, 0, 255, 0, 255, 0, 0, 0},
+                           bottomRow = {255, 0, 0, 255, 255, 255, 0, 0};
     struct Case {
         const char* name;
         Bytes header;
         bool topDown;
     };
-    const Case cases[] = {{"core header", bmp24Header(2, 2, 12), false}, {"top-down", bmp24Header(2, -2), true}};
+    const Case cases[] = {{"core header", bmp24Header(2, 2, 12), false},
+                          {"top-down", bmp24Header(2, -2), true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Bytes file = c.header;
@@ -462,8 +468,10 @@ TEST(JpegDecoder, ScaledDecodeMatchesTheFullDecodeAveraged) {
                 for (int i = 0; i < 3; ++i) {
                     int block = 0;
                     for (int dy = 0; dy < factor; ++dy)
-                        for (int dx = 0; dx < factor; ++dx) block += full.at(x * factor + dx, y * factor + dy)[i];
-                    sum += std::abs(sink.picture.at(x, y)[i] - static_cast<double>(block) / (factor * factor));
+                        for (int dx = 0; dx < factor; ++dx)
+                            block += full.at(x * factor + dx, y * factor + dy)[i];
+                    sum +=
+                        std::abs(sink.picture.at(x, y)[i] - static_cast<double>(block) / (factor * factor));
                 }
         EXPECT_LT(sum / sink.picture.rgb.size(), 2.0);
     }

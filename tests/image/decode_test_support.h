@@ -18,7 +18,7 @@ namespace tessary::image::testing {
 using Bytes = std::vector<std::uint8_t>;
 
 class ScratchDir {
-public:
+  public:
     ScratchDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "tessary-decode-XXXXXX").string();
         if (mkdtemp(pattern.data())) path_ = pattern;
@@ -31,7 +31,7 @@ public:
     ScratchDir& operator=(const ScratchDir&) = delete;
     std::string file(const std::string& name) const { return (path_ / name).string(); }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -105,7 +105,7 @@ inline Raster readConvertedBmp(const Bytes& b, std::string& why) {
 
 // Keeps the rows it is given and notes any breach of the sink contract.
 class CheckingSink : public RowSink {
-public:
+  public:
     bool accept = true;
     int begins = 0;
     Raster picture;

@@ -18,7 +18,8 @@ bool startRows(RowSink& sink, DecodeInfo* info, PictureFormat format, std::uint6
         info->width = static_cast<int>(std::min<std::uint64_t>(ownWidth, INT_MAX));
         info->height = static_cast<int>(std::min<std::uint64_t>(ownHeight, INT_MAX));
     }
-    if (width == 0 || height == 0 || width > kMaxDeliveredPixels || height > kMaxDeliveredPixels) return false;
+    if (width == 0 || height == 0 || width > kMaxDeliveredPixels || height > kMaxDeliveredPixels)
+        return false;
     if (width * height > kMaxDeliveredPixels) return false;
     return sink.begin(static_cast<int>(width), static_cast<int>(height));
 }
@@ -53,7 +54,7 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // Fills a whole picture in memory, allocated once its size is known.
 class RasterSink : public RowSink {
-public:
+  public:
     explicit RasterSink(Raster& out) : out_(out) {}
     bool begin(int width, int height) override {
         try {
@@ -69,7 +70,7 @@ public:
         std::memcpy(out_.at(0, y), rgb, static_cast<std::size_t>(out_.width) * 3);
     }
 
-private:
+  private:
     Raster& out_;
 };
 

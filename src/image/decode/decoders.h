@@ -12,8 +12,9 @@ namespace tessary::image::decode {
 // Decompression-bomb limits, checked before anything of picture size is allocated.
 // Pixels delivered to a sink, whatever the format:
 inline constexpr std::uint64_t kMaxDeliveredPixels = 100'000'000;
-// A sequential Huffman-coded JPEG decoded at a reduced DCT scale streams through a few rows of memory and stops
-// where its data ends, so its own size may be larger; the delivered size still obeys kMaxDeliveredPixels.
+// A sequential Huffman-coded JPEG decoded at a reduced DCT scale streams through a few rows of memory and
+// stops where its data ends, so its own size may be larger; the delivered size still obeys
+// kMaxDeliveredPixels.
 inline constexpr std::uint64_t kMaxScaledJpegPixels = 1'000'000'000;
 
 struct Input {

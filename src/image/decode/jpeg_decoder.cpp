@@ -3,9 +3,11 @@
 #include <csetjmp>
 #include <cstdio>
 
+// jpeglib.h needs FILE and size_t declared before it, jerror.h needs jpeglib.h.
+// clang-format off
 #include <jpeglib.h>
-// jerror.h after jpeglib.h
 #include <jerror.h>
+// clang-format on
 
 #include "image/decode/decoders.h"
 
@@ -105,8 +107,8 @@ int decodeJpeg(const Input& in, RowSink& sink, const DecodeOptions& options, Dec
     const bool streamed = !jpeg_has_multiple_scans(&cinfo) && !cinfo.arith_code;
     const std::uint64_t ownLimit = scaled && streamed ? kMaxScaledJpegPixels : kMaxDeliveredPixels;
     if (ownPixels > ownLimit) return kConvertDecodeFailed;
-    if (!startRows(sink, info, PictureFormat::Jpeg, cinfo.image_width, cinfo.image_height,
-                   cinfo.output_width, cinfo.output_height))
+    if (!startRows(sink, info, PictureFormat::Jpeg, cinfo.image_width, cinfo.image_height, cinfo.output_width,
+                   cinfo.output_height))
         return kConvertDecodeFailed;
 
     jpeg_start_decompress(&cinfo);

@@ -17,7 +17,7 @@ std::uint32_t u16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
 // Reads the coded bytes from the header's end up to `end`, run-length decoding when asked. Runs may carry
 // on from one line into the next.
 class PcxData {
-public:
+  public:
     PcxData(std::FILE* file, std::uint64_t end, bool runLength)
         : file_(file), left_(end - kHeaderBytes), runLength_(runLength) {}
 
@@ -45,7 +45,7 @@ public:
         return true;
     }
 
-private:
+  private:
     int next() {
         if (pos_ == buffer_.size()) {
             if (left_ == 0) return -1;

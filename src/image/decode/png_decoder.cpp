@@ -1,10 +1,10 @@
 // PNG through libpng. libpng reports errors by jumping back to the setjmp of the running step; each step is
 // a function of its own that creates nothing with a destructor, so the jump skips no C++ clean-up.
+#include <png.h>
+
 #include <algorithm>
 #include <csetjmp>
 #include <vector>
-
-#include <png.h>
 
 #include "image/decode/decoders.h"
 
@@ -116,7 +116,8 @@ int decodePng(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo* 
     std::vector<std::uint8_t> rgb(std::size_t{h.width} * 3);
     if (!startRows(sink, info, PictureFormat::Png, h.width, h.height, h.width, h.height))
         return kConvertDecodeFailed;
-    return readRows(reader, h, channels, passes, rows.data(), rgb.data(), sink) ? kConvertOk : kConvertDecodeFailed;
+    return readRows(reader, h, channels, passes, rows.data(), rgb.data(), sink) ? kConvertOk
+                                                                                : kConvertDecodeFailed;
 }
 
 }  // namespace tessary::image::decode

@@ -1,10 +1,10 @@
 // TIFF through libtiff's RGBA reader, a band of rows at a time so that a large picture is never held whole.
+#include <tiffio.h>
+
 #include <algorithm>
 #include <memory>
 #include <mutex>
 #include <vector>
-
-#include <tiffio.h>
 
 #include "image/decode/decoders.h"
 
@@ -30,7 +30,8 @@ void silenceGlobalHandlers() {
 
 tmsize_t readProc(thandle_t h, void* buffer, tmsize_t size) {
     if (size <= 0) return 0;
-    return static_cast<tmsize_t>(std::fread(buffer, 1, static_cast<std::size_t>(size), static_cast<std::FILE*>(h)));
+    return static_cast<tmsize_t>(
+        std::fread(buffer, 1, static_cast<std::size_t>(size), static_cast<std::FILE*>(h)));
 }
 tmsize_t writeProc(thandle_t, void*, tmsize_t) { return -1; }
 toff_t seekProc(thandle_t h, toff_t offset, int whence) {
@@ -88,7 +89,8 @@ std::uint32_t bandRows(TIFF* tif, std::uint32_t width, std::uint32_t height) {
 
 // The reader gives premultiplied colour for every alpha kind, except grey with unassociated alpha,
 // which it passes through as stored.
-void compositeOverWhite(const std::uint32_t* abgr, std::uint8_t* rgb, std::uint32_t width, bool premultiplied) {
+void compositeOverWhite(const std::uint32_t* abgr, std::uint8_t* rgb, std::uint32_t width,
+                        bool premultiplied) {
     for (std::uint32_t x = 0; x < width; ++x) {
         const std::uint32_t p = abgr[x];
         const unsigned a = TIFFGetA(p);
