@@ -288,7 +288,6 @@ TEST(BmpDecoder, HeaderVariants) {
         {"plain", [](Bytes&) {}, kConvertOk},
         {"run-length 8 on 24 bits", [](Bytes& b) { put32(b, 30, 1); }, kConvertDecodeFailed},
         {"run-length 4 on 24 bits", [](Bytes& b) { put32(b, 30, 2); }, kConvertDecodeFailed},
-        {"compression 4", [](Bytes& b) { put32(b, 30, 4); }, kConvertRefused},
         {"bit fields, plain masks",
          [](Bytes& b) {
              put32(b, 30, 3);
@@ -310,9 +309,6 @@ TEST(BmpDecoder, HeaderVariants) {
         {"pixel offset inside the header", [](Bytes& b) { put32(b, 10, 40); }, kConvertDecodeFailed},
         {"last row without its padding", [](Bytes& b) { b.resize(b.size() - 2); }, kConvertOk},
         {"last row one byte short", [](Bytes& b) { b.resize(b.size() - 3); }, kConvertDecodeFailed},
-        {"height 0", [](Bytes& b) { put32(b, 22, 0); }, kConvertRefused},
-        {"8 bits per pixel", [](Bytes& b) { put16(b, 28, 8); }, kConvertRefused},
-        {"header size 16", [](Bytes& b) { put32(b, 14, 16); }, kConvertRefused},
     };
     // 2 x 2, bottom-up: stored rows are the bottom (blue, white) then the top (red, green), 2 bytes padding.
     Bytes base = bmp24Header(2, 2);
@@ -331,30 +327,6 @@ TEST(BmpDecoder, HeaderVariants) {
         EXPECT_EQ(pixel(sink.picture, 0, 0), (Rgb{255, 0, 0}));
         EXPECT_EQ(pixel(sink.picture, 1, 0), (Rgb{0, 255, 0}));
         EXPECT_EQ(pixel(sink.picture, 0, 1), (Rgb{0, 0, 255}));
-        EXPECT_EQ(pixel(sink.picture, 1, 1), (Rgb{255, 255, 255}));
-    }
-}
-
-TEST(BmpDecoder, CoreHeaderAndTopDownRowsGiveTheSamePicture) {
-    ScratchDir dir;
-    const std::vector<int> topRow = {0, 0, 255, 0, 255, 0, 0, 0},
-                           bottomRow = {255, 0, 0, 255, 255, 255, 0, 0};
-    struct Case {
-        const char* name;
-        Bytes header;
-        bool topDown;
-    };
-    const Case cases[] = {{"core header", bmp24Header(2, 2, 12), false},
-                          {"top-down", bmp24Header(2, -2), true}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Bytes file = c.header;
-        for (const auto* row : c.topDown ? std::array{&topRow, &bottomRow} : std::array{&bottomRow, &topRow})
-            for (int v : *row) file.push_back(static_cast<std::uint8_t>(v));
-        writeBytes(dir.file("v.bmp"), file);
-        CheckingSink sink;
-        ASSERT_EQ(decodeFile(dir.file("v.bmp"), sink), kConvertOk);
-        EXPECT_EQ(pixel(sink.picture, 0, 0), (Rgb{255, 0, 0}));
         EXPECT_EQ(pixel(sink.picture, 1, 1), (Rgb{255, 255, 255}));
     }
 }

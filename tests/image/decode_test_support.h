@@ -57,23 +57,16 @@ inline void put32(Bytes& b, std::size_t at, std::uint32_t v) {
 inline std::uint32_t get16(const Bytes& b, std::size_t at) { return b[at] | (b[at + 1] << 8); }
 inline std::uint32_t get32(const Bytes& b, std::size_t at) { return get16(b, at) | (get16(b, at + 2) << 16); }
 
-// A 24-bit BMP file header and info header (12 bytes: the core form); the rows are appended by the caller.
-inline Bytes bmp24Header(std::int32_t width, std::int32_t height, std::uint32_t headerSize = 40) {
-    Bytes b(14 + headerSize, 0);
+// A 24-bit BMP file header and 40-byte info header; the rows are appended by the caller.
+inline Bytes bmp24Header(std::int32_t width, std::int32_t height) {
+    Bytes b(54, 0);
     b[0] = 'B', b[1] = 'M';
-    put32(b, 10, 14 + headerSize);
-    put32(b, 14, headerSize);
-    if (headerSize == 12) {
-        put16(b, 18, width);
-        put16(b, 20, height);
-        put16(b, 22, 1);
-        put16(b, 24, 24);
-    } else {
-        put32(b, 18, static_cast<std::uint32_t>(width));
-        put32(b, 22, static_cast<std::uint32_t>(height));
-        put16(b, 26, 1);
-        put16(b, 28, 24);
-    }
+    put32(b, 10, 54);
+    put32(b, 14, 40);
+    put32(b, 18, static_cast<std::uint32_t>(width));
+    put32(b, 22, static_cast<std::uint32_t>(height));
+    put16(b, 26, 1);
+    put16(b, 28, 24);
     return b;
 }
 
