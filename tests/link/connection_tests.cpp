@@ -1,0 +1,229 @@
+// Connection management on the real main window (offscreen Qt) with ptys as COM ports.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QThread>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/console.h"
+#include "app/definitions/definitions.h"
+#include "app/model/properties.h"
+#include "app/qt/qt_window_host.h"
+#include "app/shell/control_states.h"
+#include "app/shell/shell_handlers.h"
+#include "link/com_ports.h"
+#include "link/link_handlers.h"
+#include "link/serial_port.h"
+#include "pty_fixture.h"
+
+namespace tessary::link {
+namespace {
+
+using namespace tessary::test;
+
+constexpr std::string_view kComList = "组合框1", kConnect = "按钮连接", kBreak = "按钮断开", kLog = "编辑框1";
+
+struct Box {
+    std::string text;
+    int code;
+    std::string title;
+    bool operator==(const Box&) const = default;
+};
+
+class RecordingDialogs : public Dialogs {
+public:
+    void messageBox(std::string_view text, int code, std::string_view title) override {
+        boxes.push_back({std::string(text), code, std::string(title)});
+    }
+    std::vector<Box> boxes;
+};
+
+class NoPauses : public Clock {
+public:
+    void sleep(std::chrono::milliseconds) override {}
+};
+
+std::string welcome() {
+    std::string text;
+    for (auto line : shell::kWelcomeLines) text += line;
+    return text;
+}
+
+std::string portLine(int n) { return "Port\xEF\xBC\x9A" "COM" + std::to_string(n) + "\r\n\r\n"; }
+
+// The console with its real main window; every Open's port number is recorded through the resolver seam.
+class MainWindow : public ::testing::Test {
+protected:
+    MainWindow() {
+        host_.setSerialPortFactory([](const UnitDef& def, EventSink& sink) -> std::unique_ptr<Unit> {
+            return createSerialPortUnit(def.name, def.serialSettings, sink);
+        });
+        registerShellHandlers(handlers_);
+        registerLinkHandlers(handlers_);
+        previous_ = setComResolver([this](int n) {
+            attempts.push_back(n);
+            return comDevicePath(n);
+        });
+    }
+    ~MainWindow() override {
+        if (console_) console_->destroyMainWindow();
+        console_.reset();
+        setComResolver(previous_);
+    }
+
+    void start() {
+        console_ = std::make_unique<Console>(clock_, dialogs, host_, handlers_);
+        ASSERT_TRUE(console_->createMainWindow(mainWindowDefinition()));
+    }
+    Window& main() { return console_->main(); }
+    HandlerRegistry& handlers() { return handlers_; }
+    std::string log() { return main().getText(kLog, prop::editbox::kContent); }
+    void click(std::string_view unit) {
+        console_->dispatch(main(), mainWindowDefinition(), std::string(unit), event::kClick, {});
+    }
+    bool portOpen() { return findSerialPort(main(), "端口1")->isOpen(); }
+
+    // What the operator sees of the connection: caption, Connect disabled, COM list shown and its selection,
+    // Break shown, and the machine controls' disabled flags.
+    struct Controls {
+        std::string caption;
+        int connectDisabled, comListShown, selection, breakShown;
+        std::vector<int> machineDisabled;
+        bool operator==(const Controls&) const = default;
+    };
+    Controls controls() {
+        Controls c{main().getText(kConnect, prop::button::kCaption), main().getInt(kConnect, prop::kDisabled),
+                   main().getInt(kComList, prop::kVisible), main().getInt(kComList, prop::combobox::kSelection),
+                   main().getInt(kBreak, prop::kVisible), {}};
+        for (auto unit : shell::kMachineControls) c.machineDisabled.push_back(main().getInt(unit, prop::kDisabled));
+        return c;
+    }
+    static Controls connected(int selection) { return {"Connected", 1, 0, selection, 1, std::vector<int>(20, 0)}; }
+    static Controls disconnected(int selection) { return {"Connect", 0, 1, selection, 0, std::vector<int>(20, 1)}; }
+
+    PortDir dir;
+    RecordingDialogs dialogs;
+    std::vector<int> attempts;
+
+private:
+    NoPauses clock_;
+    qt::QtWindowHost host_;
+    HandlerRegistry handlers_;
+    ComResolver previous_;
+    std::unique_ptr<Console> console_;
+};
+
+std::vector<int> scanUpTo(int last) {
+    std::vector<int> ports = {1};
+    for (int n = 1; n <= last; ++n) ports.push_back(n);
+    return ports;
+}
+
+TEST_F(MainWindow, StartUpFindsTheMachineOnCom5) {
+    Pty machine;
+    dir.link(5, machine.slavePath());
+    start();
+    EXPECT_EQ(attempts, scanUpTo(5));
+    EXPECT_EQ(log(), welcome() + "Automatic Connecting...\r\n\r\n" + "Succesed to connected the machine!\r\n\r\n" +
+                         portLine(5));
+    EXPECT_EQ(controls(), connected(5));
+    EXPECT_TRUE(portOpen());
+    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_TRUE(machine.read(1, 100ms).empty()) << "connecting writes nothing to the machine";
+}
+
+TEST_F(MainWindow, StartUpWithoutPortsTries32TimesAndOffersTheComList) {
+    start();
+    EXPECT_EQ(attempts, scanUpTo(31));
+    EXPECT_EQ(dialogs.boxes, (std::vector<Box>{{"Automatic connection failed !", 0, "Information"}}));
+    EXPECT_EQ(log(), welcome() + "Automatic Connecting...\r\n\r\n" + "Change another USB port and try again\r\n\r\n");
+    EXPECT_EQ(controls(), disconnected(0));
+}
+
+TEST_F(MainWindow, AMachineOnCom32IsNotScannedButConnectsByHand) {
+    Pty machine;
+    dir.link(32, machine.slavePath());
+    start();
+    EXPECT_EQ(controls(), disconnected(0));
+    EXPECT_EQ(attempts, scanUpTo(31));
+    attempts.clear();
+    main().set(kComList, prop::combobox::kSelection, 32);
+    click(kConnect);
+    EXPECT_EQ(attempts, std::vector<int>{32});
+    EXPECT_EQ(controls(), connected(32));
+    EXPECT_TRUE(log().ends_with("Connecting...\r\n\r\nConnected!\r\n\r\n" + portLine(32)));
+}
+
+TEST_F(MainWindow, Com0OpensCom1AndTheLogNamesCom0) {
+    start();
+    Pty machine;
+    dir.link(1, machine.slavePath());
+    attempts.clear();
+    click(kConnect);
+    EXPECT_EQ(attempts, std::vector<int>{1});
+    EXPECT_EQ(controls(), connected(0));
+    EXPECT_TRUE(log().ends_with("Connecting...\r\n\r\nConnected!\r\n\r\n" + portLine(0)));
+}
+
+TEST_F(MainWindow, DisconnectThenConnectReopensTheSelectedPort) {
+    Pty machine;
+    dir.link(5, machine.slavePath());
+    start();
+    click(kBreak);
+    EXPECT_FALSE(portOpen());
+    EXPECT_EQ(controls(), disconnected(5));
+    EXPECT_TRUE(log().ends_with(portLine(5) + "Disconnected connection\r\n\r\n"));
+    {
+        RecordingSink sink;
+        SerialPort other("端口1", {}, sink);
+        other.write(prop::serial::kPortNumber, 5);
+        EXPECT_TRUE(other.Open()) << "Break released the port";
+    }
+    attempts.clear();
+    click(kConnect);
+    EXPECT_EQ(attempts, std::vector<int>{5});
+    EXPECT_EQ(controls(), connected(5));
+    EXPECT_TRUE(portOpen());
+}
+
+TEST_F(MainWindow, AFailedManualConnectionChangesNothingButTheLog) {
+    start();
+    main().set(kComList, prop::combobox::kSelection, 7);
+    const std::string before = log();
+    dialogs.boxes.clear();
+    click(kConnect);
+    EXPECT_EQ(dialogs.boxes, (std::vector<Box>{{"Empty Port", 0, "ERROR"}}));
+    EXPECT_EQ(log(), before + "Connecting...\r\n\r\nconnection failed!\r\n\r\nchange anyother port and try again\r\n\r\n");
+    EXPECT_EQ(controls(), disconnected(7));
+    EXPECT_FALSE(portOpen());
+}
+
+TEST_F(MainWindow, ReceivedBytesReachTheDataArrivedBindingOnTheWindowThread) {
+    std::vector<int> bytes;
+    bool otherThread = false;
+    handlers().add("positionReport", [&](Console&, const EventArgs& args) {
+        bytes.push_back(args.a);
+        otherThread |= QThread::currentThread() != qApp->thread();
+    });
+    Pty machine;
+    dir.link(5, machine.slavePath());
+    start();
+    machine.write({0xFF, 0x01, 0x17, 0x02, 0x2D});
+    EXPECT_TRUE(processUntil([&] { return bytes.size() >= 5; }));
+    EXPECT_EQ(bytes, (std::vector<int>{0xFF, 0x01, 0x17, 0x02, 0x2D}));
+    EXPECT_FALSE(otherThread);
+}
+
+}  // namespace
+}  // namespace tessary::link
+
+int main(int argc, char** argv) {
+    // Test discovery runs the program without the tests' environment.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
