@@ -220,6 +220,9 @@ TEST_F(MainWindow, ReceivedBytesReachTheDataArrivedBindingOnTheWindowThread) {
 }  // namespace
 }  // namespace tessary::link
 
+// Fontconfig keeps its pattern caches until the process ends; the leak checker is told so.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
 int main(int argc, char** argv) {
     // Test discovery runs the program without the tests' environment.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
