@@ -9,6 +9,7 @@
 #include "app/qt/qt_window_host.h"
 #include "app/qt/services.h"
 #include "app/qt/termination.h"
+#include "app/qt/visual_style.h"
 
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
     // window shown.
     QApplication::setQuitOnLastWindowClosed(false);
     tessary::qt::installProgramErrorBox();
+    tessary::qt::useDefaultGuiFont();
 
     tessary::qt::BlockingClock clock;
     tessary::qt::MessageBoxes dialogs;

@@ -33,6 +33,23 @@ void registerAllHandlers(HandlerRegistry& registry) {
 #endif
 }
 
+BuiltInParts builtInParts() {
+    BuiltInParts parts;
+#ifdef TESSARY_HAVE_LINK
+    parts.serialPort = true;
+#endif
+#ifdef TESSARY_HAVE_LINK_HANDLERS
+    parts.linkHandlers = true;
+#endif
+#ifdef TESSARY_HAVE_IMAGE_HANDLERS
+    parts.imageHandlers = true;
+#endif
+#ifdef TESSARY_HAVE_ENGRAVE_HANDLERS
+    parts.engraveHandlers = true;
+#endif
+    return parts;
+}
+
 UnitFactory serialPortFactory() {
 #ifdef TESSARY_HAVE_LINK
     return [](const UnitDef& def, EventSink& sink) -> std::unique_ptr<Unit> {

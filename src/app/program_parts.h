@@ -11,6 +11,15 @@ namespace tessary {
 
 void registerAllHandlers(HandlerRegistry& registry);
 
+// Which of the other areas' libraries this program was built with.
+struct BuiltInParts {
+    bool serialPort = false;
+    bool linkHandlers = false;
+    bool imageHandlers = false;
+    bool engraveHandlers = false;
+};
+BuiltInParts builtInParts();
+
 // Creates the SerialPort units of window definitions; empty when the machine link is not built in.
 UnitFactory serialPortFactory();
 

@@ -140,8 +140,10 @@ public:
         drawnOn_ = true;
         return client_ ? client_->raster : detached_;
     }
+    // The default colour is resolved when it is set, so the panel's image and its later clearing agree
+    // even if the application's palette changes meanwhile (as the visual style does at start-up).
     std::uint32_t background() const override {
-        const QColor c = backgroundOf(storedInt(prop::drawpanel::kBackColour, static_cast<std::int32_t>(kDefaultColour)));
+        const QColor c = client_ ? client_->background : buttonFace();
         return static_cast<std::uint32_t>(colourValue(static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
                                                       static_cast<std::uint8_t>(c.blue())));
     }

@@ -124,6 +124,13 @@ void applyVisualStyle(int style) {
 
 bool visualStyleApplied() { return appliedStyle != 0; }
 
+void useDefaultGuiFont() {
+    QFont font = QApplication::font();
+    font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans"), QStringLiteral("Sans Serif")});
+    font.setPixelSize(11);
+    QApplication::setFont(font);
+}
+
 QColor buttonFace() {
     const QColor c = QApplication::palette().color(QPalette::Active, QPalette::Button);
     if (c.red() + c.green() + c.blue() >= 383) return c;

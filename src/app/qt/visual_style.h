@@ -9,6 +9,10 @@ namespace tessary::qt {
 void applyVisualStyle(int style);
 bool visualStyleApplied();
 
+// The default GUI font of the console's controls: a compact sans-serif, so that captions fit buttons
+// laid out for it.
+void useDefaultGuiFont();
+
 // The platform's button-face colour that stands for the default colour; always light enough to count as
 // white in the black-and-white step (red + green + blue >= 383).
 QColor buttonFace();
