@@ -51,12 +51,6 @@ TEST(ComPorts, ThePlatformListPutsUsbAdaptersFirstInNaturalOrder) {
     EXPECT_EQ(listSerialPorts(sys.root()), expected);
 }
 
-TEST(ComPorts, ThePortDirectoryNamesEachComNumber) {
-    PortDir dir;
-    EXPECT_EQ(comDevicePath(7), (fs::path(dir.path()) / "COM7").string());
-    EXPECT_EQ(comDevicePath(0), "");
-}
-
 TEST(ComPorts, EveryOpenGoesThroughTheInstalledResolver) {
     PortDir dir;
     Pty pty;

@@ -93,13 +93,6 @@ TEST_F(OpenPort, AWholeImageGoesOutInOneSendData) {
     EXPECT_EQ(wire, image);
 }
 
-TEST_F(OpenPort, ModelValuesSendAsIntegerTextOrByteSet) {
-    EXPECT_TRUE(port->SendData(toSendValue(Value{std::int32_t{258}})));
-    EXPECT_TRUE(port->SendData(toSendValue(Value{std::string("ok")})));
-    EXPECT_TRUE(port->SendData(toSendValue(Value{Bytes{9}})));
-    EXPECT_EQ(pty.read(8, 100ms), (Bytes{2, 1, 0, 0, 'o', 'k', 9}));
-}
-
 TEST_F(OpenPort, ABurstRaisesOneDataArrivedPerByteInOrder) {
     constexpr std::size_t kBurst = 5000;
     Bytes burst(kBurst);

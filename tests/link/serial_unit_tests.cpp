@@ -124,7 +124,6 @@ TEST(SerialPortOpen, SettingsMapOntoTermiosFlags) {
     const LineCase cases[] = {
         {"57600 8N1", {}, CBAUD | CSIZE | CSTOPB | PARENB | CRTSCTS, B57600 | CS8},
         {"7 data bits, two stop bits", {{sp::kDataBits, 7}, {sp::kStopBits, 3}}, CSIZE | CSTOPB, CS7 | CSTOPB},
-        {"6 data bits", {{sp::kDataBits, 6}}, CSIZE | CSTOPB, CS6},
         {"one and a half stop bits with 5 data bits", {{sp::kDataBits, 5}, {sp::kStopBits, 2}}, CSIZE | CSTOPB,
          CS5 | CSTOPB},
         {"odd", {{sp::kParity, 1}}, PARENB | PARODD | CMSPAR, PARENB | PARODD},
@@ -135,7 +134,8 @@ TEST(SerialPortOpen, SettingsMapOntoTermiosFlags) {
         {"RTS/CTS", {{sp::kFlowControl, 1}}, CRTSCTS, CRTSCTS, IXON | IXOFF, 0},
         {"XON/XOFF", {{sp::kFlowControl, 5}}, CRTSCTS, 0, IXON | IXOFF, IXON | IXOFF},
         {"non-standard rate", {{sp::kBaudRate, 12345}}, CBAUD, kBaudOther},
-        {"raw", {}, CLOCAL | CREAD, CLOCAL | CREAD, ICRNL | IXON | ISTRIP | IGNBRK | BRKINT, IGNBRK},
+        {"raw, breaks reported apart from the data", {}, CLOCAL | CREAD, CLOCAL | CREAD,
+         ICRNL | IXON | ISTRIP | IGNBRK | BRKINT, IGNBRK},
     };
     LineFlags current;
     current.iflag = ICRNL | IXON | BRKINT;
@@ -156,26 +156,16 @@ TEST(SerialPortOpen, SettingsMapOntoTermiosFlags) {
 }
 
 TEST(SerialPortOpen, LineSettingsReachTheTty) {
-    const LineCase cases[] = {
-        {"57600 one stop bit", {}, CBAUD | CSTOPB | CRTSCTS, B57600},
-        {"two stop bits", {{sp::kStopBits, 3}}, CSTOPB, CSTOPB},
-        {"RTS/CTS", {{sp::kFlowControl, 1}}, CRTSCTS, CRTSCTS},
-        {"XON/XOFF", {{sp::kFlowControl, 5}}, CRTSCTS, 0, IXON | IXOFF, IXON | IXOFF},
-        {"non-standard rate", {{sp::kBaudRate, 12345}}, CBAUD, kBaudOther},
-        {"raw input", {}, CLOCAL | CREAD, CLOCAL | CREAD, ICRNL | IXON | ISTRIP, 0},
-    };
-    for (const auto& c : cases) {
-        PortDir dir;
-        Pty pty;
-        dir.link(1, pty.slavePath());
-        RecordingSink sink;
-        SerialPort port("端口1", settingsAfter(c.writes), sink);
-        ASSERT_TRUE(port.Open()) << c.what;
-        termios t = slaveSettings(pty);
-        EXPECT_EQ(t.c_cflag & c.cflagMask, c.cflag) << c.what;
-        EXPECT_EQ(t.c_iflag & c.iflagMask, c.iflag) << c.what;
-        EXPECT_EQ(t.c_lflag & (ICANON | ECHO | ISIG), 0u) << c.what;
-    }
+    PortDir dir;
+    Pty pty;
+    dir.link(1, pty.slavePath());
+    RecordingSink sink;
+    SerialPort port("端口1", settingsAfter({{sp::kStopBits, 3}, {sp::kFlowControl, 1}}), sink);
+    ASSERT_TRUE(port.Open());
+    termios t = slaveSettings(pty);
+    EXPECT_EQ(t.c_cflag & (CBAUD | CSTOPB | CRTSCTS | CLOCAL | CREAD), B57600 | CSTOPB | CRTSCTS | CLOCAL | CREAD);
+    EXPECT_EQ(t.c_iflag & (ICRNL | IXON | ISTRIP), 0u);
+    EXPECT_EQ(t.c_lflag & (ICANON | ECHO | ISIG), 0u);
 }
 
 TEST(SerialPortOpen, SettingsLinuxCannotExpressFailTheOpen) {
