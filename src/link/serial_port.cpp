@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
+#include <system_error>
 
 #include "app/model/properties.h"
 #include "app/model/window.h"
@@ -19,16 +21,27 @@
 namespace tessary::link {
 namespace {
 
-// The log pane keeps only the connection texts; the reason an open was refused goes to the terminal.
+// The log pane keeps only the connection texts; the reason an open was refused goes to the terminal, once
+// for a device (the start-up scan tries COM1 twice).
 void reportPermissionDenied(const std::string& path) {
-    std::string groupName = "dialout";
+    static std::string lastReported;
+    std::error_code ec;
+    std::string device = std::filesystem::canonical(path, ec).string();
+    if (ec) device = path;
+    if (device == lastReported) return;
+    lastReported = device;
+
     struct stat st {};
-    if (::stat(path.c_str(), &st) == 0)
-        if (const struct group* g = ::getgrgid(st.st_gid)) groupName = g->gr_name;
-    std::fprintf(stderr,
-                 "tessary: no permission to open %s: add your account to the group \"%s\" "
-                 "(sudo usermod -aG %s $USER), then log out and in again\n",
-                 path.c_str(), groupName.c_str(), groupName.c_str());
+    const struct group* owner = ::stat(device.c_str(), &st) == 0 ? ::getgrgid(st.st_gid) : nullptr;
+    const bool groupMayUse = owner && st.st_gid != 0 && (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
+    if (groupMayUse)
+        std::fprintf(stderr,
+                     "tessary: no permission to open %s: add your account to the group \"%s\" "
+                     "(sudo usermod -aG %s $USER), then log out and in again\n",
+                     device.c_str(), owner->gr_name, owner->gr_name);
+    else
+        std::fprintf(stderr, "tessary: no permission to open %s, and no group may use it: give it a group "
+                             "(a udev rule) or ask the administrator\n", device.c_str());
 }
 
 }  // namespace
