@@ -91,7 +91,7 @@ std::uint32_t bandRows(TIFF* tif, std::uint32_t width, std::uint32_t height) {
 // which it passes through as stored.
 void compositeOverWhite(const std::uint32_t* abgr, std::uint8_t* rgb, std::uint32_t width,
                         bool premultiplied) {
-    for (std::uint32_t x = 0; x < width; ++x) {
+    for (std::uint32_t x = 0; x < width; ++x, rgb += 3) {
         const std::uint32_t p = abgr[x];
         const unsigned a = TIFFGetA(p);
         const unsigned c[3] = {TIFFGetR(p), TIFFGetG(p), TIFFGetB(p)};
@@ -99,8 +99,16 @@ void compositeOverWhite(const std::uint32_t* abgr, std::uint8_t* rgb, std::uint3
             unsigned v = c[i];
             if (a != 255)
                 v = premultiplied ? std::min(255u, v + (255 - a)) : (v * a + 255 * (255 - a) + 127) / 255;
-            rgb[x * 3 + i] = static_cast<std::uint8_t>(v);
+            rgb[i] = static_cast<std::uint8_t>(v);
         }
+    }
+}
+
+void unpackOpaque(const std::uint32_t* abgr, std::uint8_t* rgb, std::uint32_t width) {
+    for (std::uint32_t x = 0; x < width; ++x, rgb += 3) {
+        rgb[0] = static_cast<std::uint8_t>(TIFFGetR(abgr[x]));
+        rgb[1] = static_cast<std::uint8_t>(TIFFGetG(abgr[x]));
+        rgb[2] = static_cast<std::uint8_t>(TIFFGetB(abgr[x]));
     }
 }
 
@@ -150,7 +158,11 @@ int decodeTiff(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo*
         // A bottom-up file's band of stored rows is a band of picture rows counted from the bottom.
         const std::uint32_t top = flipped ? height - first - rows : first;
         for (std::uint32_t i = 0; i < rows; ++i) {
-            compositeOverWhite(abgr.data() + std::size_t{i} * width, rgb.data(), width, premultiplied);
+            const std::uint32_t* packed = abgr.data() + std::size_t{i} * width;
+            if (reader.img.alpha)
+                compositeOverWhite(packed, rgb.data(), width, premultiplied);
+            else
+                unpackOpaque(packed, rgb.data(), width);
             sink.row(static_cast<int>(top + i), rgb.data());
         }
     }
