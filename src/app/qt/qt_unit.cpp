@@ -148,11 +148,13 @@ void QtUnit::write(int property, const Value& value) {
 
 Value QtUnit::read(int property) const {
     if (widget_) {
+        // A window's position and size are its outer ones, frame included.
+        const QRect box = widget_->isWindow() ? widget_->frameGeometry() : widget_->geometry();
         switch (property) {
-            case prop::kLeft: return widget_->x();
-            case prop::kTop: return widget_->y();
-            case prop::kWidth: return widget_->width();
-            case prop::kHeight: return widget_->height();
+            case prop::kLeft: return box.x();
+            case prop::kTop: return box.y();
+            case prop::kWidth: return box.width();
+            case prop::kHeight: return box.height();
             case prop::kVisible: {
                 // Visible means shown on the screen once the window is: a hidden container hides it.
                 const bool shown = widget_->isWindow() ? widget_->isVisible() : widget_->isVisibleTo(widget_->window());

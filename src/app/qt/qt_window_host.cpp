@@ -1,6 +1,7 @@
 #include "app/qt/qt_window_host.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QEventLoop>
 #include <QIcon>
 #include <QImage>
@@ -58,8 +59,13 @@ void QtWindowHost::applyVisualStyle(int style) { qt::applyVisualStyle(style); }
 
 void requestClose(Console& console) {
     if (QWidget* modal = QApplication::activeModalWidget()) {
-        modal->close();
-        QTimer::singleShot(0, [&console] { requestClose(console); });
+        // A message box whose buttons offer no escape would ignore a plain close.
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->reject();
+        } else {
+            modal->close();
+        }
+        QTimer::singleShot(10, [&console] { requestClose(console); });
         return;
     }
     if (!console.hasMainWindow()) return;
