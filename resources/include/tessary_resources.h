@@ -11,5 +11,8 @@ std::span<const std::uint8_t> placeholderBmp();
 std::span<const std::uint8_t> settingPicture();
 // The program icon: a 128 x 128 PNG file with an alpha channel.
 std::span<const std::uint8_t> programIcon();
+// The preview's rulers (drawn by rulers/draw_rulers.cpp): 24-bit BMP files of 512 x 12 and 12 x 512.
+std::span<const std::uint8_t> horizontalRulerBmp();
+std::span<const std::uint8_t> verticalRulerBmp();
 
 }  // namespace tessary::resources

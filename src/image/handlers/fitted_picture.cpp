@@ -1,0 +1,113 @@
+#include "image/handlers/fitted_picture.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "image/area_scaler.h"
+
+namespace tessary::intake {
+namespace {
+
+// Whole source rows and columns dropped or repeated: the one under each destination pixel's centre.
+class NearestScaler : public image::RowSink {
+public:
+    NearestScaler(int width, int height) : out_(width, height) {}
+
+    bool begin(int width, int height) override {
+        sourceWidth_ = width;
+        sourceHeight_ = height;
+        columns_.resize(static_cast<std::size_t>(out_.width));
+        for (int i = 0; i < out_.width; ++i) columns_[i] = nearest(i, width, out_.width);
+        rows_.resize(static_cast<std::size_t>(out_.height));
+        for (int j = 0; j < out_.height; ++j) rows_[j] = nearest(j, height, out_.height);
+        return true;
+    }
+    void row(int y, const std::uint8_t* rgb) override {
+        if (y < 0 || y >= sourceHeight_) return;
+        const auto [first, last] = std::equal_range(rows_.begin(), rows_.end(), y);
+        for (auto j = first; j != last; ++j) {
+            std::uint8_t* out = out_.at(0, static_cast<int>(j - rows_.begin()));
+            for (int sx : columns_) {
+                std::memcpy(out, rgb + static_cast<std::size_t>(sx) * 3, 3);
+                out += 3;
+            }
+        }
+    }
+    image::Raster take() { return std::move(out_); }
+
+private:
+    static int nearest(std::int64_t i, std::int64_t n, std::int64_t m) {
+        return static_cast<int>((2 * i + 1) * n / (2 * m));
+    }
+    image::Raster out_;
+    int sourceWidth_ = 0;
+    int sourceHeight_ = 0;
+    std::vector<int> columns_;
+    std::vector<int> rows_;
+};
+
+// Places the picture by its own size, which a decoder that scales reports through the drawn-size question
+// and any other gives as the size of its rows; then resamples the rows into the drawn size.
+class FittingSink : public image::RowSink {
+public:
+    explicit FittingSink(image::Resample mode) : mode_(mode) {}
+
+    image::DecodeOptions options() {
+        image::DecodeOptions o;
+        o.drawnSize = [this](int width, int height) {
+            placement_ = fitIntoField(width, height);
+            return std::pair{placement_->width, placement_->height};
+        };
+        return o;
+    }
+
+    bool begin(int width, int height) override {
+        if (!placement_) placement_ = fitIntoField(width, height);
+        const Placement& p = *placement_;
+        // A picture so thin that it is drawn 0 pixels wide or high is still decoded, to find out whether it can be.
+        if (p.width <= 0 || p.height <= 0) return true;
+        if (mode_ == image::Resample::Nearest) {
+            nearest_ = std::make_unique<NearestScaler>(p.width, p.height);
+            return nearest_->begin(width, height);
+        }
+        area_ = std::make_unique<image::AreaScaler>(p.width, p.height);
+        return area_->begin(width, height);
+    }
+    void row(int y, const std::uint8_t* rgb) override {
+        if (area_) {
+            area_->row(y, rgb);
+        } else if (nearest_) {
+            nearest_->row(y, rgb);
+        }
+    }
+
+    Placement placement() const { return placement_.value_or(Placement{}); }
+    image::Raster take() {
+        if (area_) return area_->result();
+        if (nearest_) return nearest_->take();
+        return {};
+    }
+
+private:
+    image::Resample mode_;
+    std::optional<Placement> placement_;
+    std::unique_ptr<image::AreaScaler> area_;
+    std::unique_ptr<NearestScaler> nearest_;
+};
+
+}  // namespace
+
+int decodeFitted(const std::string& path, image::Resample mode, FittedPicture& out) {
+    out = FittedPicture{};
+    FittingSink sink(mode);
+    const int result = image::decodePicture(path, sink, sink.options(), &out.info);
+    if (result != image::kConvertOk) return result;
+    out.placement = sink.placement();
+    out.pixels = sink.take();
+    return result;
+}
+
+}  // namespace tessary::intake

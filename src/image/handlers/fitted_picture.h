@@ -1,0 +1,23 @@
+#pragma once
+// A picture file decoded straight to the size it is drawn at in the field, so that a large photo is never
+// held (or written) at its full size: rows go from the decoder into the resampling as they come, and a
+// JPEG is decoded at the smallest DCT scale that still covers the drawn size.
+#include <string>
+
+#include "image/canvas.h"
+#include "image/decode.h"
+#include "image/handlers/fitting.h"
+#include "image/raster.h"
+
+namespace tessary::intake {
+
+struct FittedPicture {
+    image::DecodeInfo info;   // the picture's own size and format
+    Placement placement;      // fitIntoField of its own size
+    image::Raster pixels;     // placement.width x placement.height; empty when that is nothing
+};
+
+// kConvertOk, or the decoder's failure code (the picture is refused).
+int decodeFitted(const std::string& path, image::Resample mode, FittedPicture& out);
+
+}  // namespace tessary::intake

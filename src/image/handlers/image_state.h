@@ -1,0 +1,19 @@
+#pragma once
+// The program-wide state of the picture pipeline, from start-up to exit.
+#include <string>
+
+#include "image/bitmap.h"
+
+namespace tessary::intake {
+
+struct ImageState {
+    // 512 x 512, 1 bit per pixel, the preview flipped top to bottom (as the engraver takes it);
+    // empty until the first picture is taken in.
+    image::位图 engraving;
+    std::string droppedFileName;  // what the last drop delivered, for Reload
+    std::string previewPath;
+    image::Bytes lastSnapshot;    // 24-bit BMP data of the last 512 x 512 snapshot
+    int zoomSize = 0;             // 512 after each intake; only Zoom out changes it
+};
+
+}  // namespace tessary::intake
