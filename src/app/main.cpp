@@ -14,12 +14,14 @@
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::string_view(argv[i]) == "--version") {
-            std::puts("tessary 2.0.1");
+            std::puts("tessary " TESSARY_VERSION);
             return 0;
         }
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessary"));
+    // Lets Wayland desktops match the window to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Tessary"));
     // The program ends when its main window is destroyed, not when a message box happens to be the last
     // window shown.
     QApplication::setQuitOnLastWindowClosed(false);
