@@ -6,15 +6,24 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/setup.sh"
 jobs=$(nproc 2>/dev/null || echo 2)
 
-"$here/scripts/build.sh" "$here/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# The package test installs the Debian package into this machine and removes it again, so it runs only when
+# asked for (TESSARY_PACKAGE_TEST=ON, as .ci/run does, or CI=true).
+package_test=OFF
+if [ "${TESSARY_PACKAGE_TEST:-}" = ON ] || [ "${CI:-}" = true ]; then package_test=ON; fi
+
+"$here/scripts/build.sh" "$here/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARY_PACKAGE_TEST=$package_test
 "$here/scripts/build.sh" "$here/build-asan" -DCMAKE_BUILD_TYPE=Debug -DTESSARY_SANITIZE=ON -DTESSARY_BENCH=OFF
 
 export QT_QPA_PLATFORM=offscreen
 status=0
 echo "== tests (RelWithDebInfo) =="
-ctest --test-dir "$here/build" --output-on-failure -j "$jobs" || status=1
+ctest --test-dir "$here/build" --output-on-failure -j "$jobs" -LE package || status=1
 echo "== tests (AddressSanitizer + UndefinedBehaviorSanitizer) =="
 ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1} \
 UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1} \
   ctest --test-dir "$here/build-asan" --output-on-failure -j "$jobs" || status=1
+if [ "$package_test" = ON ]; then
+  echo "== package test (builds, installs, runs and purges the Debian package) =="
+  ctest --test-dir "$here/build" --output-on-failure -L package || status=1
+fi
 exit $status

@@ -1,0 +1,171 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a built tree, installs it into this machine with apt-get, runs the installed
+# programs as an ordinary user (nobody), purges the package and checks that nothing of it is left in /usr.
+# Usage: package_test.sh BUILD_DIR TESTDATA_DIR
+# Needs root (or sudo without a password); exit status 77 means skipped.
+set -euo pipefail
+
+build=$(cd "${1:?usage: package_test.sh BUILD_DIR TESTDATA_DIR}" && pwd)
+testdata=${2:?usage: package_test.sh BUILD_DIR TESTDATA_DIR}
+picture=$testdata/jpeg/Landscape_1.jpg
+app_id=org.example.Tessary
+user=nobody
+
+say() { echo "package test: $*"; }
+fail() {
+  echo "package test: FAILED: $*" >&2
+  exit 1
+}
+
+root=()
+if [ "$(id -u)" -ne 0 ]; then
+  if command -v sudo >/dev/null && sudo -n true 2>/dev/null; then
+    root=(sudo -n)
+  else
+    say "skipped: installing a package needs root or sudo without a password"
+    exit 77
+  fi
+fi
+for tool in cpack dpkg-deb dpkg-query apt-get runuser; do
+  command -v "$tool" >/dev/null || fail "$tool is missing"
+done
+[ -f "$build/CPackConfig.cmake" ] || fail "$build is not a configured build tree"
+[ -r "$picture" ] || fail "no test picture at $picture"
+if dpkg-query -W -f='${Status}' tessary 2>/dev/null | grep -q ' installed$'; then
+  fail "a tessary package is installed already; the test would replace it (apt-get purge tessary first)"
+fi
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/tessary-package.XXXXXX")
+installed=0
+console=
+cleanup() {
+  if [ -n "$console" ]; then
+    "${root[@]}" kill -KILL "$console" 2>/dev/null || true
+  fi
+  if [ "$installed" = 1 ]; then
+    "${root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get purge -y -q tessary >/dev/null 2>&1 || true
+  fi
+  "${root[@]}" rm -rf "$work"
+}
+trap cleanup EXIT
+# The user must reach its own directories below; apt's sandbox user must read the package.
+chmod 755 "$work"
+apt=("${root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -y -q -o DPkg::Lock::Timeout=300)
+as_user() { "${root[@]}" runuser -u "$user" -- "$@"; }
+
+say "building the package"
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/deb" >"$work/cpack.log" 2>&1 || {
+  cat "$work/cpack.log" >&2
+  fail "cpack failed"
+}
+arch=$(dpkg --print-architecture)
+debs=("$work"/deb/tessary_*_"$arch".deb)
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "expected one tessary_<version>_$arch.deb, found: ${debs[*]}"
+deb=${debs[0]}
+version=$(dpkg-deb -f "$deb" Version)
+[ "$(basename "$deb")" = "tessary_${version}_${arch}.deb" ] || fail "package file name $(basename "$deb")"
+depends=$(dpkg-deb -f "$deb" Depends)
+for needed in libc6 libqt6widgets6; do
+  [[ ", $depends," == *", $needed "* || ", $depends," == *", $needed,"* ]] ||
+    fail "Depends does not name $needed (dpkg-shlibdeps not run?): $depends"
+done
+
+say "installing $(basename "$deb")"
+installed=1
+"${apt[@]}" install "$deb" >"$work/apt.log" 2>&1 || {
+  cat "$work/apt.log" >&2
+  fail "apt-get install failed"
+}
+dpkg-query -L tessary >"$work/paths"
+for path in /usr/bin/tessary /usr/bin/tessary-prepare /usr/bin/tessary-virtual-engraver \
+  /usr/share/applications/$app_id.desktop /usr/share/metainfo/$app_id.metainfo.xml \
+  /usr/share/icons/hicolor/{16x16,24x24,32x32,48x48,64x64,128x128,256x256}/apps/tessary.png; do
+  grep -qxF "$path" "$work/paths" && [ -f "$path" ] || fail "$path is not installed by the package"
+done
+for program in tessary tessary-prepare tessary-virtual-engraver; do
+  if ldd "/usr/bin/$program" | grep -q 'not found'; then
+    ldd "/usr/bin/$program" >&2
+    fail "/usr/bin/$program misses shared libraries"
+  fi
+  out=$(as_user "/usr/bin/$program" --version) || fail "$program --version failed"
+  [ "$out" = "$program $version" ] || fail "$program --version printed \"$out\", not \"$program $version\""
+done
+for program in tessary-prepare tessary-virtual-engraver; do
+  as_user "/usr/bin/$program" --help | grep -q . || fail "$program --help printed nothing"
+done
+
+say "preparing a picture as $user"
+mkdir -m 755 "$work/user"
+cp "$picture" "$work/user/picture.jpg"
+chmod 644 "$work/user/picture.jpg"
+"${root[@]}" chown "$user" "$work/user"
+as_user /usr/bin/tessary-prepare "$work/user/picture.jpg" "$work/user/prepared.bmp" >"$work/prepare.log" 2>&1 || {
+  cat "$work/prepare.log" >&2
+  fail "tessary-prepare failed"
+}
+# A 512 x 512 BMP of 1 bit per pixel: 62 bytes of header and palette, then 512 rows of 64 bytes.
+header=$(od -An -tx1 -N30 "$work/user/prepared.bmp" | tr -d ' \n')
+[ "$(stat -c %s "$work/user/prepared.bmp")" = 32830 ] || fail "the prepared picture is not 32,830 bytes long"
+[ "${header:0:4}" = 424d ] && [ "${header:36:8}" = 00020000 ] && [ "${header:44:8}" = 00020000 ] &&
+  [ "${header:56:4}" = 0100 ] || fail "the prepared picture is not a 512 x 512 1-bit BMP (header $header)"
+
+# The console run as the user: /usr/bin is not its to write, so its run directory is
+# $XDG_RUNTIME_DIR/tessary. It finds no machine in the empty port directory; the message box saying so does
+# not keep SIGTERM from closing the window, and closing the window deletes the preview file.
+run_console() {
+  local pidfile=$work/user/console.pid
+  rm -f "$pidfile"
+  "${root[@]}" runuser -u "$user" -- sh -c 'echo $$ >"$1"; shift; exec "$@"' sh "$pidfile" \
+    env -i PATH=/usr/bin:/bin HOME="$work/user/home" XDG_RUNTIME_DIR="$work/user/run" \
+    TESSARY_PORT_DIR="$work/user/ports" QT_QPA_PLATFORM=offscreen /usr/bin/tessary >>"$work/console.log" 2>&1 &
+  local runner=$!
+  for _ in $(seq 50); do [ -s "$pidfile" ] && break; sleep 0.1; done
+  console=$(cat "$pidfile" 2>/dev/null || true)
+  [ -n "$console" ] || fail "the console did not start"
+  sleep 2
+  "${root[@]}" kill -0 "$console" 2>/dev/null || {
+    cat "$work/console.log" >&2
+    fail "the console ended by itself within two seconds"
+  }
+  "${root[@]}" kill -TERM "$console"
+  local status=0
+  for _ in $(seq 100); do "${root[@]}" kill -0 "$console" 2>/dev/null || break; sleep 0.1; done
+  "${root[@]}" kill -0 "$console" 2>/dev/null && fail "the console did not end within ten seconds of SIGTERM"
+  wait "$runner" || status=$?
+  console=
+  [ "$status" = 0 ] || {
+    cat "$work/console.log" >&2
+    fail "the console ended with status $status after SIGTERM"
+  }
+}
+
+say "starting the console as $user"
+"${root[@]}" runuser -u "$user" -- mkdir -p "$work/user/home" "$work/user/ports"
+"${root[@]}" runuser -u "$user" -- mkdir -m 700 "$work/user/run"
+run_console
+rundir=$work/user/run/tessary
+[ -d "$rundir" ] && [ "$(stat -c '%U %a' "$rundir")" = "$user 700" ] ||
+  fail "the console did not make its private run directory $rundir"
+[ ! -e "/usr/bin/Engraving Preview.bmp" ] || fail "a preview file lies in /usr/bin"
+
+say "closing the console deletes its preview file in $rundir"
+"${root[@]}" runuser -u "$user" -- cp "$work/user/prepared.bmp" "$rundir/Engraving Preview.bmp"
+run_console
+[ ! -e "$rundir/Engraving Preview.bmp" ] || fail "the console left its preview file in $rundir"
+
+say "purging the package"
+"${apt[@]}" purge tessary >"$work/apt.log" 2>&1 || {
+  cat "$work/apt.log" >&2
+  fail "apt-get purge failed"
+}
+installed=0
+dpkg-query -W tessary >/dev/null 2>&1 && fail "dpkg still knows the package"
+while IFS= read -r path; do
+  [ -e "$path" ] || continue
+  # Directories shared with other packages (/usr/bin, /usr/share/icons/...) stay.
+  [ -d "$path" ] && dpkg-query -S "$path" >/dev/null 2>&1 && continue
+  fail "$path is left after purging"
+done <"$work/paths"
+left=$(find /usr -xdev \( -iname '*tessary*' -o -name 'Engraving Preview.bmp' \) -print 2>/dev/null | head)
+[ -z "$left" ] || fail "left in /usr after purging: $left"
+say "passed (package $(basename "$deb"), $(stat -c %s "$deb") bytes)"
