@@ -14,6 +14,36 @@ std::int64_t overlap(std::int64_t k, std::int64_t i, std::int64_t src, std::int6
     return to > from ? to - from : 0;
 }
 
+// The loops below go in blocks of fixed length, so that the compiler makes vector code of them at -O2.
+constexpr std::size_t kBlock = 32;
+
+void addRow(std::uint32_t* __restrict sum, const std::uint8_t* __restrict from, std::size_t n) {
+    std::size_t i = 0;
+    for (; i + kBlock <= n; i += kBlock)
+        for (std::size_t k = 0; k < kBlock; ++k) sum[i + k] += from[i + k];
+    for (; i < n; ++i) sum[i] += from[i];
+}
+
+void addRowWeighted(std::uint32_t* __restrict sum, const std::uint8_t* __restrict from, std::size_t n,
+                    std::uint32_t weight) {
+    std::size_t i = 0;
+    for (; i + kBlock <= n; i += kBlock)
+        for (std::size_t k = 0; k < kBlock; ++k) sum[i + k] += weight * from[i + k];
+    for (; i < n; ++i) sum[i] += weight * from[i];
+}
+
+// whole := whole * weight + weighted
+void combine(std::uint32_t* __restrict whole, const std::uint32_t* __restrict weighted, std::size_t n,
+             std::uint32_t weight) {
+    std::size_t i = 0;
+    for (; i + kBlock <= n; i += kBlock)
+        for (std::size_t k = 0; k < kBlock; ++k) whole[i + k] = whole[i + k] * weight + weighted[i + k];
+    for (; i < n; ++i) whole[i] = whole[i] * weight + weighted[i];
+}
+
+// Wider sources take the horizontal pass per source row, so that the open rows stay small.
+constexpr std::size_t kMaxVerticalFirstColumns = std::size_t{1} << 17;
+
 }  // namespace
 
 AreaScaler::AreaScaler(int width, int height) : AreaScaler(width, height, 0, 0, width, height) {}
@@ -55,8 +85,43 @@ bool AreaScaler::begin(int width, int height) {
     }
     rowSums_.assign(static_cast<std::size_t>(windowWidth_) * 3, 0);
     sums_.assign(static_cast<std::size_t>(windowWidth_) * static_cast<std::size_t>(windowHeight_) * 3, 0);
+    // A weighted column sum stays below 2^32: the weights of one destination row add up to the source height.
+    sourceFrom_ = columnStart_.front();
+    const std::size_t needed = static_cast<std::size_t>(columnStart_.back() + columnCount_.back() - sourceFrom_) * 3;
+    verticalFirst_ = height >= height_ && needed <= kMaxVerticalFirstColumns * 3;
+    for (OpenRow& open : open_) {
+        open.row = -1;
+        open.whole.assign(verticalFirst_ ? needed : 0, 0);
+        open.weighted.assign(verticalFirst_ ? needed : 0, 0);
+    }
     ready_ = true;
     return true;
+}
+
+void AreaScaler::settle(OpenRow& open) const {
+    if (open.row < 0) return;
+    combine(open.whole.data(), open.weighted.data(), open.whole.size(), static_cast<std::uint32_t>(height_));
+    std::uint64_t* sum = sums_.data() + static_cast<std::size_t>(open.row - top_) * windowWidth_ * 3;
+    for (int c = 0; c < windowWidth_; ++c, sum += 3) {
+        const std::uint32_t* p = open.whole.data() + static_cast<std::size_t>(columnStart_[c] - sourceFrom_) * 3;
+        const std::uint32_t* w = columnWeights_.data() + columnWeightAt_[c];
+        std::uint64_t r = 0, g = 0, b = 0;
+        for (int n = columnCount_[c]; n > 0; --n, p += 3, ++w) {
+            r += std::uint64_t{*w} * p[0];
+            g += std::uint64_t{*w} * p[1];
+            b += std::uint64_t{*w} * p[2];
+        }
+        sum[0] += r;
+        sum[1] += g;
+        sum[2] += b;
+    }
+    std::fill(open.whole.begin(), open.whole.end(), 0);
+    std::fill(open.weighted.begin(), open.weighted.end(), 0);
+    open.row = -1;
+}
+
+void AreaScaler::settleAll() const {
+    for (OpenRow& open : open_) settle(open);
 }
 
 void AreaScaler::row(int y, const std::uint8_t* rgb) {
@@ -66,6 +131,24 @@ void AreaScaler::row(int y, const std::uint8_t* rgb) {
     const std::int64_t firstRow = std::max<std::int64_t>(y * dh / sh, top_);
     const std::int64_t endRow = std::min<std::int64_t>(((y + 1) * dh + sh - 1) / sh, top_ + windowHeight_);
     if (firstRow >= endRow) return;
+
+    if (verticalFirst_) {
+        const std::uint8_t* from = rgb + static_cast<std::size_t>(sourceFrom_) * 3;
+        for (std::int64_t j = firstRow; j < endRow; ++j) {
+            OpenRow& open = open_[j & 1];
+            if (open.row != j) {
+                settle(open);
+                open.row = j;
+            }
+            const std::uint32_t weight = static_cast<std::uint32_t>(overlap(y, j, sh, dh));
+            if (weight == static_cast<std::uint32_t>(dh)) {
+                addRow(open.whole.data(), from, open.whole.size());
+            } else {
+                addRowWeighted(open.weighted.data(), from, open.weighted.size(), weight);
+            }
+        }
+        return;
+    }
 
     std::uint32_t* out = rowSums_.data();
     for (int c = 0; c < windowWidth_; ++c, out += 3) {
@@ -98,6 +181,7 @@ Raster AreaScaler::result() const {
 
 void AreaScaler::writeTo(Raster& dst, int left, int top) const {
     if (!ready_) return;
+    settleAll();
     const int fromX = std::max(0, -left);
     const int fromY = std::max(0, -top);
     const int toX = static_cast<int>(std::min<std::int64_t>(windowWidth_, static_cast<std::int64_t>(dst.width) - left));

@@ -34,6 +34,18 @@ public:
 
 private:
     std::uint8_t mean(std::uint64_t sum) const { return static_cast<std::uint8_t>((sum + half_) / divisor_); }
+    // Shrinking in height, a source row is first added, weighted, into a full-width row of each of the (at
+    // most two) destination rows it covers; the horizontal pass then runs once per destination row instead
+    // of once per source row. Destination row j accumulates in slot j % 2, and is passed on to sums_ when
+    // the slot is needed for another row, or when the result is read. Rows that lie wholly inside a
+    // destination row (weight: the destination height) are summed without multiplying.
+    struct OpenRow {
+        std::int64_t row = -1;
+        std::vector<std::uint32_t> whole;     // the source columns the window needs, x 3
+        std::vector<std::uint32_t> weighted;  // the same columns, rows that are cut
+    };
+    void settle(OpenRow& open) const;
+    void settleAll() const;
 
     int width_;
     int height_;
@@ -53,7 +65,10 @@ private:
     std::vector<std::uint32_t> columnWeightAt_;
     std::vector<std::uint32_t> columnWeights_;
     std::vector<std::uint32_t> rowSums_;    // one source row, summed horizontally: window width x 3
-    std::vector<std::uint64_t> sums_;       // window width x window height x 3
+    mutable std::vector<std::uint64_t> sums_;  // window width x window height x 3
+    bool verticalFirst_ = false;
+    int sourceFrom_ = 0;                    // the first source column the window needs
+    mutable OpenRow open_[2];
 };
 
 }  // namespace tessary::image

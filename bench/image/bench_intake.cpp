@@ -1,0 +1,118 @@
+// The intake's steps: decoding straight to the fitted size (pictures from shared/bench/make_pictures.sh in
+// TESSARY_BENCH_PICTURES), the 512 x 512 snapshot, the black-and-white step, the turn for the engraver,
+// the preview file's write, and the whole intake on a canvas in memory.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "image/files.h"
+#include "image/handlers/fitted_picture.h"
+#include "image/handlers/intake.h"
+
+namespace {
+
+using namespace tessary;
+
+std::string picture(benchmark::State& state, const char* name) {
+    const char* dir = std::getenv("TESSARY_BENCH_PICTURES");
+    const std::filesystem::path path = std::filesystem::path(dir ? dir : "") / name;
+    if (!dir || !std::filesystem::exists(path)) {
+        state.SkipWithError("set TESSARY_BENCH_PICTURES to the folder made by make_pictures.sh");
+        return {};
+    }
+    return path.string();
+}
+
+image::Raster canvasWithPhoto() {
+    image::Raster canvas(510, 510);
+    std::mt19937 gen(1);
+    for (auto& b : canvas.rgb) b = static_cast<std::uint8_t>(gen());
+    return canvas;
+}
+
+void DecodeFitted(benchmark::State& state, const char* name) {
+    const std::string path = picture(state, name);
+    if (path.empty()) return;
+    for (auto _ : state) {
+        intake::FittedPicture fitted;
+        if (intake::decodeFitted(path, image::Resample::Halftone, fitted) != image::kConvertOk) {
+            state.SkipWithError("decoding failed");
+            return;
+        }
+        benchmark::DoNotOptimize(fitted.pixels.rgb.data());
+    }
+}
+BENCHMARK_CAPTURE(DecodeFitted, jpeg_24mp, "photo_24mp_6000x4000.jpg")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DecodeFitted, jpeg_12mp, "photo_12mp_4240x2828.jpg")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DecodeFitted, jpeg_2mp, "photo_2mp_1732x1155.jpg")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DecodeFitted, png_24mp, "photo_24mp_6000x4000.png")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DecodeFitted, tiff_24mp, "photo_24mp_6000x4000.tif")->Unit(benchmark::kMillisecond);
+
+void Snapshot(benchmark::State& state) {
+    const image::Raster canvas = canvasWithPhoto();
+    for (auto _ : state) benchmark::DoNotOptimize(image::takeSnapshot(canvas, 512, 512, image::Resample::Halftone));
+}
+BENCHMARK(Snapshot)->Unit(benchmark::kMicrosecond);
+
+void BlackAndWhite(benchmark::State& state) {
+    const image::Bytes snapshot = image::takeSnapshot(canvasWithPhoto(), 512, 512, image::Resample::Halftone);
+    for (auto _ : state) {
+        image::Bitmap b;
+        b.载入数据(snapshot);
+        benchmark::DoNotOptimize(b.ConvertDepth(1));
+    }
+}
+BENCHMARK(BlackAndWhite)->Unit(benchmark::kMicrosecond);
+
+void TurnForEngraver(benchmark::State& state) {
+    image::Bitmap b;
+    b.载入数据(image::takeSnapshot(canvasWithPhoto(), 512, 512, image::Resample::Halftone));
+    const image::Bitmap bw = b.ConvertDepth(1);
+    for (auto _ : state) benchmark::DoNotOptimize(bw.Rotate90(true).Rotate90(true).Mirror(true, false));
+}
+BENCHMARK(TurnForEngraver)->Unit(benchmark::kMicrosecond);
+
+void WritePreview(benchmark::State& state) {
+    const image::Bytes bmp(32830, 0x55);
+    const std::string path = (std::filesystem::temp_directory_path() / "bench-intake-preview.bmp").string();
+    for (auto _ : state) benchmark::DoNotOptimize(image::writeFile(path, {std::span<const std::uint8_t>(bmp)}));
+    image::deleteFile(path);
+}
+BENCHMARK(WritePreview)->Unit(benchmark::kMicrosecond);
+
+class InMemory : public intake::Surroundings {
+public:
+    image::Raster& canvas() override { return canvas_; }
+    std::uint32_t canvasBackground() override { return intake::kButtonFace; }
+    image::Resample resampling() override { return image::Resample::Halftone; }
+    std::string previewFile() override { return path; }
+    void log(std::string_view) override {}
+    void showPreview(const image::Bytes&) override {}
+    void wrongFileType() override {}
+    std::string path = (std::filesystem::temp_directory_path() / "bench-intake-preview.bmp").string();
+
+private:
+    image::Raster canvas_{510, 510};
+};
+
+void WholeIntake(benchmark::State& state, const char* name) {
+    const std::string path = picture(state, name);
+    if (path.empty()) return;
+    InMemory around;
+    for (auto _ : state) {
+        intake::ImageState image;
+        if (intake::takeIn(image, around, path) != intake::IntakeResult::Prepared) {
+            state.SkipWithError("intake failed");
+            return;
+        }
+    }
+    image::deleteFile(around.path);
+}
+BENCHMARK_CAPTURE(WholeIntake, jpeg_24mp, "photo_24mp_6000x4000.jpg")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(WholeIntake, png_24mp, "photo_24mp_6000x4000.png")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(WholeIntake, tiff_24mp, "photo_24mp_6000x4000.tif")->Unit(benchmark::kMillisecond);
+
+}  // namespace
