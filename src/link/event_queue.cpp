@@ -2,9 +2,12 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QPointer>
 
 #include <cstdio>
 #include <exception>
+
+#include "app/model/delivery_hold.h"
 
 namespace tessary::link {
 
@@ -48,6 +51,10 @@ bool DeliveryTarget::event(QEvent* e) {
     // A handler that runs a nested event loop while bytes are being delivered must not see later bytes
     // before the earlier ones it interrupted: the outer delivery picks them up when it resumes.
     if (depth_ > 0) return true;
+    if (DeliveryHold::active()) {
+        resumeLater();
+        return true;
+    }
     ++depth_;
     try {
         while (!detached_) {
@@ -63,6 +70,16 @@ bool DeliveryTarget::event(QEvent* e) {
     --depth_;
     if (detached_ && depth_ == 0) deleteLater();
     return true;
+}
+
+void DeliveryTarget::resumeLater() {
+    if (resumeRequested_) return;
+    resumeRequested_ = true;
+    DeliveryHold::whenReleased([self = QPointer<DeliveryTarget>(this)] {
+        if (!self) return;
+        self->resumeRequested_ = false;
+        QCoreApplication::postEvent(self.data(), new QEvent(static_cast<QEvent::Type>(EventQueue::notificationType())));
+    });
 }
 
 void DeliveryTarget::deliver(const std::vector<QueueEntry>& entries) {

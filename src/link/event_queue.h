@@ -39,7 +39,8 @@ private:
 };
 
 // Lives on the thread that created the unit. Each notification drains the queue and raises DataArrived /
-// LineStatus in queue order until the unit is gone or its window stops taking events.
+// LineStatus in queue order until the unit is gone or its window stops taking events. While a delivery hold
+// is active the entries stay queued and are delivered, in order, once it ends.
 class DeliveryTarget final : public QObject {
 public:
     DeliveryTarget(std::shared_ptr<EventQueue> queue, EventSink& sink, std::string unitName);
@@ -52,11 +53,14 @@ protected:
 
 private:
     void deliver(const std::vector<QueueEntry>& entries);
+    // Waits for the end of a delivery hold, then notifies itself again.
+    void resumeLater();
 
     std::shared_ptr<EventQueue> queue_;
     EventSink& sink_;
     std::string unitName_;
     bool detached_ = false;
+    bool resumeRequested_ = false;
     int depth_ = 0;
 };
 

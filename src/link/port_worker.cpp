@@ -24,6 +24,10 @@ constexpr int kLineSampleMs = 50;
 constexpr auto kTrickleRest = milliseconds(3);
 constexpr std::size_t kTrickleBytes = 256;
 
+// A command byte is written at once; only a write that lasts longer than this lets the caller do other work.
+constexpr auto kQuietWrite = milliseconds(20);
+constexpr auto kWaitSlice = milliseconds(15);
+
 QueueEntry status(std::uint8_t code) { return {QueueEntry::Type::LineStatus, code}; }
 
 bool changed(std::uint32_t before, std::uint32_t now) { return before != now; }
@@ -75,16 +79,33 @@ void PortWorker::wake() {
     }
 }
 
-bool PortWorker::write(const Bytes& bytes) {
+bool PortWorker::write(const Bytes& bytes, const std::function<void()>& whileWaiting) {
     if (gone_.load()) return false;
     std::unique_lock lock(mutex_);
     sendBuffer_ = &bytes;
     writeFinished_ = false;
+    sent_.store(0);
     lock.unlock();
     wake();
     lock.lock();
-    writeDone_.wait(lock, [this] { return writeFinished_; });
+    const auto finished = [this] { return writeFinished_; };
+    if (!whileWaiting) {
+        writeDone_.wait(lock, finished);
+        return writeResult_;
+    }
+    if (!writeDone_.wait_for(lock, kQuietWrite, finished)) {
+        do {
+            lock.unlock();
+            whileWaiting();
+            lock.lock();
+        } while (!writeDone_.wait_for(lock, kWaitSlice, finished));
+    }
     return writeResult_;
+}
+
+void PortWorker::noteSent(std::size_t handedOver) {
+    const std::size_t queued = device_.outputQueued();
+    sent_.store(handedOver > queued ? handedOver - queued : 0);
 }
 
 void PortWorker::run() {
@@ -220,18 +241,20 @@ bool PortWorker::performWrite(const Bytes& bytes) {
             return false;
         }
         // The driver's buffer is full: wait for room, taking in what arrives meanwhile.
+        noteSent(done);
         if (limited && remainingMs(deadline) == 0) return false;
         pollfd fd{device_.fd(), POLLOUT | POLLIN, 0};
         if (::poll(&fd, 1, limited ? remainingMs(deadline) : -1) < 0 && errno != EINTR) return false;
         if (fd.revents & (POLLIN | POLLHUP | POLLERR)) readAvailable();
         if (gone_.load()) return false;
     }
-    return waitForTransmitter(deadline, limited);
+    return waitForTransmitter(bytes.size(), deadline, limited);
 }
 
-bool PortWorker::waitForTransmitter(Clock::time_point deadline, bool limited) {
+bool PortWorker::waitForTransmitter(std::size_t total, Clock::time_point deadline, bool limited) {
     const long long bytesPerSecond = std::max(1, options_.baudRate / 10);
     while (std::size_t queued = device_.outputQueued()) {
+        sent_.store(total > queued ? total - queued : 0);
         if (limited && remainingMs(deadline) == 0) return false;
         long long ms = std::clamp<long long>(static_cast<long long>(queued) * 1000 / bytesPerSecond, 1, 20);
         if (limited) ms = std::min<long long>(ms, remainingMs(deadline));
@@ -239,7 +262,9 @@ bool PortWorker::waitForTransmitter(Clock::time_point deadline, bool limited) {
         if (::poll(&fd, 1, static_cast<int>(ms)) > 0) readAvailable();
         if (gone_.load()) return false;
     }
-    return device_.drain();
+    const bool drained = device_.drain();
+    if (drained) sent_.store(total);
+    return drained;
 }
 
 }  // namespace tessary::link

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -32,9 +33,12 @@ public:
     PortWorker(const PortWorker&) = delete;
     PortWorker& operator=(const PortWorker&) = delete;
 
-    // Purges the driver's buffers, writes all bytes and waits until they are sent. Blocks the caller.
+    // Purges the driver's buffers, writes all bytes and waits until they are sent. Blocks the caller; once
+    // the write has lasted a moment, `whileWaiting` runs on the caller's thread every few milliseconds.
     // False when the write fails, does not finish by its deadline, or the device is gone.
-    bool write(const Bytes& bytes);
+    bool write(const Bytes& bytes, const std::function<void()>& whileWaiting = {});
+    // Bytes of the current write that have left the driver's transmit buffer (an estimate the driver allows).
+    std::size_t bytesSent() const { return sent_.load(); }
     // True once the device has vanished (adapter pulled, far end of a pty closed).
     bool deviceGone() const { return gone_.load(); }
 
@@ -45,7 +49,8 @@ private:
     // Queues everything the driver holds; returns the number of bytes taken.
     std::size_t readAvailable();
     bool performWrite(const Bytes& bytes);
-    bool waitForTransmitter(std::chrono::steady_clock::time_point deadline, bool limited);
+    bool waitForTransmitter(std::size_t total, std::chrono::steady_clock::time_point deadline, bool limited);
+    void noteSent(std::size_t handedOver);
     void wake();
 
     TtyDevice& device_;
@@ -63,6 +68,7 @@ private:
     bool writeResult_ = false;
 
     std::atomic<bool> gone_{false};
+    std::atomic<std::size_t> sent_{0};
     std::optional<LineCounters> counters_;
     std::optional<ModemLines> lines_;
     std::chrono::steady_clock::time_point restUntil_{};

@@ -4,13 +4,16 @@
 #include <sys/stat.h>
 
 #include <QCoreApplication>
+#include <QEventLoop>
 
 #include <cerrno>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
+#include "app/model/delivery_hold.h"
 #include "app/model/properties.h"
 #include "app/model/window.h"
 #include "link/com_ports.h"
@@ -118,11 +121,24 @@ void SerialPort::Close() {
     queue_->clear();
 }
 
-bool SerialPort::SendData(const SendValue& value) {
+bool SerialPort::SendData(const SendValue& value) { return SendData(value, {}); }
+
+bool SerialPort::SendData(const SendValue& value, const SendProgress& progress) {
     auto bytes = byteForm(value);
-    if (!bytes || !worker_) return false;
+    if (!bytes || !worker_ || sending_) return false;
     if (bytes->empty()) return true;
-    return worker_->write(*bytes);
+    sending_ = true;
+    PortWorker& worker = *worker_;
+    const std::size_t total = bytes->size();
+    std::optional<DeliveryHold> hold;
+    const bool ok = worker.write(*bytes, [&] {
+        if (!hold) hold.emplace();
+        if (progress) progress(worker.bytesSent(), total);
+        if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    });
+    if (ok && progress) progress(total, total);
+    sending_ = false;
+    return ok;
 }
 
 std::unique_ptr<SerialPort> createSerialPortUnit(const std::string& name, const Bytes& block, EventSink& sink) {

@@ -2,6 +2,8 @@
 // The SerialPort unit: line settings as properties 8..19, Open / Close / SendData, and every received byte
 // raised as DataArrived on the thread that created the unit.
 #include <array>
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -43,6 +45,11 @@ public:
     // Writes the value's bytes and waits until they are sent. False when closed, when the value has no
     // byte form, when the write fails or the device is gone; an empty text or byte set writes nothing.
     bool SendData(const SendValue& value);
+    // The same. While a long write lasts, the thread's events are processed except user input, so windows
+    // keep painting; received bytes are held until the write has ended, and `progress` hears the bytes sent.
+    // A send from inside that wait is refused.
+    using SendProgress = std::function<void(std::size_t sent, std::size_t total)>;
+    bool SendData(const SendValue& value, const SendProgress& progress);
 
     bool isOpen() const { return worker_ != nullptr; }
     const PortSettings& settings() const { return settings_; }
@@ -56,6 +63,7 @@ private:
     std::unique_ptr<DeliveryTarget> target_;
     std::unique_ptr<TtyDevice> device_;
     std::unique_ptr<PortWorker> worker_;
+    bool sending_ = false;
 };
 
 // Creates the unit from the settings block of its window definition (empty: the kind's defaults) and opens

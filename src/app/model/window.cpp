@@ -1,6 +1,8 @@
 #include "app/model/window.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -21,6 +23,16 @@ void programError(std::string_view message) {
     std::fflush(nullptr);
     // Windows and ports are not released one by one here: the process ends at once, as the error demands.
     std::_Exit(-1);
+}
+
+void DrawSurface::plotMark(int x, int y, std::uint32_t colour) {
+    image::Raster& r = pixels();
+    const bool whole = r.rgb.size() >= static_cast<std::size_t>(std::max(r.width, 0)) * std::max(r.height, 0) * 3;
+    if (x < 0 || y < 0 || x >= r.width || y >= r.height || !whole) return;
+    std::uint8_t* px = r.at(x, y);
+    px[0] = static_cast<std::uint8_t>(colour & 0xFF);
+    px[1] = static_cast<std::uint8_t>((colour >> 8) & 0xFF);
+    px[2] = static_cast<std::uint8_t>((colour >> 16) & 0xFF);
 }
 
 Unit& Window::unit(std::string_view name) {

@@ -1,6 +1,7 @@
 #pragma once
 // A window realised from its definition, as handlers see it: units by name, numbered properties,
 // and the few operations that are not properties (log append, drawing panels).
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -26,6 +27,18 @@ public:
     virtual std::uint32_t background() const = 0;      // 0x00BBGGRR, the panel's background colour
     virtual void changed() = 0;
     virtual int displayDepth() const = 0;              // bits per pixel of the display
+    // Sets one pixel of pixels() (nothing outside it) and shows it at once, also over the units that lie
+    // on the panel: the machine's reported position must stay visible over the preview. The marks shown
+    // over those units go with the next changed().
+    virtual void plotMark(int x, int y, std::uint32_t colour);
+};
+
+// A bar laid over the bottom of a unit while a long operation keeps the window thread busy.
+struct Progress {
+    std::string text;                        // shown on the bar
+    std::int64_t done = 0;
+    std::int64_t total = 0;                  // 0 (and no countdown): the bar is hidden
+    std::chrono::milliseconds countdown{0};  // > 0: the bar runs down by itself, the seconds left after the text
 };
 
 class Window {
@@ -43,6 +56,11 @@ public:
     virtual bool attachDropTarget(std::string_view unit) {
         (void)unit;
         return false;
+    }
+    // Shows, updates or hides the progress bar of a unit (a group box); windows without a screen show nothing.
+    virtual void showProgress(std::string_view unit, const Progress& progress) {
+        (void)unit;
+        (void)progress;
     }
 
     // Property access by unit name; an unknown unit is a program error.

@@ -19,6 +19,48 @@ QColor backgroundOf(std::int32_t colour) {
     return QColor(c.r, c.g, c.b);
 }
 
+// The inside of a draw panel: shows the off-screen image, holds the panel's child units, and keeps the marks
+// that must show over those units too.
+class PanelClient : public Raising<QWidget> {
+public:
+    using Raising<QWidget>::Raising;
+    image::Raster raster;
+    QColor background = buttonFace();
+    QImage marks;  // transparent but for the marks; null while there are none
+
+    void addMark(int x, int y, QColor colour) {
+        if (marks.isNull()) {
+            marks = QImage(std::max(raster.width, 1), std::max(raster.height, 1), QImage::Format_ARGB32_Premultiplied);
+            marks.fill(Qt::transparent);
+        }
+        if (x >= marks.width() || y >= marks.height()) return;
+        marks.setPixel(x, y, colour.rgba());
+        const QRect dot(x, y, 1, 1);
+        update(dot);
+        for (QObject* child : children()) {
+            auto* w = qobject_cast<QWidget*>(child);
+            if (w && w->isVisible() && w->geometry().intersects(dot)) w->update(dot.translated(-w->pos()));
+        }
+    }
+    void clearMarks() { marks = QImage(); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        const std::size_t need = static_cast<std::size_t>(std::max(raster.width, 0)) *
+                                 static_cast<std::size_t>(std::max(raster.height, 0)) * 3;
+        // A handler may have replaced the raster; only a consistent one is shown.
+        if (raster.empty() || raster.rgb.size() < need) {
+            p.fillRect(rect(), background);
+            return;
+        }
+        const QImage image(raster.rgb.data(), raster.width, raster.height, raster.width * 3, QImage::Format_RGB888);
+        p.drawImage(0, 0, image);
+        if (raster.width < width()) p.fillRect(raster.width, 0, width() - raster.width, height(), background);
+        if (raster.height < height()) p.fillRect(0, raster.height, raster.width, height() - raster.height, background);
+    }
+};
+
 class PictureBox : public Raising<QFrame> {
 public:
     using Raising<QFrame>::Raising;
@@ -56,6 +98,11 @@ protected:
                 } else {
                     p.drawImage(inside, picture_);
                 }
+            }
+            // The panel's marks, where the panel and this box overlap (the preview lies over the canvas).
+            if (auto* panel = dynamic_cast<PanelClient*>(parentWidget()); panel && !panel->marks.isNull()) {
+                p.setClipRect(inside);
+                p.drawImage(-pos(), panel->marks);
             }
         }
         QFrame::paintEvent(e);
@@ -95,30 +142,6 @@ private:
     PictureBox* box_;
 };
 
-// The inside of a draw panel: shows the off-screen image, holds the panel's child units.
-class PanelClient : public Raising<QWidget> {
-public:
-    using Raising<QWidget>::Raising;
-    image::Raster raster;
-    QColor background = buttonFace();
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        const std::size_t need = static_cast<std::size_t>(std::max(raster.width, 0)) *
-                                 static_cast<std::size_t>(std::max(raster.height, 0)) * 3;
-        // A handler may have replaced the raster; only a consistent one is shown.
-        if (raster.empty() || raster.rgb.size() < need) {
-            p.fillRect(rect(), background);
-            return;
-        }
-        const QImage image(raster.rgb.data(), raster.width, raster.height, raster.width * 3, QImage::Format_RGB888);
-        p.drawImage(0, 0, image);
-        if (raster.width < width()) p.fillRect(raster.width, 0, width() - raster.width, height(), background);
-        if (raster.height < height()) p.fillRect(0, raster.height, raster.width, height() - raster.height, background);
-    }
-};
-
 void fill(image::Raster& r, QColor c) {
     for (std::size_t i = 0; i + 2 < r.rgb.size(); i += 3) {
         r.rgb[i] = static_cast<std::uint8_t>(c.red());
@@ -148,7 +171,19 @@ public:
                                                       static_cast<std::uint8_t>(c.blue())));
     }
     void changed() override {
-        if (client_) client_->update();
+        if (!client_) return;
+        client_->clearMarks();
+        client_->update();
+        for (QObject* child : client_->children()) {
+            if (auto* w = qobject_cast<QWidget*>(child)) w->update();
+        }
+    }
+    void plotMark(int x, int y, std::uint32_t colour) override {
+        DrawSurface::plotMark(x, y, colour);
+        const image::Raster& r = client_ ? client_->raster : detached_;
+        if (!client_ || x < 0 || y < 0 || x >= r.width || y >= r.height) return;
+        const Rgb c = colourRgb(static_cast<std::int32_t>(colour));
+        client_->addMark(x, y, QColor(c.r, c.g, c.b));
     }
     int displayDepth() const override {
         const QScreen* screen = QGuiApplication::primaryScreen();

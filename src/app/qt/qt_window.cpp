@@ -8,8 +8,10 @@
 #include <QScreen>
 #include <QUrl>
 
+#include "app/model/delivery_hold.h"
 #include "app/model/properties.h"
 #include "app/qt/qt_kinds.h"
+#include "app/qt/qt_progress.h"
 #include "app/qt/virtual_keys.h"
 
 namespace tessary::qt {
@@ -81,11 +83,23 @@ void WindowWidget::dropEvent(QDropEvent* e) {
         return;
     }
     e->acceptProposedAction();
-    // The handler may show message boxes; it runs once the drag-and-drop exchange has ended.
+    deliverDrop(*text);
+}
+
+// The handler may show message boxes; it runs once the drag-and-drop exchange has ended, and not before a
+// handler that keeps the window thread in a pause or a long write has finished.
+void WindowWidget::deliverDrop(std::string text) {
     QPointer<WindowWidget> self(this);
     QMetaObject::invokeMethod(
-        this, [self, t = *text] {
-            if (self && self->owner_) self->owner_->dropped(t);
+        this, [self, t = std::move(text)] {
+            if (!self || !self->owner_) return;
+            if (DeliveryHold::active()) {
+                DeliveryHold::whenReleased([self, t] {
+                    if (self) self->deliverDrop(t);
+                });
+                return;
+            }
+            self->owner_->dropped(t);
         },
         Qt::QueuedConnection);
 }
@@ -188,6 +202,17 @@ bool QtWindow::attachDropTarget(std::string_view unit) {
         if (auto* edit = dynamic_cast<EditBoxUnit*>(u.get())) edit->refuseDrops();
     }
     return true;
+}
+
+void QtWindow::showProgress(std::string_view unit, const Progress& progress) {
+    auto* host = dynamic_cast<QtUnit*>(find(unit));
+    if (!host || !host->widget() || !exists()) return;
+    auto it = progressBars_.find(unit);
+    if (it == progressBars_.end() || !it->second) {
+        if (progress.total <= 0 && progress.countdown.count() <= 0) return;
+        it = progressBars_.insert_or_assign(std::string(unit), QPointer<QWidget>(new ProgressOverlay(host->widget()))).first;
+    }
+    static_cast<ProgressOverlay*>(it->second.data())->show(progress);
 }
 
 std::optional<std::string> QtWindow::acceptedDrop(const QMimeData* data) const {

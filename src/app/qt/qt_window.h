@@ -36,6 +36,8 @@ protected:
     void dropEvent(QDropEvent* e) override;
 
 private:
+    void deliverDrop(std::string text);
+
     QtWindow* owner_;
     bool inClose_ = false;
 };
@@ -59,6 +61,7 @@ public:
     void appendText(std::string_view unit, std::string_view text) override;
     DrawSurface& drawPanel(std::string_view unit) override;
     bool attachDropTarget(std::string_view unit) override;
+    void showProgress(std::string_view unit, const Progress& progress) override;
 
     void raise(const std::string& unit, int event, const EventArgs& args) override;
     bool alive() const override { return exists_; }
@@ -87,6 +90,7 @@ private:
     std::string dropTarget_;
     std::unique_ptr<QtUnit> self_;
     std::map<std::string, std::unique_ptr<Unit>, std::less<>> units_;
+    std::map<std::string, QPointer<QWidget>, std::less<>> progressBars_;
 };
 
 // The drop text of a list of local files: one path alone, several each followed by "\r\n".

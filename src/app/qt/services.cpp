@@ -1,16 +1,32 @@
 #include "app/qt/services.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QMessageBox>
 #include <QString>
+#include <QTimer>
 #include <thread>
 
+#include "app/model/delivery_hold.h"
 #include "app/model/window.h"
 
 namespace tessary::qt {
 
 void BlockingClock::sleep(std::chrono::milliseconds pause) {
-    if (pause.count() > 0) std::this_thread::sleep_for(pause);
+    using namespace std::chrono;
+    if (pause.count() <= 0) return;
+    if (!QCoreApplication::instance()) {
+        std::this_thread::sleep_for(pause);
+        return;
+    }
+    DeliveryHold hold;
+    const auto end = steady_clock::now() + pause;
+    // A timer may fire a little early; the pause is never shorter than asked.
+    for (auto left = pause; left.count() > 0; left = ceil<milliseconds>(end - steady_clock::now())) {
+        QEventLoop loop;
+        QTimer::singleShot(left, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
 }
 
 namespace {

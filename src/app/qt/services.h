@@ -4,7 +4,8 @@
 
 namespace tessary::qt {
 
-// Sleeps on the window thread; no window takes input meanwhile.
+// Pauses the window thread: the windows keep painting, but no input is taken and no received byte is
+// delivered until the pause has ended (both wait, in order, for the handler that paused to finish).
 class BlockingClock : public Clock {
 public:
     void sleep(std::chrono::milliseconds pause) override;
