@@ -1,0 +1,3 @@
+file(REMOVE_RECURSE
+  "libtessary_engrave_handlers.a"
+)

@@ -1,0 +1,2 @@
+# Empty compiler generated dependencies file for tessary_engrave_handlers.
+# This may be replaced when dependencies are built.

@@ -1,0 +1,59 @@
+#pragma once
+// The engraving handlers of the main window and the Setting window: the machine's commands, the image
+// upload and the position reports.
+#include <string_view>
+
+#include "app/console.h"
+
+namespace tessary {
+
+namespace engrave {
+
+// Clicks of the job and jog buttons; each sends its message, logs its line and keeps its pause.
+void onStart(Console& console, const EventArgs& args);
+void onPause(Console& console, const EventArgs& args);
+void onRestart(Console& console, const EventArgs& args);
+void onRecarve(Console& console, const EventArgs& args);
+void onFrameCarvingArea(Console& console, const EventArgs& args);
+void onFastBackward(Console& console, const EventArgs& args);
+void onFastForward(Console& console, const EventArgs& args);
+void onToMiddle(Console& console, const EventArgs& args);
+void onToLowerLeft(Console& console, const EventArgs& args);
+void onJogUp(Console& console, const EventArgs& args);
+void onJogDown(Console& console, const EventArgs& args);
+void onJogLeft(Console& console, const EventArgs& args);
+void onJogRight(Console& console, const EventArgs& args);
+// Key down on the main window or a jog button: an arrow key acts as its jog button's click.
+void onArrowKey(Console& console, const EventArgs& args);
+
+// Mouse moved over 滑块条1: its label shows the position. Left button released over it: the position is sent.
+void onBurningTimeShown(Console& console, const EventArgs& args);
+void onBurningTimeSent(Console& console, const EventArgs& args);
+// Save in the Setting window: FA and the step pulse typed there.
+void onSaveStepPulse(Console& console, const EventArgs& args);
+
+// Send Image To Machine.
+void onUploadImage(Console& console, const EventArgs& args);
+
+// DataArrived of 端口1: one received byte of the machine's position reports.
+void onPositionReport(Console& console, const EventArgs& args);
+
+// The upload's own texts beyond the protocol's log lines.
+inline constexpr std::string_view kNoPictureText =
+    "Please drag and drop pictures to a specified location before you start carving";
+inline constexpr std::string_view kNoPictureTitle = "ERROR";
+inline constexpr std::string_view kLogSendingFailed = "Sending failed !\r\n\r\n";
+inline constexpr std::string_view kNotSentText =
+    "The image was not sent to the machine. Check the connection and send the image again.";
+inline constexpr std::string_view kNotSentTitle = "ERROR";
+inline constexpr std::string_view kStepPulseSavedText = "Saved! do not need save every time";
+inline constexpr std::string_view kStepPulseSavedTitle = "Info";
+
+}  // namespace engrave
+
+// "start", "pause", "restart", "recarve", "frameCarvingArea", "fastBackward", "fastForward", "toMiddle",
+// "toLowerLeft", "jogUp", "jogDown", "jogLeft", "jogRight", "arrowKeys", "showBurningTime",
+// "sendBurningTime", "saveStepPulse", "uploadImage", "positionReport".
+void registerEngraveHandlers(HandlerRegistry& registry);
+
+}  // namespace tessary

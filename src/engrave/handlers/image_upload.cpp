@@ -1,0 +1,97 @@
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "app/model/delivery_hold.h"
+#include "app/shell/control_states.h"
+#include "app/model/properties.h"
+#include "engrave/handlers/engrave_handlers.h"
+#include "engrave/handlers/machine_port.h"
+#include "engrave/protocol.h"
+#include "image/canvas.h"
+#include "image/files.h"
+#include "image/handlers/image_state.h"
+#include "image/picture.h"
+#include "tessary_resources.h"
+
+namespace tessary::engrave {
+namespace {
+
+constexpr std::string_view kCanvas = "画板1";
+constexpr std::string_view kVerticalRuler = "画板2";
+constexpr std::string_view kHorizontalRuler = "画板3";
+constexpr std::string_view kPreviewGroup = "分组框2";
+constexpr int kCanvasSize = 512;
+
+void drawOn(DrawSurface& panel, const image::Raster& picture, int width, int height) {
+    image::drawPicture(panel.pixels(), picture, 0, 0, width, height, image::modeForDisplayDepth(panel.displayDepth()));
+    panel.changed();
+}
+
+void drawRuler(Window& main, std::string_view unit, std::span<const std::uint8_t> bmp, int width, int height) {
+    if (const auto ruler = image::LoadPicture(bmp)) drawOn(main.drawPanel(unit), *ruler, width, height);
+}
+
+void drawRulers(Window& main) {
+    drawRuler(main, kVerticalRuler, resources::verticalRulerBmp(), 12, kCanvasSize);
+    drawRuler(main, kHorizontalRuler, resources::horizontalRulerBmp(), kCanvasSize, 12);
+}
+
+std::string sentText(std::size_t sent, std::size_t total) {
+    return "Sending image: " + std::to_string(sent) + " of " + std::to_string(total) + " bytes";
+}
+
+// The erase burst, the pause and the image; false as soon as a write fails. The window keeps painting and
+// shows the progress, but no received byte reaches a handler before the upload has ended.
+bool eraseAndSend(Console& console, const image::Bytes& imageData) {
+    Window& main = console.main();
+    const MessageSpec& erase = specOf(Message::EraseLastImage);
+    console.appendLog(kLogErasingLastImage);
+    DeliveryHold hold;
+    if (!sendEach(console, erase.bytes)) return false;
+    main.showProgress(kPreviewGroup, {"Erasing the last image: ", 0, 0, erase.pause});
+    console.clock().sleep(erase.pause);
+    console.appendLog(kLogSendingNewImage);
+    link::SerialPort* port = machinePort(console);
+    if (!port) return false;
+    main.showProgress(kPreviewGroup, {sentText(0, imageData.size()), 0, static_cast<std::int64_t>(imageData.size())});
+    // An empty image has no bytes to write: that is no upload.
+    if (imageData.empty()) return false;
+    return port->SendData(link::SendValue(imageData), [&main](std::size_t sent, std::size_t total) {
+        main.showProgress(kPreviewGroup, {sentText(sent, total), static_cast<std::int64_t>(sent), static_cast<std::int64_t>(total)});
+    });
+}
+
+}  // namespace
+
+void onUploadImage(Console& console, const EventArgs&) {
+    Window& main = console.main();
+    const std::optional<image::Raster> preview = image::LoadPicture(image::previewFilePath(console.runDirectory()));
+    if (preview) drawOn(main.drawPanel(kCanvas), *preview, kCanvasSize, kCanvasSize);
+    drawRulers(main);
+
+    // A preview file left from an earlier run does not make a picture: the engraving bitmap must hold one.
+    const image::位图& engraving = console.state<intake::ImageState>().engraving;
+    if (!preview || engraving.empty()) {
+        console.dialogs().messageBox(kNoPictureText, 0, kNoPictureTitle);
+        drawRulers(main);
+        return;
+    }
+
+    console.appendLog(kLogPleaseWait);
+    const bool sent = eraseAndSend(console, engraving.ToByteSet());
+    main.showProgress(kPreviewGroup, {});
+    if (sent) {
+        console.appendLog(kLogSendingCompleted);
+        shell::applyConnectedState(console);
+        for (std::string_view unit : {"按钮快退", "按钮快进", "按钮复位"}) main.set(unit, prop::kDisabled, std::int32_t{1});
+    } else {
+        console.appendLog(kLogSendingFailed);
+        console.dialogs().messageBox(kNotSentText, 0, kNotSentTitle);
+    }
+    drawRulers(main);
+}
+
+}  // namespace tessary::engrave

@@ -1,0 +1,82 @@
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "app/model/properties.h"
+#include "engrave/handlers/engrave_handlers.h"
+#include "engrave/handlers/machine_port.h"
+#include "engrave/protocol.h"
+#include "engrave/step_pulse.h"
+#include "app/shell/control_states.h"
+
+namespace tessary::engrave {
+namespace {
+
+constexpr std::string_view kSlider = "滑块条1";
+constexpr std::string_view kSliderLabel = "滑块标签";
+constexpr std::string_view kStepPulseBox = "编辑框1";  // the Setting window's
+
+// Bytes, then the log line, then the pause: no sender looks at whether the bytes went out.
+void command(Console& console, Message message) {
+    const MessageSpec& spec = specOf(message);
+    sendEach(console, spec.bytes);
+    if (!spec.logLine.empty()) console.appendLog(spec.logLine);
+    if (spec.pause.count() > 0) console.clock().sleep(spec.pause);
+}
+
+void setEnabled(Console& console, std::string_view unit, bool enabled) {
+    console.main().set(unit, prop::kDisabled, std::int32_t{enabled ? 0 : 1});
+}
+
+}  // namespace
+
+void onStart(Console& console, const EventArgs&) {
+    command(console, Message::StartCarving);
+    for (std::string_view unit : {"按钮快退", "按钮快进", "按钮复位"}) setEnabled(console, unit, true);
+    for (std::string_view unit : {"按钮点定位", "按钮框定位", "按钮中心"}) setEnabled(console, unit, false);
+}
+
+void onRestart(Console& console, const EventArgs&) {
+    command(console, Message::Restart);
+    shell::applyConnectedState(console);
+}
+
+void onPause(Console& console, const EventArgs&) { command(console, Message::Pause); }
+void onRecarve(Console& console, const EventArgs&) { command(console, Message::Recarve); }
+void onFrameCarvingArea(Console& console, const EventArgs&) { command(console, Message::FrameCarvingArea); }
+void onFastBackward(Console& console, const EventArgs&) { command(console, Message::FastBackward); }
+void onFastForward(Console& console, const EventArgs&) { command(console, Message::FastForward); }
+void onToMiddle(Console& console, const EventArgs&) { command(console, Message::MiddleOfImage); }
+void onToLowerLeft(Console& console, const EventArgs&) { command(console, Message::LowerLeftCorner); }
+void onJogUp(Console& console, const EventArgs&) { command(console, Message::JogUp); }
+void onJogDown(Console& console, const EventArgs&) { command(console, Message::JogDown); }
+void onJogLeft(Console& console, const EventArgs&) { command(console, Message::JogLeft); }
+void onJogRight(Console& console, const EventArgs&) { command(console, Message::JogRight); }
+
+void onArrowKey(Console& console, const EventArgs& args) {
+    if (const auto jog = jogForKey(args.a)) command(console, *jog);
+}
+
+void onBurningTimeShown(Console& console, const EventArgs&) {
+    Window& main = console.main();
+    main.set(kSliderLabel, prop::label::kCaption, burningTimeCaption(main.getInt(kSlider, prop::slider::kPosition)));
+}
+
+void onBurningTimeSent(Console& console, const EventArgs&) {
+    const int position = console.main().getInt(kSlider, prop::slider::kPosition);
+    const std::array<std::uint8_t, 1> byte{burningTimeByte(position)};
+    sendEach(console, byte);
+    console.appendLog(burningTimeLogLine(position));
+}
+
+void onSaveStepPulse(Console& console, const EventArgs&) {
+    Window* setting = console.setting();
+    if (!setting) return;
+    const std::array<std::uint8_t, 1> command{kStepPulseByte};
+    sendEach(console, command);
+    const std::array<std::uint8_t, 1> value{stepPulseByte(setting->getText(kStepPulseBox, prop::editbox::kContent))};
+    sendEach(console, value);
+    console.dialogs().messageBox(kStepPulseSavedText, 0, kStepPulseSavedTitle);
+}
+
+}  // namespace tessary::engrave

@@ -1,0 +1,20 @@
+#pragma once
+// The main window's link to the machine, 端口1, as the engraving handlers use it.
+#include <cstdint>
+#include <span>
+
+#include "app/console.h"
+#include "link/serial_port.h"
+
+namespace tessary::engrave {
+
+inline constexpr std::string_view kMachinePort = "端口1";
+
+// nullptr when the main window's port is not a serial port unit.
+link::SerialPort* machinePort(Console& console);
+
+// Each byte in a SendData call of its own, as the machine expects; true when every byte was written.
+// Every byte is tried even after one failed.
+bool sendEach(Console& console, std::span<const std::uint8_t> bytes);
+
+}  // namespace tessary::engrave

@@ -1,0 +1,28 @@
+#include "engrave/handlers/engrave_handlers.h"
+
+namespace tessary {
+
+void registerEngraveHandlers(HandlerRegistry& registry) {
+    using namespace engrave;
+    registry.add("start", onStart);
+    registry.add("pause", onPause);
+    registry.add("restart", onRestart);
+    registry.add("recarve", onRecarve);
+    registry.add("frameCarvingArea", onFrameCarvingArea);
+    registry.add("fastBackward", onFastBackward);
+    registry.add("fastForward", onFastForward);
+    registry.add("toMiddle", onToMiddle);
+    registry.add("toLowerLeft", onToLowerLeft);
+    registry.add("jogUp", onJogUp);
+    registry.add("jogDown", onJogDown);
+    registry.add("jogLeft", onJogLeft);
+    registry.add("jogRight", onJogRight);
+    registry.add("arrowKeys", onArrowKey);
+    registry.add("showBurningTime", onBurningTimeShown);
+    registry.add("sendBurningTime", onBurningTimeSent);
+    registry.add("saveStepPulse", onSaveStepPulse);
+    registry.add("uploadImage", onUploadImage);
+    registry.add("positionReport", onPositionReport);
+}
+
+}  // namespace tessary

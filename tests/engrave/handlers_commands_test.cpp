@@ -1,0 +1,155 @@
+// The machine commands of the main window and the Setting window, byte for byte on the machine's end.
+#include <QAbstractButton>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTimer>
+
+#include "app/model/properties.h"
+#include "app/shell/control_states.h"
+#include "engrave/handlers/engrave_handlers.h"
+#include "handlers_fixture.h"
+
+namespace tessary::testing {
+namespace {
+
+using std::chrono::milliseconds;
+
+TEST_F(ConsoleTest, EveryButtonSendsItsBytesThenLogsThenPauses) {
+    start();
+    struct Case {
+        const char* button;
+        Bytes bytes;
+        const char* log;
+        std::vector<milliseconds> pauses;
+    };
+    // Start comes last: it disables three of the buttons before it.
+    const Case cases[] = {
+        {"按钮暂停", {0xF2}, "Engraving pause !\r\n\r\n", {}},
+        {"按钮重启", {0xF9}, "Restarting...\r\n\r\n", {}},
+        {"按钮复位", {0xFC, 0x77}, "Recarve\r\n\r\n", {}},
+        {"按钮框定位", {0xF4}, "Simulation Carving area\r\n\r\n", {}},
+        {"按钮快退", {0xFC, 0x55}, "Fast backward for 15 row\r\n\r\n", {}},
+        {"按钮快进", {0xFC, 0xAA}, "Fast forward for 15 row\r\n\r\n", {}},
+        {"按钮中心", {0xFB}, "To Middle of Image\r\n\r\n", {}},
+        {"按钮点定位", {0xF3}, "To Left Lower Corner\r\n\r\n", {}},
+        {"按钮上", {0xF5}, "Laser movement:Up\r\n\r\n", {50ms}},
+        {"按钮下", {0xF6}, "Laser movement:Down\r\n\r\n", {50ms}},
+        {"按钮左", {0xF7}, "Laser movement:Left\r\n\r\n", {50ms}},
+        {"按钮右", {0xF8}, "Laser movement:Right\r\n\r\n", {50ms}},
+        {"按钮开始", {0xF1}, "Start carving\r\n\r\n", {}},
+    };
+    std::string logAtPause;
+    clock.during = [&] { logAtPause = newLog(); };
+    for (const Case& c : cases) {
+        machine.clear();
+        clock.pauses.clear();
+        logAtPause.clear();
+        click(c.button);
+        EXPECT_EQ(machine.received(), c.bytes) << c.button;
+        EXPECT_EQ(clock.pauses, c.pauses) << c.button;
+        EXPECT_EQ(c.pauses.empty() ? newLog() : logAtPause, c.log) << c.button << ": the line comes before the pause";
+    }
+    machine.clear();
+    click("按钮快进");
+    click("按钮快进");
+    EXPECT_EQ(machine.received(), (Bytes{0xFC, 0xAA, 0xFC, 0xAA}));
+}
+
+TEST_F(ConsoleTest, StartSwitchesToJobControlsAndRestartEnablesEverything) {
+    start();
+    for (const char* unit : {"按钮快退", "按钮快进", "按钮复位"}) main().set(unit, prop::kDisabled, 1);
+    click("按钮开始");
+    for (const char* unit : {"按钮快退", "按钮快进", "按钮复位", "按钮开始", "按钮暂停"}) EXPECT_TRUE(enabled(unit)) << unit;
+    for (const char* unit : {"按钮点定位", "按钮框定位", "按钮中心"}) EXPECT_FALSE(enabled(unit)) << unit;
+    click("按钮重启");
+    for (std::string_view unit : shell::kMachineControls) EXPECT_TRUE(enabled(unit)) << unit;
+    EXPECT_EQ(machine.received(), (Bytes{0xF1, 0xF9}));
+}
+
+TEST_F(ConsoleTest, ArrowKeysJogFromTheWindowAndFromAFocusedJogButton) {
+    start();
+    struct Case {
+        const char* target;  // "" for the window itself
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        Bytes bytes;
+        const char* log;
+    };
+    const Case cases[] = {
+        {"", Qt::Key_Up, Qt::NoModifier, {0xF5}, "Laser movement:Up\r\n\r\n"},
+        {"", Qt::Key_Down, Qt::NoModifier, {0xF6}, "Laser movement:Down\r\n\r\n"},
+        {"", Qt::Key_Left, Qt::ShiftModifier, {0xF7}, "Laser movement:Left\r\n\r\n"},
+        {"", Qt::Key_Right, Qt::ControlModifier | Qt::AltModifier, {0xF8}, "Laser movement:Right\r\n\r\n"},
+        {"按钮上", Qt::Key_Up, Qt::NoModifier, {0xF5}, "Laser movement:Up\r\n\r\n"},
+        {"按钮右", Qt::Key_Left, Qt::ShiftModifier, {0xF7}, "Laser movement:Left\r\n\r\n"},
+        {"", Qt::Key_A, Qt::NoModifier, {}, ""},
+        {"按钮下", Qt::Key_A, Qt::NoModifier, {}, ""},
+    };
+    // The key handler does not look at the buttons: disabled jog buttons still jog from the window.
+    for (const char* unit : {"按钮上", "按钮下", "按钮左", "按钮右"}) main().set(unit, prop::kDisabled, 1);
+    for (const Case& c : cases) {
+        if (*c.target) main().set(c.target, prop::kDisabled, 0);
+        QWidget* target = *c.target ? widget(c.target) : static_cast<qt::QtWindow&>(main()).widget();
+        machine.clear();
+        clock.pauses.clear();
+        QKeyEvent press(QEvent::KeyPress, c.key, c.modifiers);
+        QApplication::sendEvent(target, &press);
+        EXPECT_EQ(machine.received(), c.bytes) << c.target << " " << c.key;
+        EXPECT_EQ(newLog(), c.log) << c.target << " " << c.key;
+        EXPECT_EQ(clock.pauses.size(), c.bytes.size()) << "one 50 ms pause per jog";
+    }
+}
+
+TEST_F(ConsoleTest, SliderShowsOnMouseMoveAndSendsOnRelease) {
+    start();
+    QWidget* slider = widget("滑块条1");
+    ASSERT_NE(slider, nullptr);
+    std::string caption = "Burning time:60";
+    for (int position : {1, 60, 240}) {
+        machine.clear();
+        main().set("滑块条1", prop::slider::kPosition, position);
+        EXPECT_EQ(main().getText("滑块标签", prop::label::kCaption), caption) << "not shown before the mouse moves";
+        const QPointF at(5, 5);
+        QMouseEvent move(QEvent::MouseMove, at, slider->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(slider, &move);
+        caption = "Burning time:" + std::to_string(position);
+        EXPECT_EQ(main().getText("滑块标签", prop::label::kCaption), caption);
+        EXPECT_EQ(machine.received(), Bytes{}) << "moving sends nothing";
+        QMouseEvent release(QEvent::MouseButtonRelease, at, slider->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QApplication::sendEvent(slider, &release);
+        EXPECT_EQ(machine.received(), Bytes{static_cast<std::uint8_t>(position)});
+        EXPECT_EQ(newLog(), caption + "\r\n\r\n");
+    }
+}
+
+TEST_F(ConsoleTest, SaveSendsTheStepPulseAndKeepsTheSettingWindowOpen) {
+    start();
+    const std::pair<const char*, Bytes> cases[] = {
+        {"35", {0xFA, 0x23}}, {"300", {0xFA, 0x2C}}, {"256", {0xFA, 0x00}},
+        {"", {0xFA, 0x00}},   {"-1", {0xFA, 0xFF}},  {"3-5", {0xFA, 0x03}},
+    };
+    bool ran = false;
+    QTimer::singleShot(0, [&] {
+        Window* setting = console->setting();
+        ASSERT_NE(setting, nullptr);
+        auto* save = qobject_cast<QAbstractButton*>(dynamic_cast<qt::QtUnit&>(setting->unit("按钮1")).widget());
+        for (const auto& [text, bytes] : cases) {
+            machine.clear();
+            boxes.shown.clear();
+            setting->set("编辑框1", prop::editbox::kContent, std::string(text));
+            save->click();
+            EXPECT_EQ(machine.received(), bytes) << '"' << text << '"';
+            EXPECT_EQ(boxes.shown, std::vector<std::string>{"Info: Saved! do not need save every time"});
+            EXPECT_EQ(console->setting(), setting);
+        }
+        ran = true;
+        dynamic_cast<qt::QtWindow*>(setting)->widget()->close();
+    });
+    click("按钮高级");
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(newLog(), "") << "Save logs nothing";
+}
+
+}  // namespace
+}  // namespace tessary::testing

@@ -1,0 +1,114 @@
+#pragma once
+// The console with its real main window (offscreen Qt) and all its handlers, linked to a pty that plays the
+// machine as COM5 in a temporary TESSARY_PORT_DIR: the test holds the machine's end and sees every byte.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QWidget>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "app/console.h"
+#include "app/model/value.h"
+#include "app/qt/qt_window.h"
+#include "app/qt/qt_window_host.h"
+#include "image/raster.h"
+
+namespace tessary::testing {
+
+using namespace std::chrono_literals;
+using SteadyTime = std::chrono::steady_clock::time_point;
+
+// The machine's end of the line: a pty master read continuously, linked as COMn in a fresh port directory.
+class MachineEnd {
+public:
+    explicit MachineEnd(int com = 5);
+    ~MachineEnd();
+    MachineEnd(const MachineEnd&) = delete;
+    MachineEnd& operator=(const MachineEnd&) = delete;
+
+    void write(const Bytes& bytes) const;
+    // Waits until at least `count` bytes have come, or until nothing more came for `quiet`; returns them all.
+    Bytes received(std::size_t count = 0, std::chrono::milliseconds quiet = 30ms) const;
+    // When each byte arrived.
+    std::vector<SteadyTime> arrivals() const;
+    void clear();
+    void hangUp();  // closes the master: the device is gone for the console
+    const std::string& portDir() const { return dir_; }
+
+private:
+    void read();
+    std::string dir_;
+    std::string previousDir_;
+    bool hadPrevious_ = false;
+    int master_ = -1;
+    int stopFd_ = -1;
+    mutable std::mutex mutex_;
+    Bytes bytes_;
+    std::vector<SteadyTime> times_;
+    std::thread reader_;
+};
+
+// Records pauses; runs `during` (if set) in place of the pause.
+class ScriptedClock : public Clock {
+public:
+    void sleep(std::chrono::milliseconds pause) override {
+        pauses.push_back(pause);
+        if (during) during();
+    }
+    std::vector<std::chrono::milliseconds> pauses;
+    std::function<void()> during;
+};
+
+class Boxes : public Dialogs {
+public:
+    void messageBox(std::string_view text, int code, std::string_view title) override {
+        shown.push_back(std::string(title) + ": " + std::string(text) + (code ? " code" + std::to_string(code) : ""));
+    }
+    std::vector<std::string> shown;
+};
+
+class ConsoleTest : public ::testing::Test {
+protected:
+    ConsoleTest();
+    ~ConsoleTest() override;
+
+    // Creates the main window; start-up connects to the machine's port.
+    void start(Clock* clock = nullptr);
+    Window& main() { return console->main(); }
+    QWidget* widget(std::string_view unit);
+    void click(std::string_view button);
+    // What was appended to the log since start() or the last call.
+    std::string newLog();
+    // Takes in a picture through the intake handler (as a drop does) and forgets the log it wrote.
+    void takeIn(const std::string& path);
+    std::string writePicture(const image::Raster& picture, const std::string& name = "picture.bmp") const;
+    // Runs the event loop until the condition holds or `limit` has passed.
+    static bool processUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit = 5s);
+    bool enabled(std::string_view unit) { return main().getInt(unit, 6) == 0; }
+
+    MachineEnd machine;
+    std::string runDir;
+    ScriptedClock clock;
+    Boxes boxes;
+    qt::QtWindowHost host;
+    HandlerRegistry registry;
+    std::unique_ptr<Console> console;
+
+private:
+    std::size_t logSeen_ = 0;
+};
+
+// A white picture with black pixels at the given points.
+image::Raster pictureWithBlack(int width, int height, const std::vector<std::pair<int, int>>& black);
+bool isRed(const QImage& image, int x, int y);
+
+}  // namespace tessary::testing
