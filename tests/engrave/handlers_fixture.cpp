@@ -130,6 +130,7 @@ void MachineEnd::clear() {
 }
 
 void MachineEnd::hangUp() {
+    received();
     std::uint64_t one = 1;
     [[maybe_unused]] auto n = ::write(stopFd_, &one, sizeof one);
     reader_.join();

@@ -77,7 +77,7 @@ public:
 };
 
 class ConsoleTest : public ::testing::Test {
-protected:
+public:
     ConsoleTest();
     ~ConsoleTest() override;
 
