@@ -1,0 +1,76 @@
+// tessary-prepare runs the console's intake: the same preview file, the same log lines, the same refusal.
+#include <sys/wait.h>
+
+#include <cstdlib>
+
+#include "image/handlers/intake.h"
+#include "intake_fixture.h"
+
+namespace tessary::intake::testing {
+namespace {
+
+struct ToolRun {
+    int status = -1;
+    std::string out, err;
+};
+
+ToolRun prepare(const std::filesystem::path& dir, const std::string& in, const std::string& out) {
+    const auto stdoutFile = dir / "prepare.out", stderrFile = dir / "prepare.err";
+    const std::string command = std::string("'") + TESSARY_PREPARE + "' '" + in + "' '" + out + "' >'" +
+                                stdoutFile.string() + "' 2>'" + stderrFile.string() + "'";
+    const int raw = std::system(command.c_str());
+    ToolRun r;
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    const auto text = [](const std::filesystem::path& p) {
+        const image::Bytes b = readFile(p);
+        return std::string(b.begin(), b.end());
+    };
+    r.out = text(stdoutFile);
+    r.err = text(stderrFile);
+    return r;
+}
+
+using PrepareTest = MainWindow;
+
+TEST_F(PrepareTest, WritesTheConsolesPreviewFileAndPrintsItsLogLines) {
+    // The tool's canvas is the button face the console's canvas has.
+    ASSERT_EQ(main().drawPanel("画板1").background(), kButtonFace);
+    image::Raster photo(1200, 800);
+    for (int y = 0; y < photo.height; ++y)
+        for (int x = 0; x < photo.width; ++x) {
+            std::uint8_t* p = photo.at(x, y);
+            p[0] = static_cast<std::uint8_t>((x * x / 97 + y) % 256);
+            p[1] = static_cast<std::uint8_t>((x + y * y / 53) % 256);
+            p[2] = static_cast<std::uint8_t>((x * y / 211) % 256);
+        }
+    const std::string in = picture("photo.bmp", photo);
+    drop(in);
+    const auto out = dir / "prepared.bmp";
+    const ToolRun run = prepare(dir, in, out.string());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readFile(out), readFile(previewFile()));
+    EXPECT_EQ(run.out,
+              "Original image information:\nImage resolution:1200*800\n"
+              "Image is too large,It has been adjusted to the optimal resolution\n"
+              "Image has been converted to black and white\n");
+    EXPECT_EQ(run.err, "");
+}
+
+TEST_F(PrepareTest, RefusedPictureFailsAndLeavesOutAlone) {
+    writeBytes(dir / "notes.jpg", image::Bytes(100, 'x'));
+    const auto out = dir / "kept.bmp";
+    writeBytes(out, image::Bytes{1, 2, 3});
+    const ToolRun refused = prepare(dir, (dir / "notes.jpg").string(), out.string());
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "Wrong file type\n");
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(readFile(out), (image::Bytes{1, 2, 3}));
+
+    const ToolRun unwritable = prepare(dir, picture("p.bmp", solid(8, 8, 0, 0, 0)), (dir / "no" / "such.bmp").string());
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_NE(unwritable.err.find("Wrong file type\n"), std::string::npos);
+    EXPECT_EQ(prepare(dir, "only-one", "").status, 2);
+}
+
+}  // namespace
+}  // namespace tessary::intake::testing

@@ -1,0 +1,111 @@
+// Rotate, Zoom out, Zoom in and Reload on the real main window, and their behaviour before any picture.
+#include "image/canvas.h"
+#include "intake_fixture.h"
+
+namespace tessary::intake::testing {
+namespace {
+
+using ViewTest = MainWindow;
+
+// An engraving bitmap whose preview is white but for the given black pixels (preview coordinates).
+image::Bitmap engravingWithBlack(std::initializer_list<std::pair<int, int>> black) {
+    image::Bitmap b = image::Bitmap::create(512, 512, 1);
+    for (int y = 0; y < 512; ++y) std::fill_n(b.storedRow(y), b.stride(), 0xFF);
+    for (auto [x, y] : black) b.SetIndex(x, 511 - y, 0);
+    return b;
+}
+
+std::vector<std::pair<int, int>> blackPixels(const image::Bitmap& preview) {
+    std::vector<std::pair<int, int>> out;
+    for (int y = 0; y < preview.height(); ++y)
+        for (int x = 0; x < preview.width(); ++x)
+            if (preview.GetIndex(x, y) == 0) out.emplace_back(x, y);
+    return out;
+}
+
+TEST_F(ViewTest, RotateTurnsThePreviewClockwiseWithoutResampling) {
+    state().engraving = engravingWithBlack({{0, 0}});
+    click("按钮旋转");
+    const image::Bytes preview = readFile(previewFile());
+    ASSERT_EQ(preview.size(), 32830u);
+    EXPECT_EQ(blackPixels(bitmapOf(preview)), (std::vector<std::pair<int, int>>{{511, 0}}));
+    EXPECT_EQ(asBytes(main().get("图片框1", prop::picbox::kPicture)), preview);
+    EXPECT_EQ(state().engraving.GetIndex(511, 511), 0);
+
+    drop(picture("photo.bmp", [] {
+        image::Raster r(333, 222);
+        for (std::size_t i = 0; i < r.rgb.size(); ++i) r.rgb[i] = static_cast<std::uint8_t>(i * 37 % 251);
+        return r;
+    }()));
+    const image::Bytes dropped = readFile(previewFile());
+    const image::Bytes engraving = state().engraving.ToByteSet();
+    for (int turn = 1; turn <= 4; ++turn) {
+        click("按钮旋转");
+        EXPECT_EQ(readFile(previewFile()) == dropped, turn == 4) << turn;
+    }
+    EXPECT_EQ(state().engraving.ToByteSet(), engraving);
+}
+
+TEST_F(ViewTest, ZoomOutShrinksTheWholePreviewTowardsTheCentreUntilNothingIsLeft) {
+    drop(picture("black.bmp", solid(490, 490, 0, 0, 0)));
+    const std::uint32_t face = main().drawPanel("画板1").background();
+    struct Step {
+        int offset, size;
+    };
+    for (const Step& s : {Step{7, 486}, Step{19, 461}}) {
+        const auto before = image::LoadPicture(readFile(previewFile()));
+        ASSERT_TRUE(before);
+        click("按钮缩小");
+        EXPECT_EQ(state().zoomSize, s.size);
+        image::Raster surface(510, 510);
+        image::clear(surface, 0, 0, 510, 510, face);
+        image::drawPicture(surface, *before, s.offset, s.offset, s.size, s.size, image::Resample::Halftone);
+        EXPECT_EQ(state().lastSnapshot, image::takeSnapshot(surface, 512, 512, image::Resample::Halftone)) << s.size;
+    }
+    for (int click = 3; click <= 75; ++click) this->click("按钮缩小");
+    EXPECT_EQ(state().zoomSize, 0);
+    const image::Bytes preview = readFile(previewFile());
+    EXPECT_EQ(preview.size(), 32830u);
+    EXPECT_TRUE(blackPixels(bitmapOf(preview)).empty());
+}
+
+TEST_F(ViewTest, ZoomInThenOutLosesDetailAndReloadRestoresTheDrop) {
+    image::Raster stripes(480, 480);
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 480; ++x) std::fill_n(stripes.at(x, y), 3, (x / 3 + y / 5) % 2 ? 255 : 0);
+    const std::string logBeforeDrop = log();
+    drop(picture("stripes.bmp", stripes));
+    const image::Bytes dropped = readFile(previewFile());
+    const std::string logAfterDrop = log();
+
+    click("按钮放大");
+    EXPECT_EQ(state().zoomSize, 512);
+    click("按钮缩小");
+    EXPECT_NE(readFile(previewFile()), dropped);
+    EXPECT_EQ(log(), logAfterDrop);  // view operations write no log line
+
+    click("按钮重载");
+    EXPECT_EQ(readFile(previewFile()), dropped);
+    EXPECT_EQ(state().zoomSize, 512);
+    EXPECT_EQ(log(), logAfterDrop + logAfterDrop.substr(logBeforeDrop.size()));
+}
+
+TEST_F(ViewTest, WithoutAPictureRotateEmptiesThePreviewAndZoomsGiveWhite) {
+    click("按钮旋转");
+    EXPECT_TRUE(std::filesystem::exists(previewFile()));
+    EXPECT_TRUE(readFile(previewFile()).empty());
+    EXPECT_TRUE(asBytes(main().get("图片框1", prop::picbox::kPicture)).empty());
+    EXPECT_TRUE(state().engraving.empty());
+
+    for (const char* button : {"按钮缩小", "按钮放大"}) {
+        click(button);
+        ASSERT_EQ(state().engraving.width(), 512) << button;
+        EXPECT_TRUE(blackPixels(state().engraving).empty()) << button;
+        EXPECT_EQ(readFile(previewFile()).size(), 32830u);
+    }
+    click("按钮重载");
+    EXPECT_EQ(dialogs.shown, (std::vector<Shown>{{"Wrong file type", 0, "Sorry "}}));
+}
+
+}  // namespace
+}  // namespace tessary::intake::testing
