@@ -66,6 +66,7 @@ bool AreaScaler::begin(int width, int height) {
     sourceHeight_ = height;
     divisor_ = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
     half_ = divisor_ / 2;
+    reciprocal_ = 1.0 / static_cast<double>(divisor_);
 
     const std::int64_t sw = width;
     const std::int64_t dw = width_;
