@@ -1,3 +1,0 @@
-file(REMOVE_RECURSE
-  "libtessary_engrave_handlers.a"
-)

@@ -1,2 +1,0 @@
-# Empty dependencies file for tessary_engrave_handlers.
-# This may be replaced when dependencies are built.

@@ -1,5 +1,0 @@
-if(EXISTS "/work/main/tests/engrave/engrave_handler_tests[1]_tests.cmake")
-  include("/work/main/tests/engrave/engrave_handler_tests[1]_tests.cmake")
-else()
-  add_test(engrave_handler_tests_NOT_BUILT engrave_handler_tests_NOT_BUILT)
-endif()
