@@ -5,8 +5,8 @@
 #include <string>
 
 #include "app/model/delivery_hold.h"
-#include "app/shell/control_states.h"
 #include "app/model/properties.h"
+#include "app/shell/control_states.h"
 #include "engrave/handlers/engrave_handlers.h"
 #include "engrave/handlers/machine_port.h"
 #include "engrave/protocol.h"

@@ -3,11 +3,11 @@
 #include <string>
 
 #include "app/model/properties.h"
+#include "app/shell/control_states.h"
 #include "engrave/handlers/engrave_handlers.h"
 #include "engrave/handlers/machine_port.h"
 #include "engrave/protocol.h"
 #include "engrave/step_pulse.h"
-#include "app/shell/control_states.h"
 
 namespace tessary::engrave {
 namespace {
@@ -72,8 +72,8 @@ void onBurningTimeSent(Console& console, const EventArgs&) {
 void onSaveStepPulse(Console& console, const EventArgs&) {
     Window* setting = console.setting();
     if (!setting) return;
-    const std::array<std::uint8_t, 1> command{kStepPulseByte};
-    sendEach(console, command);
+    const std::array<std::uint8_t, 1> prefix{kStepPulseByte};
+    sendEach(console, prefix);
     const std::array<std::uint8_t, 1> value{stepPulseByte(setting->getText(kStepPulseBox, prop::editbox::kContent))};
     sendEach(console, value);
     console.dialogs().messageBox(kStepPulseSavedText, 0, kStepPulseSavedTitle);
