@@ -36,8 +36,9 @@ private:
     // (sum + half) / divisor, rounded down: estimated through the reciprocal (a division per byte of the
     // result is the slowest step of a snapshot), then corrected by one where the estimate is off.
     std::uint8_t mean(std::uint64_t sum) const {
-        const std::uint64_t n = sum + half_;
-        std::uint64_t q = static_cast<std::uint64_t>(static_cast<double>(n) * reciprocal_);
+        const std::uint64_t n = sum + half_;  // below 2^63, so the signed conversions (single instructions) do
+        std::uint64_t q = static_cast<std::uint64_t>(
+            static_cast<std::int64_t>(static_cast<double>(static_cast<std::int64_t>(n)) * reciprocal_));
         if (q * divisor_ > n) --q;
         else if ((q + 1) * divisor_ <= n) ++q;
         return static_cast<std::uint8_t>(q);

@@ -43,13 +43,10 @@ bool writePreview(const ImageState& state, Surroundings& around) {
     return image::writeFile(around.previewFile(), {std::span<const std::uint8_t>(bmp)});
 }
 
-// Two clockwise quarter turns and a left-right mirror: the preview flipped top to bottom, so that the
-// first stored row of the BMP data is the preview's top row, as the engraver burns it.
-void flipForEngraver(ImageState& state) {
-    state.engraving = state.engraving.Rotate90(true);
-    state.engraving = state.engraving.Rotate90(true);
-    state.engraving = state.engraving.Mirror(true, false);
-}
+// The preview flipped top to bottom, so that the first stored row of the BMP data is the preview's top
+// row, as the engraver burns it. (Two clockwise quarter turns and a left-right mirror give the same
+// pixels; the top-bottom mirror copies whole rows.)
+void flipForEngraver(ImageState& state) { state.engraving = state.engraving.Mirror(false, true); }
 
 void showAndFlip(ImageState& state, Surroundings& around) {
     clearCanvas(around);
