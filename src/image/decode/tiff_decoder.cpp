@@ -112,6 +112,42 @@ void unpackOpaque(const std::uint32_t* abgr, std::uint8_t* rgb, std::uint32_t wi
     }
 }
 
+// 8-bit RGB stored pixel by pixel in strips, top row first, by a codec that reads strips row by row.
+bool plainRgb(TIFF* tif) {
+    std::uint16_t photometric = 0, bits = 0, samples = 0, planar = 0, orientation = 0, format = 0, compression = 0;
+    std::uint16_t extraCount = 0;
+    std::uint16_t* extra = nullptr;
+    if (TIFFIsTiled(tif) || TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric) != 1 ||
+        photometric != PHOTOMETRIC_RGB)
+        return false;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &orientation);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &format);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_EXTRASAMPLES, &extraCount, &extra);
+    const bool rowCodec = compression == COMPRESSION_NONE || compression == COMPRESSION_LZW ||
+                          compression == COMPRESSION_ADOBE_DEFLATE || compression == COMPRESSION_DEFLATE ||
+                          compression == COMPRESSION_PACKBITS;
+    return bits == 8 && samples == 3 && planar == PLANARCONFIG_CONTIG && orientation == ORIENTATION_TOPLEFT &&
+           format == SAMPLEFORMAT_UINT && extraCount == 0 && rowCodec;
+}
+
+// Its rows as they are stored: the same pixels as through the RGBA reader, without packing and unpacking
+// each one.
+int readPlainRgb(TIFF* tif, std::uint32_t width, std::uint32_t height, RowSink& sink, DecodeInfo* info) {
+    if (TIFFScanlineSize64(tif) != static_cast<tmsize_t>(width) * 3) return kConvertDecodeFailed;
+    std::vector<std::uint8_t> row(std::size_t{width} * 3);
+    for (std::uint32_t y = 0; y < height; ++y) {
+        if (TIFFReadScanline(tif, row.data(), y, 0) < 0) return kConvertDecodeFailed;
+        if (y == 0 && !startRows(sink, info, PictureFormat::Tiff, width, height, width, height))
+            return kConvertDecodeFailed;
+        sink.row(static_cast<int>(y), row.data());
+    }
+    return kConvertOk;
+}
+
 }  // namespace
 
 int decodeTiff(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo* info) {
@@ -135,6 +171,7 @@ int decodeTiff(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo*
         return kConvertDecodeFailed;
     char message[1024];
     if (!TIFFRGBAImageOK(tif.get(), message)) return kConvertDecodeFailed;
+    if (plainRgb(tif.get())) return readPlainRgb(tif.get(), width, height, sink, info);
     RgbaReader reader;
     if (!TIFFRGBAImageBegin(&reader.img, tif.get(), 1, message)) return kConvertDecodeFailed;
     reader.begun = true;
