@@ -91,7 +91,7 @@ for program in tessary tessary-prepare tessary-virtual-engraver; do
   [ "$out" = "$program $version" ] || fail "$program --version printed \"$out\", not \"$program $version\""
 done
 for program in tessary-prepare tessary-virtual-engraver; do
-  as_user "/usr/bin/$program" --help | grep -q . || fail "$program --help printed nothing"
+  out=$(as_user "/usr/bin/$program" --help) && [ -n "$out" ] || fail "$program --help failed or printed nothing"
 done
 
 say "preparing a picture as $user"
