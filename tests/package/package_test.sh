@@ -2,7 +2,7 @@
 # Builds the Debian package from a built tree, installs it into this machine with apt-get, runs the installed
 # programs as an ordinary user (nobody), purges the package and checks that nothing of it is left in /usr.
 # Usage: package_test.sh BUILD_DIR TESTDATA_DIR
-# Needs root (or sudo without a password); exit status 77 means skipped.
+# Needs root (or sudo without a password, then it runs itself with sudo); exit status 77 means skipped.
 set -euo pipefail
 
 build=$(cd "${1:?usage: package_test.sh BUILD_DIR TESTDATA_DIR}" && pwd)
@@ -17,16 +17,14 @@ fail() {
   exit 1
 }
 
-root=()
 if [ "$(id -u)" -ne 0 ]; then
   if command -v sudo >/dev/null && sudo -n true 2>/dev/null; then
-    root=(sudo -n)
-  else
-    say "skipped: installing a package needs root or sudo without a password"
-    exit 77
+    exec sudo -n bash "$0" "$build" "$testdata"
   fi
+  say "skipped: installing a package needs root or sudo without a password"
+  exit 77
 fi
-for tool in cpack dpkg-deb dpkg-query apt-get runuser; do
+for tool in cpack dpkg-deb dpkg-query apt-get runuser setsid; do
   command -v "$tool" >/dev/null || fail "$tool is missing"
 done
 [ -f "$build/CPackConfig.cmake" ] || fail "$build is not a configured build tree"
@@ -37,21 +35,21 @@ fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tessary-package.XXXXXX")
 installed=0
-console=
+session=
 cleanup() {
-  if [ -n "$console" ]; then
-    "${root[@]}" kill -KILL "$console" 2>/dev/null || true
+  if [ -n "$session" ]; then
+    kill -KILL -- "-$session" 2>/dev/null || true
   fi
   if [ "$installed" = 1 ]; then
-    "${root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get purge -y -q tessary >/dev/null 2>&1 || true
+    env DEBIAN_FRONTEND=noninteractive apt-get purge -y -q tessary >/dev/null 2>&1 || true
   fi
-  "${root[@]}" rm -rf "$work"
+  rm -rf "$work"
 }
 trap cleanup EXIT
 # The user must reach its own directories below; apt's sandbox user must read the package.
 chmod 755 "$work"
-apt=("${root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -y -q -o DPkg::Lock::Timeout=300)
-as_user() { "${root[@]}" runuser -u "$user" -- "$@"; }
+apt=(env DEBIAN_FRONTEND=noninteractive apt-get -y -q -o DPkg::Lock::Timeout=300)
+as_user() { runuser -u "$user" -- "$@"; }
 
 say "building the package"
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/deb" >"$work/cpack.log" 2>&1 || {
@@ -98,7 +96,7 @@ say "preparing a picture as $user"
 mkdir -m 755 "$work/user"
 cp "$picture" "$work/user/picture.jpg"
 chmod 644 "$work/user/picture.jpg"
-"${root[@]}" chown "$user" "$work/user"
+chown "$user" "$work/user"
 as_user /usr/bin/tessary-prepare "$work/user/picture.jpg" "$work/user/prepared.bmp" >"$work/prepare.log" 2>&1 || {
   cat "$work/prepare.log" >&2
   fail "tessary-prepare failed"
@@ -113,26 +111,26 @@ header=$(od -An -tx1 -N30 "$work/user/prepared.bmp" | tr -d ' \n')
 # $XDG_RUNTIME_DIR/tessary. It finds no machine in the empty port directory; the message box saying so does
 # not keep SIGTERM from closing the window, and closing the window deletes the preview file.
 run_console() {
-  local pidfile=$work/user/console.pid
+  local pidfile=$work/user/console.pid console status=0
   rm -f "$pidfile"
-  "${root[@]}" runuser -u "$user" -- sh -c 'echo $$ >"$1"; shift; exec "$@"' sh "$pidfile" \
+  # A session of its own, so that a failing test ends the console together with runuser.
+  setsid runuser -u "$user" -- sh -c 'echo $$ >"$1"; shift; exec "$@"' sh "$pidfile" \
     env -i PATH=/usr/bin:/bin HOME="$work/user/home" XDG_RUNTIME_DIR="$work/user/run" \
     TESSARY_PORT_DIR="$work/user/ports" QT_QPA_PLATFORM=offscreen /usr/bin/tessary >>"$work/console.log" 2>&1 &
-  local runner=$!
+  session=$!
   for _ in $(seq 50); do [ -s "$pidfile" ] && break; sleep 0.1; done
   console=$(cat "$pidfile" 2>/dev/null || true)
   [ -n "$console" ] || fail "the console did not start"
   sleep 2
-  "${root[@]}" kill -0 "$console" 2>/dev/null || {
+  kill -0 "$console" 2>/dev/null || {
     cat "$work/console.log" >&2
     fail "the console ended by itself within two seconds"
   }
-  "${root[@]}" kill -TERM "$console"
-  local status=0
-  for _ in $(seq 100); do "${root[@]}" kill -0 "$console" 2>/dev/null || break; sleep 0.1; done
-  "${root[@]}" kill -0 "$console" 2>/dev/null && fail "the console did not end within ten seconds of SIGTERM"
-  wait "$runner" || status=$?
-  console=
+  kill -TERM "$console"
+  for _ in $(seq 100); do kill -0 "$console" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$console" 2>/dev/null && fail "the console did not end within ten seconds of SIGTERM"
+  wait "$session" || status=$?
+  session=
   [ "$status" = 0 ] || {
     cat "$work/console.log" >&2
     fail "the console ended with status $status after SIGTERM"
@@ -140,8 +138,8 @@ run_console() {
 }
 
 say "starting the console as $user"
-"${root[@]}" runuser -u "$user" -- mkdir -p "$work/user/home" "$work/user/ports"
-"${root[@]}" runuser -u "$user" -- mkdir -m 700 "$work/user/run"
+runuser -u "$user" -- mkdir -p "$work/user/home" "$work/user/ports"
+runuser -u "$user" -- mkdir -m 700 "$work/user/run"
 run_console
 rundir=$work/user/run/tessary
 [ -d "$rundir" ] && [ "$(stat -c '%U %a' "$rundir")" = "$user 700" ] ||
@@ -149,7 +147,7 @@ rundir=$work/user/run/tessary
 [ ! -e "/usr/bin/Engraving Preview.bmp" ] || fail "a preview file lies in /usr/bin"
 
 say "closing the console deletes its preview file in $rundir"
-"${root[@]}" runuser -u "$user" -- cp "$work/user/prepared.bmp" "$rundir/Engraving Preview.bmp"
+runuser -u "$user" -- cp "$work/user/prepared.bmp" "$rundir/Engraving Preview.bmp"
 run_console
 [ ! -e "$rundir/Engraving Preview.bmp" ] || fail "the console left its preview file in $rundir"
 
