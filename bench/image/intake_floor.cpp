@@ -1,9 +1,11 @@
 // The floors of the intake's speed, as whole processes to time beside tessary-prepare:
-//   jpeg FILE  libjpeg's decoding at the DCT scale the intake chooses, rows discarded
-//   png FILE   zlib's inflating of the IDAT stream, nothing else of PNG
-//   file FILE  reading the file
+//   jpeg FILE     libjpeg's decoding at the DCT scale the intake chooses, rows discarded
+//   png FILE      zlib's inflating of the IDAT stream, nothing else of PNG
+//   pngrows FILE  libpng's reading of the rows as stored (inflating and unfiltering), no conversions
+//   file FILE     reading the file
 #include <fcntl.h>
 #include <unistd.h>
+#include <png.h>
 #include <zlib.h>
 
 #include <cstdio>
@@ -86,6 +88,21 @@ bool png(const char* path) {
     return status == Z_STREAM_END;
 }
 
+bool pngRows(const char* path) {
+    std::unique_ptr<std::FILE, FileCloser> f(std::fopen(path, "rb"));
+    if (!f) return false;
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_init_io(png, f.get());
+    png_read_info(png, info);  // a broken file ends the process, which is fine here
+    std::vector<png_byte> row(png_get_rowbytes(png, info));
+    const int passes = png_set_interlace_handling(png);
+    for (int pass = 0; pass < passes; ++pass)
+        for (png_uint_32 y = 0; y < png_get_image_height(png, info); ++y) png_read_row(png, row.data(), nullptr);
+    png_destroy_read_struct(&png, &info, nullptr);
+    return true;
+}
+
 bool file(const char* path) {
     const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
@@ -101,10 +118,13 @@ bool file(const char* path) {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: %s jpeg|png|file FILE\n", argv[0]);
+        std::fprintf(stderr, "usage: %s jpeg|png|pngrows|file FILE\n", argv[0]);
         return 2;
     }
     const std::string_view mode = argv[1];
-    const bool ok = mode == "jpeg" ? jpeg(argv[2]) : mode == "png" ? png(argv[2]) : mode == "file" && file(argv[2]);
+    const bool ok = mode == "jpeg"      ? jpeg(argv[2])
+                    : mode == "png"     ? png(argv[2])
+                    : mode == "pngrows" ? pngRows(argv[2])
+                                        : mode == "file" && file(argv[2]);
     return ok ? 0 : 1;
 }
