@@ -9,6 +9,7 @@
 #include "handlers_fixture.h"
 #include "image/files.h"
 #include "image/handlers/image_state.h"
+#include "image/picture.h"
 
 namespace tessary::testing {
 namespace {
@@ -31,6 +32,13 @@ TEST_F(ConsoleTest, UploadErasesWaitsThenSendsThePreparedImage) {
     ASSERT_EQ(image.size(), kImageBytes);
     const Bytes head{0x42, 0x4D, 0x3E, 0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x3E, 0x00, 0x00, 0x00, 0x28, 0x00, 0x00, 0x00};
     EXPECT_TRUE(std::equal(head.begin(), head.end(), image.begin()));
+    // On the wire the preview is upside down: its first stored row is the preview's top row.
+    const auto wire = image::LoadPicture(image), preview = image::LoadPicture(image::previewFilePath(runDir));
+    ASSERT_TRUE(wire && preview);
+    EXPECT_EQ(wire->at(0, 511)[0], 0);
+    for (int y = 0; y < 512; ++y) {
+        ASSERT_TRUE(std::equal(wire->at(0, y), wire->at(0, y) + 512 * 3, preview->at(0, 511 - y))) << "row " << y;
+    }
     Bytes erase(8, 0xFE);
     Bytes expected = erase;
     expected.insert(expected.end(), image.begin(), image.end());
