@@ -35,7 +35,6 @@ TEST_F(ConsoleTest, UploadErasesWaitsThenSendsThePreparedImage) {
     // On the wire the preview is upside down: its first stored row is the preview's top row.
     const auto wire = image::LoadPicture(image), preview = image::LoadPicture(image::previewFilePath(runDir));
     ASSERT_TRUE(wire && preview);
-    EXPECT_EQ(wire->at(0, 511)[0], 0);
     for (int y = 0; y < 512; ++y) {
         ASSERT_TRUE(std::equal(wire->at(0, y), wire->at(0, y) + 512 * 3, preview->at(0, 511 - y))) << "row " << y;
     }
