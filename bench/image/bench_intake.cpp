@@ -53,7 +53,8 @@ BENCHMARK_CAPTURE(DecodeFitted, tiff_24mp, "photo_24mp_6000x4000.tif")->Unit(ben
 
 void Snapshot(benchmark::State& state) {
     const image::Raster canvas = canvasWithPhoto();
-    for (auto _ : state) benchmark::DoNotOptimize(image::takeSnapshot(canvas, 512, 512, image::Resample::Halftone));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(image::takeSnapshot(canvas, 512, 512, image::Resample::Halftone));
 }
 BENCHMARK(Snapshot)->Unit(benchmark::kMicrosecond);
 
@@ -87,13 +88,14 @@ BENCHMARK(QuarterTurn)->Unit(benchmark::kMicrosecond);
 void WritePreview(benchmark::State& state) {
     const image::Bytes bmp(32830, 0x55);
     const std::string path = (std::filesystem::temp_directory_path() / "bench-intake-preview.bmp").string();
-    for (auto _ : state) benchmark::DoNotOptimize(image::writeFile(path, {std::span<const std::uint8_t>(bmp)}));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(image::writeFile(path, {std::span<const std::uint8_t>(bmp)}));
     image::deleteFile(path);
 }
 BENCHMARK(WritePreview)->Unit(benchmark::kMicrosecond);
 
 class InMemory : public intake::Surroundings {
-public:
+  public:
     image::Raster& canvas() override { return canvas_; }
     std::uint32_t canvasBackground() override { return intake::kButtonFace; }
     image::Resample resampling() override { return image::Resample::Halftone; }
@@ -103,7 +105,7 @@ public:
     void wrongFileType() override {}
     std::string path = (std::filesystem::temp_directory_path() / "bench-intake-preview.bmp").string();
 
-private:
+  private:
     image::Raster canvas_{510, 510};
 };
 

@@ -4,8 +4,8 @@
 //   pngrows FILE  libpng's reading of the rows as stored (inflating and unfiltering), no conversions
 //   file FILE     reading the file
 #include <fcntl.h>
-#include <unistd.h>
 #include <png.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <cstdio>
@@ -37,11 +37,12 @@ bool jpeg(const char* path) {
     jpeg_read_header(&cinfo, TRUE);
     cinfo.out_color_space = JCS_RGB;
     const auto fit = tessary::intake::fitIntoField(static_cast<int>(cinfo.image_width),
-                                                    static_cast<int>(cinfo.image_height));
+                                                   static_cast<int>(cinfo.image_height));
     for (cinfo.scale_num = 1; cinfo.scale_num < 8; ++cinfo.scale_num) {
         cinfo.scale_denom = 8;
         jpeg_calc_output_dimensions(&cinfo);
-        if (static_cast<int>(cinfo.output_width) >= fit.width && static_cast<int>(cinfo.output_height) >= fit.height)
+        if (static_cast<int>(cinfo.output_width) >= fit.width &&
+            static_cast<int>(cinfo.output_height) >= fit.height)
             break;
     }
     jpeg_start_decompress(&cinfo);
@@ -98,7 +99,8 @@ bool pngRows(const char* path) {
     std::vector<png_byte> row(png_get_rowbytes(png, info));
     const int passes = png_set_interlace_handling(png);
     for (int pass = 0; pass < passes; ++pass)
-        for (png_uint_32 y = 0; y < png_get_image_height(png, info); ++y) png_read_row(png, row.data(), nullptr);
+        for (png_uint_32 y = 0; y < png_get_image_height(png, info); ++y)
+            png_read_row(png, row.data(), nullptr);
     png_destroy_read_struct(&png, &info, nullptr);
     return true;
 }

@@ -10,7 +10,8 @@ namespace {
 
 bool write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "wb"), std::fclose);
-    if (!f || std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size() || std::fclose(f.release()) != 0) {
+    if (!f || std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size() ||
+        std::fclose(f.release()) != 0) {
         std::fprintf(stderr, "cannot write %s\n", path.c_str());
         return false;
     }

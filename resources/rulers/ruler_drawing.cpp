@@ -15,10 +15,12 @@ constexpr Glyph kFive = {"#####", "#....", "####.", "....#", "....#", "#...#", "
 
 // Pixels as displayed: (x, y) from the top-left, true = black.
 class Strip {
-public:
-    Strip(int width, int height) : width_(width), height_(height), ink_(static_cast<std::size_t>(width) * height) {}
+  public:
+    Strip(int width, int height)
+        : width_(width), height_(height), ink_(static_cast<std::size_t>(width) * height) {}
     void mark(int x, int y) {
-        if (x >= 0 && y >= 0 && x < width_ && y < height_) ink_[static_cast<std::size_t>(y) * width_ + x] = true;
+        if (x >= 0 && y >= 0 && x < width_ && y < height_)
+            ink_[static_cast<std::size_t>(y) * width_ + x] = true;
     }
     void fill(int x, int y, int w, int h) {
         for (int j = y; j < y + h; ++j)
@@ -31,7 +33,7 @@ public:
     }
     std::vector<std::uint8_t> bmp() const;
 
-private:
+  private:
     int width_;
     int height_;
     std::vector<bool> ink_;

@@ -32,7 +32,7 @@ struct Shown {
 };
 
 class RecordingDialogs : public Dialogs {
-public:
+  public:
     void messageBox(std::string_view text, int code, std::string_view title) override {
         shown.push_back({std::string(text), code, std::string(title)});
     }
@@ -40,7 +40,7 @@ public:
 };
 
 class NoPauses : public Clock {
-public:
+  public:
     void sleep(std::chrono::milliseconds) override {}
 };
 
@@ -60,12 +60,12 @@ inline image::Bytes readFile(const std::filesystem::path& path) {
 }
 
 inline void writeBytes(const std::filesystem::path& path, const image::Bytes& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 class MainWindow : public ::testing::Test {
-protected:
+  protected:
     MainWindow() {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         dir = std::filesystem::path(::testing::TempDir()) /
@@ -116,7 +116,7 @@ protected:
     std::filesystem::path dir;
     RecordingDialogs dialogs;
 
-private:
+  private:
     NoPauses clock_;
     qt::QtWindowHost host_;
     HandlerRegistry handlers_;

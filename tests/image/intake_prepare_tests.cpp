@@ -68,7 +68,8 @@ TEST_F(PrepareTest, RefusedPictureFailsAndLeavesOutAlone) {
     EXPECT_EQ(refused.out, "");
     EXPECT_EQ(readFile(out), (image::Bytes{1, 2, 3}));
 
-    const ToolRun unwritable = prepare(dir, picture("p.bmp", solid(8, 8, 0, 0, 0)), (dir / "no" / "such.bmp").string());
+    const ToolRun unwritable =
+        prepare(dir, picture("p.bmp", solid(8, 8, 0, 0, 0)), (dir / "no" / "such.bmp").string());
     EXPECT_EQ(unwritable.status, 1);
     EXPECT_NE(unwritable.err.find("Wrong file type\n"), std::string::npos);
     EXPECT_EQ(prepare(dir, "only-one", "").status, 2);

@@ -24,10 +24,10 @@ TEST_F(IntakeTest, DrawsThePictureWhereTheFieldRuleSaysAndLogsItsOwnSize) {
         bool tooLarge;
     };
     const Case cases[] = {
-        {1024, 768, {0, 61, 490, 367}, true},  {300, 600, {122, 0, 245, 490}, true},
+        {1024, 768, {0, 61, 490, 367}, true},    {300, 600, {122, 0, 245, 490}, true},
         {200, 100, {145, 195, 200, 100}, false}, {490, 490, {0, 0, 490, 490}, false},
-        {489, 489, {0, 0, 489, 489}, false},   {100, 100, {195, 195, 100, 100}, false},
-        {600, 600, {0, 0, 490, 490}, true},    {511, 200, {0, 149, 490, 191}, false},
+        {489, 489, {0, 0, 489, 489}, false},     {100, 100, {195, 195, 100, 100}, false},
+        {600, 600, {0, 0, 490, 490}, true},      {511, 200, {0, 149, 490, 191}, false},
         {512, 200, {0, 149, 490, 191}, true},
     };
     const std::uint32_t face = main().drawPanel("画板1").background();
@@ -41,7 +41,8 @@ TEST_F(IntakeTest, DrawsThePictureWhereTheFieldRuleSaysAndLogsItsOwnSize) {
         image::clear(surface, 0, 0, 510, 510, face);
         image::clear(surface, c.drawn.left, c.drawn.top, c.drawn.width, c.drawn.height, 0);
         EXPECT_EQ(state().lastSnapshot, image::takeSnapshot(surface, 512, 512, image::Resample::Halftone));
-        const std::string resolution = "Image resolution:" + std::to_string(c.w) + "*" + std::to_string(c.h) + "\r\n\r\n";
+        const std::string resolution =
+            "Image resolution:" + std::to_string(c.w) + "*" + std::to_string(c.h) + "\r\n\r\n";
         EXPECT_EQ(log(), before + kFirstLines + resolution + (c.tooLarge ? kTooLarge : "") + kConverted);
         EXPECT_EQ(state().zoomSize, 512);
     }
@@ -64,7 +65,8 @@ TEST_F(IntakeTest, PreviewFileIsTheEngravingBitmapFlippedTopToBottom) {
     EXPECT_EQ(asBytes(main().get("图片框1", prop::picbox::kPicture)), preview);
     const image::Bytes engraving = state().engraving.ToByteSet();
     ASSERT_EQ(engraving.size(), 32830u);
-    EXPECT_EQ(image::Bytes(engraving.begin(), engraving.begin() + 62), image::Bytes(preview.begin(), preview.begin() + 62));
+    EXPECT_EQ(image::Bytes(engraving.begin(), engraving.begin() + 62),
+              image::Bytes(preview.begin(), preview.begin() + 62));
     EXPECT_EQ((image::Bytes{engraving.begin() + 54, engraving.begin() + 62}),
               (image::Bytes{0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0}));
     // The first stored row of what the engraver gets is the preview's top row (the preview file's last).
@@ -105,7 +107,8 @@ TEST_F(IntakeTest, RefusedDropKeepsThePreviousPictureEverywhere) {
 
     writeBytes(dir / "notes.bmp", image::Bytes(2000, 'a'));
     std::filesystem::create_directory(dir / "folder.jpg");
-    const std::string two = picture("a.bmp", solid(4, 4, 9, 9, 9)) + "\r\n" + picture("b.bmp", solid(4, 4, 9, 9, 9)) + "\r\n";
+    const std::string two =
+        picture("a.bmp", solid(4, 4, 9, 9, 9)) + "\r\n" + picture("b.bmp", solid(4, 4, 9, 9, 9)) + "\r\n";
     for (const std::string& text : {(dir / "notes.bmp").string(), two, (dir / "missing.png").string(),
                                     (dir / "folder.jpg").string(), std::string()}) {
         SCOPED_TRACE(text);
@@ -136,12 +139,15 @@ TEST_F(IntakeTest, PictureWhosePreviewFileCannotBeWrittenIsRefusedAndTouchesNoth
 }
 
 TEST_F(IntakeTest, EveryDropLeavesOnlyTheFiveImageControlsOfTheMachineSetEnabled) {
-    const std::array<std::string_view, 5> imageControls = {"按钮发送数据", "按钮放大", "按钮缩小", "按钮旋转", "按钮重载"};
-    for (const std::string& text : {(dir / "nothing.bmp").string(), picture("p.bmp", solid(20, 20, 1, 2, 3))}) {
+    const std::array<std::string_view, 5> imageControls = {"按钮发送数据", "按钮放大", "按钮缩小", "按钮旋转",
+                                                           "按钮重载"};
+    for (const std::string& text :
+         {(dir / "nothing.bmp").string(), picture("p.bmp", solid(20, 20, 1, 2, 3))}) {
         for (auto unit : shell::kMachineControls) main().set(unit, prop::kDisabled, std::int32_t{0});
         drop(text);
         for (auto unit : shell::kMachineControls) {
-            const bool image = std::find(imageControls.begin(), imageControls.end(), unit) != imageControls.end();
+            const bool image =
+                std::find(imageControls.begin(), imageControls.end(), unit) != imageControls.end();
             EXPECT_EQ(main().getInt(unit, prop::kDisabled), image ? 0 : 1) << unit << " after " << text;
         }
     }

@@ -60,7 +60,8 @@ TEST_F(ViewTest, ZoomOutShrinksTheWholePreviewTowardsTheCentreUntilNothingIsLeft
         image::Raster surface(510, 510);
         image::clear(surface, 0, 0, 510, 510, face);
         image::drawPicture(surface, *before, s.offset, s.offset, s.size, s.size, image::Resample::Halftone);
-        EXPECT_EQ(state().lastSnapshot, image::takeSnapshot(surface, 512, 512, image::Resample::Halftone)) << s.size;
+        EXPECT_EQ(state().lastSnapshot, image::takeSnapshot(surface, 512, 512, image::Resample::Halftone))
+            << s.size;
     }
     for (int click = 3; click <= 75; ++click) this->click("按钮缩小");
     EXPECT_EQ(state().zoomSize, 0);

@@ -23,7 +23,7 @@ constexpr const char* kUsage =
 
 // A canvas in memory, as the console's 画板1 is on a true-colour display; the log goes to standard output.
 class Headless : public tessary::intake::Surroundings {
-public:
+  public:
     explicit Headless(std::string out) : out_(std::move(out)), canvas_(510, 510) {}
 
     tessary::image::Raster& canvas() override { return canvas_; }
@@ -37,7 +37,7 @@ public:
     void showPreview(const tessary::image::Bytes&) override {}
     void wrongFileType() override { std::fprintf(stderr, "%s\n", tessary::intake::kWrongFileType.data()); }
 
-private:
+  private:
     std::string out_;
     tessary::image::Raster canvas_;
 };
@@ -75,8 +75,10 @@ int main(int argc, char** argv) {
     const IntakeResult result = tessary::intake::takeIn(state, around, files[0]);
     std::fflush(stdout);
     switch (result) {
-        case IntakeResult::Prepared: return 0;
-        case IntakeResult::Refused: return 1;
+        case IntakeResult::Prepared:
+            return 0;
+        case IntakeResult::Refused:
+            return 1;
         case IntakeResult::PreviewUnwritable:
         case IntakeResult::PreviewUnwritten:
             std::fprintf(stderr, "tessary-prepare: cannot write %s\n", files[1].c_str());

@@ -114,7 +114,8 @@ void unpackOpaque(const std::uint32_t* abgr, std::uint8_t* rgb, std::uint32_t wi
 
 // 8-bit RGB stored pixel by pixel in strips, top row first, by a codec that reads strips row by row.
 bool plainRgb(TIFF* tif) {
-    std::uint16_t photometric = 0, bits = 0, samples = 0, planar = 0, orientation = 0, format = 0, compression = 0;
+    std::uint16_t photometric = 0, bits = 0, samples = 0, planar = 0, orientation = 0, format = 0,
+                  compression = 0;
     std::uint16_t extraCount = 0;
     std::uint16_t* extra = nullptr;
     if (TIFFIsTiled(tif) || TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric) != 1 ||

@@ -13,7 +13,7 @@ namespace {
 
 // Whole source rows and columns dropped or repeated: the one under each destination pixel's centre.
 class NearestScaler : public image::RowSink {
-public:
+  public:
     NearestScaler(int width, int height) : out_(width, height) {}
 
     bool begin(int width, int height) override {
@@ -38,7 +38,7 @@ public:
     }
     image::Raster take() { return std::move(out_); }
 
-private:
+  private:
     static int nearest(std::int64_t i, std::int64_t n, std::int64_t m) {
         return static_cast<int>((2 * i + 1) * n / (2 * m));
     }
@@ -52,7 +52,7 @@ private:
 // Places the picture by its own size, which a decoder that scales reports through the drawn-size question
 // and any other gives as the size of its rows; then resamples the rows into the drawn size.
 class FittingSink : public image::RowSink {
-public:
+  public:
     explicit FittingSink(image::Resample mode) : mode_(mode) {}
 
     image::DecodeOptions options() {
@@ -67,7 +67,8 @@ public:
     bool begin(int width, int height) override {
         if (!placement_) placement_ = fitIntoField(width, height);
         const Placement& p = *placement_;
-        // A picture so thin that it is drawn 0 pixels wide or high is still decoded, to find out whether it can be.
+        // A picture so thin that it is drawn 0 pixels wide or high is still decoded, to find out whether it
+        // can be.
         if (p.width <= 0 || p.height <= 0) return true;
         if (mode_ == image::Resample::Nearest) {
             nearest_ = std::make_unique<NearestScaler>(p.width, p.height);
@@ -91,7 +92,7 @@ public:
         return {};
     }
 
-private:
+  private:
     image::Resample mode_;
     std::optional<Placement> placement_;
     std::unique_ptr<image::AreaScaler> area_;

@@ -12,9 +12,9 @@
 namespace tessary::intake {
 
 struct FittedPicture {
-    image::DecodeInfo info;   // the picture's own size and format
-    Placement placement;      // fitIntoField of its own size
-    image::Raster pixels;     // placement.width x placement.height; empty when that is nothing
+    image::DecodeInfo info;  // the picture's own size and format
+    Placement placement;     // fitIntoField of its own size
+    image::Raster pixels;    // placement.width x placement.height; empty when that is nothing
 };
 
 // kConvertOk, or the decoder's failure code (the picture is refused).

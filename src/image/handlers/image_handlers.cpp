@@ -19,11 +19,11 @@ constexpr std::string_view kPreview = "图片框1";
 constexpr std::string_view kVerticalRuler = "画板2";
 constexpr std::string_view kHorizontalRuler = "画板3";
 // Enabled after every intake, in this order.
-constexpr std::array<std::string_view, 5> kImageControls = {"按钮发送数据", "按钮放大", "按钮缩小", "按钮旋转",
-                                                            "按钮重载"};
+constexpr std::array<std::string_view, 5> kImageControls = {"按钮发送数据", "按钮放大", "按钮缩小",
+                                                            "按钮旋转", "按钮重载"};
 
 class MainWindowSurroundings : public Surroundings {
-public:
+  public:
     explicit MainWindowSurroundings(Console& console)
         : console_(console), canvas_(console.main().drawPanel(kCanvas)) {}
 
@@ -43,14 +43,16 @@ public:
     }
     void enableImageControls() override {
         shell::applyDisconnectedState(console_);
-        for (std::string_view unit : kImageControls) console_.main().set(unit, prop::kDisabled, std::int32_t{0});
+        for (std::string_view unit : kImageControls)
+            console_.main().set(unit, prop::kDisabled, std::int32_t{0});
     }
 
-private:
+  private:
     void drawRuler(std::string_view unit, std::span<const std::uint8_t> bmp, int width, int height) {
         DrawSurface& panel = console_.main().drawPanel(unit);
         if (const auto ruler = image::LoadPicture(bmp)) {
-            image::drawPicture(panel.pixels(), *ruler, 0, 0, width, height, image::modeForDisplayDepth(panel.displayDepth()));
+            image::drawPicture(panel.pixels(), *ruler, 0, 0, width, height,
+                               image::modeForDisplayDepth(panel.displayDepth()));
         }
         panel.changed();
     }

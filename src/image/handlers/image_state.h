@@ -12,8 +12,8 @@ struct ImageState {
     image::位图 engraving;
     std::string droppedFileName;  // what the last drop delivered, for Reload
     std::string previewPath;
-    image::Bytes lastSnapshot;    // 24-bit BMP data of the last 512 x 512 snapshot
-    int zoomSize = 0;             // 512 after each intake; only Zoom out changes it
+    image::Bytes lastSnapshot;  // 24-bit BMP data of the last 512 x 512 snapshot
+    int zoomSize = 0;           // 512 after each intake; only Zoom out changes it
 };
 
 }  // namespace tessary::intake

@@ -29,7 +29,8 @@ bool canWrite(const std::string& path) {
 }
 
 void takeSnapshot(ImageState& state, Surroundings& around) {
-    state.lastSnapshot = image::takeSnapshot(around.canvas(), kSnapshotSize, kSnapshotSize, around.resampling());
+    state.lastSnapshot =
+        image::takeSnapshot(around.canvas(), kSnapshotSize, kSnapshotSize, around.resampling());
 }
 
 // The black-and-white image of the last snapshot becomes the engraving bitmap.

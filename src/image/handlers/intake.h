@@ -19,7 +19,8 @@ inline constexpr std::string_view kWrongFileType = "Wrong file type";
 inline constexpr std::string_view kWrongFileTypeTitle = "Sorry ";
 
 inline constexpr std::string_view kLogOriginal = "Original image information:\r\n\r\n";
-inline constexpr std::string_view kLogTooLarge = "Image is too large,It has been adjusted to the optimal resolution\r\n\r\n";
+inline constexpr std::string_view kLogTooLarge =
+    "Image is too large,It has been adjusted to the optimal resolution\r\n\r\n";
 inline constexpr std::string_view kLogConverted = "Image has been converted to black and white\r\n\r\n";
 // "Image resolution:800*600\r\n\r\n"
 std::string resolutionLine(int width, int height);
@@ -28,7 +29,7 @@ inline bool tooLarge(int width, int height) { return width >= kSnapshotSize || h
 
 // What the procedures change besides the image state.
 class Surroundings {
-public:
+  public:
     virtual ~Surroundings() = default;
     // The working canvas (画板1's surface), its background colour (0x00BBGGRR) and how it stretches.
     virtual image::Raster& canvas() = 0;
@@ -47,10 +48,10 @@ public:
 };
 
 enum class IntakeResult {
-    Prepared,          // the engraving bitmap, the preview file and the preview hold the new picture
-    PreviewUnwritten,  // as Prepared, but writing the preview file failed
-    Refused,           // "Wrong file type": nothing of the image state but the dropped file name changed
-    PreviewUnwritable, // "Wrong file type" too: the picture decoded, but the preview file cannot be opened
+    Prepared,           // the engraving bitmap, the preview file and the preview hold the new picture
+    PreviewUnwritten,   // as Prepared, but writing the preview file failed
+    Refused,            // "Wrong file type": nothing of the image state but the dropped file name changed
+    PreviewUnwritable,  // "Wrong file type" too: the picture decoded, but the preview file cannot be opened
 };
 
 // The files-dropped handler's work, with the dropped text as it came.
