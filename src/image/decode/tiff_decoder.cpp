@@ -138,7 +138,7 @@ bool plainRgb(TIFF* tif) {
 // Its rows as they are stored: the same pixels as through the RGBA reader, without packing and unpacking
 // each one.
 int readPlainRgb(TIFF* tif, std::uint32_t width, std::uint32_t height, RowSink& sink, DecodeInfo* info) {
-    if (TIFFScanlineSize64(tif) != static_cast<tmsize_t>(width) * 3) return kConvertDecodeFailed;
+    if (TIFFScanlineSize64(tif) != std::uint64_t{width} * 3) return kConvertDecodeFailed;
     std::vector<std::uint8_t> row(std::size_t{width} * 3);
     for (std::uint32_t y = 0; y < height; ++y) {
         if (TIFFReadScanline(tif, row.data(), y, 0) < 0) return kConvertDecodeFailed;
