@@ -84,10 +84,8 @@ void MachineEnd::read() {
             std::this_thread::sleep_for(2ms);
             continue;
         }
-        const auto now = std::chrono::steady_clock::now();
         std::lock_guard lock(mutex_);
         bytes_.insert(bytes_.end(), buffer, buffer + n);
-        times_.insert(times_.end(), static_cast<std::size_t>(n), now);
     }
 }
 
@@ -117,16 +115,10 @@ Bytes MachineEnd::received(std::size_t count, std::chrono::milliseconds quiet) c
     }
 }
 
-std::vector<SteadyTime> MachineEnd::arrivals() const {
-    std::lock_guard lock(mutex_);
-    return times_;
-}
-
 void MachineEnd::clear() {
     received();
     std::lock_guard lock(mutex_);
     bytes_.clear();
-    times_.clear();
 }
 
 void MachineEnd::hangUp() {

@@ -25,7 +25,6 @@
 namespace tessary::testing {
 
 using namespace std::chrono_literals;
-using SteadyTime = std::chrono::steady_clock::time_point;
 
 // The machine's end of the line: a pty master read continuously, linked as COMn in a fresh port directory.
 class MachineEnd {
@@ -38,11 +37,8 @@ public:
     void write(const Bytes& bytes) const;
     // Waits until at least `count` bytes have come, or until nothing more came for `quiet`; returns them all.
     Bytes received(std::size_t count = 0, std::chrono::milliseconds quiet = 30ms) const;
-    // When each byte arrived.
-    std::vector<SteadyTime> arrivals() const;
     void clear();
     void hangUp();  // closes the master: the device is gone for the console
-    const std::string& portDir() const { return dir_; }
 
 private:
     void read();
@@ -53,7 +49,6 @@ private:
     int stopFd_ = -1;
     mutable std::mutex mutex_;
     Bytes bytes_;
-    std::vector<SteadyTime> times_;
     std::thread reader_;
 };
 
@@ -71,7 +66,7 @@ public:
 class Boxes : public Dialogs {
 public:
     void messageBox(std::string_view text, int code, std::string_view title) override {
-        shown.push_back(std::string(title) + ": " + std::string(text) + (code ? " code" + std::to_string(code) : ""));
+        shown.push_back(std::string(title) + ": " + std::string(text) + (code ? " (code " + std::to_string(code) + ")" : ""));
     }
     std::vector<std::string> shown;
 };
