@@ -1,0 +1,60 @@
+// A write that lasts: the window thread's events go on (timers, painting), received bytes wait until the
+// write has ended, and the caller hears how far the write has come.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <thread>
+
+#include "app/model/properties.h"
+#include "link/serial_port.h"
+#include "pty_fixture.h"
+
+namespace tessary::link {
+namespace {
+
+using namespace tessary::test;
+
+TEST(LongWrite, KeepsTheThreadGoingHoldsReceivedBytesAndReportsProgress) {
+    PortDir dir;
+    Pty pty;
+    dir.link(5, pty.slavePath());
+    RecordingSink sink;
+    SerialPort port("端口1", PortSettings{}, sink);
+    port.write(prop::serial::kPortNumber, 5);
+    ASSERT_TRUE(port.Open());
+
+    const Bytes big(1 << 20, 0x55);
+    std::size_t taken = 0;
+    // The machine reads nothing for a while, so the write has to wait; it sends a byte meanwhile.
+    std::thread machine([&] {
+        std::this_thread::sleep_for(100ms);
+        pty.write({0x42});
+        std::this_thread::sleep_for(100ms);
+        taken = pty.read(big.size(), 2s).size();
+    });
+    bool timerRan = false;
+    QTimer::singleShot(20, [&] { timerRan = true; });
+    std::vector<std::size_t> progress;
+    std::size_t deliveredDuring = 0;
+    const bool ok = port.SendData(SendValue(big), [&](std::size_t sent, std::size_t total) {
+        EXPECT_EQ(total, big.size());
+        progress.push_back(sent);
+        deliveredDuring += sink.events.size();
+    });
+    machine.join();
+
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(taken, big.size());
+    EXPECT_TRUE(timerRan) << "the thread's events were processed during the write";
+    ASSERT_GE(progress.size(), 2u);
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    EXPECT_EQ(progress.back(), big.size());
+    EXPECT_EQ(deliveredDuring, 0u) << "received bytes wait for the write to end";
+    EXPECT_TRUE(processUntil([&] { return !sink.events.empty(); }));
+    EXPECT_EQ(sink.events, (std::vector<RaisedEvent>{{"端口1", event::kDataArrived, 0x42}}));
+}
+
+}  // namespace
+}  // namespace tessary::link
