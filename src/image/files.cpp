@@ -78,11 +78,20 @@ bool writeByteSets(const std::string& path, const ByteSets& byteSets) {
     return fd.reset();
 }
 
+// Installed programs live in system directories; even root must not leave a preview file among them.
+bool isSystemDirectory(const std::string& dir) {
+    for (const char* prefix : {"/usr", "/bin", "/sbin", "/lib", "/opt"}) {
+        const std::size_t n = std::char_traits<char>::length(prefix);
+        if (dir.compare(0, n, prefix) == 0 && (dir.size() == n || dir[n] == '/')) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 std::string chooseRunDirectory(const std::string& programDir, const char* xdgRuntimeDir, const char* home) {
     const std::string own = withoutTrailingSlash(programDir);
-    if (canCreateFilesIn(own)) return own;
+    if (!isSystemDirectory(own) && canCreateFilesIn(own)) return own;
     if (xdgRuntimeDir != nullptr && xdgRuntimeDir[0] == '/') {
         const std::string dir = withoutTrailingSlash(xdgRuntimeDir) + "/tessary";
         if (privateDirectory(dir)) return dir;

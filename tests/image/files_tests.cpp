@@ -141,5 +141,14 @@ TEST_F(FilesTest, RunDirectoryFallsBackToAPrivateUserDirectory) {
     EXPECT_EQ(chooseRunDirectory(unwritable, nullptr, home2.c_str()), unwritable);
 }
 
+TEST_F(FilesTest, AnInstalledProgramNeverWritesBesideItselfEvenAsRoot) {
+    const std::string runtime = path("run");
+    fs::create_directories(runtime);
+    for (const char* dir : {"/usr/bin", "/usr/local/bin", "/opt/tessary/bin"}) {
+        EXPECT_EQ(chooseRunDirectory(dir, runtime.c_str(), nullptr), runtime + "/tessary") << dir;
+    }
+    EXPECT_EQ(chooseRunDirectory(dir_.string(), runtime.c_str(), nullptr), dir_.string());
+}
+
 }  // namespace
 }  // namespace tessary::image
