@@ -26,6 +26,8 @@ int decodeJpeg(const Input& in, RowSink& sink, const DecodeOptions& options, Dec
 int decodeBmp(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
 int decodeTiff(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
 int decodePng(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
+// The PNG decoder without its fast path for the common pictures: libpng reads every row.
+int decodePngThroughLibpng(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
 int decodePcx(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
 int decodePhotoCd(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "image/decode/decoders.h"
+#include "image/decode/png_fast.h"
 
 namespace tessary::image::decode {
 namespace {
@@ -96,9 +97,7 @@ bool readRows(PngReader& r, const PngHeader& h, int channels, int passes, png_by
     return true;
 }
 
-}  // namespace
-
-int decodePng(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo* info) {
+int decodePngWith(const Input& in, RowSink& sink, DecodeInfo* info, bool fast) {
     png_byte signature[8];
     if (!readAt(in, 0, signature, sizeof signature) || png_sig_cmp(signature, 0, sizeof signature) != 0)
         return kConvertRefused;
@@ -108,6 +107,8 @@ int decodePng(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo* 
     if (!readInfo(reader, in.file, h) || h.bitDepth > 8) return kConvertRefused;
 
     if (std::uint64_t{h.width} * h.height > kMaxDeliveredPixels) return kConvertDecodeFailed;
+    if (PngFastPicture picture; fast && pngFastPicture(reader.png, reader.info, picture))
+        return decodePngFast(in, picture, sink, info);
     int passes = 1;
     const int channels = setTransforms(reader, passes);
     if (channels == 0) return kConvertDecodeFailed;
@@ -118,6 +119,16 @@ int decodePng(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo* 
         return kConvertDecodeFailed;
     return readRows(reader, h, channels, passes, rows.data(), rgb.data(), sink) ? kConvertOk
                                                                                 : kConvertDecodeFailed;
+}
+
+}  // namespace
+
+int decodePng(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo* info) {
+    return decodePngWith(in, sink, info, true);
+}
+
+int decodePngThroughLibpng(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo* info) {
+    return decodePngWith(in, sink, info, false);
 }
 
 }  // namespace tessary::image::decode

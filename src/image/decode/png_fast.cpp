@@ -1,0 +1,414 @@
+#include "image/decode/png_fast.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace tessary::image::decode {
+namespace {
+
+// libpng hands zlib the image data in pieces of this many bytes, counted from each chunk's start; the
+// same pieces and one inflate call per row make zlib see exactly what it sees under libpng.
+constexpr std::uint32_t kLibpngSlice = 8192;
+constexpr std::size_t kReadBytes = 32 * kLibpngSlice;
+constexpr std::uint32_t kRingRows = 16;
+constexpr std::uint32_t kMaxChunkLength = 0x7fffffff;
+
+std::uint32_t be32(const std::uint8_t* p) {
+    return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
+}
+
+std::uint8_t overWhite(unsigned v, unsigned a) {
+    return static_cast<std::uint8_t>((v * a + 255 * (255 - a) + 127) / 255);
+}
+
+int channelsOf(int colorType) {
+    switch (colorType) {
+        case PNG_COLOR_TYPE_GRAY_ALPHA: return 2;
+        case PNG_COLOR_TYPE_RGB: return 3;
+        case PNG_COLOR_TYPE_RGB_ALPHA: return 4;
+        default: return 1;
+    }
+}
+
+// Inflates the IDAT chunks' data, checking each chunk's CRC as libpng does for a critical chunk.
+class IdatStream {
+  public:
+    IdatStream(std::FILE* file, std::uint32_t firstLength) : file_(file), chunkLeft_(firstLength) {
+        crc_ = crc32(0, reinterpret_cast<const Bytef*>("IDAT"), 4);
+        buffer_.resize(kReadBytes);
+    }
+    ~IdatStream() {
+        if (zReady_) inflateEnd(&z_);
+    }
+    IdatStream(const IdatStream&) = delete;
+    IdatStream& operator=(const IdatStream&) = delete;
+
+    bool init() {
+        // Window size from the stream's own header, as libpng asks for.
+        zReady_ = inflateInit2(&z_, 0) == Z_OK;
+        return zReady_;
+    }
+
+    // Exactly `bytes` bytes of the stream; false on any fault or a stream that ends first.
+    bool read(std::uint8_t* out, std::size_t bytes) {
+        z_.next_out = out;
+        z_.avail_out = static_cast<uInt>(bytes);
+        while (z_.avail_out > 0) {
+            if (ended_) return false;
+            if (z_.avail_in == 0 && !nextSlice()) return false;
+            const int ret = inflate(&z_, Z_NO_FLUSH);
+            if (ret == Z_STREAM_END) {
+                ended_ = true;
+            } else if (ret != Z_OK) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // After the last row: the stream must end with its check value intact and the chunk holding its end
+    // must carry a good CRC; data beyond it is not read.
+    bool finish() {
+        std::uint8_t scratch[1024];
+        while (!ended_) {
+            if (z_.avail_in == 0 && !nextSlice()) return false;
+            z_.next_out = scratch;
+            z_.avail_out = sizeof scratch;
+            const int ret = inflate(&z_, Z_NO_FLUSH);
+            if (ret == Z_STREAM_END) ended_ = true;
+            else if (ret != Z_OK) return false;
+        }
+        while (chunkLeft_ > 0) {
+            if (!fill()) return false;
+            have_ = 0;
+        }
+        return checkCrc();
+    }
+
+  private:
+    bool checkCrc() {
+        std::uint8_t stored[4];
+        if (std::fread(stored, 1, 4, file_) != 4) return false;
+        return be32(stored) == static_cast<std::uint32_t>(crc_);
+    }
+
+    // Reads the next part of the current chunk into the buffer, folding it into the CRC.
+    bool fill() {
+        const std::size_t want = std::min<std::size_t>(kReadBytes, chunkLeft_);
+        if (std::fread(buffer_.data(), 1, want, file_) != want) return false;
+        crc_ = crc32(crc_, buffer_.data(), static_cast<uInt>(want));
+        chunkLeft_ -= static_cast<std::uint32_t>(want);
+        at_ = 0;
+        have_ = want;
+        return true;
+    }
+
+    bool nextSlice() {
+        while (have_ == 0) {
+            if (chunkLeft_ > 0) {
+                if (!fill()) return false;
+                break;
+            }
+            if (!checkCrc()) return false;
+            std::uint8_t head[8];
+            if (std::fread(head, 1, 8, file_) != 8 || std::memcmp(head + 4, "IDAT", 4) != 0) return false;
+            chunkLeft_ = be32(head);
+            if (chunkLeft_ > kMaxChunkLength) return false;
+            crc_ = crc32(0, head + 4, 4);
+        }
+        // Reads start at slice boundaries of the chunk and are whole slices long, or run to its end.
+        const std::size_t slice = std::min<std::size_t>(kLibpngSlice, have_);
+        z_.next_in = buffer_.data() + at_;
+        z_.avail_in = static_cast<uInt>(slice);
+        at_ += slice;
+        have_ -= slice;
+        return true;
+    }
+
+    std::FILE* file_;
+    std::uint32_t chunkLeft_;  // bytes of the current chunk not yet read from the file
+    uLong crc_ = 0;
+    std::vector<std::uint8_t> buffer_;
+    std::size_t at_ = 0;    // first byte of the buffer not yet given to zlib
+    std::size_t have_ = 0;  // bytes of the buffer not yet given to zlib
+    z_stream z_{};
+    bool zReady_ = false;
+    bool ended_ = false;
+};
+
+// Filtered rows (filter byte first) from the inflating thread to the unfiltering one.
+class RowRing {
+  public:
+    RowRing(std::size_t stride, std::uint32_t rows) : stride_(stride), rows_(rows), slots_(stride * kRingRows) {}
+
+    std::uint8_t* slot(std::uint32_t y) { return slots_.data() + (y % kRingRows) * stride_; }
+
+    // Producer side.
+    bool waitForRoom(std::uint32_t y) {
+        std::unique_lock lock(mutex_);
+        roomOrStop_.wait(lock, [&] { return stop_ || y - consumed_ < kRingRows; });
+        return !stop_;
+    }
+    void produced(std::uint32_t y) {
+        {
+            std::lock_guard lock(mutex_);
+            produced_ = y + 1;
+        }
+        rowOrEnd_.notify_one();
+    }
+    void done(bool ok) {
+        {
+            std::lock_guard lock(mutex_);
+            done_ = true;
+            ok_ = ok;
+        }
+        rowOrEnd_.notify_one();
+    }
+
+    // Consumer side.
+    bool waitForRow(std::uint32_t y) {
+        std::unique_lock lock(mutex_);
+        rowOrEnd_.wait(lock, [&] { return produced_ > y || done_; });
+        return produced_ > y;
+    }
+    void consumed(std::uint32_t y) {
+        {
+            std::lock_guard lock(mutex_);
+            consumed_ = y + 1;
+        }
+        roomOrStop_.notify_one();
+    }
+    void stop() {
+        {
+            std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        roomOrStop_.notify_one();
+    }
+    bool waitForEnd() {
+        std::unique_lock lock(mutex_);
+        rowOrEnd_.wait(lock, [&] { return done_; });
+        return ok_;
+    }
+    std::uint32_t rows() const { return rows_; }
+
+  private:
+    std::size_t stride_;
+    std::uint32_t rows_;
+    std::vector<std::uint8_t> slots_;
+    std::mutex mutex_;
+    std::condition_variable roomOrStop_;
+    std::condition_variable rowOrEnd_;
+    std::uint32_t produced_ = 0;
+    std::uint32_t consumed_ = 0;
+    bool done_ = false;
+    bool ok_ = false;
+    bool stop_ = false;
+};
+
+void inflateRows(IdatStream& stream, RowRing& ring, std::size_t stride) {
+    for (std::uint32_t y = 0; y < ring.rows(); ++y) {
+        if (!ring.waitForRoom(y)) return ring.done(false);
+        if (!stream.read(ring.slot(y), stride)) return ring.done(false);
+        ring.produced(y);
+    }
+    ring.done(stream.finish());
+}
+
+// The inflating thread, stopped and joined however the reading ends.
+class Inflater {
+  public:
+    Inflater(IdatStream& stream, RowRing& ring, std::size_t stride) : ring_(ring) {
+        thread_ = std::thread(inflateRows, std::ref(stream), std::ref(ring), stride);
+    }
+    ~Inflater() {
+        ring_.stop();
+        thread_.join();
+    }
+    Inflater(const Inflater&) = delete;
+    Inflater& operator=(const Inflater&) = delete;
+
+  private:
+    RowRing& ring_;
+    std::thread thread_;
+};
+
+template <int Bpp>
+void unfilterSub(std::uint8_t* __restrict row, std::size_t n) {
+    for (std::size_t i = Bpp; i < n; ++i) row[i] = static_cast<std::uint8_t>(row[i] + row[i - Bpp]);
+}
+
+void unfilterUp(std::uint8_t* __restrict row, const std::uint8_t* __restrict prev, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) row[i] = static_cast<std::uint8_t>(row[i] + prev[i]);
+}
+
+template <int Bpp>
+void unfilterAverage(std::uint8_t* __restrict row, const std::uint8_t* __restrict prev, std::size_t n) {
+    for (std::size_t i = 0; i < Bpp && i < n; ++i) row[i] = static_cast<std::uint8_t>(row[i] + (prev[i] >> 1));
+    for (std::size_t i = Bpp; i < n; ++i)
+        row[i] = static_cast<std::uint8_t>(row[i] + ((row[i - Bpp] + prev[i]) >> 1));
+}
+
+template <int Bpp>
+void unfilterPaeth(std::uint8_t* __restrict row, const std::uint8_t* __restrict prev, std::size_t n) {
+    for (std::size_t i = 0; i < Bpp && i < n; ++i) row[i] = static_cast<std::uint8_t>(row[i] + prev[i]);
+    for (std::size_t i = Bpp; i < n; ++i) {
+        const int a = row[i - Bpp], b = prev[i], c = prev[i - Bpp];
+        const int pa = std::abs(b - c);
+        const int pb = std::abs(a - c);
+        const int pc = std::abs(a + b - 2 * c);
+        const int predictor = (pa <= pb && pa <= pc) ? a : (pb <= pc ? b : c);
+        row[i] = static_cast<std::uint8_t>(row[i] + predictor);
+    }
+}
+
+template <int Bpp>
+bool unfilter(std::uint8_t filter, std::uint8_t* row, const std::uint8_t* prev, std::size_t n) {
+    switch (filter) {
+        case 0: return true;
+        case 1: unfilterSub<Bpp>(row, n); return true;
+        case 2: unfilterUp(row, prev, n); return true;
+        case 3: unfilterAverage<Bpp>(row, prev, n); return true;
+        case 4: unfilterPaeth<Bpp>(row, prev, n); return true;
+        default: return false;  // libpng: "bad adaptive filter value"
+    }
+}
+
+bool unfilterRow(int bpp, std::uint8_t filter, std::uint8_t* row, const std::uint8_t* prev, std::size_t n) {
+    switch (bpp) {
+        case 1: return unfilter<1>(filter, row, prev, n);
+        case 2: return unfilter<2>(filter, row, prev, n);
+        case 3: return unfilter<3>(filter, row, prev, n);
+        default: return unfilter<4>(filter, row, prev, n);
+    }
+}
+
+// The row as 8-bit RGB over white; may return the row itself when it already is that.
+const std::uint8_t* toRgb(const PngFastPicture& p, const std::uint8_t* in, std::uint8_t* out) {
+    const std::uint32_t width = p.width;
+    switch (p.colorType) {
+        case PNG_COLOR_TYPE_RGB:
+            if (!p.hasKey) return in;
+            for (std::uint32_t x = 0; x < width; ++x, in += 3, out += 3) {
+                const bool clear = in[0] == p.key[0] && in[1] == p.key[1] && in[2] == p.key[2];
+                for (int i = 0; i < 3; ++i) out[i] = clear ? 255 : in[i];
+            }
+            break;
+        case PNG_COLOR_TYPE_GRAY:
+            for (std::uint32_t x = 0; x < width; ++x, out += 3) {
+                const std::uint8_t v = p.hasKey && in[x] == p.key[0] ? 255 : in[x];
+                out[0] = out[1] = out[2] = v;
+            }
+            break;
+        case PNG_COLOR_TYPE_PALETTE:
+            for (std::uint32_t x = 0; x < width; ++x, out += 3) std::memcpy(out, p.palette[in[x]], 3);
+            break;
+        case PNG_COLOR_TYPE_GRAY_ALPHA:
+            for (std::uint32_t x = 0; x < width; ++x, in += 2, out += 3) out[0] = out[1] = out[2] = overWhite(in[0], in[1]);
+            break;
+        default:  // RGBA
+            for (std::uint32_t x = 0; x < width; ++x, in += 4, out += 3) {
+                const unsigned a = in[3];
+                for (int i = 0; i < 3; ++i) out[i] = a == 255 ? in[i] : overWhite(in[i], a);
+            }
+            break;
+    }
+    return out - std::size_t{width} * 3;
+}
+
+}  // namespace
+
+bool pngFastPicture(png_structp png, png_infop info, PngFastPicture& out) {
+    png_uint_32 width = 0, height = 0;
+    int bitDepth = 0, colorType = 0, interlace = 0, compression = 0, filter = 0;
+    if (!png_get_IHDR(png, info, &width, &height, &bitDepth, &colorType, &interlace, &compression, &filter))
+        return false;
+    if (bitDepth != 8 || interlace != PNG_INTERLACE_NONE || compression != 0 || filter != 0) return false;
+    if (colorType != PNG_COLOR_TYPE_GRAY && colorType != PNG_COLOR_TYPE_GRAY_ALPHA &&
+        colorType != PNG_COLOR_TYPE_RGB && colorType != PNG_COLOR_TYPE_RGB_ALPHA &&
+        colorType != PNG_COLOR_TYPE_PALETTE)
+        return false;
+    out = PngFastPicture{};
+    out.width = width;
+    out.height = height;
+    out.colorType = colorType;
+
+    png_bytep transAlpha = nullptr;
+    int transCount = 0;
+    png_color_16p transColor = nullptr;
+    const bool trns = png_get_valid(png, info, PNG_INFO_tRNS) &&
+                      png_get_tRNS(png, info, &transAlpha, &transCount, &transColor);
+    if (colorType == PNG_COLOR_TYPE_PALETTE) {
+        png_colorp palette = nullptr;
+        int entries = 0;
+        if (!png_get_PLTE(png, info, &palette, &entries) || !palette || entries < 1 || entries > 256) return false;
+        if (trns && (!transAlpha || transCount < 0 || transCount > entries)) return false;
+        for (int i = 0; i < entries; ++i) {
+            const unsigned a = trns && i < transCount ? transAlpha[i] : 255;
+            out.palette[i][0] = overWhite(palette[i].red, a);
+            out.palette[i][1] = overWhite(palette[i].green, a);
+            out.palette[i][2] = overWhite(palette[i].blue, a);
+        }
+        return true;
+    }
+    if (!trns) return true;
+    if (!transColor) return false;
+    if (colorType == PNG_COLOR_TYPE_GRAY) {
+        if (transColor->gray > 255) return false;
+        out.key[0] = static_cast<std::uint8_t>(transColor->gray);
+    } else if (colorType == PNG_COLOR_TYPE_RGB) {
+        if (transColor->red > 255 || transColor->green > 255 || transColor->blue > 255) return false;
+        out.key[0] = static_cast<std::uint8_t>(transColor->red);
+        out.key[1] = static_cast<std::uint8_t>(transColor->green);
+        out.key[2] = static_cast<std::uint8_t>(transColor->blue);
+    } else {
+        return false;  // libpng drops a tRNS chunk beside an alpha channel; leave such files to it
+    }
+    out.hasKey = true;
+    return true;
+}
+
+int decodePngFast(const Input& in, const PngFastPicture& picture, RowSink& sink, DecodeInfo* info) {
+    const off_t here = ftello(in.file);
+    std::uint8_t head[8];
+    if (here < 8 || !readAt(in, static_cast<std::uint64_t>(here) - 8, head, sizeof head) ||
+        std::memcmp(head + 4, "IDAT", 4) != 0)
+        return kConvertDecodeFailed;
+
+    const int bpp = channelsOf(picture.colorType);
+    const std::size_t rowBytes = std::size_t{picture.width} * bpp;
+    const std::size_t stride = rowBytes + 1;
+    std::vector<std::uint8_t> current(rowBytes), previous(rowBytes, 0), rgb(std::size_t{picture.width} * 3);
+    IdatStream stream(in.file, be32(head));
+    if (!stream.init()) return kConvertDecodeFailed;
+    RowRing ring(stride, picture.height);
+    if (!startRows(sink, info, PictureFormat::Png, picture.width, picture.height, picture.width, picture.height))
+        return kConvertDecodeFailed;
+
+    try {
+        Inflater inflater(stream, ring, stride);
+        for (std::uint32_t y = 0; y < picture.height; ++y) {
+            if (!ring.waitForRow(y)) return kConvertDecodeFailed;
+            const std::uint8_t* filtered = ring.slot(y);
+            std::memcpy(current.data(), filtered + 1, rowBytes);
+            const std::uint8_t filter = filtered[0];
+            ring.consumed(y);
+            if (!unfilterRow(bpp, filter, current.data(), previous.data(), rowBytes)) return kConvertDecodeFailed;
+            sink.row(static_cast<int>(y), toRgb(picture, current.data(), rgb.data()));
+            current.swap(previous);
+        }
+        return ring.waitForEnd() ? kConvertOk : kConvertDecodeFailed;
+    } catch (const std::system_error&) {
+        return kConvertDecodeFailed;  // no thread to inflate on
+    }
+}
+
+}  // namespace tessary::image::decode
