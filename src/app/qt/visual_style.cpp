@@ -131,10 +131,6 @@ void useDefaultGuiFont() {
     QApplication::setFont(font);
 }
 
-QColor buttonFace() {
-    const QColor c = QApplication::palette().color(QPalette::Active, QPalette::Button);
-    if (c.red() + c.green() + c.blue() >= 383) return c;
-    return kFace;
-}
+QColor buttonFace() { return kFace; }
 
 }  // namespace tessary::qt

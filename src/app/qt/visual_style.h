@@ -13,8 +13,9 @@ bool visualStyleApplied();
 // laid out for it.
 void useDefaultGuiFont();
 
-// The platform's button-face colour that stands for the default colour; always light enough to count as
-// white in the black-and-white step (red + green + blue >= 383).
+// The button face of visual style 1, which the console always uses: it stands for the default colour.
+// It does not follow the desktop's theme, so a dark theme cannot turn the canvas margins black, and the
+// canvas is the same before and after the style is applied at start-up (and the same as tessary-prepare's).
 QColor buttonFace();
 
 }  // namespace tessary::qt
