@@ -3,13 +3,12 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <system_error>
-#include <thread>
 #include <vector>
+
+#include "image/decode/row_ring.h"
 
 namespace tessary::image::decode {
 namespace {
@@ -18,7 +17,9 @@ namespace {
 // same pieces and one inflate call per row make zlib see exactly what it sees under libpng.
 constexpr std::uint32_t kLibpngSlice = 8192;
 constexpr std::size_t kReadBytes = 32 * kLibpngSlice;
-constexpr std::uint32_t kRingRows = 16;
+// Filtered rows in flight between the two threads, and how many a sleeping side waits for.
+constexpr std::uint32_t kRingRows = 32;
+constexpr std::uint32_t kBatchRows = 8;
 constexpr std::uint32_t kMaxChunkLength = 0x7fffffff;
 
 std::uint32_t be32(const std::uint8_t* p) {
@@ -144,76 +145,6 @@ class IdatStream {
     bool ended_ = false;
 };
 
-// Filtered rows (filter byte first) from the inflating thread to the unfiltering one.
-class RowRing {
-  public:
-    RowRing(std::size_t stride, std::uint32_t rows) : stride_(stride), rows_(rows), slots_(stride * kRingRows) {}
-
-    std::uint8_t* slot(std::uint32_t y) { return slots_.data() + (y % kRingRows) * stride_; }
-
-    // Producer side.
-    bool waitForRoom(std::uint32_t y) {
-        std::unique_lock lock(mutex_);
-        roomOrStop_.wait(lock, [&] { return stop_ || y - consumed_ < kRingRows; });
-        return !stop_;
-    }
-    void produced(std::uint32_t y) {
-        {
-            std::lock_guard lock(mutex_);
-            produced_ = y + 1;
-        }
-        rowOrEnd_.notify_one();
-    }
-    void done(bool ok) {
-        {
-            std::lock_guard lock(mutex_);
-            done_ = true;
-            ok_ = ok;
-        }
-        rowOrEnd_.notify_one();
-    }
-
-    // Consumer side.
-    bool waitForRow(std::uint32_t y) {
-        std::unique_lock lock(mutex_);
-        rowOrEnd_.wait(lock, [&] { return produced_ > y || done_; });
-        return produced_ > y;
-    }
-    void consumed(std::uint32_t y) {
-        {
-            std::lock_guard lock(mutex_);
-            consumed_ = y + 1;
-        }
-        roomOrStop_.notify_one();
-    }
-    void stop() {
-        {
-            std::lock_guard lock(mutex_);
-            stop_ = true;
-        }
-        roomOrStop_.notify_one();
-    }
-    bool waitForEnd() {
-        std::unique_lock lock(mutex_);
-        rowOrEnd_.wait(lock, [&] { return done_; });
-        return ok_;
-    }
-    std::uint32_t rows() const { return rows_; }
-
-  private:
-    std::size_t stride_;
-    std::uint32_t rows_;
-    std::vector<std::uint8_t> slots_;
-    std::mutex mutex_;
-    std::condition_variable roomOrStop_;
-    std::condition_variable rowOrEnd_;
-    std::uint32_t produced_ = 0;
-    std::uint32_t consumed_ = 0;
-    bool done_ = false;
-    bool ok_ = false;
-    bool stop_ = false;
-};
-
 void inflateRows(IdatStream& stream, RowRing& ring, std::size_t stride) {
     for (std::uint32_t y = 0; y < ring.rows(); ++y) {
         if (!ring.waitForRoom(y)) return ring.done(false);
@@ -222,24 +153,6 @@ void inflateRows(IdatStream& stream, RowRing& ring, std::size_t stride) {
     }
     ring.done(stream.finish());
 }
-
-// The inflating thread, stopped and joined however the reading ends.
-class Inflater {
-  public:
-    Inflater(IdatStream& stream, RowRing& ring, std::size_t stride) : ring_(ring) {
-        thread_ = std::thread(inflateRows, std::ref(stream), std::ref(ring), stride);
-    }
-    ~Inflater() {
-        ring_.stop();
-        thread_.join();
-    }
-    Inflater(const Inflater&) = delete;
-    Inflater& operator=(const Inflater&) = delete;
-
-  private:
-    RowRing& ring_;
-    std::thread thread_;
-};
 
 template <int Bpp>
 void unfilterSub(std::uint8_t* __restrict row, std::size_t n) {
@@ -389,12 +302,12 @@ int decodePngFast(const Input& in, const PngFastPicture& picture, RowSink& sink,
     std::vector<std::uint8_t> current(rowBytes), previous(rowBytes, 0), rgb(std::size_t{picture.width} * 3);
     IdatStream stream(in.file, be32(head));
     if (!stream.init()) return kConvertDecodeFailed;
-    RowRing ring(stride, picture.height);
+    RowRing ring(stride, picture.height, kRingRows, kBatchRows);
     if (!startRows(sink, info, PictureFormat::Png, picture.width, picture.height, picture.width, picture.height))
         return kConvertDecodeFailed;
 
     try {
-        Inflater inflater(stream, ring, stride);
+        RowReader inflater(ring, [&] { inflateRows(stream, ring, stride); });
         for (std::uint32_t y = 0; y < picture.height; ++y) {
             if (!ring.waitForRow(y)) return kConvertDecodeFailed;
             const std::uint8_t* filtered = ring.slot(y);
