@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Times the headless intake (tessary-prepare) against ImageMagick, vipsthumbnail and the floors (libjpeg's
-# decoding at the chosen DCT scale, zlib's inflating, reading the file) as whole processes, in one run,
-# and prints the medians, the ratios and the peak memory.
+# decoding at the chosen DCT scale, zlib's inflating, reading and averaging the TIFF) as whole processes, in
+# one run, and prints the medians, the ratios and the peak memory.
 # Usage: bench/compare.sh [PICTURE_DIR] [BUILD_DIR]
 #   PICTURE_DIR  the pictures of shared/bench/make_pictures.sh; made there when missing (default: a new
 #                temporary folder)
@@ -62,17 +62,19 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else
 
 printf '%-32s %8s %8s %8s %8s %8s %8s %8s %9s %8s %8s %8s\n' picture prepare floor convert vips \
   'p/floor' 'cv/p' 'p/vips' 'cpu p/fl' 'MiB p' 'MiB cv' 'MiB vips'
-# The PNG twice: against zlib's inflating alone, and against libpng's reading of the stored rows.
+# The PNG twice: against zlib's inflating alone, and against libpng's reading of the stored rows; the TIFF
+# against reading and averaging it, and against reading the file alone.
 for entry in photo_24mp_6000x4000.jpg photo_12mp_4240x2828.jpg photo_2mp_1732x1155.jpg \
-             photo_24mp_6000x4000.png photo_24mp_6000x4000.png:pngrows photo_24mp_6000x4000.tif; do
+             photo_24mp_6000x4000.png photo_24mp_6000x4000.png:pngrows photo_24mp_6000x4000.tif \
+             photo_24mp_6000x4000.tif:file; do
   picture=${entry%%:*}
   in=$pictures/$picture
   [ -f "$in" ] || continue
   case $entry in
-    *:*) floor_mode=${entry#*:}; picture="$picture (rows)" ;;
+    *:*) floor_mode=${entry#*:}; picture="$picture ($floor_mode)" ;;
     *.jpg) floor_mode=jpeg ;;
     *.png) floor_mode=png ;;
-    *) floor_mode=file ;;
+    *) floor_mode=tiff ;;
   esac
   t_prepare=$(median_seconds "$prepare" "$in" "$work/out.bmp")
   c_prepare=$(cat "$work/cpu")

@@ -3,8 +3,10 @@
 //   png FILE      zlib's inflating of the IDAT stream, nothing else of PNG
 //   pngrows FILE  libpng's reading of the rows as stored (inflating and unfiltering), no conversions
 //   file FILE     reading the file
+//   tiff FILE     reading an uncompressed 8-bit RGB TIFF's strips and box-averaging them to the fitted size
 #include <fcntl.h>
 #include <png.h>
+#include <tiffio.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -116,17 +118,90 @@ bool file(const char* path) {
     return n == 0;
 }
 
+// The strips are located through libtiff; the pixels are read with read() in large blocks and each source
+// pixel added to the destination pixel it falls in (no partial weights), the means taken at the end.
+bool tiffBox(const char* path) {
+    TIFF* tif = TIFFOpen(path, "r");
+    if (!tif) return false;
+    std::uint32_t width = 0, height = 0;
+    std::uint16_t samples = 0, bits = 0, compression = 0, planar = 0;
+    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
+    std::uint64_t* offsets = nullptr;
+    std::uint64_t* counts = nullptr;
+    const bool plain = width > 0 && height > 0 && samples == 3 && bits == 8 && compression == COMPRESSION_NONE &&
+                       planar == PLANARCONFIG_CONTIG && !TIFFIsTiled(tif) &&
+                       TIFFGetField(tif, TIFFTAG_STRIPOFFSETS, &offsets) && TIFFGetField(tif, TIFFTAG_STRIPBYTECOUNTS, &counts);
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> strips;
+    if (plain)
+        for (std::uint32_t i = 0; i < TIFFNumberOfStrips(tif); ++i) strips.emplace_back(offsets[i], counts[i]);
+    TIFFClose(tif);
+    if (!plain) return false;
+
+    const auto fit = tessary::intake::fitIntoField(static_cast<int>(width), static_cast<int>(height));
+    const std::size_t dw = static_cast<std::size_t>(fit.width), dh = static_cast<std::size_t>(fit.height);
+    const std::size_t rowBytes = std::size_t{width} * 3;
+    // Source rows are summed whole into one full-width row per destination row, which is then folded
+    // into the destination columns once.
+    std::vector<std::uint32_t> open(rowBytes, 0);
+    std::vector<std::uint32_t> sums(dw * dh * 3, 0);
+    std::size_t openRow = 0;
+    auto fold = [&] {
+        std::uint32_t* out = sums.data() + openRow * dw * 3;
+        for (std::size_t x = 0; x < width; ++x) {
+            std::uint32_t* o = out + x * dw / width * 3;
+            o[0] += open[x * 3];
+            o[1] += open[x * 3 + 1];
+            o[2] += open[x * 3 + 2];
+        }
+        std::fill(open.begin(), open.end(), 0);
+    };
+    std::vector<unsigned char> buffer(rowBytes * 64);
+    std::uint32_t y = 0;
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    for (const auto& [offset, count] : strips) {
+        // Whole rows at a time; a strip holds whole rows.
+        for (std::uint64_t done = 0; done + rowBytes <= count && y < height;) {
+            const std::size_t want = std::min<std::uint64_t>(buffer.size(), (count - done) / rowBytes * rowBytes);
+            if (::pread(fd, buffer.data(), want, static_cast<off_t>(offset + done)) != static_cast<ssize_t>(want)) break;
+            done += want;
+            for (std::size_t at = 0; at < want && y < height; at += rowBytes, ++y) {
+                const std::size_t target = std::size_t{y} * dh / height;
+                if (target != openRow) {
+                    fold();
+                    openRow = target;
+                }
+                const unsigned char* from = buffer.data() + at;
+                std::uint32_t* to = open.data();
+                for (std::size_t i = 0; i < rowBytes; ++i) to[i] += from[i];
+            }
+        }
+    }
+    fold();
+    ::close(fd);
+    const std::uint32_t area = static_cast<std::uint32_t>((width / dw) * (height / dh));
+    unsigned checksum = 0;
+    for (std::uint32_t v : sums) checksum += v / area;
+    return y == height && checksum != 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: %s jpeg|png|pngrows|file FILE\n", argv[0]);
+        std::fprintf(stderr, "usage: %s jpeg|png|pngrows|file|tiff FILE\n", argv[0]);
         return 2;
     }
     const std::string_view mode = argv[1];
     const bool ok = mode == "jpeg"      ? jpeg(argv[2])
                     : mode == "png"     ? png(argv[2])
                     : mode == "pngrows" ? pngRows(argv[2])
+                    : mode == "tiff"    ? tiffBox(argv[2])
                                         : mode == "file" && file(argv[2]);
     return ok ? 0 : 1;
 }
