@@ -299,7 +299,8 @@ int decodePngFast(const Input& in, const PngFastPicture& picture, RowSink& sink,
     const int bpp = channelsOf(picture.colorType);
     const std::size_t rowBytes = std::size_t{picture.width} * bpp;
     const std::size_t stride = rowBytes + 1;
-    std::vector<std::uint8_t> current(rowBytes), previous(rowBytes, 0), rgb(std::size_t{picture.width} * 3);
+    const std::vector<std::uint8_t> none(rowBytes, 0);  // the row above the first
+    std::vector<std::uint8_t> rgb(std::size_t{picture.width} * 3);
     IdatStream stream(in.file, be32(head));
     if (!stream.init()) return kConvertDecodeFailed;
     RowRing ring(stride, picture.height, kRingRows, kBatchRows);
@@ -308,16 +309,16 @@ int decodePngFast(const Input& in, const PngFastPicture& picture, RowSink& sink,
 
     try {
         RowReader inflater(ring, [&] { inflateRows(stream, ring, stride); });
+        // Rows are unfiltered where they were inflated; each is released once the row below it is done.
         for (std::uint32_t y = 0; y < picture.height; ++y) {
             if (!ring.waitForRow(y)) return kConvertDecodeFailed;
-            const std::uint8_t* filtered = ring.slot(y);
-            std::memcpy(current.data(), filtered + 1, rowBytes);
-            const std::uint8_t filter = filtered[0];
-            ring.consumed(y);
-            if (!unfilterRow(bpp, filter, current.data(), previous.data(), rowBytes)) return kConvertDecodeFailed;
-            sink.row(static_cast<int>(y), toRgb(picture, current.data(), rgb.data()));
-            current.swap(previous);
+            std::uint8_t* row = ring.slot(y) + 1;
+            const std::uint8_t* above = y > 0 ? ring.slot(y - 1) + 1 : none.data();
+            if (!unfilterRow(bpp, row[-1], row, above, rowBytes)) return kConvertDecodeFailed;
+            sink.row(static_cast<int>(y), toRgb(picture, row, rgb.data()));
+            if (y > 0) ring.consumed(y - 1);
         }
+        ring.consumed(picture.height - 1);
         return ring.waitForEnd() ? kConvertOk : kConvertDecodeFailed;
     } catch (const std::system_error&) {
         return kConvertDecodeFailed;  // no thread to inflate on
