@@ -135,10 +135,56 @@ bool plainRgb(TIFF* tif) {
            format == SAMPLEFORMAT_UINT && extraCount == 0 && rowCodec;
 }
 
+// Uncompressed strips no larger than this are read whole, straight from the file into the rows' buffer.
+constexpr std::uint64_t kWholeStripBytes = 4 * 1024 * 1024;
+
+// The rows per strip when every strip of an uncompressed picture can be read whole with the bytes its
+// scanlines would be read from: each strip holds at least its rows' bytes and lies inside the file. 0: not so.
+std::uint32_t wholeStripRows(TIFF* tif, std::uint32_t width, std::uint32_t height, std::uint64_t fileSize) {
+    std::uint16_t compression = 0;
+    std::uint32_t rowsPerStrip = 0;
+    std::uint64_t* offsets = nullptr;
+    std::uint64_t* counts = nullptr;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+    if (compression != COMPRESSION_NONE || TIFFIsTiled(tif) || rowsPerStrip == 0 ||
+        TIFFGetField(tif, TIFFTAG_STRIPOFFSETS, &offsets) != 1 ||
+        TIFFGetField(tif, TIFFTAG_STRIPBYTECOUNTS, &counts) != 1 || !offsets || !counts)
+        return 0;
+    const std::uint64_t rowBytes = std::uint64_t{width} * 3;
+    const std::uint32_t rows = std::min(rowsPerStrip, height);
+    if (rows * rowBytes > kWholeStripBytes) return 0;
+    const std::uint32_t strips = (height - 1) / rows + 1;
+    if (TIFFNumberOfStrips(tif) != strips) return 0;
+    for (std::uint32_t i = 0; i < strips; ++i) {
+        const std::uint64_t need = std::min<std::uint64_t>(rows, height - std::uint64_t{i} * rows) * rowBytes;
+        if (counts[i] < need || offsets[i] > fileSize || counts[i] > fileSize - offsets[i]) return 0;
+    }
+    return rows;
+}
+
+int readWholeStrips(TIFF* tif, std::uint32_t width, std::uint32_t height, std::uint32_t rows, RowSink& sink,
+                    DecodeInfo* info) {
+    const std::size_t rowBytes = std::size_t{width} * 3;
+    std::vector<std::uint8_t> strip(rows * rowBytes);
+    for (std::uint32_t first = 0, index = 0; first < height; first += rows, ++index) {
+        const std::uint32_t count = std::min(rows, height - first);
+        const auto bytes = static_cast<tmsize_t>(count * rowBytes);
+        if (TIFFReadEncodedStrip(tif, index, strip.data(), bytes) != bytes) return kConvertDecodeFailed;
+        if (first == 0 && !startRows(sink, info, PictureFormat::Tiff, width, height, width, height))
+            return kConvertDecodeFailed;
+        for (std::uint32_t i = 0; i < count; ++i) sink.row(static_cast<int>(first + i), strip.data() + i * rowBytes);
+    }
+    return kConvertOk;
+}
+
 // Its rows as they are stored: the same pixels as through the RGBA reader, without packing and unpacking
 // each one.
-int readPlainRgb(TIFF* tif, std::uint32_t width, std::uint32_t height, RowSink& sink, DecodeInfo* info) {
+int readPlainRgb(TIFF* tif, std::uint32_t width, std::uint32_t height, RowSink& sink, DecodeInfo* info,
+                 std::uint64_t fileSize) {
     if (TIFFScanlineSize64(tif) != std::uint64_t{width} * 3) return kConvertDecodeFailed;
+    if (const std::uint32_t rows = wholeStripRows(tif, width, height, fileSize); rows > 0)
+        return readWholeStrips(tif, width, height, rows, sink, info);
     std::vector<std::uint8_t> row(std::size_t{width} * 3);
     for (std::uint32_t y = 0; y < height; ++y) {
         if (TIFFReadScanline(tif, row.data(), y, 0) < 0) return kConvertDecodeFailed;
@@ -172,7 +218,7 @@ int decodeTiff(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo*
         return kConvertDecodeFailed;
     char message[1024];
     if (!TIFFRGBAImageOK(tif.get(), message)) return kConvertDecodeFailed;
-    if (plainRgb(tif.get())) return readPlainRgb(tif.get(), width, height, sink, info);
+    if (plainRgb(tif.get())) return readPlainRgb(tif.get(), width, height, sink, info, in.size);
     RgbaReader reader;
     if (!TIFFRGBAImageBegin(&reader.img, tif.get(), 1, message)) return kConvertDecodeFailed;
     reader.begun = true;
