@@ -1,7 +1,9 @@
 #include "image/area_scaler.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
+#include <type_traits>
 
 namespace tessary::image {
 namespace {
@@ -85,7 +87,15 @@ bool AreaScaler::begin(int width, int height) {
             columnWeights_.push_back(static_cast<std::uint32_t>(overlap(k, i, sw, dw)));
     }
     rowSums_.assign(static_cast<std::size_t>(windowWidth_) * 3, 0);
-    sums_.assign(static_cast<std::size_t>(windowWidth_) * static_cast<std::size_t>(windowHeight_) * 3, 0);
+    // A destination pixel's weights add up to the divisor, so its sum is at most 255 x the divisor.
+    const std::size_t sumCount = static_cast<std::size_t>(windowWidth_) * static_cast<std::size_t>(windowHeight_) * 3;
+    narrow_ = divisor_ <= UINT32_MAX / 255;
+    sums_.clear();
+    narrowSums_.clear();
+    if (narrow_)
+        narrowSums_.assign(sumCount, 0);
+    else
+        sums_.assign(sumCount, 0);
     // A weighted column sum stays below 2^32: the weights of one destination row add up to the source height.
     sourceFrom_ = columnStart_.front();
     const std::size_t needed = static_cast<std::size_t>(columnStart_.back() + columnCount_.back() - sourceFrom_) * 3;
@@ -102,20 +112,27 @@ bool AreaScaler::begin(int width, int height) {
 void AreaScaler::settle(OpenRow& open) const {
     if (open.row < 0) return;
     combine(open.whole.data(), open.weighted.data(), open.whole.size(), static_cast<std::uint32_t>(height_));
-    std::uint64_t* sum = sums_.data() + static_cast<std::size_t>(open.row - top_) * windowWidth_ * 3;
-    for (int c = 0; c < windowWidth_; ++c, sum += 3) {
-        const std::uint32_t* p = open.whole.data() + static_cast<std::size_t>(columnStart_[c] - sourceFrom_) * 3;
-        const std::uint32_t* w = columnWeights_.data() + columnWeightAt_[c];
-        std::uint64_t r = 0, g = 0, b = 0;
-        for (int n = columnCount_[c]; n > 0; --n, p += 3, ++w) {
-            r += std::uint64_t{*w} * p[0];
-            g += std::uint64_t{*w} * p[1];
-            b += std::uint64_t{*w} * p[2];
+    const std::size_t at = static_cast<std::size_t>(open.row - top_) * windowWidth_ * 3;
+    auto horizontal = [&](auto* sum) {
+        using Sum = std::remove_pointer_t<decltype(sum)>;
+        for (int c = 0; c < windowWidth_; ++c, sum += 3) {
+            const std::uint32_t* p = open.whole.data() + static_cast<std::size_t>(columnStart_[c] - sourceFrom_) * 3;
+            const std::uint32_t* w = columnWeights_.data() + columnWeightAt_[c];
+            std::uint64_t r = 0, g = 0, b = 0;
+            for (int n = columnCount_[c]; n > 0; --n, p += 3, ++w) {
+                r += std::uint64_t{*w} * p[0];
+                g += std::uint64_t{*w} * p[1];
+                b += std::uint64_t{*w} * p[2];
+            }
+            sum[0] += static_cast<Sum>(r);
+            sum[1] += static_cast<Sum>(g);
+            sum[2] += static_cast<Sum>(b);
         }
-        sum[0] += r;
-        sum[1] += g;
-        sum[2] += b;
-    }
+    };
+    if (narrow_)
+        horizontal(narrowSums_.data() + at);
+    else
+        horizontal(sums_.data() + at);
     std::fill(open.whole.begin(), open.whole.end(), 0);
     std::fill(open.weighted.begin(), open.weighted.end(), 0);
     open.row = -1;
@@ -168,8 +185,15 @@ void AreaScaler::row(int y, const std::uint8_t* rgb) {
     const std::size_t rowLength = static_cast<std::size_t>(windowWidth_) * 3;
     for (std::int64_t j = firstRow; j < endRow; ++j) {
         const std::uint64_t weight = static_cast<std::uint64_t>(overlap(y, j, sh, dh));
-        std::uint64_t* sum = sums_.data() + static_cast<std::size_t>(j - top_) * rowLength;
-        for (std::size_t n = 0; n < rowLength; ++n) sum[n] += weight * rowSums_[n];
+        const std::size_t at = static_cast<std::size_t>(j - top_) * rowLength;
+        if (narrow_) {
+            std::uint32_t* sum = narrowSums_.data() + at;
+            for (std::size_t n = 0; n < rowLength; ++n)
+                sum[n] += static_cast<std::uint32_t>(weight * rowSums_[n]);
+        } else {
+            std::uint64_t* sum = sums_.data() + at;
+            for (std::size_t n = 0; n < rowLength; ++n) sum[n] += weight * rowSums_[n];
+        }
     }
 }
 
@@ -190,9 +214,15 @@ void AreaScaler::writeTo(Raster& dst, int left, int top) const {
     if (fromX >= toX) return;
     const std::size_t rowLength = static_cast<std::size_t>(windowWidth_) * 3;
     for (int y = fromY; y < toY; ++y) {
-        const std::uint64_t* sum = sums_.data() + static_cast<std::size_t>(y) * rowLength + fromX * 3;
+        const std::size_t at = static_cast<std::size_t>(y) * rowLength + fromX * 3;
         std::uint8_t* out = dst.at(left + fromX, top + y);
-        for (int n = (toX - fromX) * 3; n > 0; --n) *out++ = mean(*sum++);
+        if (narrow_) {
+            const std::uint32_t* sum = narrowSums_.data() + at;
+            for (int n = (toX - fromX) * 3; n > 0; --n) *out++ = mean(*sum++);
+        } else {
+            const std::uint64_t* sum = sums_.data() + at;
+            for (int n = (toX - fromX) * 3; n > 0; --n) *out++ = mean(*sum++);
+        }
     }
 }
 

@@ -75,7 +75,11 @@ private:
     std::vector<std::uint32_t> columnWeightAt_;
     std::vector<std::uint32_t> columnWeights_;
     std::vector<std::uint32_t> rowSums_;    // one source row, summed horizontally: window width x 3
-    mutable std::vector<std::uint64_t> sums_;  // window width x window height x 3
+    // window width x window height x 3; in 32 bits where 255 x the divisor fits (the snapshot, small
+    // pictures), which halves the memory the destination takes.
+    mutable std::vector<std::uint64_t> sums_;
+    mutable std::vector<std::uint32_t> narrowSums_;
+    bool narrow_ = false;
     bool verticalFirst_ = false;
     int sourceFrom_ = 0;                    // the first source column the window needs
     mutable OpenRow open_[2];

@@ -173,6 +173,20 @@ TEST(AreaScalerSink, RowsInAnyOrderGiveTheSamePixelsAsDrawing) {
     }
 }
 
+// The sums are kept in 32 bits only while 255 x the source's pixel count fits; white must stay white on
+// both sides of that limit.
+TEST(AreaScalerSink, WhiteStaysWhiteAtTheLimitOfNarrowSums) {
+    for (const auto& [width, height] : {std::pair{4103, 4105}, std::pair{4104, 4105}}) {
+        const std::vector<std::uint8_t> white(static_cast<std::size_t>(width) * 3, 255);
+        AreaScaler scaler(7, 5);
+        ASSERT_TRUE(scaler.begin(width, height));
+        for (int y = 0; y < height; ++y) scaler.row(y, white.data());
+        const Raster out = scaler.result();
+        EXPECT_TRUE(std::all_of(out.rgb.begin(), out.rgb.end(), [](std::uint8_t v) { return v == 255; }))
+            << width << " x " << height;
+    }
+}
+
 TEST(AreaScalerSink, RefusesWhatItCannotHold) {
     EXPECT_FALSE(AreaScaler(10, 10).begin(0, 5));
     EXPECT_FALSE(AreaScaler(10, 10).begin(5, -1));
