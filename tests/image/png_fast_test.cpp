@@ -83,7 +83,7 @@ int samplesOf(int colorType) {
     return colorType == 0 || colorType == 3 ? 1 : colorType == 4 ? 2 : colorType == 2 ? 3 : 4;
 }
 
-// Pixels with edges and noise, so that every filter has work; rows filtered with the spec's filter.
+// Pixels with edges and noise, so that every filter has work; rows filtered with the format's own filters.
 Bytes build(const PngSpec& s) {
     const int bpp = samplesOf(s.colorType);
     const std::size_t rowBytes = static_cast<std::size_t>(s.width) * bpp;
