@@ -66,9 +66,7 @@ bool AreaScaler::begin(int width, int height) {
     if (static_cast<std::int64_t>(windowWidth_) * windowHeight_ > kMaxWindowPixels) return false;
     sourceWidth_ = width;
     sourceHeight_ = height;
-    divisor_ = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
-    half_ = divisor_ / 2;
-    reciprocal_ = 1.0 / static_cast<double>(divisor_);
+    mean_ = RoundedMean(static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height));
 
     const std::int64_t sw = width;
     const std::int64_t dw = width_;
@@ -89,7 +87,7 @@ bool AreaScaler::begin(int width, int height) {
     rowSums_.assign(static_cast<std::size_t>(windowWidth_) * 3, 0);
     // A destination pixel's weights add up to the divisor, so its sum is at most 255 x the divisor.
     const std::size_t sumCount = static_cast<std::size_t>(windowWidth_) * static_cast<std::size_t>(windowHeight_) * 3;
-    narrow_ = divisor_ <= UINT32_MAX / 255;
+    narrow_ = mean_.divisor() <= UINT32_MAX / 255;
     sums_.clear();
     narrowSums_.clear();
     if (narrow_)
@@ -224,6 +222,116 @@ void AreaScaler::writeTo(Raster& dst, int left, int top) const {
             for (int n = (toX - fromX) * 3; n > 0; --n) *out++ = mean(*sum++);
         }
     }
+}
+
+namespace {
+
+// For each destination index from..from+count-1 on an axis enlarged from src to dst pixels: the (at most
+// two) source pixels it covers and their overlaps; the second weight is 0 where there is one.
+struct Taps {
+    std::vector<int> first, second;
+    std::vector<std::uint32_t> firstWeight, secondWeight;
+};
+
+Taps enlargingTaps(std::int64_t src, std::int64_t dst, int from, int count) {
+    Taps t;
+    t.first.resize(static_cast<std::size_t>(count));
+    t.second.resize(static_cast<std::size_t>(count));
+    t.firstWeight.resize(static_cast<std::size_t>(count));
+    t.secondWeight.resize(static_cast<std::size_t>(count));
+    for (int c = 0; c < count; ++c) {
+        const std::int64_t start = (from + c) * src;
+        const std::int64_t k = start / dst;
+        const std::int64_t w = std::min((k + 1) * dst, start + src) - start;
+        t.first[c] = static_cast<int>(k);
+        t.second[c] = static_cast<int>(w < src ? k + 1 : k);
+        t.firstWeight[c] = static_cast<std::uint32_t>(w);
+        t.secondWeight[c] = static_cast<std::uint32_t>(src - w);
+    }
+    return t;
+}
+
+// Vertical pass and rounding of one destination row from the horizontal sums of its two source rows.
+template <typename Sum>
+void meanRow(std::uint8_t* __restrict out, const std::uint32_t* __restrict upper,
+             const std::uint32_t* __restrict lower, std::size_t n, std::uint32_t upperWeight,
+             std::uint32_t lowerWeight, const RoundedMean& mean) {
+    for (std::size_t i = 0; i < n; ++i)
+        out[i] = mean(Sum{upperWeight} * upper[i] + Sum{lowerWeight} * lower[i]);
+}
+
+// The same for source pictures of fewer than 2^23 pixels (the snapshot's): there (sum + half) / divisor
+// is within one of sum x (2^31 / divisor) / 2^31, all in 32 bits but one widening multiply, which the
+// compiler makes vector code of.
+void meanRowSmall(std::uint8_t* __restrict out, const std::uint32_t* __restrict upper,
+                  const std::uint32_t* __restrict lower, std::size_t n, std::uint32_t upperWeight,
+                  std::uint32_t lowerWeight, std::uint32_t divisor) {
+    const std::uint32_t half = divisor / 2;
+    const std::uint32_t reciprocal = (std::uint32_t{1} << 31) / divisor;
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::uint32_t sum = upperWeight * upper[i] + lowerWeight * lower[i] + half;
+        std::uint32_t q = static_cast<std::uint32_t>((std::uint64_t{sum} * reciprocal) >> 31);
+        q += (q + 1) * divisor <= sum;
+        out[i] = static_cast<std::uint8_t>(q);
+    }
+}
+
+constexpr std::uint64_t kSmallDivisor = std::uint64_t{1} << 23;
+
+}  // namespace
+
+bool enlargeArea(const Raster& picture, int width, int height, int left, int top, int windowWidth,
+                 int windowHeight, const RowTarget& to) {
+    const int sw = picture.width;
+    const int sh = picture.height;
+    if (sw <= 0 || sh <= 0 || sw > AreaScaler::kMaxSourceSide || sh > AreaScaler::kMaxSourceSide)
+        return false;
+    if (width < sw || height < sh || windowWidth <= 0 || windowHeight <= 0) return false;
+    if (left < 0 || top < 0 || left > width - windowWidth || top > height - windowHeight) return false;
+    if (static_cast<std::int64_t>(windowWidth) * windowHeight > AreaScaler::kMaxWindowPixels) return false;
+
+    const Taps columns = enlargingTaps(sw, width, left, windowWidth);
+    const Taps rows = enlargingTaps(sh, height, top, windowHeight);
+    const RoundedMean mean(static_cast<std::uint64_t>(sw) * static_cast<std::uint64_t>(sh));
+    const bool narrow = mean.divisor() <= UINT32_MAX / 255;
+    const std::size_t rowLength = static_cast<std::size_t>(windowWidth) * 3;
+    // The horizontal sums of the last two source rows used (slot y % 2), in the order they are written.
+    std::vector<std::uint32_t> sums[2] = {std::vector<std::uint32_t>(rowLength),
+                                          std::vector<std::uint32_t>(rowLength)};
+    int summed[2] = {-1, -1};
+    const int red = to.bgr ? 2 : 0;
+    const int blue = 2 - red;
+    auto horizontal = [&](int y) -> const std::uint32_t* {
+        std::uint32_t* out = sums[y & 1].data();
+        if (summed[y & 1] == y) return out;
+        summed[y & 1] = y;
+        const std::uint8_t* row = picture.at(0, y);
+        for (int c = 0; c < windowWidth; ++c, out += 3) {
+            const std::uint8_t* p = row + static_cast<std::size_t>(columns.first[c]) * 3;
+            const std::uint8_t* q = row + static_cast<std::size_t>(columns.second[c]) * 3;
+            const std::uint32_t a = columns.firstWeight[c];
+            const std::uint32_t b = columns.secondWeight[c];
+            out[red] = a * p[0] + b * q[0];
+            out[1] = a * p[1] + b * q[1];
+            out[blue] = a * p[2] + b * q[2];
+        }
+        return sums[y & 1].data();
+    };
+    for (int r = 0; r < windowHeight; ++r) {
+        std::uint8_t* out = to.first + r * to.stride;
+        const std::uint32_t* upper = horizontal(rows.first[r]);
+        const std::uint32_t* lower = horizontal(rows.second[r]);
+        if (mean.divisor() < kSmallDivisor)
+            meanRowSmall(out, upper, lower, rowLength, rows.firstWeight[r], rows.secondWeight[r],
+                         static_cast<std::uint32_t>(mean.divisor()));
+        else if (narrow)
+            meanRow<std::uint32_t>(out, upper, lower, rowLength, rows.firstWeight[r], rows.secondWeight[r],
+                                   mean);
+        else
+            meanRow<std::uint64_t>(out, upper, lower, rowLength, rows.firstWeight[r], rows.secondWeight[r],
+                                   mean);
+    }
+    return true;
 }
 
 }  // namespace tessary::image

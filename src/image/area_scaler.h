@@ -11,6 +11,29 @@
 
 namespace tessary::image {
 
+// (sum + divisor / 2) / divisor, rounded down, for a divisor below 2^48 and a sum up to 256 x the divisor:
+// estimated through the reciprocal (a division per byte of the result is the slowest step of a snapshot),
+// then corrected by one where the estimate is off.
+class RoundedMean {
+public:
+    explicit RoundedMean(std::uint64_t divisor)
+        : divisor_(divisor), half_(divisor / 2), reciprocal_(1.0 / static_cast<double>(divisor)) {}
+    std::uint64_t divisor() const { return divisor_; }
+    std::uint8_t operator()(std::uint64_t sum) const {
+        const std::uint64_t n = sum + half_;  // below 2^63, so the signed conversions (single instructions) do
+        std::uint64_t q = static_cast<std::uint64_t>(
+            static_cast<std::int64_t>(static_cast<double>(static_cast<std::int64_t>(n)) * reciprocal_));
+        if (q * divisor_ > n) --q;
+        else if ((q + 1) * divisor_ <= n) ++q;
+        return static_cast<std::uint8_t>(q);
+    }
+
+private:
+    std::uint64_t divisor_;
+    std::uint64_t half_;
+    double reciprocal_;
+};
+
 class AreaScaler : public RowSink {
 public:
     // Sources wider or taller than this are refused by begin(), so a horizontal sum fits 32 bits.
@@ -33,16 +56,7 @@ public:
     void writeTo(Raster& dst, int left, int top) const;
 
 private:
-    // (sum + half) / divisor, rounded down: estimated through the reciprocal (a division per byte of the
-    // result is the slowest step of a snapshot), then corrected by one where the estimate is off.
-    std::uint8_t mean(std::uint64_t sum) const {
-        const std::uint64_t n = sum + half_;  // below 2^63, so the signed conversions (single instructions) do
-        std::uint64_t q = static_cast<std::uint64_t>(
-            static_cast<std::int64_t>(static_cast<double>(static_cast<std::int64_t>(n)) * reciprocal_));
-        if (q * divisor_ > n) --q;
-        else if ((q + 1) * divisor_ <= n) ++q;
-        return static_cast<std::uint8_t>(q);
-    }
+    std::uint8_t mean(std::uint64_t sum) const { return mean_(sum); }
     // Shrinking in height, a source row is first added, weighted, into a full-width row of each of the (at
     // most two) destination rows it covers; the horizontal pass then runs once per destination row instead
     // of once per source row. Destination row j accumulates in slot j % 2, and is passed on to sums_ when
@@ -65,9 +79,7 @@ private:
     int sourceWidth_ = 0;
     int sourceHeight_ = 0;
     bool ready_ = false;
-    std::uint64_t divisor_ = 1;
-    std::uint64_t half_ = 0;
-    double reciprocal_ = 1.0;
+    RoundedMean mean_{1};
     // For each window column: its first source column, how many source columns it covers, and the
     // offset of their weights in columnWeights_.
     std::vector<int> columnStart_;
@@ -84,5 +96,20 @@ private:
     int sourceFrom_ = 0;                    // the first source column the window needs
     mutable OpenRow open_[2];
 };
+
+// Where a window's rows are written: row r starts at first + r * stride (a negative stride for rows
+// stored bottom-up); with bgr each pixel is stored blue first.
+struct RowTarget {
+    std::uint8_t* first = nullptr;
+    std::ptrdiff_t stride = 0;
+    bool bgr = false;
+};
+
+// AreaScaler's bytes for the window (left, top, windowWidth, windowHeight) of the picture scaled to
+// width x height, when neither side shrinks: a destination pixel then covers at most 2 x 2 source pixels,
+// so its mean is taken directly, without an accumulator for the window. False, with nothing written,
+// when a side shrinks or the sizes are refused as AreaScaler::begin() refuses them.
+bool enlargeArea(const Raster& picture, int width, int height, int left, int top, int windowWidth,
+                 int windowHeight, const RowTarget& to);
 
 }  // namespace tessary::image

@@ -28,15 +28,26 @@ Clip clip(const Raster& r, int left, int top, int width, int height) {
 // Source index for destination index i when n source pixels are stretched to m: the one under i's centre.
 int nearestSource(std::int64_t i, std::int64_t n, std::int64_t m) { return static_cast<int>((2 * i + 1) * n / (2 * m)); }
 
-void drawNearest(Raster& canvas, const Raster& picture, int left, int top, int width, int height, const Clip& c) {
+void drawNearest(const Raster& picture, int left, int top, int width, int height, const Clip& c,
+                 const RowTarget& to) {
     std::vector<int> columns(static_cast<std::size_t>(c.x1 - c.x0));
     for (int x = c.x0; x < c.x1; ++x) columns[x - c.x0] = nearestSource(x - left, picture.width, width);
     for (int y = c.y0; y < c.y1; ++y) {
         const std::uint8_t* src = picture.at(0, nearestSource(y - top, picture.height, height));
-        std::uint8_t* out = canvas.at(c.x0, y);
-        for (int sx : columns) {
-            std::memcpy(out, src + static_cast<std::size_t>(sx) * 3, 3);
-            out += 3;
+        std::uint8_t* out = to.first + (y - c.y0) * to.stride;
+        if (to.bgr) {
+            for (int sx : columns) {
+                const std::uint8_t* p = src + static_cast<std::size_t>(sx) * 3;
+                out[0] = p[2];
+                out[1] = p[1];
+                out[2] = p[0];
+                out += 3;
+            }
+        } else {
+            for (int sx : columns) {
+                std::memcpy(out, src + static_cast<std::size_t>(sx) * 3, 3);
+                out += 3;
+            }
         }
     }
 }
@@ -67,10 +78,12 @@ void drawPicture(Raster& canvas, const Raster& picture, int left, int top, int w
         for (int y = c.y0; y < c.y1; ++y) std::memcpy(canvas.at(c.x0, y), picture.at(c.x0 - left, y - top), bytes);
         return;
     }
+    const RowTarget to{canvas.at(c.x0, c.y0), static_cast<std::ptrdiff_t>(canvas.width) * 3, false};
     if (mode == Resample::Nearest) {
-        drawNearest(canvas, picture, left, top, width, height, c);
+        drawNearest(picture, left, top, width, height, c, to);
         return;
     }
+    if (enlargeArea(picture, width, height, c.x0 - left, c.y0 - top, c.x1 - c.x0, c.y1 - c.y0, to)) return;
     AreaScaler scaler(width, height, c.x0 - left, c.y0 - top, c.x1 - c.x0, c.y1 - c.y0);
     if (!scaler.begin(picture.width, picture.height)) return;
     for (int y = 0; y < picture.height; ++y) scaler.row(y, picture.at(0, y));
@@ -87,8 +100,14 @@ Raster stretch(const Raster& picture, int width, int height, Resample mode) {
     if (width == picture.width && height == picture.height) return picture;
     if (mode == Resample::Nearest) {
         Raster out(width, height);
-        drawNearest(out, picture, 0, 0, width, height, Clip{0, 0, width, height});
+        drawNearest(picture, 0, 0, width, height, Clip{0, 0, width, height},
+                    {out.rgb.data(), std::ptrdiff_t{width} * 3, false});
         return out;
+    }
+    if (width >= picture.width && height >= picture.height) {
+        Raster out(width, height);
+        const RowTarget to{out.rgb.data(), std::ptrdiff_t{width} * 3, false};
+        if (enlargeArea(picture, width, height, 0, 0, width, height, to)) return out;
     }
     AreaScaler scaler(width, height);
     if (!scaler.begin(picture.width, picture.height)) return {};
@@ -98,6 +117,20 @@ Raster stretch(const Raster& picture, int width, int height, Resample mode) {
 
 Bytes takeSnapshot(const Raster& canvas, int width, int height, Resample mode) {
     if (width == canvas.width && height == canvas.height) return canvas.empty() ? Bytes{} : bmp24(canvas, true);
+    const bool direct = mode == Resample::Nearest || (width >= canvas.width && height >= canvas.height);
+    if (direct && !canvas.empty() && width > 0 && height > 0 &&
+        static_cast<std::int64_t>(width) * height <= AreaScaler::kMaxWindowPixels) {
+        // Stretched straight into the BMP rows, bottom row first.
+        Bytes out = blankBmp24(width, height, true);
+        const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(bmpStride(width, 24));
+        const RowTarget to{out.data() + kBmpFileHeaderSize + kBmpInfoHeaderSize + (height - 1) * stride,
+                           -stride, true};
+        if (mode == Resample::Nearest) {
+            drawNearest(canvas, 0, 0, width, height, Clip{0, 0, width, height}, to);
+            return out;
+        }
+        if (enlargeArea(canvas, width, height, 0, 0, width, height, to)) return out;
+    }
     const Raster stretched = stretch(canvas, width, height, mode);
     if (stretched.empty()) return {};
     return bmp24(stretched, true);

@@ -58,10 +58,10 @@ Raster toRaster(const Bitmap& bitmap) {
     return out;
 }
 
-Bytes bmp24(const Raster& raster, bool fillImageSize) {
-    if (raster.empty()) return {};
-    const std::size_t stride = static_cast<std::size_t>(bmpStride(raster.width, 24));
-    const std::size_t pixelBytes = stride * static_cast<std::size_t>(raster.height);
+Bytes blankBmp24(int width, int height, bool fillImageSize) {
+    if (width <= 0 || height <= 0) return {};
+    const std::size_t stride = static_cast<std::size_t>(bmpStride(width, 24));
+    const std::size_t pixelBytes = stride * static_cast<std::size_t>(height);
     const std::size_t offset = kBmpFileHeaderSize + kBmpInfoHeaderSize;
     Bytes out(offset + pixelBytes, 0);
     std::uint8_t* h = out.data();
@@ -70,11 +70,19 @@ Bytes bmp24(const Raster& raster, bool fillImageSize) {
     writeU32(h + 2, static_cast<std::uint32_t>(out.size()));
     writeU32(h + 10, static_cast<std::uint32_t>(offset));
     writeU32(h + 14, kBmpInfoHeaderSize);
-    writeU32(h + 18, static_cast<std::uint32_t>(raster.width));
-    writeU32(h + 22, static_cast<std::uint32_t>(raster.height));
+    writeU32(h + 18, static_cast<std::uint32_t>(width));
+    writeU32(h + 22, static_cast<std::uint32_t>(height));
     writeU16(h + 26, 1);
     writeU16(h + 28, 24);
     if (fillImageSize) writeU32(h + 34, static_cast<std::uint32_t>(pixelBytes));
+    return out;
+}
+
+Bytes bmp24(const Raster& raster, bool fillImageSize) {
+    if (raster.empty()) return {};
+    const std::size_t stride = static_cast<std::size_t>(bmpStride(raster.width, 24));
+    const std::size_t offset = kBmpFileHeaderSize + kBmpInfoHeaderSize;
+    Bytes out = blankBmp24(raster.width, raster.height, fillImageSize);
     for (int y = 0; y < raster.height; ++y) {
         std::uint8_t* dst = out.data() + offset + static_cast<std::size_t>(raster.height - 1 - y) * stride;
         const std::uint8_t* src = raster.at(0, y);

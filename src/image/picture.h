@@ -22,5 +22,8 @@ Raster toRaster(const Bitmap& bitmap);
 // Uncompressed 24-bit BMP data: pixel offset 54, rows bottom-up; the image-size field holds the
 // pixel bytes when fillImageSize is set, else 0.
 Bytes bmp24(const Raster& raster, bool fillImageSize);
+// The same for a width x height picture whose pixel bytes are all still 0, for a caller that writes the rows
+// itself.
+Bytes blankBmp24(int width, int height, bool fillImageSize);
 
 }  // namespace tessary::image

@@ -187,6 +187,50 @@ TEST(AreaScalerSink, WhiteStaysWhiteAtTheLimitOfNarrowSums) {
     }
 }
 
+// Enlarging takes each destination pixel straight from the (at most 2 x 2) source pixels under it; the
+// bytes must be exactly those of the accumulating scaler, windowed or whole, as a raster or as a snapshot.
+TEST(AreaScalerSink, EnlargingDirectlyGivesTheAccumulatorsBytes) {
+    struct Case {
+        int sw, sh, dw, dh, left, top, ww, wh;
+    };
+    const Case cases[] = {
+        {510, 510, 512, 512, 0, 0, 512, 512},
+        {500, 500, 550, 550, 0, 0, 550, 550},
+        {1, 1, 7, 7, 0, 0, 7, 7},
+        {3, 4, 4, 4, 0, 0, 4, 4},
+        {97, 13, 211, 14, 0, 0, 211, 14},
+        {5, 5, 5, 9, 0, 0, 5, 9},
+        {509, 3, 512, 1001, 0, 0, 512, 1001},
+        {500, 500, 550, 550, 20, 20, 510, 510},
+        {7, 5, 1000, 999, 501, 3, 17, 996},
+        {4100, 2100, 4200, 2101, 2000, 1000, 9, 7},  // 2^23 pixels and more: the general rounding
+        // 255 x the source's pixel count no longer fits 32 bits (bright, so that the sums do not either)
+        {16843, 1001, 16900, 1002, 8000, 500, 9, 7},
+    };
+    for (const Case& c : cases) {
+        Raster picture = randomPicture(c.sw, c.sh, static_cast<unsigned>(c.sw * 31 + c.dh));
+        if (c.sw > 10000)
+            for (auto& b : picture.rgb) b |= 0xf0;
+        AreaScaler scaler(c.dw, c.dh, c.left, c.top, c.ww, c.wh);
+        ASSERT_TRUE(scaler.begin(c.sw, c.sh));
+        for (int y = 0; y < c.sh; ++y) scaler.row(y, picture.at(0, y));
+        const Raster expected = scaler.result();
+        Raster direct(c.ww, c.wh);
+        ASSERT_TRUE(enlargeArea(picture, c.dw, c.dh, c.left, c.top, c.ww, c.wh,
+                                {direct.rgb.data(), std::ptrdiff_t{c.ww} * 3, false}));
+        EXPECT_EQ(direct.rgb, expected.rgb) << c.sw << "x" << c.sh << " to " << c.dw << "x" << c.dh;
+        if (c.ww == c.dw && c.wh == c.dh) {
+            const auto snapshot = LoadPicture(takeSnapshot(picture, c.dw, c.dh, Resample::Halftone));
+            ASSERT_TRUE(snapshot.has_value());
+            EXPECT_EQ(snapshot->rgb, expected.rgb) << c.sw << "x" << c.sh << " snapshot";
+        }
+    }
+    Raster out(4, 9);
+    EXPECT_FALSE(
+        enlargeArea(randomPicture(5, 5, 1), 4, 9, 0, 0, 4, 9, {out.rgb.data(), 12, false}));  // narrower
+    EXPECT_EQ(out.rgb, Raster(4, 9).rgb);
+}
+
 TEST(AreaScalerSink, RefusesWhatItCannotHold) {
     EXPECT_FALSE(AreaScaler(10, 10).begin(0, 5));
     EXPECT_FALSE(AreaScaler(10, 10).begin(5, -1));
