@@ -473,14 +473,21 @@ Bitmap Bitmap::ConvertDepth(int bitsPerPixel) const {
     return out;
 }
 
-Bitmap Bitmap::Rotate90(bool clockwise) const {
+// An empty image of this depth and colour table for Rotate90 and Mirror; nullopt (and the error) when empty.
+std::optional<Bitmap> Bitmap::sameDepthBlank(int width, int height) const {
     lastError_.clear();
     if (empty()) {
         fail(kErrorEmpty);
-        return {};
+        return std::nullopt;
     }
     const std::vector<std::uint32_t> table = bits_ <= 8 ? GetColourTable() : std::vector<std::uint32_t>{};
-    Bitmap out = blank(height_, width_, bits_, table);
+    return blank(width, height, bits_, table);
+}
+
+Bitmap Bitmap::Rotate90(bool clockwise) const {
+    std::optional<Bitmap> made = sameDepthBlank(height_, width_);
+    if (!made) return {};
+    Bitmap out = std::move(*made);
     const int w = width_;
     const int h = height_;
     if (clockwise) {
@@ -492,13 +499,9 @@ Bitmap Bitmap::Rotate90(bool clockwise) const {
 }
 
 Bitmap Bitmap::Mirror(bool leftRight, bool topBottom) const {
-    lastError_.clear();
-    if (empty()) {
-        fail(kErrorEmpty);
-        return {};
-    }
-    const std::vector<std::uint32_t> table = bits_ <= 8 ? GetColourTable() : std::vector<std::uint32_t>{};
-    Bitmap out = blank(width_, height_, bits_, table);
+    std::optional<Bitmap> made = sameDepthBlank(width_, height_);
+    if (!made) return {};
+    Bitmap out = std::move(*made);
     const int w = width_;
     const int h = height_;
     if (!leftRight) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <optional>
 #include <vector>
 
 namespace tessary::image {
@@ -101,6 +102,7 @@ public:
 
 private:
     static Bitmap blank(int width, int height, int bitsPerPixel, std::span<const std::uint32_t> table);
+    std::optional<Bitmap> sameDepthBlank(int width, int height) const;
     void adopt(Bytes block);
     void fail(const char* text) const { lastError_ = text; }
     bool inside(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
