@@ -124,4 +124,14 @@ bool writeFile(const std::string& path, const std::vector<Bytes>& byteSets) { re
 
 bool deleteFile(const std::string& path) { return !path.empty() && ::unlink(path.c_str()) == 0; }
 
+UniqueFd openRegularFile(const std::string& path) {
+    if (path.empty()) return UniqueFd();
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    struct stat st {};
+    if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return UniqueFd();
+    const int flags = ::fcntl(fd.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return UniqueFd();
+    return fd;
+}
+
 }  // namespace tessary::image

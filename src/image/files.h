@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "image/bitmap.h"
+#include "image/unique_fd.h"
 
 namespace tessary::image {
 
@@ -29,5 +30,10 @@ bool writeFile(const std::string& path, std::initializer_list<std::span<const st
 bool writeFile(const std::string& path, const std::vector<Bytes>& byteSets);
 
 bool deleteFile(const std::string& path);
+
+// Opens a user's file for reading only when it is a regular file, without ever blocking: a FIFO nobody
+// writes to, a device, a socket or a directory gives an invalid descriptor at once. The descriptor is
+// returned in blocking mode, positioned at the start.
+UniqueFd openRegularFile(const std::string& path);
 
 }  // namespace tessary::image

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "image/bmp_header.h"
+#include "image/files.h"
 #include "image/unique_fd.h"
 
 namespace tessary::image {
@@ -35,10 +36,7 @@ std::optional<BmpHeader> readHeader(const UniqueFd& fd) {
     return parseBmpHeader(head, static_cast<std::uint64_t>(st.st_size));
 }
 
-UniqueFd openForReading(const std::string& path) {
-    if (path.empty()) return UniqueFd();
-    return UniqueFd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-}
+UniqueFd openForReading(const std::string& path) { return openRegularFile(path); }
 
 }  // namespace
 

@@ -24,6 +24,8 @@ public:
 
     int get() const { return fd_; }
     explicit operator bool() const { return fd_ >= 0; }
+    // Gives up ownership without closing.
+    int release() { return std::exchange(fd_, -1); }
     // Closes the descriptor; false when close reports an error (a write that did not reach the file).
     bool reset() {
         if (fd_ < 0) return true;

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "image/decode/decoders.h"
+#include "image/files.h"
 
 namespace tessary::image {
 namespace decode {
@@ -79,9 +80,12 @@ class RasterSink : public RowSink {
 int decodePicture(const std::string& path, RowSink& sink, const DecodeOptions& options, DecodeInfo* info) {
     if (info) *info = DecodeInfo{};
     if (path.empty()) return kConvertMissingPath;
-    FilePtr file(std::fopen(path.c_str(), "rb"));
+    // Only regular files, opened without blocking: a FIFO or a device could block or never end.
+    UniqueFd fd = openRegularFile(path);
+    if (!fd) return kConvertRefused;
+    FilePtr file(::fdopen(fd.get(), "rb"));
     if (!file) return kConvertRefused;
-    // Only regular files: a FIFO or a device could block or never end.
+    static_cast<void>(fd.release());
     struct stat st {};
     if (fstat(fileno(file.get()), &st) != 0 || !S_ISREG(st.st_mode)) return kConvertRefused;
     decode::Input in{file.get(), static_cast<std::uint64_t>(st.st_size)};
