@@ -24,7 +24,7 @@ if [ "$(id -u)" -ne 0 ]; then
   say "skipped: installing a package needs root or sudo without a password"
   exit 77
 fi
-for tool in cpack dpkg-deb dpkg-query apt-get runuser setsid; do
+for tool in cpack dpkg-deb dpkg-query apt-get runuser setsid lintian; do
   command -v "$tool" >/dev/null || fail "$tool is missing"
 done
 [ -f "$build/CPackConfig.cmake" ] || fail "$build is not a configured build tree"
@@ -68,6 +68,14 @@ for needed in libc6 libqt6widgets6; do
     fail "Depends does not name $needed (dpkg-shlibdeps not run?): $depends"
 done
 
+say "checking the package with lintian"
+# Errors and warnings fail the test; informational tags are printed for the record.
+lintian --display-info --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 || {
+  cat "$work/lintian.log" >&2
+  fail "lintian reports errors or warnings"
+}
+sed 's/^/  /' "$work/lintian.log"
+
 say "installing $(basename "$deb")"
 installed=1
 "${apt[@]}" install "$deb" >"$work/apt.log" 2>&1 || {
@@ -87,6 +95,12 @@ for program in tessary tessary-prepare tessary-virtual-engraver; do
   fi
   out=$(as_user "/usr/bin/$program" --version) || fail "$program --version failed"
   [ "$out" = "$program $version" ] || fail "$program --version printed \"$out\", not \"$program $version\""
+done
+for program in tessary tessary-prepare tessary-virtual-engraver; do
+  as_user man -P cat "$program" 2>/dev/null | grep -q "^NAME" || fail "man $program shows no manual page"
+done
+for path in /usr/share/doc/tessary/copyright /usr/share/doc/tessary/changelog.gz; do
+  [ -f "$path" ] || fail "$path is not installed"
 done
 for program in tessary-prepare tessary-virtual-engraver; do
   out=$(as_user "/usr/bin/$program" --help) && [ -n "$out" ] || fail "$program --help failed or printed nothing"
