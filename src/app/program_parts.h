@@ -11,16 +11,7 @@ namespace tessary {
 
 void registerAllHandlers(HandlerRegistry& registry);
 
-// Which of the other areas' libraries this program was built with.
-struct BuiltInParts {
-    bool serialPort = false;
-    bool linkHandlers = false;
-    bool imageHandlers = false;
-    bool engraveHandlers = false;
-};
-BuiltInParts builtInParts();
-
-// Creates the SerialPort units of window definitions; empty when the machine link is not built in.
+// Creates the SerialPort units of window definitions.
 UnitFactory serialPortFactory();
 
 // Where the preview file goes.

@@ -1,6 +1,5 @@
-// Every binding of both window definitions resolves to a registered handler, except the handlers of
-// areas whose library this build does not have yet. When an area's library is built in, all of its
-// handlers must be registered.
+// Every binding of both window definitions resolves to a registered handler, and every area registers
+// all the handlers it brings.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -48,41 +47,22 @@ const std::map<std::string, Area> kHandlerAreas = {
     {"saveStepPulse", Area::Engrave},
 };
 
-bool builtIn(Area area) {
-    const BuiltInParts parts = builtInParts();
-    switch (area) {
-        case Area::Shell: return true;
-        case Area::Link: return parts.linkHandlers;
-        case Area::Image: return parts.imageHandlers;
-        case Area::Engrave: return parts.engraveHandlers;
-    }
-    return false;
-}
-
-TEST(Bindings, EveryBoundHandlerIsRegisteredOnceItsAreaIsBuiltIn) {
+TEST(Bindings, EveryBoundHandlerIsRegistered) {
     HandlerRegistry registry;
     registerAllHandlers(registry);
     for (const WindowDef* def : {&mainWindowDefinition(), &settingWindowDefinition()}) {
         for (const auto& b : bindingsOf(*def)) {
             const auto area = kHandlerAreas.find(b.handler);
             ASSERT_NE(area, kHandlerAreas.end()) << "no area brings \"" << b.handler << "\"";
-            if (builtIn(area->second)) {
-                EXPECT_TRUE(registry.contains(b.handler)) << def->name << " " << b.unit << " " << b.handler;
-            }
+            EXPECT_TRUE(registry.contains(b.handler)) << def->name << " " << b.unit << " " << b.handler;
         }
     }
 }
 
-TEST(Bindings, AreasRegisterEveryHandlerTheyBringAndNoStandIns) {
+TEST(Bindings, AreasRegisterEveryHandlerTheyBring) {
     HandlerRegistry registry;
     registerAllHandlers(registry);
-    for (const auto& [id, area] : kHandlerAreas) {
-        if (builtIn(area)) {
-            EXPECT_TRUE(registry.contains(id)) << id;
-        } else {
-            EXPECT_FALSE(registry.contains(id)) << id << " is registered before its area is built in";
-        }
-    }
+    for (const auto& [id, area] : kHandlerAreas) EXPECT_TRUE(registry.contains(id)) << id;
 }
 
 TEST(Bindings, EveryAreaHandlerIsBoundSomewhere) {

@@ -34,138 +34,182 @@ std::optional<PropertyRule> commonRule(int number) {
     }
 }
 
+std::optional<PropertyRule> windowRule(int n) {
+    using namespace prop::window;
+    switch (n) {
+        case kCaption: return text;
+        case kBorderStyle: return choice(0, 6);
+        case kBackColour: return colour;
+        case kBackPicture: return bytes;
+        case kBackPictureMode: return choice(0, 2);
+        default: return std::nullopt;
+    }
+}
+
+std::optional<PropertyRule> buttonRule(int n) {
+    using namespace prop::button;
+    switch (n) {
+        case kPicture: return bytes;
+        case kType: return choice(0, 1);
+        case kCaption: return text;
+        case kHAlign:
+        case kVAlign: return choice(0, 2);
+        case kFont: return font;
+        default: return std::nullopt;
+    }
+}
+
+std::optional<PropertyRule> groupBoxRule(int n) {
+    using namespace prop::groupbox;
+    switch (n) {
+        case kCaption: return text;
+        case kCaptionAlign: return choice(0, 2);
+        case kCaptionColour:
+        case kBackColour: return colour;
+        case kFont: return font;
+        default: return std::nullopt;
+    }
+}
+
+std::optional<PropertyRule> labelRule(int n) {
+    using namespace prop::label;
+    switch (n) {
+        case kCaption: return text;
+        case kBorder: return border;
+        case kFont: return font;
+        case kTextColour:
+        case kBackColour: return colour;
+        case kBackPicture: return bytes;
+        case kBackPictureMode: return choice(0, 2);
+        default: return std::nullopt;
+    }
+}
+
+std::optional<PropertyRule> editBoxRule(int n) {
+    using namespace prop::editbox;
+    switch (n) {
+        case kContent: return text;
+        case kBorder: return border;
+        case kTextColour:
+        case kBackColour: return colour;
+        case kFont: return font;
+        case kHideSelection: return boolean;
+        case kMaxLength: return integer(0);
+        case kMultiLine: return boolean;
+        case kScrollBars: return choice(0, 3);
+        case kAlignment: return choice(0, 2);
+        case kInputMode: return choice(0, 3);
+        case kPasswordChar: return text;
+        case kCaseConversion: return choice(0, 2);
+        default: return std::nullopt;
+    }
+}
+
+std::optional<PropertyRule> comboBoxRule(int n) {
+    using namespace prop::combobox;
+    switch (n) {
+        case kType: return choice(0, 2);
+        case kText: return text;
+        case kMaxTextLength: return integer(0);
+        case kSorted: return boolean;
+        case kTextColour:
+        case kBackColour: return colour;
+        case kFont: return font;
+        case kSelection: return integer(-1);  // the upper end depends on the items (comboSelection)
+        case kItems: return text;
+        default: return std::nullopt;
+    }
+}
+
+std::optional<PropertyRule> sliderRule(int n) {
+    using namespace prop::slider;
+    switch (n) {
+        case kBorder: return border;
+        case kVertical: return boolean;
+        case kTickMarks: return choice(0, 3);
+        case kTickFrequency: return integer(0);
+        case kSelectionShown: return boolean;
+        case kSelectionStart:
+        case kSelectionLength: return integer();
+        case kPageSize:
+        case kLineSize: return integer(1, kShortMax);
+        case kMinimum:
+        case kMaximum: return integer(0, kShortMax);
+        case kPosition: return integer();  // clamped into the range by the slider (sliderPosition)
+        default: return std::nullopt;
+    }
+}
+
+std::optional<PropertyRule> picBoxRule(int n) {
+    using namespace prop::picbox;
+    switch (n) {
+        case kBorder: return border;
+        case kBackColour: return colour;
+        case kPicture: return bytes;
+        case kDisplayMode: return choice(0, 2);
+        default: return std::nullopt;
+    }
+}
+
+std::optional<PropertyRule> drawPanelRule(int n) {
+    using namespace prop::drawpanel;
+    switch (n) {
+        case kBorder: return border;
+        case kBackColour: return colour;
+        case kBackPicture: return bytes;
+        case kBackPictureMode: return choice(0, 2);
+        case kAutoRedraw: return boolean;
+        case kPenType: return choice(0, 6);
+        case kDrawMode: return choice(0, 15);
+        case kPenWidth: return integer(0, kShortMax);
+        case kPenColour: return colour;
+        case kBrushType: return integer(0);
+        case kBrushColour:
+        case kTextColour:
+        case kTextBackColour: return colour;
+        case kFont: return font;
+        default: return std::nullopt;
+    }
+}
+
+std::optional<PropertyRule> serialPortRule(int n) {
+    using namespace prop::serial;
+    switch (n) {
+        case kPortNumber: return integer(1);
+        case kBaudRate: return integer(0);
+        case kDataBits: return integer();
+        case kStopBits: return choice(1, 3);
+        case kParityCheck: return boolean;
+        case kEventChar: return text;
+        case kTimeout: return integer(0);
+        case kOpenOnCreate: return boolean;
+        case kParity: return choice(0, 4);
+        case kFlowControl: return choice(0, 5);
+        case kRtsControl:
+        case kDtrControl: return choice(0, 2);
+        default: return std::nullopt;
+    }
+}
+
+std::optional<PropertyRule> dropTargetRule(int n) {
+    using namespace prop::droptarget;
+    if (n >= kAcceptText && n <= kAcceptFiles) return boolean;
+    return std::nullopt;
+}
+
 std::optional<PropertyRule> kindRule(Kind kind, int n) {
     switch (kind) {
-        case Kind::Window:
-            switch (n) {
-                case 8: return text;
-                case 9: return choice(0, 6);
-                case 10: return colour;
-                case 11: return bytes;
-                case 12: return choice(0, 2);
-            }
-            break;
-        case Kind::Button:
-            switch (n) {
-                case 8: return bytes;
-                case 9: return choice(0, 1);
-                case 10: return text;
-                case 11:
-                case 12: return choice(0, 2);
-                case 13: return font;
-            }
-            break;
-        case Kind::GroupBox:
-            switch (n) {
-                case 8: return text;
-                case 9: return choice(0, 2);
-                case 10:
-                case 11: return colour;
-                case 12: return font;
-            }
-            break;
-        case Kind::Label:
-            switch (n) {
-                case 8: return text;
-                case 10: return border;
-                case 15: return font;
-                case 16:
-                case 17: return colour;
-                case 18: return bytes;
-                case 19: return choice(0, 2);
-            }
-            break;
-        case Kind::EditBox:
-            switch (n) {
-                case 8: return text;
-                case 9: return border;
-                case 10:
-                case 11: return colour;
-                case 12: return font;
-                case 13: return boolean;
-                case 14: return integer(0);
-                case 15: return boolean;
-                case 16: return choice(0, 3);
-                case 17: return choice(0, 2);
-                case 18: return choice(0, 3);
-                case 19: return text;
-                case 20: return choice(0, 2);
-            }
-            break;
-        case Kind::ComboBox:
-            switch (n) {
-                case 8: return choice(0, 2);
-                case 9: return text;
-                case 10: return integer(0);
-                case 14: return boolean;
-                case 16:
-                case 17: return colour;
-                case 18: return font;
-                case 19: return integer(-1);  // the upper end depends on the items (comboSelection)
-                case 20: return text;
-            }
-            break;
-        case Kind::SliderBar:
-            switch (n) {
-                case 8: return border;
-                case 9: return boolean;
-                case 10: return choice(0, 3);
-                case 11: return integer(0);
-                case 12: return boolean;
-                case 13:
-                case 14: return integer();
-                case 15:
-                case 16: return integer(1, kShortMax);
-                case 17:
-                case 18: return integer(0, kShortMax);
-                case 19: return integer();  // clamped into the range by the slider (sliderPosition)
-            }
-            break;
-        case Kind::PicBox:
-            switch (n) {
-                case 8: return border;
-                case 9: return colour;
-                case 10: return bytes;
-                case 11: return choice(0, 2);
-            }
-            break;
-        case Kind::DrawPanel:
-            switch (n) {
-                case 8: return border;
-                case 9: return colour;
-                case 10: return bytes;
-                case 11: return choice(0, 2);
-                case 12: return boolean;
-                case 14: return choice(0, 6);
-                case 15: return choice(0, 15);
-                case 16: return integer(0, kShortMax);
-                case 17: return colour;
-                case 18: return integer(0);
-                case 19:
-                case 20:
-                case 21: return colour;
-                case 22: return font;
-            }
-            break;
-        case Kind::SerialPort:
-            switch (n) {
-                case prop::serial::kPortNumber: return integer(1);
-                case prop::serial::kBaudRate: return integer(0);
-                case prop::serial::kDataBits: return integer();
-                case prop::serial::kStopBits: return choice(1, 3);
-                case prop::serial::kParityCheck: return boolean;
-                case prop::serial::kEventChar: return text;
-                case prop::serial::kTimeout: return integer(0);
-                case prop::serial::kOpenOnCreate: return boolean;
-                case prop::serial::kParity: return choice(0, 4);
-                case prop::serial::kFlowControl: return choice(0, 5);
-                case prop::serial::kRtsControl:
-                case prop::serial::kDtrControl: return choice(0, 2);
-            }
-            break;
-        case Kind::DropTarget:
-            if (n >= 8 && n <= 11) return boolean;
-            break;
+        case Kind::Window: return windowRule(n);
+        case Kind::Button: return buttonRule(n);
+        case Kind::GroupBox: return groupBoxRule(n);
+        case Kind::Label: return labelRule(n);
+        case Kind::EditBox: return editBoxRule(n);
+        case Kind::ComboBox: return comboBoxRule(n);
+        case Kind::SliderBar: return sliderRule(n);
+        case Kind::PicBox: return picBoxRule(n);
+        case Kind::DrawPanel: return drawPanelRule(n);
+        case Kind::SerialPort: return serialPortRule(n);
+        case Kind::DropTarget: return dropTargetRule(n);
     }
     return std::nullopt;
 }
