@@ -20,96 +20,93 @@ Received make(Received::Kind kind, int value = 0, std::string detail = {}) {
 std::vector<Received> CommandStream::feed(std::span<const std::uint8_t> bytes, Millis now) {
     std::vector<Received> out = expire(now);
     std::size_t i = 0;
-    while (i < bytes.size()) {
-        const std::uint8_t byte = bytes[i];
-        switch (state_) {
-            case State::Idle:
-                idle(byte, out);
-                ++i;
-                break;
-            case State::StepPulse: {
-                Received r = make(Received::Kind::StepPulse, byte);
-                r.message = Message::StepPulse;
-                out.push_back(std::move(r));
-                state_ = State::Idle;
-                ++i;
-                break;
-            }
-            case State::Prefixed:
-                if (const auto message = engrave::prefixedCommand(byte)) {
-                    Received r = make(Received::Kind::Command);
-                    r.message = *message;
-                    out.push_back(std::move(r));
-                } else {
-                    out.push_back(make(Received::Kind::Unexpected, byte, "after FC"));
-                }
-                state_ = State::Idle;
-                ++i;
-                break;
-            case State::EraseRun:
-                if (byte != engrave::kEraseByte) {
-                    out.push_back(make(Received::Kind::PartialErase, eraseCount_));
-                    state_ = State::Idle;
-                    break;  // the byte is read again as the start of something new
-                }
-                ++i;
-                if (++eraseCount_ == engrave::kEraseBurstLength) {
-                    out.push_back(make(Received::Kind::Erase));
-                    eraseEnded_ = now;
-                    state_ = State::AwaitImage;
-                }
-                break;
-            case State::AwaitImage:
-                if (byte == 'B') {
-                    imageStarted_ = now;
-                    state_ = State::ImageSignature;
-                    ++i;
-                } else {
-                    state_ = State::Idle;
-                }
-                break;
-            case State::ImageSignature:
-                if (byte == 'M') {
-                    image_.assign({'B', 'M'});
-                    header_.reset();
-                    state_ = State::Image;
-                    ++i;
-                } else {
-                    // A lone 'B' after an erase that no image followed was a burning time of 66.
-                    out.push_back(make(Received::Kind::BurningTime, 'B'));
-                    state_ = State::Idle;
-                }
-                break;
-            case State::Image: {
-                const std::size_t target = header_ ? header_->fileSize : kWireHeaderLength;
-                const std::size_t take = std::min(target - image_.size(), bytes.size() - i);
-                image_.insert(image_.end(), bytes.begin() + static_cast<std::ptrdiff_t>(i),
-                              bytes.begin() + static_cast<std::ptrdiff_t>(i + take));
-                i += take;
-                if (image_.size() < target) break;
-                if (!header_) {
-                    std::string problem;
-                    header_ = readWireImageHeader(image_, problem);
-                    if (!header_) {
-                        out.push_back(make(Received::Kind::ImageRefused, 0, problem));
-                        dropped_ = image_.size();
-                        image_.clear();
-                        state_ = State::Discard;
-                        break;
-                    }
-                    if (image_.size() < header_->fileSize) break;
-                }
-                finishImage(out);
-                break;
-            }
-            case State::Discard:
-                dropped_ += bytes.size() - i;
-                i = bytes.size();
-                break;
-        }
-    }
+    while (i < bytes.size()) i += step(bytes.subspan(i), now, out);
     if (!bytes.empty()) lastByte_ = now;
     return out;
+}
+
+std::size_t CommandStream::step(std::span<const std::uint8_t> rest, Millis now, std::vector<Received>& out) {
+    const std::uint8_t byte = rest.front();
+    switch (state_) {
+        case State::Idle: idle(byte, out); return 1;
+        case State::StepPulse: {
+            Received r = make(Received::Kind::StepPulse, byte);
+            r.message = Message::StepPulse;
+            out.push_back(std::move(r));
+            state_ = State::Idle;
+            return 1;
+        }
+        case State::Prefixed: prefixed(byte, out); return 1;
+        case State::EraseRun: return eraseRun(byte, now, out);
+        case State::AwaitImage:
+            if (byte != 'B') {
+                state_ = State::Idle;
+                return 0;
+            }
+            imageStarted_ = now;
+            state_ = State::ImageSignature;
+            return 1;
+        case State::ImageSignature:
+            if (byte != 'M') {
+                // A lone 'B' after an erase that no image followed was a burning time of 66.
+                out.push_back(make(Received::Kind::BurningTime, 'B'));
+                state_ = State::Idle;
+                return 0;
+            }
+            image_.assign({'B', 'M'});
+            header_.reset();
+            state_ = State::Image;
+            return 1;
+        case State::Image: return imageBytes(rest, out);
+        case State::Discard: dropped_ += rest.size(); return rest.size();
+    }
+    return 1;
+}
+
+void CommandStream::prefixed(std::uint8_t byte, std::vector<Received>& out) {
+    if (const auto message = engrave::prefixedCommand(byte)) {
+        Received r = make(Received::Kind::Command);
+        r.message = *message;
+        out.push_back(std::move(r));
+    } else {
+        out.push_back(make(Received::Kind::Unexpected, byte, "after FC"));
+    }
+    state_ = State::Idle;
+}
+
+std::size_t CommandStream::eraseRun(std::uint8_t byte, Millis now, std::vector<Received>& out) {
+    if (byte != engrave::kEraseByte) {
+        out.push_back(make(Received::Kind::PartialErase, eraseCount_));
+        state_ = State::Idle;
+        return 0;  // the byte is read again as the start of something new
+    }
+    if (++eraseCount_ == engrave::kEraseBurstLength) {
+        out.push_back(make(Received::Kind::Erase));
+        eraseEnded_ = now;
+        state_ = State::AwaitImage;
+    }
+    return 1;
+}
+
+std::size_t CommandStream::imageBytes(std::span<const std::uint8_t> rest, std::vector<Received>& out) {
+    const std::size_t target = header_ ? header_->fileSize : kWireHeaderLength;
+    const std::size_t take = std::min(target - image_.size(), rest.size());
+    image_.insert(image_.end(), rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(take));
+    if (image_.size() < target) return take;
+    if (!header_) {
+        std::string problem;
+        header_ = readWireImageHeader(image_, problem);
+        if (!header_) {
+            out.push_back(make(Received::Kind::ImageRefused, 0, problem));
+            dropped_ = image_.size();
+            image_.clear();
+            state_ = State::Discard;
+            return take;
+        }
+        if (image_.size() < header_->fileSize) return take;
+    }
+    finishImage(out);
+    return take;
 }
 
 void CommandStream::idle(std::uint8_t byte, std::vector<Received>& out) {

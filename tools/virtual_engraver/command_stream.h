@@ -49,7 +49,13 @@ public:
 private:
     enum class State { Idle, StepPulse, Prefixed, EraseRun, AwaitImage, ImageSignature, Image, Discard };
 
+    // Reads from the front of `rest` in the present state; returns how many bytes it used (0: the byte
+    // is read again in the new state).
+    std::size_t step(std::span<const std::uint8_t> rest, Millis now, std::vector<Received>& out);
     void idle(std::uint8_t byte, std::vector<Received>& out);
+    void prefixed(std::uint8_t byte, std::vector<Received>& out);
+    std::size_t eraseRun(std::uint8_t byte, Millis now, std::vector<Received>& out);
+    std::size_t imageBytes(std::span<const std::uint8_t> rest, std::vector<Received>& out);
     void finishImage(std::vector<Received>& out);
     void giveUp(std::vector<Received>& out);
 
