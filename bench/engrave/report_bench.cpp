@@ -22,7 +22,7 @@
 #include "app/console.h"
 #include "app/definitions/definitions.h"
 #include "app/model/properties.h"
-#include "app/program_parts.h"
+#include "console/program_parts.h"
 #include "app/qt/qt_window_host.h"
 #include "engrave/report_decoder.h"
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "image/decode.h"
+#include "image/decode/decode.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "image/files.h"
-#include "image/handlers/fitted_picture.h"
-#include "image/handlers/intake.h"
+#include "intake/fitted_picture.h"
+#include "intake/intake.h"
 
 namespace {
 

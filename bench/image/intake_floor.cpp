@@ -20,7 +20,7 @@
 #include <jpeglib.h>
 // clang-format on
 
-#include "image/handlers/fitting.h"
+#include "intake/fitting.h"
 
 namespace {
 

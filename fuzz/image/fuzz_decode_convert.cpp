@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "image/decode.h"
+#include "image/decode/decode.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const int fd = memfd_create("picture", 0);

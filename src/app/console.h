@@ -13,7 +13,7 @@
 #include <string_view>
 #include <typeindex>
 
-#include "app/model/services.h"
+#include "app/model/service_interfaces.h"
 #include "app/model/unit.h"
 #include "app/model/window.h"
 

@@ -1,23 +1,3 @@
 #pragma once
-// A 24-bit picture in memory: rows top-down, 3 bytes per pixel in the order red, green, blue.
-#include <cstddef>
-#include <cstdint>
-#include <vector>
-
-namespace tessary::image {
-
-struct Raster {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint8_t> rgb;  // width * height * 3
-
-    Raster() = default;
-    Raster(int w, int h) : width(w), height(h), rgb(static_cast<std::size_t>(w) * h * 3, 0) {}
-    bool empty() const { return width <= 0 || height <= 0; }
-    std::uint8_t* at(int x, int y) { return rgb.data() + (static_cast<std::size_t>(y) * width + x) * 3; }
-    const std::uint8_t* at(int x, int y) const {
-        return rgb.data() + (static_cast<std::size_t>(y) * width + x) * 3;
-    }
-};
-
-}  // namespace tessary::image
+// The picture pipeline draws on the model's rasters: a canvas is a unit's pixels.
+#include "app/model/raster.h"

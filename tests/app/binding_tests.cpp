@@ -5,7 +5,7 @@
 #include <set>
 
 #include "app/definitions/definitions.h"
-#include "app/program_parts.h"
+#include "console/program_parts.h"
 
 namespace tessary {
 namespace {

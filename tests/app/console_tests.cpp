@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/console.h"
-#include "app/headless/memory_window.h"
+#include "support/memory_window.h"
 #include "app/model/properties.h"
 #include "test_services.h"
 

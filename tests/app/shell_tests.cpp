@@ -5,7 +5,7 @@
 
 #include "app/console.h"
 #include "app/definitions/definitions.h"
-#include "app/headless/memory_window.h"
+#include "support/memory_window.h"
 #include "app/model/properties.h"
 #include "app/shell/control_states.h"
 #include "app/shell/shell_handlers.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/model/services.h"
+#include "app/model/service_interfaces.h"
 
 namespace tessary::testing {
 

@@ -12,7 +12,7 @@
 #include <csignal>
 
 #include "app/model/properties.h"
-#include "app/qt/services.h"
+#include "app/qt/qt_services.h"
 #include "app/qt/termination.h"
 #include "app/qt/virtual_keys.h"
 #include "app/shell/control_states.h"

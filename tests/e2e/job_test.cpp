@@ -28,11 +28,11 @@
 #include "app/console.h"
 #include "app/definitions/definitions.h"
 #include "app/model/properties.h"
-#include "app/program_parts.h"
+#include "console/program_parts.h"
 #include "app/qt/qt_window.h"
 #include "app/qt/qt_window_host.h"
-#include "app/qt/services.h"
-#include "image/handlers/image_state.h"
+#include "app/qt/qt_services.h"
+#include "intake/image_state.h"
 #include "image/picture.h"
 
 extern char** environ;

@@ -17,7 +17,7 @@
 
 #include "app/definitions/definitions.h"
 #include "app/model/properties.h"
-#include "app/program_parts.h"
+#include "console/program_parts.h"
 #include "image/picture.h"
 
 namespace tessary::testing {

@@ -1,7 +1,7 @@
 // The machine's position reports: red pixels on the canvas 画板1, shown over the preview that covers it.
 #include <QTimer>
 
-#include "app/qt/services.h"
+#include "app/qt/qt_services.h"
 #include "handlers_fixture.h"
 
 namespace tessary::testing {

@@ -8,7 +8,7 @@
 #include "engrave/handlers/engrave_handlers.h"
 #include "handlers_fixture.h"
 #include "image/files.h"
-#include "image/handlers/image_state.h"
+#include "intake/image_state.h"
 #include "image/picture.h"
 
 namespace tessary::testing {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "image/decode.h"
+#include "image/decode/decode.h"
 
 namespace tessary::image::testing {
 

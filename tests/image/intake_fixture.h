@@ -18,8 +18,8 @@
 #include "app/shell/shell_handlers.h"
 #include "image/bitmap.h"
 #include "image/files.h"
-#include "image/handlers/image_handlers.h"
-#include "image/handlers/image_state.h"
+#include "intake/handlers/image_handlers.h"
+#include "intake/image_state.h"
 #include "image/picture.h"
 
 namespace tessary::intake::testing {

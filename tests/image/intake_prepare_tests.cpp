@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "image/handlers/intake.h"
+#include "intake/intake.h"
 #include "intake_fixture.h"
 
 namespace tessary::intake::testing {

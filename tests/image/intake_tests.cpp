@@ -4,8 +4,8 @@
 
 #include "app/shell/control_states.h"
 #include "image/canvas.h"
-#include "image/handlers/fitting.h"
-#include "image/handlers/intake.h"
+#include "intake/fitting.h"
+#include "intake/intake.h"
 #include "intake_fixture.h"
 
 namespace tessary::intake::testing {

@@ -15,7 +15,7 @@
 #include "app/shell/control_states.h"
 #include "app/shell/shell_handlers.h"
 #include "link/com_ports.h"
-#include "link/link_handlers.h"
+#include "link/handlers/link_handlers.h"
 #include "link/serial_port.h"
 #include "pty_fixture.h"
 

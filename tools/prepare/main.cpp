@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "image/handlers/intake.h"
+#include "intake/intake.h"
 
 namespace {
 

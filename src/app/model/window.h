@@ -9,7 +9,7 @@
 
 #include "app/model/unit.h"
 #include "app/model/value.h"
-#include "image/raster.h"
+#include "app/model/raster.h"
 
 namespace tessary {
 
@@ -23,7 +23,7 @@ void setProgramErrorHandler(ProgramErrorHandler handler);
 class DrawSurface {
 public:
     virtual ~DrawSurface() = default;
-    virtual image::Raster& pixels() = 0;                // the client area (inside the border)
+    virtual Raster& pixels() = 0;                // the client area (inside the border)
     virtual std::uint32_t background() const = 0;      // 0x00BBGGRR, the panel's background colour
     virtual void changed() = 0;
     virtual int displayDepth() const = 0;              // bits per pixel of the display

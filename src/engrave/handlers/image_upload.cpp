@@ -12,7 +12,7 @@
 #include "engrave/protocol.h"
 #include "image/canvas.h"
 #include "image/files.h"
-#include "image/handlers/image_state.h"
+#include "intake/image_state.h"
 #include "image/picture.h"
 #include "tessary_resources.h"
 

@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "image/decode.h"
+#include "image/decode/decode.h"
 
 namespace tessary::image {
 namespace {

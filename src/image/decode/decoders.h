@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "image/decode.h"
+#include "image/decode/decode.h"
 
 namespace tessary::image::decode {
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "image/canvas.h"
-#include "image/decode.h"
-#include "image/handlers/fitting.h"
+#include "image/decode/decode.h"
+#include "intake/fitting.h"
 #include "image/raster.h"
 
 namespace tessary::intake {

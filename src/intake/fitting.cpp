@@ -1,4 +1,4 @@
-#include "image/handlers/fitting.h"
+#include "intake/fitting.h"
 
 namespace tessary::intake {
 

@@ -1,4 +1,4 @@
-#include "app/program_parts.h"
+#include "console/program_parts.h"
 
 #include "app/shell/shell_handlers.h"
 #include "image/files.h"

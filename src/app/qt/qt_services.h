@@ -1,6 +1,6 @@
 #pragma once
 // The production services: a blocking clock and platform message boxes.
-#include "app/model/services.h"
+#include "app/model/service_interfaces.h"
 
 namespace tessary::qt {
 

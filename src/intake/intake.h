@@ -7,7 +7,7 @@
 
 #include "image/bitmap.h"
 #include "image/canvas.h"
-#include "image/handlers/image_state.h"
+#include "intake/image_state.h"
 #include "image/raster.h"
 
 namespace tessary::intake {

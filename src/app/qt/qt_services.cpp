@@ -1,4 +1,4 @@
-#include "app/qt/services.h"
+#include "app/qt/qt_services.h"
 
 #include <QApplication>
 #include <QEventLoop>

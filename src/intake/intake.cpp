@@ -1,4 +1,4 @@
-#include "image/handlers/intake.h"
+#include "intake/intake.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <span>
 
 #include "image/files.h"
-#include "image/handlers/fitted_picture.h"
+#include "intake/fitted_picture.h"
 #include "image/picture.h"
 #include "image/unique_fd.h"
 

@@ -5,9 +5,9 @@
 
 #include "app/console.h"
 #include "app/definitions/definitions.h"
-#include "app/program_parts.h"
+#include "console/program_parts.h"
 #include "app/qt/qt_window_host.h"
-#include "app/qt/services.h"
+#include "app/qt/qt_services.h"
 #include "app/qt/termination.h"
 #include "app/qt/visual_style.h"
 

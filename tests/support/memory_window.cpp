@@ -1,4 +1,4 @@
-#include "app/headless/memory_window.h"
+#include "support/memory_window.h"
 
 #include "app/model/properties.h"
 #include "app/model/property_rules.h"

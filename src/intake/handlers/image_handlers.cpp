@@ -1,4 +1,4 @@
-#include "image/handlers/image_handlers.h"
+#include "intake/handlers/image_handlers.h"
 
 #include <array>
 #include <string_view>
@@ -6,7 +6,7 @@
 #include "app/model/properties.h"
 #include "app/shell/control_states.h"
 #include "image/files.h"
-#include "image/handlers/intake.h"
+#include "intake/intake.h"
 #include "image/picture.h"
 #include "tessary_resources.h"
 

@@ -1,4 +1,4 @@
-#include "image/handlers/fitted_picture.h"
+#include "intake/fitted_picture.h"
 
 #include <algorithm>
 #include <cstring>

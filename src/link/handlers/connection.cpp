@@ -2,7 +2,7 @@
 
 #include "app/model/properties.h"
 #include "app/shell/control_states.h"
-#include "link/link_handlers.h"
+#include "link/handlers/link_handlers.h"
 #include "link/serial_port.h"
 
 namespace tessary::link {
