@@ -3,11 +3,19 @@
 # decoding at the chosen DCT scale, zlib's inflating, reading and averaging the TIFF) as whole processes, in
 # one run, and prints the medians, the ratios and the peak memory.
 # Usage: bench/compare.sh [PICTURE_DIR] [BUILD_DIR]
-#   PICTURE_DIR  the pictures of shared/bench/make_pictures.sh; made there when missing (default: a new
+#   PICTURE_DIR  the pictures of bench/make_pictures.sh; made there when missing (default: a new
 #                temporary folder)
 #   BUILD_DIR    a build with tessary-prepare and intake_floor in bin/ (default: ./build)
 # RUNS (default 15) sets the timed runs per command. Needs hyperfine (falls back to /usr/bin/time).
 set -euo pipefail
+if [ "${1:-}" = --help ] || [ "${1:-}" = -h ]; then
+  echo "Usage: bench/compare.sh [PICTURE_DIR] [BUILD_DIR]
+Times the headless intake (BUILD_DIR/bin/tessary-prepare) against ImageMagick, vipsthumbnail and the decoding
+floors as whole processes on the benchmark pictures (made with bench/make_pictures.sh into a temporary folder
+when PICTURE_DIR has none) and prints medians, ratios and peak memory. RUNS sets the runs per command (15).
+It builds and installs nothing."
+  exit 0
+fi
 here=$(cd "$(dirname "$0")/.." && pwd)
 pictures=${1:-}
 build=${2:-$here/build}
@@ -27,7 +35,7 @@ trap 'rm -rf "$work"' EXIT
 if [ -z "$pictures" ]; then pictures=$work/pictures; fi
 if [ ! -f "$pictures/photo_24mp_6000x4000.jpg" ]; then
   echo "making the benchmark pictures in $pictures (about a minute)" >&2
-  "$here/../shared/bench/make_pictures.sh" "$pictures" >/dev/null
+  "$here/bench/make_pictures.sh" "$pictures" >/dev/null
 fi
 
 # median_seconds COMMAND...: the median wall time of $runs runs, after two warm-up runs. The outputs are

@@ -2,9 +2,17 @@
 # Installs what is missing, builds Tessary and starts the console. When no USB serial adapter is plugged in
 # (and TESSARY_PORT_DIR is not set), the virtual engraver is started too and the console finds it as COM1.
 set -euo pipefail
+if [ "${1:-}" = --help ] || [ "${1:-}" = -h ]; then
+  echo "Usage: scripts/run.sh
+Installs the missing Debian packages (scripts/setup.sh), builds only the console and the virtual engraver in
+build/ and starts the console. When no USB serial adapter is plugged in and TESSARY_PORT_DIR is not set, it
+also starts tessary-virtual-engraver, which the console then finds as COM1. Close the window or press Ctrl-C
+here to stop both. Needs a display; without one, try: xvfb-run scripts/run.sh"
+  exit 0
+fi
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/setup.sh"
-"$here/scripts/build.sh" "$here/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+"$here/scripts/build.sh" "$here/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo --target tessary --target tessary-virtual-engraver
 bin="$here/build/bin"
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
@@ -34,4 +42,5 @@ if [ -z "${TESSARY_PORT_DIR:-}" ] && ! ls /dev/ttyUSB* /dev/ttyACM* >/dev/null 2
   fi
 fi
 
+echo "tessary: starting the console; close its window or press Ctrl-C here to stop."
 "$bin/tessary"

@@ -3,6 +3,13 @@
 # Usage: screenshot.sh [OUTPUT.png] [BUILD_DIR]   (defaults: tessary-screenshot.png, ./build)
 # Needs Xvfb and ImageMagick's import (Debian packages xvfb and imagemagick).
 set -euo pipefail
+if [ "${1:-}" = --help ] || [ "${1:-}" = -h ]; then
+  echo "Usage: scripts/screenshot.sh [OUTPUT.png] [BUILD_DIR]
+Starts the built console (BUILD_DIR/bin/tessary, default ./build) on a virtual X server, waits
+TESSARY_SCREENSHOT_WAIT seconds (default 3), saves a picture of the screen as OUTPUT.png (default
+tessary-screenshot.png) and stops both. It builds and installs nothing; it needs Xvfb and ImageMagick's import."
+  exit 0
+fi
 here=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-tessary-screenshot.png}
 build=${2:-$here/build}

@@ -2,6 +2,13 @@
 # Installs the Debian packages Tessary needs to build, run and test. Safe to run again: it installs
 # only what is missing. Works as root or as a user with sudo.
 set -euo pipefail
+if [ "${1:-}" = --help ] || [ "${1:-}" = -h ]; then
+  echo "Usage: scripts/setup.sh [EXTRA-PACKAGE...]
+Installs with apt-get (through sudo when not root) the Debian packages that Tessary's build, tests, package and
+the README's commands need, plus any named on the command line; packages already installed are left alone, and
+nothing is done when none is missing. Needs about 1.5 GB of disk for the packages."
+  exit 0
+fi
 
 packages=(
   build-essential cmake ninja-build pkg-config ccache
@@ -12,6 +19,8 @@ packages=(
   xvfb xauth fonts-dejavu-core
   dpkg-dev desktop-file-utils appstream file lintian man-db
 )
+# cpack's DEB generator needs file; the log's full-width colon (U+FF1A) needs a font that has it.
+packages+=(file fonts-wqy-microhei)
 packages+=("$@")
 
 missing=()

@@ -1,4 +1,4 @@
-// Decoding of the large benchmark pictures (make them with shared/bench/make_pictures.sh and point
+// Decoding of the large benchmark pictures (make them with bench/make_pictures.sh and point
 // TESSARY_BENCH_PICTURES at the folder). Rows go to a sink that keeps nothing, as the streaming intake does.
 #include <benchmark/benchmark.h>
 

@@ -5,9 +5,12 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRawFont>
 #include <QScreen>
 #include <QSlider>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
 
 #include "app/model/properties.h"
@@ -160,6 +163,33 @@ TEST_F(WindowTest, LogAppendGoesToTheVeryEndWhateverTheOperatorDid) {
 
     log->undo();
     EXPECT_EQ(c.main().getText("编辑框1", prop::editbox::kContent), text) << "a log line cannot be undone";
+}
+
+// Every character the console writes into the log is drawn from a font that has it, not as the missing-glyph
+// box: the glyph runs of the laid-out block name the fonts really used after fallback.
+TEST_F(WindowTest, LogLinesAreDrawnWithRealGlyphs) {
+    Console& c = start();
+    auto* log = widget<QPlainTextEdit>("编辑框1");
+    const char* const lines[] = {"        Welcome(^_^)", "Port\xEF\xBC\x9A" "COM1", "Succesed to connected the machine!"};
+    for (const char* line : lines) {
+        SCOPED_TRACE(line);
+        c.appendLog(std::string(line) + "\r\n\r\n");
+        log->grab();  // paints, and so lays out, the visible blocks
+        QTextBlock block = log->document()->lastBlock();
+        while (block.isValid() && block.text().isEmpty()) block = block.previous();
+        ASSERT_EQ(block.text(), QString::fromUtf8(line));
+        ASSERT_NE(block.layout(), nullptr);
+        for (int i = 0; i < block.text().size(); ++i) {
+            const QChar ch = block.text().at(i);
+            if (ch.isSpace()) continue;
+            const QList<QGlyphRun> runs = block.layout()->glyphRuns(i, 1);
+            ASSERT_EQ(runs.size(), 1) << "character " << i;
+            const QRawFont font = runs[0].rawFont();
+            EXPECT_TRUE(font.supportsCharacter(ch) && runs[0].glyphIndexes().value(0) != 0)
+                << "U+" << std::hex << int{ch.unicode()} << " has no glyph in " << font.familyName().toStdString()
+                << " (install the fonts that scripts/setup.sh names)";
+        }
+    }
 }
 
 TEST_F(WindowTest, LogGrowsWithoutLimit) {

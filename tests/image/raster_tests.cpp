@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
+#include <memory>
 #include <numeric>
 #include <random>
 
@@ -295,7 +299,12 @@ TEST(Snapshot, ALightGreyBackgroundComesOutWhite) {
 }
 
 TEST(Pictures, SizeAndPixelsOfFiles) {
-    const std::string dir = ::testing::TempDir();
+    // A folder of its own: fixed names in the shared temporary folder may belong to someone else.
+    std::string pattern = ::testing::TempDir() + "tessary-pictures-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    const std::string dir = pattern;
+    const std::unique_ptr<const std::string, void (*)(const std::string*)> removeDir(
+        &dir, [](const std::string* d) { std::filesystem::remove_all(*d); });
     struct Case {
         const char* name;
         Bytes data;

@@ -63,7 +63,7 @@ deb=${debs[0]}
 version=$(dpkg-deb -f "$deb" Version)
 [ "$(basename "$deb")" = "tessary_${version}_${arch}.deb" ] || fail "package file name $(basename "$deb")"
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libc6 libqt6widgets6; do
+for needed in libc6 libqt6widgets6 fonts-wqy-microhei; do
   [[ ", $depends," == *", $needed "* || ", $depends," == *", $needed,"* ]] ||
     fail "Depends does not name $needed (dpkg-shlibdeps not run?): $depends"
 done
