@@ -19,6 +19,7 @@
 #include "app/model/properties.h"
 #include "app/program_parts.h"
 #include "image/picture.h"
+#include "link/serial_port.h"
 
 namespace tessary::testing {
 namespace fs = std::filesystem;
@@ -151,6 +152,11 @@ void ConsoleTest::start(Clock* useClock) {
     QCoreApplication::processEvents();
     ASSERT_EQ(main().getText("按钮连接", prop::button::kCaption), "Connected");
     newLog();
+}
+
+bool ConsoleTest::machinePortOpen() {
+    auto* port = link::findSerialPort(main(), "端口1");
+    return port && port->isOpen();
 }
 
 QWidget* ConsoleTest::widget(std::string_view unit) {

@@ -89,6 +89,7 @@ public:
     // Runs the event loop until the condition holds or `limit` has passed.
     static bool processUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit = 5s);
     bool enabled(std::string_view unit) { return main().getInt(unit, 6) == 0; }
+    bool machinePortOpen();
 
     MachineEnd machine;
     std::string runDir;

@@ -44,12 +44,11 @@ std::string sentText(std::size_t sent, std::size_t total) {
 }
 
 // The erase burst, the pause and the image; false as soon as a write fails. The window keeps painting and
-// shows the progress, but no received byte reaches a handler before the upload has ended.
+// shows the progress.
 bool eraseAndSend(Console& console, const image::Bytes& imageData) {
     Window& main = console.main();
     const MessageSpec& erase = specOf(Message::EraseLastImage);
     console.appendLog(kLogErasingLastImage);
-    DeliveryHold hold;
     if (!sendEach(console, erase.bytes)) return false;
     main.showProgress(kPreviewGroup, {"Erasing the last image: ", 0, 0, erase.pause});
     console.clock().sleep(erase.pause);
@@ -81,6 +80,8 @@ void onUploadImage(Console& console, const EventArgs&) {
     }
 
     console.appendLog(kLogPleaseWait);
+    // Received bytes, and the news of a vanished machine, wait until the upload and its failure box are over.
+    DeliveryHold hold;
     const bool sent = eraseAndSend(console, engraving.ToByteSet());
     main.showProgress(kPreviewGroup, {});
     if (sent) {
