@@ -9,6 +9,7 @@
 
 #include <QAbstractButton>
 #include <QEventLoop>
+#include <QProgressBar>
 #include <QTimer>
 
 #include <cstdlib>
@@ -157,6 +158,13 @@ void ConsoleTest::start(Clock* useClock) {
 bool ConsoleTest::machinePortOpen() {
     auto* port = link::findSerialPort(main(), "端口1");
     return port && port->isOpen();
+}
+
+std::string ConsoleTest::previewBar() {
+    for (auto* bar : widget("分组框2")->findChildren<QProgressBar*>()) {
+        if (bar->isVisible()) return bar->text().toStdString();
+    }
+    return {};
 }
 
 QWidget* ConsoleTest::widget(std::string_view unit) {

@@ -8,6 +8,7 @@
 #include "app/model/properties.h"
 #include "app/shell/control_states.h"
 #include "engrave/handlers/engrave_handlers.h"
+#include "engrave/handlers/job_display.h"
 #include "engrave/handlers/machine_port.h"
 #include "engrave/protocol.h"
 #include "image/canvas.h"
@@ -82,9 +83,13 @@ void onUploadImage(Console& console, const EventArgs&) {
     console.appendLog(kLogPleaseWait);
     // Received bytes, and the news of a vanished machine, wait until the upload and its failure box are over.
     DeliveryHold hold;
-    const bool sent = eraseAndSend(console, engraving.ToByteSet());
+    jobProgress(console).imageErased();
+    forgetJobBar(console);
+    const image::Bytes imageData = engraving.ToByteSet();
+    const bool sent = eraseAndSend(console, imageData);
     main.showProgress(kPreviewGroup, {});
     if (sent) {
+        if (auto order = CarvingOrder::fromWireImage(imageData)) jobProgress(console).imageSent(std::move(*order));
         console.appendLog(kLogSendingCompleted);
         shell::applyConnectedState(console);
         for (std::string_view unit : {"按钮快退", "按钮快进", "按钮复位"}) main.set(unit, prop::kDisabled, std::int32_t{1});

@@ -5,6 +5,7 @@
 #include "app/model/properties.h"
 #include "app/shell/control_states.h"
 #include "engrave/handlers/engrave_handlers.h"
+#include "engrave/handlers/job_display.h"
 #include "engrave/handlers/machine_port.h"
 #include "engrave/protocol.h"
 #include "engrave/step_pulse.h"
@@ -37,20 +38,37 @@ void setEnabled(Console& console, std::string_view unit, bool enabled) {
 
 void onStart(Console& console, const EventArgs&) {
     if (!command(console, Message::StartCarving)) return;
+    jobProgress(console).start(console.clock().now());
+    showJobProgress(console);
     for (std::string_view unit : {"按钮快退", "按钮快进", "按钮复位"}) setEnabled(console, unit, true);
     for (std::string_view unit : {"按钮点定位", "按钮框定位", "按钮中心"}) setEnabled(console, unit, false);
 }
 
 void onRestart(Console& console, const EventArgs&) {
     if (!command(console, Message::Restart)) return;
+    jobProgress(console).restart();
+    showJobProgress(console);
     shell::applyConnectedState(console);
 }
 
-void onPause(Console& console, const EventArgs&) { command(console, Message::Pause); }
-void onRecarve(Console& console, const EventArgs&) { command(console, Message::Recarve); }
+void onPause(Console& console, const EventArgs&) {
+    if (!command(console, Message::Pause)) return;
+    jobProgress(console).pause(console.clock().now());
+    showJobProgress(console);
+}
+
+void onRecarve(Console& console, const EventArgs&) {
+    if (!command(console, Message::Recarve)) return;
+    jobProgress(console).recarve(console.clock().now());
+    showJobProgress(console);
+}
 void onFrameCarvingArea(Console& console, const EventArgs&) { command(console, Message::FrameCarvingArea); }
-void onFastBackward(Console& console, const EventArgs&) { command(console, Message::FastBackward); }
-void onFastForward(Console& console, const EventArgs&) { command(console, Message::FastForward); }
+void onFastBackward(Console& console, const EventArgs&) {
+    if (command(console, Message::FastBackward)) jobProgress(console).skip();
+}
+void onFastForward(Console& console, const EventArgs&) {
+    if (command(console, Message::FastForward)) jobProgress(console).skip();
+}
 void onToMiddle(Console& console, const EventArgs&) { command(console, Message::MiddleOfImage); }
 void onToLowerLeft(Console& console, const EventArgs&) { command(console, Message::LowerLeftCorner); }
 void onJogUp(Console& console, const EventArgs&) { command(console, Message::JogUp); }
