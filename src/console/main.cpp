@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "app/console.h"
+#include "console/display_check.h"
 #include "app/definitions/definitions.h"
 #include "console/program_parts.h"
 #include "app/qt/qt_window_host.h"
@@ -11,12 +12,30 @@
 #include "app/qt/termination.h"
 #include "app/qt/visual_style.h"
 
+namespace {
+constexpr const char* kHelp =
+    "Usage: tessary [OPTION]\n"
+    "The console for a small laser engraver on a USB serial port: connect, prepare a picture, send it,\n"
+    "drive the machine and follow the laser.\n"
+    "\n"
+    "  --help     print this text\n"
+    "  --version  print the version\n";
+}  // namespace
+
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::string_view(argv[i]) == "--version") {
             std::puts("tessary " TESSARY_VERSION);
             return 0;
         }
+        if (std::string_view(argv[i]) == "--help") {
+            std::fputs(kHelp, stdout);
+            return 0;
+        }
+    }
+    if (!tessary::displayReachable(tessary::displayEnvironment({argv, argv + argc}))) {
+        std::fprintf(stderr, "%s\n", tessary::kNoDisplayMessage);
+        return 1;
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessary"));

@@ -87,6 +87,31 @@ std::vector<std::string> listSerialPorts(const fs::path& sysClassTty) {
     return names;
 }
 
+namespace {
+std::string firstLine(const fs::path& file) {
+    std::ifstream in(file);
+    std::string line;
+    std::getline(in, line);
+    return line;
+}
+}  // namespace
+
+std::string usbIdentity(const std::string& devicePath, const fs::path& sysClassTty) {
+    std::error_code ec;
+    const fs::path device = fs::canonical(devicePath, ec);
+    if (ec) return {};
+    fs::path dir = fs::canonical(sysClassTty / device.filename() / "device", ec);
+    if (ec) return {};
+    // The tty's device is an interface of the USB device; the USB device is the first parent with a vendor.
+    for (int depth = 0; depth < 8 && !dir.empty() && dir != dir.root_path(); ++depth, dir = dir.parent_path()) {
+        const std::string vendor = firstLine(dir / "idVendor");
+        if (vendor.empty()) continue;
+        const std::string serial = firstLine(dir / "serial");
+        return vendor + ":" + firstLine(dir / "idProduct") + (serial.empty() ? "" : ":" + serial);
+    }
+    return {};
+}
+
 std::string comDevicePath(int n) {
     if (n < 1) return {};
     if (const char* dir = std::getenv("TESSARY_PORT_DIR"); dir && *dir)

@@ -87,8 +87,10 @@ void DeliveryTarget::deliver(const std::vector<QueueEntry>& entries) {
     for (const auto& entry : entries) {
         if (detached_ || !sink_.alive()) return;
         args.a = entry.value;
-        sink_.raise(unitName_, entry.type == QueueEntry::Type::Byte ? event::kDataArrived : event::kLineStatus,
-                    args);
+        int event = event::kDataArrived;
+        if (entry.type == QueueEntry::Type::LineStatus) event = event::kLineStatus;
+        if (entry.type == QueueEntry::Type::DeviceGone) event = event::kDeviceGone;
+        sink_.raise(unitName_, event, args);
     }
 }
 

@@ -17,7 +17,8 @@ class QEvent;
 namespace tessary::link {
 
 struct QueueEntry {
-    enum class Type : std::uint8_t { Byte, LineStatus } type;
+    // DeviceGone comes once, after the last byte the device gave.
+    enum class Type : std::uint8_t { Byte, LineStatus, DeviceGone } type;
     std::uint8_t value;  // the byte, or the line-status code 1..10
 };
 
@@ -39,7 +40,7 @@ private:
 };
 
 // Lives on the thread that created the unit. Each notification drains the queue and raises DataArrived /
-// LineStatus in queue order until the unit is gone or its window stops taking events. While a delivery hold
+// LineStatus / DeviceGone in queue order until the unit is gone or its window stops taking events. While a delivery hold
 // is active the entries stay queued and are delivered, in order, once it ends.
 class DeliveryTarget final : public QObject {
 public:

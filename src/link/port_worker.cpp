@@ -108,6 +108,12 @@ void PortWorker::noteSent(std::size_t handedOver) {
     sent_.store(handedOver > queued ? handedOver - queued : 0);
 }
 
+void PortWorker::markGone() {
+    if (gone_.exchange(true)) return;
+    const QueueEntry entry{QueueEntry::Type::DeviceGone, 0};
+    queue_->append(&entry, 1);
+}
+
 void PortWorker::run() {
     device_.purge();
     counters_ = device_.counters();
@@ -208,7 +214,7 @@ std::size_t PortWorker::readAvailable() {
         if (n < 0 && errno == EAGAIN) return taken;
         if (n <= 0) {
             // End of file on a hung-up tty, EIO once the far end of a pty is closed: the device is gone.
-            gone_.store(true);
+            markGone();
             return taken;
         }
         taken += static_cast<std::size_t>(n);
@@ -237,7 +243,7 @@ bool PortWorker::performWrite(const Bytes& bytes) {
         }
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && errno != EAGAIN) {
-            if (errno == EIO || errno == ENXIO || errno == ENODEV) gone_.store(true);
+            if (errno == EIO || errno == ENXIO || errno == ENODEV) markGone();
             return false;
         }
         // The driver's buffer is full: wait for room, taking in what arrives meanwhile.

@@ -51,6 +51,8 @@ private:
     bool performWrite(const Bytes& bytes);
     bool waitForTransmitter(std::size_t total, std::chrono::steady_clock::time_point deadline, bool limited);
     void noteSent(std::size_t handedOver);
+    // Notes the loss once and tells the window thread, after the bytes queued before it.
+    void markGone();
     void wake();
 
     TtyDevice& device_;

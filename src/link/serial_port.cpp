@@ -112,6 +112,7 @@ bool SerialPort::Open() {
         return false;
     }
     device_ = std::move(device);
+    identity_ = usbIdentity(path);
     return true;
 }
 

@@ -52,6 +52,8 @@ public:
     bool SendData(const SendValue& value, const SendProgress& progress);
 
     bool isOpen() const { return worker_ != nullptr; }
+    // The USB identity of the device the last successful Open reached (see usbIdentity); kept after Close.
+    const std::string& deviceIdentity() const { return identity_; }
     const PortSettings& settings() const { return settings_; }
 
 private:
@@ -64,6 +66,7 @@ private:
     std::unique_ptr<TtyDevice> device_;
     std::unique_ptr<PortWorker> worker_;
     bool sending_ = false;
+    std::string identity_;
 };
 
 // Creates the unit from the settings block of its window definition (empty: the kind's defaults) and opens

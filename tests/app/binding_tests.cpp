@@ -20,6 +20,7 @@ const std::map<std::string, Area> kHandlerAreas = {
     {"connect", Area::Link},
     {"disconnect", Area::Link},
     {"automaticConnection", Area::Link},
+    {"connectionLost", Area::Link},
     {"takeInPicture", Area::Image},
     {"deletePreviewFile", Area::Image},
     {"rotate", Area::Image},

@@ -179,6 +179,7 @@ TEST(WindowDefinitions, BindEveryEventOfTheBindingTableAndNothingElse) {
         {"按钮开始", event::kClick, "start"},
         {"按钮发送数据", event::kClick, "uploadImage"},
         {"端口1", event::kDataArrived, "positionReport"},
+        {"端口1", event::kDeviceGone, "connectionLost"},
     };
     std::vector<std::tuple<std::string, int, std::string>> actual;
     for (const auto& b : bindingsOf(mainWindowDefinition())) actual.emplace_back(b.unit, b.event, b.handler);

@@ -1,7 +1,9 @@
 #pragma once
 // Services that tests answer and record.
+#include <algorithm>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,49 @@ class RecordingClock : public Clock {
 public:
     void sleep(std::chrono::milliseconds pause) override { pauses.push_back(pause); }
     std::vector<std::chrono::milliseconds> pauses;
+};
+
+// Tickers that run when the test says so rather than by the time; a tick may end its own ticker.
+class ManualTicks {
+public:
+    std::unique_ptr<Ticker> add(std::function<void()> tick) {
+        entries_->push_back({++lastId_, std::move(tick)});
+        return std::make_unique<Handle>(entries_, lastId_);
+    }
+    // Runs every live ticker `times` times.
+    void tick(int times = 1) {
+        for (int i = 0; i < times; ++i) {
+            std::vector<int> ids;
+            for (const auto& e : *entries_) ids.push_back(e.id);
+            for (int id : ids) {
+                const auto it = std::find_if(entries_->begin(), entries_->end(), [id](const Entry& e) { return e.id == id; });
+                if (it == entries_->end()) continue;
+                const auto tick = it->tick;
+                tick();
+            }
+        }
+    }
+    std::size_t live() const { return entries_->size(); }
+
+private:
+    struct Entry {
+        int id;
+        std::function<void()> tick;
+    };
+    using Entries = std::vector<Entry>;
+    class Handle : public Ticker {
+    public:
+        Handle(std::weak_ptr<Entries> entries, int id) : entries_(std::move(entries)), id_(id) {}
+        ~Handle() override {
+            if (auto e = entries_.lock()) std::erase_if(*e, [this](const Entry& x) { return x.id == id_; });
+        }
+
+    private:
+        std::weak_ptr<Entries> entries_;
+        int id_;
+    };
+    std::shared_ptr<Entries> entries_ = std::make_shared<Entries>();
+    int lastId_ = 0;
 };
 
 }  // namespace tessary::testing

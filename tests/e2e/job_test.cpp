@@ -23,6 +23,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <regex>
 #include <sstream>
 
 #include "app/console.h"
@@ -210,6 +211,16 @@ TEST_F(Job, DroppedPictureIsSentAndCarvedWithTheLaserShownOverThePreview) {
     EXPECT_TRUE(processUntil([&] {
         return std::all_of(black.begin(), black.end(), [&](auto p) { return red(p.first, p.second); });
     }, 30s)) << engraver_->log();
+    // The console saw the job end at the machine's last report, once, and took its bar away.
+    const auto logText = [&] { return main.getText("编辑框1", prop::editbox::kContent); };
+    EXPECT_TRUE(processUntil([&] { return logText().find("Engraving finished in ") != std::string::npos; }, 10s))
+        << logText();
+    processUntil([&] { return engraver_->log().find("carving finished") != std::string::npos; }, 5s);
+    const std::string finished = logText().substr(logText().find("Engraving finished in "));
+    EXPECT_TRUE(std::regex_match(finished, std::regex("Engraving finished in ([0-9]+ min )?[0-9]+ s\r\n\r\n"))) << finished;
+    EXPECT_NE(engraver_->log().find("carving finished, " + std::to_string(black.size()) + " pixels reported"),
+              std::string::npos) << engraver_->log();
+    for (auto* bar : widget("分组框2")->findChildren<QProgressBar*>()) EXPECT_FALSE(bar->isVisible());
     const QImage shown = widget("图片框1")->grab().toImage();
     for (const auto& [x, y] : black) {
         const QColor c = shown.pixelColor(x, y);

@@ -55,6 +55,34 @@ TEST_F(ConsoleTest, EveryButtonSendsItsBytesThenLogsThenPauses) {
     EXPECT_EQ(machine.received(), (Bytes{0xFC, 0xAA, 0xFC, 0xAA}));
 }
 
+TEST_F(ConsoleTest, ACommandThatDidNotGoOutSaysSoAndHasNoOtherEffect) {
+    start();
+    for (const char* unit : {"按钮快退", "按钮快进", "按钮复位"}) main().set(unit, prop::kDisabled, 1);
+    std::vector<int> before;
+    for (std::string_view unit : shell::kMachineControls) before.push_back(main().getInt(unit, prop::kDisabled));
+    const std::string notSent = "Command not sent: the machine is not connected\r\n\r\n";
+    // The machine is gone, and the window has not heard of it yet.
+    machine.hangUp();
+    for (const char* button : {"按钮开始", "按钮重启", "按钮暂停", "按钮框定位", "按钮中心", "按钮点定位", "按钮上", "按钮右"}) {
+        click(button);
+        EXPECT_EQ(newLog(), notSent) << button;
+    }
+    static_cast<qt::QtWindow&>(main()).raise("滑块条1", event::kLeftUp, {});
+    EXPECT_EQ(newLog(), notSent) << "burning time";
+    EXPECT_TRUE(clock.pauses.empty()) << "no jog pause";
+    std::vector<int> after;
+    for (std::string_view unit : shell::kMachineControls) after.push_back(main().getInt(unit, prop::kDisabled));
+    EXPECT_EQ(after, before) << "Start and Restart switched nothing";
+
+    // Once the loss is noticed the port is closed; an arrow key still reaches the handler.
+    ASSERT_TRUE(processUntil([&] { return !machinePortOpen(); }));
+    newLog();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier);
+    QApplication::sendEvent(static_cast<qt::QtWindow&>(main()).widget(), &press);
+    EXPECT_EQ(newLog(), notSent);
+    EXPECT_TRUE(clock.pauses.empty());
+}
+
 TEST_F(ConsoleTest, StartSwitchesToJobControlsAndRestartEnablesEverything) {
     start();
     for (const char* unit : {"按钮快退", "按钮快进", "按钮复位"}) main().set(unit, prop::kDisabled, 1);

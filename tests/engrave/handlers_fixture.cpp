@@ -9,6 +9,7 @@
 
 #include <QAbstractButton>
 #include <QEventLoop>
+#include <QProgressBar>
 #include <QTimer>
 
 #include <cstdlib>
@@ -19,6 +20,7 @@
 #include "app/model/properties.h"
 #include "console/program_parts.h"
 #include "image/picture.h"
+#include "link/serial_port.h"
 
 namespace tessary::testing {
 namespace fs = std::filesystem;
@@ -151,6 +153,18 @@ void ConsoleTest::start(Clock* useClock) {
     QCoreApplication::processEvents();
     ASSERT_EQ(main().getText("按钮连接", prop::button::kCaption), "Connected");
     newLog();
+}
+
+bool ConsoleTest::machinePortOpen() {
+    auto* port = link::findSerialPort(main(), "端口1");
+    return port && port->isOpen();
+}
+
+std::string ConsoleTest::previewBar() {
+    for (auto* bar : widget("分组框2")->findChildren<QProgressBar*>()) {
+        if (bar->isVisible()) return bar->text().toStdString();
+    }
+    return {};
 }
 
 QWidget* ConsoleTest::widget(std::string_view unit) {

@@ -52,15 +52,17 @@ private:
     std::thread reader_;
 };
 
-// Records pauses; runs `during` (if set) in place of the pause.
+// Records pauses; runs `during` (if set) in place of the pause. Its time is what the test sets.
 class ScriptedClock : public Clock {
 public:
     void sleep(std::chrono::milliseconds pause) override {
         pauses.push_back(pause);
         if (during) during();
     }
+    std::chrono::steady_clock::time_point now() override { return current; }
     std::vector<std::chrono::milliseconds> pauses;
     std::function<void()> during;
+    std::chrono::steady_clock::time_point current{};
 };
 
 class Boxes : public Dialogs {
@@ -89,6 +91,9 @@ public:
     // Runs the event loop until the condition holds or `limit` has passed.
     static bool processUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit = 5s);
     bool enabled(std::string_view unit) { return main().getInt(unit, 6) == 0; }
+    bool machinePortOpen();
+    // The text of the bar over the preview; empty while it is hidden.
+    std::string previewBar();
 
     MachineEnd machine;
     std::string runDir;

@@ -2,7 +2,11 @@
 #include <QTimer>
 
 #include "app/qt/qt_services.h"
+#include "engrave/job_progress.h"
+#include "engrave/report_decoder.h"
 #include "handlers_fixture.h"
+#include "intake/image_state.h"
+#include "image/picture.h"
 
 namespace tessary::testing {
 namespace {
@@ -84,6 +88,57 @@ TEST_F(ConsoleTest, BytesArrivingDuringAPauseWaitForTheHandlerAndComeInOrder) {
     EXPECT_FALSE(drawnDuringPause);
     EXPECT_TRUE(processUntil([&] { return canvasRed(main(), 3, 4); }));
     EXPECT_TRUE(canvasRed(main(), 1, 2));
+}
+
+TEST_F(ConsoleTest, AJobsReportsShowItsProgressAndItsEndOnTheBarOverThePreview) {
+    start();
+    std::vector<std::pair<int, int>> points;
+    for (int y = 10; y < 15; ++y)
+        for (int x = 10; x < 16; ++x) points.emplace_back(x, y);
+    takeIn(writePicture(pictureWithBlack(40, 40, points)));
+    click("按钮发送数据");
+    ASSERT_EQ(newLog(), "----Please wait----.\r\n\r\nErasing Last Image...\r\n\r\nSending New Image...\r\n\r\n"
+                        "Sending completed !\r\n\r\n");
+    // The machine carves the sent image's black pixels row by row from the first row on the wire.
+    const auto wire = image::LoadPicture(console->state<intake::ImageState>().engraving.ToByteSet());
+    ASSERT_TRUE(wire);
+    std::vector<engrave::Point> black;
+    for (int y = 0; y < 512; ++y)
+        for (int x = 0; x < 512; ++x)
+            if (wire->at(x, 511 - y)[0] == 0) black.push_back({x, y});
+    ASSERT_GT(black.size(), 10u);
+    ASSERT_NE(black.front(), (engrave::Point{0, 0}));
+    const auto n = static_cast<long long>(black.size()), half = n / 2;
+    SCOPED_TRACE(std::to_string(n) + " black pixels");
+    const auto report = [&](engrave::Point p, std::chrono::seconds at) {
+        clock.current = std::chrono::steady_clock::time_point{} + at;
+        const auto bytes = *engrave::encodeReport(p);
+        std::fill_n(main().drawPanel("画板1").pixels().at(p.x, p.y), 3, std::uint8_t{255});  // to see it come
+        machine.write(Bytes(bytes.begin(), bytes.end()));
+        return processUntil([&] { return canvasRed(main(), p.x, p.y); });
+    };
+    const std::string finished = "Engraving finished in 2 min 5 s\r\n\r\n";
+
+    ASSERT_TRUE(report(black.back(), 0s));
+    EXPECT_EQ(newLog(), "") << "a report before Start is no job's";
+    EXPECT_EQ(previewBar(), "");
+
+    click("按钮开始");
+    EXPECT_EQ(previewBar(), "Engraving: 0 %");
+    ASSERT_TRUE(report({0, 0}, 0s));  // before the first black pixel
+    ASSERT_TRUE(report(black[half - 1], std::chrono::seconds(half)));
+    EXPECT_EQ(previewBar(), "Engraving: " + std::to_string(half * 100 / n) + " % \xC2\xB7 about " +
+                                engrave::durationText(std::chrono::seconds(n - half)) + " left");
+    click("按钮暂停");
+    EXPECT_EQ(previewBar(), "Paused");
+    click("按钮暂停");
+    EXPECT_TRUE(previewBar().starts_with("Engraving: ")) << previewBar();
+    newLog();
+    ASSERT_TRUE(report(black.back(), 125s));
+    EXPECT_EQ(newLog(), finished);
+    EXPECT_EQ(previewBar(), "") << "the bar goes with the job";
+    ASSERT_TRUE(report(black.back(), 130s));
+    EXPECT_EQ(newLog(), "") << "once";
 }
 
 }  // namespace

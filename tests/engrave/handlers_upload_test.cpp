@@ -69,6 +69,7 @@ TEST_F(ConsoleTest, UploadThatCannotSendSaysSoAndLeavesTheControlsAlone) {
         Bytes sent;
         std::string log;
         std::string box;
+        bool lost = false;  // the window learns afterwards that the machine is gone
     };
     const auto picture = [](ConsoleTest& t) { t.takeIn(t.writePicture(pictureWithBlack(20, 20, {{3, 4}}))); };
     const Case cases[] = {
@@ -93,7 +94,7 @@ TEST_F(ConsoleTest, UploadThatCannotSendSaysSoAndLeavesTheControlsAlone) {
          },
          Bytes(8, 0xFE),
          "----Please wait----.\r\n\r\nErasing Last Image...\r\n\r\nSending New Image...\r\n\r\nSending failed !\r\n\r\n",
-         notSent},
+         notSent, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -106,7 +107,15 @@ TEST_F(ConsoleTest, UploadThatCannotSendSaysSoAndLeavesTheControlsAlone) {
         EXPECT_EQ(machine.received(), c.sent);
         EXPECT_EQ(newLog(), c.log);
         EXPECT_EQ(boxes.shown, std::vector<std::string>{c.box});
-        EXPECT_EQ(controlStates(*this, main()), before);
+        if (c.lost) {
+            const std::string lost = "Connection lost: the machine was unplugged or switched off\r\n\r\n";
+            std::string after;
+            EXPECT_TRUE(processUntil([&] { return (after += newLog()).ends_with(lost); }));
+            EXPECT_EQ(after, lost) << "after the failure and its box";
+            EXPECT_EQ(controlStates(*this, main()), std::vector<bool>(20, false));
+        } else {
+            EXPECT_EQ(controlStates(*this, main()), before);
+        }
         console->destroyMainWindow();
         console.reset();
         boxes.shown.clear();

@@ -51,6 +51,40 @@ TEST(ComPorts, ThePlatformListPutsUsbAdaptersFirstInNaturalOrder) {
     EXPECT_EQ(listSerialPorts(sys.root()), expected);
 }
 
+TEST(ComPorts, AUsbAdapterIsKnownByVendorProductAndSerialNumber) {
+    FakeSysClassTty sys;
+    const fs::path devices = sys.root() / "devices", dev = sys.root() / "dev";
+    fs::create_directories(dev);
+    // name, USB device folder (relative to devices, empty: not on USB), its files, expected identity
+    struct Case {
+        const char* name;
+        const char* usbDevice;
+        std::vector<std::pair<const char*, const char*>> files;
+        std::string identity;
+    };
+    const Case cases[] = {
+        {"ttyUSB0", "usb1/1-1", {{"idVendor", "0403"}, {"idProduct", "6001"}, {"serial", "A50285BI"}}, "0403:6001:A50285BI"},
+        {"ttyUSB1", "usb1/1-2", {{"idVendor", "1a86"}, {"idProduct", "7523"}}, "1a86:7523"},
+        {"ttyS0", "", {}, ""},
+    };
+    for (const Case& c : cases) {
+        std::ofstream(dev / c.name).put('\0');
+        fs::path device = devices / "platform" / c.name;
+        if (*c.usbDevice) {
+            for (const auto& [file, value] : c.files) {
+                fs::create_directories(devices / c.usbDevice);
+                std::ofstream(devices / c.usbDevice / file) << value << "\n";
+            }
+            device = devices / c.usbDevice / (std::string(fs::path(c.usbDevice).filename()) + ":1.0") / c.name;
+        }
+        fs::create_directories(device);
+        fs::create_directories(sys.root() / c.name);
+        fs::create_directory_symlink(device, sys.root() / c.name / "device");
+        EXPECT_EQ(usbIdentity((dev / c.name).string(), sys.root()), c.identity) << c.name;
+    }
+    EXPECT_EQ(usbIdentity((dev / "ttyUSB9").string(), sys.root()), "") << "a device that is gone";
+}
+
 TEST(ComPorts, EveryOpenGoesThroughTheInstalledResolver) {
     PortDir dir;
     Pty pty;

@@ -16,8 +16,10 @@
 #include "app/shell/shell_handlers.h"
 #include "link/com_ports.h"
 #include "link/handlers/link_handlers.h"
+#include "link/lost_port_watch.h"
 #include "link/serial_port.h"
 #include "pty_fixture.h"
+#include "../app/test_services.h"
 
 namespace tessary::link {
 namespace {
@@ -41,9 +43,14 @@ public:
     std::vector<Box> boxes;
 };
 
+// Pauses nothing; its timers tick when the test says so.
 class NoPauses : public Clock {
 public:
     void sleep(std::chrono::milliseconds) override {}
+    std::unique_ptr<Ticker> every(std::chrono::milliseconds, std::function<void()> tick) override {
+        return ticks.add(std::move(tick));
+    }
+    testing::ManualTicks ticks;
 };
 
 std::string welcome() {
@@ -75,7 +82,7 @@ protected:
     }
 
     void start() {
-        console_ = std::make_unique<Console>(clock_, dialogs, host_, handlers_);
+        console_ = std::make_unique<Console>(clock, dialogs, host_, handlers_);
         ASSERT_TRUE(console_->createMainWindow(mainWindowDefinition()));
     }
     Window& main() { return console_->main(); }
@@ -107,9 +114,9 @@ protected:
     PortDir dir;
     RecordingDialogs dialogs;
     std::vector<int> attempts;
+    NoPauses clock;
 
-private:
-    NoPauses clock_;
+protected:
     qt::QtWindowHost host_;
     HandlerRegistry handlers_;
     ComResolver previous_;
@@ -215,6 +222,51 @@ TEST_F(MainWindow, ReceivedBytesReachTheDataArrivedBindingOnTheWindowThread) {
     EXPECT_TRUE(processUntil([&] { return bytes.size() >= 5; }));
     EXPECT_EQ(bytes, (std::vector<int>{0xFF, 0x01, 0x17, 0x02, 0x2D}));
     EXPECT_FALSE(otherThread);
+}
+
+TEST_F(MainWindow, AVanishedMachineIsShownDisconnectedAndReopenedWhenItComesBackUnlessBreakWasPressed) {
+    const std::string lost(kConnectionLostLine), back = std::string(kReconnectedLine) + portLine(5);
+    struct Case {
+        const char* what;
+        bool pressBreak;
+        std::string logAfterLoss;  // what the log gains once the far end is gone
+        std::string logAfterReturn;
+        Controls afterReturn;
+    };
+    const Case cases[] = {
+        {"unplugged and plugged in again", false, lost, back, connected(5)},
+        {"Break, then unplugged and plugged in again", true, "", "", disconnected(5)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto machine = std::make_unique<Pty>();
+        dir.link(5, machine->slavePath());
+        start();
+        if (c.pressBreak) click(kBreak);
+        std::string seen = log();
+        const auto gained = [&] {
+            const std::string now = log(), added = now.substr(seen.size());
+            seen = now;
+            return added;
+        };
+        machine->closeMaster();
+        EXPECT_TRUE(processUntil([&] { return !portOpen() && log().ends_with(c.pressBreak ? "" : lost); }));
+        processFor(50ms);
+        EXPECT_EQ(gained(), c.logAfterLoss);
+        EXPECT_EQ(controls(), disconnected(5));
+        EXPECT_TRUE(dialogs.boxes.empty());
+        clock.ticks.tick(LostPortWatch::kLookEvery + 1);
+        EXPECT_EQ(gained(), "") << "nothing to reopen while the link leads nowhere";
+
+        machine = std::make_unique<Pty>();
+        dir.link(5, machine->slavePath());
+        clock.ticks.tick();
+        EXPECT_EQ(gained(), c.logAfterReturn);
+        EXPECT_EQ(controls(), c.afterReturn);
+        EXPECT_EQ(portOpen(), !c.pressBreak);
+        EXPECT_EQ(clock.ticks.live(), 0u) << "nothing is watched once the port is back or after Break";
+        console_.reset();
+    }
 }
 
 }  // namespace

@@ -44,7 +44,9 @@ PortDir::~PortDir() {
 }
 
 void PortDir::link(int com, const std::string& target) const {
-    fs::create_symlink(target, fs::path(path_) / ("COM" + std::to_string(com)));
+    const fs::path link = fs::path(path_) / ("COM" + std::to_string(com));
+    fs::remove(link);
+    fs::create_symlink(target, link);
 }
 
 Pty::Pty() {

@@ -21,6 +21,7 @@ public:
     PortDir(const PortDir&) = delete;
     PortDir& operator=(const PortDir&) = delete;
     const std::string& path() const { return path_; }
+    // Links COMn to the target, in place of the link it had.
     void link(int com, const std::string& target) const;
 
 private:

@@ -80,7 +80,7 @@ UnitDef serialPort() {
     settings.timeout = 1000;
     settings.openOnCreate = false;
     u.serialSettings = encodeSerialSettings(settings);
-    u.events = {{event::kDataArrived, "positionReport"}};
+    u.events = {{event::kDataArrived, "positionReport"}, {event::kDeviceGone, "connectionLost"}};
     return u;
 }
 

@@ -18,7 +18,8 @@ inline constexpr int kLeftDown = -1, kLeftUp = -2, kDoubleClick = -3, kRightDown
 inline constexpr int kClick = 0;                                     // Button
 inline constexpr int kCreated = 0, kMayClose = 1, kDestroying = 2;   // window
 inline constexpr int kFilesDropped = 3;                              // DropTarget
-inline constexpr int kLineStatus = 0, kDataArrived = 1;              // SerialPort
+// SerialPort; DeviceGone: the open port's device vanished (unplugged, switched off, line hung up).
+inline constexpr int kLineStatus = 0, kDataArrived = 1, kDeviceGone = 2;
 }  // namespace event
 
 // Modifier keys of mouse and key events, as a bit set.

@@ -30,6 +30,32 @@ void BlockingClock::sleep(std::chrono::milliseconds pause) {
 }
 
 namespace {
+// The tick may end its own ticker: the timer is then let go of only once its signal has returned.
+class TimerTicker : public Ticker {
+public:
+    TimerTicker(std::chrono::milliseconds interval, std::function<void()> tick) : timer_(new QTimer) {
+        timer_->setTimerType(Qt::CoarseTimer);
+        QObject::connect(timer_, &QTimer::timeout, timer_, [tick = std::move(tick)] {
+            if (!DeliveryHold::active()) tick();
+        });
+        timer_->start(interval);
+    }
+    ~TimerTicker() override {
+        timer_->stop();
+        timer_->deleteLater();
+    }
+
+private:
+    QTimer* timer_;
+};
+}  // namespace
+
+std::unique_ptr<Ticker> BlockingClock::every(std::chrono::milliseconds interval, std::function<void()> tick) {
+    if (!QCoreApplication::instance() || !tick) return nullptr;
+    return std::make_unique<TimerTicker>(interval, std::move(tick));
+}
+
+namespace {
 QString fromUtf8(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 QMessageBox::StandardButtons buttonsFor(int code) {

@@ -9,6 +9,8 @@ namespace tessary::qt {
 class BlockingClock : public Clock {
 public:
     void sleep(std::chrono::milliseconds pause) override;
+    // A coarse timer: the tick may come a little late, never while a pause or a long write holds the thread.
+    std::unique_ptr<Ticker> every(std::chrono::milliseconds interval, std::function<void()> tick) override;
 };
 
 // QMessageBox without owner, application-modal. Code: low nibble the buttons (0 OK, 1 OK/Cancel,

@@ -46,6 +46,8 @@ inline constexpr std::string_view kLogSendingFailed = "Sending failed !\r\n\r\n"
 inline constexpr std::string_view kNotSentText =
     "The image was not sent to the machine. Check the connection and send the image again.";
 inline constexpr std::string_view kNotSentTitle = "ERROR";
+// Logged in place of a command's own line when its bytes could not be written; nothing else of it happens.
+inline constexpr std::string_view kLogNotSent = "Command not sent: the machine is not connected\r\n\r\n";
 inline constexpr std::string_view kStepPulseSavedText = "Saved! do not need save every time";
 inline constexpr std::string_view kStepPulseSavedTitle = "Info";
 

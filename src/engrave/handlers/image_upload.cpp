@@ -8,6 +8,7 @@
 #include "app/model/properties.h"
 #include "app/shell/control_states.h"
 #include "engrave/handlers/engrave_handlers.h"
+#include "engrave/handlers/job_display.h"
 #include "engrave/handlers/machine_port.h"
 #include "engrave/protocol.h"
 #include "image/canvas.h"
@@ -44,12 +45,11 @@ std::string sentText(std::size_t sent, std::size_t total) {
 }
 
 // The erase burst, the pause and the image; false as soon as a write fails. The window keeps painting and
-// shows the progress, but no received byte reaches a handler before the upload has ended.
+// shows the progress.
 bool eraseAndSend(Console& console, const image::Bytes& imageData) {
     Window& main = console.main();
     const MessageSpec& erase = specOf(Message::EraseLastImage);
     console.appendLog(kLogErasingLastImage);
-    DeliveryHold hold;
     if (!sendEach(console, erase.bytes)) return false;
     main.showProgress(kPreviewGroup, {"Erasing the last image: ", 0, 0, erase.pause});
     console.clock().sleep(erase.pause);
@@ -81,9 +81,15 @@ void onUploadImage(Console& console, const EventArgs&) {
     }
 
     console.appendLog(kLogPleaseWait);
-    const bool sent = eraseAndSend(console, engraving.ToByteSet());
+    // Received bytes, and the news of a vanished machine, wait until the upload and its failure box are over.
+    DeliveryHold hold;
+    jobProgress(console).imageErased();
+    forgetJobBar(console);
+    const image::Bytes imageData = engraving.ToByteSet();
+    const bool sent = eraseAndSend(console, imageData);
     main.showProgress(kPreviewGroup, {});
     if (sent) {
+        if (auto order = CarvingOrder::fromWireImage(imageData)) jobProgress(console).imageSent(std::move(*order));
         console.appendLog(kLogSendingCompleted);
         shell::applyConnectedState(console);
         for (std::string_view unit : {"按钮快退", "按钮快进", "按钮复位"}) main.set(unit, prop::kDisabled, std::int32_t{1});

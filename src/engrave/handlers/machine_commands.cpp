@@ -5,6 +5,7 @@
 #include "app/model/properties.h"
 #include "app/shell/control_states.h"
 #include "engrave/handlers/engrave_handlers.h"
+#include "engrave/handlers/job_display.h"
 #include "engrave/handlers/machine_port.h"
 #include "engrave/protocol.h"
 #include "engrave/step_pulse.h"
@@ -16,12 +17,17 @@ constexpr std::string_view kSlider = "滑块条1";
 constexpr std::string_view kSliderLabel = "滑块标签";
 constexpr std::string_view kStepPulseBox = "编辑框1";  // the Setting window's
 
-// Bytes, then the log line, then the pause: no sender looks at whether the bytes went out.
-void command(Console& console, Message message) {
+// Bytes, then the log line, then the pause. A command that did not go out says so and has no other effect:
+// the log must not claim what the machine never heard. False then.
+bool command(Console& console, Message message) {
     const MessageSpec& spec = specOf(message);
-    sendEach(console, spec.bytes);
+    if (!sendEach(console, spec.bytes)) {
+        console.appendLog(kLogNotSent);
+        return false;
+    }
     if (!spec.logLine.empty()) console.appendLog(spec.logLine);
     if (spec.pause.count() > 0) console.clock().sleep(spec.pause);
+    return true;
 }
 
 void setEnabled(Console& console, std::string_view unit, bool enabled) {
@@ -31,21 +37,38 @@ void setEnabled(Console& console, std::string_view unit, bool enabled) {
 }  // namespace
 
 void onStart(Console& console, const EventArgs&) {
-    command(console, Message::StartCarving);
+    if (!command(console, Message::StartCarving)) return;
+    jobProgress(console).start(console.clock().now());
+    showJobProgress(console);
     for (std::string_view unit : {"按钮快退", "按钮快进", "按钮复位"}) setEnabled(console, unit, true);
     for (std::string_view unit : {"按钮点定位", "按钮框定位", "按钮中心"}) setEnabled(console, unit, false);
 }
 
 void onRestart(Console& console, const EventArgs&) {
-    command(console, Message::Restart);
+    if (!command(console, Message::Restart)) return;
+    jobProgress(console).restart();
+    showJobProgress(console);
     shell::applyConnectedState(console);
 }
 
-void onPause(Console& console, const EventArgs&) { command(console, Message::Pause); }
-void onRecarve(Console& console, const EventArgs&) { command(console, Message::Recarve); }
+void onPause(Console& console, const EventArgs&) {
+    if (!command(console, Message::Pause)) return;
+    jobProgress(console).pause(console.clock().now());
+    showJobProgress(console);
+}
+
+void onRecarve(Console& console, const EventArgs&) {
+    if (!command(console, Message::Recarve)) return;
+    jobProgress(console).recarve(console.clock().now());
+    showJobProgress(console);
+}
 void onFrameCarvingArea(Console& console, const EventArgs&) { command(console, Message::FrameCarvingArea); }
-void onFastBackward(Console& console, const EventArgs&) { command(console, Message::FastBackward); }
-void onFastForward(Console& console, const EventArgs&) { command(console, Message::FastForward); }
+void onFastBackward(Console& console, const EventArgs&) {
+    if (command(console, Message::FastBackward)) jobProgress(console).skip();
+}
+void onFastForward(Console& console, const EventArgs&) {
+    if (command(console, Message::FastForward)) jobProgress(console).skip();
+}
 void onToMiddle(Console& console, const EventArgs&) { command(console, Message::MiddleOfImage); }
 void onToLowerLeft(Console& console, const EventArgs&) { command(console, Message::LowerLeftCorner); }
 void onJogUp(Console& console, const EventArgs&) { command(console, Message::JogUp); }
@@ -65,17 +88,18 @@ void onBurningTimeShown(Console& console, const EventArgs&) {
 void onBurningTimeSent(Console& console, const EventArgs&) {
     const int position = console.main().getInt(kSlider, prop::slider::kPosition);
     const std::array<std::uint8_t, 1> byte{burningTimeByte(position)};
-    sendEach(console, byte);
-    console.appendLog(burningTimeLogLine(position));
+    console.appendLog(sendEach(console, byte) ? burningTimeLogLine(position) : std::string(kLogNotSent));
 }
 
 void onSaveStepPulse(Console& console, const EventArgs&) {
     Window* setting = console.setting();
     if (!setting) return;
-    const std::array<std::uint8_t, 1> prefix{kStepPulseByte};
-    sendEach(console, prefix);
-    const std::array<std::uint8_t, 1> value{stepPulseByte(setting->getText(kStepPulseBox, prop::editbox::kContent))};
-    sendEach(console, value);
+    const std::array<std::uint8_t, 2> bytes{kStepPulseByte,
+                                            stepPulseByte(setting->getText(kStepPulseBox, prop::editbox::kContent))};
+    if (!sendEach(console, bytes)) {
+        console.appendLog(kLogNotSent);
+        return;
+    }
     console.dialogs().messageBox(kStepPulseSavedText, 0, kStepPulseSavedTitle);
 }
 

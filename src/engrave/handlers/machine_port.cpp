@@ -6,11 +6,11 @@ link::SerialPort* machinePort(Console& console) { return link::findSerialPort(co
 
 bool sendEach(Console& console, std::span<const std::uint8_t> bytes) {
     link::SerialPort* port = machinePort(console);
-    bool all = port != nullptr;
+    if (!port) return false;
     for (std::uint8_t byte : bytes) {
-        if (!port || !port->SendData(link::SendValue(byte))) all = false;
+        if (!port->SendData(link::SendValue(byte))) return false;
     }
-    return all;
+    return true;
 }
 
 }  // namespace tessary::engrave

@@ -14,7 +14,8 @@ inline constexpr std::string_view kMachinePort = "端口1";
 link::SerialPort* machinePort(Console& console);
 
 // Each byte in a SendData call of its own, as the machine expects; true when every byte was written.
-// Every byte is tried even after one failed.
+// Stops at the first byte that fails: a sub-code or parameter byte arriving without its prefix would reach
+// the machine as a burning time.
 bool sendEach(Console& console, std::span<const std::uint8_t> bytes);
 
 }  // namespace tessary::engrave

@@ -1,6 +1,7 @@
 #include <cstdint>
 
 #include "engrave/handlers/engrave_handlers.h"
+#include "engrave/handlers/job_display.h"
 #include "engrave/report_decoder.h"
 
 namespace tessary::engrave {
@@ -18,7 +19,18 @@ struct ReportState {
 
 void onPositionReport(Console& console, const EventArgs& args) {
     const auto position = console.state<ReportState>().decoder.feed(static_cast<std::uint8_t>(args.a));
-    if (!position || !onSurface(*position)) return;
+    if (!position) return;
+    JobProgress& job = jobProgress(console);
+    const Time now = console.clock().now();
+    switch (job.report(*position, now)) {
+        case JobProgress::Step::Nothing: break;
+        case JobProgress::Step::Moved: showJobProgress(console); break;
+        case JobProgress::Step::Finished:
+            console.appendLog("Engraving finished in " + durationText(job.elapsed(now)) + "\r\n\r\n");
+            showJobProgress(console);
+            break;
+    }
+    if (!onSurface(*position)) return;
     console.main().drawPanel(kCanvas).plotMark(position->x, position->y, kReportColour);
 }
 

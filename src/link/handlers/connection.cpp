@@ -1,8 +1,12 @@
+#include <cstdio>
+#include <exception>
+#include <memory>
 #include <string>
 
 #include "app/model/properties.h"
 #include "app/shell/control_states.h"
 #include "link/handlers/link_handlers.h"
+#include "link/lost_port_watch.h"
 #include "link/serial_port.h"
 
 namespace tessary::link {
@@ -14,6 +18,7 @@ constexpr std::string_view kConnectButton = "按钮连接";
 constexpr std::string_view kBreakButton = "按钮断开";
 
 constexpr int kScanAttempts = 32;
+constexpr auto kWatchInterval = std::chrono::milliseconds(500);
 
 // Only a real port unit can open; any other occupant of the slot counts as a port that does not open.
 bool openPort(Window& main) {
@@ -28,9 +33,67 @@ void showConnected(Window& main) {
     main.set(kConnectButton, prop::kDisabled, 1);
 }
 
+// After a loss, until the port is back, the operator connects by hand, or the window closes.
+struct Reconnection {
+    std::unique_ptr<LostPortWatch> watch;
+    std::unique_ptr<Ticker> ticker;
+};
+
+void stopWatching(Console& console) {
+    auto& r = console.state<Reconnection>();
+    r.ticker.reset();
+    r.watch.reset();
+}
+
+void reconnect(Console& console) {
+    auto& r = console.state<Reconnection>();
+    if (!r.watch) return;
+    if (!console.hasMainWindow()) {
+        stopWatching(console);
+        return;
+    }
+    if (!r.watch->deviceBack()) return;
+    Window& main = console.main();
+    auto* port = dynamic_cast<SerialPort*>(&main.unit(kPort));
+    if (!port) return;
+    port->write(prop::serial::kPortNumber, r.watch->portNumber());
+    if (!port->Open()) return;
+    stopWatching(console);
+    showConnected(main);
+    console.appendLog(kReconnectedLine);
+    console.appendLog(portLine(main.getInt(kComList, prop::combobox::kSelection)));
+    shell::applyConnectedState(console);
+    main.set(kBreakButton, prop::kVisible, 1);
+    main.set(kComList, prop::kVisible, 0);
+}
+
+void startWatching(Console& console, int portNumber, const std::string& identity) {
+    auto& r = console.state<Reconnection>();
+    r.watch = std::make_unique<LostPortWatch>(portNumber, identity);
+    r.ticker = console.clock().every(kWatchInterval, [&console] {
+        try {
+            reconnect(console);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "tessary: reconnecting failed: %s\n", e.what());
+        }
+    });
+}
+
+// As Break leaves the window: the COM list shown with the port's entry still selected.
+void showDisconnected(Console& console, std::string_view logLine) {
+    Window& main = console.main();
+    main.set(kConnectButton, prop::button::kCaption, "Connect");
+    main.set(kConnectButton, prop::kDisabled, 0);
+    console.appendLog(logLine);
+    shell::applyDisconnectedState(console);
+    main.set(kComList, prop::kVisible, 1);
+    main.set(kBreakButton, prop::kVisible, 0);
+}
+
 }  // namespace
 
 void manualConnection(Console& console, const EventArgs&) {
+    stopWatching(console);
     Window& main = console.main();
     main.set(kPort, prop::serial::kPortNumber, main.getInt(kComList, prop::combobox::kSelection));
     console.appendLog("Connecting...\r\n\r\n");
@@ -69,14 +132,19 @@ void automaticConnection(Console& console, const EventArgs&) {
 }
 
 void disconnection(Console& console, const EventArgs&) {
-    Window& main = console.main();
-    if (auto* port = dynamic_cast<SerialPort*>(&main.unit(kPort))) port->Close();
-    main.set(kConnectButton, prop::button::kCaption, "Connect");
-    main.set(kConnectButton, prop::kDisabled, 0);
-    console.appendLog("Disconnected connection\r\n\r\n");
-    shell::applyDisconnectedState(console);
-    main.set(kComList, prop::kVisible, 1);
-    main.set(kBreakButton, prop::kVisible, 0);
+    stopWatching(console);
+    if (auto* port = dynamic_cast<SerialPort*>(&console.main().unit(kPort))) port->Close();
+    showDisconnected(console, "Disconnected connection\r\n\r\n");
+}
+
+void connectionLost(Console& console, const EventArgs&) {
+    auto* port = dynamic_cast<SerialPort*>(&console.main().unit(kPort));
+    // Break may have closed the port while the news of the loss was on its way.
+    if (!port || !port->isOpen()) return;
+    const int portNumber = console.main().getInt(kPort, prop::serial::kPortNumber);
+    port->Close();
+    showDisconnected(console, kConnectionLostLine);
+    startWatching(console, portNumber, port->deviceIdentity());
 }
 
 }  // namespace tessary::link
@@ -87,6 +155,7 @@ void registerLinkHandlers(HandlerRegistry& registry) {
     registry.add("connect", link::manualConnection);
     registry.add("automaticConnection", link::automaticConnection);
     registry.add("disconnect", link::disconnection);
+    registry.add("connectionLost", link::connectionLost);
 }
 
 }  // namespace tessary

@@ -11,9 +11,15 @@ void manualConnection(Console& console, const EventArgs& args);
 void automaticConnection(Console& console, const EventArgs& args);
 // Click on 按钮断开.
 void disconnection(Console& console, const EventArgs& args);
+// DeviceGone of 端口1: the port is closed, the window shows it disconnected, and the console watches for
+// the device to come back and reopens it.
+void connectionLost(Console& console, const EventArgs& args);
+
+inline constexpr std::string_view kConnectionLostLine = "Connection lost: the machine was unplugged or switched off\r\n\r\n";
+inline constexpr std::string_view kReconnectedLine = "Reconnected to the machine\r\n\r\n";
 }  // namespace link
 
-// "connect", "automaticConnection", "disconnect".
+// "connect", "automaticConnection", "disconnect", "connectionLost".
 void registerLinkHandlers(HandlerRegistry& registry);
 
 }  // namespace tessary

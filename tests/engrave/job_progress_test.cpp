@@ -1,0 +1,135 @@
+// A job's progress: the sent image's black pixels in carving order, the reports against them, the time left.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engrave/job_progress.h"
+
+namespace tessary::engrave {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A 1-bit BMP as the console sends it: rows stored in the order given (the first is the machine's row 0),
+// '#' black (a 0 bit), anything else white.
+std::vector<std::uint8_t> wireImage(const std::vector<std::string>& rows) {
+    const int width = static_cast<int>(rows.front().size()), height = static_cast<int>(rows.size());
+    const int stride = (width + 31) / 32 * 4;
+    std::vector<std::uint8_t> b(62 + static_cast<std::size_t>(stride * height), 0);
+    const auto put = [&](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    };
+    b[0] = 'B';
+    b[1] = 'M';
+    put(2, static_cast<std::uint32_t>(b.size()));
+    put(10, 62);
+    put(14, 40);
+    put(18, static_cast<std::uint32_t>(width));
+    put(22, static_cast<std::uint32_t>(height));
+    b[26] = 1;
+    b[28] = 1;
+    put(58, 0x00FFFFFF);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (rows[y][x] != '#') b[62 + y * stride + x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+        }
+    }
+    return b;
+}
+
+TEST(JobProgress, BlackPixelsCountInCarvingOrderUpToTheReportedOne) {
+    const auto order = CarvingOrder::fromWireImage(wireImage({
+        "#..#......",  // row 0: x 0, 3
+        "..........",
+        ".########.",  // row 2: x 1..8
+    }));
+    ASSERT_TRUE(order);
+    EXPECT_EQ(order->total(), 10);
+    const std::pair<Point, std::int64_t> cases[] = {
+        {{0, 0}, 1},  {{2, 0}, 1},  {{3, 0}, 2},    {{9, 1}, 2},  {{0, 2}, 2},
+        {{4, 2}, 6},  {{8, 2}, 10}, {{600, 2}, 10}, {{0, 3}, 10}, {{-1, 0}, 0}, {{5, -1}, 0},
+    };
+    for (const auto& [p, n] : cases) EXPECT_EQ(order->upTo(p), n) << p.x << "," << p.y;
+
+    const std::vector<std::uint8_t> bad[] = {{}, std::vector<std::uint8_t>(61, 0), [] {
+                                                 auto b = wireImage({"#"});
+                                                 b[28] = 24;  // not 1 bit per pixel
+                                                 return b;
+                                             }(),
+                                             [] {
+                                                 auto b = wireImage({"##", "##"});
+                                                 b.resize(63);  // rows cut short
+                                                 return b;
+                                             }()};
+    for (const auto& b : bad) EXPECT_FALSE(CarvingOrder::fromWireImage(b));
+}
+
+TEST(JobProgress, DurationsReadAsMinutesAndSeconds) {
+    const std::pair<long long, const char*> cases[] = {
+        {0, "0 s"}, {59, "59 s"}, {60, "1 min 0 s"}, {130, "2 min 10 s"}, {723, "12 min 3 s"}, {4500, "75 min 0 s"},
+    };
+    for (const auto& [s, text] : cases) EXPECT_EQ(durationText(std::chrono::seconds(s)), text);
+}
+
+TEST(JobProgress, ReportsMoveTheBarFromStartToTheLastBlackPixel) {
+    // 20 black pixels: the whole of row 0 and row 1 of a 10-pixel-wide image.
+    const auto order = CarvingOrder::fromWireImage(wireImage({"##########", "##########", ".........."}));
+    ASSERT_TRUE(order);
+    JobProgress job;
+    const Time t0{};
+    enum Action { Report, Start, Pause, Restart, Recarve, Skip };
+    struct Step {
+        Action action;
+        std::chrono::milliseconds at;
+        Point p;
+        std::string bar;  // "" while no job runs
+        JobProgress::Step result = JobProgress::Step::Nothing;
+    };
+    using S = JobProgress::Step;
+    const std::string sep = " \xC2\xB7 about ";
+    const Step steps[] = {
+        {Report, 0ms, {9, 1}, ""},  // a jog before the job: not counted
+        {Start, 0ms, {}, "Engraving: 0 %"},
+        {Report, 0ms, {0, 0}, "Engraving: 5 %", S::Moved},
+        {Report, 500ms, {4, 0}, "Engraving: 25 %", S::Moved},  // half a second: no rate yet
+        {Report, 2000ms, {9, 0}, "Engraving: 50 %" + sep + "3 s left", S::Moved},  // 9 pixels in 2 s, 10 left
+        {Pause, 2000ms, {}, "Paused"},
+        {Report, 9000ms, {5, 5}, "Paused"},  // a jog while paused
+        {Pause, 30000ms, {}, "Engraving: 50 %" + sep + "3 s left"},
+        {Report, 30000ms, {0, 1}, "Engraving: 55 %", S::Moved},  // the rate starts again after the pause
+        {Skip, 30000ms, {}, "Engraving: 55 %"},
+        {Report, 31000ms, {4, 1}, "Engraving: 75 %", S::Moved},
+        {Report, 33000ms, {8, 1}, "Engraving: 95 %" + sep + "1 s left", S::Moved},
+        {Recarve, 33000ms, {}, "Engraving: 0 %"},
+        {Report, 34000ms, {1, 0}, "Engraving: 10 %", S::Moved},
+        {Report, 65000ms, {9, 1}, "", S::Finished},
+        {Report, 66000ms, {0, 0}, ""},
+        {Start, 70000ms, {}, "Engraving: 0 %"},
+        {Restart, 71000ms, {}, ""},
+        {Report, 72000ms, {9, 1}, ""},
+    };
+    job.imageSent(*order);
+    int i = 0;
+    for (const Step& s : steps) {
+        SCOPED_TRACE("step " + std::to_string(i++));
+        const Time now = t0 + s.at;
+        JobProgress::Step result = S::Nothing;
+        switch (s.action) {
+            case Report: result = job.report(s.p, now); break;
+            case Start: job.start(now); break;
+            case Pause: job.pause(now); break;
+            case Restart: job.restart(); break;
+            case Recarve: job.recarve(now); break;
+            case Skip: job.skip(); break;
+        }
+        EXPECT_EQ(result, s.result);
+        EXPECT_EQ(job.state() == JobProgress::State::Idle ? "" : job.barText(), s.bar);
+        if (result == S::Finished) {
+            EXPECT_EQ(durationText(job.elapsed(now)), "1 min 5 s") << "from Start, pauses included";
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tessary::engrave
