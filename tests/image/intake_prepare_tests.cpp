@@ -1,34 +1,9 @@
 // tessary-prepare runs the console's intake: the same preview file, the same log lines, the same refusal.
-#include <sys/wait.h>
-
-#include <cstdlib>
-
 #include "image/handlers/intake.h"
 #include "intake_fixture.h"
 
 namespace tessary::intake::testing {
 namespace {
-
-struct ToolRun {
-    int status = -1;
-    std::string out, err;
-};
-
-ToolRun prepare(const std::filesystem::path& dir, const std::string& in, const std::string& out) {
-    const auto stdoutFile = dir / "prepare.out", stderrFile = dir / "prepare.err";
-    const std::string command = std::string("'") + TESSARY_PREPARE + "' '" + in + "' '" + out + "' >'" +
-                                stdoutFile.string() + "' 2>'" + stderrFile.string() + "'";
-    const int raw = std::system(command.c_str());
-    ToolRun r;
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    const auto text = [](const std::filesystem::path& p) {
-        const image::Bytes b = readFile(p);
-        return std::string(b.begin(), b.end());
-    };
-    r.out = text(stdoutFile);
-    r.err = text(stderrFile);
-    return r;
-}
 
 using PrepareTest = MainWindow;
 

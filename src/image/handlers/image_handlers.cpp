@@ -80,7 +80,8 @@ void onZoomIn(Console& console, const EventArgs& args) { viewOperation<zoomIn>(c
 void onReload(Console& console, const EventArgs& args) { viewOperation<reload>(console, args); }
 
 void onMainWindowClosing(Console& console, const EventArgs&) {
-    image::deleteFile(image::previewFilePath(console.runDirectory()));
+    image::deleteFileIfSame(image::previewFilePath(console.runDirectory()),
+                            console.state<ImageState>().previewWritten);
 }
 
 }  // namespace intake

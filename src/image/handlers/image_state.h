@@ -3,6 +3,7 @@
 #include <string>
 
 #include "image/bitmap.h"
+#include "image/files.h"
 
 namespace tessary::intake {
 
@@ -12,6 +13,7 @@ struct ImageState {
     image::位图 engraving;
     std::string droppedFileName;  // what the last drop delivered, for Reload
     std::string previewPath;
+    image::FileIdentity previewWritten;  // the preview file as last written; only that file is deleted
     image::Bytes lastSnapshot;  // 24-bit BMP data of the last 512 x 512 snapshot
     int zoomSize = 0;           // 512 after each intake; only Zoom out changes it
 };

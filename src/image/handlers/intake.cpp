@@ -1,15 +1,11 @@
 #include "image/handlers/intake.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <optional>
 #include <span>
 
 #include "image/files.h"
 #include "image/handlers/fitted_picture.h"
 #include "image/picture.h"
-#include "image/unique_fd.h"
 
 namespace tessary::intake {
 namespace {
@@ -18,14 +14,6 @@ void clearCanvas(Surroundings& around) {
     image::Raster& canvas = around.canvas();
     image::clear(canvas, 0, 0, kSnapshotSize, kSnapshotSize, around.canvasBackground());
     around.canvasChanged();
-}
-
-// A picture whose result cannot be written is refused, as the conversion refuses it; checked only after
-// a successful decoding, so that a refused picture never touches an existing preview file.
-bool canWrite(const std::string& path) {
-    image::UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0644));
-    struct stat st {};
-    return fd && ::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 void takeSnapshot(ImageState& state, Surroundings& around) {
@@ -39,9 +27,9 @@ void blackAndWhite(ImageState& state) {
     state.engraving = state.engraving.ConvertDepth(1);
 }
 
-bool writePreview(const ImageState& state, Surroundings& around) {
+bool writePreview(ImageState& state, Surroundings& around) {
     const image::Bytes bmp = state.engraving.ToByteSet();
-    return image::writeFile(around.previewFile(), {std::span<const std::uint8_t>(bmp)});
+    return image::writeFile(around.previewFile(), {std::span<const std::uint8_t>(bmp)}, &state.previewWritten);
 }
 
 // The preview flipped top to bottom, so that the first stored row of the BMP data is the preview's top
@@ -82,7 +70,8 @@ IntakeResult takeIn(ImageState& state, Surroundings& around, std::string fileNam
     const std::string previewFile = around.previewFile();
     IntakeResult result = IntakeResult::Refused;
     if (decodeFitted(fileName, around.resampling(), picture) == image::kConvertOk)
-        result = canWrite(previewFile) ? IntakeResult::Prepared : IntakeResult::PreviewUnwritable;
+        // Checked only after a successful decoding, so that a refused picture never touches the preview file.
+        result = image::canWriteFile(previewFile) ? IntakeResult::Prepared : IntakeResult::PreviewUnwritable;
     if (result != IntakeResult::Prepared) {
         around.wrongFileType();
     } else {
