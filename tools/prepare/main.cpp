@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "image/handlers/intake.h"
+#include "image/handlers/headless.h"
 
 namespace {
 
@@ -20,27 +20,6 @@ constexpr const char* kUsage =
     "  --version  the version\n"
     "\n"
     "Exit status: 0 prepared; 1 \"Wrong file type\" (IN refused or OUT.bmp not writable); 2 wrong usage.\n";
-
-// A canvas in memory, as the console's 画板1 is on a true-colour display; the log goes to standard output.
-class Headless : public tessary::intake::Surroundings {
-  public:
-    explicit Headless(std::string out) : out_(std::move(out)), canvas_(510, 510) {}
-
-    tessary::image::Raster& canvas() override { return canvas_; }
-    std::uint32_t canvasBackground() override { return tessary::intake::kButtonFace; }
-    tessary::image::Resample resampling() override { return tessary::image::Resample::Halftone; }
-    std::string previewFile() override { return out_; }
-    void log(std::string_view line) override {
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
-        std::printf("%.*s\n", static_cast<int>(line.size()), line.data());
-    }
-    void showPreview(const tessary::image::Bytes&) override {}
-    void wrongFileType() override { std::fprintf(stderr, "%s\n", tessary::intake::kWrongFileType.data()); }
-
-  private:
-    std::string out_;
-    tessary::image::Raster canvas_;
-};
 
 }  // namespace
 
@@ -70,7 +49,7 @@ int main(int argc, char** argv) {
     }
 
     tessary::intake::ImageState state;
-    Headless around(files[1]);
+    tessary::intake::Headless around(files[1]);
     using tessary::intake::IntakeResult;
     const IntakeResult result = tessary::intake::takeIn(state, around, files[0]);
     std::fflush(stdout);
