@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <numbers>
+#include <utility>
 #include <vector>
 
 namespace tessary::image {
@@ -62,36 +63,50 @@ Grey adjustedGrey(const Raster& canvas, const PictureRect& r, const ConversionOp
     grey.width = r.width;
     grey.height = r.height;
     grey.v.resize(static_cast<std::size_t>(r.width) * r.height);
-    std::vector<std::uint16_t> sums(grey.v.size());
-    int low = 765, high = 0;
-    for (int y = 0; y < r.height; ++y) {
-        const std::uint8_t* p = canvas.at(r.left, r.top + y);
-        std::uint16_t* s = sums.data() + static_cast<std::size_t>(y) * r.width;
-        for (int x = 0; x < r.width; ++x, p += 3) {
-            s[x] = static_cast<std::uint16_t>(p[0] + p[1] + p[2]);
-            low = std::min<int>(low, s[x]);
-            high = std::max<int>(high, s[x]);
+    int low = 0, high = 765;
+    if (o.autoLevel) {
+        low = 765;
+        high = 0;
+        for (int y = 0; y < r.height; ++y) {
+            const std::uint8_t* p = canvas.at(r.left, r.top + y);
+            for (int x = 0; x < r.width; ++x, p += 3) {
+                const int sum = p[0] + p[1] + p[2];
+                low = std::min(low, sum);
+                high = std::max(high, sum);
+            }
         }
     }
     const auto curve = toneCurve(o, low, high);
-    for (std::size_t i = 0; i < sums.size(); ++i) grey.v[i] = curve[sums[i]];
+    for (int y = 0; y < r.height; ++y) {
+        const std::uint8_t* p = canvas.at(r.left, r.top + y);
+        float* g = grey.v.data() + static_cast<std::size_t>(y) * r.width;
+        for (int x = 0; x < r.width; ++x, p += 3) g[x] = curve[p[0] + p[1] + p[2]];
+    }
 
     if (o.sharpen > 0) {
         // Unsharp mask: the grey pushed away from its 3 x 3 binomial blur (edges repeat their last pixel).
         const float amount = static_cast<float>(o.sharpen) / 50.0f;
-        const Grey source = grey;
-        const auto src = [&](int x, int y) {
-            x = std::clamp(x, 0, r.width - 1);
-            y = std::clamp(y, 0, r.height - 1);
-            return source.v[static_cast<std::size_t>(y) * r.width + x];
-        };
-        for (int y = 0; y < r.height; ++y)
-            for (int x = 0; x < r.width; ++x) {
-                const float blur = (4 * src(x, y) + 2 * (src(x - 1, y) + src(x + 1, y) + src(x, y - 1) + src(x, y + 1)) +
-                                    src(x - 1, y - 1) + src(x + 1, y - 1) + src(x - 1, y + 1) + src(x + 1, y + 1)) /
-                                   16.0f;
-                grey.at(x, y) = std::clamp(src(x, y) + amount * (src(x, y) - blur), 0.0f, 255.0f);
+        const int w = r.width;
+        // Scratch kept between calls: a slider's every step would otherwise map and fault in new pages.
+        thread_local std::vector<float> padded;
+        padded.resize(static_cast<std::size_t>(w + 2) * (r.height + 2));
+        for (int y = -1; y <= r.height; ++y) {
+            const float* src = grey.v.data() + static_cast<std::size_t>(std::clamp(y, 0, r.height - 1)) * w;
+            float* dst = padded.data() + static_cast<std::size_t>(y + 1) * (w + 2);
+            dst[0] = src[0];
+            std::copy_n(src, w, dst + 1);
+            dst[w + 1] = src[w - 1];
+        }
+        const std::ptrdiff_t ps = w + 2;
+        for (int y = 0; y < r.height; ++y) {
+            const float* p = padded.data() + (y + 1) * ps + 1;
+            float* out = grey.v.data() + static_cast<std::size_t>(y) * w;
+            for (int x = 0; x < w; ++x, ++p) {
+                const float blur = (4 * p[0] + 2 * (p[-1] + p[1] + p[-ps] + p[ps]) + p[-ps - 1] + p[-ps + 1] +
+                                    p[ps - 1] + p[ps + 1]) * (1.0f / 16);
+                out[x] = std::min(std::max(p[0] + amount * (p[0] - blur), 0.0f), 255.0f);
             }
+        }
     }
     if (o.invert)
         for (float& g : grey.v) g = 255.0f - g;
@@ -129,29 +144,61 @@ struct Tap {
     float weight;
 };
 
-// Error diffusion in a serpentine scan: each row runs the other way than the one before, its taps mirrored.
-template <std::size_t N>
-void diffuse(Grey& grey, const std::array<Tap, N>& taps, float divisor, std::vector<std::uint8_t>& white) {
+// The error diffusion kernels: where the error of a pixel goes, and the sum of the weights.
+struct FloydSteinberg {
+    static constexpr float kDivisor = 16;
+    static constexpr std::array<Tap, 4> kTaps = {{{1, 0, 7}, {-1, 1, 3}, {0, 1, 5}, {1, 1, 1}}};
+};
+struct Atkinson {  // six eighths of the error passed on, a quarter dropped
+    static constexpr float kDivisor = 8;
+    static constexpr std::array<Tap, 6> kTaps = {{{1, 0, 1}, {2, 0, 1}, {-1, 1, 1}, {0, 1, 1}, {1, 1, 1}, {0, 2, 1}}};
+};
+struct Jarvis {
+    static constexpr float kDivisor = 48;
+    static constexpr std::array<Tap, 12> kTaps = {{{1, 0, 7}, {2, 0, 5}, {-2, 1, 3}, {-1, 1, 5}, {0, 1, 7}, {1, 1, 5},
+                                                   {2, 1, 3}, {-2, 2, 1}, {-1, 2, 3}, {0, 2, 5}, {1, 2, 3}, {2, 2, 1}}};
+};
+struct Stucki {
+    static constexpr float kDivisor = 42;
+    static constexpr std::array<Tap, 12> kTaps = {{{1, 0, 8}, {2, 0, 4}, {-2, 1, 2}, {-1, 1, 4}, {0, 1, 8}, {1, 1, 4},
+                                                   {2, 1, 2}, {-2, 2, 1}, {-1, 2, 2}, {0, 2, 4}, {1, 2, 2}, {2, 2, 1}}};
+};
+
+// One row of the diffusion in one direction; the kernel's taps are mirrored for a leftward row. The taps
+// are unrolled, each a fixed offset from the pixel.
+template <class Kernel, int Direction, std::size_t... I>
+void diffuseRow(float* row, std::ptrdiff_t stride, int w, std::uint8_t* out, std::index_sequence<I...>) {
+    for (int i = 0; i < w; ++i) {
+        const int x = Direction > 0 ? i : w - 1 - i;
+        float* p = row + x;
+        const float value = *p;
+        const bool isWhite = value >= 128.0f;
+        out[x] = isWhite;
+        const float error = value - (isWhite ? 255.0f : 0.0f);
+        ((p[Kernel::kTaps[I].dx * Direction + Kernel::kTaps[I].dy * stride] +=
+          error * (Kernel::kTaps[I].weight / Kernel::kDivisor)),
+         ...);
+    }
+}
+
+// Error diffusion in a serpentine scan: each row runs the other way than the one before.
+template <class Kernel>
+void diffuse(const Grey& grey, std::vector<std::uint8_t>& white) {
     constexpr int kPad = 2;
-    const int w = grey.width, h = grey.height, stride = w + 2 * kPad;
-    std::vector<float> work(static_cast<std::size_t>(stride) * (h + kPad), 0.0f);
+    const int w = grey.width, h = grey.height;
+    const std::ptrdiff_t stride = w + 2 * kPad;
+    thread_local std::vector<float> work;
+    work.assign(static_cast<std::size_t>(stride) * (h + kPad), 0.0f);
     for (int y = 0; y < h; ++y)
-        std::copy_n(grey.v.data() + static_cast<std::size_t>(y) * w, w, work.data() + static_cast<std::size_t>(y) * stride + kPad);
-    std::array<Tap, N> scaled = taps;
-    for (Tap& t : scaled) t.weight /= divisor;
+        std::copy_n(grey.v.data() + static_cast<std::size_t>(y) * w, w, work.data() + y * stride + kPad);
     for (int y = 0; y < h; ++y) {
-        const bool leftward = (y & 1) != 0;
-        const int direction = leftward ? -1 : 1;
-        float* row = work.data() + static_cast<std::size_t>(y) * stride + kPad;
+        float* row = work.data() + y * stride + kPad;
         std::uint8_t* out = white.data() + static_cast<std::size_t>(y) * w;
-        for (int i = 0; i < w; ++i) {
-            const int x = leftward ? w - 1 - i : i;
-            const float value = row[x];
-            const bool isWhite = value >= 128.0f;
-            out[x] = isWhite;
-            const float error = value - (isWhite ? 255.0f : 0.0f);
-            for (const Tap& t : scaled) row[x + t.dx * direction + t.dy * stride] += error * t.weight;
-        }
+        constexpr auto taps = std::make_index_sequence<Kernel::kTaps.size()>();
+        if (y & 1)
+            diffuseRow<Kernel, -1>(row, stride, w, out, taps);
+        else
+            diffuseRow<Kernel, 1>(row, stride, w, out, taps);
     }
 }
 
@@ -174,20 +221,34 @@ double discInCell(double r) {
     return std::numbers::pi * r * r - 4 * (r * r * std::acos(0.5 / r) - 0.5 * h);
 }
 
+// discInCell by the squared distance (0 to 0.5), in steps fine enough for any cell size used.
+const std::array<float, 4097>& discByDistanceSquared() {
+    static const std::array<float, 4097> table = [] {
+        std::array<float, 4097> t{};
+        for (std::size_t i = 0; i < t.size(); ++i) t[i] = static_cast<float>(discInCell(std::sqrt(i * 0.5 / 4096)));
+        return t;
+    }();
+    return table;
+}
+
 // Round black dots on a screen turned by the angle, one per cell, each as large as its pixel is dark: a
 // pixel is black when the disc around its cell's centre that reaches it covers less of the cell than the
 // darkness does. Screen positions are counted from the canvas's origin, so cells do not move with the picture.
 void halftone(const Grey& grey, const PictureRect& r, int cell, int angle, std::vector<std::uint8_t>& white) {
+    const auto& disc = discByDistanceSquared();
     const double theta = angle * std::numbers::pi / 180.0;
     const double c = std::cos(theta) / cell, s = std::sin(theta) / cell;
-    for (int y = 0; y < r.height; ++y)
-        for (int x = 0; x < r.width; ++x) {
-            const double px = r.left + x + 0.5, py = r.top + y + 0.5;
-            const double u = px * c + py * s, v = -px * s + py * c;
+    for (int y = 0; y < r.height; ++y) {
+        const double py = r.top + y + 0.5, px0 = r.left + 0.5;
+        double u = px0 * c + py * s, v = -px0 * s + py * c;
+        const float* g = grey.v.data() + static_cast<std::size_t>(y) * r.width;
+        std::uint8_t* out = white.data() + static_cast<std::size_t>(y) * r.width;
+        for (int x = 0; x < r.width; ++x, u += c, v -= s) {
             const double fu = u - std::floor(u) - 0.5, fv = v - std::floor(v) - 0.5;
-            const double darkness = 1.0 - grey.v[static_cast<std::size_t>(y) * r.width + x] / 255.0;
-            white[static_cast<std::size_t>(y) * r.width + x] = discInCell(std::sqrt(fu * fu + fv * fv)) >= darkness;
+            const auto index = static_cast<std::size_t>((fu * fu + fv * fv) * (2 * 4096) + 0.5);
+            out[x] = disc[std::min<std::size_t>(index, 4096)] * 255.0f >= 255.0f - g[x];
         }
+    }
 }
 
 void setWhite(Bitmap& out, int x, int y) { out.topRow(y)[x >> 3] |= static_cast<std::uint8_t>(0x80 >> (x & 7)); }
@@ -224,10 +285,8 @@ Bitmap convertToBlackAndWhite(const Raster& canvas, const PictureRect& picture, 
     const PictureRect r = clipped(picture, canvas.width, canvas.height);
     for (int y = 0; y < canvas.height; ++y) std::fill_n(out.topRow(y), out.stride(), 0xFF);
     if (r.width == 0 || r.height == 0) return out;
-    for (int y = r.top; y < r.top + r.height; ++y)
-        for (int x = r.left; x < r.left + r.width; ++x) out.topRow(y)[x >> 3] &= static_cast<std::uint8_t>(~(0x80 >> (x & 7)));
 
-    Grey grey = adjustedGrey(canvas, r, o);
+    const Grey grey = adjustedGrey(canvas, r, o);
     std::vector<std::uint8_t> white(grey.v.size(), 0);
     switch (o.mode) {
         case Conversion::Threshold: {
@@ -235,25 +294,10 @@ Bitmap convertToBlackAndWhite(const Raster& canvas, const PictureRect& picture, 
             for (std::size_t i = 0; i < white.size(); ++i) white[i] = grey.v[i] >= level;
             break;
         }
-        case Conversion::FloydSteinberg:
-            diffuse(grey, std::array<Tap, 4>{{{1, 0, 7}, {-1, 1, 3}, {0, 1, 5}, {1, 1, 1}}}, 16, white);
-            break;
-        case Conversion::Atkinson:  // six eighths of the error passed on, a quarter dropped
-            diffuse(grey, std::array<Tap, 6>{{{1, 0, 1}, {2, 0, 1}, {-1, 1, 1}, {0, 1, 1}, {1, 1, 1}, {0, 2, 1}}}, 8,
-                    white);
-            break;
-        case Conversion::Jarvis:
-            diffuse(grey,
-                    std::array<Tap, 12>{{{1, 0, 7}, {2, 0, 5}, {-2, 1, 3}, {-1, 1, 5}, {0, 1, 7}, {1, 1, 5}, {2, 1, 3},
-                                         {-2, 2, 1}, {-1, 2, 3}, {0, 2, 5}, {1, 2, 3}, {2, 2, 1}}},
-                    48, white);
-            break;
-        case Conversion::Stucki:
-            diffuse(grey,
-                    std::array<Tap, 12>{{{1, 0, 8}, {2, 0, 4}, {-2, 1, 2}, {-1, 1, 4}, {0, 1, 8}, {1, 1, 4}, {2, 1, 2},
-                                         {-2, 2, 1}, {-1, 2, 2}, {0, 2, 4}, {1, 2, 2}, {2, 2, 1}}},
-                    42, white);
-            break;
+        case Conversion::FloydSteinberg: diffuse<FloydSteinberg>(grey, white); break;
+        case Conversion::Atkinson: diffuse<Atkinson>(grey, white); break;
+        case Conversion::Jarvis: diffuse<Jarvis>(grey, white); break;
+        case Conversion::Stucki: diffuse<Stucki>(grey, white); break;
         case Conversion::Bayer:
             // Cell entry i turns white above the grey (i + 0.5) * 255 / 64: a flat grey g whitens
             // round(64 g / 255) of the 64 pixels of every cell.
@@ -266,9 +310,14 @@ Bitmap convertToBlackAndWhite(const Raster& canvas, const PictureRect& picture, 
             break;
         case Conversion::Halftone: halftone(grey, r, o.cell, o.angle, white); break;
     }
-    for (int y = 0; y < r.height; ++y)
-        for (int x = 0; x < r.width; ++x)
-            if (white[static_cast<std::size_t>(y) * r.width + x]) setWhite(out, r.left + x, r.top + y);
+    for (int y = 0; y < r.height; ++y) {
+        std::uint8_t* bits = out.topRow(r.top + y);
+        const std::uint8_t* w = white.data() + static_cast<std::size_t>(y) * r.width;
+        for (int x = 0; x < r.width; ++x) {
+            const int cx = r.left + x;
+            if (!w[x]) bits[cx >> 3] &= static_cast<std::uint8_t>(~(0x80 >> (cx & 7)));
+        }
+    }
     return out;
 }
 
