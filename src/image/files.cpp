@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -83,6 +84,19 @@ bool replaceable(const std::string& path, UniqueFd* holder) {
     return true;
 }
 
+// A new file of a name no one uses, in the directory of the path; the umask applies to its mode as it would
+// to the path's own.
+UniqueFd createBeside(const std::string& path, std::string& name) {
+    static std::atomic<unsigned> counter{0};
+    const std::string stem = directoryOf(path) + "/.tessary-write-" + std::to_string(::getpid()) + "-";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = stem + std::to_string(counter++) + "-" + std::to_string(::random());
+        UniqueFd fd(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY, 0644));
+        if (fd || errno != EEXIST) return fd;
+    }
+    return UniqueFd();
+}
+
 template <class ByteSets>
 bool writeByteSets(const std::string& path, const ByteSets& byteSets, FileIdentity* written) {
     if (path.empty() || path.back() == '/') return false;
@@ -90,13 +104,11 @@ bool writeByteSets(const std::string& path, const ByteSets& byteSets, FileIdenti
     if (!replaceable(path, &old)) return false;
     // The writer that holds the old file keeps it; nothing replaces it meanwhile.
     if (old && ::flock(old.get(), LOCK_EX | LOCK_NB) != 0) return false;
-    std::string temporary = directoryOf(path) + "/.tessary-write-XXXXXX";
-    UniqueFd fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    std::string temporary;
+    UniqueFd fd = createBeside(path, temporary);
     if (!fd) return false;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
     struct stat st {};
-    bool ok = ::fchmod(fd.get(), 0644 & ~mask) == 0 && ::fstat(fd.get(), &st) == 0;
+    bool ok = ::fstat(fd.get(), &st) == 0;
     for (const auto& bytes : byteSets) {
         if (ok) ok = writeAll(fd.get(), std::span<const std::uint8_t>(bytes));
     }
