@@ -2,6 +2,7 @@
 // kept picture as soon as a control changes.
 #include <array>
 #include <cstdio>
+#include <exception>
 #include <string>
 
 #include "app/definitions/definitions.h"
