@@ -3,6 +3,8 @@
 #include <string>
 
 #include "image/bitmap.h"
+#include "image/conversion.h"
+#include "image/files.h"
 
 namespace tessary::intake {
 
@@ -12,8 +14,14 @@ struct ImageState {
     image::位图 engraving;
     std::string droppedFileName;  // what the last drop delivered, for Reload
     std::string previewPath;
+    image::FileIdentity previewWritten;  // the preview file as last written; only that file is deleted
     image::Bytes lastSnapshot;  // 24-bit BMP data of the last 512 x 512 snapshot
     int zoomSize = 0;           // 512 after each intake; only Zoom out changes it
+    image::ConversionOptions options;
+    // The last snapshot's pixels before the black-and-white conversion (turned with the preview by Rotate),
+    // and where the picture lies in it: what an option change converts again.
+    image::Raster kept;
+    image::PictureRect pictureRect;
 };
 
 }  // namespace tessary::intake

@@ -1,4 +1,4 @@
-// Every binding of both window definitions resolves to a registered handler, and every area registers
+// Every binding of the window definitions resolves to a registered handler, and every area registers
 // all the handlers it brings.
 #include <gtest/gtest.h>
 
@@ -27,6 +27,11 @@ const std::map<std::string, Area> kHandlerAreas = {
     {"reload", Area::Image},
     {"zoomOut", Area::Image},
     {"zoomIn", Area::Image},
+    {"openPictureOptions", Area::Image},
+    {"showPictureOptions", Area::Image},
+    {"pictureOptionChanged", Area::Image},
+    {"pictureOptionsDefaults", Area::Image},
+    {"closePictureOptions", Area::Image},
     {"arrowKeys", Area::Engrave},
     {"jogUp", Area::Engrave},
     {"jogDown", Area::Engrave},
@@ -51,7 +56,7 @@ const std::map<std::string, Area> kHandlerAreas = {
 TEST(Bindings, EveryBoundHandlerIsRegistered) {
     HandlerRegistry registry;
     registerAllHandlers(registry);
-    for (const WindowDef* def : {&mainWindowDefinition(), &settingWindowDefinition()}) {
+    for (const WindowDef* def : {&mainWindowDefinition(), &settingWindowDefinition(), &pictureOptionsWindowDefinition()}) {
         for (const auto& b : bindingsOf(*def)) {
             const auto area = kHandlerAreas.find(b.handler);
             ASSERT_NE(area, kHandlerAreas.end()) << "no area brings \"" << b.handler << "\"";
@@ -68,7 +73,7 @@ TEST(Bindings, AreasRegisterEveryHandlerTheyBring) {
 
 TEST(Bindings, EveryAreaHandlerIsBoundSomewhere) {
     std::set<std::string> bound;
-    for (const WindowDef* def : {&mainWindowDefinition(), &settingWindowDefinition()}) {
+    for (const WindowDef* def : {&mainWindowDefinition(), &settingWindowDefinition(), &pictureOptionsWindowDefinition()}) {
         for (const auto& b : bindingsOf(*def)) bound.insert(b.handler);
     }
     for (const auto& [id, area] : kHandlerAreas) {

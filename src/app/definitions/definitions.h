@@ -6,5 +6,7 @@ namespace tessary {
 
 const WindowDef& mainWindowDefinition();
 const WindowDef& settingWindowDefinition();
+// Not modal: the conversion and the adjustments of the prepared picture, applied as they change.
+const WindowDef& pictureOptionsWindowDefinition();
 
 }  // namespace tessary

@@ -50,11 +50,12 @@ std::optional<PropertyRule> buttonRule(int n) {
     using namespace prop::button;
     switch (n) {
         case kPicture: return bytes;
-        case kType: return choice(0, 1);
+        case kType: return choice(0, 2);
         case kCaption: return text;
         case kHAlign:
         case kVAlign: return choice(0, 2);
         case kFont: return font;
+        case kChecked: return boolean;
         default: return std::nullopt;
     }
 }

@@ -2,7 +2,10 @@
 // What the handlers need from the outside world, replaceable in tests.
 #include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace tessary {
@@ -35,6 +38,27 @@ public:
     // Modal to the application's windows, no owner window; code 0 is one OK button and no icon.
     // Returns when the operator has dismissed it.
     virtual void messageBox(std::string_view text, int code, std::string_view title) = 0;
+};
+
+// What the console remembers for its user between runs, as texts under keys ("group/name").
+class Settings {
+public:
+    virtual ~Settings() = default;
+    virtual std::optional<std::string> value(std::string_view key) = 0;
+    virtual void setValue(std::string_view key, std::string_view value) = 0;
+};
+
+// Remembers for the run only.
+class MemorySettings : public Settings {
+public:
+    std::optional<std::string> value(std::string_view key) override {
+        const auto it = values_.find(key);
+        return it != values_.end() ? std::optional<std::string>(it->second) : std::nullopt;
+    }
+    void setValue(std::string_view key, std::string_view value) override { values_[std::string(key)] = value; }
+
+private:
+    std::map<std::string, std::string, std::less<>> values_;
 };
 
 }  // namespace tessary

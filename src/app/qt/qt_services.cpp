@@ -1,5 +1,8 @@
 #include "app/qt/qt_services.h"
 
+#include <QSettings>
+#include <QStandardPaths>
+
 #include <QApplication>
 #include <QEventLoop>
 #include <QMessageBox>
@@ -94,5 +97,25 @@ void MessageBoxes::messageBox(std::string_view text, int code, std::string_view 
 }
 
 void installProgramErrorBox() { setProgramErrorHandler(&showProgramError); }
+
+namespace {
+QString settingsFile() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/tessary/tessary.conf");
+}
+QString keyOf(std::string_view key) { return QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size())); }
+}  // namespace
+
+std::optional<std::string> ConfigFileSettings::value(std::string_view key) {
+    const QSettings settings(settingsFile(), QSettings::IniFormat);
+    const QVariant v = settings.value(keyOf(key));
+    if (!v.isValid()) return std::nullopt;
+    return v.toString().toStdString();
+}
+
+void ConfigFileSettings::setValue(std::string_view key, std::string_view value) {
+    QSettings settings(settingsFile(), QSettings::IniFormat);
+    settings.setValue(keyOf(key), QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
+}
 
 }  // namespace tessary::qt

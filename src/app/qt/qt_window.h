@@ -78,6 +78,7 @@ public:
 
 private:
     QtUnit* build(const UnitDef& def);
+    void installContextMenu(QWidget* widget, const UnitDef& def);
 
     const WindowDef& def_;
     Console& console_;
