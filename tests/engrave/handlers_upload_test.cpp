@@ -103,7 +103,7 @@ TEST_F(ConsoleTest, UploadThatCannotSendSaysSoAndLeavesTheControlsAlone) {
         machine.clear();
         const auto before = controlStates(*this, main());
         static_cast<qt::QtWindow&>(main()).raise("按钮发送数据", event::kClick, {});
-        EXPECT_EQ(machine.received(), c.sent);
+        EXPECT_EQ(machine.received(c.sent.size()), c.sent);
         EXPECT_EQ(newLog(), c.log);
         EXPECT_EQ(boxes.shown, std::vector<std::string>{c.box});
         EXPECT_EQ(controlStates(*this, main()), before);
