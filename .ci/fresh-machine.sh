@@ -173,7 +173,11 @@ purge_command=$(grep -o 'sudo apt-get purge tessary' "$readme" | head -1)
 [ -n "$purge_command" ] || fail "the README does not say how to remove the package"
 
 say "the README's test command: $test_command"
-as_user "cd tessary && $test_command" || fail "$test_command"
+as_user "cd tessary && $test_command" 2>&1 | tee "$work/test.log" || fail "$test_command"
+# CTest counts a skipped test as passed; here, with nothing beside the clone, every test must have run.
+if grep -q "The following tests did not run" "$work/test.log"; then
+  fail "$test_command skipped tests in a clone with nothing beside it"
+fi
 step "$test_command"
 
 say "the README's package steps:"
