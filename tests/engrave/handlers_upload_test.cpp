@@ -43,7 +43,7 @@ TEST_F(ConsoleTest, UploadErasesWaitsThenSendsThePreparedImage) {
     expected.insert(expected.end(), image.begin(), image.end());
 
     Bytes atPause;
-    clock.during = [&] { atPause = machine.received(); };
+    clock.during = [&] { atPause = machine.received(erase.size()); };
     for (int round = 1; round <= 2; ++round) {
         machine.clear();
         clock.pauses.clear();
