@@ -21,11 +21,13 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLAT
 fi
 
 engraver_pid=""
+port_dir=""
 cleanup() {
   if [ -n "$engraver_pid" ]; then
     kill "$engraver_pid" 2>/dev/null || true
     wait "$engraver_pid" 2>/dev/null || true
   fi
+  if [ -n "$port_dir" ]; then rm -rf "$port_dir"; fi
 }
 trap cleanup EXIT
 

@@ -45,14 +45,14 @@ TEST_F(ConsoleTest, EveryButtonSendsItsBytesThenLogsThenPauses) {
         clock.pauses.clear();
         logAtPause.clear();
         click(c.button);
-        EXPECT_EQ(machine.received(), c.bytes) << c.button;
+        EXPECT_EQ(machine.received(c.bytes.size()), c.bytes) << c.button;
         EXPECT_EQ(clock.pauses, c.pauses) << c.button;
         EXPECT_EQ(c.pauses.empty() ? newLog() : logAtPause, c.log) << c.button << ": the line comes before the pause";
     }
     machine.clear();
     click("按钮快进");
     click("按钮快进");
-    EXPECT_EQ(machine.received(), (Bytes{0xFC, 0xAA, 0xFC, 0xAA}));
+    EXPECT_EQ(machine.received(4), (Bytes{0xFC, 0xAA, 0xFC, 0xAA}));
 }
 
 TEST_F(ConsoleTest, ACommandThatDidNotGoOutSaysSoAndHasNoOtherEffect) {
@@ -91,7 +91,7 @@ TEST_F(ConsoleTest, StartSwitchesToJobControlsAndRestartEnablesEverything) {
     for (const char* unit : {"按钮点定位", "按钮框定位", "按钮中心"}) EXPECT_FALSE(enabled(unit)) << unit;
     click("按钮重启");
     for (std::string_view unit : shell::kMachineControls) EXPECT_TRUE(enabled(unit)) << unit;
-    EXPECT_EQ(machine.received(), (Bytes{0xF1, 0xF9}));
+    EXPECT_EQ(machine.received(2), (Bytes{0xF1, 0xF9}));
 }
 
 TEST_F(ConsoleTest, ArrowKeysJogFromTheWindowAndFromAFocusedJogButton) {
@@ -122,7 +122,7 @@ TEST_F(ConsoleTest, ArrowKeysJogFromTheWindowAndFromAFocusedJogButton) {
         clock.pauses.clear();
         QKeyEvent press(QEvent::KeyPress, c.key, c.modifiers);
         QApplication::sendEvent(target, &press);
-        EXPECT_EQ(machine.received(), c.bytes) << c.target << " " << c.key;
+        EXPECT_EQ(machine.received(c.bytes.size()), c.bytes) << c.target << " " << c.key;
         EXPECT_EQ(newLog(), c.log) << c.target << " " << c.key;
         EXPECT_EQ(clock.pauses.size(), c.bytes.size()) << "one 50 ms pause per jog";
     }
@@ -146,7 +146,7 @@ TEST_F(ConsoleTest, SliderShowsOnMouseMoveAndSendsOnRelease) {
         QMouseEvent release(QEvent::MouseButtonRelease, at, slider->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
                             Qt::NoModifier);
         QApplication::sendEvent(slider, &release);
-        EXPECT_EQ(machine.received(), Bytes{static_cast<std::uint8_t>(position)});
+        EXPECT_EQ(machine.received(1), Bytes{static_cast<std::uint8_t>(position)});
         EXPECT_EQ(newLog(), caption + "\r\n\r\n");
     }
 }
@@ -167,7 +167,7 @@ TEST_F(ConsoleTest, SaveSendsTheStepPulseAndKeepsTheSettingWindowOpen) {
             boxes.shown.clear();
             setting->set("编辑框1", prop::editbox::kContent, std::string(text));
             save->click();
-            EXPECT_EQ(machine.received(), bytes) << '"' << text << '"';
+            EXPECT_EQ(machine.received(bytes.size()), bytes) << '"' << text << '"';
             EXPECT_EQ(boxes.shown, std::vector<std::string>{"Info: Saved! do not need save every time"});
             EXPECT_EQ(console->setting(), setting);
         }

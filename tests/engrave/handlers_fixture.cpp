@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <sys/eventfd.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -101,9 +102,14 @@ void MachineEnd::write(const Bytes& bytes) const {
 }
 
 Bytes MachineEnd::received(std::size_t count, std::chrono::milliseconds quiet) const {
+    // On a busy machine the reader thread may run long after the console wrote: bytes still waiting in the pty
+    // are not quiet, and an expected count is waited for up to a deadline rather than a quiet spell.
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
     std::size_t seen = 0;
     auto lastChange = std::chrono::steady_clock::now();
     for (;;) {
+        int pending = 0;
+        if (::ioctl(master_, FIONREAD, &pending) == 0 && pending > 0) lastChange = std::chrono::steady_clock::now();
         {
             std::lock_guard lock(mutex_);
             if (bytes_.size() != seen) {
@@ -111,7 +117,8 @@ Bytes MachineEnd::received(std::size_t count, std::chrono::milliseconds quiet) c
                 lastChange = std::chrono::steady_clock::now();
             }
             if (count > 0 && seen >= count) return bytes_;
-            if (std::chrono::steady_clock::now() - lastChange >= quiet) return bytes_;
+            const auto now = std::chrono::steady_clock::now();
+            if (count > 0 ? now >= deadline : now - lastChange >= quiet) return bytes_;
         }
         std::this_thread::sleep_for(1ms);
     }

@@ -43,7 +43,7 @@ TEST_F(ConsoleTest, UploadErasesWaitsThenSendsThePreparedImage) {
     expected.insert(expected.end(), image.begin(), image.end());
 
     Bytes atPause;
-    clock.during = [&] { atPause = machine.received(); };
+    clock.during = [&] { atPause = machine.received(erase.size()); };
     for (int round = 1; round <= 2; ++round) {
         machine.clear();
         clock.pauses.clear();
@@ -104,7 +104,7 @@ TEST_F(ConsoleTest, UploadThatCannotSendSaysSoAndLeavesTheControlsAlone) {
         machine.clear();
         const auto before = controlStates(*this, main());
         static_cast<qt::QtWindow&>(main()).raise("按钮发送数据", event::kClick, {});
-        EXPECT_EQ(machine.received(), c.sent);
+        EXPECT_EQ(machine.received(c.sent.size()), c.sent);
         EXPECT_EQ(newLog(), c.log);
         EXPECT_EQ(boxes.shown, std::vector<std::string>{c.box});
         if (c.lost) {

@@ -4,6 +4,14 @@
 # Usage: package_test.sh BUILD_DIR TESTDATA_DIR
 # Needs root (or sudo without a password, then it runs itself with sudo); exit status 77 means skipped.
 set -euo pipefail
+if [ "${1:-}" = --help ] || [ "${1:-}" = -h ]; then
+  echo "Usage: tests/package/package_test.sh BUILD_DIR TESTDATA_DIR
+Builds the Debian package from the built tree BUILD_DIR with cpack, installs it into this machine with apt-get,
+runs the installed programs as the user nobody (tessary-prepare on a picture from TESTDATA_DIR), purges the
+package and checks that nothing of it is left in /usr. Needs root or password-less sudo; exit status 77 means
+skipped. CTest runs it when configured with -DTESSARY_PACKAGE_TEST=ON."
+  exit 0
+fi
 
 build=$(cd "${1:?usage: package_test.sh BUILD_DIR TESTDATA_DIR}" && pwd)
 testdata=${2:?usage: package_test.sh BUILD_DIR TESTDATA_DIR}
