@@ -63,6 +63,10 @@ TEST(JobProgress, BlackPixelsCountInCarvingOrderUpToTheReportedOne) {
                                                  return b;
                                              }()};
     for (const auto& b : bad) EXPECT_FALSE(CarvingOrder::fromWireImage(b));
+    const auto whole = wireImage({"#..#......", "..........", ".########."});
+    for (std::size_t n = 0; n < whole.size(); ++n) {
+        EXPECT_FALSE(CarvingOrder::fromWireImage(std::span(whole).first(n))) << "cut at " << n;
+    }
 }
 
 TEST(JobProgress, DurationsReadAsMinutesAndSeconds) {
