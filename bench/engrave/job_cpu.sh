@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The console's CPU time on a real X display (Xvfb) while the virtual engraver reports at the line's maximum
-# (--pace 1152: 1,152 five-byte reports a second fill a 57,600-baud line), and while it sits idle, connected.
+# (--pace 1152: 1,152 five-byte reports a second fill a 57,600-baud line), while it sits idle, connected, and
+# while it watches for a machine that went away (the engraver is stopped) to come back.
 # Each figure is the console process's user + system time from /proc over 10 s, in % of one core.
 # Usage: bench/engrave/job_cpu.sh [BUILD_DIR]   (needs engrave_job_driver and tessary-virtual-engraver)
 set -euo pipefail
@@ -34,7 +35,8 @@ export DISPLAY=":$(head -n1 "$work/display")" QT_QPA_PLATFORM=xcb TESSARY_PORT_D
 mkdir -p "$TESSARY_PORT_DIR"
 
 "$engraver" --port-dir "$TESSARY_PORT_DIR" --com 1 --pace 1152 --out "$work" >"$work/engraver.log" 2>&1 &
-pids+=($!)
+engraver_pid=$!
+pids+=($engraver_pid)
 for _ in $(seq 100); do [ -e "$TESSARY_PORT_DIR/COM1" ] && break; sleep 0.1; done
 
 ticks() {  # user + system time of a process, in clock ticks (fields 14 and 15 of /proc/PID/stat)
@@ -45,6 +47,7 @@ ticks() {  # user + system time of a process, in clock ticks (fields 14 and 15 o
   echo $(( ${12} + ${13} ))
 }
 
+before_measuring=""
 measure() {  # name, word the driver prints when it is ready, driver arguments...
   local name=$1 word=$2
   shift 2
@@ -53,6 +56,7 @@ measure() {  # name, word the driver prints when it is ready, driver arguments..
   pids+=($pid)
   for _ in $(seq 300); do grep -qx "$word" "$work/driver.out" 2>/dev/null && break; sleep 0.1; done
   grep -qx "$word" "$work/driver.out" || { echo "$name: the console did not get ready" >&2; cat "$work/driver.err" >&2; exit 1; }
+  $before_measuring
   sleep 1
   local hz before after
   hz=$(getconf CLK_TCK)
@@ -68,3 +72,6 @@ measure() {  # name, word the driver prints when it is ready, driver arguments..
 measure "idle, connected" ready --idle
 measure "job, 1152 reports/s" started
 grep -E "carving|not read" "$work/engraver.log" | tail -n 3 || true
+stop_engraver() { kill "$engraver_pid"; wait "$engraver_pid" 2>/dev/null || true; }
+before_measuring=stop_engraver
+measure "machine gone, watching for it" ready --idle

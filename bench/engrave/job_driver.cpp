@@ -5,7 +5,6 @@
 // Usage: engrave_job_driver [--idle]
 #include <QAbstractButton>
 #include <QApplication>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -27,7 +26,7 @@ namespace fs = std::filesystem;
 namespace {
 
 class LoggedBoxes : public tessary::Dialogs {
-public:
+  public:
     void messageBox(std::string_view text, int, std::string_view title) override {
         std::fprintf(stderr, "message box %.*s: %.*s\n", static_cast<int>(title.size()), title.data(),
                      static_cast<int>(text.size()), text.data());
@@ -52,7 +51,8 @@ fs::path writePicture(const fs::path& dir) {
     }
     const fs::path path = dir / "disc.bmp";
     const auto bmp = tessary::image::bmp24(picture, false);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
     return path;
 }
 

@@ -22,7 +22,9 @@ bool x11Reachable(const std::string& display) {
 
 bool waylandReachable(const DisplayEnvironment& env) {
     const std::string name = env.waylandDisplay.empty() ? "wayland-0" : env.waylandDisplay;
-    const std::string path = name.front() == '/' ? name : env.runtimeDir.empty() ? "" : env.runtimeDir + "/" + name;
+    const std::string path = name.front() == '/'      ? name
+                             : env.runtimeDir.empty() ? ""
+                                                      : env.runtimeDir + "/" + name;
     sockaddr_un address{};
     if (path.empty() || path.size() >= sizeof address.sun_path) return false;
     address.sun_family = AF_UNIX;

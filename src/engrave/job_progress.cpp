@@ -7,7 +7,8 @@ namespace tessary::engrave {
 namespace {
 
 std::int32_t le32(std::span<const std::uint8_t> b, std::size_t at) {
-    return static_cast<std::int32_t>(b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24);
+    return static_cast<std::int32_t>(b[at] | b[at + 1] << 8 | b[at + 2] << 16 |
+                                     static_cast<std::uint32_t>(b[at + 3]) << 24);
 }
 
 constexpr int kMaxSide = 1 << 15;
@@ -18,12 +19,13 @@ std::optional<CarvingOrder> CarvingOrder::fromWireImage(std::span<const std::uin
     if (bmp.size() < 62 || bmp[0] != 'B' || bmp[1] != 'M') return std::nullopt;
     const std::int32_t offset = le32(bmp, 10), width = le32(bmp, 18), height = le32(bmp, 22);
     const int bits = bmp[28] | bmp[29] << 8;
-    if (bits != 1 || le32(bmp, 30) != 0 || width <= 0 || width > kMaxSide || height == 0 || height < -kMaxSide ||
-        height > kMaxSide || offset < 0)
+    if (bits != 1 || le32(bmp, 30) != 0 || width <= 0 || width > kMaxSide || height == 0 ||
+        height < -kMaxSide || height > kMaxSide || offset < 0)
         return std::nullopt;
     const int rows = std::abs(height);
     const std::size_t stride = ((static_cast<std::size_t>(width) + 31) / 32) * 4;
-    if (static_cast<std::size_t>(offset) + stride * static_cast<std::size_t>(rows) > bmp.size()) return std::nullopt;
+    if (static_cast<std::size_t>(offset) + stride * static_cast<std::size_t>(rows) > bmp.size())
+        return std::nullopt;
 
     CarvingOrder order;
     order.width_ = width;
@@ -37,7 +39,8 @@ std::optional<CarvingOrder> CarvingOrder::fromWireImage(std::span<const std::uin
         const std::uint8_t* row = bmp.data() + offset + stride * static_cast<std::size_t>(y);
         for (int x = 0; x < width; ++x) {
             const bool black = ((row[x / 8] >> (7 - x % 8)) & 1) == 0;
-            order.black_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] = black;
+            order.black_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                         static_cast<std::size_t>(x)] = black;
             count += black;
         }
     }
@@ -49,7 +52,8 @@ std::int64_t CarvingOrder::upTo(Point p) const {
     if (p.y < 0 || height_ == 0) return 0;
     if (p.y >= height_) return total();
     std::int64_t n = rowStart_[static_cast<std::size_t>(p.y)];
-    const std::uint8_t* row = black_.data() + static_cast<std::size_t>(p.y) * static_cast<std::size_t>(width_);
+    const std::uint8_t* row =
+        black_.data() + static_cast<std::size_t>(p.y) * static_cast<std::size_t>(width_);
     const int last = std::min(p.x, width_ - 1);
     for (int x = 0; x <= last; ++x) n += row[x];
     return n;

@@ -15,7 +15,7 @@
 namespace tessary::engrave {
 
 class CarvingOrder {
-public:
+  public:
     // From the image as it went over the wire: a 1-bit BMP file whose first stored row is the machine's top
     // row (reported y = 0) and whose 0 bits are burnt. None for anything else.
     static std::optional<CarvingOrder> fromWireImage(std::span<const std::uint8_t> bmp);
@@ -24,11 +24,11 @@ public:
     // The black pixels at or before p in carving order: the reported pixel counts as carved.
     std::int64_t upTo(Point p) const;
 
-private:
+  private:
     int width_ = 0;
     int height_ = 0;
-    std::vector<std::int64_t> rowStart_;     // black pixels before each row; one more entry for the total
-    std::vector<std::uint8_t> black_;        // one byte per pixel, 1 for black, row by row
+    std::vector<std::int64_t> rowStart_;  // black pixels before each row; one more entry for the total
+    std::vector<std::uint8_t> black_;     // one byte per pixel, 1 for black, row by row
 };
 
 using Time = std::chrono::steady_clock::time_point;
@@ -37,7 +37,7 @@ using Time = std::chrono::steady_clock::time_point;
 std::string durationText(std::chrono::seconds seconds);
 
 class JobProgress {
-public:
+  public:
     enum class State { Idle, Running, Paused };
     enum class Step { Nothing, Moved, Finished };
 
@@ -67,7 +67,7 @@ public:
     static constexpr std::chrono::seconds kRateWindow{10};
     static constexpr std::chrono::seconds kMinSpan{1};
 
-private:
+  private:
     struct Sample {
         Time at;
         std::int64_t done;

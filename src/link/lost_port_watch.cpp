@@ -34,9 +34,11 @@ std::vector<LostPortWatch::Stamp> LostPortWatch::stamps() const {
 
 bool LostPortWatch::deviceBack() {
     std::vector<Stamp> now = stamps();
-    const bool changed = !std::equal(now.begin(), now.end(), last_.begin(), last_.end(), [](const Stamp& a, const Stamp& b) {
-        return a.present == b.present && a.mtime.tv_sec == b.mtime.tv_sec && a.mtime.tv_nsec == b.mtime.tv_nsec;
-    });
+    const bool changed =
+        !std::equal(now.begin(), now.end(), last_.begin(), last_.end(), [](const Stamp& a, const Stamp& b) {
+            return a.present == b.present && a.mtime.tv_sec == b.mtime.tv_sec &&
+                   a.mtime.tv_nsec == b.mtime.tv_nsec;
+        });
     last_ = std::move(now);
     if (!changed && ++sinceLook_ < kLookEvery) return false;
     // A device that is there but cannot be opened yet (udev still setting its group) is looked at again soon.

@@ -9,7 +9,7 @@
 namespace tessary::link {
 
 class LostPortWatch {
-public:
+  public:
     // `identity` is the lost device's usbIdentity; empty when it had none.
     LostPortWatch(int portNumber, std::string identity, std::vector<std::string> folders = {"/dev"});
 
@@ -20,7 +20,7 @@ public:
     // Ticks between two looks when no folder changed.
     static constexpr int kLookEvery = 20;
 
-private:
+  private:
     struct Stamp {
         timespec mtime{};
         bool present = false;

@@ -20,8 +20,9 @@ using std::chrono::milliseconds;
 constexpr int kLineSampleMs = 50;
 
 // A USB adapter hands over a few bytes per millisecond at 57600 baud. After such a trickle the worker lets
-// the bytes gather for a moment instead of waking both threads for every frame; a bulk read does not rest.
-constexpr auto kTrickleRest = milliseconds(3);
+// the bytes gather for about a display frame instead of waking both threads for every few reports; a bulk
+// read does not rest.
+constexpr auto kTrickleRest = milliseconds(33);
 constexpr std::size_t kTrickleBytes = 256;
 
 // A command byte is written at once; only a write that lasts longer than this lets the caller do other work.

@@ -1,7 +1,6 @@
 // Start-up without a display: the platform Qt would use is asked first, and the program says so in one line.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -22,7 +21,7 @@ namespace fs = std::filesystem;
 
 // A listening Unix socket standing in for a Wayland compositor.
 class Compositor {
-public:
+  public:
     explicit Compositor(const fs::path& path) {
         fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_un a{};
@@ -33,7 +32,7 @@ public:
     }
     ~Compositor() { ::close(fd_); }
 
-private:
+  private:
     int fd_ = -1;
 };
 
@@ -106,15 +105,17 @@ Outcome runConsole(const std::vector<std::string>& args, const std::vector<std::
 }
 
 TEST(DisplayCheck, WithoutADisplayTheConsoleSaysSoAndHelpAndVersionStillWork) {
-    const std::vector<std::string> noDisplay{"PATH=/usr/bin:/bin", "HOME=/tmp", "XDG_RUNTIME_DIR=/nonexistent"};
+    const std::vector<std::string> noDisplay{"PATH=/usr/bin:/bin", "HOME=/tmp",
+                                             "XDG_RUNTIME_DIR=/nonexistent"};
     const Outcome help = runConsole({"--help"}, noDisplay);
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.starts_with("Usage: tessary")) << help.out;
     const Outcome version = runConsole({"--version"}, noDisplay);
     EXPECT_EQ(version.status, 0);
     EXPECT_TRUE(version.out.starts_with("tessary ")) << version.out;
-    for (const auto& extra : {std::vector<std::string>{}, std::vector<std::string>{"DISPLAY=:4711"},
-                              std::vector<std::string>{"QT_QPA_PLATFORM=wayland", "WAYLAND_DISPLAY=wayland-9"}}) {
+    for (const auto& extra :
+         {std::vector<std::string>{}, std::vector<std::string>{"DISPLAY=:4711"},
+          std::vector<std::string>{"QT_QPA_PLATFORM=wayland", "WAYLAND_DISPLAY=wayland-9"}}) {
         std::vector<std::string> env = noDisplay;
         env.insert(env.end(), extra.begin(), extra.end());
         const Outcome run = runConsole({}, env);

@@ -223,5 +223,29 @@ TEST(MessageBoxes, ShowTextTitleAndOneOkButtonWithoutOwner) {
     EXPECT_EQ(parent, nullptr);
 }
 
+TEST(BlockingClock, TickersTickUntilEndedEvenFromTheirOwnTickAndNeverDuringAPause) {
+    qt::BlockingClock clock;
+    int ticks = 0, duringPause = 0;
+    bool paused = false;
+    std::unique_ptr<Ticker> ticker = clock.every(std::chrono::milliseconds(5), [&] {
+        duringPause += paused;
+        if (++ticks == 3) ticker.reset();
+    });
+    ASSERT_NE(ticker, nullptr);
+    for (int i = 0; i < 400 && ticker; ++i) QTest::qWait(5);
+    EXPECT_EQ(ticker, nullptr);
+    QTest::qWait(30);
+    EXPECT_EQ(ticks, 3);
+
+    ticks = 0;
+    ticker = clock.every(std::chrono::milliseconds(5), [&] { duringPause += paused, ++ticks; });
+    paused = true;
+    clock.sleep(std::chrono::milliseconds(40));
+    paused = false;
+    for (int i = 0; i < 400 && ticks == 0; ++i) QTest::qWait(5);
+    EXPECT_GT(ticks, 0);
+    EXPECT_EQ(duringPause, 0);
+}
+
 }  // namespace
 }  // namespace tessary

@@ -1,10 +1,10 @@
 // A job's progress: the sent image's black pixels in carving order, the reports against them, the time left.
+#include "engrave/job_progress.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "engrave/job_progress.h"
 
 namespace tessary::engrave {
 namespace {
@@ -47,12 +47,14 @@ TEST(JobProgress, BlackPixelsCountInCarvingOrderUpToTheReportedOne) {
     ASSERT_TRUE(order);
     EXPECT_EQ(order->total(), 10);
     const std::pair<Point, std::int64_t> cases[] = {
-        {{0, 0}, 1},  {{2, 0}, 1},  {{3, 0}, 2},    {{9, 1}, 2},  {{0, 2}, 2},
-        {{4, 2}, 6},  {{8, 2}, 10}, {{600, 2}, 10}, {{0, 3}, 10}, {{-1, 0}, 0}, {{5, -1}, 0},
+        {{0, 0}, 1},  {{2, 0}, 1},    {{3, 0}, 2},  {{9, 1}, 2},  {{0, 2}, 2},  {{4, 2}, 6},
+        {{8, 2}, 10}, {{600, 2}, 10}, {{0, 3}, 10}, {{-1, 0}, 0}, {{5, -1}, 0},
     };
     for (const auto& [p, n] : cases) EXPECT_EQ(order->upTo(p), n) << p.x << "," << p.y;
 
-    const std::vector<std::uint8_t> bad[] = {{}, std::vector<std::uint8_t>(61, 0), [] {
+    const std::vector<std::uint8_t> bad[] = {{},
+                                             std::vector<std::uint8_t>(61, 0),
+                                             [] {
                                                  auto b = wireImage({"#"});
                                                  b[28] = 24;  // not 1 bit per pixel
                                                  return b;
@@ -63,11 +65,16 @@ TEST(JobProgress, BlackPixelsCountInCarvingOrderUpToTheReportedOne) {
                                                  return b;
                                              }()};
     for (const auto& b : bad) EXPECT_FALSE(CarvingOrder::fromWireImage(b));
+    const auto whole = wireImage({"#..#......", "..........", ".########."});
+    for (std::size_t n = 0; n < whole.size(); ++n) {
+        EXPECT_FALSE(CarvingOrder::fromWireImage(std::span(whole).first(n))) << "cut at " << n;
+    }
 }
 
 TEST(JobProgress, DurationsReadAsMinutesAndSeconds) {
     const std::pair<long long, const char*> cases[] = {
-        {0, "0 s"}, {59, "59 s"}, {60, "1 min 0 s"}, {130, "2 min 10 s"}, {723, "12 min 3 s"}, {4500, "75 min 0 s"},
+        {0, "0 s"},          {59, "59 s"},        {60, "1 min 0 s"},
+        {130, "2 min 10 s"}, {723, "12 min 3 s"}, {4500, "75 min 0 s"},
     };
     for (const auto& [s, text] : cases) EXPECT_EQ(durationText(std::chrono::seconds(s)), text);
 }
@@ -116,12 +123,24 @@ TEST(JobProgress, ReportsMoveTheBarFromStartToTheLastBlackPixel) {
         const Time now = t0 + s.at;
         JobProgress::Step result = S::Nothing;
         switch (s.action) {
-            case Report: result = job.report(s.p, now); break;
-            case Start: job.start(now); break;
-            case Pause: job.pause(now); break;
-            case Restart: job.restart(); break;
-            case Recarve: job.recarve(now); break;
-            case Skip: job.skip(); break;
+            case Report:
+                result = job.report(s.p, now);
+                break;
+            case Start:
+                job.start(now);
+                break;
+            case Pause:
+                job.pause(now);
+                break;
+            case Restart:
+                job.restart();
+                break;
+            case Recarve:
+                job.recarve(now);
+                break;
+            case Skip:
+                job.skip();
+                break;
         }
         EXPECT_EQ(result, s.result);
         EXPECT_EQ(job.state() == JobProgress::State::Idle ? "" : job.barText(), s.bar);

@@ -45,6 +45,12 @@ void ProgressOverlay::show(const Progress& progress) {
         hide();
         return;
     }
+    // The first showing is painted at once, for an operation that keeps the thread busy; later changes are
+    // painted with the next frame.
+    if (isVisible()) {
+        update();
+        return;
+    }
     raise();
     QProgressBar::show();
     repaint();

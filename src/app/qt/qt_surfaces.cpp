@@ -1,8 +1,11 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QElapsedTimer>
+#include <QTimer>
 
 #include "app/model/properties.h"
 #include "app/model/property_rules.h"
@@ -35,14 +38,43 @@ public:
         }
         if (x >= marks.width() || y >= marks.height()) return;
         marks.setPixel(x, y, colour.rgba());
-        const QRect dot(x, y, 1, 1);
-        update(dot);
+        // The machine reports up to 1,152 positions a second: they are shown together, at most once a frame,
+        // and right after the batch of reports that brought them when a frame has passed since the last.
+        pending_ += QRect(x, y, 1, 1);
+        if (!flush_) {
+            flush_ = new QTimer(this);
+            flush_->setSingleShot(true);
+            QObject::connect(flush_, &QTimer::timeout, this, [this] { showMarks(); });
+        }
+        if (flush_->isActive()) return;
+        const qint64 since = shown_.isValid() ? shown_.elapsed() : kFrameMs;
+        flush_->start(static_cast<int>(std::max<qint64>(kFrameMs - since, 0)));
+    }
+    void clearMarks() {
+        marks = QImage();
+        pending_ = QRegion();
+    }
+
+private:
+    static constexpr int kFrameMs = 16;
+
+    // Repaints only the pixels marked since the last frame, here and on the units that lie over them.
+    void showMarks() {
+        if (pending_.isEmpty()) return;
+        update(pending_);
         for (QObject* child : children()) {
             auto* w = qobject_cast<QWidget*>(child);
-            if (w && w->isVisible() && w->geometry().intersects(dot)) w->update(dot.translated(-w->pos()));
+            if (!w || !w->isVisible()) continue;
+            const QRegion part = pending_ & w->geometry();
+            if (!part.isEmpty()) w->update(part.translated(-w->pos()));
         }
+        pending_ = QRegion();
+        shown_.start();
     }
-    void clearMarks() { marks = QImage(); }
+
+    QRegion pending_;
+    QTimer* flush_ = nullptr;
+    QElapsedTimer shown_;
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -64,8 +96,10 @@ protected:
 class PictureBox : public Raising<QFrame> {
 public:
     using Raising<QFrame>::Raising;
+    // Kept in the backing store's own format: a 1-bit preview would otherwise be converted whole for every
+    // frame of marks painted over it.
     void setPicture(QImage picture) {
-        picture_ = std::move(picture);
+        picture_ = picture.isNull() ? QImage() : picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
         update();
     }
     void setMode(int mode) {
@@ -105,7 +139,8 @@ protected:
                 p.drawImage(-pos(), panel->marks);
             }
         }
-        QFrame::paintEvent(e);
+        // Marks inside the box leave its border alone.
+        if (!contentsRect().contains(e->rect())) QFrame::paintEvent(e);
     }
 
 private:
@@ -240,6 +275,9 @@ std::unique_ptr<QtUnit> makePicBoxUnit(const UnitDef& def, QWidget* parent, cons
 std::unique_ptr<QtUnit> makeDrawPanelUnit(const UnitDef& def, QWidget* parent, const SinkRef& sink) {
     auto* frame = new QFrame(parent);
     auto* client = new PanelClient(UnitEvents(sink, def), frame);
+    // It paints every pixel it covers: what lies below it (the group box and its title) is not painted again
+    // for each frame of marks.
+    client->setAttribute(Qt::WA_OpaquePaintEvent);
     return std::make_unique<PanelUnit>(def, frame, client);
 }
 

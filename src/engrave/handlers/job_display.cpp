@@ -27,7 +27,8 @@ void showJobProgress(Console& console) {
         console.main().showProgress(kPreviewGroup, {});
         return;
     }
-    console.main().showProgress(kPreviewGroup, {std::move(text), job.progress.done(), std::max<std::int64_t>(job.progress.total(), 1)});
+    console.main().showProgress(kPreviewGroup, {std::move(text), job.progress.done(),
+                                                std::max<std::int64_t>(job.progress.total(), 1)});
 }
 
 void forgetJobBar(Console& console) { console.state<Job>().shown.clear(); }

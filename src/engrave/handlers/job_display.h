@@ -6,7 +6,8 @@
 namespace tessary::engrave {
 
 JobProgress& jobProgress(Console& console);
-// Shows the job's bar as the progress says (hidden outside a job); the bar is redrawn only when its text changes.
+// Shows the job's bar as the progress says (hidden outside a job); the bar is redrawn only when its text
+// changes.
 void showJobProgress(Console& console);
 // The upload takes the bar over.
 void forgetJobBar(Console& console);
