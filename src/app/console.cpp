@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "app/definitions/unit_names.h"
 #include "app/model/window_def.h"
 
 namespace tessary {
@@ -30,7 +31,7 @@ Window& Console::main() {
     return *main_;
 }
 
-void Console::appendLog(std::string_view text) { main().appendText("编辑框1", text); }
+void Console::appendLog(std::string_view text) { main().appendText(unit::编辑框1, text); }
 
 bool Console::createMainWindow(const WindowDef& def) {
     if (main_) return false;

@@ -1,4 +1,5 @@
 #include "app/definitions/definitions.h"
+#include "app/definitions/unit_names.h"
 #include "app/definitions/unit_records.h"
 #include "app/model/font_record.h"
 #include "app/model/properties.h"
@@ -22,7 +23,7 @@ std::string comPortItems() {
 
 UnitDef logBox() {
     namespace e = prop::editbox;
-    UnitDef u = plain("编辑框1", Kind::EditBox, "分组框1", {8, 16, 176, 512});
+    UnitDef u = plain(unit::编辑框1, Kind::EditBox, unit::分组框1, {8, 16, 176, 512});
     FontRecord font;
     font.height = -12;
     font.weight = 400;
@@ -45,7 +46,7 @@ UnitDef logBox() {
 
 UnitDef comList() {
     namespace c = prop::combobox;
-    UnitDef u = plain("组合框1", Kind::ComboBox, "", {136, 16, 64, 20});
+    UnitDef u = plain(unit::组合框1, Kind::ComboBox, "", {136, 16, 64, 20});
     u.properties = {{c::kType, 2},      {c::kSorted, 0},         {c::kTextColour, kBlack},
                     {c::kBackColour, kWhite}, {c::kItems, comPortItems()}, {c::kSelection, 0}};
     return u;
@@ -53,7 +54,7 @@ UnitDef comList() {
 
 UnitDef burningTimeSlider() {
     namespace s = prop::slider;
-    UnitDef u = plain("滑块条1", Kind::SliderBar, "", {24, 600, 752, 24});
+    UnitDef u = plain(unit::滑块条1, Kind::SliderBar, "", {24, 600, 752, 24});
     u.properties = {{s::kBorder, 0},       {s::kVertical, 0},   {s::kTickMarks, 2}, {s::kTickFrequency, 1},
                     {s::kSelectionShown, 0}, {s::kPageSize, 5},  {s::kLineSize, 1},  {s::kMinimum, 1},
                     {s::kMaximum, 240},    {s::kPosition, 60}};
@@ -63,14 +64,14 @@ UnitDef burningTimeSlider() {
 
 UnitDef dropTarget() {
     namespace d = prop::droptarget;
-    UnitDef u = plain("拖放对象1", Kind::DropTarget, "", {1016, 8, 24, 24});
+    UnitDef u = plain(unit::拖放对象1, Kind::DropTarget, "", {1016, 8, 24, 24});
     u.properties = {{d::kAcceptText, 0}, {d::kAcceptHtml, 0}, {d::kAcceptUrls, 0}, {d::kAcceptFiles, 1}};
     u.events = {{event::kFilesDropped, "takeInPicture"}};
     return u;
 }
 
 UnitDef serialPort() {
-    UnitDef u = plain("端口1", Kind::SerialPort, "", {968, 16, 24, 24});
+    UnitDef u = plain(unit::端口1, Kind::SerialPort, "", {968, 16, 24, 24});
     SerialSettings settings;
     settings.portNumber = 1;
     settings.baudRate = 57600;
@@ -123,42 +124,42 @@ WindowDef build() {
     w.events = {{event::kCreated, "startup"}, {event::kKeyDown, "arrowKeys"}, {event::kDestroying, "deletePreviewFile"}};
     w.shortcuts = {{"Ctrl+Shift+P", "openPictureOptions"}};
     w.units = {
-        button("按钮旋转", "分组框6", {176, 24, 48, 40}, "Rotate", "rotate"),
-        button("按钮重载", "分组框6", {64, 24, 48, 40}, "Reload", "reload"),
-        button("按钮缩小", "", {888, 536, 40, 40}, " Zoom Out", "zoomOut"),
-        button("按钮放大", "", {784, 536, 40, 40}, " Zoom In", "zoomIn"),
-        groupBox("分组框6", {768, 512, 232, 80}, "Image Editing", kTeal),
-        button("按钮快进", "", {928, 456, 64, 40}, "   Fast   Forward", "fastForward"),
-        button("按钮复位", "", {856, 456, 64, 40}, "Recarve", "recarve"),
-        button("按钮快退", "", {784, 456, 64, 40}, "   Fast  Backward", "fastBackward"),
-        groupBox("分组框5", {768, 440, 232, 64}, "Carve Rate Control", kTeal),
-        withArrowKeys(button("按钮右", "", {920, 384, 56, 40}, "Right", "jogRight")),
-        withArrowKeys(button("按钮左", "", {792, 384, 56, 40}, "Left", "jogLeft")),
-        withArrowKeys(button("按钮下", "", {856, 384, 56, 40}, "Down", "jogDown")),
-        withArrowKeys(button("按钮上", "", {856, 336, 56, 40}, "Up", "jogUp")),
-        groupBox("分组框4", {768, 320, 232, 112}, "Movement", kTeal),
-        withPreviewMenu(drawPanel("画板3", "画板1", {0, 499, 511, 12}, kBorderNone)),
-        withPreviewMenu(drawPanel("画板2", "画板1", {499, 0, 12, 512}, kBorderNone)),
+        button(unit::按钮旋转, unit::分组框6, {176, 24, 48, 40}, "Rotate", "rotate"),
+        button(unit::按钮重载, unit::分组框6, {64, 24, 48, 40}, "Reload", "reload"),
+        button(unit::按钮缩小, "", {888, 536, 40, 40}, " Zoom Out", "zoomOut"),
+        button(unit::按钮放大, "", {784, 536, 40, 40}, " Zoom In", "zoomIn"),
+        groupBox(unit::分组框6, {768, 512, 232, 80}, "Image Editing", kTeal),
+        button(unit::按钮快进, "", {928, 456, 64, 40}, "   Fast   Forward", "fastForward"),
+        button(unit::按钮复位, "", {856, 456, 64, 40}, "Recarve", "recarve"),
+        button(unit::按钮快退, "", {784, 456, 64, 40}, "   Fast  Backward", "fastBackward"),
+        groupBox(unit::分组框5, {768, 440, 232, 64}, "Carve Rate Control", kTeal),
+        withArrowKeys(button(unit::按钮右, "", {920, 384, 56, 40}, "Right", "jogRight")),
+        withArrowKeys(button(unit::按钮左, "", {792, 384, 56, 40}, "Left", "jogLeft")),
+        withArrowKeys(button(unit::按钮下, "", {856, 384, 56, 40}, "Down", "jogDown")),
+        withArrowKeys(button(unit::按钮上, "", {856, 336, 56, 40}, "Up", "jogUp")),
+        groupBox(unit::分组框4, {768, 320, 232, 112}, "Movement", kTeal),
+        withPreviewMenu(drawPanel(unit::画板3, unit::画板1, {0, 499, 511, 12}, kBorderNone)),
+        withPreviewMenu(drawPanel(unit::画板2, unit::画板1, {499, 0, 12, 512}, kBorderNone)),
         comList(),
-        button("按钮框定位", "分组框3", {48, 144, 136, 56}, "Carving Preview", "frameCarvingArea"),
-        button("按钮中心", "分组框3", {48, 80, 136, 56}, "To Middle of Image", "toMiddle"),
-        button("按钮点定位", "分组框3", {48, 16, 136, 56}, "To Left Lower Corner", "toLowerLeft"),
-        groupBox("分组框3", {768, 96, 232, 208}, "Location Mode", kTeal),
-        withPreviewMenu(picBox("图片框1", "画板1", {0, 0, 512, 512}, placeholderPicture(), 0)),
-        button("按钮高级", "", {920, 592, 64, 32}, "Setting", "openSetting"),
-        button("按钮重启", "", {648, 8, 96, 40}, "Restart", "restart"),
-        drawPanel("画板1", "分组框2", {8, 16, 512, 512}, kBorderLine),
-        groupBox("分组框2", {232, 56, 530, 536}, "Carve Preview", kBlack),
-        button("按钮断开", "", {136, 8, 64, 32}, "Break", "disconnect"),
-        button("按钮暂停", "", {464, 8, 96, 40}, "Pause", "pause"),
+        button(unit::按钮框定位, unit::分组框3, {48, 144, 136, 56}, "Carving Preview", "frameCarvingArea"),
+        button(unit::按钮中心, unit::分组框3, {48, 80, 136, 56}, "To Middle of Image", "toMiddle"),
+        button(unit::按钮点定位, unit::分组框3, {48, 16, 136, 56}, "To Left Lower Corner", "toLowerLeft"),
+        groupBox(unit::分组框3, {768, 96, 232, 208}, "Location Mode", kTeal),
+        withPreviewMenu(picBox(unit::图片框1, unit::画板1, {0, 0, 512, 512}, placeholderPicture(), 0)),
+        button(unit::按钮高级, "", {920, 592, 64, 32}, "Setting", "openSetting"),
+        button(unit::按钮重启, "", {648, 8, 96, 40}, "Restart", "restart"),
+        drawPanel(unit::画板1, unit::分组框2, {8, 16, 512, 512}, kBorderLine),
+        groupBox(unit::分组框2, {232, 56, 530, 536}, "Carve Preview", kBlack),
+        button(unit::按钮断开, "", {136, 8, 64, 32}, "Break", "disconnect"),
+        button(unit::按钮暂停, "", {464, 8, 96, 40}, "Pause", "pause"),
         dropTarget(),
         logBox(),
-        groupBox("分组框1", {24, 56, 192, 536}, "Message", kBlack),
-        button("按钮连接", "", {40, 8, 64, 32}, "Connect", "connect"),
-        label("滑块标签", {784, 592, 112, 32}, "Burning time:60"),
+        groupBox(unit::分组框1, {24, 56, 192, 536}, "Message", kBlack),
+        button(unit::按钮连接, "", {40, 8, 64, 32}, "Connect", "connect"),
+        label(unit::滑块标签, {784, 592, 112, 32}, "Burning time:60"),
         burningTimeSlider(),
-        button("按钮开始", "", {280, 8, 96, 40}, "Start", "start"),
-        button("按钮发送数据", "", {800, 16, 160, 72}, "Send Image To Machine", "uploadImage"),
+        button(unit::按钮开始, "", {280, 8, 96, 40}, "Start", "start"),
+        button(unit::按钮发送数据, "", {800, 16, 160, 72}, "Send Image To Machine", "uploadImage"),
         serialPort(),
     };
     return w;

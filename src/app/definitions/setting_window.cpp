@@ -1,4 +1,5 @@
 #include "app/definitions/definitions.h"
+#include "app/definitions/unit_names.h"
 #include "app/definitions/unit_records.h"
 #include "app/model/properties.h"
 #include "app/model/property_rules.h"
@@ -12,7 +13,7 @@ using namespace records;
 
 UnitDef stepPulseBox() {
     namespace e = prop::editbox;
-    UnitDef u = plain("编辑框1", Kind::EditBox, "", {224, 264, 48, 24});
+    UnitDef u = plain(unit::编辑框1, Kind::EditBox, "", {224, 264, 48, 24});
     u.properties = {{e::kContent, std::string("35")},
                     {e::kBorder, kBorderSunken},
                     {e::kTextColour, kBlack},
@@ -36,11 +37,11 @@ WindowDef build() {
                     {prop::window::kBorderStyle, 2},
                     {prop::window::kBackColour, kDefault}};
     w.units = {
-        button("按钮2", "", {432, 256, 88, 32}, "Version", "showVersion"),
-        picBox("图片框1", "", {24, 16, 488, 224}, Bytes(jpeg.begin(), jpeg.end()), 1),
-        label("标签2", {104, 259, 112, 32}, "Motor Step Pluse :"),
+        button(unit::按钮2, "", {432, 256, 88, 32}, "Version", "showVersion"),
+        picBox(unit::图片框1, "", {24, 16, 488, 224}, Bytes(jpeg.begin(), jpeg.end()), 1),
+        label(unit::标签2, {104, 259, 112, 32}, "Motor Step Pluse :"),
         stepPulseBox(),
-        button("按钮1", "", {296, 264, 48, 24}, "Save", "saveStepPulse"),
+        button(unit::按钮1, "", {296, 264, 48, 24}, "Save", "saveStepPulse"),
     };
     return w;
 }

@@ -1,3 +1,4 @@
+#include "app/definitions/unit_names.h"
 #pragma once
 // The two control states: the twenty machine controls of the main window all enabled or all disabled,
 // always switched in the same order, and nothing else touched.
@@ -11,9 +12,9 @@ class Console;
 namespace tessary::shell {
 
 inline constexpr std::array<std::string_view, 20> kMachineControls = {
-    "按钮上",     "按钮下",   "按钮左",   "按钮右",   "按钮暂停", "按钮开始", "按钮框定位",
-    "按钮点定位", "按钮发送数据", "按钮重启", "滑块条1",  "按钮高级", "按钮中心", "按钮快进",
-    "按钮快退",   "按钮复位", "按钮放大", "按钮缩小", "按钮旋转", "按钮重载",
+    unit::按钮上,     unit::按钮下,   unit::按钮左,   unit::按钮右,   unit::按钮暂停, unit::按钮开始, unit::按钮框定位,
+    unit::按钮点定位, unit::按钮发送数据, unit::按钮重启, unit::滑块条1,  unit::按钮高级, unit::按钮中心, unit::按钮快进,
+    unit::按钮快退,   unit::按钮复位, unit::按钮放大, unit::按钮缩小, unit::按钮旋转, unit::按钮重载,
 };
 
 void applyConnectedState(Console& console);

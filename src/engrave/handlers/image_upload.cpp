@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 
+#include "app/definitions/unit_names.h"
 #include "app/model/delivery_hold.h"
 #include "app/model/properties.h"
 #include "app/shell/control_states.h"
@@ -20,10 +21,10 @@
 namespace tessary::engrave {
 namespace {
 
-constexpr std::string_view kCanvas = "画板1";
-constexpr std::string_view kVerticalRuler = "画板2";
-constexpr std::string_view kHorizontalRuler = "画板3";
-constexpr std::string_view kPreviewGroup = "分组框2";
+constexpr std::string_view kCanvas = unit::画板1;
+constexpr std::string_view kVerticalRuler = unit::画板2;
+constexpr std::string_view kHorizontalRuler = unit::画板3;
+constexpr std::string_view kPreviewGroup = unit::分组框2;
 constexpr int kCanvasSize = 512;
 
 void drawOn(DrawSurface& panel, const image::Raster& picture, int width, int height) {
@@ -92,7 +93,7 @@ void onUploadImage(Console& console, const EventArgs&) {
         if (auto order = CarvingOrder::fromWireImage(imageData)) jobProgress(console).imageSent(std::move(*order));
         console.appendLog(kLogSendingCompleted);
         shell::applyConnectedState(console);
-        for (std::string_view unit : {"按钮快退", "按钮快进", "按钮复位"}) main.set(unit, prop::kDisabled, std::int32_t{1});
+        for (std::string_view unit : {unit::按钮快退, unit::按钮快进, unit::按钮复位}) main.set(unit, prop::kDisabled, std::int32_t{1});
     } else {
         console.appendLog(kLogSendingFailed);
         console.dialogs().messageBox(kNotSentText, 0, kNotSentTitle);

@@ -1,4 +1,5 @@
 #include "engrave/handlers/job_display.h"
+#include "app/definitions/unit_names.h"
 
 #include <algorithm>
 #include <string>
@@ -6,7 +7,7 @@
 namespace tessary::engrave {
 namespace {
 
-constexpr std::string_view kPreviewGroup = "分组框2";
+constexpr std::string_view kPreviewGroup = unit::分组框2;
 
 struct Job {
     JobProgress progress;

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/definitions/unit_names.h"
 #include "app/model/properties.h"
 #include "app/shell/control_states.h"
 #include "engrave/handlers/engrave_handlers.h"
@@ -13,9 +14,9 @@
 namespace tessary::engrave {
 namespace {
 
-constexpr std::string_view kSlider = "滑块条1";
-constexpr std::string_view kSliderLabel = "滑块标签";
-constexpr std::string_view kStepPulseBox = "编辑框1";  // the Setting window's
+constexpr std::string_view kSlider = unit::滑块条1;
+constexpr std::string_view kSliderLabel = unit::滑块标签;
+constexpr std::string_view kStepPulseBox = unit::编辑框1;  // the Setting window's
 
 // Bytes, then the log line, then the pause. A command that did not go out says so and has no other effect:
 // the log must not claim what the machine never heard. False then.
@@ -40,8 +41,8 @@ void onStart(Console& console, const EventArgs&) {
     if (!command(console, Message::StartCarving)) return;
     jobProgress(console).start(console.clock().now());
     showJobProgress(console);
-    for (std::string_view unit : {"按钮快退", "按钮快进", "按钮复位"}) setEnabled(console, unit, true);
-    for (std::string_view unit : {"按钮点定位", "按钮框定位", "按钮中心"}) setEnabled(console, unit, false);
+    for (std::string_view unit : {unit::按钮快退, unit::按钮快进, unit::按钮复位}) setEnabled(console, unit, true);
+    for (std::string_view unit : {unit::按钮点定位, unit::按钮框定位, unit::按钮中心}) setEnabled(console, unit, false);
 }
 
 void onRestart(Console& console, const EventArgs&) {

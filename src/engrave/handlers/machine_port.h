@@ -4,11 +4,12 @@
 #include <span>
 
 #include "app/console.h"
+#include "app/definitions/unit_names.h"
 #include "link/serial_port.h"
 
 namespace tessary::engrave {
 
-inline constexpr std::string_view kMachinePort = "端口1";
+inline constexpr std::string_view kMachinePort = unit::端口1;
 
 // nullptr when the main window's port is not a serial port unit.
 link::SerialPort* machinePort(Console& console);

@@ -1,5 +1,6 @@
 #include <cstdint>
 
+#include "app/definitions/unit_names.h"
 #include "engrave/handlers/engrave_handlers.h"
 #include "engrave/handlers/job_display.h"
 #include "engrave/report_decoder.h"
@@ -7,7 +8,7 @@
 namespace tessary::engrave {
 namespace {
 
-constexpr std::string_view kCanvas = "画板1";
+constexpr std::string_view kCanvas = unit::画板1;
 constexpr std::uint32_t kReportColour = 0x000000FF;  // red, as 0x00BBGGRR
 
 // The decoder lives from start-up to exit; nothing but the sync byte resets it.

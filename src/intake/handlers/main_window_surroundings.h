@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "app/console.h"
+#include "app/definitions/unit_names.h"
 #include "app/model/properties.h"
 #include "app/shell/control_states.h"
 #include "image/files.h"
@@ -14,13 +15,13 @@
 
 namespace tessary::intake {
 
-constexpr std::string_view kCanvas = "画板1";
-constexpr std::string_view kPreview = "图片框1";
-constexpr std::string_view kVerticalRuler = "画板2";
-constexpr std::string_view kHorizontalRuler = "画板3";
+constexpr std::string_view kCanvas = unit::画板1;
+constexpr std::string_view kPreview = unit::图片框1;
+constexpr std::string_view kVerticalRuler = unit::画板2;
+constexpr std::string_view kHorizontalRuler = unit::画板3;
 // Enabled after every intake, in this order.
-constexpr std::array<std::string_view, 5> kImageControls = {"按钮发送数据", "按钮放大", "按钮缩小",
-                                                            "按钮旋转", "按钮重载"};
+constexpr std::array<std::string_view, 5> kImageControls = {unit::按钮发送数据, unit::按钮放大, unit::按钮缩小,
+                                                            unit::按钮旋转, unit::按钮重载};
 
 class MainWindowSurroundings : public Surroundings {
   public:

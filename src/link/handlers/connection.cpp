@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "app/definitions/unit_names.h"
 #include "app/model/properties.h"
 #include "app/shell/control_states.h"
 #include "link/handlers/link_handlers.h"
@@ -12,10 +13,10 @@
 namespace tessary::link {
 namespace {
 
-constexpr std::string_view kPort = "端口1";
-constexpr std::string_view kComList = "组合框1";
-constexpr std::string_view kConnectButton = "按钮连接";
-constexpr std::string_view kBreakButton = "按钮断开";
+constexpr std::string_view kPort = unit::端口1;
+constexpr std::string_view kComList = unit::组合框1;
+constexpr std::string_view kConnectButton = unit::按钮连接;
+constexpr std::string_view kBreakButton = unit::按钮断开;
 
 constexpr int kScanAttempts = 32;
 constexpr auto kWatchInterval = std::chrono::milliseconds(500);
