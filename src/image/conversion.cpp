@@ -35,8 +35,7 @@ ConversionOptions effective(ConversionOptions o) {
 // light. Kept as the sum (0..765) until the adjustments, which map it to a grey 0..255.
 struct Grey {
     int width = 0, height = 0;
-    std::vector<float> v;
-    float& at(int x, int y) { return v[static_cast<std::size_t>(y) * width + x]; }
+    std::vector<float> v;  // rows of width values
 };
 
 // Auto level, brightness, contrast and gamma are one mapping of the sum 0..765 to a grey 0..255.
@@ -274,7 +273,7 @@ Bitmap convertToBlackAndWhite(const Raster& canvas, const PictureRect& picture, 
     if (out.empty()) return out;
     const ConversionOptions o = effective(options);
     if (o == ConversionOptions{} || !o.valid()) {
-        // Today's conversion of the whole canvas, margins included.
+        // The plain threshold of the whole canvas, margins included.
         for (int y = 0; y < canvas.height; ++y) {
             const std::uint8_t* p = canvas.at(0, y);
             for (int x = 0; x < canvas.width; ++x, p += 3)

@@ -91,7 +91,7 @@ TEST_F(OptionsWindowTest, ContextMenuAnywhereOnThePreviewAndCtrlShiftPOpenItWith
     EXPECT_FALSE(options());
 }
 
-TEST_F(OptionsWindowTest, ChangesApplyAtOnceSurviveTheViewButtonsAndARestartAndDefaultsRestoreTodaysBytes) {
+TEST_F(OptionsWindowTest, ChangesApplyAtOnceSurviveTheViewButtonsAndARestartAndDefaultsRestoreThePlainBytes) {
     const std::string photo = std::string(TESSARY_TESTDATA_DIR) + "/jpeg/Landscape_1.jpg";
     drop(photo);
     const image::Bytes plain = readFile(previewFile());
