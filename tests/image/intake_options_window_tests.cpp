@@ -31,7 +31,7 @@ QWidget* topOf(Window* window) {
 void typeInto(Window* window, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
     QWidget* top = topOf(window);
     top->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(top));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(top, 30000));
     QTest::keyClick(top->focusWidget() ? top->focusWidget() : top, key, modifiers);
 }
 
