@@ -103,7 +103,9 @@ Grey adjustedGrey(const Raster& canvas, const PictureRect& r, const ConversionOp
             for (int x = 0; x < w; ++x, ++p) {
                 const float blur = (4 * p[0] + 2 * (p[-1] + p[1] + p[-ps] + p[ps]) + p[-ps - 1] + p[-ps + 1] +
                                     p[ps - 1] + p[ps + 1]) * (1.0f / 16);
-                out[x] = std::min(std::max(p[0] + amount * (p[0] - blur), 0.0f), 255.0f);
+                float v = p[0] + amount * (p[0] - blur);
+                v = v > 0.0f ? v : 0.0f;  // written so that it compiles to min and max, not branches
+                out[x] = v < 255.0f ? v : 255.0f;
             }
         }
     }
@@ -314,7 +316,7 @@ Bitmap convertToBlackAndWhite(const Raster& canvas, const PictureRect& picture, 
         const std::uint8_t* w = white.data() + static_cast<std::size_t>(y) * r.width;
         for (int x = 0; x < r.width; ++x) {
             const int cx = r.left + x;
-            if (!w[x]) bits[cx >> 3] &= static_cast<std::uint8_t>(~(0x80 >> (cx & 7)));
+            bits[cx >> 3] &= static_cast<std::uint8_t>(~((w[x] ^ 1) << (7 - (cx & 7))));
         }
     }
     return out;
