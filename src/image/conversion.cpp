@@ -35,8 +35,7 @@ ConversionOptions effective(ConversionOptions o) {
 // light. Kept as the sum (0..765) until the adjustments, which map it to a grey 0..255.
 struct Grey {
     int width = 0, height = 0;
-    std::vector<float> v;
-    float& at(int x, int y) { return v[static_cast<std::size_t>(y) * width + x]; }
+    std::vector<float> v;  // rows of width values
 };
 
 // Auto level, brightness, contrast and gamma are one mapping of the sum 0..765 to a grey 0..255.
@@ -104,7 +103,9 @@ Grey adjustedGrey(const Raster& canvas, const PictureRect& r, const ConversionOp
             for (int x = 0; x < w; ++x, ++p) {
                 const float blur = (4 * p[0] + 2 * (p[-1] + p[1] + p[-ps] + p[ps]) + p[-ps - 1] + p[-ps + 1] +
                                     p[ps - 1] + p[ps + 1]) * (1.0f / 16);
-                out[x] = std::min(std::max(p[0] + amount * (p[0] - blur), 0.0f), 255.0f);
+                float v = p[0] + amount * (p[0] - blur);
+                v = v > 0.0f ? v : 0.0f;  // written so that it compiles to min and max, not branches
+                out[x] = v < 255.0f ? v : 255.0f;
             }
         }
     }
@@ -274,7 +275,7 @@ Bitmap convertToBlackAndWhite(const Raster& canvas, const PictureRect& picture, 
     if (out.empty()) return out;
     const ConversionOptions o = effective(options);
     if (o == ConversionOptions{} || !o.valid()) {
-        // Today's conversion of the whole canvas, margins included.
+        // The plain threshold of the whole canvas, margins included.
         for (int y = 0; y < canvas.height; ++y) {
             const std::uint8_t* p = canvas.at(0, y);
             for (int x = 0; x < canvas.width; ++x, p += 3)
@@ -315,7 +316,7 @@ Bitmap convertToBlackAndWhite(const Raster& canvas, const PictureRect& picture, 
         const std::uint8_t* w = white.data() + static_cast<std::size_t>(y) * r.width;
         for (int x = 0; x < r.width; ++x) {
             const int cx = r.left + x;
-            if (!w[x]) bits[cx >> 3] &= static_cast<std::uint8_t>(~(0x80 >> (cx & 7)));
+            bits[cx >> 3] &= static_cast<std::uint8_t>(~((w[x] ^ 1) << (7 - (cx & 7))));
         }
     }
     return out;

@@ -38,7 +38,7 @@ struct ConversionOptions {
     bool autoLevel = false;  // with Threshold, the level is also chosen by Otsu's method
 
     bool operator==(const ConversionOptions&) const = default;
-    // Whether the output is today's default output: options the mode does not use are not counted.
+    // Whether the output is the plain threshold at 383: options the mode does not use are not counted.
     bool isDefault() const;
     // Every value inside its range.
     bool valid() const;

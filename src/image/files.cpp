@@ -84,6 +84,10 @@ bool replaceable(const std::string& path, UniqueFd* holder) {
     return true;
 }
 
+FileIdentity identityOf(const struct stat& st) {
+    return {st.st_dev, st.st_ino, st.st_size, std::int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec};
+}
+
 // A new file of a name no one uses, in the directory of the path; the umask applies to its mode as it would
 // to the path's own.
 UniqueFd createBeside(const std::string& path, std::string& name) {
@@ -107,18 +111,19 @@ bool writeByteSets(const std::string& path, const ByteSets& byteSets, FileIdenti
     std::string temporary;
     UniqueFd fd = createBeside(path, temporary);
     if (!fd) return false;
-    struct stat st {};
-    bool ok = ::fstat(fd.get(), &st) == 0;
+    bool ok = true;
     for (const auto& bytes : byteSets) {
         if (ok) ok = writeAll(fd.get(), std::span<const std::uint8_t>(bytes));
     }
+    struct stat st {};
+    ok = ok && ::fstat(fd.get(), &st) == 0;
     ok = fd.reset() && ok;
     ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
     if (!ok) {
         ::unlink(temporary.c_str());
         return false;
     }
-    if (written) *written = FileIdentity{st.st_dev, st.st_ino};
+    if (written) *written = identityOf(st);
     return true;
 }
 
@@ -180,7 +185,7 @@ bool deleteFile(const std::string& path) { return !path.empty() && ::unlink(path
 bool deleteFileIfSame(const std::string& path, const FileIdentity& identity) {
     struct stat st {};
     if (identity.empty() || path.empty() || ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    if (FileIdentity{st.st_dev, st.st_ino} != identity) return false;
+    if (identityOf(st) != identity) return false;
     return ::unlink(path.c_str()) == 0;
 }
 

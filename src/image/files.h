@@ -25,10 +25,13 @@ std::string chooseRunDirectory(const std::string& programDirectory, const char* 
 // run directory + "/Engraving Preview.bmp"
 std::string previewFilePath(const std::string& runDirectory);
 
-// Which file a path named when it was written, so that only that file is removed later.
+// Which file a path named when it was written, so that only that file is removed later. Size and
+// modification time go with the inode number, which a file made after the first one's deletion may reuse.
 struct FileIdentity {
     dev_t device = 0;
     ino_t inode = 0;
+    off_t size = 0;
+    std::int64_t modifiedNs = 0;
     bool empty() const { return inode == 0; }
     bool operator==(const FileIdentity&) const = default;
 };

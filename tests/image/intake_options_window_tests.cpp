@@ -31,7 +31,7 @@ QWidget* topOf(Window* window) {
 void typeInto(Window* window, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
     QWidget* top = topOf(window);
     top->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(top));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(top, 30000));
     QTest::keyClick(top->focusWidget() ? top->focusWidget() : top, key, modifiers);
 }
 
@@ -91,7 +91,7 @@ TEST_F(OptionsWindowTest, ContextMenuAnywhereOnThePreviewAndCtrlShiftPOpenItWith
     EXPECT_FALSE(options());
 }
 
-TEST_F(OptionsWindowTest, ChangesApplyAtOnceSurviveTheViewButtonsAndARestartAndDefaultsRestoreTodaysBytes) {
+TEST_F(OptionsWindowTest, ChangesApplyAtOnceSurviveTheViewButtonsAndARestartAndDefaultsRestoreThePlainBytes) {
     const std::string photo = std::string(TESSARY_TESTDATA_DIR) + "/jpeg/Landscape_1.jpg";
     drop(photo);
     const image::Bytes plain = readFile(previewFile());
