@@ -1,7 +1,6 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
 
 #include "app/definitions/unit_names.h"
@@ -15,31 +14,15 @@
 #include "image/canvas.h"
 #include "image/files.h"
 #include "intake/image_state.h"
+#include "intake/main_window_panels.h"
 #include "image/picture.h"
-#include "tessary_resources.h"
 
 namespace tessary::engrave {
 namespace {
 
 constexpr std::string_view kCanvas = unit::画板1;
-constexpr std::string_view kVerticalRuler = unit::画板2;
-constexpr std::string_view kHorizontalRuler = unit::画板3;
 constexpr std::string_view kPreviewGroup = unit::分组框2;
 constexpr int kCanvasSize = 512;
-
-void drawOn(DrawSurface& panel, const image::Raster& picture, int width, int height) {
-    image::drawPicture(panel.pixels(), picture, 0, 0, width, height, image::modeForDisplayDepth(panel.displayDepth()));
-    panel.changed();
-}
-
-void drawRuler(Window& main, std::string_view unit, std::span<const std::uint8_t> bmp, int width, int height) {
-    if (const auto ruler = image::LoadPicture(bmp)) drawOn(main.drawPanel(unit), *ruler, width, height);
-}
-
-void drawRulers(Window& main) {
-    drawRuler(main, kVerticalRuler, resources::verticalRulerBmp(), 12, kCanvasSize);
-    drawRuler(main, kHorizontalRuler, resources::horizontalRulerBmp(), kCanvasSize, 12);
-}
 
 std::string sentText(std::size_t sent, std::size_t total) {
     return "Sending image: " + std::to_string(sent) + " of " + std::to_string(total) + " bytes";
@@ -70,14 +53,14 @@ bool eraseAndSend(Console& console, const image::Bytes& imageData) {
 void onUploadImage(Console& console, const EventArgs&) {
     Window& main = console.main();
     const std::optional<image::Raster> preview = image::LoadPicture(image::previewFilePath(console.runDirectory()));
-    if (preview) drawOn(main.drawPanel(kCanvas), *preview, kCanvasSize, kCanvasSize);
-    drawRulers(main);
+    if (preview) intake::drawOnPanel(main.drawPanel(kCanvas), *preview, kCanvasSize, kCanvasSize);
+    intake::drawRulers(main);
 
     // A preview file left from an earlier run does not make a picture: the engraving bitmap must hold one.
     const image::位图& engraving = console.state<intake::ImageState>().engraving;
     if (!preview || engraving.empty()) {
         console.dialogs().messageBox(kNoPictureText, 0, kNoPictureTitle);
-        drawRulers(main);
+        intake::drawRulers(main);
         return;
     }
 
@@ -98,7 +81,7 @@ void onUploadImage(Console& console, const EventArgs&) {
         console.appendLog(kLogSendingFailed);
         console.dialogs().messageBox(kNotSentText, 0, kNotSentTitle);
     }
-    drawRulers(main);
+    intake::drawRulers(main);
 }
 
 }  // namespace tessary::engrave

@@ -1,7 +1,6 @@
 #pragma once
 // What the intake and the view operations change on the console's main window.
 #include <array>
-#include <span>
 #include <string_view>
 
 #include "app/console.h"
@@ -10,15 +9,13 @@
 #include "app/shell/control_states.h"
 #include "image/files.h"
 #include "intake/intake.h"
+#include "intake/main_window_panels.h"
 #include "image/picture.h"
-#include "tessary_resources.h"
 
 namespace tessary::intake {
 
 constexpr std::string_view kCanvas = unit::画板1;
 constexpr std::string_view kPreview = unit::图片框1;
-constexpr std::string_view kVerticalRuler = unit::画板2;
-constexpr std::string_view kHorizontalRuler = unit::画板3;
 // Enabled after every intake, in this order.
 constexpr std::array<std::string_view, 5> kImageControls = {unit::按钮发送数据, unit::按钮放大, unit::按钮缩小,
                                                             unit::按钮旋转, unit::按钮重载};
@@ -38,10 +35,7 @@ class MainWindowSurroundings : public Surroundings {
         console_.main().set(kPreview, prop::picbox::kPicture, bmp);
     }
     void wrongFileType() override { console_.dialogs().messageBox(kWrongFileType, 0, kWrongFileTypeTitle); }
-    void drawRulers() override {
-        drawRuler(kVerticalRuler, resources::verticalRulerBmp(), 12, 512);
-        drawRuler(kHorizontalRuler, resources::horizontalRulerBmp(), 512, 12);
-    }
+    void drawRulers() override { intake::drawRulers(console_.main()); }
     void enableImageControls() override {
         shell::applyDisconnectedState(console_);
         for (std::string_view unit : kImageControls)
@@ -49,15 +43,6 @@ class MainWindowSurroundings : public Surroundings {
     }
 
   private:
-    void drawRuler(std::string_view unit, std::span<const std::uint8_t> bmp, int width, int height) {
-        DrawSurface& panel = console_.main().drawPanel(unit);
-        if (const auto ruler = image::LoadPicture(bmp)) {
-            image::drawPicture(panel.pixels(), *ruler, 0, 0, width, height,
-                               image::modeForDisplayDepth(panel.displayDepth()));
-        }
-        panel.changed();
-    }
-
     Console& console_;
     DrawSurface& canvas_;
 };
