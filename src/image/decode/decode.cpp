@@ -8,12 +8,15 @@
 
 #include "image/decode/decoders.h"
 #include "image/files.h"
+#include "image/decode/orientation.h"
 
 namespace tessary::image {
 namespace decode {
 
 bool startRows(RowSink& sink, DecodeInfo* info, PictureFormat format, std::uint64_t ownWidth,
-               std::uint64_t ownHeight, std::uint64_t width, std::uint64_t height) {
+               std::uint64_t ownHeight, std::uint64_t width, std::uint64_t height, int orientation) {
+    orientation = validOrientation(orientation);
+    if (swapsSides(orientation)) std::swap(ownWidth, ownHeight);
     if (info) {
         info->format = format;
         info->width = static_cast<int>(std::min<std::uint64_t>(ownWidth, INT_MAX));
@@ -22,6 +25,7 @@ bool startRows(RowSink& sink, DecodeInfo* info, PictureFormat format, std::uint6
     if (width == 0 || height == 0 || width > kMaxDeliveredPixels || height > kMaxDeliveredPixels)
         return false;
     if (width * height > kMaxDeliveredPixels) return false;
+    if (orientation != 1) sink.storedOrientation(orientation);
     return sink.begin(static_cast<int>(width), static_cast<int>(height));
 }
 
@@ -66,13 +70,16 @@ class RasterSink : public RowSink {
         }
         return true;
     }
+    void storedOrientation(int orientation) override { orientation_ = orientation; }
     void row(int y, const std::uint8_t* rgb) override {
         if (y < 0 || y >= out_.height) return;
         std::memcpy(out_.at(0, y), rgb, static_cast<std::size_t>(out_.width) * 3);
     }
+    void setUpright() { out_ = uprightRaster(std::move(out_), orientation_); }
 
   private:
     Raster& out_;
+    int orientation_ = 1;
 };
 
 }  // namespace
@@ -95,7 +102,10 @@ int decodePicture(const std::string& path, RowSink& sink, const DecodeOptions& o
 int decodePicture(const std::string& path, Raster& out, DecodeInfo* info) {
     RasterSink sink(out);
     const int result = decodePicture(path, sink, DecodeOptions{}, info);
-    if (result != kConvertOk) out = Raster();
+    if (result != kConvertOk)
+        out = Raster();
+    else
+        sink.setUpright();
     return result;
 }
 
