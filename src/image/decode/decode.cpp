@@ -35,15 +35,19 @@ bool readAt(const Input& in, std::uint64_t offset, void* buffer, std::size_t byt
     return std::fread(buffer, 1, bytes, in.file) == bytes;
 }
 
-int decodeChain(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info) {
-    using Step = int (*)(const Input&, RowSink&, const DecodeOptions&, DecodeInfo*);
-    static constexpr Step steps[] = {decodeJpeg, decodeBmp, decodeTiff, decodePng, decodePcx, decodePhotoCd};
-    for (Step step : steps) {
+int decodeChain(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info,
+                std::span<const Decoder> later) {
+    static constexpr Decoder steps[] = {decodeJpeg, decodeBmp, decodeTiff, decodePng, decodePcx,
+                                        decodePhotoCd, decodeWebp, decodeGif, decodeHeif};
+    auto attempt = [&](Decoder step) {
         if (info) *info = DecodeInfo{};
         std::clearerr(in.file);
-        const int result = step(in, sink, options, info);
-        if (result != kConvertRefused) return result;
-    }
+        return step(in, sink, options, info);
+    };
+    for (Decoder step : steps)
+        if (const int result = attempt(step); result != kConvertRefused) return result;
+    for (Decoder step : later)
+        if (const int result = attempt(step); result != kConvertRefused) return result;
     if (info) *info = DecodeInfo{};
     return kConvertRefused;
 }
@@ -84,7 +88,8 @@ class RasterSink : public RowSink {
 
 }  // namespace
 
-int decodePicture(const std::string& path, RowSink& sink, const DecodeOptions& options, DecodeInfo* info) {
+int decodePicture(const std::string& path, RowSink& sink, const DecodeOptions& options, DecodeInfo* info,
+                  std::span<const Decoder> later) {
     if (info) *info = DecodeInfo{};
     if (path.empty()) return kConvertMissingPath;
     // Only regular files, opened without blocking: a FIFO or a device could block or never end.
@@ -96,7 +101,7 @@ int decodePicture(const std::string& path, RowSink& sink, const DecodeOptions& o
     struct stat st {};
     if (fstat(fileno(file.get()), &st) != 0 || !S_ISREG(st.st_mode)) return kConvertRefused;
     decode::Input in{file.get(), static_cast<std::uint64_t>(st.st_size)};
-    return decode::decodeChain(in, sink, options, info);
+    return decode::decodeChain(in, sink, options, info, later);
 }
 
 int decodePicture(const std::string& path, Raster& out, DecodeInfo* info) {

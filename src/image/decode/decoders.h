@@ -30,9 +30,14 @@ int decodePng(const Input& in, RowSink& sink, const DecodeOptions& options, Deco
 int decodePngThroughLibpng(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
 int decodePcx(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
 int decodePhotoCd(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
+// Tried only for files none of the six above accepts.
+int decodeWebp(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
+int decodeGif(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
+int decodeHeif(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
 
-// All six in order: the first opening test that accepts the file decides.
-int decodeChain(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
+// All of them in order, then `later`: the first opening test that accepts the file decides.
+int decodeChain(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info,
+                std::span<const Decoder> later = {});
 
 // Records the picture's own size (upright) and format, checks the delivered size against
 // kMaxDeliveredPixels and starts the sink, telling it the stored orientation when that is not 1. The sizes
