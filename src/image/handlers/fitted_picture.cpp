@@ -8,6 +8,7 @@
 
 #include "image/area_scaler.h"
 #include "image/decode/orientation.h"
+#include "image/render/svg_decoder.h"
 
 namespace tessary::intake {
 namespace {
@@ -111,11 +112,24 @@ class FittingSink : public image::RowSink {
 int decodeFitted(const std::string& path, image::Resample mode, FittedPicture& out) {
     out = FittedPicture{};
     FittingSink sink(mode);
-    const int result = image::decodePicture(path, sink, sink.options(), &out.info);
+    static constexpr image::Decoder kLater[] = {render::decodeSvg};
+    const int result = image::decodePicture(path, sink, sink.options(), &out.info, kLater);
     if (result != image::kConvertOk) return result;
     out.placement = sink.placement();
     out.pixels = sink.take();
     return result;
+}
+
+void fitRaster(const image::Raster& picture, image::Resample mode, FittedPicture& out) {
+    out = FittedPicture{};
+    if (picture.empty()) return;
+    FittingSink sink(mode);
+    out.info.width = picture.width;
+    out.info.height = picture.height;
+    if (!sink.begin(picture.width, picture.height)) return;
+    for (int y = 0; y < picture.height; ++y) sink.row(y, picture.at(0, y));
+    out.placement = sink.placement();
+    out.pixels = sink.take();
 }
 
 }  // namespace tessary::intake
