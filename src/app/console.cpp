@@ -71,17 +71,19 @@ void Console::openModal(const WindowDef& def) {
 void Console::dispatch(Window& window, const WindowDef& def, const std::string& unit, int event,
                        const EventArgs& args) {
     (void)window;
-    const std::string* id = def.handlerFor(unit, event);
-    if (!id) return;
-    const Handler* handler = handlers_.find(*id);
+    if (const std::string* id = def.handlerFor(unit, event)) invoke(*id, args);
+}
+
+void Console::invoke(const std::string& handlerId, const EventArgs& args) {
+    const Handler* handler = handlers_.find(handlerId);
     if (!handler) return;
     ++dispatchDepth_;
     try {
         (*handler)(*this, args);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "tessary: handler \"%s\" failed: %s\n", id->c_str(), e.what());
+        std::fprintf(stderr, "tessary: handler \"%s\" failed: %s\n", handlerId.c_str(), e.what());
     } catch (...) {
-        std::fprintf(stderr, "tessary: handler \"%s\" failed\n", id->c_str());
+        std::fprintf(stderr, "tessary: handler \"%s\" failed\n", handlerId.c_str());
     }
     --dispatchDepth_;
     if (dispatchDepth_ == 0 && destroyPending_) destroyMainWindow();

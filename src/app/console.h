@@ -82,6 +82,8 @@ public:
     void setRunDirectory(std::string dir) { runDirectory_ = std::move(dir); }
     // Calls the handler bound to (window, unit, event); nothing escapes it.
     void dispatch(Window& window, const WindowDef& def, const std::string& unit, int event, const EventArgs& args);
+    // Calls the handler registered under the id (a shortcut's), guarded as dispatch calls it.
+    void invoke(const std::string& handlerId, const EventArgs& args);
     const HandlerRegistry& handlers() const { return handlers_; }
 
 private:

@@ -3,7 +3,9 @@
 #include <unistd.h>
 
 #include <climits>
+#include <filesystem>
 
+#include "app/model/window_def.h"
 #include "app/shell/shell_handlers.h"
 
 #ifdef TESSARY_HAVE_LINK
@@ -58,6 +60,19 @@ UnitFactory serialPortFactory() {
 #else
     return {};
 #endif
+}
+
+void takeInAtStart(Console& console, const WindowDef& mainWindow, const std::string& path) {
+    if (!console.hasMainWindow() || path.empty()) return;
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    EventArgs drop;
+    drop.text = error ? path : absolute.string();
+    for (const UnitDef& unit : mainWindow.units) {
+        if (unit.kind != Kind::DropTarget) continue;
+        console.dispatch(console.main(), mainWindow, unit.name, event::kFilesDropped, drop);
+        return;
+    }
 }
 
 std::string programRunDirectory() {

@@ -27,6 +27,10 @@ const std::map<std::string, Area> kHandlerAreas = {
     {"reload", Area::Image},
     {"zoomOut", Area::Image},
     {"zoomIn", Area::Image},
+    {"openPicture", Area::Image},
+    {"openTextWindow", Area::Image},
+    {"fillTextWindow", Area::Image},
+    {"takeInTypedText", Area::Image},
     {"arrowKeys", Area::Engrave},
     {"jogUp", Area::Engrave},
     {"jogDown", Area::Engrave},
@@ -62,8 +66,10 @@ bool builtIn(Area area) {
 TEST(Bindings, EveryBoundHandlerIsRegisteredOnceItsAreaIsBuiltIn) {
     HandlerRegistry registry;
     registerAllHandlers(registry);
-    for (const WindowDef* def : {&mainWindowDefinition(), &settingWindowDefinition()}) {
-        for (const auto& b : bindingsOf(*def)) {
+    for (const WindowDef* def : {&mainWindowDefinition(), &settingWindowDefinition(), &textWindowDefinition()}) {
+        std::vector<BoundEvent> bindings = bindingsOf(*def);
+        for (const ShortcutDef& s : def->shortcuts) bindings.push_back({"", 0, s.handler});
+        for (const auto& b : bindings) {
             const auto area = kHandlerAreas.find(b.handler);
             ASSERT_NE(area, kHandlerAreas.end()) << "no area brings \"" << b.handler << "\"";
             if (builtIn(area->second)) {
@@ -87,8 +93,9 @@ TEST(Bindings, AreasRegisterEveryHandlerTheyBringAndNoStandIns) {
 
 TEST(Bindings, EveryAreaHandlerIsBoundSomewhere) {
     std::set<std::string> bound;
-    for (const WindowDef* def : {&mainWindowDefinition(), &settingWindowDefinition()}) {
+    for (const WindowDef* def : {&mainWindowDefinition(), &settingWindowDefinition(), &textWindowDefinition()}) {
         for (const auto& b : bindingsOf(*def)) bound.insert(b.handler);
+        for (const ShortcutDef& s : def->shortcuts) bound.insert(s.handler);
     }
     for (const auto& [id, area] : kHandlerAreas) {
         if (id == "automaticConnection") continue;  // called by start-up, not bound

@@ -109,6 +109,7 @@ WindowDef build() {
                     {prop::window::kBorderStyle, 2},
                     {prop::window::kBackColour, kDefault}};
     w.events = {{event::kCreated, "startup"}, {event::kKeyDown, "arrowKeys"}, {event::kDestroying, "deletePreviewFile"}};
+    w.shortcuts = {{"Ctrl+O", "openPicture"}};
     w.units = {
         button("按钮旋转", "分组框6", {176, 24, 48, 40}, "Rotate", "rotate"),
         button("按钮重载", "分组框6", {64, 24, 48, 40}, "Reload", "reload"),

@@ -38,6 +38,12 @@ struct UnitDef {
     const std::string* handlerFor(int event) const;
 };
 
+// A key combination ("Ctrl+O") that calls a handler while the window is active, whichever unit has the focus.
+struct ShortcutDef {
+    std::string keys;
+    std::string handler;
+};
+
 struct WindowDef {
     std::string name;
     int width = 0;   // outer size, frame and title bar included
@@ -50,6 +56,7 @@ struct WindowDef {
     PropertyList properties;      // the window kind's properties (caption, border style, ...)
     std::vector<Binding> events;  // the window's own events
     std::vector<UnitDef> units;
+    std::vector<ShortcutDef> shortcuts;
 
     const UnitDef* find(std::string_view unit) const;
     const Value* property(int number) const;

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QScreen>
+#include <QShortcut>
 #include <QUrl>
 
 #include "app/model/delivery_hold.h"
@@ -140,6 +141,12 @@ QtWindow::QtWindow(const WindowDef& def, Console& console, const UnitFactory& se
     for (const auto& u : def.units) {
         if (auto* q = dynamic_cast<QtUnit*>(find(u.name)); q && q->widget()) q->widget()->lower();
     }
+    for (const ShortcutDef& shortcut : def.shortcuts) {
+        auto* keys = new QShortcut(QKeySequence(QString::fromStdString(shortcut.keys)), widget_);
+        keys->setContext(Qt::WindowShortcut);
+        QObject::connect(keys, &QShortcut::activated, widget_,
+                         [this, handler = shortcut.handler] { console_.invoke(handler, {}); });
+    }
     if (def.centred) {
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
             const QRect area = screen->availableGeometry();
@@ -250,6 +257,10 @@ void QtWindow::dropped(std::string text) {
 
 void QtWindow::raise(const std::string& unit, int event, const EventArgs& args) {
     if (exists_) console_.dispatch(*this, def_, unit, event, args);
+}
+
+void QtWindow::close() {
+    if (widget_ && !widget_->inClose()) widget_->close();
 }
 
 void QtWindow::closeRequested() {

@@ -16,6 +16,8 @@ public:
 class MessageBoxes : public Dialogs {
 public:
     void messageBox(std::string_view text, int code, std::string_view title) override;
+    std::optional<std::string> openFile(std::string_view title, std::string_view folder,
+                                        std::string_view filters) override;
 };
 
 // Shows program errors in a message box before the program ends (see programError).

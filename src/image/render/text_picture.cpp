@@ -1,6 +1,7 @@
 #include "image/render/text_picture.h"
 
 #include <QFont>
+#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
@@ -12,6 +13,15 @@
 #include "image/render/gui.h"
 
 namespace tessary::render {
+
+std::vector<std::string> installedFontFamilies() {
+    std::vector<std::string> families;
+    if (!ensureGuiApplication()) return families;
+    for (const QString& family : QFontDatabase::families()) families.push_back(family.toStdString());
+    return families;
+}
+
+std::string defaultFontFamily() { return ensureGuiApplication() ? QFont().family().toStdString() : std::string(); }
 
 bool hasText(const std::string& utf8) {
     return !QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())).trimmed().isEmpty();

@@ -2,6 +2,7 @@
 // Typed text as a picture to engrave: black on white, laid out in the chosen font and scaled as a whole
 // so that it fills the 490 x 490 field's width or height, its proportions kept.
 #include <string>
+#include <vector>
 
 #include "image/raster.h"
 
@@ -19,6 +20,12 @@ struct TextStyle {
 };
 
 inline constexpr int kTextField = 490;
+
+// The font families installed, in the order the font database lists them.
+std::vector<std::string> installedFontFamilies();
+
+// The family of the default font.
+std::string defaultFontFamily();
 
 // Whether the text has anything to draw (white space alone has not).
 bool hasText(const std::string& utf8);
