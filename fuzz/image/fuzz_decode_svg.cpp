@@ -7,6 +7,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     options.drawnSize = [](int width, int height) {
         return std::pair{width < 64 ? width : 64, height < 64 ? height : 64};
     };
-    tessary::image::fuzzing::decodeBytes(data, size, tessary::render::decodeSvg, options);
+    tessary::image::fuzzing::decodeBytes(data, size, tessary::render::decodeSvg, options,
+                                            tessary::image::fuzzing::kQuickPixels);
     return 0;
 }

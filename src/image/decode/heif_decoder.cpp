@@ -47,6 +47,68 @@ heif_reader_grow_status waitForSize(int64_t size, void* user) {
 // The largest side libheif may allocate for; the pixel count is checked on the image's own size.
 constexpr int kMaxSide = 65535;
 
+// Luma and colour-difference planes turned into RGB a row at a time, so that no whole RGB copy of a photo
+// is made beside the decoder's planes. Colour samples shared by 2 x 2 (or 2 x 1) pixels are taken as they
+// are, for each of those pixels.
+class YcbcrRows {
+  public:
+    YcbcrRows(const heif_image* image, const heif_image_handle* handle) {
+        y_ = heif_image_get_plane_readonly(image, heif_channel_Y, &yStride_);
+        cb_ = heif_image_get_plane_readonly(image, heif_channel_Cb, &cbStride_);
+        cr_ = heif_image_get_plane_readonly(image, heif_channel_Cr, &crStride_);
+        const heif_chroma chroma = heif_image_get_chroma_format(image);
+        shiftX_ = chroma == heif_chroma_444 ? 0 : 1;
+        shiftY_ = chroma == heif_chroma_420 ? 1 : 0;
+        known_ = chroma == heif_chroma_420 || chroma == heif_chroma_422 || chroma == heif_chroma_444;
+        double kr = 0.299, kb = 0.114;  // BT.601, also where the file says nothing
+        heif_color_profile_nclx* nclx = nullptr;
+        if (heif_image_handle_get_nclx_color_profile(handle, &nclx).code == heif_error_Ok && nclx) {
+            switch (nclx->matrix_coefficients) {
+                case heif_matrix_coefficients_ITU_R_BT_709_5: kr = 0.2126, kb = 0.0722; break;
+                case heif_matrix_coefficients_ITU_R_BT_2020_2_non_constant_luminance: kr = 0.2627, kb = 0.0593; break;
+                default: break;
+            }
+            fullRange_ = nclx->full_range_flag != 0;
+            heif_nclx_color_profile_free(nclx);
+        }
+        const double kg = 1 - kr - kb;
+        const double chromaScale = fullRange_ ? 1.0 : 255.0 / 224;
+        crToR_ = 2 * (1 - kr) * chromaScale;
+        cbToB_ = 2 * (1 - kb) * chromaScale;
+        cbToG_ = -2 * (1 - kb) * kb / kg * chromaScale;
+        crToG_ = -2 * (1 - kr) * kr / kg * chromaScale;
+    }
+    bool usable(int width, int height) const {
+        return known_ && y_ && cb_ && cr_ && yStride_ >= width && cbStride_ >= (width + shiftX_) >> shiftX_ &&
+               crStride_ >= (width + shiftX_) >> shiftX_ && height > 0;
+    }
+    void row(int y, int width, std::uint8_t* rgb) const {
+        const std::uint8_t* luma = y_ + static_cast<std::size_t>(y) * static_cast<std::size_t>(yStride_);
+        const std::uint8_t* cb = cb_ + static_cast<std::size_t>(y >> shiftY_) * static_cast<std::size_t>(cbStride_);
+        const std::uint8_t* cr = cr_ + static_cast<std::size_t>(y >> shiftY_) * static_cast<std::size_t>(crStride_);
+        for (int x = 0; x < width; ++x, rgb += 3) {
+            const double l = fullRange_ ? luma[x] : (luma[x] - 16) * (255.0 / 219);
+            const double b = cb[x >> shiftX_] - 128.0, r = cr[x >> shiftX_] - 128.0;
+            rgb[0] = clamp(l + crToR_ * r);
+            rgb[1] = clamp(l + cbToG_ * b + crToG_ * r);
+            rgb[2] = clamp(l + cbToB_ * b);
+        }
+    }
+
+  private:
+    static std::uint8_t clamp(double v) {
+        return static_cast<std::uint8_t>(v <= 0 ? 0 : v >= 255 ? 255 : static_cast<int>(v + 0.5));
+    }
+    const std::uint8_t* y_ = nullptr;
+    const std::uint8_t* cb_ = nullptr;
+    const std::uint8_t* cr_ = nullptr;
+    int yStride_ = 0, cbStride_ = 0, crStride_ = 0;
+    int shiftX_ = 1, shiftY_ = 1;
+    bool known_ = false;
+    bool fullRange_ = true;
+    double crToR_ = 0, cbToB_ = 0, cbToG_ = 0, crToG_ = 0;
+};
+
 }  // namespace
 
 int decodeHeif(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo* info) {
@@ -80,6 +142,30 @@ int decodeHeif(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo*
     std::unique_ptr<heif_decoding_options, OptionsDeleter> options(heif_decoding_options_alloc());
     if (!options) return kConvertDecodeFailed;
     options->convert_hdr_to_8bit = 1;
+    // The common photo (8 bits, opaque) stays in its planes and is turned into RGB row by row.
+    if (!alpha && heif_image_handle_get_luma_bits_per_pixel(handle.get()) == 8) {
+        heif_image* planar = nullptr;
+        if (heif_decode_image(handle.get(), &planar, heif_colorspace_YCbCr, heif_chroma_undefined, options.get()).code !=
+            heif_error_Ok)
+            return kConvertDecodeFailed;
+        std::unique_ptr<heif_image, ImageDeleter> image(planar);
+        const int width = heif_image_get_width(image.get(), heif_channel_Y);
+        const int height = heif_image_get_height(image.get(), heif_channel_Y);
+        const YcbcrRows rows(image.get(), handle.get());
+        if (width <= 0 || !rows.usable(width, height) ||
+            heif_image_get_bits_per_pixel_range(image.get(), heif_channel_Y) != 8)
+            return kConvertDecodeFailed;
+        if (!startRows(sink, info, PictureFormat::Heif, static_cast<std::uint64_t>(width),
+                       static_cast<std::uint64_t>(height), static_cast<std::uint64_t>(width),
+                       static_cast<std::uint64_t>(height)))
+            return kConvertDecodeFailed;
+        std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * 3);
+        for (int y = 0; y < height; ++y) {
+            rows.row(y, width, rgb.data());
+            sink.row(y, rgb.data());
+        }
+        return kConvertOk;
+    }
     heif_image* rawImage = nullptr;
     if (heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB,
                           alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options.get())
