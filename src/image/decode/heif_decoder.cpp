@@ -2,6 +2,7 @@
 // transformations, transparency over white. The file is read through the open stream, not mapped whole.
 #include <libheif/heif.h>
 
+#include <cmath>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -73,10 +74,16 @@ class YcbcrRows {
         }
         const double kg = 1 - kr - kb;
         const double chromaScale = fullRange_ ? 1.0 : 255.0 / 224;
-        crToR_ = 2 * (1 - kr) * chromaScale;
-        cbToB_ = 2 * (1 - kb) * chromaScale;
-        cbToG_ = -2 * (1 - kb) * kb / kg * chromaScale;
-        crToG_ = -2 * (1 - kr) * kr / kg * chromaScale;
+        // Each term in 1/65536ths, looked up per sample value; the half for rounding is in the luma term.
+        for (int v = 0; v < 256; ++v) {
+            const double c = (v - 128.0) * chromaScale * 65536;
+            const double l = (fullRange_ ? v : (v - 16) * (255.0 / 219)) * 65536 + 32768;
+            luma_[v] = static_cast<std::int32_t>(std::lround(l));
+            crToR_[v] = static_cast<std::int32_t>(std::lround(2 * (1 - kr) * c));
+            cbToB_[v] = static_cast<std::int32_t>(std::lround(2 * (1 - kb) * c));
+            toG_[v][0] = static_cast<std::int32_t>(std::lround(-2 * (1 - kb) * kb / kg * c));
+            toG_[v][1] = static_cast<std::int32_t>(std::lround(-2 * (1 - kr) * kr / kg * c));
+        }
     }
     bool usable(int width, int height) const {
         return known_ && y_ && cb_ && cr_ && yStride_ >= width && cbStride_ >= (width + shiftX_) >> shiftX_ &&
@@ -87,17 +94,17 @@ class YcbcrRows {
         const std::uint8_t* cb = cb_ + static_cast<std::size_t>(y >> shiftY_) * static_cast<std::size_t>(cbStride_);
         const std::uint8_t* cr = cr_ + static_cast<std::size_t>(y >> shiftY_) * static_cast<std::size_t>(crStride_);
         for (int x = 0; x < width; ++x, rgb += 3) {
-            const double l = fullRange_ ? luma[x] : (luma[x] - 16) * (255.0 / 219);
-            const double b = cb[x >> shiftX_] - 128.0, r = cr[x >> shiftX_] - 128.0;
-            rgb[0] = clamp(l + crToR_ * r);
-            rgb[1] = clamp(l + cbToG_ * b + crToG_ * r);
-            rgb[2] = clamp(l + cbToB_ * b);
+            const std::int32_t l = luma_[luma[x]];
+            const int b = cb[x >> shiftX_], r = cr[x >> shiftX_];
+            rgb[0] = clamp(l + crToR_[r]);
+            rgb[1] = clamp(l + toG_[b][0] + toG_[r][1]);
+            rgb[2] = clamp(l + cbToB_[b]);
         }
     }
 
   private:
-    static std::uint8_t clamp(double v) {
-        return static_cast<std::uint8_t>(v <= 0 ? 0 : v >= 255 ? 255 : static_cast<int>(v + 0.5));
+    static std::uint8_t clamp(std::int32_t v) {
+        return static_cast<std::uint8_t>(v <= 0 ? 0 : v >= (255 << 16) ? 255 : v >> 16);
     }
     const std::uint8_t* y_ = nullptr;
     const std::uint8_t* cb_ = nullptr;
@@ -106,7 +113,10 @@ class YcbcrRows {
     int shiftX_ = 1, shiftY_ = 1;
     bool known_ = false;
     bool fullRange_ = true;
-    double crToR_ = 0, cbToB_ = 0, cbToG_ = 0, crToG_ = 0;
+    std::int32_t luma_[256] = {};
+    std::int32_t crToR_[256] = {};
+    std::int32_t cbToB_[256] = {};
+    std::int32_t toG_[256][2] = {};  // from Cb, from Cr
 };
 
 }  // namespace
