@@ -42,12 +42,48 @@ bool Console::createMainWindow(const WindowDef& def) {
     return true;
 }
 
+Window* Console::openWindow(const WindowDef& def) {
+    if (Window* open = window(def.name)) {
+        host_.showInFront(*open);
+        return open;
+    }
+    std::unique_ptr<Window> created = host_.create(def, *this);
+    if (!created) return nullptr;
+    Window* w = created.get();
+    windows_.push_back({std::move(created), &def, false});
+    dispatch(*w, def, "", event::kCreated, {});
+    if (window(def.name) == w) host_.showInFront(*w);
+    return window(def.name);
+}
+
+Window* Console::window(std::string_view name) {
+    for (const Open& o : windows_)
+        if (!o.closing && o.window->name() == name) return o.window.get();
+    return nullptr;
+}
+
+void Console::closeWindow(Window& window) {
+    for (Open& o : windows_)
+        if (o.window.get() == &window && !o.closing) {
+            o.closing = true;
+            dispatch(*o.window, *o.def, "", event::kDestroying, {});
+        }
+    if (dispatchDepth_ == 0) destroyClosedWindows();
+}
+
+void Console::destroyClosedWindows() {
+    std::erase_if(windows_, [](const Open& o) { return o.closing; });
+}
+
 void Console::destroyMainWindow() {
     if (!main_ || destroying_) return;
     if (dispatchDepth_ > 0) {
         destroyPending_ = true;
         return;
     }
+    for (Open& o : windows_)
+        if (!o.closing) closeWindow(*o.window);
+    destroyClosedWindows();
     destroying_ = true;
     dispatch(*main_, *mainDef_, "", event::kDestroying, {});
     main_.reset();
@@ -71,21 +107,20 @@ void Console::openModal(const WindowDef& def) {
 void Console::dispatch(Window& window, const WindowDef& def, const std::string& unit, int event,
                        const EventArgs& args) {
     (void)window;
-    if (const std::string* id = def.handlerFor(unit, event)) invoke(*id, args);
-}
-
-void Console::invoke(const std::string& handlerId, const EventArgs& args) {
-    const Handler* handler = handlers_.find(handlerId);
+    const std::string* id = def.handlerFor(unit, event);
+    if (!id) return;
+    const Handler* handler = handlers_.find(*id);
     if (!handler) return;
     ++dispatchDepth_;
     try {
         (*handler)(*this, args);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "tessary: handler \"%s\" failed: %s\n", handlerId.c_str(), e.what());
+        std::fprintf(stderr, "tessary: handler \"%s\" failed: %s\n", id->c_str(), e.what());
     } catch (...) {
-        std::fprintf(stderr, "tessary: handler \"%s\" failed\n", handlerId.c_str());
+        std::fprintf(stderr, "tessary: handler \"%s\" failed\n", id->c_str());
     }
     --dispatchDepth_;
+    if (dispatchDepth_ == 0) destroyClosedWindows();
     if (dispatchDepth_ == 0 && destroyPending_) destroyMainWindow();
 }
 

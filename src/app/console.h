@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <typeindex>
+#include <vector>
 
 #include "app/model/services.h"
 #include "app/model/unit.h"
@@ -45,6 +46,8 @@ public:
     virtual void runModal(Window& window) = 0;
     // Shows a window created for modeless use (the main window).
     virtual void show(Window& window) { (void)window; }
+    // Shows another modeless window, in front, with the focus on its first control.
+    virtual void showInFront(Window& window) { show(window); }
     // Switches the standard controls of every window, present and future, to a visual style (1 to 3).
     virtual void applyVisualStyle(int style) { (void)style; }
 };
@@ -61,12 +64,20 @@ public:
     Window* setting() { return setting_; }          // the Setting window while it is open
     Clock& clock() { return clock_; }
     Dialogs& dialogs() { return dialogs_; }
+    Settings& settings() { return *settings_; }
     const std::string& runDirectory() const { return runDirectory_; }
     // Program-wide state of a subsystem: created (value-initialised) on first use, released with the console.
     template <class T>
     T& state();
     // Creates the window from its definition, shows it modally, destroys it when it is closed.
     void openModal(const WindowDef& def);
+    // Creates the window and shows it beside the main window (not modal), or brings it to the front when it
+    // is open already. It lives until it is closed or the main window goes.
+    Window* openWindow(const WindowDef& def);
+    // The open window of that definition's name, else nullptr.
+    Window* window(std::string_view name);
+    // Raises the window's about-to-be-destroyed event and destroys it, once the running handler has returned.
+    void closeWindow(Window& window);
     void appendLog(std::string_view text);          // main window's log pane 编辑框1
     void applyVisualStyle(int style) { host_.applyVisualStyle(style); }
 
@@ -80,10 +91,10 @@ public:
     void setMainWindowGone(std::function<void()> callback) { mainWindowGone_ = std::move(callback); }
     bool hasMainWindow() const { return main_ != nullptr; }
     void setRunDirectory(std::string dir) { runDirectory_ = std::move(dir); }
+    // Where settings persist; until set, they last for the run only.
+    void setSettings(Settings& settings) { settings_ = &settings; }
     // Calls the handler bound to (window, unit, event); nothing escapes it.
     void dispatch(Window& window, const WindowDef& def, const std::string& unit, int event, const EventArgs& args);
-    // Calls the handler registered under the id (a shortcut's), guarded as dispatch calls it.
-    void invoke(const std::string& handlerId, const EventArgs& args);
     const HandlerRegistry& handlers() const { return handlers_; }
 
 private:
@@ -102,7 +113,16 @@ private:
     bool destroying_ = false;
     std::function<void()> mainWindowGone_;
     std::string runDirectory_;
+    MemorySettings runSettings_;
+    Settings* settings_ = &runSettings_;
     std::map<std::type_index, StateSlot> states_;
+    struct Open {
+        std::unique_ptr<Window> window;
+        const WindowDef* def = nullptr;
+        bool closing = false;
+    };
+    std::vector<Open> windows_;
+    void destroyClosedWindows();
 };
 
 template <class T>

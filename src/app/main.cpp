@@ -39,6 +39,7 @@ int main(int argc, char** argv) {
 
     tessary::qt::BlockingClock clock;
     tessary::qt::MessageBoxes dialogs;
+    tessary::qt::ConfigFileSettings settings;
     tessary::qt::QtWindowHost host;
     host.setSerialPortFactory(tessary::serialPortFactory());
     tessary::HandlerRegistry handlers;
@@ -48,6 +49,7 @@ int main(int argc, char** argv) {
     {
         tessary::Console console(clock, dialogs, host, handlers);
         console.setRunDirectory(tessary::programRunDirectory());
+        console.setSettings(settings);
         console.setMainWindowGone([] { QCoreApplication::quit(); });
         tessary::qt::TerminationSignals onTermination([&console] { tessary::qt::requestClose(console); });
         if (!console.createMainWindow(tessary::mainWindowDefinition())) {

@@ -63,19 +63,51 @@ bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
     return true;
 }
 
-template <class ByteSets>
-bool writeByteSets(const std::string& path, const ByteSets& byteSets) {
-    if (path.empty()) return false;
-    // Non-blocking open, so a FIFO without a reader cannot hang the window thread; only regular files are written.
-    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0644));
+std::string directoryOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+// What stands at the path: nothing (true, *holder empty), a symbolic link (true: it is replaced), a regular
+// file that can be opened for writing (true, *holder keeps it open) or anything else (false).
+bool replaceable(const std::string& path, UniqueFd* holder) {
     struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT;
+    if (S_ISLNK(st.st_mode)) return true;
+    if (!S_ISREG(st.st_mode)) return false;
+    // Non-blocking, so that a FIFO swapped in meanwhile cannot hang the window thread.
+    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW));
     if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return false;
-    if (::ftruncate(fd.get(), 0) != 0) return false;
+    if (holder) *holder = std::move(fd);
+    return true;
+}
+
+template <class ByteSets>
+bool writeByteSets(const std::string& path, const ByteSets& byteSets, FileIdentity* written) {
+    if (path.empty() || path.back() == '/') return false;
+    UniqueFd old;
+    if (!replaceable(path, &old)) return false;
+    // The writer that holds the old file keeps it; nothing replaces it meanwhile.
+    if (old && ::flock(old.get(), LOCK_EX | LOCK_NB) != 0) return false;
+    std::string temporary = directoryOf(path) + "/.tessary-write-XXXXXX";
+    UniqueFd fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (!fd) return false;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    struct stat st {};
+    bool ok = ::fchmod(fd.get(), 0644 & ~mask) == 0 && ::fstat(fd.get(), &st) == 0;
     for (const auto& bytes : byteSets) {
-        if (!writeAll(fd.get(), std::span<const std::uint8_t>(bytes))) return false;
+        if (ok) ok = writeAll(fd.get(), std::span<const std::uint8_t>(bytes));
     }
-    return fd.reset();
+    ok = fd.reset() && ok;
+    ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    if (written) *written = FileIdentity{st.st_dev, st.st_ino};
+    return true;
 }
 
 // Installed programs live in system directories; even root must not leave a preview file among them.
@@ -116,13 +148,29 @@ std::string runDirectory() {
 
 std::string previewFilePath(const std::string& runDirectory) { return runDirectory + "/" + kPreviewFileName; }
 
-bool writeFile(const std::string& path, std::initializer_list<std::span<const std::uint8_t>> byteSets) {
-    return writeByteSets(path, byteSets);
+bool writeFile(const std::string& path, std::initializer_list<std::span<const std::uint8_t>> byteSets,
+               FileIdentity* written) {
+    return writeByteSets(path, byteSets, written);
 }
 
-bool writeFile(const std::string& path, const std::vector<Bytes>& byteSets) { return writeByteSets(path, byteSets); }
+bool writeFile(const std::string& path, const std::vector<Bytes>& byteSets, FileIdentity* written) {
+    return writeByteSets(path, byteSets, written);
+}
+
+bool canWriteFile(const std::string& path) {
+    if (path.empty() || path.back() == '/') return false;
+    UniqueFd old;
+    return replaceable(path, &old) && canCreateFilesIn(directoryOf(path));
+}
 
 bool deleteFile(const std::string& path) { return !path.empty() && ::unlink(path.c_str()) == 0; }
+
+bool deleteFileIfSame(const std::string& path, const FileIdentity& identity) {
+    struct stat st {};
+    if (identity.empty() || path.empty() || ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    if (FileIdentity{st.st_dev, st.st_ino} != identity) return false;
+    return ::unlink(path.c_str()) == 0;
+}
 
 UniqueFd openRegularFile(const std::string& path) {
     if (path.empty()) return UniqueFd();

@@ -139,7 +139,7 @@ TEST(WindowDefinitions, BothEditBoxesNamedAlikeAreDistinctUnits) {
 }
 
 TEST(WindowDefinitions, UnitNamesAreUniqueWithinAWindow) {
-    for (const WindowDef* def : {&mainWindowDefinition(), &settingWindowDefinition()}) {
+    for (const WindowDef* def : {&mainWindowDefinition(), &settingWindowDefinition(), &pictureOptionsWindowDefinition()}) {
         std::set<std::string> names;
         for (const auto& u : def->units) EXPECT_TRUE(names.insert(u.name).second) << u.name;
     }
@@ -150,6 +150,7 @@ TEST(WindowDefinitions, BindEveryEventOfTheBindingTableAndNothingElse) {
         {"", event::kCreated, "startup"},
         {"", event::kKeyDown, "arrowKeys"},
         {"", event::kDestroying, "deletePreviewFile"},
+        {"", event::kShortcut, "openPictureOptions"},
         {"按钮旋转", event::kClick, "rotate"},
         {"按钮重载", event::kClick, "reload"},
         {"按钮缩小", event::kClick, "zoomOut"},
@@ -165,9 +166,12 @@ TEST(WindowDefinitions, BindEveryEventOfTheBindingTableAndNothingElse) {
         {"按钮下", event::kKeyDown, "arrowKeys"},
         {"按钮上", event::kClick, "jogUp"},
         {"按钮上", event::kKeyDown, "arrowKeys"},
+        {"画板3", event::kMenuItem, "openPictureOptions"},
+        {"画板2", event::kMenuItem, "openPictureOptions"},
         {"按钮框定位", event::kClick, "frameCarvingArea"},
         {"按钮中心", event::kClick, "toMiddle"},
         {"按钮点定位", event::kClick, "toLowerLeft"},
+        {"图片框1", event::kMenuItem, "openPictureOptions"},
         {"按钮高级", event::kClick, "openSetting"},
         {"按钮重启", event::kClick, "restart"},
         {"按钮断开", event::kClick, "disconnect"},

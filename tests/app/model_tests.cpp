@@ -59,7 +59,7 @@ TEST(PropertyRules, ConvertAndClampEachKindsProperties) {
         {Kind::Button, prop::kDisabled, std::string("0"), 0},
         {Kind::Button, prop::kTag, 17, std::string("17")},
         // choices go to the nearer end of their list
-        {Kind::Button, prop::button::kType, 4, 1},
+        {Kind::Button, prop::button::kType, 4, 2},
         {Kind::Button, prop::button::kHAlign, -3, 0},
         {Kind::GroupBox, prop::groupbox::kCaptionAlign, 9, 2},
         {Kind::Label, prop::label::kBorder, 6, 5},

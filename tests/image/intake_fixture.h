@@ -2,8 +2,10 @@
 // The console's real main window (offscreen Qt) with the shell's and the image area's real handlers,
 // a run directory of its own, and a message box service that records.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <QApplication>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -75,6 +77,30 @@ inline image::Bytes readFile(const std::filesystem::path& path) {
 inline void writeBytes(const std::filesystem::path& path, const image::Bytes& bytes) {
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+struct ToolRun {
+    int status = -1;
+    std::string out, err;
+};
+
+// tessary-prepare [options...] IN OUT, its exit status and what it printed.
+inline ToolRun prepare(const std::filesystem::path& dir, const std::string& in, const std::string& out,
+                       const std::vector<std::string>& options = {}) {
+    const auto stdoutFile = dir / "prepare.out", stderrFile = dir / "prepare.err";
+    std::string command = std::string("'") + TESSARY_PREPARE + "'";
+    for (const std::string& o : options) command += " '" + o + "'";
+    command += " '" + in + "' '" + out + "' >'" + stdoutFile.string() + "' 2>'" + stderrFile.string() + "'";
+    const int raw = std::system(command.c_str());
+    ToolRun r;
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    const auto text = [](const std::filesystem::path& p) {
+        const image::Bytes b = readFile(p);
+        return std::string(b.begin(), b.end());
+    };
+    r.out = text(stdoutFile);
+    r.err = text(stderrFile);
+    return r;
 }
 
 class MainWindow : public ::testing::Test {

@@ -1,34 +1,10 @@
 // tessary-prepare runs the console's intake: the same preview file, the same log lines, the same refusal.
-#include <sys/wait.h>
-
-#include <cstdlib>
-
+#include "image/handlers/headless.h"
 #include "image/handlers/intake.h"
 #include "intake_fixture.h"
 
 namespace tessary::intake::testing {
 namespace {
-
-struct ToolRun {
-    int status = -1;
-    std::string out, err;
-};
-
-ToolRun prepare(const std::filesystem::path& dir, const std::string& in, const std::string& out) {
-    const auto stdoutFile = dir / "prepare.out", stderrFile = dir / "prepare.err";
-    const std::string command = std::string("'") + TESSARY_PREPARE + "' '" + in + "' '" + out + "' >'" +
-                                stdoutFile.string() + "' 2>'" + stderrFile.string() + "'";
-    const int raw = std::system(command.c_str());
-    ToolRun r;
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    const auto text = [](const std::filesystem::path& p) {
-        const image::Bytes b = readFile(p);
-        return std::string(b.begin(), b.end());
-    };
-    r.out = text(stdoutFile);
-    r.err = text(stderrFile);
-    return r;
-}
 
 using PrepareTest = MainWindow;
 
@@ -73,6 +49,64 @@ TEST_F(PrepareTest, RefusedPictureFailsAndLeavesOutAlone) {
     EXPECT_EQ(unwritable.status, 1);
     EXPECT_NE(unwritable.err.find("Wrong file type\n"), std::string::npos);
     EXPECT_EQ(prepare(dir, "only-one", "").status, 2);
+}
+
+TEST_F(PrepareTest, ConversionOptionsGiveTheIntakesResultAndBadValuesWriteNothing) {
+    const std::string in = picture("photo.bmp", [] {
+        image::Raster r(300, 200);
+        for (std::size_t i = 0; i < r.rgb.size(); ++i) r.rgb[i] = static_cast<std::uint8_t>(i * 7 % 253);
+        return r;
+    }());
+    const auto out = dir / "out.bmp";
+    ImageState state;
+    state.options.mode = image::Conversion::Halftone;
+    state.options.cell = 8;
+    state.options.angle = 30;
+    state.options.gamma = 150;
+    state.options.brightness = -20;
+    state.options.invert = true;
+    Headless quiet((dir / "expected.bmp").string(), true);
+    ASSERT_EQ(takeIn(state, quiet, in), IntakeResult::Prepared);
+    const ToolRun run = prepare(dir, in, out.string(),
+                                {"--conversion", "halftone", "--cell=8", "--angle", "30", "--gamma", "1.5",
+                                 "--brightness", "-20", "--invert"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readFile(out), readFile(dir / "expected.bmp"));
+    EXPECT_NE(run.out.find("Image has been converted to black and white\nConversion: Halftone dots, cell 8, "
+                           "angle 30, brightness -20, gamma 1.50, inverted\n"),
+              std::string::npos);
+    std::filesystem::remove(out);
+
+    struct Bad {
+        std::vector<std::string> options;
+        std::string message;
+    };
+    const Bad bad[] = {
+        {{"--conversion", "sierra"}, "unknown conversion 'sierra'"},
+        {{"--threshold", "766"}, "--threshold takes a whole number from 0 to 765, not '766'"},
+        {{"--threshold=-1"}, "not '-1'"},
+        {{"--cell", "1"}, "--cell takes a whole number from 2 to 32"},
+        {{"--angle", "45.5"}, "--angle takes a whole number"},
+        {{"--brightness", "101"}, "from -100 to 100"},
+        {{"--contrast", "ten"}, "--contrast takes a whole number"},
+        {{"--gamma", "0.19"}, "--gamma takes a number with up to two decimals from 0.20 to 5.00, not '0.19'"},
+        {{"--gamma", "1.234"}, "not '1.234'"},
+        {{"--gamma", "5.01"}, "not '5.01'"},
+        {{"--sharpen", ""}, "--sharpen takes a whole number"},
+        {{"--sharpen", "+-3"}, "not '+-3'"},
+        {{"--invert=yes"}, "unknown option --invert=yes"},
+        {{"--colour", "red"}, "unknown option --colour"},
+    };
+    for (const Bad& b : bad) {
+        const ToolRun r = prepare(dir, in, out.string(), b.options);
+        EXPECT_EQ(r.status, 2) << b.message;
+        EXPECT_NE(r.err.find(b.message), std::string::npos) << r.err;
+        EXPECT_FALSE(std::filesystem::exists(out)) << b.message;
+    }
+    const ToolRun help = prepare(dir, "--help", "x");
+    for (const char* option : {"--conversion", "--threshold", "--cell", "--angle", "--brightness", "--contrast",
+                               "--gamma", "--sharpen", "--invert", "--auto-level", "floyd-steinberg", "halftone"})
+        EXPECT_NE(help.out.find(option), std::string::npos) << option;
 }
 
 }  // namespace

@@ -9,7 +9,32 @@
 namespace tessary::intake::testing {
 namespace {
 
-using OtherWaysIn = MainWindow;
+class OtherWaysIn : public MainWindow {
+  protected:
+    // The preview's context menu: "Picture options…", "Open picture…", "Text…".
+    void menuItem(int index) {
+        const auto& menu = mainWindowDefinition().find("图片框1")->contextMenu;
+        ASSERT_GT(menu.size(), static_cast<std::size_t>(index));
+        console().dispatch(main(), mainWindowDefinition(), "图片框1", event::kMenuItem + index, {});
+    }
+    void shortcut(std::string_view keys) {
+        const auto& shortcuts = mainWindowDefinition().shortcuts;
+        for (std::size_t i = 0; i < shortcuts.size(); ++i)
+            if (shortcuts[i].keys == keys)
+                return console().dispatch(main(), mainWindowDefinition(), "", event::kShortcut + static_cast<int>(i), {});
+        ADD_FAILURE() << "no shortcut " << keys;
+    }
+};
+
+TEST(PreviewMenu, OpenPictureAndTextFollowPictureOptions) {
+    const auto& menu = mainWindowDefinition().find("图片框1")->contextMenu;
+    ASSERT_EQ(menu.size(), 3u);
+    EXPECT_EQ(menu[0].caption, "Picture options…");
+    EXPECT_EQ(menu[1].caption, "Open picture…");
+    EXPECT_EQ(menu[1].handler, "openPicture");
+    EXPECT_EQ(menu[2].caption, "Text…");
+    EXPECT_EQ(menu[2].handler, "openTextWindow");
+}
 
 TEST_F(OtherWaysIn, ChosenAndStartFilesAreTakenInAsADrop) {
     const std::string first = picture("wide.bmp", solid(600, 200, 10, 10, 10));
@@ -27,7 +52,8 @@ TEST_F(OtherWaysIn, ChosenAndStartFilesAreTakenInAsADrop) {
     };
     const std::filesystem::path relative = std::filesystem::relative(first);
     const Way ways[] = {
-        {"chooser", [&] { dialogs.chooserAnswers = {first}; console().invoke("openPicture", {}); }, first},
+        {"menu", [&] { dialogs.chooserAnswers = {first}; menuItem(1); }, first},
+        {"Ctrl+O", [&] { dialogs.chooserAnswers = {first}; shortcut("Ctrl+O"); }, first},
         {"start", [&] { takeInAtStart(console(), mainWindowDefinition(), relative.string()); },
          std::filesystem::absolute(relative).string()},
     };
@@ -41,24 +67,18 @@ TEST_F(OtherWaysIn, ChosenAndStartFilesAreTakenInAsADrop) {
 
     // The chooser opens where the last chosen picture was; cancelling it changes nothing.
     dialogs.chooserAnswers = {second, std::nullopt};
-    console().invoke("openPicture", {});
+    menuItem(1);
     const image::Bytes secondPreview = readFile(previewFile());
     const std::string secondLog = log();
-    console().invoke("openPicture", {});
-    ASSERT_EQ(dialogs.chooserFolders.size(), 3u);
+    menuItem(1);
+    ASSERT_EQ(dialogs.chooserFolders.size(), 4u);
     EXPECT_EQ(dialogs.chooserFolders[0], "");
-    EXPECT_EQ(dialogs.chooserFolders[1], dir.string());
-    EXPECT_EQ(dialogs.chooserFolders[2], (dir / "sub").string());
+    EXPECT_EQ(dialogs.chooserFolders[2], dir.string());
+    EXPECT_EQ(dialogs.chooserFolders[3], (dir / "sub").string());
     EXPECT_EQ(readFile(previewFile()), secondPreview);
     EXPECT_EQ(log(), secondLog);
     for (const char* pattern : {"*.jpg", "*.heic", "*.avif", "*.webp", "*.gif", "*.svg", "*.PCX", "All files (*)"})
         EXPECT_NE(dialogs.chooserFilters.find(pattern), std::string::npos) << pattern;
-
-    // Ctrl+O is the main window's key for the chooser.
-    const auto& shortcuts = mainWindowDefinition().shortcuts;
-    ASSERT_EQ(shortcuts.size(), 1u);
-    EXPECT_EQ(shortcuts[0].keys, "Ctrl+O");
-    EXPECT_EQ(shortcuts[0].handler, "openPicture");
 }
 
 TEST_F(OtherWaysIn, TextWindowTakesTextInOrRefusesAnEmptyOne) {
@@ -78,7 +98,7 @@ TEST_F(OtherWaysIn, TextWindowTakesTextInOrRefusesAnEmptyOne) {
             console().dispatch(*w, textWindowDefinition(), "okButton", event::kClick, {});
             if (console().setting()) console().setting()->close();
         });
-        console().invoke("openTextWindow", {});
+        menuItem(2);
     };
 
     typeAndConfirm("  \r\n ", 0, 0);

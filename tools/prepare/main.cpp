@@ -1,73 +1,114 @@
-// tessary-prepare IN OUT.bmp: the console's picture intake on one file (or typed text), without a window.
-// Writes the engraving preview (512 x 512, 1 bit per pixel, 32,830 bytes) to OUT.bmp and prints the log
-// lines the console would write.
+// tessary-prepare [options] IN OUT.bmp: the console's picture intake on one file (or typed text), without a
+// window. Writes the engraving preview (512 x 512, 1 bit per pixel, 32,830 bytes) to OUT.bmp and prints the
+// log lines the console would write.
+#include <charconv>
 #include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "image/handlers/intake.h"
+#include "image/conversion.h"
+#include "image/handlers/headless.h"
 
 namespace {
 
+namespace image = tessary::image;
+
 constexpr const char* kUsage =
-    "Usage: tessary-prepare [--] IN OUT.bmp\n"
-    "       tessary-prepare --text TEXT [--font FAMILY] [--bold] [--italic] [--align left|centre|right] OUT.bmp\n"
+    "Usage: tessary-prepare [OPTION]... [--] IN OUT.bmp\n"
+    "       tessary-prepare [OPTION]... --text TEXT [--font FAMILY] [--bold] [--italic]\n"
+    "                       [--align left|centre|right] OUT.bmp\n"
     "Takes in the picture IN as the console does when it is dropped on its window: fitted into the\n"
     "490 x 490 field, converted to black and white, and written to OUT.bmp as the engraving preview\n"
     "(512 x 512, 1 bit per pixel). Prints the log lines of the intake.\n"
     "Pictures read (recognised by their content, not their name): JPEG, 24-bit BMP, TIFF, PNG, PCX,\n"
-    "Photo CD, WebP, GIF (first frame), HEIC, AVIF and SVG. Photos are set upright by their orientation tag.\n"
-    "With --text, TEXT (UTF-8; \\n in it starts a new line) is drawn black on white as large as fits the field.\n"
+    "Photo CD, WebP, GIF (first frame), HEIC, AVIF and SVG. Photos are set upright by their orientation tag;\n"
+    "transparent parts are put over white.\n"
     "\n"
-    "  --text TEXT    take in this text instead of a picture\n"
-    "  --font FAMILY  its font family (default: the default font)\n"
+    "Text instead of a picture (drawn black on white, as large as fits the field):\n"
+    "  --text TEXT        the text, UTF-8; \\n in it starts a new line\n"
+    "  --font FAMILY      its font family (default: the default font)\n"
     "  --bold, --italic\n"
-    "  --align left|centre|right  how its lines are aligned (default: left)\n"
+    "  --align A          left (default), centre or right: how its lines are aligned\n"
+    "\n"
+    "Conversion (the defaults give the console's default result):\n"
+    "  --conversion MODE  threshold (default), floyd-steinberg, atkinson, jarvis, stucki, bayer, halftone\n"
+    "  --threshold N      threshold: white when R+G+B >= N, 0..765 (default 383)\n"
+    "  --cell N           halftone: screen cell in pixels, 2..32 (default 6)\n"
+    "  --angle D          halftone: screen angle in degrees, 0..90 (default 45)\n"
+    "Adjustments of the picture before the conversion:\n"
+    "  --brightness N     -100..100 (default 0)\n"
+    "  --contrast N       -100..100 (default 0)\n"
+    "  --gamma G          0.20..5.00 (default 1.00)\n"
+    "  --sharpen N        unsharp mask, 0..100 (default 0)\n"
+    "  --invert           black for white and white for black\n"
+    "  --auto-level       stretch the picture's grey range; with threshold, the level by Otsu's method\n"
+    "\n"
     "  --help     this text\n"
     "  --version  the version\n"
     "\n"
-    "Exit status: 0 prepared; 1 \"Wrong file type\" (IN refused or OUT.bmp not writable) or no text;\n"
-    "2 wrong usage.\n";
+    "Exit status: 0 prepared; 1 \"Wrong file type\" (IN refused or OUT.bmp not writable) or no text to draw;\n"
+    "2 wrong usage\n"
+    "(nothing is written then).\n";
 
-// A canvas in memory, as the console's 画板1 is on a true-colour display; the log goes to standard output.
-class Headless : public tessary::intake::Surroundings {
-  public:
-    explicit Headless(std::string out) : out_(std::move(out)), canvas_(510, 510) {}
+// A whole decimal number with an optional sign, nothing else.
+std::optional<int> wholeNumber(std::string_view text) {
+    if (text.size() > 1 && text[0] == '+' && text[1] != '-') text.remove_prefix(1);
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
 
-    tessary::image::Raster& canvas() override { return canvas_; }
-    std::uint32_t canvasBackground() override { return tessary::intake::kButtonFace; }
-    tessary::image::Resample resampling() override { return tessary::image::Resample::Halftone; }
-    std::string previewFile() override { return out_; }
-    void log(std::string_view line) override {
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
-        std::printf("%.*s\n", static_cast<int>(line.size()), line.data());
-    }
-    void showPreview(const tessary::image::Bytes&) override {}
-    void wrongFileType() override { std::fprintf(stderr, "%s\n", tessary::intake::kWrongFileType.data()); }
-    void noText() override { std::fprintf(stderr, "%s\n", tessary::intake::kNoText.data()); }
+// A decimal with at most two places, in hundredths: "1.5" -> 150.
+std::optional<int> hundredths(std::string_view text) {
+    const auto dot = text.find('.');
+    const std::string_view whole = text.substr(0, dot);
+    std::string_view fraction = dot == std::string_view::npos ? std::string_view() : text.substr(dot + 1);
+    if (whole.empty() || fraction.size() > 2 || (dot != std::string_view::npos && fraction.empty())) return std::nullopt;
+    for (char c : whole)
+        if (c < '0' || c > '9') return std::nullopt;
+    for (char c : fraction)
+        if (c < '0' || c > '9') return std::nullopt;
+    if (whole.size() > 3) return std::nullopt;
+    int value = 0;
+    for (char c : whole) value = value * 10 + (c - '0');
+    value *= 100;
+    if (!fraction.empty()) value += (fraction[0] - '0') * 10 + (fraction.size() > 1 ? fraction[1] - '0' : 0);
+    return value;
+}
 
-  private:
-    std::string out_;
-    tessary::image::Raster canvas_;
+struct Numeric {
+    std::string_view name;
+    int image::ConversionOptions::*field;
+    image::Range range;
+    bool decimal;
+};
+constexpr Numeric kNumeric[] = {
+    {"--threshold", &image::ConversionOptions::threshold, image::kThresholdRange, false},
+    {"--cell", &image::ConversionOptions::cell, image::kCellRange, false},
+    {"--angle", &image::ConversionOptions::angle, image::kAngleRange, false},
+    {"--brightness", &image::ConversionOptions::brightness, image::kBrightnessRange, false},
+    {"--contrast", &image::ConversionOptions::contrast, image::kContrastRange, false},
+    {"--gamma", &image::ConversionOptions::gamma, image::kGammaRange, true},
+    {"--sharpen", &image::ConversionOptions::sharpen, image::kSharpenRange, false},
 };
 
 // "\n" typed on a command line starts a new line; "\\" is a backslash.
 std::string unescapeLines(std::string_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 1 < text.size() && (text[i + 1] == 'n' || text[i + 1] == '\\')) {
+        if (text[i] == '\\' && i + 1 < text.size() && (text[i + 1] == 'n' || text[i + 1] == '\\'))
             out += text[++i] == 'n' ? '\n' : '\\';
-        } else {
+        else
             out += text[i];
-        }
     }
     return out;
 }
 
-int usageError(const char* what, const char* arg) {
-    std::fprintf(stderr, "tessary-prepare: %s %s\n%s", what, arg, kUsage);
+int usageError(const std::string& message) {
+    std::fprintf(stderr, "tessary-prepare: %s\nTry 'tessary-prepare --help'.\n", message.c_str());
     return 2;
 }
 
@@ -75,53 +116,111 @@ int usageError(const char* what, const char* arg) {
 
 int main(int argc, char** argv) {
     std::vector<std::string> files;
+    image::ConversionOptions conversion;
     std::optional<tessary::intake::TypedText> text;
     tessary::render::TextStyle style;
     bool textOptions = false;
     bool options = true;
     for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (options && (arg == "--text" || arg == "--font" || arg == "--align") && !hasValue) {
-            return usageError("missing value after", argv[i]);
-        } else if (options && arg == "--text") {
-            text = tessary::intake::TypedText{unescapeLines(argv[++i]), {}};
-        } else if (options && arg == "--font") {
-            style.family = argv[++i];
-            textOptions = true;
-        } else if (options && arg == "--align") {
-            const std::string_view a = argv[++i];
-            if (a == "left") style.alignment = tessary::render::TextAlignment::Left;
-            else if (a == "centre" || a == "center") style.alignment = tessary::render::TextAlignment::Centre;
-            else if (a == "right") style.alignment = tessary::render::TextAlignment::Right;
-            else return usageError("unknown alignment", argv[i]);
-            textOptions = true;
-        } else if (options && (arg == "--bold" || arg == "--italic")) {
-            (arg == "--bold" ? style.bold : style.italic) = true;
-            textOptions = true;
-        } else if (options && arg == "--") {
+        std::string_view arg = argv[i];
+        if (!options || arg.size() < 2 || arg[0] != '-') {
+            files.emplace_back(arg);
+            continue;
+        }
+        if (arg == "--") {
             options = false;
-        } else if (options && arg == "--help") {
+            continue;
+        }
+        if (arg == "--help") {
             std::fputs(kUsage, stdout);
             return 0;
-        } else if (options && arg == "--version") {
+        }
+        if (arg == "--version") {
             std::puts("tessary-prepare " TESSARY_VERSION);
             return 0;
-        } else if (options && arg.size() > 1 && arg[0] == '-') {
-            std::fprintf(stderr, "tessary-prepare: unknown option %s\n%s", argv[i], kUsage);
-            return 2;
-        } else {
-            files.emplace_back(arg);
         }
+        if (arg == "--invert") {
+            conversion.invert = true;
+            continue;
+        }
+        if (arg == "--auto-level") {
+            conversion.autoLevel = true;
+            continue;
+        }
+        if (arg == "--bold" || arg == "--italic") {
+            (arg == "--bold" ? style.bold : style.italic) = true;
+            textOptions = true;
+            continue;
+        }
+        // --name VALUE or --name=VALUE
+        std::optional<std::string_view> value;
+        if (const auto eq = arg.find('='); eq != std::string_view::npos) {
+            value = arg.substr(eq + 1);
+            arg = arg.substr(0, eq);
+        }
+        const auto takeValue = [&]() -> std::optional<std::string_view> {
+            if (value) return value;
+            if (i + 1 < argc) return std::string_view(argv[++i]);
+            return std::nullopt;
+        };
+        if (arg == "--text" || arg == "--font" || arg == "--align") {
+            const auto v = takeValue();
+            if (!v) return usageError(std::string(arg) + " needs a value");
+            if (arg == "--text") {
+                text = tessary::intake::TypedText{unescapeLines(*v), {}};
+            } else if (arg == "--font") {
+                style.family = std::string(*v);
+                textOptions = true;
+            } else {
+                if (*v == "left") style.alignment = tessary::render::TextAlignment::Left;
+                else if (*v == "centre" || *v == "center") style.alignment = tessary::render::TextAlignment::Centre;
+                else if (*v == "right") style.alignment = tessary::render::TextAlignment::Right;
+                else return usageError("unknown alignment '" + std::string(*v) + "' (left, centre or right)");
+                textOptions = true;
+            }
+            continue;
+        }
+        if (arg == "--conversion") {
+            const auto v = takeValue();
+            if (!v) return usageError("--conversion needs a mode");
+            const auto mode = image::conversionFromKey(*v);
+            if (!mode)
+                return usageError("unknown conversion '" + std::string(*v) +
+                                  "' (threshold, floyd-steinberg, atkinson, jarvis, stucki, bayer or halftone)");
+            conversion.mode = *mode;
+            continue;
+        }
+        const Numeric* numeric = nullptr;
+        for (const Numeric& n : kNumeric)
+            if (arg == n.name) numeric = &n;
+        if (!numeric) return usageError("unknown option " + std::string(argv[i]));
+        const auto v = takeValue();
+        if (!v) return usageError(std::string(numeric->name) + " needs a value");
+        const auto number = numeric->decimal ? hundredths(*v) : wholeNumber(*v);
+        if (!number || !numeric->range.holds(*number)) {
+            const auto bound = [&](int b) {
+                if (!numeric->decimal) return std::to_string(b);
+                char text[16];
+                std::snprintf(text, sizeof text, "%d.%02d", b / 100, b % 100);
+                return std::string(text);
+            };
+            return usageError(std::string(numeric->name) + " takes " +
+                              (numeric->decimal ? "a number with up to two decimals" : "a whole number") + " from " +
+                              bound(numeric->range.min) + " to " + bound(numeric->range.max) + ", not '" +
+                              std::string(*v) + "'");
+        }
+        conversion.*(numeric->field) = *number;
     }
     const std::size_t expected = text ? 1 : 2;
-    if (files.size() != expected || files.front().empty() || files.back().empty() || (textOptions && !text)) {
+    if (files.size() != expected || files.front().empty() || files.back().empty()) {
         std::fputs(kUsage, stderr);
         return 2;
     }
+    if (textOptions && !text) return usageError("--font, --bold, --italic and --align go with --text");
 
     tessary::intake::ImageState state;
-    Headless around(files.back());
+    state.options = conversion;
+    tessary::intake::Headless around(files.back());
     using tessary::intake::IntakeResult;
     IntakeResult result = IntakeResult::Refused;
     if (text) {
@@ -139,7 +238,7 @@ int main(int argc, char** argv) {
             return 1;
         case IntakeResult::PreviewUnwritable:
         case IntakeResult::PreviewUnwritten:
-            std::fprintf(stderr, "tessary-prepare: cannot write %s\n", files[1].c_str());
+            std::fprintf(stderr, "tessary-prepare: cannot write %s\n", files.back().c_str());
             return 1;
     }
     return 1;

@@ -19,5 +19,7 @@ inline constexpr std::string_view kStyle = "styleList";  // Regular, Bold, Itali
 inline constexpr std::string_view kAlignment = "alignmentList";  // Left, Centre, Right
 inline constexpr std::string_view kOk = "okButton";
 }  // namespace text_window
+// Not modal: the conversion and the adjustments of the prepared picture, applied as they change.
+const WindowDef& pictureOptionsWindowDefinition();
 
 }  // namespace tessary

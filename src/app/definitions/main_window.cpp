@@ -89,6 +89,20 @@ UnitDef withArrowKeys(UnitDef u) {
     return u;
 }
 
+// The context menu of the preview, the same on the picture and on the ruler strips over it.
+std::vector<MenuItem> previewMenu() {
+    return {
+        {"Picture options…", "openPictureOptions"},
+        {"Open picture…", "openPicture"},
+        {"Text…", "openTextWindow"},
+    };
+}
+
+UnitDef withPreviewMenu(UnitDef u) {
+    u.contextMenu = previewMenu();
+    return u;
+}
+
 Bytes placeholderPicture() {
     const auto bytes = resources::placeholderBmp();
     return Bytes(bytes.begin(), bytes.end());
@@ -109,7 +123,7 @@ WindowDef build() {
                     {prop::window::kBorderStyle, 2},
                     {prop::window::kBackColour, kDefault}};
     w.events = {{event::kCreated, "startup"}, {event::kKeyDown, "arrowKeys"}, {event::kDestroying, "deletePreviewFile"}};
-    w.shortcuts = {{"Ctrl+O", "openPicture"}};
+    w.shortcuts = {{"Ctrl+Shift+P", "openPictureOptions"}, {"Ctrl+O", "openPicture"}};
     w.units = {
         button("按钮旋转", "分组框6", {176, 24, 48, 40}, "Rotate", "rotate"),
         button("按钮重载", "分组框6", {64, 24, 48, 40}, "Reload", "reload"),
@@ -125,14 +139,14 @@ WindowDef build() {
         withArrowKeys(button("按钮下", "", {856, 384, 56, 40}, "Down", "jogDown")),
         withArrowKeys(button("按钮上", "", {856, 336, 56, 40}, "Up", "jogUp")),
         groupBox("分组框4", {768, 320, 232, 112}, "Movement", kTeal),
-        drawPanel("画板3", "画板1", {0, 499, 511, 12}, kBorderNone),
-        drawPanel("画板2", "画板1", {499, 0, 12, 512}, kBorderNone),
+        withPreviewMenu(drawPanel("画板3", "画板1", {0, 499, 511, 12}, kBorderNone)),
+        withPreviewMenu(drawPanel("画板2", "画板1", {499, 0, 12, 512}, kBorderNone)),
         comList(),
         button("按钮框定位", "分组框3", {48, 144, 136, 56}, "Carving Preview", "frameCarvingArea"),
         button("按钮中心", "分组框3", {48, 80, 136, 56}, "To Middle of Image", "toMiddle"),
         button("按钮点定位", "分组框3", {48, 16, 136, 56}, "To Left Lower Corner", "toLowerLeft"),
         groupBox("分组框3", {768, 96, 232, 208}, "Location Mode", kTeal),
-        picBox("图片框1", "画板1", {0, 0, 512, 512}, placeholderPicture(), 0),
+        withPreviewMenu(picBox("图片框1", "画板1", {0, 0, 512, 512}, placeholderPicture(), 0)),
         button("按钮高级", "", {920, 592, 64, 32}, "Setting", "openSetting"),
         button("按钮重启", "", {648, 8, 96, 40}, "Restart", "restart"),
         drawPanel("画板1", "分组框2", {8, 16, 512, 512}, kBorderLine),

@@ -1,6 +1,7 @@
 #include "app/definitions/unit_records.h"
 
 #include "app/model/properties.h"
+#include "app/model/property_rules.h"
 
 namespace tessary::records {
 
@@ -59,6 +60,34 @@ UnitDef picBox(std::string name, std::string container, Place p, Bytes picture, 
     UnitDef u = base(std::move(name), Kind::PicBox, std::move(container), p);
     u.properties = {{pb::kBorder, 0}, {pb::kBackColour, kDefault}, {pb::kPicture, std::move(picture)},
                     {pb::kDisplayMode, displayMode}};
+    return u;
+}
+
+UnitDef slider(std::string name, Place p, int minimum, int maximum, int position, std::string onChange) {
+    namespace s = prop::slider;
+    UnitDef u = base(std::move(name), Kind::SliderBar, "", p);
+    u.properties = {{s::kBorder, 0},         {s::kVertical, 0}, {s::kTickMarks, 0},     {s::kTickFrequency, 1},
+                    {s::kSelectionShown, 0}, {s::kPageSize, 5}, {s::kLineSize, 1},      {s::kMinimum, minimum},
+                    {s::kMaximum, maximum},  {s::kPosition, position}};
+    u.events = {{event::kChanged, std::move(onChange)}};
+    return u;
+}
+
+UnitDef dropDownList(std::string name, Place p, const std::vector<std::string>& items, int selection,
+                     std::string onChange) {
+    namespace c = prop::combobox;
+    UnitDef u = base(std::move(name), Kind::ComboBox, "", p);
+    u.properties = {{c::kType, 2},           {c::kSorted, 0},         {c::kTextColour, kBlack},
+                    {c::kBackColour, kWhite}, {c::kItems, joinItems(items)}, {c::kSelection, selection}};
+    u.events = {{event::kChanged, std::move(onChange)}};
+    return u;
+}
+
+UnitDef toggle(std::string name, Place p, std::string caption, std::string onClick) {
+    namespace b = prop::button;
+    UnitDef u = base(std::move(name), Kind::Button, "", p);
+    u.properties = {{b::kType, 2}, {b::kCaption, std::move(caption)}, {b::kHAlign, 1}, {b::kVAlign, 1}, {b::kChecked, 0}};
+    u.events = {{event::kClick, std::move(onClick)}};
     return u;
 }
 

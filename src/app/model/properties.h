@@ -18,7 +18,8 @@ namespace window {
 inline constexpr int kCaption = 8, kBorderStyle = 9, kBackColour = 10, kBackPicture = 11, kBackPictureMode = 12;
 }
 namespace button {
-inline constexpr int kPicture = 8, kType = 9, kCaption = 10, kHAlign = 11, kVAlign = 12, kFont = 13;
+inline constexpr int kPicture = 8, kType = 9, kCaption = 10, kHAlign = 11, kVAlign = 12, kFont = 13, kChecked = 14;
+// kType: 0 push button, 1 default push button, 2 toggle (stays pressed, kChecked, until clicked again).
 }
 namespace groupbox {
 inline constexpr int kCaption = 8, kCaptionAlign = 9, kCaptionColour = 10, kBackColour = 11, kFont = 12;

@@ -48,11 +48,12 @@ std::optional<PropertyRule> kindRule(Kind kind, int n) {
         case Kind::Button:
             switch (n) {
                 case 8: return bytes;
-                case 9: return choice(0, 1);
+                case 9: return choice(0, 2);
                 case 10: return text;
                 case 11:
                 case 12: return choice(0, 2);
                 case 13: return font;
+                case 14: return boolean;
             }
             break;
         case Kind::GroupBox:

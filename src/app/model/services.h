@@ -3,6 +3,9 @@
 #include <string>
 // What the handlers need from the outside world, replaceable in tests.
 #include <chrono>
+#include <map>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace tessary {
@@ -27,6 +30,27 @@ public:
         (void)title, (void)folder, (void)filters;
         return std::nullopt;
     }
+};
+
+// What the console remembers for its user between runs, as texts under keys ("group/name").
+class Settings {
+public:
+    virtual ~Settings() = default;
+    virtual std::optional<std::string> value(std::string_view key) = 0;
+    virtual void setValue(std::string_view key, std::string_view value) = 0;
+};
+
+// Remembers for the run only.
+class MemorySettings : public Settings {
+public:
+    std::optional<std::string> value(std::string_view key) override {
+        const auto it = values_.find(key);
+        return it != values_.end() ? std::optional<std::string>(it->second) : std::nullopt;
+    }
+    void setValue(std::string_view key, std::string_view value) override { values_[std::string(key)] = value; }
+
+private:
+    std::map<std::string, std::string, std::less<>> values_;
 };
 
 }  // namespace tessary

@@ -20,6 +20,18 @@ struct Binding {
 
 using PropertyList = std::vector<std::pair<int, Value>>;
 
+// An item of a unit's context menu (opened by a right-click anywhere on the unit), in menu order.
+struct MenuItem {
+    std::string caption;
+    std::string handler;
+};
+
+// A key combination of a window ("Ctrl+Shift+P"), taken wherever the focus is in the window.
+struct Shortcut {
+    std::string keys;
+    std::string handler;
+};
+
 struct UnitDef {
     std::string name;
     Kind kind = Kind::Button;
@@ -33,15 +45,10 @@ struct UnitDef {
     PropertyList properties;  // kind properties (number 8 and up), applied in this order
     std::vector<Binding> events;
     Bytes serialSettings;  // SerialPort only: the stored settings block; empty means the kind's defaults
+    std::vector<MenuItem> contextMenu;  // empty: no context menu
 
     const Value* property(int number) const;
     const std::string* handlerFor(int event) const;
-};
-
-// A key combination ("Ctrl+O") that calls a handler while the window is active, whichever unit has the focus.
-struct ShortcutDef {
-    std::string keys;
-    std::string handler;
 };
 
 struct WindowDef {
@@ -55,8 +62,8 @@ struct WindowDef {
     bool maximizeBox = false;
     PropertyList properties;      // the window kind's properties (caption, border style, ...)
     std::vector<Binding> events;  // the window's own events
+    std::vector<Shortcut> shortcuts;
     std::vector<UnitDef> units;
-    std::vector<ShortcutDef> shortcuts;
 
     const UnitDef* find(std::string_view unit) const;
     const Value* property(int number) const;
@@ -64,7 +71,8 @@ struct WindowDef {
     const std::string* handlerFor(std::string_view unit, int event) const;
 };
 
-// Every (unit, event, handler) of a definition, the window's own events first with an empty unit name.
+// Every (unit, event, handler) of a definition, the window's own events and shortcuts first with an empty unit
+// name; menu items as their events.
 struct BoundEvent {
     std::string unit;
     int event = 0;

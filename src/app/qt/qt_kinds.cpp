@@ -45,11 +45,20 @@ protected:
                 button_->setIconSize(picture.size());
                 break;
             }
-            case b::kType: button_->setDefault(asInt(v) == 1); break;
+            case b::kType:
+                button_->setDefault(asInt(v) == 1);
+                button_->setCheckable(asInt(v) == 2);
+                break;
+            case b::kChecked: button_->setChecked(asBool(v)); break;
             case b::kCaption: button_->setText(literalCaption(v)); break;
             case b::kFont: button_->setFont(fontFromRecord(v)); break;
             default: break;
         }
+    }
+
+    std::optional<Value> readKind(int property) const override {
+        if (property == prop::button::kChecked) return std::int32_t{button_->isChecked() ? 1 : 0};
+        return std::nullopt;
     }
 
 private:
@@ -108,6 +117,10 @@ class ComboBoxUnit : public QtUnit {
 public:
     ComboBoxUnit(const UnitDef& def, Raising<QComboBox>* combo) : QtUnit(def, combo), combo_(combo) {
         combo->view()->setMinimumHeight(160);  // the list drops down at least this far
+        if (combo->events().bound(event::kChanged)) {
+            QObject::connect(combo, &QComboBox::currentIndexChanged, combo,
+                             [combo] { combo->events().raise(event::kChanged); });
+        }
     }
 
 protected:

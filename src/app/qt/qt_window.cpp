@@ -4,6 +4,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QMimeData>
 #include <QScreen>
 #include <QShortcut>
@@ -121,6 +122,14 @@ QtWindow::QtWindow(const WindowDef& def, Console& console, const UnitFactory& se
     selfDef_.events = def.events;
     self_ = std::make_unique<WindowSelfUnit>(selfDef_, widget_);
     for (const auto& [number, value] : def.properties) self_->write(number, value);
+    for (std::size_t i = 0; i < def.shortcuts.size(); ++i) {
+        auto* shortcut = new QShortcut(QKeySequence(toQString(def.shortcuts[i].keys)), widget_);
+        shortcut->setContext(Qt::WindowShortcut);
+        const int event = event::kShortcut + static_cast<int>(i);
+        QObject::connect(shortcut, &QShortcut::activated, widget_, [sink = sinkRef_, event] {
+            if (*sink && (*sink)->alive()) (*sink)->raise("", event, {});
+        });
+    }
 
     for (const auto& u : def.units) {
         if (u.kind == Kind::SerialPort) {
@@ -140,12 +149,6 @@ QtWindow::QtWindow(const WindowDef& def, Console& console, const UnitFactory& se
     // the rulers over the preview).
     for (const auto& u : def.units) {
         if (auto* q = dynamic_cast<QtUnit*>(find(u.name)); q && q->widget()) q->widget()->lower();
-    }
-    for (const ShortcutDef& shortcut : def.shortcuts) {
-        auto* keys = new QShortcut(QKeySequence(QString::fromStdString(shortcut.keys)), widget_);
-        keys->setContext(Qt::WindowShortcut);
-        QObject::connect(keys, &QShortcut::activated, widget_,
-                         [this, handler = shortcut.handler] { console_.invoke(handler, {}); });
     }
     if (def.centred) {
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -179,7 +182,26 @@ QtUnit* QtWindow::build(const UnitDef& def) {
     QtUnit* raw = unit.get();
     units_[def.name] = std::move(unit);
     applyDefinition(*raw, def);
+    if (!def.contextMenu.empty() && raw->widget()) installContextMenu(raw->widget(), def);
     return raw;
+}
+
+// A right-click anywhere on the unit pops the menu up; the chosen item raises its event on the unit.
+void QtWindow::installContextMenu(QWidget* widget, const UnitDef& def) {
+    widget->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(widget, &QWidget::customContextMenuRequested, widget,
+                     [widget, sink = sinkRef_, &def](const QPoint& at) {
+                         auto* menu = new QMenu(widget);
+                         menu->setAttribute(Qt::WA_DeleteOnClose);
+                         for (std::size_t i = 0; i < def.contextMenu.size(); ++i) {
+                             const int event = event::kMenuItem + static_cast<int>(i);
+                             QAction* action = menu->addAction(toQString(def.contextMenu[i].caption));
+                             QObject::connect(action, &QAction::triggered, widget, [sink, name = def.name, event] {
+                                 if (*sink && (*sink)->alive()) (*sink)->raise(name, event, {});
+                             });
+                         }
+                         menu->popup(widget->mapToGlobal(at));
+                     });
 }
 
 Unit* QtWindow::find(std::string_view unit) {
@@ -269,7 +291,11 @@ void QtWindow::closeRequested() {
         modalLoop_->quit();
         return;
     }
-    if (console_.hasMainWindow() && &console_.main() == this) console_.destroyMainWindow();
+    if (console_.hasMainWindow() && &console_.main() == this) {
+        console_.destroyMainWindow();
+    } else if (console_.window(def_.name) == this) {
+        console_.closeWindow(*this);
+    }
 }
 
 void QtWindow::keyDown(QKeyEvent* e) {

@@ -79,6 +79,7 @@ public:
 
 private:
     QtUnit* build(const UnitDef& def);
+    void installContextMenu(QWidget* widget, const UnitDef& def);
 
     const WindowDef& def_;
     Console& console_;

@@ -55,6 +55,24 @@ void QtWindowHost::show(Window& window) {
     widget->setFocus(Qt::ActiveWindowFocusReason);
 }
 
+void QtWindowHost::showInFront(Window& window) {
+    auto* qtWindow = dynamic_cast<QtWindow*>(&window);
+    if (!qtWindow || !qtWindow->widget()) return;
+    QWidget* widget = qtWindow->widget();
+    widget->show();
+    widget->raise();
+    widget->activateWindow();
+    // The first control of the definition that takes the focus has it.
+    for (const UnitDef& u : qtWindow->definition().units) {
+        auto* unit = dynamic_cast<QtUnit*>(window.find(u.name));
+        QWidget* w = unit ? unit->widget() : nullptr;
+        if (w && w->isEnabled() && w->focusPolicy() != Qt::NoFocus) {
+            w->setFocus(Qt::ActiveWindowFocusReason);
+            break;
+        }
+    }
+}
+
 void QtWindowHost::applyVisualStyle(int style) { qt::applyVisualStyle(style); }
 
 void requestClose(Console& console) {

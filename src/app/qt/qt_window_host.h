@@ -11,6 +11,7 @@ public:
     // Application-modal: the program's other windows take no input until the window is closed.
     void runModal(Window& window) override;
     void show(Window& window) override;
+    void showInFront(Window& window) override;
     void applyVisualStyle(int style) override;
 
     // Creates the SerialPort units; until one is installed they only store their properties.

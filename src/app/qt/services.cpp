@@ -1,5 +1,8 @@
 #include "app/qt/services.h"
 
+#include <QSettings>
+#include <QStandardPaths>
+
 #include <QApplication>
 #include <QEventLoop>
 #include <QFile>
@@ -77,5 +80,25 @@ std::optional<std::string> MessageBoxes::openFile(std::string_view title, std::s
 }
 
 void installProgramErrorBox() { setProgramErrorHandler(&showProgramError); }
+
+namespace {
+QString settingsFile() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/tessary/tessary.conf");
+}
+QString keyOf(std::string_view key) { return QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size())); }
+}  // namespace
+
+std::optional<std::string> ConfigFileSettings::value(std::string_view key) {
+    const QSettings settings(settingsFile(), QSettings::IniFormat);
+    const QVariant v = settings.value(keyOf(key));
+    if (!v.isValid()) return std::nullopt;
+    return v.toString().toStdString();
+}
+
+void ConfigFileSettings::setValue(std::string_view key, std::string_view value) {
+    QSettings settings(settingsFile(), QSettings::IniFormat);
+    settings.setValue(keyOf(key), QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
+}
 
 }  // namespace tessary::qt

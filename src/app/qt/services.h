@@ -20,6 +20,14 @@ public:
                                         std::string_view filters) override;
 };
 
+// QSettings in the user's configuration folder: $XDG_CONFIG_HOME/tessary/tessary.conf (else ~/.config/...),
+// found again at every access, so a changed XDG_CONFIG_HOME is followed.
+class ConfigFileSettings : public Settings {
+public:
+    std::optional<std::string> value(std::string_view key) override;
+    void setValue(std::string_view key, std::string_view value) override;
+};
+
 // Shows program errors in a message box before the program ends (see programError).
 void installProgramErrorBox();
 

@@ -20,9 +20,22 @@ void onFillTextWindow(Console& console, const EventArgs& args);
 void onTakeInTypedText(Console& console, const EventArgs& args);
 // The main window is about to be destroyed: the preview file goes.
 void onMainWindowClosing(Console& console, const EventArgs& args);
+
+// The conversion options the user chose, read from the settings once per run (before the first intake).
+void loadPictureOptions(Console& console);
+// Context menu of the preview and Ctrl+Shift+P: opens the Picture options window (or brings it forward).
+void onOpenPictureOptions(Console& console, const EventArgs& args);
+// The window's created event: its controls show the current options.
+void onPictureOptionsShown(Console& console, const EventArgs& args);
+// Any control of the window changed: the options are remembered and the kept picture converted again.
+void onPictureOptionChanged(Console& console, const EventArgs& args);
+void onPictureOptionsDefaults(Console& console, const EventArgs& args);
+// Escape in the window.
+void onClosePictureOptions(Console& console, const EventArgs& args);
 }  // namespace intake
 
-// "takeInPicture", "rotate", "zoomOut", "zoomIn", "reload", "deletePreviewFile", "openPicture",
+// "takeInPicture", "rotate", "zoomOut", "zoomIn", "reload", "deletePreviewFile", "openPictureOptions",
+// "showPictureOptions", "pictureOptionChanged", "pictureOptionsDefaults", "closePictureOptions", "openPicture",
 // "openTextWindow", "fillTextWindow", "takeInTypedText".
 void registerImageHandlers(HandlerRegistry& registry);
 

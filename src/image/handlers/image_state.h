@@ -5,6 +5,8 @@
 
 #include "image/bitmap.h"
 #include "image/render/text_picture.h"
+#include "image/conversion.h"
+#include "image/files.h"
 
 namespace tessary::intake {
 
@@ -22,8 +24,14 @@ struct ImageState {
     std::string droppedFileName;  // what the last drop delivered, for Reload
     std::optional<TypedText> typedText;  // set when the last intake was typed text: Reload renders it again
     std::string previewPath;
+    image::FileIdentity previewWritten;  // the preview file as last written; only that file is deleted
     image::Bytes lastSnapshot;  // 24-bit BMP data of the last 512 x 512 snapshot
     int zoomSize = 0;           // 512 after each intake; only Zoom out changes it
+    image::ConversionOptions options;
+    // The last snapshot's pixels before the black-and-white conversion (turned with the preview by Rotate),
+    // and where the picture lies in it: what an option change converts again.
+    image::Raster kept;
+    image::PictureRect pictureRect;
 };
 
 }  // namespace tessary::intake

@@ -1,8 +1,7 @@
 #include "image/handlers/intake.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
+#include <cmath>
+#include <cstring>
 #include <optional>
 #include <span>
 
@@ -10,7 +9,6 @@
 #include "image/handlers/fitted_picture.h"
 #include "image/render/text_picture.h"
 #include "image/picture.h"
-#include "image/unique_fd.h"
 
 namespace tessary::intake {
 namespace {
@@ -21,28 +19,67 @@ void clearCanvas(Surroundings& around) {
     around.canvasChanged();
 }
 
-// A picture whose result cannot be written is refused, as the conversion refuses it; checked only after
-// a successful decoding, so that a refused picture never touches an existing preview file.
-bool canWrite(const std::string& path) {
-    image::UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0644));
-    struct stat st {};
-    return fd && ::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode);
+// The snapshot's pixels, kept so that a change of the conversion options converts them again.
+image::Raster rasterOfSnapshot(const image::Bytes& bmp) {
+    const std::size_t offset = image::kBmpFileHeaderSize + image::kBmpInfoHeaderSize;
+    const std::size_t stride = static_cast<std::size_t>(image::bmpStride(kSnapshotSize, 24));
+    if (bmp.size() < offset + stride * kSnapshotSize) return {};
+    image::Raster out(kSnapshotSize, kSnapshotSize);
+    for (int y = 0; y < kSnapshotSize; ++y) {
+        const std::uint8_t* src = bmp.data() + offset + static_cast<std::size_t>(kSnapshotSize - 1 - y) * stride;
+        std::uint8_t* dst = out.at(0, y);
+        for (int x = 0; x < kSnapshotSize; ++x, src += 3, dst += 3) {
+            dst[0] = src[2];
+            dst[1] = src[1];
+            dst[2] = src[0];
+        }
+    }
+    return out;
+}
+
+// A rectangle of the 510 x 510 surface as it lies in the 512 x 512 snapshot.
+image::PictureRect onSnapshot(double left, double top, double width, double height) {
+    constexpr double k = kSnapshotSize / 510.0;
+    const auto at = [](double v) { return static_cast<int>(std::lround(v * k)); };
+    const int l = at(left), t = at(top);
+    return {l, t, at(left + width) - l, at(top + height) - t};
+}
+
+// The kept picture's rectangle after its preview has been drawn at (offset, offset) with this size.
+image::PictureRect redrawn(const image::PictureRect& r, int offset, int size) {
+    const double f = size / static_cast<double>(kSnapshotSize);
+    return onSnapshot(offset + r.left * f, offset + r.top * f, r.width * f, r.height * f);
 }
 
 void takeSnapshot(ImageState& state, Surroundings& around) {
     state.lastSnapshot =
         image::takeSnapshot(around.canvas(), kSnapshotSize, kSnapshotSize, around.resampling());
+    state.kept = rasterOfSnapshot(state.lastSnapshot);
 }
 
-// The black-and-white image of the last snapshot becomes the engraving bitmap.
+// The black-and-white image of the kept snapshot becomes the engraving bitmap.
 void blackAndWhite(ImageState& state) {
-    state.engraving.载入数据(state.lastSnapshot);
-    state.engraving = state.engraving.ConvertDepth(1);
+    state.engraving = state.kept.empty()
+                          ? image::Bitmap()
+                          : image::convertToBlackAndWhite(state.kept, state.pictureRect, state.options);
 }
 
-bool writePreview(const ImageState& state, Surroundings& around) {
+void logConversion(const ImageState& state, Surroundings& around) {
+    if (!state.options.isDefault())
+        around.log(std::string(kLogConversion) + image::describeConversion(state.options) + "\r\n\r\n");
+}
+
+// Turned 90 degrees clockwise: new pixel (u, v) = old pixel (v, height - 1 - u).
+image::Raster turnedClockwise(const image::Raster& in) {
+    image::Raster out(in.height, in.width);
+    for (int v = 0; v < out.height; ++v)
+        for (int u = 0; u < out.width; ++u) std::memcpy(out.at(u, v), in.at(v, in.height - 1 - u), 3);
+    return out;
+}
+
+bool writePreview(ImageState& state, Surroundings& around) {
     const image::Bytes bmp = state.engraving.ToByteSet();
-    return image::writeFile(around.previewFile(), {std::span<const std::uint8_t>(bmp)});
+    return image::writeFile(around.previewFile(), {std::span<const std::uint8_t>(bmp)}, &state.previewWritten);
 }
 
 // The preview flipped top to bottom, so that the first stored row of the BMP data is the preview's top
@@ -86,7 +123,8 @@ IntakeResult takeInFitted(ImageState& state, Surroundings& around, Produce produ
     const std::string previewFile = around.previewFile();
     IntakeResult result = IntakeResult::Refused;
     if (produce(picture))
-        result = canWrite(previewFile) ? IntakeResult::Prepared : IntakeResult::PreviewUnwritable;
+        // Checked only after a successful decoding, so that a refused picture never touches the preview file.
+        result = image::canWriteFile(previewFile) ? IntakeResult::Prepared : IntakeResult::PreviewUnwritable;
     if (result != IntakeResult::Prepared) {
         around.wrongFileType();
     } else {
@@ -95,6 +133,8 @@ IntakeResult takeInFitted(ImageState& state, Surroundings& around, Produce produ
         const int h = picture.info.height;
         image::drawPicture(around.canvas(), picture.pixels, picture.placement.left, picture.placement.top);
         around.canvasChanged();
+        const Placement& p = picture.placement;
+        state.pictureRect = onSnapshot(p.left, p.top, p.width, p.height);
         picture = FittedPicture{};
         takeSnapshot(state, around);
         blackAndWhite(state);
@@ -103,6 +143,7 @@ IntakeResult takeInFitted(ImageState& state, Surroundings& around, Produce produ
         around.log(resolutionLine(w, h));
         if (tooLarge(w, h)) around.log(kLogTooLarge);
         around.log(kLogConverted);
+        logConversion(state, around);
         clearCanvas(around);
         around.showPreview(state.engraving.ToByteSet());
         state.zoomSize = kSnapshotSize;
@@ -141,6 +182,11 @@ void rotate(ImageState& state, Surroundings& around) {
     clearCanvas(around);
     state.engraving = state.engraving.Mirror(true, false);
     state.engraving = state.engraving.Rotate90(false);
+    if (!state.kept.empty()) {
+        state.kept = turnedClockwise(state.kept);
+        const image::PictureRect r = state.pictureRect;
+        state.pictureRect = {kSnapshotSize - r.top - r.height, r.left, r.height, r.width};
+    }
     writePreview(state, around);
     showAndFlip(state, around);
     around.drawRulers();
@@ -156,6 +202,7 @@ void zoomOut(ImageState& state, Surroundings& around) {
                            around.resampling());
         around.canvasChanged();
     }
+    state.pictureRect = redrawn(state.pictureRect, offset, picture ? state.zoomSize : 0);
     takeSnapshot(state, around);
     commonTail(state, around);
 }
@@ -167,8 +214,19 @@ void zoomIn(ImageState& state, Surroundings& around) {
         image::drawPicture(around.canvas(), *picture, -20, -20, 550, 550, around.resampling());
         around.canvasChanged();
     }
+    state.pictureRect = redrawn(state.pictureRect, -20, picture ? 550 : 0);
     takeSnapshot(state, around);
     commonTail(state, around);
+}
+
+bool reconvert(ImageState& state, Surroundings& around) {
+    if (state.kept.empty()) return false;
+    blackAndWhite(state);
+    const bool written = writePreview(state, around);
+    logConversion(state, around);
+    around.showPreview(state.engraving.ToByteSet());
+    flipForEngraver(state);
+    return written;
 }
 
 void reload(ImageState& state, Surroundings& around) {

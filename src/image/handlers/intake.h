@@ -23,6 +23,8 @@ inline constexpr std::string_view kLogOriginal = "Original image information:\r\
 inline constexpr std::string_view kLogTooLarge =
     "Image is too large,It has been adjusted to the optimal resolution\r\n\r\n";
 inline constexpr std::string_view kLogConverted = "Image has been converted to black and white\r\n\r\n";
+// Followed by describeConversion and "\r\n\r\n", when the options are not the defaults.
+inline constexpr std::string_view kLogConversion = "Conversion: ";
 // "Image resolution:800*600\r\n\r\n"
 std::string resolutionLine(int width, int height);
 // Whether the too-large line is logged: its limit is the snapshot's size, not the field's.
@@ -69,5 +71,9 @@ void rotate(ImageState& state, Surroundings& around);
 void zoomOut(ImageState& state, Surroundings& around);
 void zoomIn(ImageState& state, Surroundings& around);
 void reload(ImageState& state, Surroundings& around);
+
+// The kept picture converted again with the state's options (after they changed): engraving bitmap, preview
+// file, preview and the log line of the options. False when there is no picture or the file was not written.
+bool reconvert(ImageState& state, Surroundings& around);
 
 }  // namespace tessary::intake

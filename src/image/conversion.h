@@ -1,0 +1,66 @@
+#pragma once
+// The black-and-white conversion of the 512 x 512 canvas into the engraving image, with the operator's
+// choice of conversion and the adjustments applied to the picture before it.
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "image/bitmap.h"
+#include "image/raster.h"
+
+namespace tessary::image {
+
+enum class Conversion { Threshold, FloydSteinberg, Atkinson, Jarvis, Stucki, Bayer, Halftone };
+inline constexpr int kConversionCount = 7;
+
+struct Range {
+    int min, max;
+    bool holds(int v) const { return v >= min && v <= max; }
+};
+inline constexpr Range kThresholdRange{0, 765};
+inline constexpr Range kCellRange{2, 32};
+inline constexpr Range kAngleRange{0, 90};
+inline constexpr Range kBrightnessRange{-100, 100};
+inline constexpr Range kContrastRange{-100, 100};
+inline constexpr Range kGammaRange{20, 500};  // hundredths: 0.20 to 5.00
+inline constexpr Range kSharpenRange{0, 100};
+
+struct ConversionOptions {
+    Conversion mode = Conversion::Threshold;
+    int threshold = 383;  // Threshold: white when R + G + B >= threshold
+    int cell = 6;         // Halftone: screen cell in pixels
+    int angle = 45;       // Halftone: screen angle in degrees
+    int brightness = 0;
+    int contrast = 0;
+    int gamma = 100;  // hundredths
+    int sharpen = 0;
+    bool invert = false;
+    bool autoLevel = false;  // with Threshold, the level is also chosen by Otsu's method
+
+    bool operator==(const ConversionOptions&) const = default;
+    // Whether the output is today's default output: options the mode does not use are not counted.
+    bool isDefault() const;
+    // Every value inside its range.
+    bool valid() const;
+};
+
+// The picture's rectangle on the canvas; pixels outside it are margin and come out white.
+struct PictureRect {
+    int left = 0, top = 0, width = 0, height = 0;
+    bool operator==(const PictureRect&) const = default;
+};
+
+// The 1-bit image (colour table black, white; 1 = white = no burn) of the canvas, in the canvas's orientation.
+// With default options it is the canvas's plain threshold (white when R + G + B >= 383) everywhere, margins
+// included; otherwise the adjustments and the conversion act on the picture's rectangle only.
+Bitmap convertToBlackAndWhite(const Raster& canvas, const PictureRect& picture, const ConversionOptions& options);
+
+// Names as the operator sees them ("Floyd–Steinberg") and as tessary-prepare takes them ("floyd-steinberg").
+std::string_view conversionName(Conversion mode);
+std::string_view conversionKey(Conversion mode);
+std::optional<Conversion> conversionFromKey(std::string_view key);
+
+// The mode and the adjustments that differ from the defaults: "Floyd–Steinberg, brightness +10, inverted".
+std::string describeConversion(const ConversionOptions& options);
+
+}  // namespace tessary::image

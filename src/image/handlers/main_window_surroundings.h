@@ -1,0 +1,65 @@
+#pragma once
+// What the intake and the view operations change on the console's main window.
+#include <array>
+#include <span>
+#include <string_view>
+
+#include "app/console.h"
+#include "app/model/properties.h"
+#include "app/shell/control_states.h"
+#include "image/files.h"
+#include "image/handlers/intake.h"
+#include "image/picture.h"
+#include "tessary_resources.h"
+
+namespace tessary::intake {
+
+constexpr std::string_view kCanvas = "画板1";
+constexpr std::string_view kPreview = "图片框1";
+constexpr std::string_view kVerticalRuler = "画板2";
+constexpr std::string_view kHorizontalRuler = "画板3";
+// Enabled after every intake, in this order.
+constexpr std::array<std::string_view, 5> kImageControls = {"按钮发送数据", "按钮放大", "按钮缩小",
+                                                            "按钮旋转", "按钮重载"};
+
+class MainWindowSurroundings : public Surroundings {
+  public:
+    explicit MainWindowSurroundings(Console& console)
+        : console_(console), canvas_(console.main().drawPanel(kCanvas)) {}
+
+    image::Raster& canvas() override { return canvas_.pixels(); }
+    std::uint32_t canvasBackground() override { return canvas_.background(); }
+    image::Resample resampling() override { return image::modeForDisplayDepth(canvas_.displayDepth()); }
+    void canvasChanged() override { canvas_.changed(); }
+    std::string previewFile() override { return image::previewFilePath(console_.runDirectory()); }
+    void log(std::string_view line) override { console_.appendLog(line); }
+    void showPreview(const image::Bytes& bmp) override {
+        console_.main().set(kPreview, prop::picbox::kPicture, bmp);
+    }
+    void wrongFileType() override { console_.dialogs().messageBox(kWrongFileType, 0, kWrongFileTypeTitle); }
+    void noText() override { console_.dialogs().messageBox(kNoText, 0, "Text"); }
+    void drawRulers() override {
+        drawRuler(kVerticalRuler, resources::verticalRulerBmp(), 12, 512);
+        drawRuler(kHorizontalRuler, resources::horizontalRulerBmp(), 512, 12);
+    }
+    void enableImageControls() override {
+        shell::applyDisconnectedState(console_);
+        for (std::string_view unit : kImageControls)
+            console_.main().set(unit, prop::kDisabled, std::int32_t{0});
+    }
+
+  private:
+    void drawRuler(std::string_view unit, std::span<const std::uint8_t> bmp, int width, int height) {
+        DrawSurface& panel = console_.main().drawPanel(unit);
+        if (const auto ruler = image::LoadPicture(bmp)) {
+            image::drawPicture(panel.pixels(), *ruler, 0, 0, width, height,
+                               image::modeForDisplayDepth(panel.displayDepth()));
+        }
+        panel.changed();
+    }
+
+    Console& console_;
+    DrawSurface& canvas_;
+};
+
+}  // namespace tessary::intake

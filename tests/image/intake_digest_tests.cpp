@@ -1,0 +1,39 @@
+// With default options every test picture gives the very preview file bytes listed in default_digests.txt.
+#include <QCryptographicHash>
+#include <fstream>
+#include <sstream>
+
+#include "image/handlers/headless.h"
+#include "intake_fixture.h"
+
+namespace tessary::intake::testing {
+namespace {
+
+using DigestTest = MainWindow;
+
+TEST_F(DigestTest, DefaultOptionsKeepThePreviewFileOfEveryTestPicture) {
+    std::ifstream table(TESSARY_DEFAULT_DIGESTS);
+    ASSERT_TRUE(table) << TESSARY_DEFAULT_DIGESTS;
+    int checked = 0;
+    for (std::string line; std::getline(table, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream fields(line);
+        std::string digest, name;
+        fields >> digest >> name;
+        SCOPED_TRACE(name);
+        const auto out = dir / "out.bmp";
+        ImageState state;
+        Headless around(out.string(), true);
+        ASSERT_EQ(takeIn(state, around, std::string(TESSARY_TESTDATA_DIR) + "/" + name), IntakeResult::Prepared);
+        const image::Bytes bytes = readFile(out);
+        const QByteArray sha = QCryptographicHash::hash(
+            QByteArrayView(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())),
+            QCryptographicHash::Sha256);
+        EXPECT_EQ(sha.toHex().toStdString(), digest);
+        ++checked;
+    }
+    EXPECT_GT(checked, 100);
+}
+
+}  // namespace
+}  // namespace tessary::intake::testing

@@ -1,0 +1,169 @@
+// The Picture options window on the real main window: opened from the preview's context menu and by
+// Ctrl+Shift+P, every change applied at once, Defaults, and the options remembered between runs.
+#include <QComboBox>
+#include <QMenu>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+#include <cstdlib>
+
+#include "app/definitions/definitions.h"
+#include "app/qt/qt_window.h"
+#include "app/qt/services.h"
+#include "app/shell/shell_handlers.h"
+#include "intake_fixture.h"
+
+namespace tessary::intake::testing {
+namespace {
+
+template <class W>
+W* widgetOf(Window* window, std::string_view unit) {
+    auto* u = dynamic_cast<qt::QtUnit*>(window ? window->find(unit) : nullptr);
+    return u ? qobject_cast<W*>(u->widget()) : nullptr;
+}
+
+QWidget* topOf(Window* window) {
+    auto* w = dynamic_cast<qt::QtWindow*>(window);
+    return w ? w->widget() : nullptr;
+}
+
+// Keys go where the operator's would: to the active window.
+void typeInto(Window* window, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+    QWidget* top = topOf(window);
+    top->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(top));
+    QTest::keyClick(top->focusWidget() ? top->focusWidget() : top, key, modifiers);
+}
+
+class OptionsWindowTest : public MainWindow {
+  protected:
+    OptionsWindowTest() {
+        // A configuration folder of the test's own.
+        const char* old = std::getenv("XDG_CONFIG_HOME");
+        oldConfig_ = old ? std::optional<std::string>(old) : std::nullopt;
+        ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+        console().setSettings(settings);
+    }
+    ~OptionsWindowTest() override {
+        if (oldConfig_)
+            ::setenv("XDG_CONFIG_HOME", oldConfig_->c_str(), 1);
+        else
+            ::unsetenv("XDG_CONFIG_HOME");
+    }
+    Window* options() { return console().window("Picture options"); }
+
+    qt::ConfigFileSettings settings;
+
+  private:
+    std::optional<std::string> oldConfig_;
+};
+
+TEST_F(OptionsWindowTest, ContextMenuAnywhereOnThePreviewAndCtrlShiftPOpenItWithTheListFocused) {
+    for (std::string_view unit : {"图片框1", "画板2", "画板3"}) {
+        SCOPED_TRACE(std::string(unit));
+        QWidget* target = widgetOf<QWidget>(&main(), unit);
+        ASSERT_TRUE(target);
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), target->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(target, &click);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_TRUE(menu);
+        ASSERT_FALSE(menu->actions().isEmpty());
+        EXPECT_EQ(menu->actions().first()->text().toStdString(), "Picture options…");
+        menu->actions().first()->trigger();
+        menu->close();
+        ASSERT_TRUE(options());
+        EXPECT_EQ(topOf(options())->windowTitle().toStdString(), "Picture options");
+        EXPECT_EQ(topOf(options())->focusWidget(), widgetOf<QComboBox>(options(), "组合框转换"));
+        EXPECT_FALSE(topOf(options())->isModal());
+        typeInto(options(), Qt::Key_Escape);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_FALSE(options());
+    }
+    typeInto(&main(), Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_TRUE(options());
+    auto* list = widgetOf<QComboBox>(options(), "组合框转换");
+    ASSERT_TRUE(list);
+    std::vector<std::string> items;
+    for (int i = 0; i < list->count(); ++i) items.push_back(list->itemText(i).toStdString());
+    EXPECT_EQ(items, (std::vector<std::string>{"Threshold", "Floyd–Steinberg", "Atkinson", "Jarvis–Judice–Ninke",
+                                               "Stucki", "Ordered (Bayer 8×8)", "Halftone dots"}));
+    topOf(options())->close();
+    EXPECT_FALSE(options());
+}
+
+TEST_F(OptionsWindowTest, ChangesApplyAtOnceSurviveTheViewButtonsAndARestartAndDefaultsRestoreTodaysBytes) {
+    const std::string photo = std::string(TESSARY_TESTDATA_DIR) + "/jpeg/Landscape_1.jpg";
+    drop(photo);
+    const image::Bytes plain = readFile(previewFile());
+    const std::string plainLog = log();
+    console().dispatch(main(), mainWindowDefinition(), "图片框1", event::kMenuItem, {});
+    ASSERT_TRUE(options());
+
+    widgetOf<QComboBox>(options(), "组合框转换")->setCurrentIndex(1);
+    widgetOf<QSlider>(options(), "滑块亮度")->setValue(10);
+    widgetOf<QPushButton>(options(), "按钮反相")->click();
+    EXPECT_EQ(options()->getText("标签亮度", prop::label::kCaption), "Brightness: 10");
+    EXPECT_EQ(options()->getInt("滑块阈值", prop::kDisabled), 1) << "the threshold level is Threshold's only";
+    const image::Bytes dithered = readFile(previewFile());
+    EXPECT_NE(dithered, plain);
+    EXPECT_EQ(asBytes(main().get("图片框1", prop::picbox::kPicture)), dithered);
+    EXPECT_EQ(state().engraving.ToByteSet(), bitmapOf(dithered).Mirror(false, true).ToByteSet());
+    EXPECT_EQ(log().substr(plainLog.size()),
+              "Conversion: Floyd–Steinberg\r\n\r\nConversion: Floyd–Steinberg, brightness +10\r\n\r\n"
+              "Conversion: Floyd–Steinberg, brightness +10, inverted\r\n\r\n");
+
+    // Rotate, Zoom and Reload keep the options; Reload names them after the black-and-white line.
+    click("按钮旋转");
+    click("按钮缩小");
+    click("按钮放大");
+    click("按钮重载");
+    EXPECT_EQ(readFile(previewFile()), dithered);
+    const std::string tail = "Image has been converted to black and white\r\n\r\n"
+                             "Conversion: Floyd–Steinberg, brightness +10, inverted\r\n\r\n";
+    EXPECT_EQ(log().substr(log().size() - tail.size()), tail);
+
+    {  // The next run, with the same configuration folder, starts with these options.
+        RecordingDialogs dialogs2;
+        NoPauses clock2;
+        qt::QtWindowHost host2;
+        HandlerRegistry handlers2;
+        registerShellHandlers(handlers2);
+        registerImageHandlers(handlers2);
+        qt::ConfigFileSettings settings2;
+        Console second(clock2, dialogs2, host2, handlers2);
+        std::filesystem::create_directories(dir / "second");
+        second.setRunDirectory((dir / "second").string());
+        second.setSettings(settings2);
+        ASSERT_TRUE(second.createMainWindow(mainWindowDefinition()));
+        EventArgs args;
+        args.text = photo;
+        second.dispatch(second.main(), mainWindowDefinition(), "拖放对象1", event::kFilesDropped, args);
+        EXPECT_EQ(readFile(dir / "second" / image::kPreviewFileName), dithered);
+        second.dispatch(second.main(), mainWindowDefinition(), "", event::kShortcut, {});
+        Window* again = second.window("Picture options");
+        ASSERT_TRUE(again);
+        EXPECT_EQ(again->getInt("组合框转换", prop::combobox::kSelection), 1);
+        EXPECT_EQ(again->getInt("滑块亮度", prop::slider::kPosition), 10);
+        EXPECT_EQ(again->getInt("按钮反相", prop::button::kChecked), 1);
+        second.destroyMainWindow();
+        EXPECT_FALSE(second.window("Picture options")) << "the options window goes with the main window";
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    const std::string before = log();
+    widgetOf<QPushButton>(options(), "按钮默认")->click();
+    EXPECT_EQ(log(), before) << "nothing is logged for the default options";
+    EXPECT_EQ(options()->getInt("组合框转换", prop::combobox::kSelection), 0);
+    EXPECT_EQ(options()->getInt("按钮反相", prop::button::kChecked), 0);
+    EXPECT_EQ(readFile(previewFile()), plain);
+    click("按钮重载");
+    EXPECT_EQ(readFile(previewFile()), plain);
+    EXPECT_EQ(log().substr(before.size()),
+              "Original image information:\r\n\r\nImage resolution:1800*1200\r\n\r\n"
+              "Image is too large,It has been adjusted to the optimal resolution\r\n\r\n"
+              "Image has been converted to black and white\r\n\r\n");
+    EXPECT_EQ(settings.value("picture/conversion"), "threshold");
+}
+
+}  // namespace
+}  // namespace tessary::intake::testing
