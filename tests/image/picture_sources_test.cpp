@@ -78,6 +78,7 @@ const FormatCase kFormats[] = {
     {"gif/animated.gif", PictureFormat::Gif, 0},
     {"heif/photo.heic", PictureFormat::Heif, 1},  // colour turned into RGB here, rounded its own way
     {"heif/alpha.heic", PictureFormat::Heif, 1},
+    {"heif/turned.heic", PictureFormat::Heif, 1},  // stored 64 x 48 with a quarter turn: read 48 x 64
     {"heif/picture.avif", PictureFormat::Heif, 1},
 };
 
