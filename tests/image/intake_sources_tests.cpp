@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include "app/program_parts.h"
+#include "image/handlers/headless.h"
 #include "image/handlers/intake.h"
 #include "intake_fixture.h"
 
@@ -124,6 +125,45 @@ TEST_F(OtherWaysIn, TextWindowTakesTextInOrRefusesAnEmptyOne) {
     click("按钮重载");
     EXPECT_EQ(readFile(previewFile()), textPreview);
     EXPECT_EQ(log().substr(firstLog.size() + added.size()), added);
+}
+
+}  // namespace
+}  // namespace tessary::intake::testing
+
+namespace tessary::intake::testing {
+namespace {
+
+TEST_F(OtherWaysIn, PrepareTakesTextAsTheIntakeDoes) {
+    const auto out = dir / "text.bmp";
+    ImageState state;
+    Headless quiet((dir / "expected.bmp").string(), true);
+    TypedText typed{"Tessary\n2026", {}};
+    typed.style.italic = true;
+    typed.style.alignment = render::TextAlignment::Centre;
+    ASSERT_EQ(takeInText(state, quiet, typed), IntakeResult::Prepared);
+    const ToolRun run = prepare(dir, "Tessary\\n2026", out.string(), {"--italic", "--align", "centre", "--text"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readFile(out), readFile(dir / "expected.bmp"));
+    EXPECT_EQ(run.out.rfind("Original image information:\nImage resolution:", 0), 0u) << run.out;
+
+    struct Failing {
+        std::vector<std::string> options;
+        std::string in;
+        int status;
+        std::string message;
+    };
+    const Failing failing[] = {
+        {{"--text"}, " \\n ", 1, std::string(kNoText)},
+        {{"--bold"}, "picture.gif", 2, "go with --text"},
+        {{"--align", "justified", "--text"}, "x", 2, "unknown alignment 'justified'"},
+    };
+    std::filesystem::remove(out);
+    for (const Failing& f : failing) {
+        const ToolRun r = prepare(dir, f.in, out.string(), f.options);
+        EXPECT_EQ(r.status, f.status) << f.message;
+        EXPECT_NE(r.err.find(f.message), std::string::npos) << r.err;
+        EXPECT_FALSE(std::filesystem::exists(out)) << f.message;
+    }
 }
 
 }  // namespace
