@@ -123,6 +123,35 @@ INSTANTIATE_TEST_SUITE_P(Files, NewFormat, ::testing::ValuesIn(kFormats), [](con
     return name;
 });
 
+// A few bytes that declare a picture beyond the pixel limit are refused before anything of that size is
+// allocated (each would take gigabytes).
+TEST(NewFormat, DeclaredGiantsAreRefused) {
+    auto patched = [](const char* file, std::size_t at, Bytes bytes) {
+        Bytes b = readBytes(ownData(file));
+        std::copy(bytes.begin(), bytes.end(), b.begin() + static_cast<std::ptrdiff_t>(at));
+        return b;
+    };
+    struct Giant {
+        const char* name;
+        Bytes bytes;
+    };
+    const Giant giants[] = {
+        {"HEIC grid of 49920 x 12288 (found by fuzzing)", readBytes(ownData("heif/grid_bomb.heic"))},
+        {"GIF screen 65535 x 65535", patched("gif/plain.gif", 6, {0xFF, 0xFF, 0xFF, 0xFF})},
+        {"animated WebP canvas 16384 x 16384", patched("webp/animated.webp", 24, {0xFF, 0x3F, 0x00, 0xFF, 0x3F, 0x00})},
+        {"SVG 20000 x 20000 px", [] {
+             const std::string s = R"(<svg xmlns="http://www.w3.org/2000/svg" width="20000" height="20000"/>)";
+             return Bytes(s.begin(), s.end());
+         }()},
+    };
+    ScratchDir dir;
+    for (const Giant& g : giants) {
+        writeBytes(dir.file("giant"), g.bytes);
+        intake::FittedPicture fitted;
+        EXPECT_NE(intake::decodeFitted(dir.file("giant"), Resample::Halftone, fitted), kConvertOk) << g.name;
+    }
+}
+
 // ---- SVG ----
 
 intake::FittedPicture fitSvg(const ScratchDir& dir, const std::string& text, int* result) {
