@@ -2,6 +2,7 @@
 // transformations, transparency over white. The file is read through the open stream, not mapped whole.
 #include <libheif/heif.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -122,8 +123,9 @@ std::pair<std::uint64_t, std::uint64_t> spsSize(const std::uint8_t* nal, std::si
     return {width, height};
 }
 
-// Every hvcC property's sequence parameter sets fit the pixel limit. `meta` is the meta box's content.
-bool hevcSizesWithinLimit(const std::uint8_t* data, std::size_t size, int depth = 0) {
+// Every hvcC property's sequence parameter sets fit the pixel limit; `largest` gets the largest of their
+// pixel counts. `data` is the meta box's content.
+bool hevcSizesWithinLimit(const std::uint8_t* data, std::size_t size, std::uint64_t& largest, int depth = 0) {
     for (std::size_t at = 0; at + 8 <= size;) {
         std::uint64_t boxSize = std::uint64_t{data[at]} << 24 | data[at + 1] << 16 | data[at + 2] << 8 | data[at + 3];
         const std::string type(reinterpret_cast<const char*>(data + at + 4), 4);
@@ -134,7 +136,7 @@ bool hevcSizesWithinLimit(const std::uint8_t* data, std::size_t size, int depth 
         const std::uint8_t* body = data + at + header;
         const std::size_t bodySize = static_cast<std::size_t>(boxSize) - header;
         if ((type == "iprp" || type == "ipco") && depth < 2) {
-            if (!hevcSizesWithinLimit(body, bodySize, depth + 1)) return false;
+            if (!hevcSizesWithinLimit(body, bodySize, largest, depth + 1)) return false;
         } else if (type == "hvcC") {
             if (bodySize < 23) return false;
             std::size_t p = 23;
@@ -153,6 +155,7 @@ bool hevcSizesWithinLimit(const std::uint8_t* data, std::size_t size, int depth 
                         if (w == 0 || h == 0 || w > kMaxDeliveredPixels || h > kMaxDeliveredPixels ||
                             w * h > kMaxDeliveredPixels)
                             return false;
+                        largest = std::max(largest, w * h);
                     }
                     p += length;
                 }
@@ -189,7 +192,10 @@ std::vector<std::pair<std::string, std::pair<std::size_t, std::size_t>>> childre
 
 // Derived images (a grid of tiles, an overlay) declare the size of the canvas libheif allocates for them
 // in their own data: every one must fit the pixel limit. False also when their data cannot be found.
-bool derivedSizesWithinLimit(const Input& in, const std::uint8_t* meta, std::size_t size, std::uint64_t metaAt) {
+// A grid's tiles are decoded one by one, each at its coded size: all of them together may not decode more
+// than twice the limit (a real grid's tiles cover its canvas with a little to spare).
+bool derivedSizesWithinLimit(const Input& in, const std::uint8_t* meta, std::size_t size, std::uint64_t metaAt,
+                             std::uint64_t largestTile) {
     std::vector<std::pair<std::uint32_t, bool>> derived;  // item, overlay
     const std::uint8_t* iloc = nullptr;
     std::size_t ilocSize = 0;
@@ -252,6 +258,8 @@ bool derivedSizesWithinLimit(const Input& in, const std::uint8_t* meta, std::siz
             if ((method == 1 && offset + need > idatSize) || !readAt(in, at, d, need)) return false;
             const std::uint64_t w = bigEndian(d + fields, sideBytes), h = bigEndian(d + fields + sideBytes, sideBytes);
             if (w == 0 || h == 0 || w * h > kMaxDeliveredPixels) return false;
+            if (!overlay && (std::uint64_t{d[2]} + 1) * (std::uint64_t{d[3]} + 1) * largestTile > 2 * kMaxDeliveredPixels)
+                return false;
         }
     }
     return true;
@@ -276,9 +284,10 @@ bool declaredSizesWithinLimit(const Input& in) {
         if (std::memcmp(head + 4, "meta", 4) == 0) {
             if (boxSize - header < 4 || boxSize > kMaxMetaBytes) return false;
             std::vector<std::uint8_t> meta(static_cast<std::size_t>(boxSize - header - 4));
+            std::uint64_t largest = 0;
             return readAt(in, at + header + 4, meta.data(), meta.size()) &&
-                   hevcSizesWithinLimit(meta.data(), meta.size()) &&
-                   derivedSizesWithinLimit(in, meta.data(), meta.size(), at + header + 4);
+                   hevcSizesWithinLimit(meta.data(), meta.size(), largest) &&
+                   derivedSizesWithinLimit(in, meta.data(), meta.size(), at + header + 4, largest);
         }
         at += boxSize;
     }
