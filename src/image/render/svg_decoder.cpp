@@ -61,7 +61,8 @@ std::optional<ViewBox> viewBox(QStringView text) {
     return ViewBox{v[2], v[3]};
 }
 
-// A reference inside the document itself: a fragment, or data carried in the attribute.
+// A reference inside the document itself: a fragment, or data carried in the attribute. Anything else
+// (a path, file: or http: URL) would make the renderer open it: a FIFO or device could hang the console.
 bool localReference(QStringView value) {
     const QStringView v = value.trimmed();
     return v.startsWith(QLatin1Char('#')) || v.startsWith(QLatin1String("data:"), Qt::CaseInsensitive);
