@@ -309,14 +309,17 @@ class YcbcrRows {
         known_ = chroma == heif_chroma_420 || chroma == heif_chroma_422 || chroma == heif_chroma_444;
         double kr = 0.299, kb = 0.114;  // BT.601, also where the file says nothing
         heif_color_profile_nclx* nclx = nullptr;
-        if (heif_image_handle_get_nclx_color_profile(handle, &nclx).code == heif_error_Ok && nclx) {
+        const heif_error read = heif_image_handle_get_nclx_color_profile(handle, &nclx);
+        // Handed out even with some errors, so always given back.
+        const std::unique_ptr<heif_color_profile_nclx, void (*)(heif_color_profile_nclx*)> owned(
+            nclx, heif_nclx_color_profile_free);
+        if (read.code == heif_error_Ok && nclx) {
             switch (nclx->matrix_coefficients) {
                 case heif_matrix_coefficients_ITU_R_BT_709_5: kr = 0.2126, kb = 0.0722; break;
                 case heif_matrix_coefficients_ITU_R_BT_2020_2_non_constant_luminance: kr = 0.2627, kb = 0.0593; break;
                 default: break;
             }
             fullRange_ = nclx->full_range_flag != 0;
-            heif_nclx_color_profile_free(nclx);
         }
         const double kg = 1 - kr - kb;
         const double chromaScale = fullRange_ ? 1.0 : 255.0 / 224;
