@@ -1,6 +1,9 @@
 // The console: creates the main window from its definition and runs until it is closed.
+// tessary [FILE]: FILE is taken in once the window is up, as if it had been dropped on it.
 #include <QApplication>
+#include <QTimer>
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 #include "app/console.h"
@@ -38,6 +41,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     QApplication app(argc, argv);
+    std::string file;  // the first argument left after Qt's own; "--" ends the options
+    for (int i = 1, options = 1; i < argc && file.empty(); ++i) {
+        const std::string_view arg = argv[i];
+        if (options && arg == "--") options = 0;
+        else if (!options || arg.empty() || arg[0] != '-') file = arg;
+    }
     QApplication::setApplicationName(QStringLiteral("Tessary"));
     // Lets Wayland desktops match the window to the installed desktop entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Tessary"));
@@ -66,6 +75,10 @@ int main(int argc, char** argv) {
             dialogs.messageBox("The main window of Tessary could not be created.", 0, "Tessary");
             status = -1;
         } else if (console.hasMainWindow()) {
+            // From the event loop, after the start-up (and its automatic connection) has run.
+            QTimer::singleShot(0, &app, [&console, &file] {
+                tessary::takeInAtStart(console, tessary::mainWindowDefinition(), file);
+            });
             QApplication::exec();
         }
         console.destroyMainWindow();

@@ -1,5 +1,8 @@
 #include "console/program_parts.h"
 
+#include <filesystem>
+
+#include "app/model/window_def.h"
 #include "app/shell/shell_handlers.h"
 #include "image/files.h"
 #include "link/serial_port.h"
@@ -22,6 +25,19 @@ UnitFactory serialPortFactory() {
     return [](const UnitDef& def, EventSink& sink) -> std::unique_ptr<Unit> {
         return link::createSerialPortUnit(def.name, def.serialSettings, sink);
     };
+}
+
+void takeInAtStart(Console& console, const WindowDef& mainWindow, const std::string& path) {
+    if (!console.hasMainWindow() || path.empty()) return;
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    EventArgs drop;
+    drop.text = error ? path : absolute.string();
+    for (const UnitDef& unit : mainWindow.units) {
+        if (unit.kind != Kind::DropTarget) continue;
+        console.dispatch(console.main(), mainWindow, unit.name, event::kFilesDropped, drop);
+        return;
+    }
 }
 
 std::string programRunDirectory() { return image::runDirectory(); }

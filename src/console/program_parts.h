@@ -17,4 +17,8 @@ UnitFactory serialPortFactory();
 // Where the preview file goes.
 std::string programRunDirectory();
 
+// The file named on the command line, taken in as a drop on the main window's drop target would take it
+// (made absolute, as dropped paths are).
+void takeInAtStart(Console& console, const WindowDef& mainWindow, const std::string& path);
+
 }  // namespace tessary

@@ -10,6 +10,9 @@ public:
     virtual ~RowSink() = default;
     // Called once, before any row, with the size of the rows that follow. Returning false aborts the decoding.
     virtual bool begin(int width, int height) = 0;
+    // Told before begin, and only when it is not 1: the rows come as the camera stored them, and this
+    // orientation (2..8) sets them upright. A sink that does not turn them keeps the picture as stored.
+    virtual void storedOrientation(int orientation) { static_cast<void>(orientation); }
     // One row, `width` pixels of red, green, blue. Rows may come in any order (a bottom-up BMP sends the
     // bottom row first), each exactly once.
     virtual void row(int y, const std::uint8_t* rgb) = 0;

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "image/area_scaler.h"
+#include "image/decode/orientation.h"
+#include "image/render/svg_decoder.h"
 
 namespace tessary::intake {
 namespace {
@@ -49,8 +51,10 @@ class NearestScaler : public image::RowSink {
     std::vector<int> rows_;
 };
 
-// Places the picture by its own size, which a decoder that scales reports through the drawn-size question
-// and any other gives as the size of its rows; then resamples the rows into the drawn size.
+// Places the picture by its own upright size, which a decoder that scales reports through the drawn-size
+// question and any other gives as the size of its rows; then resamples the rows into the drawn size. Rows
+// stored turned or mirrored are resampled as they come, into the drawn size with its sides as stored, and
+// the small result is set upright.
 class FittingSink : public image::RowSink {
   public:
     explicit FittingSink(image::Resample mode) : mode_(mode) {}
@@ -64,17 +68,20 @@ class FittingSink : public image::RowSink {
         return o;
     }
 
+    void storedOrientation(int orientation) override { orientation_ = image::validOrientation(orientation); }
     bool begin(int width, int height) override {
-        if (!placement_) placement_ = fitIntoField(width, height);
+        const bool swap = image::swapsSides(orientation_);
+        if (!placement_) placement_ = swap ? fitIntoField(height, width) : fitIntoField(width, height);
         const Placement& p = *placement_;
         // A picture so thin that it is drawn 0 pixels wide or high is still decoded, to find out whether it
         // can be.
         if (p.width <= 0 || p.height <= 0) return true;
+        const int drawnWidth = swap ? p.height : p.width, drawnHeight = swap ? p.width : p.height;
         if (mode_ == image::Resample::Nearest) {
-            nearest_ = std::make_unique<NearestScaler>(p.width, p.height);
+            nearest_ = std::make_unique<NearestScaler>(drawnWidth, drawnHeight);
             return nearest_->begin(width, height);
         }
-        area_ = std::make_unique<image::AreaScaler>(p.width, p.height);
+        area_ = std::make_unique<image::AreaScaler>(drawnWidth, drawnHeight);
         return area_->begin(width, height);
     }
     void row(int y, const std::uint8_t* rgb) override {
@@ -87,13 +94,14 @@ class FittingSink : public image::RowSink {
 
     Placement placement() const { return placement_.value_or(Placement{}); }
     image::Raster take() {
-        if (area_) return area_->result();
-        if (nearest_) return nearest_->take();
+        if (area_) return image::uprightRaster(area_->result(), orientation_);
+        if (nearest_) return image::uprightRaster(nearest_->take(), orientation_);
         return {};
     }
 
   private:
     image::Resample mode_;
+    int orientation_ = 1;
     std::optional<Placement> placement_;
     std::unique_ptr<image::AreaScaler> area_;
     std::unique_ptr<NearestScaler> nearest_;
@@ -104,11 +112,24 @@ class FittingSink : public image::RowSink {
 int decodeFitted(const std::string& path, image::Resample mode, FittedPicture& out) {
     out = FittedPicture{};
     FittingSink sink(mode);
-    const int result = image::decodePicture(path, sink, sink.options(), &out.info);
+    static constexpr image::Decoder kLater[] = {render::decodeSvg};
+    const int result = image::decodePicture(path, sink, sink.options(), &out.info, kLater);
     if (result != image::kConvertOk) return result;
     out.placement = sink.placement();
     out.pixels = sink.take();
     return result;
+}
+
+void fitRaster(const image::Raster& picture, image::Resample mode, FittedPicture& out) {
+    out = FittedPicture{};
+    if (picture.empty()) return;
+    FittingSink sink(mode);
+    out.info.width = picture.width;
+    out.info.height = picture.height;
+    if (!sink.begin(picture.width, picture.height)) return;
+    for (int y = 0; y < picture.height; ++y) sink.row(y, picture.at(0, y));
+    out.placement = sink.placement();
+    out.pixels = sink.take();
 }
 
 }  // namespace tessary::intake

@@ -17,7 +17,11 @@ struct FittedPicture {
     image::Raster pixels;    // placement.width x placement.height; empty when that is nothing
 };
 
-// kConvertOk, or the decoder's failure code (the picture is refused).
+// kConvertOk, or the decoder's failure code (the picture is refused). Every format the console reads,
+// SVG included.
 int decodeFitted(const std::string& path, image::Resample mode, FittedPicture& out);
+
+// A picture already in memory (rendered text), through the same fitting.
+void fitRaster(const image::Raster& picture, image::Resample mode, FittedPicture& out);
 
 }  // namespace tessary::intake

@@ -27,6 +27,9 @@ class Headless : public Surroundings {
     void wrongFileType() override {
         if (!quiet_) std::fprintf(stderr, "%s\n", kWrongFileType.data());
     }
+    void noText() override {
+        if (!quiet_) std::fprintf(stderr, "%s\n", kNoText.data());
+    }
 
   private:
     std::string out_;

@@ -1,18 +1,28 @@
 #pragma once
 // The program-wide state of the picture pipeline, from start-up to exit.
+#include <optional>
 #include <string>
 
 #include "image/bitmap.h"
+#include "image/render/text_picture.h"
 #include "image/conversion.h"
 #include "image/files.h"
 
 namespace tessary::intake {
+
+// Text taken in as a picture.
+struct TypedText {
+    std::string text;  // UTF-8, lines separated by line feeds
+    render::TextStyle style;
+    bool operator==(const TypedText&) const = default;
+};
 
 struct ImageState {
     // 512 x 512, 1 bit per pixel, the preview flipped top to bottom (as the engraver takes it);
     // empty until the first picture is taken in.
     image::位图 engraving;
     std::string droppedFileName;  // what the last drop delivered, for Reload
+    std::optional<TypedText> typedText;  // set when the last intake was typed text: Reload renders it again
     std::string previewPath;
     image::FileIdentity previewWritten;  // the preview file as last written; only that file is deleted
     image::Bytes lastSnapshot;  // 24-bit BMP data of the last 512 x 512 snapshot

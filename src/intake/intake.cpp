@@ -7,6 +7,7 @@
 
 #include "image/files.h"
 #include "intake/fitted_picture.h"
+#include "image/render/text_picture.h"
 #include "image/picture.h"
 
 namespace tessary::intake {
@@ -111,14 +112,17 @@ std::string resolutionLine(int width, int height) {
     return "Image resolution:" + std::to_string(width) + "*" + std::to_string(height) + "\r\n\r\n";
 }
 
-IntakeResult takeIn(ImageState& state, Surroundings& around, std::string fileName) {
-    state.droppedFileName = fileName;
+namespace {
+
+// The intake after the picture's source is known: `produce` fits it (false: refused).
+template <typename Produce>
+IntakeResult takeInFitted(ImageState& state, Surroundings& around, Produce produce) {
     clearCanvas(around);
 
     FittedPicture picture;
     const std::string previewFile = around.previewFile();
     IntakeResult result = IntakeResult::Refused;
-    if (decodeFitted(fileName, around.resampling(), picture) == image::kConvertOk)
+    if (produce(picture))
         // Checked only after a successful decoding, so that a refused picture never touches the preview file.
         result = image::canWriteFile(previewFile) ? IntakeResult::Prepared : IntakeResult::PreviewUnwritable;
     if (result != IntakeResult::Prepared) {
@@ -148,6 +152,30 @@ IntakeResult takeIn(ImageState& state, Surroundings& around, std::string fileNam
     around.drawRulers();
     around.enableImageControls();
     return result;
+}
+
+}  // namespace
+
+IntakeResult takeIn(ImageState& state, Surroundings& around, std::string fileName) {
+    state.droppedFileName = fileName;
+    state.typedText.reset();
+    return takeInFitted(state, around, [&](FittedPicture& picture) {
+        return decodeFitted(fileName, around.resampling(), picture) == image::kConvertOk;
+    });
+}
+
+IntakeResult takeInText(ImageState& state, Surroundings& around, const TypedText& text) {
+    if (!render::hasText(text.text)) {
+        around.noText();
+        return IntakeResult::NoText;
+    }
+    state.typedText = text;
+    return takeInFitted(state, around, [&](FittedPicture& picture) {
+        const image::Raster rendered = render::renderText(text.text, text.style);
+        if (rendered.empty()) return false;
+        fitRaster(rendered, around.resampling(), picture);
+        return true;
+    });
 }
 
 void rotate(ImageState& state, Surroundings& around) {
@@ -202,7 +230,10 @@ bool reconvert(ImageState& state, Surroundings& around) {
 }
 
 void reload(ImageState& state, Surroundings& around) {
-    takeIn(state, around, state.droppedFileName);
+    if (state.typedText)
+        takeInText(state, around, *state.typedText);
+    else
+        takeIn(state, around, state.droppedFileName);
     around.drawRulers();
 }
 

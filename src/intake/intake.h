@@ -17,6 +17,7 @@ inline constexpr int kSnapshotSize = 512;
 inline constexpr std::uint32_t kButtonFace = 0x00F0F0F0;
 inline constexpr std::string_view kWrongFileType = "Wrong file type";
 inline constexpr std::string_view kWrongFileTypeTitle = "Sorry ";
+inline constexpr std::string_view kNoText = "There is no text to engrave: type some first.";
 
 inline constexpr std::string_view kLogOriginal = "Original image information:\r\n\r\n";
 inline constexpr std::string_view kLogTooLarge =
@@ -44,6 +45,8 @@ class Surroundings {
     // The preview picture box shows this BMP data (empty: no picture).
     virtual void showPreview(const image::Bytes& bmp) = 0;
     virtual void wrongFileType() = 0;
+    // Text to take in was empty or white space only.
+    virtual void noText() {}
     virtual void drawRulers() {}
     // The disconnected control state, then the five image controls enabled.
     virtual void enableImageControls() {}
@@ -54,10 +57,14 @@ enum class IntakeResult {
     PreviewUnwritten,   // as Prepared, but writing the preview file failed
     Refused,            // "Wrong file type": nothing of the image state but the dropped file name changed
     PreviewUnwritable,  // "Wrong file type" too: the picture decoded, but the preview file cannot be opened
+    NoText,             // typed text with nothing to draw: nothing at all changed
 };
 
 // The files-dropped handler's work, with the dropped text as it came.
 IntakeResult takeIn(ImageState& state, Surroundings& around, std::string fileName);
+
+// Typed text rendered and taken in exactly as a dropped picture of its rendered size.
+IntakeResult takeInText(ImageState& state, Surroundings& around, const TypedText& text);
 
 // The click handlers of the four view buttons.
 void rotate(ImageState& state, Surroundings& around);

@@ -32,6 +32,10 @@ const std::map<std::string, Area> kHandlerAreas = {
     {"pictureOptionChanged", Area::Image},
     {"pictureOptionsDefaults", Area::Image},
     {"closePictureOptions", Area::Image},
+    {"openPicture", Area::Image},
+    {"openTextWindow", Area::Image},
+    {"fillTextWindow", Area::Image},
+    {"takeInTypedText", Area::Image},
     {"arrowKeys", Area::Engrave},
     {"jogUp", Area::Engrave},
     {"jogDown", Area::Engrave},
@@ -56,7 +60,8 @@ const std::map<std::string, Area> kHandlerAreas = {
 TEST(Bindings, EveryBoundHandlerIsRegistered) {
     HandlerRegistry registry;
     registerAllHandlers(registry);
-    for (const WindowDef* def : {&mainWindowDefinition(), &settingWindowDefinition(), &pictureOptionsWindowDefinition()}) {
+    for (const WindowDef* def : {&mainWindowDefinition(), &settingWindowDefinition(), &pictureOptionsWindowDefinition(),
+                                 &textWindowDefinition()}) {
         for (const auto& b : bindingsOf(*def)) {
             const auto area = kHandlerAreas.find(b.handler);
             ASSERT_NE(area, kHandlerAreas.end()) << "no area brings \"" << b.handler << "\"";
@@ -73,7 +78,8 @@ TEST(Bindings, AreasRegisterEveryHandlerTheyBring) {
 
 TEST(Bindings, EveryAreaHandlerIsBoundSomewhere) {
     std::set<std::string> bound;
-    for (const WindowDef* def : {&mainWindowDefinition(), &settingWindowDefinition(), &pictureOptionsWindowDefinition()}) {
+    for (const WindowDef* def : {&mainWindowDefinition(), &settingWindowDefinition(), &pictureOptionsWindowDefinition(),
+                                 &textWindowDefinition()}) {
         for (const auto& b : bindingsOf(*def)) bound.insert(b.handler);
     }
     for (const auto& [id, area] : kHandlerAreas) {

@@ -104,7 +104,9 @@ class CheckingSink : public RowSink {
     Raster picture;
     std::vector<int> deliveries;
     bool misplacedRow = false;
+    int orientation = 1;
 
+    void storedOrientation(int o) override { orientation = o; }
     bool begin(int width, int height) override {
         ++begins;
         picture = Raster(width, height);

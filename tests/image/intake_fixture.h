@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,7 +39,19 @@ class RecordingDialogs : public Dialogs {
     void messageBox(std::string_view text, int code, std::string_view title) override {
         shown.push_back({std::string(text), code, std::string(title)});
     }
+    // The file chooser answers with the queued paths (nothing: cancelled), recording where it opened.
+    std::optional<std::string> openFile(std::string_view, std::string_view folder, std::string_view filters) override {
+        chooserFolders.emplace_back(folder);
+        chooserFilters = filters;
+        if (chooserAnswers.empty()) return std::nullopt;
+        std::optional<std::string> answer = chooserAnswers.front();
+        chooserAnswers.erase(chooserAnswers.begin());
+        return answer;
+    }
     std::vector<Shown> shown;
+    std::vector<std::optional<std::string>> chooserAnswers;
+    std::vector<std::string> chooserFolders;
+    std::string chooserFilters;
 };
 
 class NoPauses : public Clock {

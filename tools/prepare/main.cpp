@@ -1,6 +1,6 @@
-// tessary-prepare [options] IN OUT.bmp: the console's picture intake on one file, without a window. Writes
-// the engraving preview (512 x 512, 1 bit per pixel, 32,830 bytes) to OUT.bmp and prints the log lines the
-// console would write.
+// tessary-prepare [options] IN OUT.bmp: the console's picture intake on one file (or typed text), without a
+// window. Writes the engraving preview (512 x 512, 1 bit per pixel, 32,830 bytes) to OUT.bmp and prints the
+// log lines the console would write.
 #include <charconv>
 #include <cstdio>
 #include <optional>
@@ -17,9 +17,20 @@ namespace image = tessary::image;
 
 constexpr const char* kUsage =
     "Usage: tessary-prepare [OPTION]... [--] IN OUT.bmp\n"
-    "Takes in the picture IN (JPEG, 24-bit BMP, TIFF, PNG, PCX or Photo CD) as the console does when it is\n"
-    "dropped on its window: fitted into the 490 x 490 field, converted to black and white, and written to\n"
-    "OUT.bmp as the engraving preview (512 x 512, 1 bit per pixel). Prints the log lines of the intake.\n"
+    "       tessary-prepare [OPTION]... --text TEXT [--font FAMILY] [--bold] [--italic]\n"
+    "                       [--align left|centre|right] OUT.bmp\n"
+    "Takes in the picture IN as the console does when it is dropped on its window: fitted into the\n"
+    "490 x 490 field, converted to black and white, and written to OUT.bmp as the engraving preview\n"
+    "(512 x 512, 1 bit per pixel). Prints the log lines of the intake.\n"
+    "Pictures read (recognised by their content, not their name): JPEG, 24-bit BMP, TIFF, PNG, PCX,\n"
+    "Photo CD, WebP, GIF (first frame), HEIC, AVIF and SVG. Photos are set upright by their orientation tag;\n"
+    "transparent parts are put over white.\n"
+    "\n"
+    "Text instead of a picture (drawn black on white, as large as fits the field):\n"
+    "  --text TEXT        the text, UTF-8; \\n in it starts a new line\n"
+    "  --font FAMILY      its font family (default: the default font)\n"
+    "  --bold, --italic\n"
+    "  --align A          left (default), centre or right: how its lines are aligned\n"
     "\n"
     "Conversion (the defaults give the console's default result):\n"
     "  --conversion MODE  threshold (default), floyd-steinberg, atkinson, jarvis, stucki, bayer, halftone\n"
@@ -37,7 +48,8 @@ constexpr const char* kUsage =
     "  --help     this text\n"
     "  --version  the version\n"
     "\n"
-    "Exit status: 0 prepared; 1 \"Wrong file type\" (IN refused or OUT.bmp not writable); 2 wrong usage\n"
+    "Exit status: 0 prepared; 1 \"Wrong file type\" (IN refused or OUT.bmp not writable) or no text to draw;\n"
+    "2 wrong usage\n"
     "(nothing is written then).\n";
 
 // A whole decimal number with an optional sign, nothing else.
@@ -83,6 +95,18 @@ constexpr Numeric kNumeric[] = {
     {"--sharpen", &image::ConversionOptions::sharpen, image::kSharpenRange, false},
 };
 
+// "\n" typed on a command line starts a new line; "\\" is a backslash.
+std::string unescapeLines(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size() && (text[i + 1] == 'n' || text[i + 1] == '\\'))
+            out += text[++i] == 'n' ? '\n' : '\\';
+        else
+            out += text[i];
+    }
+    return out;
+}
+
 int usageError(const std::string& message) {
     std::fprintf(stderr, "tessary-prepare: %s\nTry 'tessary-prepare --help'.\n", message.c_str());
     return 2;
@@ -93,6 +117,9 @@ int usageError(const std::string& message) {
 int main(int argc, char** argv) {
     std::vector<std::string> files;
     image::ConversionOptions conversion;
+    std::optional<tessary::intake::TypedText> text;
+    tessary::render::TextStyle style;
+    bool textOptions = false;
     bool options = true;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
@@ -120,6 +147,11 @@ int main(int argc, char** argv) {
             conversion.autoLevel = true;
             continue;
         }
+        if (arg == "--bold" || arg == "--italic") {
+            (arg == "--bold" ? style.bold : style.italic) = true;
+            textOptions = true;
+            continue;
+        }
         // --name VALUE or --name=VALUE
         std::optional<std::string_view> value;
         if (const auto eq = arg.find('='); eq != std::string_view::npos) {
@@ -131,6 +163,23 @@ int main(int argc, char** argv) {
             if (i + 1 < argc) return std::string_view(argv[++i]);
             return std::nullopt;
         };
+        if (arg == "--text" || arg == "--font" || arg == "--align") {
+            const auto v = takeValue();
+            if (!v) return usageError(std::string(arg) + " needs a value");
+            if (arg == "--text") {
+                text = tessary::intake::TypedText{unescapeLines(*v), {}};
+            } else if (arg == "--font") {
+                style.family = std::string(*v);
+                textOptions = true;
+            } else {
+                if (*v == "left") style.alignment = tessary::render::TextAlignment::Left;
+                else if (*v == "centre" || *v == "center") style.alignment = tessary::render::TextAlignment::Centre;
+                else if (*v == "right") style.alignment = tessary::render::TextAlignment::Right;
+                else return usageError("unknown alignment '" + std::string(*v) + "' (left, centre or right)");
+                textOptions = true;
+            }
+            continue;
+        }
         if (arg == "--conversion") {
             const auto v = takeValue();
             if (!v) return usageError("--conversion needs a mode");
@@ -162,25 +211,34 @@ int main(int argc, char** argv) {
         }
         conversion.*(numeric->field) = *number;
     }
-    if (files.size() != 2 || files[0].empty() || files[1].empty()) {
+    const std::size_t expected = text ? 1 : 2;
+    if (files.size() != expected || files.front().empty() || files.back().empty()) {
         std::fputs(kUsage, stderr);
         return 2;
     }
+    if (textOptions && !text) return usageError("--font, --bold, --italic and --align go with --text");
 
     tessary::intake::ImageState state;
     state.options = conversion;
-    tessary::intake::Headless around(files[1]);
+    tessary::intake::Headless around(files.back());
     using tessary::intake::IntakeResult;
-    const IntakeResult result = tessary::intake::takeIn(state, around, files[0]);
+    IntakeResult result = IntakeResult::Refused;
+    if (text) {
+        text->style = style;
+        result = tessary::intake::takeInText(state, around, *text);
+    } else {
+        result = tessary::intake::takeIn(state, around, files[0]);
+    }
     std::fflush(stdout);
     switch (result) {
         case IntakeResult::Prepared:
             return 0;
         case IntakeResult::Refused:
+        case IntakeResult::NoText:
             return 1;
         case IntakeResult::PreviewUnwritable:
         case IntakeResult::PreviewUnwritten:
-            std::fprintf(stderr, "tessary-prepare: cannot write %s\n", files[1].c_str());
+            std::fprintf(stderr, "tessary-prepare: cannot write %s\n", files.back().c_str());
             return 1;
     }
     return 1;

@@ -94,6 +94,8 @@ UnitDef withArrowKeys(UnitDef u) {
 std::vector<MenuItem> previewMenu() {
     return {
         {"Picture options…", "openPictureOptions"},
+        {"Open picture…", "openPicture"},
+        {"Text…", "openTextWindow"},
     };
 }
 
@@ -122,7 +124,7 @@ WindowDef build() {
                     {prop::window::kBorderStyle, 2},
                     {prop::window::kBackColour, kDefault}};
     w.events = {{event::kCreated, "startup"}, {event::kKeyDown, "arrowKeys"}, {event::kDestroying, "deletePreviewFile"}};
-    w.shortcuts = {{"Ctrl+Shift+P", "openPictureOptions"}};
+    w.shortcuts = {{"Ctrl+Shift+P", "openPictureOptions"}, {"Ctrl+O", "openPicture"}};
     w.units = {
         button(unit::按钮旋转, unit::分组框6, {176, 24, 48, 40}, "Rotate", "rotate"),
         button(unit::按钮重载, unit::分组框6, {64, 24, 48, 40}, "Reload", "reload"),

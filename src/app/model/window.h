@@ -57,6 +57,8 @@ public:
         (void)unit;
         return false;
     }
+    // Closes the window as its close button would (a modal window's loop ends).
+    virtual void close() {}
     // Shows, updates or hides the progress bar of a unit (a group box); windows without a screen show nothing.
     virtual void showProgress(std::string_view unit, const Progress& progress) {
         (void)unit;

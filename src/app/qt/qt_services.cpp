@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QFile>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QString>
 #include <QTimer>
@@ -94,6 +96,13 @@ void MessageBoxes::messageBox(std::string_view text, int code, std::string_view 
     QMessageBox box(iconFor(code), fromUtf8(title), fromUtf8(text), buttonsFor(code));
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
+}
+
+std::optional<std::string> MessageBoxes::openFile(std::string_view title, std::string_view folder,
+                                                  std::string_view filters) {
+    const QString chosen = QFileDialog::getOpenFileName(nullptr, fromUtf8(title), fromUtf8(folder), fromUtf8(filters));
+    if (chosen.isEmpty()) return std::nullopt;
+    return QFile::encodeName(chosen).toStdString();
 }
 
 void installProgramErrorBox() { setProgramErrorHandler(&showProgramError); }

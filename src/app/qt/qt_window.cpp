@@ -281,6 +281,10 @@ void QtWindow::raise(const std::string& unit, int event, const EventArgs& args) 
     if (exists_) console_.dispatch(*this, def_, unit, event, args);
 }
 
+void QtWindow::close() {
+    if (widget_ && !widget_->inClose()) widget_->close();
+}
+
 void QtWindow::closeRequested() {
     raise("", event::kMayClose, {});
     if (modalLoop_) {

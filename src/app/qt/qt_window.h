@@ -62,6 +62,7 @@ public:
     DrawSurface& drawPanel(std::string_view unit) override;
     bool attachDropTarget(std::string_view unit) override;
     void showProgress(std::string_view unit, const Progress& progress) override;
+    void close() override;
 
     void raise(const std::string& unit, int event, const EventArgs& args) override;
     bool alive() const override { return exists_; }

@@ -8,12 +8,15 @@
 
 #include "image/decode/decoders.h"
 #include "image/files.h"
+#include "image/decode/orientation.h"
 
 namespace tessary::image {
 namespace decode {
 
 bool startRows(RowSink& sink, DecodeInfo* info, PictureFormat format, std::uint64_t ownWidth,
-               std::uint64_t ownHeight, std::uint64_t width, std::uint64_t height) {
+               std::uint64_t ownHeight, std::uint64_t width, std::uint64_t height, int orientation) {
+    orientation = validOrientation(orientation);
+    if (swapsSides(orientation)) std::swap(ownWidth, ownHeight);
     if (info) {
         info->format = format;
         info->width = static_cast<int>(std::min<std::uint64_t>(ownWidth, INT_MAX));
@@ -22,6 +25,7 @@ bool startRows(RowSink& sink, DecodeInfo* info, PictureFormat format, std::uint6
     if (width == 0 || height == 0 || width > kMaxDeliveredPixels || height > kMaxDeliveredPixels)
         return false;
     if (width * height > kMaxDeliveredPixels) return false;
+    if (orientation != 1) sink.storedOrientation(orientation);
     return sink.begin(static_cast<int>(width), static_cast<int>(height));
 }
 
@@ -31,15 +35,19 @@ bool readAt(const Input& in, std::uint64_t offset, void* buffer, std::size_t byt
     return std::fread(buffer, 1, bytes, in.file) == bytes;
 }
 
-int decodeChain(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info) {
-    using Step = int (*)(const Input&, RowSink&, const DecodeOptions&, DecodeInfo*);
-    static constexpr Step steps[] = {decodeJpeg, decodeBmp, decodeTiff, decodePng, decodePcx, decodePhotoCd};
-    for (Step step : steps) {
+int decodeChain(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info,
+                std::span<const Decoder> later) {
+    static constexpr Decoder steps[] = {decodeJpeg, decodeBmp, decodeTiff, decodePng, decodePcx,
+                                        decodePhotoCd, decodeWebp, decodeGif, decodeHeif};
+    auto attempt = [&](Decoder step) {
         if (info) *info = DecodeInfo{};
         std::clearerr(in.file);
-        const int result = step(in, sink, options, info);
-        if (result != kConvertRefused) return result;
-    }
+        return step(in, sink, options, info);
+    };
+    for (Decoder step : steps)
+        if (const int result = attempt(step); result != kConvertRefused) return result;
+    for (Decoder step : later)
+        if (const int result = attempt(step); result != kConvertRefused) return result;
     if (info) *info = DecodeInfo{};
     return kConvertRefused;
 }
@@ -66,18 +74,22 @@ class RasterSink : public RowSink {
         }
         return true;
     }
+    void storedOrientation(int orientation) override { orientation_ = orientation; }
     void row(int y, const std::uint8_t* rgb) override {
         if (y < 0 || y >= out_.height) return;
         std::memcpy(out_.at(0, y), rgb, static_cast<std::size_t>(out_.width) * 3);
     }
+    void setUpright() { out_ = uprightRaster(std::move(out_), orientation_); }
 
   private:
     Raster& out_;
+    int orientation_ = 1;
 };
 
 }  // namespace
 
-int decodePicture(const std::string& path, RowSink& sink, const DecodeOptions& options, DecodeInfo* info) {
+int decodePicture(const std::string& path, RowSink& sink, const DecodeOptions& options, DecodeInfo* info,
+                  std::span<const Decoder> later) {
     if (info) *info = DecodeInfo{};
     if (path.empty()) return kConvertMissingPath;
     // Only regular files, opened without blocking: a FIFO or a device could block or never end.
@@ -89,13 +101,16 @@ int decodePicture(const std::string& path, RowSink& sink, const DecodeOptions& o
     struct stat st {};
     if (fstat(fileno(file.get()), &st) != 0 || !S_ISREG(st.st_mode)) return kConvertRefused;
     decode::Input in{file.get(), static_cast<std::uint64_t>(st.st_size)};
-    return decode::decodeChain(in, sink, options, info);
+    return decode::decodeChain(in, sink, options, info, later);
 }
 
 int decodePicture(const std::string& path, Raster& out, DecodeInfo* info) {
     RasterSink sink(out);
     const int result = decodePicture(path, sink, DecodeOptions{}, info);
-    if (result != kConvertOk) out = Raster();
+    if (result != kConvertOk)
+        out = Raster();
+    else
+        sink.setUpright();
     return result;
 }
 

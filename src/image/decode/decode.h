@@ -1,7 +1,9 @@
 #pragma once
 // The picture decoders: the format is decided by the file's content, in a fixed order
-// (JPEG, BMP, TIFF, PNG, PCX, Photo CD); the first decoder whose opening test accepts the file decodes it.
+// (JPEG, BMP, TIFF, PNG, PCX, Photo CD, then WebP, GIF, HEIC/AVIF); the first decoder whose opening test
+// accepts the file decodes it. Decoders outside this library (SVG, over Qt) can be tried after them.
 #include <functional>
+#include <span>
 #include <string>
 #include <utility>
 
@@ -10,7 +12,7 @@
 
 namespace tessary::image {
 
-enum class PictureFormat { None, Jpeg, Bmp, Tiff, Png, Pcx, PhotoCd };
+enum class PictureFormat { None, Jpeg, Bmp, Tiff, Png, Pcx, PhotoCd, WebP, Gif, Heif, Svg };
 
 struct DecodeOptions {
     // Given the picture's own size, the size it will be drawn at. A decoder that can decode at a reduced
@@ -21,9 +23,15 @@ struct DecodeOptions {
 
 struct DecodeInfo {
     PictureFormat format = PictureFormat::None;
-    int width = 0;   // the picture's own size, whatever scale the rows were delivered at
+    int width = 0;   // the picture's own size, upright, whatever scale the rows were delivered at
     int height = 0;
 };
+
+namespace decode {
+struct Input;
+}
+// A decoder on an open file (see decode/decoders.h).
+using Decoder = int (*)(const decode::Input&, RowSink&, const DecodeOptions&, DecodeInfo*);
 
 // Result codes of ConvertPictureFile and decodePicture.
 inline constexpr int kConvertOk = 1;
@@ -32,9 +40,10 @@ inline constexpr int kConvertWriteFailed = -4;
 inline constexpr int kConvertRefused = 0;        // no opening test accepted the file, or no such file
 inline constexpr int kConvertDecodeFailed = -1;  // an opening test accepted it, the decoding failed
 
-// Decodes the picture file into the sink. Returns kConvertOk or a failure code; on failure the sink may
-// have received some rows.
-int decodePicture(const std::string& path, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
+// Decodes the picture file into the sink, trying `later` after this library's own decoders. Returns
+// kConvertOk or a failure code; on failure the sink may have received some rows.
+int decodePicture(const std::string& path, RowSink& sink, const DecodeOptions& options, DecodeInfo* info,
+                  std::span<const Decoder> later = {});
 
 // The whole picture in memory, 24 bits.
 int decodePicture(const std::string& path, Raster& out, DecodeInfo* info);

@@ -30,14 +30,20 @@ int decodePng(const Input& in, RowSink& sink, const DecodeOptions& options, Deco
 int decodePngThroughLibpng(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
 int decodePcx(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
 int decodePhotoCd(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
+// Tried only for files none of the six above accepts.
+int decodeWebp(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
+int decodeGif(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
+int decodeHeif(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
 
-// All six in order: the first opening test that accepts the file decides.
-int decodeChain(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
+// All of them in order, then `later`: the first opening test that accepts the file decides.
+int decodeChain(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info,
+                std::span<const Decoder> later = {});
 
-// Records the picture's own size and format, checks the delivered size against kMaxDeliveredPixels and
-// starts the sink. False: the decoding must stop (and fail).
+// Records the picture's own size (upright) and format, checks the delivered size against
+// kMaxDeliveredPixels and starts the sink, telling it the stored orientation when that is not 1. The sizes
+// are those of the rows as stored. False: the decoding must stop (and fail).
 bool startRows(RowSink& sink, DecodeInfo* info, PictureFormat format, std::uint64_t ownWidth,
-               std::uint64_t ownHeight, std::uint64_t width, std::uint64_t height);
+               std::uint64_t ownHeight, std::uint64_t width, std::uint64_t height, int orientation = 1);
 
 // Whole-buffer reads at an absolute offset; false when the file is shorter.
 bool readAt(const Input& in, std::uint64_t offset, void* buffer, std::size_t bytes);

@@ -2,6 +2,7 @@
 // here instead of ending the process. Nothing with a destructor is created between setjmp and the jump.
 #include <csetjmp>
 #include <cstdio>
+#include <utility>
 
 // jpeglib.h needs FILE and size_t declared before it, jerror.h needs jpeglib.h.
 // clang-format off
@@ -10,6 +11,8 @@
 // clang-format on
 
 #include "image/decode/decoders.h"
+#include "image/decode/exif.h"
+#include "image/decode/orientation.h"
 
 namespace tessary::image::decode {
 namespace {
@@ -60,13 +63,25 @@ struct Decompressor {
 // this, it is a second guard.
 constexpr long kJpegMemoryLimit = 1'500'000'000;
 
-// The smallest DCT scale M/8 whose output still covers the drawn size on both sides.
-void chooseScale(jpeg_decompress_struct& cinfo, const DecodeOptions& options) {
+// The orientation of the first EXIF block among the saved APP1 markers; 1 without one.
+int storedOrientation(const jpeg_decompress_struct& cinfo) {
+    for (jpeg_saved_marker_ptr m = cinfo.marker_list; m; m = m->next) {
+        if (m->marker == JPEG_APP0 + 1 && m->data_length >= 6 && m->data[0] == 'E' && m->data[1] == 'x')
+            return exifOrientation(m->data, m->data_length);
+    }
+    return 1;
+}
+
+// The smallest DCT scale M/8 whose output still covers the drawn size on both sides. The drawn size is
+// asked for the upright picture; a picture stored turned a quarter has its sides swapped.
+void chooseScale(jpeg_decompress_struct& cinfo, const DecodeOptions& options, int orientation) {
     cinfo.scale_num = 8;
     cinfo.scale_denom = 8;
     if (!options.drawnSize) return;
-    const auto [drawnWidth, drawnHeight] =
-        options.drawnSize(static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height));
+    const bool swap = swapsSides(orientation);
+    const int ownWidth = static_cast<int>(cinfo.image_width), ownHeight = static_cast<int>(cinfo.image_height);
+    auto [drawnWidth, drawnHeight] = swap ? options.drawnSize(ownHeight, ownWidth) : options.drawnSize(ownWidth, ownHeight);
+    if (swap) std::swap(drawnWidth, drawnHeight);
     for (unsigned num = 1; num < 8; ++num) {
         cinfo.scale_num = num;
         jpeg_calc_output_dimensions(&cinfo);
@@ -92,12 +107,14 @@ int decodeJpeg(const Input& in, RowSink& sink, const DecodeOptions& options, Dec
     jpeg_create_decompress(&cinfo);
     cinfo.mem->max_memory_to_use = kJpegMemoryLimit;
     jpeg_stdio_src(&cinfo, in.file);
+    jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
     if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) return kConvertRefused;
     if (cinfo.num_components != 1 && cinfo.num_components != 3) return kConvertRefused;
     headerRead = true;
 
     cinfo.out_color_space = JCS_RGB;
-    chooseScale(cinfo, options);
+    const int orientation = storedOrientation(cinfo);
+    chooseScale(cinfo, options, orientation);
     jpeg_calc_output_dimensions(&cinfo);
     const std::uint64_t ownPixels = static_cast<std::uint64_t>(cinfo.image_width) * cinfo.image_height;
     const bool scaled = cinfo.scale_num < cinfo.scale_denom;
@@ -108,7 +125,7 @@ int decodeJpeg(const Input& in, RowSink& sink, const DecodeOptions& options, Dec
     const std::uint64_t ownLimit = scaled && streamed ? kMaxScaledJpegPixels : kMaxDeliveredPixels;
     if (ownPixels > ownLimit) return kConvertDecodeFailed;
     if (!startRows(sink, info, PictureFormat::Jpeg, cinfo.image_width, cinfo.image_height, cinfo.output_width,
-                   cinfo.output_height))
+                   cinfo.output_height, orientation))
         return kConvertDecodeFailed;
 
     jpeg_start_decompress(&cinfo);

@@ -222,8 +222,13 @@ int decodeTiff(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo*
     RgbaReader reader;
     if (!TIFFRGBAImageBegin(&reader.img, tif.get(), 1, message)) return kConvertDecodeFailed;
     reader.begun = true;
-    reader.img.req_orientation = ORIENTATION_TOPLEFT;
-    const bool flipped = flipsVertically(reader.img.orientation);
+    // The reader mirrors the first four orientations upright itself but cannot turn a picture a quarter:
+    // those come as stored and the sink sets them upright.
+    const int turned = reader.img.orientation >= ORIENTATION_LEFTTOP && reader.img.orientation <= ORIENTATION_LEFTBOT
+                           ? reader.img.orientation
+                           : 1;
+    reader.img.req_orientation = turned != 1 ? reader.img.orientation : ORIENTATION_TOPLEFT;
+    const bool flipped = turned == 1 && flipsVertically(reader.img.orientation);
     const bool grey =
         reader.img.photometric == PHOTOMETRIC_MINISBLACK || reader.img.photometric == PHOTOMETRIC_MINISWHITE;
     const bool premultiplied = !(grey && reader.img.alpha == EXTRASAMPLE_UNASSALPHA);
@@ -237,7 +242,7 @@ int decodeTiff(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo*
         reader.img.col_offset = 0;
         if (!TIFFRGBAImageGet(&reader.img, abgr.data(), width, rows)) return kConvertDecodeFailed;
         // Nothing of picture size is allocated by the sink until the first band has decoded.
-        if (first == 0 && !startRows(sink, info, PictureFormat::Tiff, width, height, width, height))
+        if (first == 0 && !startRows(sink, info, PictureFormat::Tiff, width, height, width, height, turned))
             return kConvertDecodeFailed;
         // A bottom-up file's band of stored rows is a band of picture rows counted from the bottom.
         const std::uint32_t top = flipped ? height - first - rows : first;

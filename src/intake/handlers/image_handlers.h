@@ -11,6 +11,13 @@ void onRotate(Console& console, const EventArgs& args);
 void onZoomOut(Console& console, const EventArgs& args);
 void onZoomIn(Console& console, const EventArgs& args);
 void onReload(Console& console, const EventArgs& args);
+// A file chosen in the file chooser (Ctrl+O, "Open picture…") is taken in as if it had been dropped.
+inline constexpr std::string_view kOpenPictureTitle = "Open picture";
+void onOpenPicture(Console& console, const EventArgs& args);
+// The Text window: opened, filled with the installed fonts and the last settings, and its OK.
+void onOpenTextWindow(Console& console, const EventArgs& args);
+void onFillTextWindow(Console& console, const EventArgs& args);
+void onTakeInTypedText(Console& console, const EventArgs& args);
 // The main window is about to be destroyed: the preview file goes.
 void onMainWindowClosing(Console& console, const EventArgs& args);
 
@@ -28,7 +35,8 @@ void onClosePictureOptions(Console& console, const EventArgs& args);
 }  // namespace intake
 
 // "takeInPicture", "rotate", "zoomOut", "zoomIn", "reload", "deletePreviewFile", "openPictureOptions",
-// "showPictureOptions", "pictureOptionChanged", "pictureOptionsDefaults", "closePictureOptions".
+// "showPictureOptions", "pictureOptionChanged", "pictureOptionsDefaults", "closePictureOptions", "openPicture",
+// "openTextWindow", "fillTextWindow", "takeInTypedText".
 void registerImageHandlers(HandlerRegistry& registry);
 
 }  // namespace tessary

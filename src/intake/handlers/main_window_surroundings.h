@@ -35,6 +35,7 @@ class MainWindowSurroundings : public Surroundings {
         console_.main().set(kPreview, prop::picbox::kPicture, bmp);
     }
     void wrongFileType() override { console_.dialogs().messageBox(kWrongFileType, 0, kWrongFileTypeTitle); }
+    void noText() override { console_.dialogs().messageBox(kNoText, 0, "Text"); }
     void drawRulers() override { intake::drawRulers(console_.main()); }
     void enableImageControls() override {
         shell::applyDisconnectedState(console_);

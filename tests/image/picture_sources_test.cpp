@@ -1,0 +1,348 @@
+// The formats after the six (WebP, GIF, HEIC, AVIF, SVG) and typed text, through the intake as a drop
+// takes them: right size and pixels, truncated copies refused with the previous preview kept, SVG drawn
+// at its fitted size from its own bytes only, text filling the field.
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "decode_test_support.h"
+#include "intake/fitted_picture.h"
+#include "intake/intake.h"
+#include "image/render/svg_decoder.h"
+
+namespace tessary::image::testing {
+namespace {
+
+std::string ownData(const std::string& name) { return std::string(TESSARY_REPO_TESTDATA_DIR) + "/" + name; }
+
+// A binary PPM (P6, maxval 255) as written by ImageMagick.
+Raster readPpm(const std::string& path) {
+    const Bytes b = readBytes(path);
+    std::size_t at = 0;
+    auto token = [&]() {
+        while (at < b.size() && std::isspace(b[at])) ++at;
+        std::string t;
+        while (at < b.size() && !std::isspace(b[at])) t += static_cast<char>(b[at++]);
+        return t;
+    };
+    if (token() != "P6") return {};
+    const int w = std::atoi(token().c_str()), h = std::atoi(token().c_str());
+    if (token() != "255" || w <= 0 || h <= 0 || b.size() < at + 1 + std::size_t(w) * h * 3) return {};
+    Raster r(w, h);
+    std::copy_n(b.begin() + static_cast<std::ptrdiff_t>(at + 1), r.rgb.size(), r.rgb.begin());
+    return r;
+}
+
+class Headless : public intake::Surroundings {
+  public:
+    explicit Headless(std::string preview) : preview_(std::move(preview)), canvas_(510, 510) {}
+    Raster& canvas() override { return canvas_; }
+    std::uint32_t canvasBackground() override { return intake::kButtonFace; }
+    Resample resampling() override { return Resample::Halftone; }
+    std::string previewFile() override { return preview_; }
+    void log(std::string_view line) override { logged += line; }
+    void showPreview(const Bytes& bmp) override { shown = bmp; }
+    void wrongFileType() override { ++refusals; }
+    void noText() override { ++noTexts; }
+
+    std::string logged;
+    Bytes shown;
+    int refusals = 0;
+    int noTexts = 0;
+
+  private:
+    std::string preview_;
+    Raster canvas_;
+};
+
+struct FormatCase {
+    const char* file;
+    PictureFormat format;
+    int tolerance;  // against the reference reading in FILE.ppm
+};
+
+const FormatCase kFormats[] = {
+    {"webp/lossy.webp", PictureFormat::WebP, 0},
+    {"webp/lossless.webp", PictureFormat::WebP, 0},
+    {"webp/alpha.webp", PictureFormat::WebP, 1},     // compositing over white rounds its own way
+    {"webp/animated.webp", PictureFormat::WebP, 0},  // the first of two frames
+    {"gif/plain.gif", PictureFormat::Gif, 0},
+    {"gif/interlaced_transparent.gif", PictureFormat::Gif, 0},
+    {"gif/animated.gif", PictureFormat::Gif, 0},
+    {"heif/photo.heic", PictureFormat::Heif, 1},  // colour turned into RGB here, rounded its own way
+    {"heif/alpha.heic", PictureFormat::Heif, 1},
+    {"heif/turned.heic", PictureFormat::Heif, 1},  // stored 64 x 48 with a quarter turn: read 48 x 64
+    {"heif/picture.avif", PictureFormat::Heif, 1},
+};
+
+class NewFormat : public ::testing::TestWithParam<FormatCase> {};
+
+TEST_P(NewFormat, ReadsAsItsReferenceAndRefusesATruncatedCopy) {
+    const FormatCase& c = GetParam();
+    const Raster reference = readPpm(ownData(std::string(c.file) + ".ppm"));
+    ASSERT_FALSE(reference.empty());
+
+    intake::FittedPicture fitted;
+    ASSERT_EQ(intake::decodeFitted(ownData(c.file), Resample::Halftone, fitted), kConvertOk);
+    EXPECT_EQ(fitted.info.format, c.format);
+    ASSERT_EQ(fitted.pixels.width, reference.width);
+    ASSERT_EQ(fitted.pixels.height, reference.height);
+    int worst = 0;
+    for (std::size_t i = 0; i < reference.rgb.size(); ++i)
+        worst = std::max(worst, std::abs(int(fitted.pixels.rgb[i]) - int(reference.rgb[i])));
+    EXPECT_LE(worst, c.tolerance);
+
+    // Taken in, then a truncated copy dropped: refused, the preview and the bitmap stay the first picture's.
+    ScratchDir dir;
+    Headless around(dir.file("preview.bmp"));
+    intake::ImageState state;
+    ASSERT_EQ(intake::takeIn(state, around, ownData(c.file)), intake::IntakeResult::Prepared);
+    EXPECT_NE(around.logged.find(intake::resolutionLine(reference.width, reference.height)), std::string::npos);
+    const Bytes preview = readBytes(dir.file("preview.bmp"));
+    const Bytes engraving = state.engraving.ToByteSet();
+    Bytes whole = readBytes(ownData(c.file));
+    whole.resize(whole.size() / 2);
+    writeBytes(dir.file("cut"), whole);
+    EXPECT_EQ(intake::takeIn(state, around, dir.file("cut")), intake::IntakeResult::Refused);
+    EXPECT_EQ(around.refusals, 1);
+    EXPECT_EQ(readBytes(dir.file("preview.bmp")), preview);
+    EXPECT_EQ(state.engraving.ToByteSet(), engraving);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, NewFormat, ::testing::ValuesIn(kFormats), [](const auto& info) {
+    std::string name = info.param.file;
+    for (char& ch : name)
+        if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+    return name;
+});
+
+// A few bytes that declare a picture beyond the pixel limit are refused before anything of that size is
+// allocated (each would take gigabytes).
+TEST(NewFormat, DeclaredGiantsAreRefused) {
+    auto patched = [](const char* file, std::size_t at, Bytes bytes) {
+        Bytes b = readBytes(ownData(file));
+        std::copy(bytes.begin(), bytes.end(), b.begin() + static_cast<std::ptrdiff_t>(at));
+        return b;
+    };
+    struct Giant {
+        const char* name;
+        Bytes bytes;
+    };
+    const Giant giants[] = {
+        {"HEIC grid of 49920 x 12288 (found by fuzzing)", readBytes(ownData("heif/grid_bomb.heic"))},
+        {"GIF screen 65535 x 65535", patched("gif/plain.gif", 6, {0xFF, 0xFF, 0xFF, 0xFF})},
+        {"animated WebP canvas 16384 x 16384", patched("webp/animated.webp", 24, {0xFF, 0x3F, 0x00, 0xFF, 0x3F, 0x00})},
+        {"SVG 20000 x 20000 px", [] {
+             const std::string s = R"(<svg xmlns="http://www.w3.org/2000/svg" width="20000" height="20000"/>)";
+             return Bytes(s.begin(), s.end());
+         }()},
+    };
+    ScratchDir dir;
+    for (const Giant& g : giants) {
+        writeBytes(dir.file("giant"), g.bytes);
+        intake::FittedPicture fitted;
+        EXPECT_NE(intake::decodeFitted(dir.file("giant"), Resample::Halftone, fitted), kConvertOk) << g.name;
+    }
+}
+
+// ---- SVG ----
+
+intake::FittedPicture fitSvg(const ScratchDir& dir, const std::string& text, int* result) {
+    writeBytes(dir.file("p.svg"), Bytes(text.begin(), text.end()));
+    intake::FittedPicture fitted;
+    *result = intake::decodeFitted(dir.file("p.svg"), Resample::Halftone, fitted);
+    return fitted;
+}
+
+TEST(Svg, HandDrawnLogoAtItsCssSize) {
+    intake::FittedPicture fitted;
+    ASSERT_EQ(intake::decodeFitted(ownData("svg/logo.svg"), Resample::Halftone, fitted), kConvertOk);
+    ASSERT_EQ(fitted.pixels.width, 64);
+    ASSERT_EQ(fitted.pixels.height, 48);
+    struct Probe {
+        int x, y;
+        std::uint8_t rgb[3];
+    };
+    // The viewBox is twice the size: each rectangle's corners fall on whole pixels.
+    const Probe probes[] = {{0, 0, {220, 30, 30}},   {19, 15, {220, 30, 30}}, {20, 16, {255, 255, 255}},
+                            {40, 30, {20, 40, 200}}, {63, 47, {20, 40, 200}}, {39, 29, {255, 255, 255}},
+                            {20, 20, {0, 0, 0}},     {29, 25, {0, 0, 0}},     {30, 26, {255, 255, 255}}};
+    for (const Probe& p : probes)
+        EXPECT_EQ(Bytes(fitted.pixels.at(p.x, p.y), fitted.pixels.at(p.x, p.y) + 3), Bytes(p.rgb, p.rgb + 3))
+            << "(" << p.x << ", " << p.y << ")";
+}
+
+TEST(Svg, OnePixelLineLandsAtItsFittedPosition) {
+    ScratchDir dir;
+    int result = 0;
+    // 980 x 490 is drawn 490 x 245: the line two units wide at x = 490 becomes column 245.
+    const auto fitted = fitSvg(dir,
+                               R"(<svg xmlns="http://www.w3.org/2000/svg" width="980" height="490">)"
+                               R"(<rect x="490" y="0" width="2" height="490" fill="black"/></svg>)",
+                               &result);
+    ASSERT_EQ(result, kConvertOk);
+    EXPECT_EQ(fitted.info.width, 980);
+    ASSERT_EQ(fitted.pixels.width, 490);
+    ASSERT_EQ(fitted.pixels.height, 245);
+    for (int y : {0, 120, 244}) {
+        EXPECT_EQ(fitted.pixels.at(244, y)[0], 255);
+        EXPECT_EQ(fitted.pixels.at(245, y)[0], 0);
+        EXPECT_EQ(fitted.pixels.at(246, y)[0], 255);
+    }
+}
+
+struct SvgCase {
+    const char* name;
+    std::string document;
+    int result;
+    int width, height;  // the own size when accepted
+};
+
+std::string manyElements(int n) {
+    std::string s = R"(<svg xmlns="http://www.w3.org/2000/svg" width="10" height="10">)";
+    for (int i = 1; i < n; ++i) s += "<g/>";
+    return s + "</svg>";
+}
+
+TEST(Svg, SizeRulesAndRefusals) {
+    const SvgCase cases[] = {
+        {"css size", R"(<svg xmlns="http://www.w3.org/2000/svg" width="30px" height="20"/>)", kConvertOk, 30, 20},
+        {"units", R"(<svg xmlns="http://www.w3.org/2000/svg" width="1in" height="72pt"/>)", kConvertOk, 96, 96},
+        {"viewBox only", R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 40 10"/>)", kConvertOk, 40, 10},
+        {"width and viewBox", R"(<svg xmlns="http://www.w3.org/2000/svg" width="20" viewBox="0,0,40,10"/>)",
+         kConvertOk, 20, 5},
+        {"percent falls back", R"(<svg xmlns="http://www.w3.org/2000/svg" width="100%" height="100%" viewBox="0 0 8 6"/>)",
+         kConvertOk, 8, 6},
+        {"no size", R"(<svg xmlns="http://www.w3.org/2000/svg"><rect width="5" height="5"/></svg>)",
+         kConvertDecodeFailed, 0, 0},
+        {"entities", "<?xml version=\"1.0\"?><!DOCTYPE svg [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;\">]>"
+                     R"(<svg xmlns="http://www.w3.org/2000/svg" width="5" height="5"><text>&b;</text></svg>)",
+         kConvertRefused, 0, 0},
+        {"too many elements", manyElements(render::kMaxSvgElements + 1), kConvertDecodeFailed, 0, 0},
+        {"just enough elements", manyElements(render::kMaxSvgElements), kConvertOk, 10, 10},
+        {"cut off", R"(<svg xmlns="http://www.w3.org/2000/svg" width="5" height="5"><rect width="2")",
+         kConvertDecodeFailed, 0, 0},
+        {"other XML", R"(<html><body>svg</body></html>)", kConvertRefused, 0, 0},
+        {"too large", R"(<svg xmlns="http://www.w3.org/2000/svg" width="5" height="5">)" +
+                          std::string(render::kMaxSvgBytes, ' ') + "</svg>",
+         kConvertDecodeFailed, 0, 0},
+    };
+    ScratchDir dir;
+    for (const SvgCase& c : cases) {
+        int result = 0;
+        const auto fitted = fitSvg(dir, c.document, &result);
+        EXPECT_EQ(result == kConvertOk, c.result == kConvertOk) << c.name << ": " << result;
+        if (result == kConvertOk) {
+            EXPECT_EQ(fitted.info.width, c.width) << c.name;
+            EXPECT_EQ(fitted.info.height, c.height) << c.name;
+        }
+    }
+}
+
+TEST(Svg, ReadsNothingOutsideItself) {
+    ScratchDir dir;
+    const std::string watched = dir.file("outside.png");
+    const Bytes png = readBytes(ownData("webp/lossless.webp"));  // any bytes: they must never be opened
+    writeBytes(watched, png);
+    writeBytes(dir.file("other.svg"), png);
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, dir.file("").c_str(), IN_OPEN | IN_ACCESS), 0);
+
+    int result = 0;
+    const std::string document =
+        R"(<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink" width="20" height="20">)"
+        R"(<image x="0" y="0" width="20" height="20" xlink:href=")" + watched + R"("/>)"
+        R"(<image width="20" height="20" href="file://)" + watched + R"("/>)"
+        R"(<image width="20" height="20" href="outside.png"/>)"
+        R"(<use xlink:href="other.svg#a"/><image href="http://127.0.0.1:9/x.png" width="5" height="5"/>)"
+        R"(<rect id="r" width="4" height="4"/><use href="#r" x="10"/></svg>)";
+    writeBytes(dir.file("p.svg"), Bytes(document.begin(), document.end()));
+    // Only the document itself may be opened: drain the events of writing it first.
+    char events[4096];
+    while (read(watch, events, sizeof events) > 0) {
+    }
+    intake::FittedPicture fitted;
+    result = intake::decodeFitted(dir.file("p.svg"), Resample::Halftone, fitted);
+    ASSERT_EQ(result, kConvertOk);
+    std::vector<std::string> opened;
+    for (ssize_t n; (n = read(watch, events, sizeof events)) > 0;) {
+        for (char* p = events; p < events + n;) {
+            const auto* e = reinterpret_cast<const inotify_event*>(p);
+            if (e->len) opened.emplace_back(e->name);
+            p += sizeof(inotify_event) + e->len;
+        }
+    }
+    close(watch);
+    for (const std::string& name : opened) EXPECT_EQ(name, "p.svg");
+    // The local reference still draws: the rectangle and its copy at x = 10.
+    EXPECT_EQ(fitted.pixels.at(1, 1)[0], 0);
+    EXPECT_EQ(fitted.pixels.at(11, 1)[0], 0);
+    EXPECT_EQ(fitted.pixels.at(6, 1)[0], 255);
+}
+
+// ---- typed text ----
+
+TEST(TypedText, FillsTheFieldAndIsTakenInLikeAPicture) {
+    struct TextCase {
+        const char* text;
+        bool fillsWidth;  // else the height
+    };
+    const TextCase cases[] = {{"A long single line of text to engrave", true},
+                              {"1\n2\n3\n4\n5\n6", false},
+                              {"Ünïcödé ✓ 中文", true}};
+    ScratchDir dir;
+    for (const TextCase& c : cases) {
+        Headless around(dir.file("preview.bmp"));
+        intake::ImageState state;
+        const intake::TypedText typed{c.text, {}};
+        ASSERT_EQ(intake::takeInText(state, around, typed), intake::IntakeResult::Prepared) << c.text;
+        const std::size_t at = around.logged.find("Image resolution:");
+        ASSERT_NE(at, std::string::npos);
+        const int w = std::atoi(around.logged.c_str() + at + 17);
+        const int h = std::atoi(around.logged.c_str() + around.logged.find('*', at) + 1);
+        EXPECT_EQ(c.fillsWidth ? w : h, 490) << c.text;
+        EXPECT_LT(c.fillsWidth ? h : w, 490) << c.text;
+        EXPECT_EQ(around.logged, std::string(intake::kLogOriginal) + intake::resolutionLine(w, h) +
+                                     std::string(intake::kLogConverted));
+
+        // Reload renders it again, to the same engraving.
+        const Bytes engraving = state.engraving.ToByteSet();
+        around.logged.clear();
+        intake::reload(state, around);
+        EXPECT_EQ(around.logged, std::string(intake::kLogOriginal) + intake::resolutionLine(w, h) +
+                                     std::string(intake::kLogConverted));
+        EXPECT_EQ(state.engraving.ToByteSet(), engraving);
+    }
+}
+
+TEST(TypedText, EmptyTextChangesNothing) {
+    ScratchDir dir;
+    Headless around(dir.file("preview.bmp"));
+    intake::ImageState state;
+    ASSERT_EQ(intake::takeIn(state, around, ownData("gif/plain.gif")), intake::IntakeResult::Prepared);
+    const Bytes preview = readBytes(dir.file("preview.bmp"));
+    const Bytes engraving = state.engraving.ToByteSet();
+    const Raster canvas = around.canvas();
+    around.logged.clear();
+    for (const char* blank : {"", " \n\t\r\n "}) {
+        EXPECT_EQ(intake::takeInText(state, around, {blank, {}}), intake::IntakeResult::NoText);
+    }
+    EXPECT_EQ(around.noTexts, 2);
+    EXPECT_EQ(around.logged, "");
+    EXPECT_EQ(readBytes(dir.file("preview.bmp")), preview);
+    EXPECT_EQ(state.engraving.ToByteSet(), engraving);
+    EXPECT_EQ(around.canvas().rgb, canvas.rgb);
+    EXPECT_EQ(state.droppedFileName, ownData("gif/plain.gif"));
+    EXPECT_FALSE(state.typedText);
+}
+
+}  // namespace
+}  // namespace tessary::image::testing
