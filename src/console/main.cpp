@@ -17,10 +17,11 @@
 
 namespace {
 constexpr const char* kHelp =
-    "Usage: tessary [OPTION]\n"
+    "Usage: tessary [OPTION] [FILE]\n"
     "The console for a small laser engraver on a USB serial port: connect, prepare a picture, send it,\n"
     "drive the machine and follow the laser.\n"
     "\n"
+    "  FILE       a picture taken in at start, as if it had been dropped on the window\n"
     "  --help     print this text\n"
     "  --version  print the version\n";
 }  // namespace

@@ -44,7 +44,11 @@ fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/tessary-package.XXXXXX")
 installed=0
 session=
+engraver=
 cleanup() {
+  if [ -n "$engraver" ]; then
+    kill -TERM "$engraver" 2>/dev/null || true
+  fi
   if [ -n "$session" ]; then
     kill -KILL -- "-$session" 2>/dev/null || true
   fi
@@ -129,16 +133,17 @@ header=$(od -An -tx1 -N30 "$work/user/prepared.bmp" | tr -d ' \n')
 [ "${header:0:4}" = 424d ] && [ "${header:36:8}" = 00020000 ] && [ "${header:44:8}" = 00020000 ] &&
   [ "${header:56:4}" = 0100 ] || fail "the prepared picture is not a 512 x 512 1-bit BMP (header $header)"
 
-# The console run as the user: /usr/bin is not its to write, so its run directory is
-# $XDG_RUNTIME_DIR/tessary. It finds no machine in the empty port directory; the message box saying so does
-# not keep SIGTERM from closing the window, and closing the window deletes the preview file.
+# The console run as the user, with the given arguments: /usr/bin is not its to write, so its run directory is
+# $XDG_RUNTIME_DIR/tessary. Without a machine in the port directory the message box saying so does not keep
+# SIGTERM from closing the window. $during_run, when set, is checked while the console runs.
+during_run=
 run_console() {
   local pidfile=$work/user/console.pid console status=0
   rm -f "$pidfile"
   # A session of its own, so that a failing test ends the console together with runuser.
   setsid runuser -u "$user" -- sh -c 'echo $$ >"$1"; shift; exec "$@"' sh "$pidfile" \
     env -i PATH=/usr/bin:/bin HOME="$work/user/home" XDG_RUNTIME_DIR="$work/user/run" \
-    TESSARY_PORT_DIR="$work/user/ports" QT_QPA_PLATFORM=offscreen /usr/bin/tessary >>"$work/console.log" 2>&1 &
+    TESSARY_PORT_DIR="$work/user/ports" QT_QPA_PLATFORM=offscreen /usr/bin/tessary "$@" >>"$work/console.log" 2>&1 &
   session=$!
   for _ in $(seq 50); do [ -s "$pidfile" ] && break; sleep 0.1; done
   console=$(cat "$pidfile" 2>/dev/null || true)
@@ -148,6 +153,7 @@ run_console() {
     cat "$work/console.log" >&2
     fail "the console ended by itself within two seconds"
   }
+  if [ -n "$during_run" ]; then eval "$during_run"; fi
   kill -TERM "$console"
   for _ in $(seq 100); do kill -0 "$console" 2>/dev/null || break; sleep 0.1; done
   kill -0 "$console" 2>/dev/null && fail "the console did not end within ten seconds of SIGTERM"
@@ -168,9 +174,19 @@ rundir=$work/user/run/tessary
   fail "the console did not make its private run directory $rundir"
 [ ! -e "/usr/bin/Engraving Preview.bmp" ] || fail "a preview file lies in /usr/bin"
 
-say "closing the console deletes its preview file in $rundir"
-runuser -u "$user" -- cp "$work/user/prepared.bmp" "$rundir/Engraving Preview.bmp"
-run_console
+say "the console connects to the virtual engraver, takes a picture in and deletes its preview file on closing"
+runuser -u "$user" -- /usr/bin/tessary-virtual-engraver --port-dir "$work/user/ports" --com 1 \
+  >"$work/engraver.log" 2>&1 &
+engraver=$!
+for _ in $(seq 50); do [ -e "$work/user/ports/COM1" ] && break; sleep 0.1; done
+[ -e "$work/user/ports/COM1" ] || fail "the virtual engraver did not link its port"
+during_run='[ "$(stat -c %s "$rundir/Engraving Preview.bmp" 2>/dev/null)" = 32830 ] ||
+  fail "tessary FILE wrote no preview file in $rundir"'
+run_console "$work/user/picture.jpg"
+during_run=
+kill -TERM "$engraver" 2>/dev/null || true
+wait "$engraver" 2>/dev/null || true
+engraver=
 [ ! -e "$rundir/Engraving Preview.bmp" ] || fail "the console left its preview file in $rundir"
 
 say "purging the package"
