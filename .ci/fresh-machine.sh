@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A newcomer's first hour, replayed: bootstraps a minimal Debian 12 root from the mirror this machine's apt
 # uses, with nothing but git, sudo and ca-certificates, and there, as an ordinary user who may use sudo, clones
 # the commit under test and runs the README's test command and its package steps exactly as written.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times the headless intake (tessary-prepare) against ImageMagick, vipsthumbnail and the floors (libjpeg's
 # decoding at the chosen DCT scale, zlib's inflating, reading and averaging the TIFF) as whole processes, in
 # one run, and prints the medians, the ratios and the peak memory.

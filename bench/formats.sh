@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The headless intake (tessary-prepare) of a 12-megapixel HEIC and WebP photo beside vipsthumbnail on the
 # same files, as whole processes: median wall time and peak memory. Also an SVG logo of 2,000 paths.
 # Usage: bench/formats.sh [PICTURE_DIR] [BUILD_DIR]   (RUNS, default 5, sets the timed runs per command)

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the benchmark pictures: a synthetic "photographic" 6000x4000 picture (plasma background, ~300 shaded
 # shapes, texture and grain, so that it compresses like a camera photo) written as a 24 MP JPEG (q90, 4:2:0),
 # 12 MP and 2 MP JPEGs, a 24 MP PNG and a 24 MP uncompressed TIFF.

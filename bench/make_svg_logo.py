@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes an SVG logo of N closed paths (default 2000): curves, strokes and fills on a 1200 x 800 page."""
 import math
 import random

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The hardening Debian builds its packages with: position-independent executables, stack protector,
 # fortified libc calls (they need optimisation, so not in Debug) and a read-only relocation table bound at
 # start.

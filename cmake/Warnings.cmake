@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Every target of ours gets the same warnings; sanitizers are a build-wide switch.
 add_library(tessary_warnings INTERFACE)
 target_compile_options(tessary_warnings INTERFACE -Wall -Wextra)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "icon_scale.h"
 
 #include <algorithm>
@@ -42,13 +43,16 @@ std::vector<Taps> bilinearTaps(int from, int to) {
     return taps;
 }
 
-std::vector<Taps> tapsFor(int from, int to) { return to < from ? areaTaps(from, to) : bilinearTaps(from, to); }
+std::vector<Taps> tapsFor(int from, int to) {
+    return to < from ? areaTaps(from, to) : bilinearTaps(from, to);
+}
 
 }  // namespace
 
 RgbaImage scaleIcon(const RgbaImage& source, int width, int height) {
     const std::size_t sourceSize = static_cast<std::size_t>(source.width) * source.height * 4;
-    if (source.width <= 0 || source.height <= 0 || width <= 0 || height <= 0 || source.pixels.size() < sourceSize)
+    if (source.width <= 0 || source.height <= 0 || width <= 0 || height <= 0 ||
+        source.pixels.size() < sourceSize)
         return {};
 
     // Premultiplied, as doubles: channels 0..2 carry colour times alpha, channel 3 the alpha.
@@ -65,7 +69,8 @@ RgbaImage scaleIcon(const RgbaImage& source, int width, int height) {
         for (int x = 0; x < width; ++x) {
             double* out = &rows[(static_cast<std::size_t>(y) * width + x) * 4];
             for (std::size_t k = 0; k < across[x].weights.size(); ++k) {
-                const double* in = &premultiplied[(static_cast<std::size_t>(y) * source.width + across[x].first + k) * 4];
+                const double* in =
+                    &premultiplied[(static_cast<std::size_t>(y) * source.width + across[x].first + k) * 4];
                 for (int c = 0; c < 4; ++c) out[c] += in[c] * across[x].weights[k];
             }
         }
@@ -82,7 +87,9 @@ RgbaImage scaleIcon(const RgbaImage& source, int width, int height) {
             }
             std::uint8_t* out = &result.pixels[(static_cast<std::size_t>(y) * width + x) * 4];
             const double alpha = std::clamp(sum[3], 0.0, 255.0);
-            const auto toByte = [](double v) { return static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.0, 255.0))); };
+            const auto toByte = [](double v) {
+                return static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.0, 255.0)));
+            };
             for (int c = 0; c < 3; ++c) out[c] = alpha > 0.0 ? toByte(sum[c] * 255.0 / alpha) : 0;
             out[3] = toByte(alpha);
         }

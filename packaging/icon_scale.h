@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Resampling of the program icon to the sizes of the icon theme.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tessary-icon-sizes: writes the program icon at the sizes of the icon theme, at build time.
 // Usage: tessary-icon-sizes ICON.png OUTPUT_DIRECTORY SIZE...  (writes OUTPUT_DIRECTORY/<SIZE>x<SIZE>.png)
 #include <png.h>

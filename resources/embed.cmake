@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Turns one file into a C++ byte array. Run with -DINPUT=file -DOUTPUT=file.cpp -DSYMBOL=name.
 file(READ "${INPUT}" hex HEX)
 string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")

@@ -1,6 +1,7 @@
-#include "tessary_resources.h"
-
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <cstddef>
+
+#include "tessary_resources.h"
 
 namespace tessary::resources {
 
@@ -23,6 +24,8 @@ std::span<const std::uint8_t> programIcon() { return {data::icon_png, data::icon
 std::span<const std::uint8_t> horizontalRulerBmp() {
     return {data::ruler_horizontal_bmp, data::ruler_horizontal_bmp_size};
 }
-std::span<const std::uint8_t> verticalRulerBmp() { return {data::ruler_vertical_bmp, data::ruler_vertical_bmp_size}; }
+std::span<const std::uint8_t> verticalRulerBmp() {
+    return {data::ruler_vertical_bmp, data::ruler_vertical_bmp_size};
+}
 
 }  // namespace tessary::resources

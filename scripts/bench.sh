@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds and runs every benchmark: the Google Benchmark programs (bitmap, decoders, intake) on the benchmark
 # pictures, then the timed programs of the serial link and of the position report.
 set -euo pipefail

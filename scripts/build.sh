@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Configures and builds one build tree. Usage: build.sh DIR [--target NAME]... [extra cmake arguments]
 set -euo pipefail
 if [ "${1:-}" = --help ] || [ "${1:-}" = -h ]; then

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds Tessary and starts the console. When no USB serial adapter is plugged in
 # (and TESSARY_PORT_DIR is not set), the virtual engraver is started too and the console finds it as COM1.
 set -euo pipefail

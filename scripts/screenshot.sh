@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the console under a virtual X server, photographs the screen and saves it as a PNG.
 # Usage: screenshot.sh [OUTPUT.png] [BUILD_DIR]   (defaults: tessary-screenshot.png, ./build)
 # Needs Xvfb and ImageMagick's import (Debian packages xvfb and imagemagick).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages Tessary needs to build, run and test. Safe to run again: it installs
 # only what is missing. Works as root or as a user with sudo.
 set -euo pipefail
@@ -16,7 +17,7 @@ packages=(
   libjpeg-dev libpng-dev libtiff-dev zlib1g-dev
   qt6-svg-dev libwebp-dev libgif-dev libheif-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   xvfb xauth fonts-dejavu-core
   dpkg-dev desktop-file-utils appstream file lintian man-db
 )

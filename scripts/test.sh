@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds Tessary twice (normal, and with AddressSanitizer + UBSan) and runs
 # every test of both builds with CTest.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The console's CPU time on a real X display (Xvfb) while the virtual engraver reports at the line's maximum
 # (--pace 1152: 1,152 five-byte reports a second fill a 57,600-baud line), while it sits idle, connected, and
 # while it watches for a machine that went away (the engraver is stopped) to come back.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The console's own code running a job for a CPU measurement: the real main window on the platform Qt is
 // given (xcb on Xvfb for bench/engrave/job_cpu.sh), the real clock, the machine on TESSARY_PORT_DIR. It takes
 // in a picture with many black pixels, sends it, clicks Start, says "started" on standard output and then
@@ -14,11 +15,11 @@
 #include "app/console.h"
 #include "app/definitions/definitions.h"
 #include "app/model/properties.h"
-#include "console/program_parts.h"
+#include "app/qt/qt_services.h"
 #include "app/qt/qt_window.h"
 #include "app/qt/qt_window_host.h"
-#include "app/qt/qt_services.h"
 #include "app/qt/termination.h"
+#include "console/program_parts.h"
 #include "image/picture.h"
 
 namespace fs = std::filesystem;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The position-report path of the console: report bytes written into the machine's end of a pty, read by the
 // serial port unit, delivered as DataArrived to the real main window's handler, decoded and plotted on 画板1
 // (with the marks shown over the preview). Every position of the 510 x 510 surface is reported once per
@@ -12,7 +13,6 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QTimer>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -22,8 +22,8 @@
 #include "app/console.h"
 #include "app/definitions/definitions.h"
 #include "app/model/properties.h"
-#include "console/program_parts.h"
 #include "app/qt/qt_window_host.h"
+#include "console/program_parts.h"
 #include "engrave/report_decoder.h"
 
 using namespace std::chrono;
@@ -32,11 +32,11 @@ namespace fs = std::filesystem;
 namespace {
 
 class NoPauses : public tessary::Clock {
-public:
+  public:
     void sleep(milliseconds) override {}
 };
 class NoBoxes : public tessary::Dialogs {
-public:
+  public:
     void messageBox(std::string_view, int, std::string_view) override {}
 };
 
@@ -58,7 +58,8 @@ void writeAll(int fd, const tessary::Bytes& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n > 0) done += static_cast<std::size_t>(n);
+        if (n > 0)
+            done += static_cast<std::size_t>(n);
         else if (errno == EAGAIN) {
             pollfd p{fd, POLLOUT, 0};
             ::poll(&p, 1, 100);
@@ -116,12 +117,14 @@ int main(int argc, char** argv) {
             const auto red = [&] {
                 std::size_t n = 0;
                 const auto& rgb = canvas.pixels().rgb;
-                for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) n += rgb[i] == 255 && rgb[i + 1] == 0 && rgb[i + 2] == 0;
+                for (std::size_t i = 0; i + 2 < rgb.size(); i += 3)
+                    n += rgb[i] == 255 && rgb[i + 1] == 0 && rgb[i + 2] == 0;
                 return n;
             };
             const auto start = steady_clock::now();
             std::thread writer([&] { writeAll(master, bytes); });
-            const std::size_t want = static_cast<std::size_t>(tessary::engrave::kSurfaceWidth) * tessary::engrave::kSurfaceHeight;
+            const std::size_t want =
+                static_cast<std::size_t>(tessary::engrave::kSurfaceWidth) * tessary::engrave::kSurfaceHeight;
             const auto limit = start + 60s;
             // The last report is for (509, 509): once it is drawn, every earlier byte has been handled.
             while (canvas.pixels().at(509, 509)[1] != 0 && steady_clock::now() < limit) {
@@ -132,12 +135,13 @@ int main(int argc, char** argv) {
             const std::size_t drawn = red();
             const double rate = static_cast<double>(bytes.size()) / seconds;
             best = std::max(best, rate);
-            std::printf("round %d: %.3f s, %.0f bytes/s = %.0f x the line rate, %zu of %zu pixels drawn%s\n", round,
-                        seconds, rate, rate / kLineRate, drawn, want, drawn == want ? "" : "  LOST REPORTS");
+            std::printf("round %d: %.3f s, %.0f bytes/s = %.0f x the line rate, %zu of %zu pixels drawn%s\n",
+                        round, seconds, rate, rate / kLineRate, drawn, want,
+                        drawn == want ? "" : "  LOST REPORTS");
             if (drawn != want) status = 2;
         }
-        std::printf("best: %.0f bytes/s = %.0f x the line rate of %.0f bytes/s (goal %.0f x)%s\n", best, best / kLineRate,
-                    kLineRate, kGoal, best / kLineRate >= kGoal ? "" : "  BELOW THE GOAL");
+        std::printf("best: %.0f bytes/s = %.0f x the line rate of %.0f bytes/s (goal %.0f x)%s\n", best,
+                    best / kLineRate, kLineRate, kGoal, best / kLineRate >= kGoal ? "" : "  BELOW THE GOAL");
         if (best / kLineRate < kGoal && status == 0) status = 3;
         console.destroyMainWindow();
     }

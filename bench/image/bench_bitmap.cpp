@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The image core's hot steps: the black-and-white conversion of a snapshot, turning and mirroring the
 // engraving image, and the area-averaging resampling of the intake and of snapshots.
 #include <benchmark/benchmark.h>

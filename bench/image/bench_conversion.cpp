@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One re-conversion of the kept picture after an option change, per conversion mode: adjustments, conversion,
 // preview file, preview BMP data and the engraver's flip (what follows a slider as it is dragged).
 #include <benchmark/benchmark.h>
@@ -22,7 +23,9 @@ intake::ImageState keptPhoto() {
         for (int x = 0; x < 492; ++x) {
             std::uint8_t* p = state.kept.at(x, y);
             const int base = (x + y) * 255 / 875;
-            for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>(std::clamp(base + static_cast<int>(gen() % 41) - 20, 0, 255));
+            for (int c = 0; c < 3; ++c)
+                p[c] =
+                    static_cast<std::uint8_t>(std::clamp(base + static_cast<int>(gen() % 41) - 20, 0, 255));
         }
     return state;
 }
@@ -41,7 +44,8 @@ void Reconvert(benchmark::State& state) {
         if (!intake::reconvert(image, around)) state.SkipWithError("reconversion failed");
         benchmark::DoNotOptimize(image.engraving.storedRow(0));
     }
-    state.SetLabel(std::string(image::conversionKey(image.options.mode)) + (state.range(1) ? " +sharpen+gamma" : ""));
+    state.SetLabel(std::string(image::conversionKey(image.options.mode)) +
+                   (state.range(1) ? " +sharpen+gamma" : ""));
     std::filesystem::remove(out);
 }
 BENCHMARK(Reconvert)->ArgsProduct({{0, 1, 2, 3, 4, 5, 6}, {0, 1}})->Unit(benchmark::kMillisecond);

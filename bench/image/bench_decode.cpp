@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decoding of the large benchmark pictures (make them with bench/make_pictures.sh and point
 // TESSARY_BENCH_PICTURES at the folder). Rows go to a sink that keeps nothing, as the streaming intake does.
 #include <benchmark/benchmark.h>

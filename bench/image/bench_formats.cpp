@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The formats read through other libraries, taken in whole: an SVG logo of 2,000 paths (made here), and
 // the pictures named by TESSARY_BENCH_FORMATS (a folder with photo12.heic and photo12.webp, as
 // bench/formats.sh makes them), skipped when it is not set.
@@ -37,7 +38,8 @@ class Headless : public intake::Surroundings {
 std::string svgLogo(int paths) {
     std::mt19937 rng(11);
     std::uniform_real_distribution<double> unit(0, 1);
-    std::string s = R"(<svg xmlns="http://www.w3.org/2000/svg" width="1200" height="800" viewBox="0 0 1200 800">)";
+    std::string s =
+        R"(<svg xmlns="http://www.w3.org/2000/svg" width="1200" height="800" viewBox="0 0 1200 800">)";
     char buffer[160];
     for (int i = 0; i < paths; ++i) {
         const double cx = unit(rng) * 1200, cy = unit(rng) * 800, r = 4 + unit(rng) * 36;
@@ -55,15 +57,17 @@ std::string svgLogo(int paths) {
             px = x, py = y;
         }
         const int grey = static_cast<int>(unit(rng) * 200);
-        std::snprintf(buffer, sizeof buffer, R"x(" fill="rgb(%d,%d,%d)" stroke="black" stroke-width="%.1f"/>)x", grey,
-                      grey, grey, 0.5 + unit(rng) * 2.5);
+        std::snprintf(buffer, sizeof buffer,
+                      R"x(" fill="rgb(%d,%d,%d)" stroke="black" stroke-width="%.1f"/>)x", grey, grey, grey,
+                      0.5 + unit(rng) * 2.5);
         s += "<path d=\"" + d + " Z" + buffer;
     }
     return s + "</svg>\n";
 }
 
 std::filesystem::path scratch() {
-    const auto dir = std::filesystem::temp_directory_path() / ("tessary-bench-formats-" + std::to_string(::getpid()));
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("tessary-bench-formats-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     return dir;
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The intake's steps: decoding straight to the fitted size (pictures from bench/make_pictures.sh in
 // TESSARY_BENCH_PICTURES), the 512 x 512 snapshot, the black-and-white step, the flip for the engraver,
 // the preview file's write, and the whole intake on a canvas in memory.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The floors of the intake's speed, as whole processes to time beside tessary-prepare:
 //   jpeg FILE     libjpeg's decoding at the DCT scale the intake chooses, rows discarded
 //   png FILE      zlib's inflating of the IDAT stream, nothing else of PNG
@@ -133,12 +134,14 @@ bool tiffBox(const char* path) {
     TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
     std::uint64_t* offsets = nullptr;
     std::uint64_t* counts = nullptr;
-    const bool plain = width > 0 && height > 0 && samples == 3 && bits == 8 && compression == COMPRESSION_NONE &&
-                       planar == PLANARCONFIG_CONTIG && !TIFFIsTiled(tif) &&
-                       TIFFGetField(tif, TIFFTAG_STRIPOFFSETS, &offsets) && TIFFGetField(tif, TIFFTAG_STRIPBYTECOUNTS, &counts);
+    const bool plain = width > 0 && height > 0 && samples == 3 && bits == 8 &&
+                       compression == COMPRESSION_NONE && planar == PLANARCONFIG_CONTIG &&
+                       !TIFFIsTiled(tif) && TIFFGetField(tif, TIFFTAG_STRIPOFFSETS, &offsets) &&
+                       TIFFGetField(tif, TIFFTAG_STRIPBYTECOUNTS, &counts);
     std::vector<std::pair<std::uint64_t, std::uint64_t>> strips;
     if (plain)
-        for (std::uint32_t i = 0; i < TIFFNumberOfStrips(tif); ++i) strips.emplace_back(offsets[i], counts[i]);
+        for (std::uint32_t i = 0; i < TIFFNumberOfStrips(tif); ++i)
+            strips.emplace_back(offsets[i], counts[i]);
     TIFFClose(tif);
     if (!plain) return false;
 
@@ -167,8 +170,11 @@ bool tiffBox(const char* path) {
     for (const auto& [offset, count] : strips) {
         // Whole rows at a time; a strip holds whole rows.
         for (std::uint64_t done = 0; done + rowBytes <= count && y < height;) {
-            const std::size_t want = std::min<std::uint64_t>(buffer.size(), (count - done) / rowBytes * rowBytes);
-            if (::pread(fd, buffer.data(), want, static_cast<off_t>(offset + done)) != static_cast<ssize_t>(want)) break;
+            const std::size_t want =
+                std::min<std::uint64_t>(buffer.size(), (count - done) / rowBytes * rowBytes);
+            if (::pread(fd, buffer.data(), want, static_cast<off_t>(offset + done)) !=
+                static_cast<ssize_t>(want))
+                break;
             done += want;
             for (std::size_t at = 0; at < want && y < height; at += rowBytes, ++y) {
                 const std::size_t target = std::size_t{y} * dh / height;

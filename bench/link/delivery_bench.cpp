@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Received-byte delivery from a pty to the DataArrived handler on the window thread.
 //   1. sustained throughput: the machine side writes as fast as the pty takes it; every byte is checked.
-//   2. line rate: 5,760 bytes/s (57600 baud, 8N1) for a few seconds; CPU of the console's side in % of a core.
+//   2. line rate: 5,760 bytes/s (57600 baud, 8N1) for a few seconds; CPU of the console's side in % of a
+//   core.
 // Usage: link_delivery_bench [megabytes=8] [seconds=5] [chunk-period-us=1000]
 #include <fcntl.h>
 #include <poll.h>
@@ -12,7 +14,6 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
-
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -38,7 +39,7 @@ double cpuSeconds(int who) {
 std::uint8_t pattern(std::uint64_t i) { return static_cast<std::uint8_t>(i % 251); }
 
 class CountingSink : public tessary::EventSink {
-public:
+  public:
     void raise(const std::string&, int event, const tessary::EventArgs& args) override {
         if (event != tessary::event::kDataArrived) return;
         if (args.a != pattern(count)) ++wrong;
@@ -123,7 +124,8 @@ int main(int argc, char** argv) {
     machine.join();
     const double cpu = cpuSeconds(RUSAGE_SELF) - cpu0 - writerCpu;
     std::printf("throughput: %llu bytes in %.3f s = %.0f bytes/s (%.0f x 5760), wrong or missing: %llu\n",
-                static_cast<unsigned long long>(sink.count), wall, sink.count / wall, sink.count / wall / 5760,
+                static_cast<unsigned long long>(sink.count), wall, sink.count / wall,
+                sink.count / wall / 5760,
                 static_cast<unsigned long long>(sink.wrong + (total - std::min(total, sink.count))));
     std::printf("            console CPU %.3f s = %.3f us per byte\n", cpu, cpu * 1e6 / sink.count);
 
@@ -138,7 +140,8 @@ int main(int argc, char** argv) {
         for (auto due = lineStart; sent < lineBytes;) {
             due += microseconds(chunkPeriodUs);
             std::this_thread::sleep_until(due);
-            auto owed = static_cast<std::uint64_t>(duration<double>(steady_clock::now() - lineStart).count() * 5760);
+            auto owed =
+                static_cast<std::uint64_t>(duration<double>(steady_clock::now() - lineStart).count() * 5760);
             owed = std::min(owed, lineBytes);
             chunk.clear();
             for (; sent < owed; ++sent) chunk.push_back(pattern(sent));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // 载入数据 on arbitrary bytes, then every operation on whatever it accepted.
 #include <cstddef>
 #include <cstdint>

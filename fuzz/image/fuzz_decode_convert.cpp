@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole converter on arbitrary bytes: the decoder chain from a file, then the BMP writer.
 #include <sys/mman.h>
 #include <unistd.h>

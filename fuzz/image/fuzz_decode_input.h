@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Runs one decoder over bytes in memory (an fmemopen stream) with a sink that traps on any breach of the
 // row contract: a row outside the picture, a row twice, a row before begin, or success with rows missing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The JPEG decoder alone on arbitrary bytes; inputs of odd length are decoded at a reduced DCT scale.
 #include "fuzz_decode_input.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The PCX decoder alone on arbitrary bytes.
 #include "fuzz_decode_input.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Photo CD decoder on an image pack built around the input: its first byte chooses whether the
 // signature is written (bit 0) and whether the pack is one byte too small (bit 1); the rest is the base
 // image.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The PNG decoder's fast path against libpng's own row reading on arbitrary bytes: the same outcome and,
 // when both succeed, the same pixels. The fast path may refuse a stream whose rows were all delivered
 // but whose end is damaged, which libpng lets pass.

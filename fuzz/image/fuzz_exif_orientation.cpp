@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The EXIF orientation reader on arbitrary bytes: any answer but 1..8, or a read outside them, is a fault.
 #include <cstddef>
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a libFuzzer target's entry point over files and directories of inputs, so a normal build
 // replays the committed corpus. Exit status 0 when every input ran.
 #include <cstddef>

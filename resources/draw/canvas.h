@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A small RGBA drawing surface for the resource generator: filled shapes, lines and a blocky 5x7 font.
 #include <cstdint>
@@ -11,7 +12,7 @@ struct Colour {
 };
 
 class Canvas {
-public:
+  public:
     Canvas(int w, int h, Colour fill);
     int width() const { return w_; }
     int height() const { return h_; }
@@ -28,9 +29,11 @@ public:
     void verticalGradient(Colour top, Colour bottom);
     // Upper-case letters, digits, blank, '.', '-' and ':' of a 5x7 font, each font pixel `scale` wide.
     void text(int x, int y, std::string_view s, int scale, Colour c);
-    static int textWidth(std::string_view s, int scale) { return static_cast<int>(s.size()) * 6 * scale - scale; }
+    static int textWidth(std::string_view s, int scale) {
+        return static_cast<int>(s.size()) * 6 * scale - scale;
+    }
 
-private:
+  private:
     int w_, h_;
     std::vector<Colour> px_;
 };

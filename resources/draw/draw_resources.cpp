@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the console's own pictures: the main window's placeholder (512 x 512, 16 colours, BMP), the Setting
 // window's picture (1199 x 512, JPEG) and the program icon (128 x 128, RGBA PNG).
 // Usage: tessary-draw-resources OUTPUT_DIRECTORY
@@ -41,9 +42,9 @@ void put32(std::vector<std::uint8_t>& o, unsigned v) {
 
 // The sixteen colours of the classic 4-bit palette.
 constexpr Colour kPalette16[16] = {
-    {0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0},   {0, 0, 128},   {128, 0, 128},
-    {0, 128, 128},   {192, 192, 192}, {128, 128, 128}, {255, 0, 0}, {0, 255, 0},   {255, 255, 0},
-    {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255},
+    {0, 0, 0},     {128, 0, 0},     {0, 128, 0},     {128, 128, 0},   {0, 0, 128}, {128, 0, 128},
+    {0, 128, 128}, {192, 192, 192}, {128, 128, 128}, {255, 0, 0},     {0, 255, 0}, {255, 255, 0},
+    {0, 0, 255},   {255, 0, 255},   {0, 255, 255},   {255, 255, 255},
 };
 
 int nearestIndex(Colour c) {
@@ -181,8 +182,8 @@ void engraver(Canvas& c, int ox, int oy) {
         for (int a = 0; a < 360; a += 2) {
             const double t = a * M_PI / 180;
             if (i == 6 && a > 200) break;
-            c.fillRect(static_cast<int>(ox + 280 + r * std::cos(t)), static_cast<int>(oy + 215 + r * 0.9 * std::sin(t)),
-                       3, 3, burn);
+            c.fillRect(static_cast<int>(ox + 280 + r * std::cos(t)),
+                       static_cast<int>(oy + 215 + r * 0.9 * std::sin(t)), 3, 3, burn);
         }
     }
     c.fillRect(ox + 34, oy + 80, 492, 18, metal);
@@ -234,6 +235,7 @@ int main(int argc, char** argv) {
     }
     const std::string dir = argv[1];
     const bool ok = writeBmp4(placeholder(), dir + "/placeholder.bmp") &&
-                    writeJpeg(settingPicture(), dir + "/setting.jpg", 90) && writePng(icon(), dir + "/icon.png");
+                    writeJpeg(settingPicture(), dir + "/setting.jpg", 90) &&
+                    writePng(icon(), dir + "/icon.png");
     return ok ? 0 : 1;
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The console's own pictures, compiled into the program (drawn by draw/draw_resources.cpp).
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the two ruler strips of the preview as BMP files: ruler_horizontal.bmp and ruler_vertical.bmp.
 // Usage: tessary-draw-rulers OUTPUT_DIRECTORY
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The two ruler strips over the preview's right and bottom edges: 24-bit BMP files of 512 x 12
 // (horizontal) and 12 x 512 (vertical), white with black edge line, ticks and "0"/"5" labels.

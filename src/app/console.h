@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The console context every handler works on. Handlers are plain functions
 //     void onSomething(Console&, const EventArgs&);
@@ -27,18 +28,18 @@ using Handler = std::function<void(Console&, const EventArgs&)>;
 
 // Handler ids (the names used in the window definitions' bindings) to functions.
 class HandlerRegistry {
-public:
+  public:
     void add(std::string id, Handler handler);
     const Handler* find(std::string_view id) const;
     bool contains(std::string_view id) const { return find(id) != nullptr; }
 
-private:
+  private:
     std::map<std::string, Handler, std::less<>> handlers_;
 };
 
 // Creates windows from definitions and runs modal windows; realised by the Qt layer.
 class WindowHost {
-public:
+  public:
     virtual ~WindowHost() = default;
     // Returns nullptr when the window cannot be created.
     virtual std::unique_ptr<Window> create(const WindowDef& def, Console& console) = 0;
@@ -53,7 +54,7 @@ public:
 };
 
 class Console {
-public:
+  public:
     Console(Clock& clock, Dialogs& dialogs, WindowHost& host, const HandlerRegistry& handlers);
     ~Console();
     Console(const Console&) = delete;
@@ -61,7 +62,7 @@ public:
 
     // ---- handler API ----
     Window& main();
-    Window* setting() { return setting_; }          // the Setting window while it is open
+    Window* setting() { return setting_; }  // the Setting window while it is open
     Clock& clock() { return clock_; }
     Dialogs& dialogs() { return dialogs_; }
     Settings& settings() { return *settings_; }
@@ -78,7 +79,7 @@ public:
     Window* window(std::string_view name);
     // Raises the window's about-to-be-destroyed event and destroys it, once the running handler has returned.
     void closeWindow(Window& window);
-    void appendLog(std::string_view text);          // main window's log pane 编辑框1
+    void appendLog(std::string_view text);  // main window's log pane 编辑框1
     void applyVisualStyle(int style) { host_.applyVisualStyle(style); }
 
     // ---- lifecycle (shell and window layer) ----
@@ -94,10 +95,11 @@ public:
     // Where settings persist; until set, they last for the run only.
     void setSettings(Settings& settings) { settings_ = &settings; }
     // Calls the handler bound to (window, unit, event); nothing escapes it.
-    void dispatch(Window& window, const WindowDef& def, const std::string& unit, int event, const EventArgs& args);
+    void dispatch(Window& window, const WindowDef& def, const std::string& unit, int event,
+                  const EventArgs& args);
     const HandlerRegistry& handlers() const { return handlers_; }
 
-private:
+  private:
     struct StateSlot {
         std::shared_ptr<void> object;
     };

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Whether the window system that Qt will use can be reached, asked before Qt is started: Qt ends the
 // process with an abort when it cannot connect, and the operator deserves a plain line instead.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The console: creates the main window from its definition and runs until it is closed.
 // tessary [FILE]: FILE is taken in once the window is up, as if it had been dropped on it.
 #include <QApplication>
@@ -7,13 +8,13 @@
 #include <string_view>
 
 #include "app/console.h"
-#include "console/display_check.h"
 #include "app/definitions/definitions.h"
-#include "console/program_parts.h"
-#include "app/qt/qt_window_host.h"
 #include "app/qt/qt_services.h"
+#include "app/qt/qt_window_host.h"
 #include "app/qt/termination.h"
 #include "app/qt/visual_style.h"
+#include "console/display_check.h"
+#include "console/program_parts.h"
 
 namespace {
 constexpr const char* kHelp =
@@ -45,8 +46,10 @@ int main(int argc, char** argv) {
     std::string file;  // the first argument left after Qt's own; "--" ends the options
     for (int i = 1, options = 1; i < argc && file.empty(); ++i) {
         const std::string_view arg = argv[i];
-        if (options && arg == "--") options = 0;
-        else if (!options || arg.empty() || arg[0] != '-') file = arg;
+        if (options && arg == "--")
+            options = 0;
+        else if (!options || arg.empty() || arg[0] != '-')
+            file = arg;
     }
     QApplication::setApplicationName(QStringLiteral("Tessary"));
     // Lets Wayland desktops match the window to the installed desktop entry and its icon.

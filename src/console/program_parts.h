@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The parts of the program that the other areas provide, gathered in one place: every handler
 // library's register call, the serial port units and the run directory. The program and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How far a job has come: the sent image's black pixels in the order the machine carves them (rows from the
 // top, left to right within a row), the reported positions against them, and the time left from the recent

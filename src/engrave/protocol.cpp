@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engrave/protocol.h"
 
 #include <algorithm>
@@ -93,11 +94,16 @@ std::optional<Message> prefixedCommand(std::uint8_t subCode) {
 
 std::optional<Message> jogForKey(int keyCode) {
     switch (keyCode) {
-        case kKeyUp: return Message::JogUp;
-        case kKeyDown: return Message::JogDown;
-        case kKeyLeft: return Message::JogLeft;
-        case kKeyRight: return Message::JogRight;
-        default: return std::nullopt;
+        case kKeyUp:
+            return Message::JogUp;
+        case kKeyDown:
+            return Message::JogDown;
+        case kKeyLeft:
+            return Message::JogLeft;
+        case kKeyRight:
+            return Message::JogRight;
+        default:
+            return std::nullopt;
     }
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every message the console writes to the engraver: its bytes, the log line that follows it and the pause
 // after that. Each byte goes out in its own one-byte SendData call.

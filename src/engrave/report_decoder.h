@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The machine's position reports: FF, x / 100, x % 100, y / 100, y % 100.
 #include <array>
@@ -18,13 +19,13 @@ inline constexpr int kReportLength = 5;
 /// Decodes the received bytes one at a time. Only the sync byte resets it, so the first four bytes ever
 /// received form a report without one. Bytes after the fourth are dropped until the next sync byte.
 class ReportDecoder {
-public:
+  public:
     /// The position when `byte` completes a report.
     std::optional<Point> feed(std::uint8_t byte);
     /// The position of the last complete report, (0, 0) before the first.
     Point last() const { return last_; }
 
-private:
+  private:
     static constexpr int kPastReport = 5;
     int counter_ = 0;  // saturates at kPastReport: a long run without sync must not overflow
     std::array<int, 4> slots_{};

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engrave/step_pulse.h"
 
 #include <cstddef>

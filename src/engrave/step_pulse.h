@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The motor step pulse typed in the Setting window, read the way C's atol reads a number.
 #include <cstdint>

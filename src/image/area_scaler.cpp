@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "image/area_scaler.h"
 
 #include <algorithm>
@@ -62,7 +63,8 @@ bool AreaScaler::begin(int width, int height) {
     ready_ = false;
     if (width <= 0 || height <= 0 || width > kMaxSourceSide || height > kMaxSourceSide) return false;
     if (width_ <= 0 || height_ <= 0 || windowWidth_ <= 0 || windowHeight_ <= 0) return false;
-    if (left_ < 0 || top_ < 0 || left_ > width_ - windowWidth_ || top_ > height_ - windowHeight_) return false;
+    if (left_ < 0 || top_ < 0 || left_ > width_ - windowWidth_ || top_ > height_ - windowHeight_)
+        return false;
     if (static_cast<std::int64_t>(windowWidth_) * windowHeight_ > kMaxWindowPixels) return false;
     sourceWidth_ = width;
     sourceHeight_ = height;
@@ -86,7 +88,8 @@ bool AreaScaler::begin(int width, int height) {
     }
     rowSums_.assign(static_cast<std::size_t>(windowWidth_) * 3, 0);
     // A destination pixel's weights add up to the divisor, so its sum is at most 255 x the divisor.
-    const std::size_t sumCount = static_cast<std::size_t>(windowWidth_) * static_cast<std::size_t>(windowHeight_) * 3;
+    const std::size_t sumCount =
+        static_cast<std::size_t>(windowWidth_) * static_cast<std::size_t>(windowHeight_) * 3;
     narrow_ = mean_.divisor() <= UINT32_MAX / 255;
     sums_.clear();
     narrowSums_.clear();
@@ -96,7 +99,8 @@ bool AreaScaler::begin(int width, int height) {
         sums_.assign(sumCount, 0);
     // A weighted column sum stays below 2^32: the weights of one destination row add up to the source height.
     sourceFrom_ = columnStart_.front();
-    const std::size_t needed = static_cast<std::size_t>(columnStart_.back() + columnCount_.back() - sourceFrom_) * 3;
+    const std::size_t needed =
+        static_cast<std::size_t>(columnStart_.back() + columnCount_.back() - sourceFrom_) * 3;
     verticalFirst_ = height >= height_ && needed <= kMaxVerticalFirstColumns * 3;
     for (OpenRow& open : open_) {
         open.row = -1;
@@ -114,7 +118,8 @@ void AreaScaler::settle(OpenRow& open) const {
     auto horizontal = [&](auto* sum) {
         using Sum = std::remove_pointer_t<decltype(sum)>;
         for (int c = 0; c < windowWidth_; ++c, sum += 3) {
-            const std::uint32_t* p = open.whole.data() + static_cast<std::size_t>(columnStart_[c] - sourceFrom_) * 3;
+            const std::uint32_t* p =
+                open.whole.data() + static_cast<std::size_t>(columnStart_[c] - sourceFrom_) * 3;
             const std::uint32_t* w = columnWeights_.data() + columnWeightAt_[c];
             std::uint64_t r = 0, g = 0, b = 0;
             for (int n = columnCount_[c]; n > 0; --n, p += 3, ++w) {
@@ -207,8 +212,10 @@ void AreaScaler::writeTo(Raster& dst, int left, int top) const {
     settleAll();
     const int fromX = std::max(0, -left);
     const int fromY = std::max(0, -top);
-    const int toX = static_cast<int>(std::min<std::int64_t>(windowWidth_, static_cast<std::int64_t>(dst.width) - left));
-    const int toY = static_cast<int>(std::min<std::int64_t>(windowHeight_, static_cast<std::int64_t>(dst.height) - top));
+    const int toX =
+        static_cast<int>(std::min<std::int64_t>(windowWidth_, static_cast<std::int64_t>(dst.width) - left));
+    const int toY =
+        static_cast<int>(std::min<std::int64_t>(windowHeight_, static_cast<std::int64_t>(dst.height) - top));
     if (fromX >= toX) return;
     const std::size_t rowLength = static_cast<std::size_t>(windowWidth_) * 3;
     for (int y = fromY; y < toY; ++y) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Area averaging ("halftone" stretching): a destination pixel is the mean of the source area it covers,
 // each source pixel weighted by the fraction of it that lies inside. Used for shrinking and enlarging
@@ -15,27 +16,30 @@ namespace tessary::image {
 // estimated through the reciprocal (a division per byte of the result is the slowest step of a snapshot),
 // then corrected by one where the estimate is off.
 class RoundedMean {
-public:
+  public:
     explicit RoundedMean(std::uint64_t divisor)
         : divisor_(divisor), half_(divisor / 2), reciprocal_(1.0 / static_cast<double>(divisor)) {}
     std::uint64_t divisor() const { return divisor_; }
     std::uint8_t operator()(std::uint64_t sum) const {
-        const std::uint64_t n = sum + half_;  // below 2^63, so the signed conversions (single instructions) do
+        const std::uint64_t n =
+            sum + half_;  // below 2^63, so the signed conversions (single instructions) do
         std::uint64_t q = static_cast<std::uint64_t>(
             static_cast<std::int64_t>(static_cast<double>(static_cast<std::int64_t>(n)) * reciprocal_));
-        if (q * divisor_ > n) --q;
-        else if ((q + 1) * divisor_ <= n) ++q;
+        if (q * divisor_ > n)
+            --q;
+        else if ((q + 1) * divisor_ <= n)
+            ++q;
         return static_cast<std::uint8_t>(q);
     }
 
-private:
+  private:
     std::uint64_t divisor_;
     std::uint64_t half_;
     double reciprocal_;
 };
 
 class AreaScaler : public RowSink {
-public:
+  public:
     // Sources wider or taller than this are refused by begin(), so a horizontal sum fits 32 bits.
     static constexpr int kMaxSourceSide = 1 << 24;
     // Larger destination windows are refused by begin() (the accumulator takes 24 bytes a pixel).
@@ -52,10 +56,11 @@ public:
 
     // The window's pixels (rows never delivered count as black).
     Raster result() const;
-    // Copies the window's pixels into dst with its top-left at (left, top); what falls outside dst is dropped.
+    // Copies the window's pixels into dst with its top-left at (left, top); what falls outside dst is
+    // dropped.
     void writeTo(Raster& dst, int left, int top) const;
 
-private:
+  private:
     std::uint8_t mean(std::uint64_t sum) const { return mean_(sum); }
     // Shrinking in height, a source row is first added, weighted, into a full-width row of each of the (at
     // most two) destination rows it covers; the horizontal pass then runs once per destination row instead
@@ -86,14 +91,14 @@ private:
     std::vector<int> columnCount_;
     std::vector<std::uint32_t> columnWeightAt_;
     std::vector<std::uint32_t> columnWeights_;
-    std::vector<std::uint32_t> rowSums_;    // one source row, summed horizontally: window width x 3
+    std::vector<std::uint32_t> rowSums_;  // one source row, summed horizontally: window width x 3
     // window width x window height x 3; in 32 bits where 255 x the divisor fits (the snapshot, small
     // pictures), which halves the memory the destination takes.
     mutable std::vector<std::uint64_t> sums_;
     mutable std::vector<std::uint32_t> narrowSums_;
     bool narrow_ = false;
     bool verticalFirst_ = false;
-    int sourceFrom_ = 0;                    // the first source column the window needs
+    int sourceFrom_ = 0;  // the first source column the window needs
     mutable OpenRow open_[2];
 };
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "image/bitmap.h"
 
 #include <algorithm>
@@ -9,7 +10,9 @@
 namespace tessary::image {
 namespace {
 
-constexpr std::uint32_t colourOf(std::uint32_t r, std::uint32_t g, std::uint32_t b) { return r | (g << 8) | (b << 16); }
+constexpr std::uint32_t colourOf(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
+    return r | (g << 8) | (b << 16);
+}
 
 template <int Bits>
 inline unsigned getIndexAt(const std::uint8_t* row, int x) {
@@ -165,7 +168,8 @@ Bitmap Bitmap::blank(int width, int height, int bits, std::span<const std::uint3
         out.fail(kErrorUnsupportedData);
         return out;
     }
-    const std::size_t pixelBytes = static_cast<std::size_t>(bmpStride(width, bits)) * static_cast<std::size_t>(height);
+    const std::size_t pixelBytes =
+        static_cast<std::size_t>(bmpStride(width, bits)) * static_cast<std::size_t>(height);
     Bytes block(kBmpInfoHeaderSize + table.size() * 4 + pixelBytes, 0);
     std::uint8_t* h = block.data();
     writeU32(h, kBmpInfoHeaderSize);
@@ -209,12 +213,14 @@ bool Bitmap::载入数据(std::span<const std::uint8_t> data) {
         writeU32(b + 8, static_cast<std::uint32_t>(header->height));
         writeU16(b + 12, static_cast<std::uint32_t>(header->planes));
         writeU16(b + 14, static_cast<std::uint32_t>(header->bitsPerPixel));
-        for (std::size_t i = 0; i < header->colours; ++i) std::memcpy(b + kBmpInfoHeaderSize + i * 4, table + i * 3, 3);
+        for (std::size_t i = 0; i < header->colours; ++i)
+            std::memcpy(b + kBmpInfoHeaderSize + i * 4, table + i * 3, 3);
     } else {
         std::memcpy(b, info, kBmpInfoHeaderSize);
         std::memcpy(b + kBmpInfoHeaderSize, table, header->colours * 4);
     }
-    std::memcpy(b + kBmpInfoHeaderSize + header->colours * 4, data.data() + header->pixelOffset, header->pixelBytes);
+    std::memcpy(b + kBmpInfoHeaderSize + header->colours * 4, data.data() + header->pixelOffset,
+                header->pixelBytes);
     adopt(std::move(block));
     return true;
 }
@@ -333,13 +339,15 @@ void Bitmap::writeRow(int y, const std::uint32_t* colours) {
                 }
             } else {
                 NearestPaletteIndex& lookup = nearest();
-                for (int x = 0; x < width_; ++x) setIndexAt(bits_, row, x, static_cast<unsigned>(lookup(colours[x])));
+                for (int x = 0; x < width_; ++x)
+                    setIndexAt(bits_, row, x, static_cast<unsigned>(lookup(colours[x])));
             }
             break;
         case 16:
             for (int x = 0; x < width_; ++x) {
                 const std::uint32_t c = colours[x];
-                writeU16(row + 2 * x, ((c & 0xFF) >> 3) << 10 | (((c >> 8) & 0xFF) >> 3) << 5 | ((c >> 16) & 0xFF) >> 3);
+                writeU16(row + 2 * x,
+                         ((c & 0xFF) >> 3) << 10 | (((c >> 8) & 0xFF) >> 3) << 5 | ((c >> 16) & 0xFF) >> 3);
             }
             break;
         default: {
@@ -392,8 +400,8 @@ bool Bitmap::SetPixel(int x, int y, std::uint32_t colour) {
     if (bits_ <= 8) {
         setIndexAt(bits_, row, x, static_cast<unsigned>(nearest()(colour)));
     } else if (bits_ == 16) {
-        writeU16(row + 2 * x,
-                 ((colour & 0xFF) >> 3) << 10 | (((colour >> 8) & 0xFF) >> 3) << 5 | ((colour >> 16) & 0xFF) >> 3);
+        writeU16(row + 2 * x, ((colour & 0xFF) >> 3) << 10 | (((colour >> 8) & 0xFF) >> 3) << 5 |
+                                  ((colour >> 16) & 0xFF) >> 3);
     } else {
         std::uint8_t* p = row + x * (bits_ / 8);
         p[0] = static_cast<std::uint8_t>(colour >> 16);
@@ -508,7 +516,9 @@ Bitmap Bitmap::Mirror(bool leftRight, bool topBottom) const {
         for (int y = 0; y < h; ++y) std::memcpy(out.topRow(y), topRow(topBottom ? h - 1 - y : y), stride_);
         return out;
     }
-    remapAnyDepth(*this, out, [w, h, topBottom](int xn, int yn) { return std::pair{w - 1 - xn, topBottom ? h - 1 - yn : yn}; });
+    remapAnyDepth(*this, out, [w, h, topBottom](int xn, int yn) {
+        return std::pair{w - 1 - xn, topBottom ? h - 1 - yn : yn};
+    });
     return out;
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The bitmap object 位图: one image in the BMP layout (40-byte info header, colour table, pixel rows
 // bottom row first), as held between the steps of the picture pipeline and sent to the engraver.
@@ -6,9 +7,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
-#include <optional>
 #include <vector>
 
 namespace tessary::image {
@@ -42,11 +43,11 @@ std::span<const std::uint32_t> defaultColourTable(int bitsPerPixel);
 // Nearest colour-table entry by squared distance in red, green, blue; the first of equals wins.
 // Built once per colour table, with a memo of recent colours.
 class NearestPaletteIndex {
-public:
+  public:
     explicit NearestPaletteIndex(std::span<const std::uint32_t> table);
     int operator()(std::uint32_t colour);
 
-private:
+  private:
     std::vector<std::uint32_t> table_;
     static constexpr std::size_t kMemoSize = 4096;
     std::array<std::uint32_t, kMemoSize> memoColour_{};  // colour | 0x01000000 once filled
@@ -54,7 +55,7 @@ private:
 };
 
 class Bitmap {
-public:
+  public:
     Bitmap() = default;
     Bitmap(const Bitmap& other);
     Bitmap& operator=(const Bitmap& other);
@@ -100,7 +101,7 @@ public:
     // Stores width() colours into picture row y, as SetPixel would.
     void writeRow(int y, const std::uint32_t* colours);
 
-private:
+  private:
     static Bitmap blank(int width, int height, int bitsPerPixel, std::span<const std::uint32_t> table);
     std::optional<Bitmap> sameDepthBlank(int width, int height) const;
     void adopt(Bytes block);

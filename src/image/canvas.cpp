@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "image/canvas.h"
 
 #include <algorithm>
@@ -26,7 +27,9 @@ Clip clip(const Raster& r, int left, int top, int width, int height) {
 }
 
 // Source index for destination index i when n source pixels are stretched to m: the one under i's centre.
-int nearestSource(std::int64_t i, std::int64_t n, std::int64_t m) { return static_cast<int>((2 * i + 1) * n / (2 * m)); }
+int nearestSource(std::int64_t i, std::int64_t n, std::int64_t m) {
+    return static_cast<int>((2 * i + 1) * n / (2 * m));
+}
 
 void drawNearest(const Raster& picture, int left, int top, int width, int height, const Clip& c,
                  const RowTarget& to) {
@@ -54,7 +57,9 @@ void drawNearest(const Raster& picture, int left, int top, int width, int height
 
 }  // namespace
 
-Resample modeForDisplayDepth(int bitsPerPixel) { return bitsPerPixel > 16 ? Resample::Halftone : Resample::Nearest; }
+Resample modeForDisplayDepth(int bitsPerPixel) {
+    return bitsPerPixel > 16 ? Resample::Halftone : Resample::Nearest;
+}
 
 void clear(Raster& canvas, int left, int top, int width, int height, std::uint32_t colour) {
     const Clip c = clip(canvas, left, top, width, height);
@@ -69,13 +74,15 @@ void clear(Raster& canvas, int left, int top, int width, int height, std::uint32
 
 void setPixel(Raster& canvas, int x, int y, std::uint32_t colour) { clear(canvas, x, y, 1, 1, colour); }
 
-void drawPicture(Raster& canvas, const Raster& picture, int left, int top, int width, int height, Resample mode) {
+void drawPicture(Raster& canvas, const Raster& picture, int left, int top, int width, int height,
+                 Resample mode) {
     if (picture.empty()) return;
     const Clip c = clip(canvas, left, top, width, height);
     if (c.empty()) return;
     if (width == picture.width && height == picture.height) {
         const std::size_t bytes = static_cast<std::size_t>(c.x1 - c.x0) * 3;
-        for (int y = c.y0; y < c.y1; ++y) std::memcpy(canvas.at(c.x0, y), picture.at(c.x0 - left, y - top), bytes);
+        for (int y = c.y0; y < c.y1; ++y)
+            std::memcpy(canvas.at(c.x0, y), picture.at(c.x0 - left, y - top), bytes);
         return;
     }
     const RowTarget to{canvas.at(c.x0, c.y0), static_cast<std::ptrdiff_t>(canvas.width) * 3, false};
@@ -116,7 +123,8 @@ Raster stretch(const Raster& picture, int width, int height, Resample mode) {
 }
 
 Bytes takeSnapshot(const Raster& canvas, int width, int height, Resample mode) {
-    if (width == canvas.width && height == canvas.height) return canvas.empty() ? Bytes{} : bmp24(canvas, true);
+    if (width == canvas.width && height == canvas.height)
+        return canvas.empty() ? Bytes{} : bmp24(canvas, true);
     const bool direct = mode == Resample::Nearest || (width >= canvas.width && height >= canvas.height);
     if (direct && !canvas.empty() && width > 0 && height > 0 &&
         static_cast<std::int64_t>(width) * height <= AreaScaler::kMaxWindowPixels) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Drawing on a canvas's off-screen image (a DrawPanel's client area) and taking snapshots of it.
 // Colours are 0x00BBGGRR. Everything is clipped to the raster.
@@ -21,7 +22,8 @@ void setPixel(Raster& canvas, int x, int y, std::uint32_t colour);
 
 // Scales the whole picture to exactly width x height with its top-left at (left, top), replacing the
 // canvas pixels it covers. Nothing is drawn when width or height is 0 or less.
-void drawPicture(Raster& canvas, const Raster& picture, int left, int top, int width, int height, Resample mode);
+void drawPicture(Raster& canvas, const Raster& picture, int left, int top, int width, int height,
+                 Resample mode);
 // At the picture's own size.
 void drawPicture(Raster& canvas, const Raster& picture, int left, int top);
 

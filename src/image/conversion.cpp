@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "image/conversion.h"
 
 #include <algorithm>
@@ -13,8 +14,8 @@ namespace tessary::image {
 namespace {
 
 constexpr std::array<std::string_view, kConversionCount> kNames = {
-    "Threshold", "Floyd–Steinberg", "Atkinson", "Jarvis–Judice–Ninke", "Stucki", "Ordered (Bayer 8×8)",
-    "Halftone dots"};
+    "Threshold", "Floyd–Steinberg",     "Atkinson",     "Jarvis–Judice–Ninke",
+    "Stucki",    "Ordered (Bayer 8×8)", "Halftone dots"};
 constexpr std::array<std::string_view, kConversionCount> kKeys = {
     "threshold", "floyd-steinberg", "atkinson", "jarvis", "stucki", "bayer", "halftone"};
 
@@ -102,7 +103,8 @@ Grey adjustedGrey(const Raster& canvas, const PictureRect& r, const ConversionOp
             float* out = grey.v.data() + static_cast<std::size_t>(y) * w;
             for (int x = 0; x < w; ++x, ++p) {
                 const float blur = (4 * p[0] + 2 * (p[-1] + p[1] + p[-ps] + p[ps]) + p[-ps - 1] + p[-ps + 1] +
-                                    p[ps - 1] + p[ps + 1]) * (1.0f / 16);
+                                    p[ps - 1] + p[ps + 1]) *
+                                   (1.0f / 16);
                 float v = p[0] + amount * (p[0] - blur);
                 v = v > 0.0f ? v : 0.0f;  // written so that it compiles to min and max, not branches
                 out[x] = v < 255.0f ? v : 255.0f;
@@ -152,17 +154,38 @@ struct FloydSteinberg {
 };
 struct Atkinson {  // six eighths of the error passed on, a quarter dropped
     static constexpr float kDivisor = 8;
-    static constexpr std::array<Tap, 6> kTaps = {{{1, 0, 1}, {2, 0, 1}, {-1, 1, 1}, {0, 1, 1}, {1, 1, 1}, {0, 2, 1}}};
+    static constexpr std::array<Tap, 6> kTaps = {
+        {{1, 0, 1}, {2, 0, 1}, {-1, 1, 1}, {0, 1, 1}, {1, 1, 1}, {0, 2, 1}}};
 };
 struct Jarvis {
     static constexpr float kDivisor = 48;
-    static constexpr std::array<Tap, 12> kTaps = {{{1, 0, 7}, {2, 0, 5}, {-2, 1, 3}, {-1, 1, 5}, {0, 1, 7}, {1, 1, 5},
-                                                   {2, 1, 3}, {-2, 2, 1}, {-1, 2, 3}, {0, 2, 5}, {1, 2, 3}, {2, 2, 1}}};
+    static constexpr std::array<Tap, 12> kTaps = {{{1, 0, 7},
+                                                   {2, 0, 5},
+                                                   {-2, 1, 3},
+                                                   {-1, 1, 5},
+                                                   {0, 1, 7},
+                                                   {1, 1, 5},
+                                                   {2, 1, 3},
+                                                   {-2, 2, 1},
+                                                   {-1, 2, 3},
+                                                   {0, 2, 5},
+                                                   {1, 2, 3},
+                                                   {2, 2, 1}}};
 };
 struct Stucki {
     static constexpr float kDivisor = 42;
-    static constexpr std::array<Tap, 12> kTaps = {{{1, 0, 8}, {2, 0, 4}, {-2, 1, 2}, {-1, 1, 4}, {0, 1, 8}, {1, 1, 4},
-                                                   {2, 1, 2}, {-2, 2, 1}, {-1, 2, 2}, {0, 2, 4}, {1, 2, 2}, {2, 2, 1}}};
+    static constexpr std::array<Tap, 12> kTaps = {{{1, 0, 8},
+                                                   {2, 0, 4},
+                                                   {-2, 1, 2},
+                                                   {-1, 1, 4},
+                                                   {0, 1, 8},
+                                                   {1, 1, 4},
+                                                   {2, 1, 2},
+                                                   {-2, 2, 1},
+                                                   {-1, 2, 2},
+                                                   {0, 2, 4},
+                                                   {1, 2, 2},
+                                                   {2, 2, 1}}};
 };
 
 // One row of the diffusion in one direction; the kernel's taps are mirrored for a leftward row. The taps
@@ -226,7 +249,8 @@ double discInCell(double r) {
 const std::array<float, 4097>& discByDistanceSquared() {
     static const std::array<float, 4097> table = [] {
         std::array<float, 4097> t{};
-        for (std::size_t i = 0; i < t.size(); ++i) t[i] = static_cast<float>(discInCell(std::sqrt(i * 0.5 / 4096)));
+        for (std::size_t i = 0; i < t.size(); ++i)
+            t[i] = static_cast<float>(discInCell(std::sqrt(i * 0.5 / 4096)));
         return t;
     }();
     return table;
@@ -234,7 +258,8 @@ const std::array<float, 4097>& discByDistanceSquared() {
 
 // Round black dots on a screen turned by the angle, one per cell, each as large as its pixel is dark: a
 // pixel is black when the disc around its cell's centre that reaches it covers less of the cell than the
-// darkness does. Screen positions are counted from the canvas's origin, so cells do not move with the picture.
+// darkness does. Screen positions are counted from the canvas's origin, so cells do not move with the
+// picture.
 void halftone(const Grey& grey, const PictureRect& r, int cell, int angle, std::vector<std::uint8_t>& white) {
     const auto& disc = discByDistanceSquared();
     const double theta = angle * std::numbers::pi / 180.0;
@@ -252,11 +277,14 @@ void halftone(const Grey& grey, const PictureRect& r, int cell, int angle, std::
     }
 }
 
-void setWhite(Bitmap& out, int x, int y) { out.topRow(y)[x >> 3] |= static_cast<std::uint8_t>(0x80 >> (x & 7)); }
+void setWhite(Bitmap& out, int x, int y) {
+    out.topRow(y)[x >> 3] |= static_cast<std::uint8_t>(0x80 >> (x & 7));
+}
 
 PictureRect clipped(const PictureRect& r, int width, int height) {
     const int left = std::clamp(r.left, 0, width), top = std::clamp(r.top, 0, height);
-    const int right = std::clamp(r.left + r.width, left, width), bottom = std::clamp(r.top + r.height, top, height);
+    const int right = std::clamp(r.left + r.width, left, width),
+              bottom = std::clamp(r.top + r.height, top, height);
     return {left, top, right - left, bottom - top};
 }
 
@@ -267,10 +295,12 @@ bool ConversionOptions::isDefault() const { return effective(*this) == Conversio
 bool ConversionOptions::valid() const {
     return kThresholdRange.holds(threshold) && kCellRange.holds(cell) && kAngleRange.holds(angle) &&
            kBrightnessRange.holds(brightness) && kContrastRange.holds(contrast) && kGammaRange.holds(gamma) &&
-           kSharpenRange.holds(sharpen) && static_cast<int>(mode) >= 0 && static_cast<int>(mode) < kConversionCount;
+           kSharpenRange.holds(sharpen) && static_cast<int>(mode) >= 0 &&
+           static_cast<int>(mode) < kConversionCount;
 }
 
-Bitmap convertToBlackAndWhite(const Raster& canvas, const PictureRect& picture, const ConversionOptions& options) {
+Bitmap convertToBlackAndWhite(const Raster& canvas, const PictureRect& picture,
+                              const ConversionOptions& options) {
     Bitmap out = Bitmap::create(canvas.width, canvas.height, 1);
     if (out.empty()) return out;
     const ConversionOptions o = effective(options);
@@ -295,10 +325,18 @@ Bitmap convertToBlackAndWhite(const Raster& canvas, const PictureRect& picture, 
             for (std::size_t i = 0; i < white.size(); ++i) white[i] = grey.v[i] >= level;
             break;
         }
-        case Conversion::FloydSteinberg: diffuse<FloydSteinberg>(grey, white); break;
-        case Conversion::Atkinson: diffuse<Atkinson>(grey, white); break;
-        case Conversion::Jarvis: diffuse<Jarvis>(grey, white); break;
-        case Conversion::Stucki: diffuse<Stucki>(grey, white); break;
+        case Conversion::FloydSteinberg:
+            diffuse<FloydSteinberg>(grey, white);
+            break;
+        case Conversion::Atkinson:
+            diffuse<Atkinson>(grey, white);
+            break;
+        case Conversion::Jarvis:
+            diffuse<Jarvis>(grey, white);
+            break;
+        case Conversion::Stucki:
+            diffuse<Stucki>(grey, white);
+            break;
         case Conversion::Bayer:
             // Cell entry i turns white above the grey (i + 0.5) * 255 / 64: a flat grey g whitens
             // round(64 g / 255) of the 64 pixels of every cell.
@@ -306,10 +344,13 @@ Bitmap convertToBlackAndWhite(const Raster& canvas, const PictureRect& picture, 
                 for (int x = 0; x < r.width; ++x) {
                     const int i = kBayer[(r.top + y) & 7][(r.left + x) & 7];
                     white[static_cast<std::size_t>(y) * r.width + x] =
-                        grey.v[static_cast<std::size_t>(y) * r.width + x] * 64.0f > (static_cast<float>(i) + 0.5f) * 255.0f;
+                        grey.v[static_cast<std::size_t>(y) * r.width + x] * 64.0f >
+                        (static_cast<float>(i) + 0.5f) * 255.0f;
                 }
             break;
-        case Conversion::Halftone: halftone(grey, r, o.cell, o.angle, white); break;
+        case Conversion::Halftone:
+            halftone(grey, r, o.cell, o.angle, white);
+            break;
     }
     for (int y = 0; y < r.height; ++y) {
         std::uint8_t* bits = out.topRow(r.top + y);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The black-and-white conversion of the 512 x 512 canvas into the engraving image, with the operator's
 // choice of conversion and the adjustments applied to the picture before it.
@@ -50,10 +51,12 @@ struct PictureRect {
     bool operator==(const PictureRect&) const = default;
 };
 
-// The 1-bit image (colour table black, white; 1 = white = no burn) of the canvas, in the canvas's orientation.
-// With default options it is the canvas's plain threshold (white when R + G + B >= 383) everywhere, margins
-// included; otherwise the adjustments and the conversion act on the picture's rectangle only.
-Bitmap convertToBlackAndWhite(const Raster& canvas, const PictureRect& picture, const ConversionOptions& options);
+// The 1-bit image (colour table black, white; 1 = white = no burn) of the canvas, in the canvas's
+// orientation. With default options it is the canvas's plain threshold (white when R + G + B >= 383)
+// everywhere, margins included; otherwise the adjustments and the conversion act on the picture's rectangle
+// only.
+Bitmap convertToBlackAndWhite(const Raster& canvas, const PictureRect& picture,
+                              const ConversionOptions& options);
 
 // Names as the operator sees them ("Floyd–Steinberg") and as tessary-prepare takes them ("floyd-steinberg").
 std::string_view conversionName(Conversion mode);

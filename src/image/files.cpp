@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "image/files.h"
 
 #include <fcntl.h>
@@ -85,7 +86,8 @@ bool replaceable(const std::string& path, UniqueFd* holder) {
 }
 
 FileIdentity identityOf(const struct stat& st) {
-    return {st.st_dev, st.st_ino, st.st_size, std::int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec};
+    return {st.st_dev, st.st_ino, st.st_size,
+            std::int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec};
 }
 
 // A new file of a name no one uses, in the directory of the path; the umask applies to its mode as it would
@@ -95,7 +97,8 @@ UniqueFd createBeside(const std::string& path, std::string& name) {
     const std::string stem = directoryOf(path) + "/.tessary-write-" + std::to_string(::getpid()) + "-";
     for (int attempt = 0; attempt < 100; ++attempt) {
         name = stem + std::to_string(counter++) + "-" + std::to_string(::random());
-        UniqueFd fd(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY, 0644));
+        UniqueFd fd(
+            ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY, 0644));
         if (fd || errno != EEXIST) return fd;
     }
     return UniqueFd();
@@ -147,7 +150,8 @@ std::string chooseRunDirectory(const std::string& programDir, const char* xdgRun
     }
     std::string homeDir = home != nullptr ? home : "";
     if (homeDir.empty() || homeDir[0] != '/') {
-        if (const passwd* pw = ::getpwuid(::geteuid()); pw != nullptr && pw->pw_dir != nullptr) homeDir = pw->pw_dir;
+        if (const passwd* pw = ::getpwuid(::geteuid()); pw != nullptr && pw->pw_dir != nullptr)
+            homeDir = pw->pw_dir;
     }
     if (!homeDir.empty() && homeDir[0] == '/') {
         const std::string cache = withoutTrailingSlash(homeDir) + "/.cache";
@@ -184,7 +188,8 @@ bool deleteFile(const std::string& path) { return !path.empty() && ::unlink(path
 
 bool deleteFileIfSame(const std::string& path, const FileIdentity& identity) {
     struct stat st {};
-    if (identity.empty() || path.empty() || ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    if (identity.empty() || path.empty() || ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
     if (identityOf(st) != identity) return false;
     return ::unlink(path.c_str()) == 0;
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The file services of the picture pipeline: where the preview file lives, and writing and deleting files.
 #include <sys/types.h>
@@ -20,7 +21,8 @@ inline constexpr const char* kPreviewFileName = "Engraving Preview.bmp";
 // so that the preview file can always be written (an installed program's directory is not writable).
 std::string runDirectory();
 // The same choice for a given program directory and environment values (null when unset).
-std::string chooseRunDirectory(const std::string& programDirectory, const char* xdgRuntimeDir, const char* home);
+std::string chooseRunDirectory(const std::string& programDirectory, const char* xdgRuntimeDir,
+                               const char* home);
 
 // run directory + "/Engraving Preview.bmp"
 std::string previewFilePath(const std::string& runDirectory);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <array>
 
 #include "image/bitmap.h"
@@ -5,15 +6,18 @@
 namespace tessary::image {
 namespace {
 
-constexpr std::uint32_t rgb(std::uint32_t r, std::uint32_t g, std::uint32_t b) { return r | (g << 8) | (b << 16); }
+constexpr std::uint32_t rgb(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
+    return r | (g << 8) | (b << 16);
+}
 
 constexpr std::array<std::uint32_t, 2> kBlackWhite = {rgb(0, 0, 0), rgb(255, 255, 255)};
 
 // The sixteen colours of the classic display adapters, dark ones first.
 constexpr std::array<std::uint32_t, 16> kSixteen = {
-    rgb(0, 0, 0),     rgb(128, 0, 0),   rgb(0, 128, 0),   rgb(128, 128, 0), rgb(0, 0, 128),   rgb(128, 0, 128),
-    rgb(0, 128, 128), rgb(192, 192, 192), rgb(128, 128, 128), rgb(255, 0, 0), rgb(0, 255, 0), rgb(255, 255, 0),
-    rgb(0, 0, 255),   rgb(255, 0, 255), rgb(0, 255, 255), rgb(255, 255, 255)};
+    rgb(0, 0, 0),       rgb(128, 0, 0),   rgb(0, 128, 0),   rgb(128, 128, 0),
+    rgb(0, 0, 128),     rgb(128, 0, 128), rgb(0, 128, 128), rgb(192, 192, 192),
+    rgb(128, 128, 128), rgb(255, 0, 0),   rgb(0, 255, 0),   rgb(255, 255, 0),
+    rgb(0, 0, 255),     rgb(255, 0, 255), rgb(0, 255, 255), rgb(255, 255, 255)};
 
 // A 3-3-2 colour cube: index bits rrrgggbb, so black is 0 and white 255.
 constexpr std::array<std::uint32_t, 256> makeCube() {
@@ -43,7 +47,8 @@ std::span<const std::uint32_t> defaultColourTable(int bitsPerPixel) {
     }
 }
 
-NearestPaletteIndex::NearestPaletteIndex(std::span<const std::uint32_t> table) : table_(table.begin(), table.end()) {}
+NearestPaletteIndex::NearestPaletteIndex(std::span<const std::uint32_t> table)
+    : table_(table.begin(), table.end()) {}
 
 int NearestPaletteIndex::operator()(std::uint32_t colour) {
     colour &= 0xFFFFFFu;

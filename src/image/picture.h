@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // BMP data as drawable pictures, and the size of a BMP file.
 #include <optional>

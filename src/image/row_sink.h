@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Decoders hand their pixels to a sink row by row, so that a large picture can be scaled down
 // while it is decoded, without holding it whole.
@@ -6,9 +7,10 @@
 namespace tessary::image {
 
 class RowSink {
-public:
+  public:
     virtual ~RowSink() = default;
-    // Called once, before any row, with the size of the rows that follow. Returning false aborts the decoding.
+    // Called once, before any row, with the size of the rows that follow. Returning false aborts the
+    // decoding.
     virtual bool begin(int width, int height) = 0;
     // Told before begin, and only when it is not 1: the rows come as the camera stored them, and this
     // orientation (2..8) sets them upright. A sink that does not turn them keeps the picture as stored.

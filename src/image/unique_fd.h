@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Owns a POSIX file descriptor.
 #include <unistd.h>
@@ -7,7 +8,7 @@
 namespace tessary::image {
 
 class UniqueFd {
-public:
+  public:
     UniqueFd() = default;
     explicit UniqueFd(int fd) : fd_(fd) {}
     UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
@@ -33,7 +34,7 @@ public:
         return ok;
     }
 
-private:
+  private:
     int fd_ = -1;
 };
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A picture file decoded straight to the size it is drawn at in the field, so that a large photo is never
 // held (or written) at its full size: rows go from the decoder into the resampling as they come, and a
@@ -6,8 +7,8 @@
 
 #include "image/canvas.h"
 #include "image/decode/decode.h"
-#include "intake/fitting.h"
 #include "image/raster.h"
+#include "intake/fitting.h"
 
 namespace tessary::intake {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where a dropped picture goes on the canvas: fitted into the 490 x 490 field centred at (245, 245)
 // of the 510 x 510 surface, proportions kept, never enlarged.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The intake's surroundings without a window: a canvas in memory as the console's 画板1 is on a
 // true-colour display, the preview file at a chosen path, the log to standard output and the refusal to
@@ -12,7 +13,8 @@ namespace tessary::intake {
 
 class Headless : public Surroundings {
   public:
-    explicit Headless(std::string out, bool quiet = false) : out_(std::move(out)), quiet_(quiet), canvas_(510, 510) {}
+    explicit Headless(std::string out, bool quiet = false)
+        : out_(std::move(out)), quiet_(quiet), canvas_(510, 510) {}
 
     image::Raster& canvas() override { return canvas_; }
     std::uint32_t canvasBackground() override { return kButtonFace; }

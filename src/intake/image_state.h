@@ -1,12 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program-wide state of the picture pipeline, from start-up to exit.
 #include <optional>
 #include <string>
 
 #include "image/bitmap.h"
-#include "image/render/text_picture.h"
 #include "image/conversion.h"
 #include "image/files.h"
+#include "image/render/text_picture.h"
 
 namespace tessary::intake {
 
@@ -21,12 +22,12 @@ struct ImageState {
     // 512 x 512, 1 bit per pixel, the preview flipped top to bottom (as the engraver takes it);
     // empty until the first picture is taken in.
     image::位图 engraving;
-    std::string droppedFileName;  // what the last drop delivered, for Reload
+    std::string droppedFileName;         // what the last drop delivered, for Reload
     std::optional<TypedText> typedText;  // set when the last intake was typed text: Reload renders it again
     std::string previewPath;
     image::FileIdentity previewWritten;  // the preview file as last written; only that file is deleted
-    image::Bytes lastSnapshot;  // 24-bit BMP data of the last 512 x 512 snapshot
-    int zoomSize = 0;           // 512 after each intake; only Zoom out changes it
+    image::Bytes lastSnapshot;           // 24-bit BMP data of the last 512 x 512 snapshot
+    int zoomSize = 0;                    // 512 after each intake; only Zoom out changes it
     image::ConversionOptions options;
     // The last snapshot's pixels before the black-and-white conversion (turned with the preview by Rotate),
     // and where the picture lies in it: what an option change converts again.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "intake/intake.h"
 
 #include <cmath>
@@ -6,9 +7,9 @@
 #include <span>
 
 #include "image/files.h"
-#include "intake/fitted_picture.h"
-#include "image/render/text_picture.h"
 #include "image/picture.h"
+#include "image/render/text_picture.h"
+#include "intake/fitted_picture.h"
 
 namespace tessary::intake {
 namespace {
@@ -26,7 +27,8 @@ image::Raster rasterOfSnapshot(const image::Bytes& bmp) {
     if (bmp.size() < offset + stride * kSnapshotSize) return {};
     image::Raster out(kSnapshotSize, kSnapshotSize);
     for (int y = 0; y < kSnapshotSize; ++y) {
-        const std::uint8_t* src = bmp.data() + offset + static_cast<std::size_t>(kSnapshotSize - 1 - y) * stride;
+        const std::uint8_t* src =
+            bmp.data() + offset + static_cast<std::size_t>(kSnapshotSize - 1 - y) * stride;
         std::uint8_t* dst = out.at(0, y);
         for (int x = 0; x < kSnapshotSize; ++x, src += 3, dst += 3) {
             dst[0] = src[2];
@@ -79,7 +81,8 @@ image::Raster turnedClockwise(const image::Raster& in) {
 
 bool writePreview(ImageState& state, Surroundings& around) {
     const image::Bytes bmp = state.engraving.ToByteSet();
-    return image::writeFile(around.previewFile(), {std::span<const std::uint8_t>(bmp)}, &state.previewWritten);
+    return image::writeFile(around.previewFile(), {std::span<const std::uint8_t>(bmp)},
+                            &state.previewWritten);
 }
 
 // The preview flipped top to bottom, so that the first stored row of the BMP data is the preview's top

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The picture intake and the view operations, over whatever shows their results: the console's main
 // window, or nothing but a canvas in memory (tessary-prepare). Both run these same procedures.
@@ -7,8 +8,8 @@
 
 #include "image/bitmap.h"
 #include "image/canvas.h"
-#include "intake/image_state.h"
 #include "image/raster.h"
+#include "intake/image_state.h"
 
 namespace tessary::intake {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "intake/main_window_panels.h"
 
 #include <optional>
@@ -15,7 +16,8 @@ namespace {
 
 constexpr int kRulerWidth = 12;
 
-void drawRuler(Window& main, std::string_view unit, std::span<const std::uint8_t> bmp, int width, int height) {
+void drawRuler(Window& main, std::string_view unit, std::span<const std::uint8_t> bmp, int width,
+               int height) {
     DrawSurface& panel = main.drawPanel(unit);
     if (const auto ruler = image::LoadPicture(bmp)) {
         drawOnPanel(panel, *ruler, width, height);
@@ -27,7 +29,8 @@ void drawRuler(Window& main, std::string_view unit, std::span<const std::uint8_t
 }  // namespace
 
 void drawOnPanel(DrawSurface& panel, const Raster& picture, int width, int height) {
-    image::drawPicture(panel.pixels(), picture, 0, 0, width, height, image::modeForDisplayDepth(panel.displayDepth()));
+    image::drawPicture(panel.pixels(), picture, 0, 0, width, height,
+                       image::modeForDisplayDepth(panel.displayDepth()));
     panel.changed();
 }
 

@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Drawing on the main window's panels, for everything that redraws the preview: the intake, the view
 // operations and the upload.
-#include "app/model/window.h"
 #include "app/model/raster.h"
+#include "app/model/window.h"
 
 namespace tessary::intake {
 

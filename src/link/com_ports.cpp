@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/com_ports.h"
 
 #include <fcntl.h>
@@ -103,7 +104,8 @@ std::string usbIdentity(const std::string& devicePath, const fs::path& sysClassT
     fs::path dir = fs::canonical(sysClassTty / device.filename() / "device", ec);
     if (ec) return {};
     // The tty's device is an interface of the USB device; the USB device is the first parent with a vendor.
-    for (int depth = 0; depth < 8 && !dir.empty() && dir != dir.root_path(); ++depth, dir = dir.parent_path()) {
+    for (int depth = 0; depth < 8 && !dir.empty() && dir != dir.root_path();
+         ++depth, dir = dir.parent_path()) {
         const std::string vendor = firstLine(dir / "idVendor");
         if (vendor.empty()) continue;
         const std::string serial = firstLine(dir / "serial");

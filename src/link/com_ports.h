@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // COM port numbers to Linux devices.
 //
@@ -17,7 +18,8 @@ std::vector<std::string> listSerialPorts(const std::filesystem::path& sysClassTt
 // Which USB device stands behind a tty ("0403:6001:A50285BI": vendor, product and, when it has one, its
 // serial number), so that the same adapter is known again after it was unplugged. Empty for a tty that is
 // not on USB (a pty, a built-in port) or a path that names no device.
-std::string usbIdentity(const std::string& devicePath, const std::filesystem::path& sysClassTty = "/sys/class/tty");
+std::string usbIdentity(const std::string& devicePath,
+                        const std::filesystem::path& sysClassTty = "/sys/class/tty");
 
 // The path that COMn names by the rules above; empty when there is no such port.
 std::string comDevicePath(int n);

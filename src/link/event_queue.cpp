@@ -1,9 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/event_queue.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <QPointer>
-
 #include <cstdio>
 #include <exception>
 
@@ -23,7 +23,8 @@ void EventQueue::append(const QueueEntry* entries, std::size_t count) {
     // a notification per byte would cost more than the delivery itself.
     const bool notify = entries_.empty();
     entries_.insert(entries_.end(), entries, entries + count);
-    if (notify) QCoreApplication::postEvent(target_, new QEvent(static_cast<QEvent::Type>(notificationType())));
+    if (notify)
+        QCoreApplication::postEvent(target_, new QEvent(static_cast<QEvent::Type>(notificationType())));
 }
 
 std::vector<QueueEntry> EventQueue::takeAll() {
@@ -78,7 +79,8 @@ void DeliveryTarget::resumeLater() {
     DeliveryHold::whenReleased([self = QPointer<DeliveryTarget>(this)] {
         if (!self) return;
         self->resumeRequested_ = false;
-        QCoreApplication::postEvent(self.data(), new QEvent(static_cast<QEvent::Type>(EventQueue::notificationType())));
+        QCoreApplication::postEvent(self.data(),
+                                    new QEvent(static_cast<QEvent::Type>(EventQueue::notificationType())));
     });
 }
 

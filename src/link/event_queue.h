@@ -1,8 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The queue through which the port worker hands received bytes and line-status codes to the window thread,
 // and the hidden target on the window thread that raises them as unit events.
 #include <QObject>
-
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -23,7 +23,7 @@ struct QueueEntry {
 };
 
 class EventQueue {
-public:
+  public:
     // Appends under the mutex and, when the queue was empty, posts a notification to the target before
     // releasing it.
     void append(const QueueEntry* entries, std::size_t count);
@@ -33,26 +33,26 @@ public:
 
     static int notificationType();
 
-private:
+  private:
     std::mutex mutex_;
     std::vector<QueueEntry> entries_;
     QObject* target_ = nullptr;
 };
 
 // Lives on the thread that created the unit. Each notification drains the queue and raises DataArrived /
-// LineStatus / DeviceGone in queue order until the unit is gone or its window stops taking events. While a delivery hold
-// is active the entries stay queued and are delivered, in order, once it ends.
+// LineStatus / DeviceGone in queue order until the unit is gone or its window stops taking events. While a
+// delivery hold is active the entries stay queued and are delivered, in order, once it ends.
 class DeliveryTarget final : public QObject {
-public:
+  public:
     DeliveryTarget(std::shared_ptr<EventQueue> queue, EventSink& sink, std::string unitName);
     // After this no event is raised; safe to call from a handler that is being delivered to.
     void detach() { detached_ = true; }
     bool delivering() const { return depth_ > 0; }
 
-protected:
+  protected:
     bool event(QEvent* e) override;
 
-private:
+  private:
     void deliver(const std::vector<QueueEntry>& entries);
     // Waits for the end of a delivery hold, then notifies itself again.
     void resumeLater();

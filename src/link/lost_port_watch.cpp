@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/lost_port_watch.h"
 
 #include <sys/stat.h>

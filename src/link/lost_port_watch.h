@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Watching for a lost port's device to come back. Each look at the device resolves COMn and reads sysfs, so
 // a tick only stats the folders where a returning device appears (its node in /dev, its link in the port

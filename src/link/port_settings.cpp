@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/port_settings.h"
 
 #include "app/model/properties.h"
@@ -12,25 +13,38 @@ namespace sp = prop::serial;
 template <class S>
 auto integerField(S& s, int property) -> decltype(&s.portNumber) {
     switch (property) {
-    case sp::kPortNumber: return &s.portNumber;
-    case sp::kBaudRate: return &s.baudRate;
-    case sp::kDataBits: return &s.dataBits;
-    case sp::kStopBits: return &s.stopBits;
-    case sp::kTimeout: return &s.timeout;
-    case sp::kParity: return &s.parity;
-    case sp::kFlowControl: return &s.flowControl;
-    case sp::kRtsControl: return &s.rtsControl;
-    case sp::kDtrControl: return &s.dtrControl;
-    default: return nullptr;
+        case sp::kPortNumber:
+            return &s.portNumber;
+        case sp::kBaudRate:
+            return &s.baudRate;
+        case sp::kDataBits:
+            return &s.dataBits;
+        case sp::kStopBits:
+            return &s.stopBits;
+        case sp::kTimeout:
+            return &s.timeout;
+        case sp::kParity:
+            return &s.parity;
+        case sp::kFlowControl:
+            return &s.flowControl;
+        case sp::kRtsControl:
+            return &s.rtsControl;
+        case sp::kDtrControl:
+            return &s.dtrControl;
+        default:
+            return nullptr;
     }
 }
 
 template <class S>
 auto booleanField(S& s, int property) -> decltype(&s.parityCheck) {
     switch (property) {
-    case sp::kParityCheck: return &s.parityCheck;
-    case sp::kOpenOnCreate: return &s.openOnCreate;
-    default: return nullptr;
+        case sp::kParityCheck:
+            return &s.parityCheck;
+        case sp::kOpenOnCreate:
+            return &s.openOnCreate;
+        default:
+            return nullptr;
     }
 }
 

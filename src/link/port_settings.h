@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Properties 8 to 19 of a SerialPort unit over its stored settings.
 #include <optional>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/port_worker.h"
 
 #include <poll.h>
@@ -181,7 +182,8 @@ void PortWorker::collectLineEvents(std::vector<QueueEntry>& out) {
         const LineCounters& was = *counters_;
         if (changed(was.brk, now->brk)) out.push_back(status(1));
         if (changed(was.frame, now->frame) || changed(was.overrun, now->overrun) ||
-            changed(was.bufOverrun, now->bufOverrun) || (options_.parityCheck && changed(was.parity, now->parity)))
+            changed(was.bufOverrun, now->bufOverrun) ||
+            (options_.parityCheck && changed(was.parity, now->parity)))
             out.push_back(status(4));
         if (changed(was.rng, now->rng)) out.push_back(status(5));
         cts = changed(was.cts, now->cts);
@@ -221,7 +223,8 @@ std::size_t PortWorker::readAvailable() {
         taken += static_cast<std::size_t>(n);
         entries.clear();
         auto count = static_cast<std::size_t>(n);
-        if (options_.eventChar && std::memchr(buffer, *options_.eventChar, count)) entries.push_back(status(7));
+        if (options_.eventChar && std::memchr(buffer, *options_.eventChar, count))
+            entries.push_back(status(7));
         for (std::size_t i = 0; i < count; ++i) entries.push_back({QueueEntry::Type::Byte, buffer[i]});
         queue_->append(entries.data(), entries.size());
     }

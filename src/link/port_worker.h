@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The thread that owns all I/O on an open port: it waits for line events, received bytes, write requests
-// and the stop request in one poll, queues every received byte, and performs the writes that SendData hands it.
+// and the stop request in one poll, queues every received byte, and performs the writes that SendData hands
+// it.
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -26,7 +28,7 @@ struct WorkerOptions {
 };
 
 class PortWorker {
-public:
+  public:
     PortWorker(TtyDevice& device, std::shared_ptr<EventQueue> queue, WorkerOptions options);
     // Stops the thread and waits for it.
     ~PortWorker();
@@ -42,7 +44,7 @@ public:
     // True once the device has vanished (adapter pulled, far end of a pty closed).
     bool deviceGone() const { return gone_.load(); }
 
-private:
+  private:
     void run();
     bool waitOnce();
     void collectLineEvents(std::vector<QueueEntry>& out);

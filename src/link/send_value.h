@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The values SendData accepts and the bytes each one puts on the wire.
 #include <cstdint>

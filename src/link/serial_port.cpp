@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/serial_port.h"
 
 #include <grp.h>
@@ -5,7 +6,6 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
-
 #include <cerrno>
 #include <cstdio>
 #include <exception>
@@ -36,21 +36,27 @@ void reportPermissionDenied(const std::string& path) {
 
     struct stat st {};
     const struct group* owner = ::stat(device.c_str(), &st) == 0 ? ::getgrgid(st.st_gid) : nullptr;
-    const bool groupMayUse = owner && st.st_gid != 0 && (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
+    const bool groupMayUse =
+        owner && st.st_gid != 0 && (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
     if (groupMayUse)
         std::fprintf(stderr,
                      "tessary: no permission to open %s: add your account to the group \"%s\" "
                      "(sudo usermod -aG %s $USER), then log out and in again\n",
                      device.c_str(), owner->gr_name, owner->gr_name);
     else
-        std::fprintf(stderr, "tessary: no permission to open %s, and no group may use it: give it a group "
-                             "(a udev rule) or ask the administrator\n", device.c_str());
+        std::fprintf(stderr,
+                     "tessary: no permission to open %s, and no group may use it: give it a group "
+                     "(a udev rule) or ask the administrator\n",
+                     device.c_str());
 }
 
 }  // namespace
 
 SerialPort::SerialPort(std::string name, PortSettings settings, EventSink& sink)
-    : name_(std::move(name)), sink_(sink), settings_(std::move(settings)), queue_(std::make_shared<EventQueue>()) {
+    : name_(std::move(name)),
+      sink_(sink),
+      settings_(std::move(settings)),
+      queue_(std::make_shared<EventQueue>()) {
     common_[prop::kTag] = std::string();
     common_[prop::kMousePointer] = Bytes();
     target_ = std::make_unique<DeliveryTarget>(queue_, sink_, name_);
@@ -142,7 +148,8 @@ bool SerialPort::SendData(const SendValue& value, const SendProgress& progress) 
     return ok;
 }
 
-std::unique_ptr<SerialPort> createSerialPortUnit(const std::string& name, const Bytes& block, EventSink& sink) {
+std::unique_ptr<SerialPort> createSerialPortUnit(const std::string& name, const Bytes& block,
+                                                 EventSink& sink) {
     auto settings = decodeSerialSettings(block);
     if (!settings) return nullptr;
     auto unit = std::make_unique<SerialPort>(name, *settings, sink);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The SerialPort unit: line settings as properties 8..19, Open / Close / SendData, and every received byte
 // raised as DataArrived on the thread that created the unit.
@@ -25,7 +26,7 @@ class PortWorker;
 class TtyDevice;
 
 class SerialPort final : public Unit {
-public:
+  public:
     // The unit must be created on the window thread: events are raised there, through sink.
     SerialPort(std::string name, PortSettings settings, EventSink& sink);
     ~SerialPort() override;
@@ -56,7 +57,7 @@ public:
     const std::string& deviceIdentity() const { return identity_; }
     const PortSettings& settings() const { return settings_; }
 
-private:
+  private:
     std::string name_;
     EventSink& sink_;
     PortSettings settings_;
@@ -71,7 +72,8 @@ private:
 
 // Creates the unit from the settings block of its window definition (empty: the kind's defaults) and opens
 // it when OpenOnCreate is set. nullptr when the block cannot be loaded.
-std::unique_ptr<SerialPort> createSerialPortUnit(const std::string& name, const Bytes& block, EventSink& sink);
+std::unique_ptr<SerialPort> createSerialPortUnit(const std::string& name, const Bytes& block,
+                                                 EventSink& sink);
 
 // The SerialPort unit of that name in the window; nullptr when the window has none.
 SerialPort* findSerialPort(Window& window, std::string_view unit);

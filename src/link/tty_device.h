@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One open Linux terminal device: exclusive open, line settings, purge, line-state queries.
 #include <cstddef>
@@ -34,7 +35,7 @@ struct LineFlags {
 std::optional<LineFlags> lineFlags(LineFlags current, const PortSettings& settings);
 
 class TtyDevice {
-public:
+  public:
     // Opens for reading and writing, non-blocking, exclusively (flock plus TIOCEXCL). On failure returns
     // nullptr and leaves the cause in errorNumber (ENOTTY for something that is not a terminal,
     // EBUSY when another program holds the port).
@@ -45,7 +46,8 @@ public:
 
     int fd() const { return fd_; }
 
-    // Applies lineFlags() and the RTS and DTR rules; false when the driver refuses or Linux cannot express them.
+    // Applies lineFlags() and the RTS and DTR rules; false when the driver refuses or Linux cannot express
+    // them.
     bool configure(const PortSettings& settings);
 
     // Discards both directions of the driver's buffers.
@@ -58,7 +60,7 @@ public:
     std::optional<LineCounters> counters() const;
     std::optional<ModemLines> modemLines() const;
 
-private:
+  private:
     explicit TtyDevice(int fd) : fd_(fd) {}
     int fd_;
 };

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every binding of the window definitions resolves to a registered handler, and every area registers
 // all the handlers it brings.
 #include <gtest/gtest.h>
@@ -60,8 +61,8 @@ const std::map<std::string, Area> kHandlerAreas = {
 TEST(Bindings, EveryBoundHandlerIsRegistered) {
     HandlerRegistry registry;
     registerAllHandlers(registry);
-    for (const WindowDef* def : {&mainWindowDefinition(), &settingWindowDefinition(), &pictureOptionsWindowDefinition(),
-                                 &textWindowDefinition()}) {
+    for (const WindowDef* def : {&mainWindowDefinition(), &settingWindowDefinition(),
+                                 &pictureOptionsWindowDefinition(), &textWindowDefinition()}) {
         for (const auto& b : bindingsOf(*def)) {
             const auto area = kHandlerAreas.find(b.handler);
             ASSERT_NE(area, kHandlerAreas.end()) << "no area brings \"" << b.handler << "\"";
@@ -78,8 +79,8 @@ TEST(Bindings, AreasRegisterEveryHandlerTheyBring) {
 
 TEST(Bindings, EveryAreaHandlerIsBoundSomewhere) {
     std::set<std::string> bound;
-    for (const WindowDef* def : {&mainWindowDefinition(), &settingWindowDefinition(), &pictureOptionsWindowDefinition(),
-                                 &textWindowDefinition()}) {
+    for (const WindowDef* def : {&mainWindowDefinition(), &settingWindowDefinition(),
+                                 &pictureOptionsWindowDefinition(), &textWindowDefinition()}) {
         for (const auto& b : bindingsOf(*def)) bound.insert(b.handler);
     }
     for (const auto& [id, area] : kHandlerAreas) {

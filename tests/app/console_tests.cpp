@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Dispatch of bound events to handlers, and the lifecycle of the main and modal windows.
 #include <gtest/gtest.h>
 
 #include "app/console.h"
-#include "support/memory_window.h"
 #include "app/model/properties.h"
+#include "support/memory_window.h"
 #include "test_services.h"
 
 namespace tessary {
@@ -27,9 +28,11 @@ WindowDef testWindow() {
 }
 
 class ConsoleTest : public ::testing::Test {
-protected:
+  protected:
     void add(const std::string& id) {
-        registry.add(id, [this, id](Console&, const EventArgs& a) { calls.push_back(id + ":" + std::to_string(a.a)); });
+        registry.add(id, [this, id](Console&, const EventArgs& a) {
+            calls.push_back(id + ":" + std::to_string(a.a));
+        });
     }
     const WindowDef def = testWindow();
     testing::RecordingClock clock;
@@ -63,7 +66,7 @@ TEST_F(ConsoleTest, DispatchCallsOnlyBoundAndRegisteredHandlers) {
     ASSERT_TRUE(console.createMainWindow(def));
     auto& window = static_cast<MemoryWindow&>(console.main());
     window.raise("b", event::kClick, {7, 0, 0, {}});
-    window.raise("b", event::kLeftUp, {});             // not bound
+    window.raise("b", event::kLeftUp, {});                 // not bound
     window.raise("b", event::kKeyDown, {0x26, 0, 0, {}});  // bound to an id nobody registered
     window.raise("nosuchunit", event::kClick, {});
     EXPECT_EQ(calls, std::vector<std::string>{"clicked:7"});
@@ -143,7 +146,8 @@ using ConsoleDeathTest = ConsoleTest;
 TEST_F(ConsoleDeathTest, UnknownUnitEndsTheProgramWithMinusOne) {
     Console console(clock, dialogs, host, registry);
     ASSERT_TRUE(console.createMainWindow(def));
-    EXPECT_EXIT(console.main().set("按钮不存在", prop::kVisible, 0), ::testing::ExitedWithCode(255), "按钮不存在");
+    EXPECT_EXIT(console.main().set("按钮不存在", prop::kVisible, 0), ::testing::ExitedWithCode(255),
+                "按钮不存在");
     EXPECT_EXIT(console.main().getInt("nope", prop::kLeft), ::testing::ExitedWithCode(255), "no unit");
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two windows as data: units, placement, captions and every binding.
 #include <gtest/gtest.h>
 
@@ -70,10 +71,14 @@ const Placement kSettingUnits[] = {
 
 int captionProperty(Kind k) {
     switch (k) {
-        case Kind::Button: return prop::button::kCaption;
-        case Kind::GroupBox: return prop::groupbox::kCaption;
-        case Kind::Label: return prop::label::kCaption;
-        default: return -1;
+        case Kind::Button:
+            return prop::button::kCaption;
+        case Kind::GroupBox:
+            return prop::groupbox::kCaption;
+        case Kind::Label:
+            return prop::label::kCaption;
+        default:
+            return -1;
     }
 }
 
@@ -139,7 +144,8 @@ TEST(WindowDefinitions, BothEditBoxesNamedAlikeAreDistinctUnits) {
 }
 
 TEST(WindowDefinitions, UnitNamesAreUniqueWithinAWindow) {
-    for (const WindowDef* def : {&mainWindowDefinition(), &settingWindowDefinition(), &pictureOptionsWindowDefinition()}) {
+    for (const WindowDef* def :
+         {&mainWindowDefinition(), &settingWindowDefinition(), &pictureOptionsWindowDefinition()}) {
         std::set<std::string> names;
         for (const auto& u : def->units) EXPECT_TRUE(names.insert(u.name).second) << u.name;
     }
@@ -197,9 +203,11 @@ TEST(WindowDefinitions, BindEveryEventOfTheBindingTableAndNothingElse) {
     EXPECT_EQ(actual, expectedMain);
 
     actual.clear();
-    for (const auto& b : bindingsOf(settingWindowDefinition())) actual.emplace_back(b.unit, b.event, b.handler);
-    EXPECT_EQ(actual, (std::vector<std::tuple<std::string, int, std::string>>{
-                          {"按钮2", event::kClick, "showVersion"}, {"按钮1", event::kClick, "saveStepPulse"}}));
+    for (const auto& b : bindingsOf(settingWindowDefinition()))
+        actual.emplace_back(b.unit, b.event, b.handler);
+    EXPECT_EQ(actual,
+              (std::vector<std::tuple<std::string, int, std::string>>{
+                  {"按钮2", event::kClick, "showVersion"}, {"按钮1", event::kClick, "saveStepPulse"}}));
 }
 
 TEST(WindowDefinitions, SerialPortCarriesTheFiftyTwoByteSettingsBlock) {

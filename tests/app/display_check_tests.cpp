@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up without a display: the platform Qt would use is asked first, and the program says so in one line.
 #include <fcntl.h>
 #include <gtest/gtest.h>

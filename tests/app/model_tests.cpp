@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The property model's conversions and clamping, and the stored blocks of window definitions.
 #include <gtest/gtest.h>
 
@@ -107,8 +108,8 @@ TEST(PropertyRules, ComboSelectionClearsBelowZeroAndStopsAtTheLastItem) {
         int items;
         std::int32_t selected;
     };
-    const Case cases[] = {{0, 33, 0}, {5, 33, 5}, {32, 33, 32}, {33, 33, 32}, {100, 33, 32},
-                          {-1, 33, -1}, {-100, 33, -1}, {0, 0, -1}, {3, 0, -1}, {INT32_MAX, 1, 0}};
+    const Case cases[] = {{0, 33, 0},   {5, 33, 5},     {32, 33, 32}, {33, 33, 32}, {100, 33, 32},
+                          {-1, 33, -1}, {-100, 33, -1}, {0, 0, -1},   {3, 0, -1},   {INT32_MAX, 1, 0}};
     for (const auto& c : cases) EXPECT_EQ(comboSelection(c.requested, c.items), c.selected) << c.requested;
 }
 
@@ -166,7 +167,8 @@ TEST(SerialSettingsBlock, LoadsEveryVersionUpToFourAndRefusesLaterOnes) {
     v0[0] = 0;
     EXPECT_FALSE(decodeSerialSettings(v0));
     for (std::size_t cut : {std::size_t{3}, std::size_t{20}, std::size_t{51}}) {
-        EXPECT_FALSE(decodeSerialSettings(Bytes(kMainWindowBlock.begin(), kMainWindowBlock.begin() + cut))) << cut;
+        EXPECT_FALSE(decodeSerialSettings(Bytes(kMainWindowBlock.begin(), kMainWindowBlock.begin() + cut)))
+            << cut;
     }
     EXPECT_TRUE(decodeSerialSettings(Bytes{})) << "no block: the kind's defaults";
     EXPECT_EQ(decodeSerialSettings(Bytes{})->baudRate, 19200);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up, the control states, the Setting window and the version message on headless windows.
 #include <gtest/gtest.h>
 
@@ -5,10 +6,10 @@
 
 #include "app/console.h"
 #include "app/definitions/definitions.h"
-#include "support/memory_window.h"
 #include "app/model/properties.h"
 #include "app/shell/control_states.h"
 #include "app/shell/shell_handlers.h"
+#include "support/memory_window.h"
 #include "test_services.h"
 
 namespace tessary {
@@ -25,7 +26,7 @@ struct Write {
 
 // A main window that records every property write its units take, in order.
 class RecordingWindow : public Window {
-public:
+  public:
     RecordingWindow(const WindowDef& def, Console& console) : inner_(def, console, {}) {}
     std::vector<Write> writes;
     MemoryWindow& inner() { return inner_; }
@@ -47,7 +48,7 @@ public:
     DrawSurface& drawPanel(std::string_view unit) override { return inner_.drawPanel(unit); }
     bool attachDropTarget(std::string_view unit) override { return inner_.attachDropTarget(unit); }
 
-private:
+  private:
     struct Proxy : Unit {
         Proxy(RecordingWindow& w, Unit& real) : w(w), real(real) {}
         Kind kind() const override { return real.kind(); }
@@ -65,7 +66,7 @@ private:
 };
 
 class RecordingHost : public headless::MemoryWindowHost {
-public:
+  public:
     std::unique_ptr<Window> create(const WindowDef& def, Console& console) override {
         if (&def != &mainWindowDefinition()) return MemoryWindowHost::create(def, console);
         auto w = std::make_unique<RecordingWindow>(def, console);
@@ -76,7 +77,7 @@ public:
 };
 
 class ShellTest : public ::testing::Test {
-protected:
+  protected:
     ShellTest() { registerShellHandlers(registry); }
     Console& start() {
         console = std::make_unique<Console>(clock, dialogs, host, registry);
@@ -92,7 +93,8 @@ protected:
 
 std::vector<Write> controlStateWrites(int disabled) {
     std::vector<Write> w;
-    for (std::string_view unit : shell::kMachineControls) w.push_back({std::string(unit), prop::kDisabled, disabled});
+    for (std::string_view unit : shell::kMachineControls)
+        w.push_back({std::string(unit), prop::kDisabled, disabled});
     return w;
 }
 
@@ -102,18 +104,19 @@ TEST_F(ShellTest, ControlStatesSwitchExactlyTheTwentyMachineControlsInOrder) {
         host.main->writes.clear();
         disabled ? shell::applyDisconnectedState(c) : shell::applyConnectedState(c);
         EXPECT_EQ(host.main->writes, controlStateWrites(disabled));
-        for (std::string_view unit : shell::kMachineControls) EXPECT_EQ(c.main().getInt(unit, prop::kDisabled), disabled);
+        for (std::string_view unit : shell::kMachineControls)
+            EXPECT_EQ(c.main().getInt(unit, prop::kDisabled), disabled);
     }
-    for (const char* untouched : {"按钮连接", "按钮断开", "组合框1", "编辑框1", "滑块标签", "图片框1", "分组框4"}) {
+    for (const char* untouched :
+         {"按钮连接", "按钮断开", "组合框1", "编辑框1", "滑块标签", "图片框1", "分组框4"}) {
         EXPECT_EQ(c.main().getInt(untouched, prop::kDisabled), 0) << untouched;
     }
 }
 
 TEST_F(ShellTest, StartUpRunsItsStepsInOrder) {
     std::vector<Write> atConnection;
-    registry.add(std::string(shell::kAutomaticConnection), [&](Console&, const EventArgs&) {
-        atConnection = host.main->writes;
-    });
+    registry.add(std::string(shell::kAutomaticConnection),
+                 [&](Console&, const EventArgs&) { atConnection = host.main->writes; });
     Console& c = start();
     EXPECT_EQ(host.visualStyle, 1);
     EXPECT_TRUE(host.main->inner().dropTargetAttached());
@@ -157,7 +160,8 @@ TEST_F(ShellTest, SettingWindowStartsFromItsDefinitionOnEachOpening) {
         EXPECT_EQ(c.main().getText("编辑框1", prop::editbox::kContent).rfind("        Welcome", 0), 0u)
             << "the two 编辑框1 are different units";
     };
-    for (int i = 0; i < 2; ++i) static_cast<MemoryWindow&>(host.main->inner()).raise("按钮高级", event::kClick, {});
+    for (int i = 0; i < 2; ++i)
+        static_cast<MemoryWindow&>(host.main->inner()).raise("按钮高级", event::kClick, {});
     EXPECT_EQ(boxTexts, (std::vector<std::string>{"35", "35"}));
     EXPECT_EQ(c.setting(), nullptr);
 }
@@ -165,7 +169,9 @@ TEST_F(ShellTest, SettingWindowStartsFromItsDefinitionOnEachOpening) {
 TEST_F(ShellTest, VersionButtonShowsTheVersionMessageAndLogsNothing) {
     Console& c = start();
     const std::string log = c.main().getText("编辑框1", prop::editbox::kContent);
-    host.onModal = [&](Window& setting) { static_cast<MemoryWindow&>(setting).raise("按钮2", event::kClick, {}); };
+    host.onModal = [&](Window& setting) {
+        static_cast<MemoryWindow&>(setting).raise("按钮2", event::kClick, {});
+    };
     host.main->inner().raise("按钮高级", event::kClick, {});
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].title, "Version 2.0.1");

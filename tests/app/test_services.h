@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Services that tests answer and record.
 #include <algorithm>
@@ -19,7 +20,7 @@ struct ShownMessage {
 };
 
 class RecordingDialogs : public Dialogs {
-public:
+  public:
     void messageBox(std::string_view text, int code, std::string_view title) override {
         shown.push_back({std::string(text), code, std::string(title)});
         if (onShow) onShow();
@@ -29,14 +30,14 @@ public:
 };
 
 class RecordingClock : public Clock {
-public:
+  public:
     void sleep(std::chrono::milliseconds pause) override { pauses.push_back(pause); }
     std::vector<std::chrono::milliseconds> pauses;
 };
 
 // Tickers that run when the test says so rather than by the time; a tick may end its own ticker.
 class ManualTicks {
-public:
+  public:
     std::unique_ptr<Ticker> add(std::function<void()> tick) {
         entries_->push_back({++lastId_, std::move(tick)});
         return std::make_unique<Handle>(entries_, lastId_);
@@ -47,7 +48,8 @@ public:
             std::vector<int> ids;
             for (const auto& e : *entries_) ids.push_back(e.id);
             for (int id : ids) {
-                const auto it = std::find_if(entries_->begin(), entries_->end(), [id](const Entry& e) { return e.id == id; });
+                const auto it = std::find_if(entries_->begin(), entries_->end(),
+                                             [id](const Entry& e) { return e.id == id; });
                 if (it == entries_->end()) continue;
                 const auto tick = it->tick;
                 tick();
@@ -56,20 +58,20 @@ public:
     }
     std::size_t live() const { return entries_->size(); }
 
-private:
+  private:
     struct Entry {
         int id;
         std::function<void()> tick;
     };
     using Entries = std::vector<Entry>;
     class Handle : public Ticker {
-    public:
+      public:
         Handle(std::weak_ptr<Entries> entries, int id) : entries_(std::move(entries)), id_(id) {}
         ~Handle() override {
             if (auto e = entries_.lock()) std::erase_if(*e, [this](const Entry& x) { return x.id == id_; });
         }
 
-    private:
+      private:
         std::weak_ptr<Entries> entries_;
         int id_;
     };

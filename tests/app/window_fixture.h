@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The real Qt windows of the console on the offscreen platform, with recording services.
 #include <gtest/gtest.h>
@@ -17,7 +18,7 @@
 namespace tessary::testing {
 
 class WindowTest : public ::testing::Test {
-protected:
+  protected:
     WindowTest() { registerShellHandlers(registry); }
     ~WindowTest() override {
         console.reset();
@@ -25,7 +26,9 @@ protected:
     }
     // Records the calls of a handler id as "id:a".
     void record(const std::string& id) {
-        registry.add(id, [this, id](Console&, const EventArgs& a) { calls.push_back(id + ":" + std::to_string(a.a)); });
+        registry.add(id, [this, id](Console&, const EventArgs& a) {
+            calls.push_back(id + ":" + std::to_string(a.a));
+        });
     }
     Console& start() {
         console = std::make_unique<Console>(clock, dialogs, host, registry);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Input reaching the handlers through the real widgets: keys, mouse, drops, the modal Setting window,
 // and the termination signals.
 #include <QLineEdit>
@@ -30,11 +31,11 @@ TEST(VirtualKeys, QtKeysMapToTheCodesHandlersCompare) {
         int code;
     };
     const Case cases[] = {
-        {Qt::Key_Left, {}, 0x25},  {Qt::Key_Up, {}, 0x26},   {Qt::Key_Right, {}, 0x27},
-        {Qt::Key_Down, {}, 0x28},  {Qt::Key_A, {}, 0x41},    {Qt::Key_Z, Qt::ShiftModifier, 0x5A},
-        {Qt::Key_0, {}, 0x30},     {Qt::Key_9, {}, 0x39},    {Qt::Key_5, Qt::KeypadModifier, 0x65},
-        {Qt::Key_F1, {}, 0x70},    {Qt::Key_Return, {}, 0x0D}, {Qt::Key_Space, {}, 0x20},
-        {Qt::Key_Escape, {}, 0x1B}, {Qt::Key_Shift, {}, 0x10}, {Qt::Key_unknown, {}, 0},
+        {Qt::Key_Left, {}, 0x25},   {Qt::Key_Up, {}, 0x26},     {Qt::Key_Right, {}, 0x27},
+        {Qt::Key_Down, {}, 0x28},   {Qt::Key_A, {}, 0x41},      {Qt::Key_Z, Qt::ShiftModifier, 0x5A},
+        {Qt::Key_0, {}, 0x30},      {Qt::Key_9, {}, 0x39},      {Qt::Key_5, Qt::KeypadModifier, 0x65},
+        {Qt::Key_F1, {}, 0x70},     {Qt::Key_Return, {}, 0x0D}, {Qt::Key_Space, {}, 0x20},
+        {Qt::Key_Escape, {}, 0x1B}, {Qt::Key_Shift, {}, 0x10},  {Qt::Key_unknown, {}, 0},
     };
     for (const auto& c : cases) EXPECT_EQ(qt::virtualKeyCode(c.key, c.modifiers), c.code) << c.key;
     EXPECT_EQ(qt::modifierBits(Qt::ShiftModifier | Qt::AltModifier), modifier::kShift | modifier::kAlt);
@@ -42,9 +43,10 @@ TEST(VirtualKeys, QtKeysMapToTheCodesHandlersCompare) {
 }
 
 class InputTest : public WindowTest {
-protected:
+  protected:
     InputTest() {
-        for (const char* id : {"arrowKeys", "jogUp", "connect", "showBurningTime", "sendBurningTime"}) record(id);
+        for (const char* id : {"arrowKeys", "jogUp", "connect", "showBurningTime", "sendBurningTime"})
+            record(id);
         registry.add("takeInPicture", [this](Console&, const EventArgs& a) { dropped.push_back(a.text); });
     }
     std::vector<std::string> dropped;
@@ -74,7 +76,8 @@ TEST_F(InputTest, ArrowKeysReachTheWindowEvenWhileTheJogButtonsAreDisabled) {
     auto* connect = widget<QPushButton>("按钮连接");
     connect->setFocus();
     QTest::keyClick(connect, Qt::Key_Right);
-    EXPECT_EQ(calls, std::vector<std::string>{"arrowKeys:39"}) << "a button without its own binding passes it on";
+    EXPECT_EQ(calls, std::vector<std::string>{"arrowKeys:39"})
+        << "a button without its own binding passes it on";
 }
 
 TEST_F(InputTest, SliderReportsMouseMovesAndTheReleaseWithItsNewPosition) {
@@ -113,7 +116,8 @@ TEST_F(InputTest, DropTargetAcceptsFileListsOnlyAnywhereOnTheWindow) {
     cases.push_back({std::unique_ptr<QMimeData>(files({"file:///tmp/a.png", "file:///tmp/b.jpg"})),
                      "/tmp/a.png\r\n/tmp/b.jpg\r\n"});
     cases.push_back({std::unique_ptr<QMimeData>(files({"https://example.org/a.png"})), std::nullopt});
-    cases.push_back({std::unique_ptr<QMimeData>(files({"file:///tmp/a.png", "https://example.org/b.png"})), std::nullopt});
+    cases.push_back({std::unique_ptr<QMimeData>(files({"file:///tmp/a.png", "https://example.org/b.png"})),
+                     std::nullopt});
     auto text = std::make_unique<QMimeData>();
     text->setText(QStringLiteral("/tmp/a.png"));
     cases.push_back({std::move(text), std::nullopt});
@@ -143,10 +147,14 @@ void whileModal(std::function<void(QWidget*)> check) {
             modal->close();
             *poll = nullptr;  // breaks the self-reference
         } else if (++*attempts < 200) {
-            QTimer::singleShot(5, [poll] { if (*poll) (*poll)(); });
+            QTimer::singleShot(5, [poll] {
+                if (*poll) (*poll)();
+            });
         }
     };
-    QTimer::singleShot(0, [poll] { if (*poll) (*poll)(); });
+    QTimer::singleShot(0, [poll] {
+        if (*poll) (*poll)();
+    });
 }
 
 TEST_F(InputTest, SettingOpensOnlyWhileItsButtonIsEnabledModallyAndFreshEachTime) {
@@ -167,9 +175,11 @@ TEST_F(InputTest, SettingOpensOnlyWhileItsButtonIsEnabledModallyAndFreshEachTime
             shownTexts.push_back(box->text().toStdString());
             box->setFocus();
             QTest::keyClicks(box, "x-9");
-            EXPECT_EQ(c.setting()->getText("编辑框1", prop::editbox::kContent), "35-9") << "digits and minus only";
+            EXPECT_EQ(c.setting()->getText("编辑框1", prop::editbox::kContent), "35-9")
+                << "digits and minus only";
             QTest::mouseClick(widget<QPushButton>("按钮2", c.setting()), Qt::LeftButton);
-            // The main window is blocked meanwhile: a click on Connect, as the platform delivers it, does not arrive.
+            // The main window is blocked meanwhile: a click on Connect, as the platform delivers it, does not
+            // arrive.
             QWidget* connect = unit("按钮连接").widget();
             QTest::mouseClick(mainWidget()->windowHandle(), Qt::LeftButton, {},
                               connect->mapTo(mainWidget(), connect->rect().center()));
@@ -196,7 +206,8 @@ TEST_F(InputTest, TerminationSignalClosesModalWindowsThenTheMainWindowLikeItsClo
     qt::TerminationSignals onTermination([&c] { qt::requestClose(c); });
     ASSERT_TRUE(onTermination.installed());
     QTimer::singleShot(0, [] { std::raise(SIGTERM); });
-    QTest::mouseClick(widget<QPushButton>("按钮高级"), Qt::LeftButton);  // returns once the Setting window is closed
+    QTest::mouseClick(widget<QPushButton>("按钮高级"),
+                      Qt::LeftButton);  // returns once the Setting window is closed
     for (int i = 0; i < 50 && !gone; ++i) QTest::qWait(5);
     EXPECT_TRUE(gone);
     EXPECT_FALSE(c.hasMainWindow());

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main and Setting windows as Qt widgets: layout, captions, property reads, log, surfaces.
 #include <QComboBox>
 #include <QGroupBox>
@@ -24,8 +25,10 @@ namespace {
 using testing::WindowTest;
 
 QString caption(QWidget* w) {
-    if (auto* b = qobject_cast<QPushButton*>(w)) return b->text().replace(QStringLiteral("&&"), QStringLiteral("&"));
-    if (auto* g = qobject_cast<QGroupBox*>(w)) return g->title().replace(QStringLiteral("&&"), QStringLiteral("&"));
+    if (auto* b = qobject_cast<QPushButton*>(w))
+        return b->text().replace(QStringLiteral("&&"), QStringLiteral("&"));
+    if (auto* g = qobject_cast<QGroupBox*>(w))
+        return g->title().replace(QStringLiteral("&&"), QStringLiteral("&"));
     if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
     return {};
 }
@@ -170,7 +173,10 @@ TEST_F(WindowTest, LogAppendGoesToTheVeryEndWhateverTheOperatorDid) {
 TEST_F(WindowTest, LogLinesAreDrawnWithRealGlyphs) {
     Console& c = start();
     auto* log = widget<QPlainTextEdit>("编辑框1");
-    const char* const lines[] = {"        Welcome(^_^)", "Port\xEF\xBC\x9A" "COM1", "Succesed to connected the machine!"};
+    const char* const lines[] = {"        Welcome(^_^)",
+                                 "Port\xEF\xBC\x9A"
+                                 "COM1",
+                                 "Succesed to connected the machine!"};
     for (const char* line : lines) {
         SCOPED_TRACE(line);
         c.appendLog(std::string(line) + "\r\n\r\n");
@@ -186,8 +192,8 @@ TEST_F(WindowTest, LogLinesAreDrawnWithRealGlyphs) {
             ASSERT_EQ(runs.size(), 1) << "character " << i;
             const QRawFont font = runs[0].rawFont();
             EXPECT_TRUE(font.supportsCharacter(ch) && runs[0].glyphIndexes().value(0) != 0)
-                << "U+" << std::hex << int{ch.unicode()} << " has no glyph in " << font.familyName().toStdString()
-                << " (install the fonts that scripts/setup.sh names)";
+                << "U+" << std::hex << int{ch.unicode()} << " has no glyph in "
+                << font.familyName().toStdString() << " (install the fonts that scripts/setup.sh names)";
         }
     }
 }
@@ -228,7 +234,8 @@ TEST_F(WindowTest, CanvasKeepsItsOffScreenImageAcrossRepaints) {
 
 Bytes tinyBmp() {
     // 2 x 1, 24 bits: red then blue.
-    Bytes b = {'B', 'M', 62, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0};
+    Bytes b = {'B', 'M', 62, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  40,
+               0,   0,   0,  2, 0, 0, 0, 1, 0, 0, 0,  1, 0, 24, 0};
     b.resize(54, 0);
     for (std::uint8_t v : {0, 0, 255, 255, 0, 0, 0, 0}) b.push_back(v);
     return b;
@@ -237,7 +244,8 @@ Bytes tinyBmp() {
 TEST_F(WindowTest, PictureBoxShowsTheBmpBytesWrittenToIt) {
     Console& c = start();
     QWidget* preview = unit("图片框1").widget();
-    EXPECT_EQ(preview->grab().toImage().pixelColor(5, 5), QColor(Qt::white)) << "the placeholder is almost all white";
+    EXPECT_EQ(preview->grab().toImage().pixelColor(5, 5), QColor(Qt::white))
+        << "the placeholder is almost all white";
     c.main().set("图片框1", prop::picbox::kPicture, tinyBmp());
     const QImage shot = preview->grab().toImage();
     EXPECT_EQ(shot.pixelColor(0, 0), QColor(255, 0, 0));

@@ -1,8 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // From the dropped picture to the laser's reported positions on the preview, with the virtual engraver as
 // the machine and the console's real pauses.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -16,7 +16,6 @@
 #include <QProgressBar>
 #include <QTimer>
 #include <QUrl>
-
 #include <cctype>
 #include <chrono>
 #include <cstdlib>
@@ -29,12 +28,12 @@
 #include "app/console.h"
 #include "app/definitions/definitions.h"
 #include "app/model/properties.h"
-#include "console/program_parts.h"
+#include "app/qt/qt_services.h"
 #include "app/qt/qt_window.h"
 #include "app/qt/qt_window_host.h"
-#include "app/qt/qt_services.h"
-#include "intake/image_state.h"
+#include "console/program_parts.h"
 #include "image/picture.h"
+#include "intake/image_state.h"
 
 extern char** environ;
 
@@ -65,7 +64,7 @@ std::string readFile(const fs::path& path) {
 // The console's real clock, timed from outside: the erase burst was written before a pause began and the
 // image is written after it ended, so the longest pause is the least gap on the wire.
 class TimedClock : public Clock {
-public:
+  public:
     void sleep(std::chrono::milliseconds pause) override {
         const auto start = std::chrono::steady_clock::now();
         real_.sleep(pause);
@@ -73,12 +72,12 @@ public:
     }
     std::chrono::steady_clock::duration longest{};
 
-private:
+  private:
     qt::BlockingClock real_;
 };
 
 class NoBoxes : public Dialogs {
-public:
+  public:
     void messageBox(std::string_view text, int, std::string_view title) override {
         shown.push_back(std::string(title) + ": " + std::string(text));
     }
@@ -87,7 +86,7 @@ public:
 
 // The virtual engraver, started on COM5 of a fresh port directory and stopped by its pid.
 class Engraver {
-public:
+  public:
     explicit Engraver(const fs::path& dir) : log_(dir / "engraver.log") {
         const std::string portDir = dir.string(), out = (dir / "out").string(), logPath = log_.string();
         fs::create_directories(dir / "out");
@@ -95,8 +94,15 @@ public:
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 1, logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        std::vector<std::string> args{TESSARY_VIRTUAL_ENGRAVER, "--port-dir", portDir, "--com", "5", "--fast",
-                                      "--keep-bmp", "--out", out};
+        std::vector<std::string> args{TESSARY_VIRTUAL_ENGRAVER,
+                                      "--port-dir",
+                                      portDir,
+                                      "--com",
+                                      "5",
+                                      "--fast",
+                                      "--keep-bmp",
+                                      "--out",
+                                      out};
         std::vector<char*> argv;
         for (auto& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
@@ -112,13 +118,13 @@ public:
     bool started() const { return pid_ > 0; }
     std::string log() const { return readFile(log_); }
 
-private:
+  private:
     fs::path log_;
     pid_t pid_ = -1;
 };
 
 class Job : public ::testing::Test {
-protected:
+  protected:
     Job() {
         std::string pattern = (fs::temp_directory_path() / "tessary-job-XXXXXX").string();
         dir_ = ::mkdtemp(pattern.data());
@@ -136,7 +142,9 @@ protected:
         fs::remove_all(dir_, ec);
     }
 
-    QWidget* widget(std::string_view unit) { return dynamic_cast<qt::QtUnit&>(console_->main().unit(unit)).widget(); }
+    QWidget* widget(std::string_view unit) {
+        return dynamic_cast<qt::QtUnit&>(console_->main().unit(unit)).widget();
+    }
     void click(std::string_view unit) { qobject_cast<QAbstractButton*>(widget(unit))->click(); }
 
     fs::path dir_;
@@ -163,11 +171,13 @@ TEST_F(Job, DroppedPictureIsSentAndCarvedWithTheLaserShownOverThePreview) {
     image::Raster picture(60, 60);
     std::fill(picture.rgb.begin(), picture.rgb.end(), std::uint8_t{255});
     for (int i = 20; i < 40; ++i) {
-        for (const auto& [x, y] : {std::pair{i, 30}, std::pair{30, i}}) std::fill_n(picture.at(x, y), 3, std::uint8_t{0});
+        for (const auto& [x, y] : {std::pair{i, 30}, std::pair{30, i}})
+            std::fill_n(picture.at(x, y), 3, std::uint8_t{0});
     }
     const fs::path picturePath = dir_ / "cross.bmp";
-    std::ofstream(picturePath, std::ios::binary).write(reinterpret_cast<const char*>(image::bmp24(picture, false).data()),
-                                                       static_cast<std::streamsize>(image::bmp24(picture, false).size()));
+    std::ofstream(picturePath, std::ios::binary)
+        .write(reinterpret_cast<const char*>(image::bmp24(picture, false).data()),
+               static_cast<std::streamsize>(image::bmp24(picture, false).size()));
 
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(picturePath.string()))});
@@ -179,7 +189,8 @@ TEST_F(Job, DroppedPictureIsSentAndCarvedWithTheLaserShownOverThePreview) {
     QApplication::sendEvent(window, &drop);
     ASSERT_TRUE(drop.isAccepted());
     ASSERT_TRUE(processUntil([&] { return !console_->state<intake::ImageState>().engraving.empty(); }, 10s))
-        << main.getText("编辑框1", prop::editbox::kContent) << (boxes_.shown.empty() ? "" : boxes_.shown.front());
+        << main.getText("编辑框1", prop::editbox::kContent)
+        << (boxes_.shown.empty() ? "" : boxes_.shown.front());
     const Bytes wireImage = console_->state<intake::ImageState>().engraving.ToByteSet();
 
     QString barDuringPause;
@@ -208,18 +219,25 @@ TEST_F(Job, DroppedPictureIsSentAndCarvedWithTheLaserShownOverThePreview) {
         const std::uint8_t* p = main.drawPanel("画板1").pixels().at(x, y);
         return p[0] == 255 && p[1] == 0 && p[2] == 0;
     };
-    EXPECT_TRUE(processUntil([&] {
-        return std::all_of(black.begin(), black.end(), [&](auto p) { return red(p.first, p.second); });
-    }, 30s)) << engraver_->log();
+    EXPECT_TRUE(processUntil(
+        [&] {
+            return std::all_of(black.begin(), black.end(), [&](auto p) { return red(p.first, p.second); });
+        },
+        30s))
+        << engraver_->log();
     // The console saw the job end at the machine's last report, once, and took its bar away.
     const auto logText = [&] { return main.getText("编辑框1", prop::editbox::kContent); };
-    EXPECT_TRUE(processUntil([&] { return logText().find("Engraving finished in ") != std::string::npos; }, 10s))
+    EXPECT_TRUE(
+        processUntil([&] { return logText().find("Engraving finished in ") != std::string::npos; }, 10s))
         << logText();
     processUntil([&] { return engraver_->log().find("carving finished") != std::string::npos; }, 5s);
     const std::string finished = logText().substr(logText().find("Engraving finished in "));
-    EXPECT_TRUE(std::regex_match(finished, std::regex("Engraving finished in ([0-9]+ min )?[0-9]+ s\r\n\r\n"))) << finished;
+    EXPECT_TRUE(
+        std::regex_match(finished, std::regex("Engraving finished in ([0-9]+ min )?[0-9]+ s\r\n\r\n")))
+        << finished;
     EXPECT_NE(engraver_->log().find("carving finished, " + std::to_string(black.size()) + " pixels reported"),
-              std::string::npos) << engraver_->log();
+              std::string::npos)
+        << engraver_->log();
     for (auto* bar : widget("分组框2")->findChildren<QProgressBar*>()) EXPECT_FALSE(bar->isVisible());
     const QImage shown = widget("图片框1")->grab().toImage();
     for (const auto& [x, y] : black) {

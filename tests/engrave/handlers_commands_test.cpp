@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The machine commands of the main window and the Setting window, byte for byte on the machine's end.
 #include <QAbstractButton>
 #include <QKeyEvent>
@@ -47,7 +48,8 @@ TEST_F(ConsoleTest, EveryButtonSendsItsBytesThenLogsThenPauses) {
         click(c.button);
         EXPECT_EQ(machine.received(c.bytes.size()), c.bytes) << c.button;
         EXPECT_EQ(clock.pauses, c.pauses) << c.button;
-        EXPECT_EQ(c.pauses.empty() ? newLog() : logAtPause, c.log) << c.button << ": the line comes before the pause";
+        EXPECT_EQ(c.pauses.empty() ? newLog() : logAtPause, c.log)
+            << c.button << ": the line comes before the pause";
     }
     machine.clear();
     click("按钮快进");
@@ -59,11 +61,13 @@ TEST_F(ConsoleTest, ACommandThatDidNotGoOutSaysSoAndHasNoOtherEffect) {
     start();
     for (const char* unit : {"按钮快退", "按钮快进", "按钮复位"}) main().set(unit, prop::kDisabled, 1);
     std::vector<int> before;
-    for (std::string_view unit : shell::kMachineControls) before.push_back(main().getInt(unit, prop::kDisabled));
+    for (std::string_view unit : shell::kMachineControls)
+        before.push_back(main().getInt(unit, prop::kDisabled));
     const std::string notSent = "Command not sent: the machine is not connected\r\n\r\n";
     // The machine is gone, and the window has not heard of it yet.
     machine.hangUp();
-    for (const char* button : {"按钮开始", "按钮重启", "按钮暂停", "按钮框定位", "按钮中心", "按钮点定位", "按钮上", "按钮右"}) {
+    for (const char* button :
+         {"按钮开始", "按钮重启", "按钮暂停", "按钮框定位", "按钮中心", "按钮点定位", "按钮上", "按钮右"}) {
         click(button);
         EXPECT_EQ(newLog(), notSent) << button;
     }
@@ -71,7 +75,8 @@ TEST_F(ConsoleTest, ACommandThatDidNotGoOutSaysSoAndHasNoOtherEffect) {
     EXPECT_EQ(newLog(), notSent) << "burning time";
     EXPECT_TRUE(clock.pauses.empty()) << "no jog pause";
     std::vector<int> after;
-    for (std::string_view unit : shell::kMachineControls) after.push_back(main().getInt(unit, prop::kDisabled));
+    for (std::string_view unit : shell::kMachineControls)
+        after.push_back(main().getInt(unit, prop::kDisabled));
     EXPECT_EQ(after, before) << "Start and Restart switched nothing";
 
     // Once the loss is noticed the port is closed; an arrow key still reaches the handler.
@@ -87,7 +92,8 @@ TEST_F(ConsoleTest, StartSwitchesToJobControlsAndRestartEnablesEverything) {
     start();
     for (const char* unit : {"按钮快退", "按钮快进", "按钮复位"}) main().set(unit, prop::kDisabled, 1);
     click("按钮开始");
-    for (const char* unit : {"按钮快退", "按钮快进", "按钮复位", "按钮开始", "按钮暂停"}) EXPECT_TRUE(enabled(unit)) << unit;
+    for (const char* unit : {"按钮快退", "按钮快进", "按钮复位", "按钮开始", "按钮暂停"})
+        EXPECT_TRUE(enabled(unit)) << unit;
     for (const char* unit : {"按钮点定位", "按钮框定位", "按钮中心"}) EXPECT_FALSE(enabled(unit)) << unit;
     click("按钮重启");
     for (std::string_view unit : shell::kMachineControls) EXPECT_TRUE(enabled(unit)) << unit;
@@ -136,15 +142,17 @@ TEST_F(ConsoleTest, SliderShowsOnMouseMoveAndSendsOnRelease) {
     for (int position : {1, 60, 240}) {
         machine.clear();
         main().set("滑块条1", prop::slider::kPosition, position);
-        EXPECT_EQ(main().getText("滑块标签", prop::label::kCaption), caption) << "not shown before the mouse moves";
+        EXPECT_EQ(main().getText("滑块标签", prop::label::kCaption), caption)
+            << "not shown before the mouse moves";
         const QPointF at(5, 5);
-        QMouseEvent move(QEvent::MouseMove, at, slider->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, at, slider->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
         QApplication::sendEvent(slider, &move);
         caption = "Burning time:" + std::to_string(position);
         EXPECT_EQ(main().getText("滑块标签", prop::label::kCaption), caption);
         EXPECT_EQ(machine.received(), Bytes{}) << "moving sends nothing";
-        QMouseEvent release(QEvent::MouseButtonRelease, at, slider->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
-                            Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, slider->mapToGlobal(at), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(slider, &release);
         EXPECT_EQ(machine.received(1), Bytes{static_cast<std::uint8_t>(position)});
         EXPECT_EQ(newLog(), caption + "\r\n\r\n");
@@ -161,7 +169,8 @@ TEST_F(ConsoleTest, SaveSendsTheStepPulseAndKeepsTheSettingWindowOpen) {
     QTimer::singleShot(0, [&] {
         Window* setting = console->setting();
         ASSERT_NE(setting, nullptr);
-        auto* save = qobject_cast<QAbstractButton*>(dynamic_cast<qt::QtUnit&>(setting->unit("按钮1")).widget());
+        auto* save =
+            qobject_cast<QAbstractButton*>(dynamic_cast<qt::QtUnit&>(setting->unit("按钮1")).widget());
         for (const auto& [text, bytes] : cases) {
             machine.clear();
             boxes.shown.clear();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "handlers_fixture.h"
 
 #include <fcntl.h>
@@ -12,7 +13,6 @@
 #include <QEventLoop>
 #include <QProgressBar>
 #include <QTimer>
-
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -96,20 +96,23 @@ void MachineEnd::write(const Bytes& bytes) const {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
-        if (n > 0) done += static_cast<std::size_t>(n);
-        else if (errno != EINTR && errno != EAGAIN) fail("write to the pty master");
+        if (n > 0)
+            done += static_cast<std::size_t>(n);
+        else if (errno != EINTR && errno != EAGAIN)
+            fail("write to the pty master");
     }
 }
 
 Bytes MachineEnd::received(std::size_t count, std::chrono::milliseconds quiet) const {
-    // On a busy machine the reader thread may run long after the console wrote: bytes still waiting in the pty
-    // are not quiet, and an expected count is waited for up to a deadline rather than a quiet spell.
+    // On a busy machine the reader thread may run long after the console wrote: bytes still waiting in the
+    // pty are not quiet, and an expected count is waited for up to a deadline rather than a quiet spell.
     const auto deadline = std::chrono::steady_clock::now() + 10s;
     std::size_t seen = 0;
     auto lastChange = std::chrono::steady_clock::now();
     for (;;) {
         int pending = 0;
-        if (::ioctl(master_, FIONREAD, &pending) == 0 && pending > 0) lastChange = std::chrono::steady_clock::now();
+        if (::ioctl(master_, FIONREAD, &pending) == 0 && pending > 0)
+            lastChange = std::chrono::steady_clock::now();
         {
             std::lock_guard lock(mutex_);
             if (bytes_.size() != seen) {

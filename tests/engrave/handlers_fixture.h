@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The console with its real main window (offscreen Qt) and all its handlers, linked to a pty that plays the
 // machine as COM5 in a temporary TESSARY_PORT_DIR: the test holds the machine's end and sees every byte.
@@ -6,7 +7,6 @@
 #include <QApplication>
 #include <QImage>
 #include <QWidget>
-
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -28,7 +28,7 @@ using namespace std::chrono_literals;
 
 // The machine's end of the line: a pty master read continuously, linked as COMn in a fresh port directory.
 class MachineEnd {
-public:
+  public:
     explicit MachineEnd(int com = 5);
     ~MachineEnd();
     MachineEnd(const MachineEnd&) = delete;
@@ -40,7 +40,7 @@ public:
     void clear();
     void hangUp();  // closes the master: the device is gone for the console
 
-private:
+  private:
     void read();
     std::string dir_;
     std::string previousDir_;
@@ -54,7 +54,7 @@ private:
 
 // Records pauses; runs `during` (if set) in place of the pause. Its time is what the test sets.
 class ScriptedClock : public Clock {
-public:
+  public:
     void sleep(std::chrono::milliseconds pause) override {
         pauses.push_back(pause);
         if (during) during();
@@ -66,15 +66,16 @@ public:
 };
 
 class Boxes : public Dialogs {
-public:
+  public:
     void messageBox(std::string_view text, int code, std::string_view title) override {
-        shown.push_back(std::string(title) + ": " + std::string(text) + (code ? " (code " + std::to_string(code) + ")" : ""));
+        shown.push_back(std::string(title) + ": " + std::string(text) +
+                        (code ? " (code " + std::to_string(code) + ")" : ""));
     }
     std::vector<std::string> shown;
 };
 
 class ConsoleTest : public ::testing::Test {
-public:
+  public:
     ConsoleTest();
     ~ConsoleTest() override;
 
@@ -103,7 +104,7 @@ public:
     HandlerRegistry registry;
     std::unique_ptr<Console> console;
 
-private:
+  private:
     std::size_t logSeen_ = 0;
 };
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The machine's position reports: red pixels on the canvas 画板1, shown over the preview that covers it.
 #include <QTimer>
 
@@ -5,8 +6,8 @@
 #include "engrave/job_progress.h"
 #include "engrave/report_decoder.h"
 #include "handlers_fixture.h"
-#include "intake/image_state.h"
 #include "image/picture.h"
+#include "intake/image_state.h"
 
 namespace tessary::testing {
 namespace {
@@ -37,7 +38,9 @@ TEST_F(ConsoleTest, ReportsDrawRedPixelsVisibleOverThePreview) {
     };
     const Case cases[] = {
         {"one report", {0xFF, 0x01, 0x17, 0x02, 0x2D}, {{123, 245}}},
-        {"a sync byte inside a report restarts it", {0xFF, 0x01, 0x17, 0xFF, 0x02, 0x2D, 0x00, 0x05}, {{245, 5}}},
+        {"a sync byte inside a report restarts it",
+         {0xFF, 0x01, 0x17, 0xFF, 0x02, 0x2D, 0x00, 0x05},
+         {{245, 5}}},
         {"the first four bytes after start-up need no sync", {0x00, 0x05, 0x00, 0x07}, {{5, 7}}},
         {"off the surface", {0xFF, 0x06, 0x00, 0x00, 0x00, 0xFF, 0x00, 0x01, 0x05, 0x0A}, {}},
         {"last column and row", {0xFF, 0x05, 0x09, 0x05, 0x09, 0xFF, 0x05, 0x0A, 0x00, 0x00}, {{509, 509}}},
@@ -82,7 +85,9 @@ TEST_F(ConsoleTest, BytesArrivingDuringAPauseWaitForTheHandlerAndComeInOrder) {
     qt::BlockingClock realClock;
     start(&realClock);
     bool drawnDuringPause = true;
-    QTimer::singleShot(5, [&] { machine.write({0xFF, 0x00, 0x01, 0x00, 0x02, 0xFF, 0x00, 0x03, 0x00, 0x04}); });
+    QTimer::singleShot(5, [&] {
+        machine.write({0xFF, 0x00, 0x01, 0x00, 0x02, 0xFF, 0x00, 0x03, 0x00, 0x04});
+    });
     QTimer::singleShot(45, [&] { drawnDuringPause = canvasRedCount(main()) > 0; });
     click("按钮上");
     EXPECT_FALSE(drawnDuringPause);
@@ -97,8 +102,9 @@ TEST_F(ConsoleTest, AJobsReportsShowItsProgressAndItsEndOnTheBarOverThePreview) 
         for (int x = 10; x < 16; ++x) points.emplace_back(x, y);
     takeIn(writePicture(pictureWithBlack(40, 40, points)));
     click("按钮发送数据");
-    ASSERT_EQ(newLog(), "----Please wait----.\r\n\r\nErasing Last Image...\r\n\r\nSending New Image...\r\n\r\n"
-                        "Sending completed !\r\n\r\n");
+    ASSERT_EQ(newLog(),
+              "----Please wait----.\r\n\r\nErasing Last Image...\r\n\r\nSending New Image...\r\n\r\n"
+              "Sending completed !\r\n\r\n");
     // The machine carves the sent image's black pixels row by row from the first row on the wire.
     const auto wire = image::LoadPicture(console->state<intake::ImageState>().engraving.ToByteSet());
     ASSERT_TRUE(wire);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Send Image To Machine: the erase burst, the pause, the image, and the paths where nothing may be sent.
 #include <array>
 #include <filesystem>
@@ -8,20 +9,22 @@
 #include "engrave/handlers/engrave_handlers.h"
 #include "handlers_fixture.h"
 #include "image/files.h"
-#include "intake/image_state.h"
 #include "image/picture.h"
+#include "intake/image_state.h"
 
 namespace tessary::testing {
 namespace {
 
 constexpr std::size_t kImageBytes = 32830;
-const std::string kUploadLog = "----Please wait----.\r\n\r\nErasing Last Image...\r\n\r\nSending New Image...\r\n\r\n"
-                               "Sending completed !\r\n\r\n";
+const std::string kUploadLog =
+    "----Please wait----.\r\n\r\nErasing Last Image...\r\n\r\nSending New Image...\r\n\r\n"
+    "Sending completed !\r\n\r\n";
 
 std::vector<bool> controlStates(ConsoleTest& t, Window& main) {
     (void)t;
     std::vector<bool> states;
-    for (std::string_view unit : shell::kMachineControls) states.push_back(main.getInt(unit, prop::kDisabled) == 0);
+    for (std::string_view unit : shell::kMachineControls)
+        states.push_back(main.getInt(unit, prop::kDisabled) == 0);
     return states;
 }
 
@@ -30,13 +33,15 @@ TEST_F(ConsoleTest, UploadErasesWaitsThenSendsThePreparedImage) {
     takeIn(writePicture(pictureWithBlack(100, 80, {{0, 0}, {99, 79}})));
     const Bytes image = console->state<intake::ImageState>().engraving.ToByteSet();
     ASSERT_EQ(image.size(), kImageBytes);
-    const Bytes head{0x42, 0x4D, 0x3E, 0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x3E, 0x00, 0x00, 0x00, 0x28, 0x00, 0x00, 0x00};
+    const Bytes head{0x42, 0x4D, 0x3E, 0x80, 0x00, 0x00, 0x00, 0x00, 0x00,
+                     0x00, 0x3E, 0x00, 0x00, 0x00, 0x28, 0x00, 0x00, 0x00};
     EXPECT_TRUE(std::equal(head.begin(), head.end(), image.begin()));
     // On the wire the preview is upside down: its first stored row is the preview's top row.
     const auto wire = image::LoadPicture(image), preview = image::LoadPicture(image::previewFilePath(runDir));
     ASSERT_TRUE(wire && preview);
     for (int y = 0; y < 512; ++y) {
-        ASSERT_TRUE(std::equal(wire->at(0, y), wire->at(0, y) + 512 * 3, preview->at(0, 511 - y))) << "row " << y;
+        ASSERT_TRUE(std::equal(wire->at(0, y), wire->at(0, y) + 512 * 3, preview->at(0, 511 - y)))
+            << "row " << y;
     }
     Bytes erase(8, 0xFE);
     Bytes expected = erase;
@@ -61,8 +66,10 @@ TEST_F(ConsoleTest, UploadErasesWaitsThenSendsThePreparedImage) {
 }
 
 TEST_F(ConsoleTest, UploadThatCannotSendSaysSoAndLeavesTheControlsAlone) {
-    const std::string noPicture = "ERROR: Please drag and drop pictures to a specified location before you start carving";
-    const std::string notSent = "ERROR: The image was not sent to the machine. Check the connection and send the image again.";
+    const std::string noPicture =
+        "ERROR: Please drag and drop pictures to a specified location before you start carving";
+    const std::string notSent =
+        "ERROR: The image was not sent to the machine. Check the connection and send the image again.";
     struct Case {
         const char* what;
         std::function<void(ConsoleTest&)> setUp;
@@ -79,21 +86,26 @@ TEST_F(ConsoleTest, UploadThatCannotSendSaysSoAndLeavesTheControlsAlone) {
              std::filesystem::copy_file(t.writePicture(pictureWithBlack(512, 512, {{1, 1}})),
                                         image::previewFilePath(t.runDir));
          },
-         {}, "", noPicture},
+         {},
+         "",
+         noPicture},
         {"the link is closed",
          [&](ConsoleTest& t) {
              picture(t);
              t.click("按钮断开");
              t.newLog();
          },
-         {}, "----Please wait----.\r\n\r\nErasing Last Image...\r\n\r\nSending failed !\r\n\r\n", notSent},
+         {},
+         "----Please wait----.\r\n\r\nErasing Last Image...\r\n\r\nSending failed !\r\n\r\n",
+         notSent},
         {"the machine is gone during the pause",
          [&](ConsoleTest& t) {
              picture(t);
              t.clock.during = [&t] { t.machine.hangUp(); };
          },
          Bytes(8, 0xFE),
-         "----Please wait----.\r\n\r\nErasing Last Image...\r\n\r\nSending New Image...\r\n\r\nSending failed !\r\n\r\n",
+         "----Please wait----.\r\n\r\nErasing Last Image...\r\n\r\nSending New Image...\r\n\r\nSending "
+         "failed !\r\n\r\n",
          notSent, true},
     };
     for (const Case& c : cases) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A job's progress: the sent image's black pixels in carving order, the reports against them, the time left.
 #include "engrave/job_progress.h"
 

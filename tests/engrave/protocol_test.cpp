@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engrave/protocol.h"
 
 #include <gtest/gtest.h>
@@ -67,8 +68,8 @@ TEST(MessageTable, CommandBytesMapBackToTheirMessageAndFdIsNeverUsed) {
 
 TEST(JogKeys, ArrowKeysJogAndOtherKeysDoNothing) {
     const std::pair<int, std::optional<Message>> cases[] = {
-        {0x26, Message::JogUp},   {0x28, Message::JogDown}, {0x25, Message::JogLeft},
-        {0x27, Message::JogRight}, {'A', std::nullopt},     {0x10, std::nullopt},
+        {0x26, Message::JogUp},    {0x28, Message::JogDown}, {0x25, Message::JogLeft},
+        {0x27, Message::JogRight}, {'A', std::nullopt},      {0x10, std::nullopt},
     };
     for (const auto& [key, jog] : cases) EXPECT_EQ(jogForKey(key), jog) << key;
 }
@@ -92,7 +93,8 @@ TEST(BurningTime, ByteLabelAndLogLine) {
         EXPECT_EQ(burningTimeByte(c.position), c.byte) << c.position;
         EXPECT_EQ(burningTimeCaption(c.position), c.caption);
         EXPECT_EQ(burningTimeLogLine(c.position), c.logLine);
-        EXPECT_EQ(bytesOf(Message::BurningTime, burningTimeByte(c.position)), std::vector<std::uint8_t>{c.byte});
+        EXPECT_EQ(bytesOf(Message::BurningTime, burningTimeByte(c.position)),
+                  std::vector<std::uint8_t>{c.byte});
     }
 }
 

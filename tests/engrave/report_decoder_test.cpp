@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engrave/report_decoder.h"
 
 #include <gtest/gtest.h>
@@ -28,7 +29,9 @@ TEST(ReportDecoder, DecodesReportsFromAFreshStart) {
         {"position off the surface is still decoded", {0xFF, 0x06, 0x00, 0x00, 0x00}, {{600, 0}}},
         {"bytes after the fourth are dropped", {0xFF, 0, 1, 0, 2, 0, 3, 0, 4, 9, 9, 9, 9}, {{1, 2}}},
         {"counter is not cleared after a report", {0x00, 0x05, 0x00, 0x07, 0x00, 0x01, 0x00, 0x01}, {{5, 7}}},
-        {"back to back reports", {0xFF, 0, 1, 0, 2, 0xFF, 0, 3, 0, 4, 0xFF, 2, 54, 1, 99}, {{1, 2}, {3, 4}, {254, 199}}},
+        {"back to back reports",
+         {0xFF, 0, 1, 0, 2, 0xFF, 0, 3, 0, 4, 0xFF, 2, 54, 1, 99},
+         {{1, 2}, {3, 4}, {254, 199}}},
         {"sync after surplus bytes recovers", {0xFF, 0, 1, 0, 2, 7, 7, 0xFF, 0, 3, 0, 4}, {{1, 2}, {3, 4}}},
         {"largest parts", {0xFF, 254, 254, 254, 254}, {{25654, 25654}}},
         {"lone syncs report nothing", {0xFF, 0xFF, 0xFF}, {}},
@@ -58,7 +61,8 @@ TEST(ReportDecoder, SurfaceIsTheCanvasDrawingArea) {
 }
 
 TEST(ReportDecoder, EncodedReportsDecodeToTheSamePoint) {
-    for (const Point p : {Point{0, 0}, Point{123, 245}, Point{509, 509}, Point{99, 100}, Point{25499, 25499}}) {
+    for (const Point p :
+         {Point{0, 0}, Point{123, 245}, Point{509, 509}, Point{99, 100}, Point{25499, 25499}}) {
         const auto report = encodeReport(p);
         ASSERT_TRUE(report);
         ReportDecoder decoder;

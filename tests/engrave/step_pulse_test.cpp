@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engrave/step_pulse.h"
 
 #include <gtest/gtest.h>
@@ -40,13 +41,12 @@ TEST(StepPulse, ReadsTheTextTheWayAtolDoesAndSendsTheLowEightBits) {
 
 TEST(StepPulse, LongerNumbersWrapSoTheByteIsStillTheNumberModulo256) {
     const std::pair<std::string, std::uint8_t> cases[] = {
-        {"18446744073709551615", 0xFF},            // 2^64 - 1
-        {"18446744073709551616", 0x00},            // 2^64
-        {"18446744073709551651", 0x23},            // 2^64 + 35
-        {"123456789012345678901234567890", 210},   // its value mod 256
-        {"-123456789012345678901234567890", 46},   // 256 - 210
-        {std::string(1000, '7'), 113},
-        {std::string(100000, '9') + "x", 0xFF},    // 10^100000 - 1
+        {"18446744073709551615", 0xFF},                                                   // 2^64 - 1
+        {"18446744073709551616", 0x00},                                                   // 2^64
+        {"18446744073709551651", 0x23},                                                   // 2^64 + 35
+        {"123456789012345678901234567890", 210},                                          // its value mod 256
+        {"-123456789012345678901234567890", 46},                                          // 256 - 210
+        {std::string(1000, '7'), 113},           {std::string(100000, '9') + "x", 0xFF},  // 10^100000 - 1
     };
     for (const auto& [text, byte] : cases) EXPECT_EQ(stepPulseByte(text), byte) << text.substr(0, 40);
 }

@@ -1,5 +1,4 @@
-#include "image/bitmap.h"
-
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -7,6 +6,7 @@
 #include <string>
 
 #include "bmp_builder.h"
+#include "image/bitmap.h"
 
 namespace tessary::image {
 namespace {
@@ -51,7 +51,8 @@ TEST(BlackAndWhite, EachPixelIsWhiteExactlyWhenItsSumIsAtLeast383) {
         ASSERT_EQ(bw.bitsPerPixel(), 1);
         for (int x = 0; x < static_cast<int>(std::size(cases)); ++x)
             for (int y = 0; y < 3; ++y)
-                EXPECT_EQ(bw.GetIndex(x, y), cases[x].index) << "depth " << depth << " colour " << std::hex << cases[x].colour;
+                EXPECT_EQ(bw.GetIndex(x, y), cases[x].index)
+                    << "depth " << depth << " colour " << std::hex << cases[x].colour;
     }
 }
 
@@ -64,7 +65,8 @@ TEST(BlackAndWhite, ConversionAgreesWithPixelWritesOnEveryDepth) {
             for (int x = 0; x < 61; ++x) {
                 // Colours near the threshold are the interesting ones.
                 const std::uint32_t r = gen() % 256, g = gen() % 256;
-                const std::uint32_t b = std::min<std::uint32_t>(255, 383 - std::min<std::uint32_t>(383, r + g) + gen() % 3);
+                const std::uint32_t b =
+                    std::min<std::uint32_t>(255, 383 - std::min<std::uint32_t>(383, r + g) + gen() % 3);
                 source.SetPixel(x, y, rgb(r, g, b));
             }
         const Bitmap bw = source.ConvertDepth(1);
@@ -85,8 +87,8 @@ TEST(ByteSet, SizeAndStrideFollowTheDepth) {
         std::size_t tableBytes, stride;
     };
     const Case cases[] = {
-        {512, 512, 1, 8, 64},  {127, 3, 1, 8, 16},    {127, 3, 4, 64, 64},  {127, 3, 8, 1024, 128},
-        {127, 3, 16, 0, 256},  {127, 3, 24, 0, 384},  {127, 3, 32, 0, 508}, {1, 1, 24, 0, 4},
+        {512, 512, 1, 8, 64}, {127, 3, 1, 8, 16},   {127, 3, 4, 64, 64},  {127, 3, 8, 1024, 128},
+        {127, 3, 16, 0, 256}, {127, 3, 24, 0, 384}, {127, 3, 32, 0, 508}, {1, 1, 24, 0, 4},
     };
     for (const Case& c : cases) {
         const Bytes bytes = Bitmap::create(c.width, c.height, c.bits).ToByteSet();
@@ -137,18 +139,21 @@ TEST(Load, RefusesDataThatDoesNotHoldWhatItsHeadersClaim) {
         {"colour table cut", {.width = 1, .height = 1, .bits = 8, .table = many, .pixelOffset = 54 + 400}},
         {"colours used beyond the data", {.bits = 8, .coloursUsed = 0xFFFFFFFF, .table = many}},
         {"width times height overflows", {.width = 0x7FFFFFFF, .height = 0x7FFFFFFF, .pixels = Bytes(64)}},
-        {"stride times height overflows", {.width = 0x40000000, .height = 4, .bits = 32, .pixels = Bytes(64)}},
+        {"stride times height overflows",
+         {.width = 0x40000000, .height = 4, .bits = 32, .pixels = Bytes(64)}},
         {"pixel offset beyond the data", {}, 0, 10, 5000},
         {"pixel offset at the end of the data", {}, 0, 10, 78},
         {"pixel offset inside the header", {}, 0, 10, 20},
         {"file size field beyond the data", {.fileSize = 1000}},
-        {"12-byte header, table cut", {.infoHeaderSize = 12, .width = 1, .height = 1, .bits = 8, .table = many, .pixelOffset = 26 + 300}},
+        {"12-byte header, table cut",
+         {.infoHeaderSize = 12, .width = 1, .height = 1, .bits = 8, .table = many, .pixelOffset = 26 + 300}},
     };
     for (const Case& c : cases) {
         Bytes data = makeBmp(c.spec);
         ASSERT_GE(static_cast<long>(data.size()), c.truncateBy) << c.what;
         data.resize(data.size() - static_cast<std::size_t>(c.truncateBy));
-        if (c.truncateBy > 0 && c.spec.fileSize < 0) testing::put32(data, 2, static_cast<std::uint32_t>(data.size()));
+        if (c.truncateBy > 0 && c.spec.fileSize < 0)
+            testing::put32(data, 2, static_cast<std::uint32_t>(data.size()));
         if (c.patchAt != 0) testing::put32(data, c.patchAt, c.patchValue);
         Bitmap b = Bitmap::create(4, 4, 24);
         EXPECT_FALSE(b.载入数据(data)) << c.what;
@@ -167,17 +172,26 @@ TEST(Load, AcceptsWhatTheHeadersDescribeAndKeepsOnlyThat) {
     struct Case {
         const char* what;
         BmpSpec spec;
-        long extra;              // bytes appended after the pixel rows
+        long extra;               // bytes appended after the pixel rows
         std::size_t byteSetSize;  // ToByteSet length
     };
     const Case cases[] = {
         {"24-bit", {.width = 3, .height = 2}, 0, 54 + 12 * 2},
         {"trailing bytes dropped", {.width = 3, .height = 2}, 7, 54 + 12 * 2},
         {"gap before the pixels", {.width = 3, .height = 2, .pixelOffset = 300}, 0, 54 + 12 * 2},
-        {"colours used replaces the table length", {.width = 4, .height = 1, .bits = 8, .coloursUsed = 2, .table = {0, 0xFFFFFF}}, 0, 54 + 8 + 4},
-        {"unused table of a 24-bit image", {.width = 1, .height = 1, .coloursUsed = 3, .table = {1, 2, 3}}, 0, 54 + 12 + 4},
+        {"colours used replaces the table length",
+         {.width = 4, .height = 1, .bits = 8, .coloursUsed = 2, .table = {0, 0xFFFFFF}},
+         0,
+         54 + 8 + 4},
+        {"unused table of a 24-bit image",
+         {.width = 1, .height = 1, .coloursUsed = 3, .table = {1, 2, 3}},
+         0,
+         54 + 12 + 4},
         {"12-byte header, 24-bit", {.infoHeaderSize = 12, .width = 5, .height = 2}, 0, 54 + 16 * 2},
-        {"largest 12-byte header size", {.infoHeaderSize = 12, .width = 65535, .height = 1, .bits = 1, .table = {0, 0xFFFFFF}}, 0, 54 + 8 + 8192},
+        {"largest 12-byte header size",
+         {.infoHeaderSize = 12, .width = 65535, .height = 1, .bits = 1, .table = {0, 0xFFFFFF}},
+         0,
+         54 + 8 + 8192},
     };
     for (const Case& c : cases) {
         Bytes data = makeBmp(c.spec);
@@ -194,7 +208,8 @@ TEST(Load, AcceptsWhatTheHeadersDescribeAndKeepsOnlyThat) {
 
 TEST(Load, WidensTheOldTwelveByteHeader) {
     // 1 bit, 3 x 6, colour table red and blue as 3-byte entries; top row 1 0 1, bottom row 0 1 0.
-    BmpSpec spec{.infoHeaderSize = 12, .width = 3, .height = 6, .bits = 1, .table = {rgb(255, 0, 0), rgb(0, 0, 255)}};
+    BmpSpec spec{
+        .infoHeaderSize = 12, .width = 3, .height = 6, .bits = 1, .table = {rgb(255, 0, 0), rgb(0, 0, 255)}};
     spec.pixels.assign(24, 0);
     spec.pixels[0] = 0b01000000;
     spec.pixels[20] = 0b10100000;
@@ -229,13 +244,33 @@ TEST(Pixels, GetPixelReadsEveryDepthBottomUp) {
     sixteen[0x5] = rgb(4, 5, 6);
     sixteen[0xC] = rgb(7, 8, 9);
     const Case cases[] = {
-        {1, {rgb(9, 9, 9), rgb(200, 100, 50)}, {0b01000000, 0, 0, 0, 0b10000000, 0, 0, 0}, rgb(200, 100, 50), rgb(9, 9, 9), rgb(9, 9, 9)},
+        {1,
+         {rgb(9, 9, 9), rgb(200, 100, 50)},
+         {0b01000000, 0, 0, 0, 0b10000000, 0, 0, 0},
+         rgb(200, 100, 50),
+         rgb(9, 9, 9),
+         rgb(9, 9, 9)},
         {4, sixteen, {0xC0, 0, 0, 0, 0xA5, 0, 0, 0}, rgb(1, 2, 3), rgb(4, 5, 6), rgb(7, 8, 9)},
         {8, four, {3, 0, 0, 0, 1, 2, 0, 0}, rgb(10, 20, 30), rgb(40, 50, 60), rgb(70, 80, 90)},
         // 16 bits: 5-5-5 with blue lowest, each field times 8.
-        {16, {}, {0x1F, 0x00, 0, 0, 0xFF, 0x7F, 0x00, 0x7C}, rgb(248, 248, 248), rgb(248, 0, 0), rgb(0, 0, 248)},
-        {24, {}, {1, 2, 3, 0, 0, 0, 0, 0, 10, 20, 30, 40, 50, 60, 0, 0}, rgb(30, 20, 10), rgb(60, 50, 40), rgb(3, 2, 1)},
-        {32, {}, {1, 2, 3, 99, 0, 0, 0, 0, 10, 20, 30, 99, 40, 50, 60, 99}, rgb(30, 20, 10), rgb(60, 50, 40), rgb(3, 2, 1)},
+        {16,
+         {},
+         {0x1F, 0x00, 0, 0, 0xFF, 0x7F, 0x00, 0x7C},
+         rgb(248, 248, 248),
+         rgb(248, 0, 0),
+         rgb(0, 0, 248)},
+        {24,
+         {},
+         {1, 2, 3, 0, 0, 0, 0, 0, 10, 20, 30, 40, 50, 60, 0, 0},
+         rgb(30, 20, 10),
+         rgb(60, 50, 40),
+         rgb(3, 2, 1)},
+        {32,
+         {},
+         {1, 2, 3, 99, 0, 0, 0, 0, 10, 20, 30, 99, 40, 50, 60, 99},
+         rgb(30, 20, 10),
+         rgb(60, 50, 40),
+         rgb(3, 2, 1)},
     };
     for (const Case& c : cases) {
         Bitmap b;
@@ -274,7 +309,11 @@ TEST(Pixels, FailuresLeaveTheirTexts) {
         {"index beyond the table", [&] { bw.SetIndex(0, 0, 2); }, bw, kErrorColourIndex},
         {"table of a 24-bit image", [&] { colour.GetColourTable(); }, colour, kErrorNoColourTable},
         {"index of a 24-bit image", [&] { colour.SetIndex(0, 0, 0); }, colour, kErrorNoColourTable},
-        {"table of the wrong length", [&] { bw.SetColourTable(std::vector<std::uint32_t>{0, 1, 2}); }, bw, kErrorColourTable},
+        {"table of the wrong length",
+         [&] {
+             bw.SetColourTable(std::vector<std::uint32_t>{0, 1, 2});
+         },
+         bw, kErrorColourTable},
     };
     for (const Case& c : cases) {
         c.act();
@@ -390,7 +429,10 @@ TEST(Geometry, RotationsAndMirrorsMapEveryPixelOnEveryDepth) {
 
 TEST(Geometry, CustomColourTablesTravelWithTheImage) {
     Bitmap b;
-    ASSERT_TRUE(b.载入数据(makeBmp({.width = 3, .height = 2, .bits = 8, .coloursUsed = 3,
+    ASSERT_TRUE(b.载入数据(makeBmp({.width = 3,
+                                    .height = 2,
+                                    .bits = 8,
+                                    .coloursUsed = 3,
                                     .table = {rgb(1, 1, 1), rgb(2, 2, 2), rgb(3, 3, 3)}})));
     b.SetIndex(0, 0, 2);
     for (const Bitmap& out : {b.Rotate90(true), b.Mirror(true, true)}) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Builds BMP data field by field, independently of the library's writer, so tests can make
 // well-formed and malformed files alike.
@@ -15,8 +16,8 @@ struct BmpSpec {
     std::uint32_t coloursUsed = 0;
     std::vector<std::uint32_t> table{};  // 0x00BBGGRR; written as 3-byte entries for a 12-byte header
     std::vector<std::uint8_t> pixels{};  // as stored; empty: zero rows of the right size
-    std::int64_t pixelOffset = -1;     // -1: right after the table
-    std::int64_t fileSize = -1;        // -1: the real length
+    std::int64_t pixelOffset = -1;       // -1: right after the table
+    std::int64_t fileSize = -1;          // -1: the real length
 };
 
 inline void put16(std::vector<std::uint8_t>& v, std::size_t at, std::uint32_t x) {
@@ -36,13 +37,15 @@ inline std::vector<std::uint8_t> makeBmp(const BmpSpec& s) {
     const bool core = s.infoHeaderSize == 12;
     const std::size_t entry = core ? 3 : 4;
     const std::size_t tableAt = 14 + s.infoHeaderSize;
-    const std::size_t pixelsAt = s.pixelOffset >= 0 ? static_cast<std::size_t>(s.pixelOffset) : tableAt + s.table.size() * entry;
+    const std::size_t pixelsAt =
+        s.pixelOffset >= 0 ? static_cast<std::size_t>(s.pixelOffset) : tableAt + s.table.size() * entry;
     std::vector<std::uint8_t> pixels = s.pixels;
     if (pixels.empty() && s.width > 0 && s.height > 0) pixels.assign(strideOf(s.width, s.bits) * s.height, 0);
     std::vector<std::uint8_t> v(std::max(pixelsAt, tableAt + s.table.size() * entry) + pixels.size(), 0);
     v[0] = 'B';
     v[1] = 'M';
-    put32(v, 2, s.fileSize >= 0 ? static_cast<std::uint32_t>(s.fileSize) : static_cast<std::uint32_t>(v.size()));
+    put32(v, 2,
+          s.fileSize >= 0 ? static_cast<std::uint32_t>(s.fileSize) : static_cast<std::uint32_t>(v.size()));
     put32(v, 10, static_cast<std::uint32_t>(pixelsAt));
     put32(v, 14, s.infoHeaderSize);
     if (core) {
@@ -68,6 +71,8 @@ inline std::vector<std::uint8_t> makeBmp(const BmpSpec& s) {
     return v;
 }
 
-constexpr std::uint32_t rgb(std::uint32_t r, std::uint32_t g, std::uint32_t b) { return r | (g << 8) | (b << 16); }
+constexpr std::uint32_t rgb(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
+    return r | (g << 8) | (b << 16);
+}
 
 }  // namespace tessary::image::testing

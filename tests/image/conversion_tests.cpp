@@ -1,12 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The black-and-white conversion: the default is the plain threshold bit for bit; the modes and adjustments
 // act on the picture only.
-#include "image/conversion.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
 
+#include "image/conversion.h"
 #include "image/picture.h"
 
 namespace tessary::image {
@@ -53,7 +53,8 @@ TEST(ConversionTest, InvertIsTheComplementInsideThePictureAndWhiteOutside) {
     const Bitmap out = convertToBlackAndWhite(canvas, rect, inverted);
     for (int y = 0; y < 512; ++y)
         for (int x = 0; x < 512; ++x) {
-            const bool inside = x >= rect.left && x < rect.left + rect.width && y >= rect.top && y < rect.top + rect.height;
+            const bool inside =
+                x >= rect.left && x < rect.left + rect.width && y >= rect.top && y < rect.top + rect.height;
             ASSERT_EQ(whiteOf(out, x, y), inside ? 1 - whiteOf(plain, x, y) : 1) << x << "," << y;
         }
 }
@@ -62,7 +63,8 @@ TEST(ConversionTest, BayerWhitensRoundOf64GreyOver255PixelsOfEveryCell) {
     ConversionOptions bayer;
     bayer.mode = Conversion::Bayer;
     for (int g : {0, 1, 3, 37, 64, 127, 128, 200, 252, 254, 255}) {
-        const Bitmap out = convertToBlackAndWhite(flat(static_cast<std::uint8_t>(g)), {0, 0, 512, 512}, bayer);
+        const Bitmap out =
+            convertToBlackAndWhite(flat(static_cast<std::uint8_t>(g)), {0, 0, 512, 512}, bayer);
         const int expected = static_cast<int>(std::lround(64.0 * g / 255.0));
         for (int cy = 0; cy < 512; cy += 8)
             for (int cx = 0; cx < 512; cx += 8) {
@@ -137,7 +139,8 @@ TEST(ConversionTest, DescriptionNamesTheModeAndWhatDiffersFromTheDefaults) {
     ConversionOptions level;
     level.threshold = 400;
     EXPECT_EQ(describeConversion(fs), "Floyd–Steinberg, brightness +10, inverted");
-    EXPECT_EQ(describeConversion(dots), "Halftone dots, cell 8, contrast -5, gamma 1.50, sharpen 30, auto level");
+    EXPECT_EQ(describeConversion(dots),
+              "Halftone dots, cell 8, contrast -5, gamma 1.50, sharpen 30, auto level");
     EXPECT_EQ(describeConversion(level), "Threshold, level 400");
     for (int i = 0; i < kConversionCount; ++i)
         EXPECT_EQ(conversionFromKey(conversionKey(static_cast<Conversion>(i))), static_cast<Conversion>(i));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ConvertPictureFile's results for paths that are missing, unreadable or unwritable.
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
-// Every file of the picture corpus in tests/data through the converter: accepted with its size and a few pixels
-// read independently of this code, or refused leaving the destination as it was.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Every file of the picture corpus in tests/data through the converter: accepted with its size and a few
+// pixels read independently of this code, or refused leaving the destination as it was.
 #include <gtest/gtest.h>
 
 #include <algorithm>

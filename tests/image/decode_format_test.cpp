@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decoder behaviour on files made here: alpha over white, pictures that claim enormous sizes, the BMP,
 // TIFF and Photo CD rules, and DCT-scaled JPEG decoding.
 #include <gtest/gtest.h>
@@ -247,7 +248,8 @@ Bytes jpegClaiming(const char* file, std::uint16_t width, std::uint16_t height) 
 }
 
 TEST(DecompressionBomb, ScaledSequentialJpegMayBeLargerThanDeliveredLimit) {
-    ASSERT_TRUE(std::filesystem::exists(corpus("jpeg/hopper.jpg"))) << "test picture missing in " << TESSARY_TESTDATA_DIR;
+    ASSERT_TRUE(std::filesystem::exists(corpus("jpeg/hopper.jpg")))
+        << "test picture missing in " << TESSARY_TESTDATA_DIR;
     struct Case {
         const char* file;
         std::uint16_t side;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared by the decoder tests: a scratch directory, byte-level file building, a reader for the BMP files
 // the converter writes, and a sink that checks the row contract.

@@ -1,16 +1,16 @@
-#include "image/files.h"
-
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+
+#include "image/files.h"
 
 namespace tessary::image {
 namespace {
@@ -18,7 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class FilesTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         std::string pattern = ::testing::TempDir() + "tessary-files-" + info->name() + "-XXXXXX";
@@ -33,7 +33,8 @@ protected:
         return Bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
     static void put(const std::string& p, const Bytes& bytes) {
-        std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(p, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
 
     fs::path dir_;

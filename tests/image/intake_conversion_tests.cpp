@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Conversion modes through the intake: dithering keeps the tone of a ramp and of a photograph, margins stay
 // white, and an option change converts the kept picture again (and back to the default bytes).
 #include <cmath>
@@ -20,7 +21,8 @@ class Recording : public Headless {
 std::string rampPicture(const std::filesystem::path& dir) {
     image::Raster ramp(480, 300);
     for (int y = 0; y < ramp.height; ++y)
-        for (int x = 0; x < ramp.width; ++x) std::fill_n(ramp.at(x, y), 3, static_cast<std::uint8_t>(x * 255 / 479));
+        for (int x = 0; x < ramp.width; ++x)
+            std::fill_n(ramp.at(x, y), 3, static_cast<std::uint8_t>(x * 255 / 479));
     const auto path = dir / "ramp.bmp";
     writeBytes(path, image::bmp24(ramp, false));
     return path.string();
@@ -40,7 +42,8 @@ TEST_F(ConversionIntakeTest, DitheringKeepsTheToneOfEveryBlockAndLeavesTheMargin
         {image::Conversion::Stucki, 0.06, 0.06},         {image::Conversion::Bayer, 0.06, 0.06},
         {image::Conversion::Atkinson, 0.10, 0.126},      {image::Conversion::Halftone, 0.12, 0.12},
     };
-    const std::string pictures[] = {rampPicture(dir), std::string(TESSARY_TESTDATA_DIR) + "/jpeg/Landscape_1.jpg"};
+    const std::string pictures[] = {rampPicture(dir),
+                                    std::string(TESSARY_TESTDATA_DIR) + "/jpeg/Landscape_1.jpg"};
     for (const std::string& picture : pictures)
         for (const Mode& m : modes) {
             SCOPED_TRACE(picture + " " + std::string(image::conversionName(m.mode)));
@@ -68,11 +71,13 @@ TEST_F(ConversionIntakeTest, DitheringKeepsTheToneOfEveryBlockAndLeavesTheMargin
                         << "block " << bx << "," << by << " grey " << grey;
                     worst = std::max(worst, std::abs(white / 256.0 - grey));
                 }
-            RecordProperty(std::string(image::conversionKey(m.mode)) + (picture == pictures[0] ? "-ramp" : "-photo"),
-                           std::to_string(worst));
+            RecordProperty(
+                std::string(image::conversionKey(m.mode)) + (picture == pictures[0] ? "-ramp" : "-photo"),
+                std::to_string(worst));
             for (int y = 0; y < 512; ++y)
                 for (int x = 0; x < 512; ++x) {
-                    const bool inside = x >= r.left && x < r.left + r.width && y >= r.top && y < r.top + r.height;
+                    const bool inside =
+                        x >= r.left && x < r.left + r.width && y >= r.top && y < r.top + r.height;
                     if (!inside) {
                         ASSERT_EQ(preview.GetIndex(x, y), 1) << x << "," << y;
                     }

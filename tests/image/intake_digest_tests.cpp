@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // With default options every test picture gives the very preview file bytes listed in default_digests.txt.
 #include <QCryptographicHash>
 #include <fstream>
@@ -24,7 +25,8 @@ TEST_F(DigestTest, DefaultOptionsKeepThePreviewFileOfEveryTestPicture) {
         const auto out = dir / "out.bmp";
         ImageState state;
         Headless around(out.string(), true);
-        ASSERT_EQ(takeIn(state, around, std::string(TESSARY_TESTDATA_DIR) + "/" + name), IntakeResult::Prepared);
+        ASSERT_EQ(takeIn(state, around, std::string(TESSARY_TESTDATA_DIR) + "/" + name),
+                  IntakeResult::Prepared);
         const image::Bytes bytes = readFile(out);
         const QByteArray sha = QCryptographicHash::hash(
             QByteArrayView(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())),

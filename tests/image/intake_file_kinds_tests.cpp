@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a user's machine can hand the picture paths besides regular files: FIFOs nobody writes to,
 // directories, devices, sockets, and a symbolic link where the preview file goes.
 #include <signal.h>

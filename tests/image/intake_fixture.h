@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The console's real main window (offscreen Qt) with the shell's and the image area's real handlers,
 // a run directory of its own, and a message box service that records.
@@ -21,9 +22,9 @@
 #include "app/shell/shell_handlers.h"
 #include "image/bitmap.h"
 #include "image/files.h"
+#include "image/picture.h"
 #include "intake/handlers/image_handlers.h"
 #include "intake/image_state.h"
-#include "image/picture.h"
 
 namespace tessary::intake::testing {
 
@@ -40,7 +41,8 @@ class RecordingDialogs : public Dialogs {
         shown.push_back({std::string(text), code, std::string(title)});
     }
     // The file chooser answers with the queued paths (nothing: cancelled), recording where it opened.
-    std::optional<std::string> openFile(std::string_view, std::string_view folder, std::string_view filters) override {
+    std::optional<std::string> openFile(std::string_view, std::string_view folder,
+                                        std::string_view filters) override {
         chooserFolders.emplace_back(folder);
         chooserFilters = filters;
         if (chooserAnswers.empty()) return std::nullopt;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Picture options window on the real main window: opened from the preview's context menu and by
 // Ctrl+Shift+P, every change applied at once, Defaults, and the options remembered between runs.
 #include <QComboBox>
@@ -8,8 +9,8 @@
 #include <cstdlib>
 
 #include "app/definitions/definitions.h"
-#include "app/qt/qt_window.h"
 #include "app/qt/qt_services.h"
+#include "app/qt/qt_window.h"
 #include "app/shell/shell_handlers.h"
 #include "intake_fixture.h"
 
@@ -85,8 +86,9 @@ TEST_F(OptionsWindowTest, ContextMenuAnywhereOnThePreviewAndCtrlShiftPOpenItWith
     ASSERT_TRUE(list);
     std::vector<std::string> items;
     for (int i = 0; i < list->count(); ++i) items.push_back(list->itemText(i).toStdString());
-    EXPECT_EQ(items, (std::vector<std::string>{"Threshold", "Floyd–Steinberg", "Atkinson", "Jarvis–Judice–Ninke",
-                                               "Stucki", "Ordered (Bayer 8×8)", "Halftone dots"}));
+    EXPECT_EQ(items,
+              (std::vector<std::string>{"Threshold", "Floyd–Steinberg", "Atkinson", "Jarvis–Judice–Ninke",
+                                        "Stucki", "Ordered (Bayer 8×8)", "Halftone dots"}));
     topOf(options())->close();
     EXPECT_FALSE(options());
 }
@@ -118,8 +120,9 @@ TEST_F(OptionsWindowTest, ChangesApplyAtOnceSurviveTheViewButtonsAndARestartAndD
     click("按钮放大");
     click("按钮重载");
     EXPECT_EQ(readFile(previewFile()), dithered);
-    const std::string tail = "Image has been converted to black and white\r\n\r\n"
-                             "Conversion: Floyd–Steinberg, brightness +10, inverted\r\n\r\n";
+    const std::string tail =
+        "Image has been converted to black and white\r\n\r\n"
+        "Conversion: Floyd–Steinberg, brightness +10, inverted\r\n\r\n";
     EXPECT_EQ(log().substr(log().size() - tail.size()), tail);
 
     {  // The next run, with the same configuration folder, starts with these options.

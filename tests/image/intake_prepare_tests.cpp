@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tessary-prepare runs the console's intake: the same preview file, the same log lines, the same refusal.
 #include <sys/wait.h>
 
@@ -108,8 +109,9 @@ TEST_F(PrepareTest, ConversionOptionsGiveTheIntakesResultAndBadValuesWriteNothin
         EXPECT_FALSE(std::filesystem::exists(out)) << b.message;
     }
     const ToolRun help = prepare(dir, "--help", "x");
-    for (const char* option : {"--conversion", "--threshold", "--cell", "--angle", "--brightness", "--contrast",
-                               "--gamma", "--sharpen", "--invert", "--auto-level", "floyd-steinberg", "halftone"})
+    for (const char* option :
+         {"--conversion", "--threshold", "--cell", "--angle", "--brightness", "--contrast", "--gamma",
+          "--sharpen", "--invert", "--auto-level", "floyd-steinberg", "halftone"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two rulers: tick positions, the compiled-in pictures, and what the intake draws of them.
 #include "image/picture.h"
 #include "intake_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ways in other than a drop: the file chooser (Ctrl+O), a file named at start, and the Text window. Each
 // runs the intake a drop runs.
 #include <QTimer>
@@ -22,7 +23,8 @@ class OtherWaysIn : public MainWindow {
         const auto& shortcuts = mainWindowDefinition().shortcuts;
         for (std::size_t i = 0; i < shortcuts.size(); ++i)
             if (shortcuts[i].keys == keys)
-                return console().dispatch(main(), mainWindowDefinition(), "", event::kShortcut + static_cast<int>(i), {});
+                return console().dispatch(main(), mainWindowDefinition(), "",
+                                          event::kShortcut + static_cast<int>(i), {});
         ADD_FAILURE() << "no shortcut " << keys;
     }
 };
@@ -53,8 +55,18 @@ TEST_F(OtherWaysIn, ChosenAndStartFilesAreTakenInAsADrop) {
     };
     const std::filesystem::path relative = std::filesystem::relative(first);
     const Way ways[] = {
-        {"menu", [&] { dialogs.chooserAnswers = {first}; menuItem(1); }, first},
-        {"Ctrl+O", [&] { dialogs.chooserAnswers = {first}; shortcut("Ctrl+O"); }, first},
+        {"menu",
+         [&] {
+             dialogs.chooserAnswers = {first};
+             menuItem(1);
+         },
+         first},
+        {"Ctrl+O",
+         [&] {
+             dialogs.chooserAnswers = {first};
+             shortcut("Ctrl+O");
+         },
+         first},
         {"start", [&] { takeInAtStart(console(), mainWindowDefinition(), relative.string()); },
          std::filesystem::absolute(relative).string()},
     };
@@ -78,7 +90,8 @@ TEST_F(OtherWaysIn, ChosenAndStartFilesAreTakenInAsADrop) {
     EXPECT_EQ(dialogs.chooserFolders[3], (dir / "sub").string());
     EXPECT_EQ(readFile(previewFile()), secondPreview);
     EXPECT_EQ(log(), secondLog);
-    for (const char* pattern : {"*.jpg", "*.heic", "*.avif", "*.webp", "*.gif", "*.svg", "*.PCX", "All files (*)"})
+    for (const char* pattern :
+         {"*.jpg", "*.heic", "*.avif", "*.webp", "*.gif", "*.svg", "*.PCX", "All files (*)"})
         EXPECT_NE(dialogs.chooserFilters.find(pattern), std::string::npos) << pattern;
 }
 
@@ -141,7 +154,8 @@ TEST_F(OtherWaysIn, PrepareTakesTextAsTheIntakeDoes) {
     typed.style.italic = true;
     typed.style.alignment = render::TextAlignment::Centre;
     ASSERT_EQ(takeInText(state, quiet, typed), IntakeResult::Prepared);
-    const ToolRun run = prepare(dir, "Tessary\\n2026", out.string(), {"--italic", "--align", "centre", "--text"});
+    const ToolRun run =
+        prepare(dir, "Tessary\\n2026", out.string(), {"--italic", "--align", "centre", "--text"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(readFile(out), readFile(dir / "expected.bmp"));
     EXPECT_EQ(run.out.rfind("Original image information:\nImage resolution:", 0), 0u) << run.out;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The files-dropped handler on the real main window: placement, log, preview file, engraving bitmap,
 // refusals and the controls that follow.
 #include <array>

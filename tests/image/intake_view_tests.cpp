@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rotate, Zoom out, Zoom in and Reload on the real main window, and their behaviour before any picture.
 #include "image/canvas.h"
 #include "intake_fixture.h"

@@ -1,8 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures stored turned or mirrored (orientations 1..8 in a JPEG's EXIF block or a TIFF's tag) come out
 // upright from the fitting; malformed EXIF blocks leave the picture as stored.
-#include <tiffio.h>
-
 #include <gtest/gtest.h>
+#include <tiffio.h>
 
 #include <cstdio>
 #include <memory>
@@ -33,8 +33,9 @@ struct OrientationCase {
 
 // From the definition of each value: which stored corner the upright corners are found in.
 const OrientationCase kCases[] = {
-    {1, TopLeft, TopRight},   {2, TopRight, TopLeft},     {3, BottomRight, BottomLeft}, {4, BottomLeft, BottomRight},
-    {5, TopLeft, BottomLeft}, {6, BottomLeft, TopLeft},   {7, BottomRight, TopRight},   {8, TopRight, BottomRight},
+    {1, TopLeft, TopRight},       {2, TopRight, TopLeft},     {3, BottomRight, BottomLeft},
+    {4, BottomLeft, BottomRight}, {5, TopLeft, BottomLeft},   {6, BottomLeft, TopLeft},
+    {7, BottomRight, TopRight},   {8, TopRight, BottomRight},
 };
 
 Raster storedPicture(const OrientationCase& c) {
@@ -90,7 +91,8 @@ bool writeJpeg(const std::string& path, const Raster& r, const Bytes& exif) {
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, 95, TRUE);
     jpeg_start_compress(&cinfo, TRUE);
-    if (!exif.empty()) jpeg_write_marker(&cinfo, JPEG_APP0 + 1, exif.data(), static_cast<unsigned>(exif.size()));
+    if (!exif.empty())
+        jpeg_write_marker(&cinfo, JPEG_APP0 + 1, exif.data(), static_cast<unsigned>(exif.size()));
     while (cinfo.next_scanline < cinfo.image_height) {
         JSAMPROW row = const_cast<JSAMPROW>(r.at(0, static_cast<int>(cinfo.next_scanline)));
         jpeg_write_scanlines(&cinfo, &row, 1);
@@ -112,7 +114,8 @@ bool writeTiff(const std::string& path, const Raster& r, int orientation) {
     TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
     TIFFSetField(t, TIFFTAG_ORIENTATION, orientation);
     bool ok = true;
-    for (int y = 0; y < r.height; ++y) ok = ok && TIFFWriteScanline(t, const_cast<std::uint8_t*>(r.at(0, y)), y) == 1;
+    for (int y = 0; y < r.height; ++y)
+        ok = ok && TIFFWriteScanline(t, const_cast<std::uint8_t*>(r.at(0, y)), y) == 1;
     TIFFClose(t);
     return ok;
 }
@@ -138,11 +141,15 @@ TEST_P(Orientation, MarkedCornersLandUpright) {
         int x, y;
         std::uint8_t rgb[3];
     };
-    const Probe probes[] = {{10, 10, {255, 0, 0}},      {479, 10, {0, 0, 255}},  {10, 295, {255, 255, 255}},
-                            {479, 295, {255, 255, 255}}, {245, 153, {255, 255, 255}}};
+    const Probe probes[] = {{10, 10, {255, 0, 0}},
+                            {479, 10, {0, 0, 255}},
+                            {10, 295, {255, 255, 255}},
+                            {479, 295, {255, 255, 255}},
+                            {245, 153, {255, 255, 255}}};
     for (const Probe& probe : probes)
         for (int i = 0; i < 3; ++i)
-            EXPECT_NEAR(p.at(probe.x, probe.y)[i], probe.rgb[i], 24) << "(" << probe.x << ", " << probe.y << ")";
+            EXPECT_NEAR(p.at(probe.x, probe.y)[i], probe.rgb[i], 24)
+                << "(" << probe.x << ", " << probe.y << ")";
 
     // The whole-picture reading (the converter's) is upright too.
     Raster whole;
@@ -173,13 +180,13 @@ TEST(ExifOrientation, MalformedBlocksGiveOne) {
         Bytes(good.begin(), good.begin() + 20),  // cut inside the entry
         exifBlock(9, false),                     // no such orientation
         exifBlock(0, true),
-        with(0, 'e'),                            // not an EXIF block
-        with(6, 'X'),                            // neither byte order
-        with(9, 43),                             // not a TIFF structure
-        with(13, 200),                           // first IFD beyond the block
-        with(19, 4),                             // a LONG, not a SHORT
-        with(23, 2),                             // two values
-        with(17, 0x13),                          // another tag
+        with(0, 'e'),    // not an EXIF block
+        with(6, 'X'),    // neither byte order
+        with(9, 43),     // not a TIFF structure
+        with(13, 200),   // first IFD beyond the block
+        with(19, 4),     // a LONG, not a SHORT
+        with(23, 2),     // two values
+        with(17, 0x13),  // another tag
     };
     for (std::size_t i = 0; i < malformed.size(); ++i)
         EXPECT_EQ(decode::exifOrientation(malformed[i].data(), malformed[i].size()), 1) << "case " << i;

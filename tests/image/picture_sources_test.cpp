@@ -1,10 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The formats after the six (WebP, GIF, HEIC, AVIF, SVG) and typed text, through the intake as a drop
 // takes them: right size and pixels, truncated copies refused with the previous preview kept, SVG drawn
 // at its fitted size from its own bytes only, text filling the field.
+#include <gtest/gtest.h>
 #include <sys/inotify.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "decode_test_support.h"
+#include "image/render/svg_decoder.h"
 #include "intake/fitted_picture.h"
 #include "intake/intake.h"
-#include "image/render/svg_decoder.h"
 
 namespace tessary::image::testing {
 namespace {
@@ -104,7 +104,8 @@ TEST_P(NewFormat, ReadsAsItsReferenceAndRefusesATruncatedCopy) {
     Headless around(dir.file("preview.bmp"));
     intake::ImageState state;
     ASSERT_EQ(intake::takeIn(state, around, ownData(c.file)), intake::IntakeResult::Prepared);
-    EXPECT_NE(around.logged.find(intake::resolutionLine(reference.width, reference.height)), std::string::npos);
+    EXPECT_NE(around.logged.find(intake::resolutionLine(reference.width, reference.height)),
+              std::string::npos);
     const Bytes preview = readBytes(dir.file("preview.bmp"));
     const Bytes engraving = state.engraving.ToByteSet();
     Bytes whole = readBytes(ownData(c.file));
@@ -138,9 +139,12 @@ TEST(NewFormat, DeclaredGiantsAreRefused) {
     const Giant giants[] = {
         {"HEIC grid of 49920 x 12288 (found by fuzzing)", readBytes(ownData("heif/grid_bomb.heic"))},
         {"GIF screen 65535 x 65535", patched("gif/plain.gif", 6, {0xFF, 0xFF, 0xFF, 0xFF})},
-        {"animated WebP canvas 16384 x 16384", patched("webp/animated.webp", 24, {0xFF, 0x3F, 0x00, 0xFF, 0x3F, 0x00})},
-        {"SVG 20000 x 20000 px", [] {
-             const std::string s = R"(<svg xmlns="http://www.w3.org/2000/svg" width="20000" height="20000"/>)";
+        {"animated WebP canvas 16384 x 16384",
+         patched("webp/animated.webp", 24, {0xFF, 0x3F, 0x00, 0xFF, 0x3F, 0x00})},
+        {"SVG 20000 x 20000 px",
+         [] {
+             const std::string s =
+                 R"(<svg xmlns="http://www.w3.org/2000/svg" width="20000" height="20000"/>)";
              return Bytes(s.begin(), s.end());
          }()},
     };
@@ -213,25 +217,31 @@ std::string manyElements(int n) {
 
 TEST(Svg, SizeRulesAndRefusals) {
     const SvgCase cases[] = {
-        {"css size", R"(<svg xmlns="http://www.w3.org/2000/svg" width="30px" height="20"/>)", kConvertOk, 30, 20},
-        {"units", R"(<svg xmlns="http://www.w3.org/2000/svg" width="1in" height="72pt"/>)", kConvertOk, 96, 96},
-        {"viewBox only", R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 40 10"/>)", kConvertOk, 40, 10},
+        {"css size", R"(<svg xmlns="http://www.w3.org/2000/svg" width="30px" height="20"/>)", kConvertOk, 30,
+         20},
+        {"units", R"(<svg xmlns="http://www.w3.org/2000/svg" width="1in" height="72pt"/>)", kConvertOk, 96,
+         96},
+        {"viewBox only", R"(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 40 10"/>)", kConvertOk, 40,
+         10},
         {"width and viewBox", R"(<svg xmlns="http://www.w3.org/2000/svg" width="20" viewBox="0,0,40,10"/>)",
          kConvertOk, 20, 5},
-        {"percent falls back", R"(<svg xmlns="http://www.w3.org/2000/svg" width="100%" height="100%" viewBox="0 0 8 6"/>)",
+        {"percent falls back",
+         R"(<svg xmlns="http://www.w3.org/2000/svg" width="100%" height="100%" viewBox="0 0 8 6"/>)",
          kConvertOk, 8, 6},
         {"no size", R"(<svg xmlns="http://www.w3.org/2000/svg"><rect width="5" height="5"/></svg>)",
          kConvertDecodeFailed, 0, 0},
-        {"entities", "<?xml version=\"1.0\"?><!DOCTYPE svg [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;\">]>"
-                     R"(<svg xmlns="http://www.w3.org/2000/svg" width="5" height="5"><text>&b;</text></svg>)",
+        {"entities",
+         "<?xml version=\"1.0\"?><!DOCTYPE svg [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;\">]>"
+         R"(<svg xmlns="http://www.w3.org/2000/svg" width="5" height="5"><text>&b;</text></svg>)",
          kConvertRefused, 0, 0},
         {"too many elements", manyElements(render::kMaxSvgElements + 1), kConvertDecodeFailed, 0, 0},
         {"just enough elements", manyElements(render::kMaxSvgElements), kConvertOk, 10, 10},
         {"cut off", R"(<svg xmlns="http://www.w3.org/2000/svg" width="5" height="5"><rect width="2")",
          kConvertDecodeFailed, 0, 0},
         {"other XML", R"(<html><body>svg</body></html>)", kConvertRefused, 0, 0},
-        {"too large", R"(<svg xmlns="http://www.w3.org/2000/svg" width="5" height="5">)" +
-                          std::string(render::kMaxSvgBytes, ' ') + "</svg>",
+        {"too large",
+         R"(<svg xmlns="http://www.w3.org/2000/svg" width="5" height="5">)" +
+             std::string(render::kMaxSvgBytes, ' ') + "</svg>",
          kConvertDecodeFailed, 0, 0},
     };
     ScratchDir dir;
@@ -259,8 +269,12 @@ TEST(Svg, ReadsNothingOutsideItself) {
     int result = 0;
     const std::string document =
         R"(<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink" width="20" height="20">)"
-        R"(<image x="0" y="0" width="20" height="20" xlink:href=")" + watched + R"("/>)"
-        R"(<image width="20" height="20" href="file://)" + watched + R"("/>)"
+        R"(<image x="0" y="0" width="20" height="20" xlink:href=")" +
+        watched +
+        R"("/>)"
+        R"(<image width="20" height="20" href="file://)" +
+        watched +
+        R"("/>)"
         R"(<image width="20" height="20" href="outside.png"/>)"
         R"(<use xlink:href="other.svg#a"/><image href="http://127.0.0.1:9/x.png" width="5" height="5"/>)"
         R"(<rect id="r" width="4" height="4"/><use href="#r" x="10"/></svg>)";

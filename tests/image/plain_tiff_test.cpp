@@ -1,8 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Uncompressed 8-bit RGB TIFF strips read whole: every row in place, and strips counted shorter than their
 // rows still refused, as when they are read row by row.
-#include <tiffio.h>
-
 #include <gtest/gtest.h>
+#include <tiffio.h>
 
 #include <filesystem>
 #include <functional>
@@ -59,7 +59,10 @@ TEST(PlainTiff, StripsReadWholeOrRefused) {
         {"8 rows a strip, a shorter last one", 8, {}, kConvertOk},
         {"one strip", kHeight, {}, kConvertOk},
         {"strips counted shorter than their rows", 8,
-         [&](Bytes& f) { shortenStripCounts(f, static_cast<std::uint32_t>(8 * rowBytes), static_cast<std::uint32_t>(8 * rowBytes - 5)); },
+         [&](Bytes& f) {
+             shortenStripCounts(f, static_cast<std::uint32_t>(8 * rowBytes),
+                                static_cast<std::uint32_t>(8 * rowBytes - 5));
+         },
          kConvertDecodeFailed},
     };
     ScratchDir dir;
@@ -79,7 +82,8 @@ TEST(PlainTiff, StripsReadWholeOrRefused) {
         ASSERT_TRUE(sink.everyRowOnce());
         for (int y = 0; y < kHeight; ++y)
             for (int x = 0; x < kWidth; ++x)
-                for (int ch = 0; ch < 3; ++ch) ASSERT_EQ(sink.picture.at(x, y)[ch], sample(x, y, ch)) << x << "," << y;
+                for (int ch = 0; ch < 3; ++ch)
+                    ASSERT_EQ(sink.picture.at(x, y)[ch], sample(x, y, ch)) << x << "," << y;
     }
 }
 

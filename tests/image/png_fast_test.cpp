@@ -1,9 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The PNG fast path against libpng's own row reading: the same outcome and the same pixels, for the
 // corpus, the benchmark picture, and built files that take each colour type, filter and fault.
+#include <gtest/gtest.h>
 #include <stdio.h>
 #include <zlib.h>
-
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -75,8 +75,8 @@ struct PngSpec {
     std::size_t idatPiece = 40000;  // the compressed stream is cut into IDAT chunks this long
     std::function<void(Bytes& filtered)> spoilRows = {};
     std::function<void(Bytes& stream)> spoilStream = {};
-    int badCrcChunk = -1;           // this IDAT chunk gets a wrong CRC
-    bool trailingChunks = false;    // an empty IDAT, text and the end chunk after the data
+    int badCrcChunk = -1;         // this IDAT chunk gets a wrong CRC
+    bool trailingChunks = false;  // an empty IDAT, text and the end chunk after the data
 };
 
 int samplesOf(int colorType) {
@@ -138,7 +138,9 @@ Bytes build(const PngSpec& s) {
 
 Bytes palette(int entries) {
     Bytes p;
-    for (int i = 0; i < entries; ++i) p.insert(p.end(), {static_cast<std::uint8_t>(i * 3), static_cast<std::uint8_t>(255 - i), static_cast<std::uint8_t>(i * 7)});
+    for (int i = 0; i < entries; ++i)
+        p.insert(p.end(), {static_cast<std::uint8_t>(i * 3), static_cast<std::uint8_t>(255 - i),
+                           static_cast<std::uint8_t>(i * 7)});
     return p;
 }
 
@@ -164,11 +166,48 @@ TEST(PngFastPath, BuiltPicturesMatchLibpng) {
         {"rgb, tiny IDAT chunks", 2, 200, 60, {}, {}, -1, 7},
         {"rgb, empty IDAT and text after the data", 2, 64, 16, {}, {}, -1, 40000, {}, {}, -1, true},
         {"bad filter byte", 2, 64, 16, {}, {}, -1, 40000, [](Bytes& f) { f[5 * (64 * 3 + 1)] = 5; }},
-        {"stream short of the last row", 2, 64, 16, {}, {}, -1, 40000, [](Bytes& f) { f.erase(f.end() - 10, f.end()); }},
-        {"rows in excess of the picture", 0, 64, 16, {}, {}, -1, 40000, [](Bytes& f) { f.resize(f.size() + 65, 0); }},
+        {"stream short of the last row",
+         2,
+         64,
+         16,
+         {},
+         {},
+         -1,
+         40000,
+         [](Bytes& f) { f.erase(f.end() - 10, f.end()); }},
+        {"rows in excess of the picture",
+         0,
+         64,
+         16,
+         {},
+         {},
+         -1,
+         40000,
+         [](Bytes& f) { f.resize(f.size() + 65, 0); }},
         {"wrong stream check value", 2, 64, 16, {}, {}, -1, 40000, {}, [](Bytes& z) { z.back() ^= 1; }},
-        {"stream cut before its end", 2, 64, 16, {}, {}, -1, 40000, {}, [](Bytes& z) { z.erase(z.end() - 6, z.end()); }},
-        {"corrupt deflate data", 2, 64, 16, {}, {}, -1, 40000, {}, [](Bytes& z) { z[z.size() / 2] ^= 0x55; z[z.size() / 2 + 1] ^= 0xff; }},
+        {"stream cut before its end",
+         2,
+         64,
+         16,
+         {},
+         {},
+         -1,
+         40000,
+         {},
+         [](Bytes& z) { z.erase(z.end() - 6, z.end()); }},
+        {"corrupt deflate data",
+         2,
+         64,
+         16,
+         {},
+         {},
+         -1,
+         40000,
+         {},
+         [](Bytes& z) {
+             z[z.size() / 2] ^= 0x55;
+             z[z.size() / 2 + 1] ^= 0xff;
+         }},
         {"bad CRC of a middle IDAT", 2, 200, 60, {}, {}, -1, 500, {}, {}, 3},
         {"bad CRC of the last IDAT", 2, 64, 16, {}, {}, -1, 40000, {}, {}, 0},
     };
@@ -182,7 +221,8 @@ TEST(PngFastPath, OutcomesOfFaults) {
     };
     const Case cases[] = {
         {{"bad filter byte", 2, 64, 16, {}, {}, -1, 40000, [](Bytes& f) { f[0] = 7; }}, kConvertDecodeFailed},
-        {{"wrong check value", 2, 64, 16, {}, {}, -1, 40000, {}, [](Bytes& z) { z.back() ^= 1; }}, kConvertDecodeFailed},
+        {{"wrong check value", 2, 64, 16, {}, {}, -1, 40000, {}, [](Bytes& z) { z.back() ^= 1; }},
+         kConvertDecodeFailed},
         {{"bad CRC in the middle", 2, 200, 60, {}, {}, -1, 500, {}, {}, 3}, kConvertDecodeFailed},
         {{"tiny chunks", 2, 200, 60, {}, {}, -1, 7}, kConvertOk},
     };

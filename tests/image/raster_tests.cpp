@@ -1,5 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
-
 #include <stdlib.h>
 
 #include <algorithm>
@@ -57,9 +57,15 @@ TEST(Canvas, ClearIsClippedToTheSurface) {
         int x0, y0, x1, y1;  // the rectangle expected to change, [x0, x1) x [y0, y1); empty when x0 == x1
     };
     const Case cases[] = {
-        {0, 0, 512, 512, 0, 0, 510, 510},    {-5, -7, 10, 10, 0, 0, 5, 3},    {505, 500, 20, 20, 505, 500, 510, 510},
-        {509, 509, 1, 1, 509, 509, 510, 510}, {510, 0, 5, 5, 0, 0, 0, 0},     {-10, 0, 10, 5, 0, 0, 0, 0},
-        {3, 3, 0, 5, 0, 0, 0, 0},             {3, 3, 5, -1, 0, 0, 0, 0},      {-2147483647, 0, 2147483647, 2, 0, 0, 0, 0},
+        {0, 0, 512, 512, 0, 0, 510, 510},
+        {-5, -7, 10, 10, 0, 0, 5, 3},
+        {505, 500, 20, 20, 505, 500, 510, 510},
+        {509, 509, 1, 1, 509, 509, 510, 510},
+        {510, 0, 5, 5, 0, 0, 0, 0},
+        {-10, 0, 10, 5, 0, 0, 0, 0},
+        {3, 3, 0, 5, 0, 0, 0, 0},
+        {3, 3, 5, -1, 0, 0, 0, 0},
+        {-2147483647, 0, 2147483647, 2, 0, 0, 0, 0},
         {100, 100, 2147483647, 1, 100, 100, 510, 101},
     };
     for (const Case& c : cases) {
@@ -71,9 +77,12 @@ TEST(Canvas, ClearIsClippedToTheSurface) {
                 const bool inside = x >= c.x0 && x < c.x1 && y >= c.y0 && y < c.y1;
                 const std::uint32_t got = colourAt(r, x, y);
                 changed += got != 0;
-                if (inside) { ASSERT_EQ(got, rgb(1, 2, 3)) << c.left << "," << c.top; }
+                if (inside) {
+                    ASSERT_EQ(got, rgb(1, 2, 3)) << c.left << "," << c.top;
+                }
             }
-        EXPECT_EQ(changed, (c.x1 - c.x0) * (c.y1 - c.y0)) << c.left << "," << c.top << " " << c.width << "x" << c.height;
+        EXPECT_EQ(changed, (c.x1 - c.x0) * (c.y1 - c.y0))
+            << c.left << "," << c.top << " " << c.width << "x" << c.height;
     }
 }
 
@@ -97,7 +106,8 @@ TEST(Canvas, HalftoneIsTheAreaWeightedMean) {
         const Raster out = stretch(greys(c.picture), c.width, c.height, Resample::Halftone);
         ASSERT_EQ(out.width, c.width) << c.what;
         ASSERT_EQ(out.height, c.height) << c.what;
-        for (int y = 0; y < c.height; ++y) EXPECT_EQ(greyRow(out, y), c.expected[y]) << c.what << " row " << y;
+        for (int y = 0; y < c.height; ++y)
+            EXPECT_EQ(greyRow(out, y), c.expected[y]) << c.what << " row " << y;
     }
 }
 
@@ -141,7 +151,8 @@ TEST(Canvas, DrawingIsClippedAndEqualsTheVisiblePartOfTheWholeScaledPicture) {
                     const int py = y - c.top;
                     const bool covered = px >= 0 && py >= 0 && px < c.width && py < c.height;
                     const std::uint32_t expected = covered ? colourAt(whole, px, py) : rgb(240, 240, 240);
-                    ASSERT_EQ(colourAt(canvas, x, y), expected) << c.left << "," << c.top << " at " << x << "," << y;
+                    ASSERT_EQ(colourAt(canvas, x, y), expected)
+                        << c.left << "," << c.top << " at " << x << "," << y;
                 }
         }
     }
@@ -258,7 +269,9 @@ TEST(Snapshot, IsA24BitBmpOfTheStretchedSurface) {
         const Bytes bmp = takeSnapshot(canvas, c.width, c.height, c.mode);
         const std::size_t stride = (c.width * 3 + 3) / 4 * 4;
         ASSERT_EQ(bmp.size(), 54 + stride * c.height);
-        auto u32 = [&](std::size_t at) { return bmp[at] | bmp[at + 1] << 8 | bmp[at + 2] << 16 | bmp[at + 3] << 24; };
+        auto u32 = [&](std::size_t at) {
+            return bmp[at] | bmp[at + 1] << 8 | bmp[at + 2] << 16 | bmp[at + 3] << 24;
+        };
         EXPECT_EQ(u32(2), static_cast<int>(bmp.size()));
         EXPECT_EQ(u32(10), 54);
         EXPECT_EQ(u32(14), 40);
@@ -272,7 +285,8 @@ TEST(Snapshot, IsA24BitBmpOfTheStretchedSurface) {
         const std::uint8_t* topLeft = bmp.data() + 54 + stride * (c.height - 1);
         EXPECT_EQ(rgb(topLeft[2], topLeft[1], topLeft[0]), colourAt(expected, 0, 0));
         const std::uint8_t* bottomRight = bmp.data() + 54 + (c.width - 1) * 3;
-        EXPECT_EQ(rgb(bottomRight[2], bottomRight[1], bottomRight[0]), colourAt(expected, c.width - 1, c.height - 1));
+        EXPECT_EQ(rgb(bottomRight[2], bottomRight[1], bottomRight[0]),
+                  colourAt(expected, c.width - 1, c.height - 1));
         const auto loaded = LoadPicture(bmp);
         ASSERT_TRUE(loaded.has_value());
         EXPECT_EQ(loaded->rgb, expected.rgb);
@@ -287,7 +301,8 @@ TEST(Snapshot, IsA24BitBmpOfTheStretchedSurface) {
 
 TEST(Snapshot, ALightGreyBackgroundComesOutWhite) {
     // The canvas background (a light grey button face) must survive enlargement as the same colour.
-    for (std::uint32_t grey : {rgb(240, 240, 240), rgb(239, 239, 239), rgb(212, 208, 200), rgb(128, 128, 127)}) {
+    for (std::uint32_t grey :
+         {rgb(240, 240, 240), rgb(239, 239, 239), rgb(212, 208, 200), rgb(128, 128, 127)}) {
         const Raster canvas = filled(510, 510, grey);
         EXPECT_EQ(stretch(canvas, 512, 512, Resample::Halftone).rgb, filled(512, 512, grey).rgb);
         Bitmap bitmap;
@@ -316,21 +331,21 @@ TEST(Pictures, SizeAndPixelsOfFiles) {
     cut.resize(cut.size() - 1);
     testing::put32(cut, 2, static_cast<std::uint32_t>(cut.size()));
     const Case cases[] = {
-        {"good.bmp", good, 300, 200},
-        {"engraving.bmp", Bitmap::create(512, 512, 1).ToByteSet(), 512, 512},
-        {"cut.bmp", cut, 0, 0},
-        {"text.bmp", Bytes(65, 'a'), 0, 0},
+        {"good.bmp", good, 300, 200}, {"engraving.bmp", Bitmap::create(512, 512, 1).ToByteSet(), 512, 512},
+        {"cut.bmp", cut, 0, 0},       {"text.bmp", Bytes(65, 'a'), 0, 0},
         {"empty.bmp", Bytes{}, 0, 0},
     };
     for (const Case& c : cases) {
         const std::string path = dir + "/" + c.name;
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(c.data.data()),
-                                                     static_cast<std::streamsize>(c.data.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(c.data.data()), static_cast<std::streamsize>(c.data.size()));
         EXPECT_EQ(PictureWidth(path), c.width) << c.name;
         EXPECT_EQ(PictureHeight(path), c.height) << c.name;
         const auto picture = LoadPicture(path);
         EXPECT_EQ(picture.has_value(), c.width != 0) << c.name;
-        if (picture) { EXPECT_EQ(picture->width, c.width); }
+        if (picture) {
+            EXPECT_EQ(picture->width, c.width);
+        }
     }
     // A 1-bit picture reads as black and white.
     Bitmap bw = Bitmap::create(9, 3, 1);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // COM numbers to devices: the port directory, the platform list's order, and the resolver seam.
 #include <gtest/gtest.h>
 
@@ -17,7 +18,7 @@ using namespace tessary::test;
 
 // A stand-in for /sys/class/tty: each entry may have a bound driver and a UART type.
 class FakeSysClassTty {
-public:
+  public:
     FakeSysClassTty() {
         std::string pattern = (fs::temp_directory_path() / "tessary-sys-XXXXXX").string();
         root_ = ::mkdtemp(pattern.data());
@@ -30,16 +31,16 @@ public:
     }
     const fs::path& root() const { return root_; }
 
-private:
+  private:
     fs::path root_;
 };
 
 TEST(ComPorts, ThePlatformListPutsUsbAdaptersFirstInNaturalOrder) {
     FakeSysClassTty sys;
-    sys.add("ttyS0", true, 4);      // a 16550A
-    sys.add("ttyS1", true, 0);      // legacy port without a chip
-    sys.add("ttyS2", false);        // no driver bound
-    sys.add("tty3", false);         // virtual console
+    sys.add("ttyS0", true, 4);  // a 16550A
+    sys.add("ttyS1", true, 0);  // legacy port without a chip
+    sys.add("ttyS2", false);    // no driver bound
+    sys.add("tty3", false);     // virtual console
     sys.add("ttyACM0", true);
     sys.add("ttyUSB10", true);
     sys.add("ttyUSB2", true);
@@ -63,7 +64,10 @@ TEST(ComPorts, AUsbAdapterIsKnownByVendorProductAndSerialNumber) {
         std::string identity;
     };
     const Case cases[] = {
-        {"ttyUSB0", "usb1/1-1", {{"idVendor", "0403"}, {"idProduct", "6001"}, {"serial", "A50285BI"}}, "0403:6001:A50285BI"},
+        {"ttyUSB0",
+         "usb1/1-1",
+         {{"idVendor", "0403"}, {"idProduct", "6001"}, {"serial", "A50285BI"}},
+         "0403:6001:A50285BI"},
         {"ttyUSB1", "usb1/1-2", {{"idVendor", "1a86"}, {"idProduct", "7523"}}, "1a86:7523"},
         {"ttyS0", "", {}, ""},
     };
@@ -75,7 +79,8 @@ TEST(ComPorts, AUsbAdapterIsKnownByVendorProductAndSerialNumber) {
                 fs::create_directories(devices / c.usbDevice);
                 std::ofstream(devices / c.usbDevice / file) << value << "\n";
             }
-            device = devices / c.usbDevice / (std::string(fs::path(c.usbDevice).filename()) + ":1.0") / c.name;
+            device =
+                devices / c.usbDevice / (std::string(fs::path(c.usbDevice).filename()) + ":1.0") / c.name;
         }
         fs::create_directories(device);
         fs::create_directories(sys.root() / c.name);

@@ -1,13 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Connection management on the real main window (offscreen Qt) with ptys as COM ports.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QThread>
-
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "../app/test_services.h"
 #include "app/console.h"
 #include "app/definitions/definitions.h"
 #include "app/model/properties.h"
@@ -19,7 +20,6 @@
 #include "link/lost_port_watch.h"
 #include "link/serial_port.h"
 #include "pty_fixture.h"
-#include "../app/test_services.h"
 
 namespace tessary::link {
 namespace {
@@ -36,7 +36,7 @@ struct Box {
 };
 
 class RecordingDialogs : public Dialogs {
-public:
+  public:
     void messageBox(std::string_view text, int code, std::string_view title) override {
         boxes.push_back({std::string(text), code, std::string(title)});
     }
@@ -45,7 +45,7 @@ public:
 
 // Pauses nothing; its timers tick when the test says so.
 class NoPauses : public Clock {
-public:
+  public:
     void sleep(std::chrono::milliseconds) override {}
     std::unique_ptr<Ticker> every(std::chrono::milliseconds, std::function<void()> tick) override {
         return ticks.add(std::move(tick));
@@ -59,11 +59,15 @@ std::string welcome() {
     return text;
 }
 
-std::string portLine(int n) { return "Port\xEF\xBC\x9A" "COM" + std::to_string(n) + "\r\n\r\n"; }
+std::string portLine(int n) {
+    return "Port\xEF\xBC\x9A"
+           "COM" +
+           std::to_string(n) + "\r\n\r\n";
+}
 
 // The console with its real main window; every Open's port number is recorded through the resolver seam.
 class MainWindow : public ::testing::Test {
-protected:
+  protected:
     MainWindow() {
         host_.setSerialPortFactory([](const UnitDef& def, EventSink& sink) -> std::unique_ptr<Unit> {
             return createSerialPortUnit(def.name, def.serialSettings, sink);
@@ -102,21 +106,29 @@ protected:
         bool operator==(const Controls&) const = default;
     };
     Controls controls() {
-        Controls c{main().getText(kConnect, prop::button::kCaption), main().getInt(kConnect, prop::kDisabled),
-                   main().getInt(kComList, prop::kVisible), main().getInt(kComList, prop::combobox::kSelection),
-                   main().getInt(kBreak, prop::kVisible), {}};
-        for (auto unit : shell::kMachineControls) c.machineDisabled.push_back(main().getInt(unit, prop::kDisabled));
+        Controls c{main().getText(kConnect, prop::button::kCaption),
+                   main().getInt(kConnect, prop::kDisabled),
+                   main().getInt(kComList, prop::kVisible),
+                   main().getInt(kComList, prop::combobox::kSelection),
+                   main().getInt(kBreak, prop::kVisible),
+                   {}};
+        for (auto unit : shell::kMachineControls)
+            c.machineDisabled.push_back(main().getInt(unit, prop::kDisabled));
         return c;
     }
-    static Controls connected(int selection) { return {"Connected", 1, 0, selection, 1, std::vector<int>(20, 0)}; }
-    static Controls disconnected(int selection) { return {"Connect", 0, 1, selection, 0, std::vector<int>(20, 1)}; }
+    static Controls connected(int selection) {
+        return {"Connected", 1, 0, selection, 1, std::vector<int>(20, 0)};
+    }
+    static Controls disconnected(int selection) {
+        return {"Connect", 0, 1, selection, 0, std::vector<int>(20, 1)};
+    }
 
     PortDir dir;
     RecordingDialogs dialogs;
     std::vector<int> attempts;
     NoPauses clock;
 
-protected:
+  protected:
     qt::QtWindowHost host_;
     HandlerRegistry handlers_;
     ComResolver previous_;
@@ -134,8 +146,8 @@ TEST_F(MainWindow, StartUpFindsTheMachineOnCom5) {
     dir.link(5, machine.slavePath());
     start();
     EXPECT_EQ(attempts, scanUpTo(5));
-    EXPECT_EQ(log(), welcome() + "Automatic Connecting...\r\n\r\n" + "Succesed to connected the machine!\r\n\r\n" +
-                         portLine(5));
+    EXPECT_EQ(log(), welcome() + "Automatic Connecting...\r\n\r\n" +
+                         "Succesed to connected the machine!\r\n\r\n" + portLine(5));
     EXPECT_EQ(controls(), connected(5));
     EXPECT_TRUE(portOpen());
     EXPECT_TRUE(dialogs.boxes.empty());
@@ -146,7 +158,8 @@ TEST_F(MainWindow, StartUpWithoutPortsTries32TimesAndOffersTheComList) {
     start();
     EXPECT_EQ(attempts, scanUpTo(31));
     EXPECT_EQ(dialogs.boxes, (std::vector<Box>{{"Automatic connection failed !", 0, "Information"}}));
-    EXPECT_EQ(log(), welcome() + "Automatic Connecting...\r\n\r\n" + "Change another USB port and try again\r\n\r\n");
+    EXPECT_EQ(log(), welcome() + "Automatic Connecting...\r\n\r\n" +
+                         "Change another USB port and try again\r\n\r\n");
     EXPECT_EQ(controls(), disconnected(0));
 }
 
@@ -203,7 +216,9 @@ TEST_F(MainWindow, AFailedManualConnectionChangesNothingButTheLog) {
     dialogs.boxes.clear();
     click(kConnect);
     EXPECT_EQ(dialogs.boxes, (std::vector<Box>{{"Empty Port", 0, "ERROR"}}));
-    EXPECT_EQ(log(), before + "Connecting...\r\n\r\nconnection failed!\r\n\r\nchange anyother port and try again\r\n\r\n");
+    EXPECT_EQ(
+        log(),
+        before + "Connecting...\r\n\r\nconnection failed!\r\n\r\nchange anyother port and try again\r\n\r\n");
     EXPECT_EQ(controls(), disconnected(7));
     EXPECT_FALSE(portOpen());
 }

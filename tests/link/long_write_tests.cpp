@@ -1,10 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A write that lasts: the window thread's events go on (timers, painting), received bytes wait until the
 // write has ended, and the caller hears how far the write has come.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QTimer>
-
 #include <thread>
 
 #include "app/model/properties.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "pty_fixture.h"
 
 #include <fcntl.h>
@@ -10,7 +11,6 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
-
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
@@ -126,7 +126,9 @@ void processFor(std::chrono::milliseconds period) {
 std::chrono::microseconds processCpuTime() {
     rusage u{};
     ::getrusage(RUSAGE_SELF, &u);
-    auto us = [](const timeval& t) { return std::chrono::seconds(t.tv_sec) + std::chrono::microseconds(t.tv_usec); };
+    auto us = [](const timeval& t) {
+        return std::chrono::seconds(t.tv_sec) + std::chrono::microseconds(t.tv_usec);
+    };
     return us(u.ru_utime) + us(u.ru_stime);
 }
 

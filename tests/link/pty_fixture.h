@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Real kernel ttys for the serial port tests: pseudo-terminal pairs linked as COMn in a temporary
-// TESSARY_PORT_DIR, a sink that records raised events, and a wait that keeps the window thread's loop running.
+// TESSARY_PORT_DIR, a sink that records raised events, and a wait that keeps the window thread's loop
+// running.
 #include <chrono>
 #include <functional>
 #include <string>
@@ -15,7 +17,7 @@ using namespace std::chrono_literals;
 
 // A temporary port directory installed as TESSARY_PORT_DIR for the fixture's lifetime.
 class PortDir {
-public:
+  public:
     PortDir();
     ~PortDir();
     PortDir(const PortDir&) = delete;
@@ -24,7 +26,7 @@ public:
     // Links COMn to the target, in place of the link it had.
     void link(int com, const std::string& target) const;
 
-private:
+  private:
     std::string path_;
     std::string previous_;
     bool hadPrevious_ = false;
@@ -33,7 +35,7 @@ private:
 // The far end of a port: the test holds the master side (the machine) and keeps one slave descriptor open
 // so that the slave's line settings can be read back.
 class Pty {
-public:
+  public:
     Pty();
     ~Pty();
     Pty(const Pty&) = delete;
@@ -46,7 +48,7 @@ public:
     Bytes read(std::size_t count, std::chrono::milliseconds quiet = 300ms) const;
     void closeMaster();
 
-private:
+  private:
     int master_ = -1;
     int slave_ = -1;
     std::string slavePath_;
@@ -60,7 +62,7 @@ struct RaisedEvent {
 };
 
 class RecordingSink : public EventSink {
-public:
+  public:
     void raise(const std::string& unit, int event, const EventArgs& args) override;
     bool alive() const override { return alive_; }
 

@@ -1,8 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SendData's bytes on the wire and the delivery of received bytes to the window thread, on real ptys.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-
 #include <limits>
 #include <memory>
 #include <thread>
@@ -19,7 +19,7 @@ using namespace tessary::test;
 namespace sp = prop::serial;
 
 class OpenPort : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_.link(5, pty.slavePath());
         port = std::make_unique<SerialPort>("端口1", PortSettings{}, sink);
@@ -77,8 +77,8 @@ TEST_F(OpenPort, EmptyValuesWriteNothingAndValuesWithoutByteFormFail) {
 
 TEST_F(OpenPort, AClosedPortSendsNothing) {
     port->Close();
-    for (const SendValue& v : {SendValue{std::uint8_t{1}}, SendValue{Bytes{}}, SendValue{std::string()},
-                               SendValue{Bytes{1, 2}}})
+    for (const SendValue& v :
+         {SendValue{std::uint8_t{1}}, SendValue{Bytes{}}, SendValue{std::string()}, SendValue{Bytes{1, 2}}})
         EXPECT_FALSE(port->SendData(v));
     port->Close();  // allowed on a closed unit
 }
@@ -184,7 +184,8 @@ TEST_F(OpenPort, AVanishedDeviceNeitherSpinsNorHangs) {
     EXPECT_FALSE(port->SendData(std::uint8_t{1}));
     EXPECT_FALSE(port->SendData(Bytes(5000, 1)));
     processFor(50ms);
-    EXPECT_EQ(sink.events, (std::vector<RaisedEvent>{{"端口1", event::kDeviceGone, 0}})) << "the loss is told once";
+    EXPECT_EQ(sink.events, (std::vector<RaisedEvent>{{"端口1", event::kDeviceGone, 0}}))
+        << "the loss is told once";
     const auto closeStart = std::chrono::steady_clock::now();
     port->Close();
     EXPECT_LT(std::chrono::steady_clock::now() - closeStart, 500ms);

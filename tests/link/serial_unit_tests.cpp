@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The SerialPort unit's properties, stored settings block and line settings, on real ptys.
 #include <gtest/gtest.h>
 #include <termios.h>
@@ -19,7 +20,8 @@ namespace sp = prop::serial;
 Bytes mainWindowBlock() {
     Bytes b;
     for (std::int32_t v : {4, 1, 57600, 8, 1, 0, 1000, 0, 0, 0, 0, 0, 0})
-        for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(v) >> (8 * i)));
+        for (int i = 0; i < 4; ++i)
+            b.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(v) >> (8 * i)));
     return b;
 }
 
@@ -31,13 +33,13 @@ struct Adjustment {
 
 TEST(SerialPortProperties, WritesStoreTheAdjustedValue) {
     const Adjustment cases[] = {
-        {sp::kPortNumber, 0, 1},         {sp::kPortNumber, -7, 1},       {sp::kPortNumber, 32, 32},
-        {sp::kBaudRate, -1, 0},          {sp::kBaudRate, 57600, 57600},  {sp::kDataBits, 3, 3},
-        {sp::kStopBits, 4, 3},           {sp::kStopBits, 0, 1},          {sp::kStopBits, 2, 2},
-        {sp::kParityCheck, 5, 1},        {sp::kParityCheck, 0, 0},       {sp::kEventChar, "xy", "xy"},
-        {sp::kTimeout, -5, 0},           {sp::kOpenOnCreate, -1, 1},     {sp::kParity, 9, 4},
-        {sp::kParity, -3, 0},            {sp::kFlowControl, 7, 5},       {sp::kFlowControl, -1, 0},
-        {sp::kRtsControl, 3, 2},         {sp::kDtrControl, -2, 0},       {sp::kBaudRate, "9600", 9600},
+        {sp::kPortNumber, 0, 1},  {sp::kPortNumber, -7, 1},      {sp::kPortNumber, 32, 32},
+        {sp::kBaudRate, -1, 0},   {sp::kBaudRate, 57600, 57600}, {sp::kDataBits, 3, 3},
+        {sp::kStopBits, 4, 3},    {sp::kStopBits, 0, 1},         {sp::kStopBits, 2, 2},
+        {sp::kParityCheck, 5, 1}, {sp::kParityCheck, 0, 0},      {sp::kEventChar, "xy", "xy"},
+        {sp::kTimeout, -5, 0},    {sp::kOpenOnCreate, -1, 1},    {sp::kParity, 9, 4},
+        {sp::kParity, -3, 0},     {sp::kFlowControl, 7, 5},      {sp::kFlowControl, -1, 0},
+        {sp::kRtsControl, 3, 2},  {sp::kDtrControl, -2, 0},      {sp::kBaudRate, "9600", 9600},
     };
     RecordingSink sink;
     SerialPort port("端口1", {}, sink);
@@ -123,19 +125,33 @@ PortSettings settingsAfter(const std::vector<std::pair<int, Value>>& writes) {
 TEST(SerialPortOpen, SettingsMapOntoTermiosFlags) {
     const LineCase cases[] = {
         {"57600 8N1", {}, CBAUD | CSIZE | CSTOPB | PARENB | CRTSCTS, B57600 | CS8},
-        {"7 data bits, two stop bits", {{sp::kDataBits, 7}, {sp::kStopBits, 3}}, CSIZE | CSTOPB, CS7 | CSTOPB},
-        {"one and a half stop bits with 5 data bits", {{sp::kDataBits, 5}, {sp::kStopBits, 2}}, CSIZE | CSTOPB,
+        {"7 data bits, two stop bits",
+         {{sp::kDataBits, 7}, {sp::kStopBits, 3}},
+         CSIZE | CSTOPB,
+         CS7 | CSTOPB},
+        {"one and a half stop bits with 5 data bits",
+         {{sp::kDataBits, 5}, {sp::kStopBits, 2}},
+         CSIZE | CSTOPB,
          CS5 | CSTOPB},
         {"odd", {{sp::kParity, 1}}, PARENB | PARODD | CMSPAR, PARENB | PARODD},
         {"even", {{sp::kParity, 2}}, PARENB | PARODD | CMSPAR, PARENB},
         {"mark", {{sp::kParity, 3}}, PARENB | PARODD | CMSPAR, PARENB | PARODD | CMSPAR},
         {"space", {{sp::kParity, 4}}, PARENB | PARODD | CMSPAR, PARENB | CMSPAR},
-        {"parity checking reports errors, it does not alter bytes", {{sp::kParityCheck, 1}}, PARENB, 0, INPCK, 0},
+        {"parity checking reports errors, it does not alter bytes",
+         {{sp::kParityCheck, 1}},
+         PARENB,
+         0,
+         INPCK,
+         0},
         {"RTS/CTS", {{sp::kFlowControl, 1}}, CRTSCTS, CRTSCTS, IXON | IXOFF, 0},
         {"XON/XOFF", {{sp::kFlowControl, 5}}, CRTSCTS, 0, IXON | IXOFF, IXON | IXOFF},
         {"non-standard rate", {{sp::kBaudRate, 12345}}, CBAUD, kBaudOther},
-        {"raw, breaks reported apart from the data", {}, CLOCAL | CREAD, CLOCAL | CREAD,
-         ICRNL | IXON | ISTRIP | IGNBRK | BRKINT, IGNBRK},
+        {"raw, breaks reported apart from the data",
+         {},
+         CLOCAL | CREAD,
+         CLOCAL | CREAD,
+         ICRNL | IXON | ISTRIP | IGNBRK | BRKINT,
+         IGNBRK},
     };
     LineFlags current;
     current.iflag = ICRNL | IXON | BRKINT;
@@ -163,7 +179,8 @@ TEST(SerialPortOpen, LineSettingsReachTheTty) {
     SerialPort port("端口1", settingsAfter({{sp::kStopBits, 3}, {sp::kFlowControl, 1}}), sink);
     ASSERT_TRUE(port.Open());
     termios t = slaveSettings(pty);
-    EXPECT_EQ(t.c_cflag & (CBAUD | CSTOPB | CRTSCTS | CLOCAL | CREAD), B57600 | CSTOPB | CRTSCTS | CLOCAL | CREAD);
+    EXPECT_EQ(t.c_cflag & (CBAUD | CSTOPB | CRTSCTS | CLOCAL | CREAD),
+              B57600 | CSTOPB | CRTSCTS | CLOCAL | CREAD);
     EXPECT_EQ(t.c_iflag & (ICRNL | IXON | ISTRIP), 0u);
     EXPECT_EQ(t.c_lflag & (ICANON | ECHO | ISIG), 0u);
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "icon_scale.h"
 
 #include <gtest/gtest.h>
@@ -31,7 +32,8 @@ TEST_P(ThemeSizes, FlatColourStaysExactlyTheSameEverywhere) {
     const auto scaled = scaleIcon(icon, size, size);
     ASSERT_EQ(scaled.pixels.size(), static_cast<std::size_t>(size) * size * 4);
     for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x) ASSERT_EQ(pixel(scaled, x, y), (std::vector<std::uint8_t>{0, 128, 128, 255}));
+        for (int x = 0; x < size; ++x)
+            ASSERT_EQ(pixel(scaled, x, y), (std::vector<std::uint8_t>{0, 128, 128, 255}));
 }
 
 // Transparent black around an opaque shape must thin the alpha at the edge, never darken the colour.
@@ -67,9 +69,9 @@ TEST(IconScale, ShrinkingAveragesTheCoveredArea) {
     };
     // Columns alternate black and white; rows are all alike.
     const Case cases[] = {
-        {2, 1, {128}},             // half and half
-        {4, 2, {128, 128}},        // each output pixel covers one black and one white column
-        {3, 2, {85, 85}},          // 1.5 columns each: a whole black one and half the white one
+        {2, 1, {128}},       // half and half
+        {4, 2, {128, 128}},  // each output pixel covers one black and one white column
+        {3, 2, {85, 85}},    // 1.5 columns each: a whole black one and half the white one
         {6, 4, {85, 85, 170, 170}},
     };
     for (const auto& c : cases) {
@@ -80,7 +82,8 @@ TEST(IconScale, ShrinkingAveragesTheCoveredArea) {
         }
         const auto scaled = scaleIcon(image, c.to, 1);
         ASSERT_EQ(scaled.width, c.to);
-        for (int x = 0; x < c.to; ++x) EXPECT_EQ(pixel(scaled, x, 0)[0], c.expectedGreys[x]) << c.from << "->" << c.to;
+        for (int x = 0; x < c.to; ++x)
+            EXPECT_EQ(pixel(scaled, x, 0)[0], c.expectedGreys[x]) << c.from << "->" << c.to;
     }
 }
 

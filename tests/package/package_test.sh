@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from a built tree, installs it into this machine with apt-get, runs the installed
 # programs as an ordinary user (nobody), purges the package and checks that nothing of it is left in /usr.
 # Usage: package_test.sh BUILD_DIR TESTDATA_DIR

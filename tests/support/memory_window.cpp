@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/memory_window.h"
 
 #include "app/model/properties.h"
@@ -24,7 +25,8 @@ void MemoryUnit::write(int property, const Value& value) {
     if (kind() == Kind::ComboBox && property == prop::combobox::kItems) {
         write(prop::combobox::kSelection, read(prop::combobox::kSelection));
     }
-    if (kind() == Kind::SliderBar && (property == prop::slider::kMinimum || property == prop::slider::kMaximum)) {
+    if (kind() == Kind::SliderBar &&
+        (property == prop::slider::kMinimum || property == prop::slider::kMaximum)) {
         write(prop::slider::kPosition, read(prop::slider::kPosition));
     }
 }
@@ -61,7 +63,8 @@ MemoryWindow::MemoryWindow(const WindowDef& def, Console& console, const UnitFac
     std::map<std::string, const UnitDef*, std::less<>> defs;
     for (const auto& u : def.units) defs[u.name] = &u;
     std::function<MemoryUnit*(const std::string&)> visual = [&](const std::string& name) -> MemoryUnit* {
-        if (auto it = units_.find(name); it != units_.end()) return static_cast<MemoryUnit*>(it->second.get());
+        if (auto it = units_.find(name); it != units_.end())
+            return static_cast<MemoryUnit*>(it->second.get());
         const UnitDef& u = *defs.at(name);
         const MemoryUnit* container = u.container.empty() ? nullptr : visual(u.container);
         auto unit = std::make_unique<MemoryUnit>(*this, u.name, u.kind, container);
@@ -88,7 +91,8 @@ MemoryWindow::MemoryWindow(const WindowDef& def, Console& console, const UnitFac
             const int inset = 2 * borderThickness(intProperty(unit, prop::drawpanel::kBorder));
             const std::int32_t bg = intProperty(unit, prop::drawpanel::kBackColour);
             surfaces_[u.name] = std::make_unique<MemorySurface>(
-                u.width - inset, u.height - inset, isDefaultColour(bg) ? kButtonFace : static_cast<std::uint32_t>(bg));
+                u.width - inset, u.height - inset,
+                isDefaultColour(bg) ? kButtonFace : static_cast<std::uint32_t>(bg));
         }
     }
 }
@@ -110,7 +114,8 @@ void MemoryWindow::appendText(std::string_view unit, std::string_view text) {
 
 DrawSurface& MemoryWindow::drawPanel(std::string_view unit) {
     const auto it = surfaces_.find(unit);
-    if (it == surfaces_.end()) programError("\"" + std::string(unit) + "\" is not a draw panel of " + def_.name);
+    if (it == surfaces_.end())
+        programError("\"" + std::string(unit) + "\" is not a draw panel of " + def_.name);
     return *it->second;
 }
 

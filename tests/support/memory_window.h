@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Windows without a screen: units that only keep their properties by the kinds' rules, for tests and
 // tools that run handlers without a display. Visibility through containers, combo box and slider
@@ -18,19 +19,19 @@ namespace tessary::headless {
 class MemoryWindow;
 
 class MemoryUnit : public StoredUnit {
-public:
+  public:
     MemoryUnit(const MemoryWindow& window, std::string name, Kind kind, const MemoryUnit* container)
         : StoredUnit(std::move(name), kind), window_(window), container_(container) {}
     void write(int property, const Value& value) override;
     Value read(int property) const override;
 
-private:
+  private:
     const MemoryWindow& window_;
     const MemoryUnit* container_;
 };
 
 class MemorySurface : public DrawSurface {
-public:
+  public:
     MemorySurface(int width, int height, std::uint32_t background);
     image::Raster& pixels() override { return pixels_; }
     std::uint32_t background() const override { return background_; }
@@ -38,14 +39,14 @@ public:
     int displayDepth() const override { return 32; }
     int changes() const { return changes_; }
 
-private:
+  private:
     image::Raster pixels_;
     std::uint32_t background_;
     int changes_ = 0;
 };
 
 class MemoryWindow : public Window, public EventSink {
-public:
+  public:
     // The button face that stands for the default colour here.
     static constexpr std::uint32_t kButtonFace = 0x00F0F0F0;
 
@@ -69,7 +70,7 @@ public:
     void raise(const std::string& unit, int event, const EventArgs& args) override;
     bool alive() const override { return exists_; }
 
-private:
+  private:
     const WindowDef& def_;
     Console& console_;
     bool exists_ = true;
@@ -82,7 +83,7 @@ private:
 
 // Creates MemoryWindows. runModal calls onModal (if set) with the window, standing in for the operator.
 class MemoryWindowHost : public WindowHost {
-public:
+  public:
     std::unique_ptr<Window> create(const WindowDef& def, Console& console) override;
     void runModal(Window& window) override;
     void show(Window& window) override;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "virtual_engraver/command_stream.h"
 
 #include <gtest/gtest.h>
@@ -12,17 +13,26 @@ constexpr Millis kTimeout = 1000;
 std::string describe(const Received& r) {
     using Kind = Received::Kind;
     switch (r.kind) {
-        case Kind::Command: return std::string(engrave::specOf(r.message).name);
-        case Kind::StepPulse: return "pulse " + std::to_string(r.value);
-        case Kind::BurningTime: return "burn " + std::to_string(r.value);
-        case Kind::Erase: return "erase";
-        case Kind::PartialErase: return "partial erase " + std::to_string(r.value);
+        case Kind::Command:
+            return std::string(engrave::specOf(r.message).name);
+        case Kind::StepPulse:
+            return "pulse " + std::to_string(r.value);
+        case Kind::BurningTime:
+            return "burn " + std::to_string(r.value);
+        case Kind::Erase:
+            return "erase";
+        case Kind::PartialErase:
+            return "partial erase " + std::to_string(r.value);
         case Kind::Image:
             return "image " + std::to_string(r.image->width()) + "x" + std::to_string(r.image->height());
-        case Kind::ImageRefused: return "refused";
-        case Kind::ImageIncomplete: return "incomplete " + std::to_string(r.value) + " of " + r.detail;
-        case Kind::Dropped: return "dropped " + std::to_string(r.value);
-        case Kind::Unexpected: return "unexpected " + std::to_string(r.value);
+        case Kind::ImageRefused:
+            return "refused";
+        case Kind::ImageIncomplete:
+            return "incomplete " + std::to_string(r.value) + " of " + r.detail;
+        case Kind::Dropped:
+            return "dropped " + std::to_string(r.value);
+        case Kind::Unexpected:
+            return "unexpected " + std::to_string(r.value);
     }
     return "?";
 }
@@ -54,20 +64,26 @@ TEST(CommandStream, SplitsAStreamIntoMessages) {
          {0xF1, 0xF2, 0xF3, 0xF4, 0xF5, 0xF6, 0xF7, 0xF8, 0xF9, 0xFB},
          {"Start carving", "Pause", "Go to lower-left corner", "Frame carving area", "Jog up", "Jog down",
           "Jog left", "Jog right", "Restart", "Go to middle of image"}},
-        {"prefixed commands", {0xFC, 0x55, 0xFC, 0xAA, 0xFC, 0x77, 0xFC, 0x12},
+        {"prefixed commands",
+         {0xFC, 0x55, 0xFC, 0xAA, 0xFC, 0x77, 0xFC, 0x12},
          {"Fast backward 15 rows", "Fast forward 15 rows", "Recarve", "unexpected 18"}},
-        {"step pulse takes any parameter", {0xFA, 0x23, 0xFA, 0xFF, 0xFA, 0xFE, 0xFA, 0xFA},
+        {"step pulse takes any parameter",
+         {0xFA, 0x23, 0xFA, 0xFF, 0xFA, 0xFE, 0xFA, 0xFA},
          {"pulse 35", "pulse 255", "pulse 254", "pulse 250"}},
-        {"burning time and stray bytes", {0x01, 0x3C, 0xF0, 0x00, 0xFD, 0xFF},
+        {"burning time and stray bytes",
+         {0x01, 0x3C, 0xF0, 0x00, 0xFD, 0xFF},
          {"burn 1", "burn 60", "burn 240", "unexpected 0", "unexpected 253", "unexpected 255"}},
-        {"erase then image", kErase + kImage + std::vector<std::uint8_t>{0xF1},
+        {"erase then image",
+         kErase + kImage + std::vector<std::uint8_t>{0xF1},
          {"erase", "image 512x512", "Start carving"}},
         {"short erase burst", {0xFE, 0xFE, 0xFE, 0xF1}, {"partial erase 3", "Start carving"}},
         {"erase without an image", kErase + std::vector<std::uint8_t>{0xF1}, {"erase", "Start carving"}},
-        {"a burning time of 66 after an erase", kErase + std::vector<std::uint8_t>{'B', 0x3C},
+        {"a burning time of 66 after an erase",
+         kErase + std::vector<std::uint8_t>{'B', 0x3C},
          {"erase", "burn 66", "burn 60"}},
         {"two bursts", kErase + kErase, {"erase", "erase"}},
-        {"surplus after the declared size is read as commands", kErase + kImage + std::vector<std::uint8_t>{0xF2},
+        {"surplus after the declared size is read as commands",
+         kErase + kImage + std::vector<std::uint8_t>{0xF2},
          {"erase", "image 512x512", "Pause"}},
     };
     for (const Case& c : cases) {
@@ -110,7 +126,8 @@ TEST(CommandStream, UnfinishedMessagesEndWhenTheLineIsQuiet) {
     tooLarge[22] = 0x01;  // height 0x200 + 0x100: rows beyond the declared size
     const Case cases[] = {
         {"image cut short", kErase + half, {"incomplete 1000 of 32830"}},
-        {"header cut short", kErase + std::vector<std::uint8_t>(kImage.begin(), kImage.begin() + 20),
+        {"header cut short",
+         kErase + std::vector<std::uint8_t>(kImage.begin(), kImage.begin() + 20),
          {"incomplete 20 of an unknown number of"}},
         {"wrong depth is refused then dropped", kErase + wrongDepth, {"dropped 32830"}},
         {"rows beyond the declared size", kErase + tooLarge, {"dropped 32830"}},

@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real tessary-virtual-engraver process, driven over its pty the way the console drives it.
 #include <fcntl.h>
-#include <poll.h>
+#include <gtest/gtest.h>
 #include <png.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/ioctl.h>
@@ -9,8 +11,6 @@
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -34,7 +34,7 @@ using engrave::Point;
 constexpr auto kPatience = std::chrono::seconds(10);
 
 class Engraver {
-public:
+  public:
     explicit Engraver(std::vector<std::string> args, std::optional<std::string> tmpDir = std::nullopt) {
         int ends[2];
         if (::pipe2(ends, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
@@ -49,7 +49,8 @@ public:
         std::vector<std::string> env;
         for (char** e = environ; *e != nullptr; ++e) {
             const std::string entry = *e;
-            if (entry.rfind("TESSARY_PORT_DIR=", 0) != 0 && entry.rfind("TMPDIR=", 0) != 0) env.push_back(entry);
+            if (entry.rfind("TESSARY_PORT_DIR=", 0) != 0 && entry.rfind("TMPDIR=", 0) != 0)
+                env.push_back(entry);
         }
         if (tmpDir) env.push_back("TMPDIR=" + *tmpDir);
         std::vector<char*> envp;
@@ -87,12 +88,13 @@ public:
         int status = 0;
         ::waitpid(pid_, &status, 0);
         pid_ = -1;
-        while (readMore(Clock::now() + std::chrono::milliseconds(200))) {}
+        while (readMore(Clock::now() + std::chrono::milliseconds(200))) {
+        }
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     const std::vector<std::string>& lines() const { return lines_; }
 
-private:
+  private:
     bool readMore(Clock::time_point end) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
         pollfd fd{out_, POLLIN, 0};
@@ -116,7 +118,7 @@ private:
 
 // The slave end opened the way the console opens its port: exclusive, raw, 57600 baud, purged.
 class Line {
-public:
+  public:
     explicit Line(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK)) {
         termios tio{};
         if (fd_ < 0 || ::ioctl(fd_, TIOCEXCL) != 0 || ::tcgetattr(fd_, &tio) != 0) {
@@ -160,13 +162,13 @@ public:
         return points;
     }
 
-private:
+  private:
     int fd_;
     engrave::ReportDecoder decoder_;
 };
 
 class TempDir {
-public:
+  public:
     TempDir() {
         std::string pattern = (fs::temp_directory_path() / "tools_tests-XXXXXX").string();
         path_ = ::mkdtemp(pattern.data());
@@ -174,7 +176,7 @@ public:
     ~TempDir() { fs::remove_all(path_); }
     const fs::path& path() const { return path_; }
 
-private:
+  private:
     fs::path path_;
 };
 
@@ -219,7 +221,8 @@ TEST(VirtualEngraver, TakesAnImageSavesItTheRightWayUpAndCarvesIt) {
     line.send(wireImage(512, 512, black));
     const std::string saved = engraver.waitFor("image 32830 bytes");
     ASSERT_NE(saved.find("512x512, 17 black pixels, saved " + (images / "image-1.png").string() + " and " +
-                         (images / "image-1.bmp").string()), std::string::npos)
+                         (images / "image-1.bmp").string()),
+              std::string::npos)
         << saved;
     std::ifstream bmp(images / "image-1.bmp", std::ios::binary);
     EXPECT_EQ(std::vector<std::uint8_t>(std::istreambuf_iterator<char>(bmp), {}), wireImage(512, 512, black));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "virtual_engraver/machine.h"
 
 #include <gtest/gtest.h>
@@ -60,7 +61,8 @@ TEST(Machine, JobCommandsSteerTheWalk) {
         {"fast forward skips 15 rows", {Message::FastForward}, {{7, 16}, {1, 20}, {39, 39}}},
         {"fast forward twice", {Message::FastForward, Message::FastForward}, {{39, 39}}},
         {"fast backward stops at the top", {Message::FastBackward}, kWalk},
-        {"jogs are ignored while carving", {Message::JogDown, Message::MiddleOfImage, Message::FrameCarvingArea},
+        {"jogs are ignored while carving",
+         {Message::JogDown, Message::MiddleOfImage, Message::FrameCarvingArea},
          {kWalk.begin() + 2, kWalk.end()}},
         {"erase ends the job", {Message::EraseLastImage}, {}},
     };
@@ -90,10 +92,12 @@ TEST(Machine, HeadMovesAreReportedAndStayOnTheSurface) {
         Points reports;
     };
     const Case cases[] = {
-        {"jogs by the step", {Message::JogDown, Message::JogRight, Message::JogUp, Message::JogLeft},
+        {"jogs by the step",
+         {Message::JogDown, Message::JogRight, Message::JogUp, Message::JogLeft},
          {{0, 10}, {10, 10}, {10, 0}, {0, 0}}},
         {"jogs stop at the edges", {Message::JogUp, Message::JogLeft}, {{0, 0}, {0, 0}}},
-        {"lower-left corner and middle", {Message::LowerLeftCorner, Message::JogDown, Message::MiddleOfImage},
+        {"lower-left corner and middle",
+         {Message::LowerLeftCorner, Message::JogDown, Message::MiddleOfImage},
          {{0, 509}, {0, 509}, {255, 255}}},
     };
     for (const Case& c : cases) {
@@ -109,8 +113,7 @@ TEST(Machine, FrameTracesTheBoundingBoxOfTheBlackPixels) {
         Points outline;
     };
     const Case cases[] = {
-        {{{1, 2}, {3, 4}},
-         {{2, 1}, {3, 1}, {4, 1}, {4, 2}, {4, 3}, {3, 3}, {2, 3}, {2, 2}}},
+        {{{1, 2}, {3, 4}}, {{2, 1}, {3, 1}, {4, 1}, {4, 2}, {4, 3}, {3, 3}, {2, 3}, {2, 2}}},
         {{{5, 5}}, {{5, 5}}},
         {{{0, 1}, {0, 3}}, {{1, 0}, {2, 0}, {3, 0}}},
         {{{1, 0}, {3, 0}}, {{0, 1}, {0, 2}, {0, 3}}},

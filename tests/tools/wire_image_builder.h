@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Builds the 1-bit BMP file the console uploads, from the preview's black pixels (top row first).
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tessary-prepare [options] IN OUT.bmp: the console's picture intake on one file (or typed text), without a
 // window. Writes the engraving preview (512 x 512, 1 bit per pixel, 32,830 bytes) to OUT.bmp and prints the
 // log lines the console would write.
@@ -23,7 +24,8 @@ constexpr const char* kUsage =
     "490 x 490 field, converted to black and white, and written to OUT.bmp as the engraving preview\n"
     "(512 x 512, 1 bit per pixel). Prints the log lines of the intake.\n"
     "Pictures read (recognised by their content, not their name): JPEG, 24-bit BMP, TIFF, PNG, PCX,\n"
-    "Photo CD, WebP, GIF (first frame), HEIC, AVIF and SVG. Photos are set upright by their orientation tag;\n"
+    "Photo CD, WebP, GIF (first frame), HEIC, AVIF and SVG. Photos are set upright by their orientation "
+    "tag;\n"
     "transparent parts are put over white.\n"
     "\n"
     "Text instead of a picture (drawn black on white, as large as fits the field):\n"
@@ -48,7 +50,8 @@ constexpr const char* kUsage =
     "  --help     this text\n"
     "  --version  the version\n"
     "\n"
-    "Exit status: 0 prepared; 1 \"Wrong file type\" (IN refused or OUT.bmp not writable) or no text to draw;\n"
+    "Exit status: 0 prepared; 1 \"Wrong file type\" (IN refused or OUT.bmp not writable) or no text to "
+    "draw;\n"
     "2 wrong usage\n"
     "(nothing is written then).\n";
 
@@ -66,7 +69,8 @@ std::optional<int> hundredths(std::string_view text) {
     const auto dot = text.find('.');
     const std::string_view whole = text.substr(0, dot);
     std::string_view fraction = dot == std::string_view::npos ? std::string_view() : text.substr(dot + 1);
-    if (whole.empty() || fraction.size() > 2 || (dot != std::string_view::npos && fraction.empty())) return std::nullopt;
+    if (whole.empty() || fraction.size() > 2 || (dot != std::string_view::npos && fraction.empty()))
+        return std::nullopt;
     for (char c : whole)
         if (c < '0' || c > '9') return std::nullopt;
     for (char c : fraction)
@@ -172,10 +176,14 @@ int main(int argc, char** argv) {
                 style.family = std::string(*v);
                 textOptions = true;
             } else {
-                if (*v == "left") style.alignment = tessary::render::TextAlignment::Left;
-                else if (*v == "centre" || *v == "center") style.alignment = tessary::render::TextAlignment::Centre;
-                else if (*v == "right") style.alignment = tessary::render::TextAlignment::Right;
-                else return usageError("unknown alignment '" + std::string(*v) + "' (left, centre or right)");
+                if (*v == "left")
+                    style.alignment = tessary::render::TextAlignment::Left;
+                else if (*v == "centre" || *v == "center")
+                    style.alignment = tessary::render::TextAlignment::Centre;
+                else if (*v == "right")
+                    style.alignment = tessary::render::TextAlignment::Right;
+                else
+                    return usageError("unknown alignment '" + std::string(*v) + "' (left, centre or right)");
                 textOptions = true;
             }
             continue;
@@ -185,8 +193,9 @@ int main(int argc, char** argv) {
             if (!v) return usageError("--conversion needs a mode");
             const auto mode = image::conversionFromKey(*v);
             if (!mode)
-                return usageError("unknown conversion '" + std::string(*v) +
-                                  "' (threshold, floyd-steinberg, atkinson, jarvis, stucki, bayer or halftone)");
+                return usageError(
+                    "unknown conversion '" + std::string(*v) +
+                    "' (threshold, floyd-steinberg, atkinson, jarvis, stucki, bayer or halftone)");
             conversion.mode = *mode;
             continue;
         }
@@ -205,9 +214,9 @@ int main(int argc, char** argv) {
                 return std::string(text);
             };
             return usageError(std::string(numeric->name) + " takes " +
-                              (numeric->decimal ? "a number with up to two decimals" : "a whole number") + " from " +
-                              bound(numeric->range.min) + " to " + bound(numeric->range.max) + ", not '" +
-                              std::string(*v) + "'");
+                              (numeric->decimal ? "a number with up to two decimals" : "a whole number") +
+                              " from " + bound(numeric->range.min) + " to " + bound(numeric->range.max) +
+                              ", not '" + std::string(*v) + "'");
         }
         conversion.*(numeric->field) = *number;
     }

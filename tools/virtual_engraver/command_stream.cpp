@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "virtual_engraver/command_stream.h"
 
 #include <algorithm>
@@ -28,7 +29,9 @@ std::vector<Received> CommandStream::feed(std::span<const std::uint8_t> bytes, M
 std::size_t CommandStream::step(std::span<const std::uint8_t> rest, Millis now, std::vector<Received>& out) {
     const std::uint8_t byte = rest.front();
     switch (state_) {
-        case State::Idle: idle(byte, out); return 1;
+        case State::Idle:
+            idle(byte, out);
+            return 1;
         case State::StepPulse: {
             Received r = make(Received::Kind::StepPulse, byte);
             r.message = Message::StepPulse;
@@ -36,8 +39,11 @@ std::size_t CommandStream::step(std::span<const std::uint8_t> rest, Millis now, 
             state_ = State::Idle;
             return 1;
         }
-        case State::Prefixed: prefixed(byte, out); return 1;
-        case State::EraseRun: return eraseRun(byte, now, out);
+        case State::Prefixed:
+            prefixed(byte, out);
+            return 1;
+        case State::EraseRun:
+            return eraseRun(byte, now, out);
         case State::AwaitImage:
             if (byte != 'B') {
                 state_ = State::Idle;
@@ -57,8 +63,11 @@ std::size_t CommandStream::step(std::span<const std::uint8_t> rest, Millis now, 
             header_.reset();
             state_ = State::Image;
             return 1;
-        case State::Image: return imageBytes(rest, out);
-        case State::Discard: dropped_ += rest.size(); return rest.size();
+        case State::Image:
+            return imageBytes(rest, out);
+        case State::Discard:
+            dropped_ += rest.size();
+            return rest.size();
     }
     return 1;
 }
@@ -147,8 +156,12 @@ void CommandStream::giveUp(std::vector<Received>& out) {
         case State::Prefixed:
             out.push_back(make(Received::Kind::Unexpected, engrave::kPrefixByte, "without its sub-code"));
             break;
-        case State::EraseRun: out.push_back(make(Received::Kind::PartialErase, eraseCount_)); break;
-        case State::ImageSignature: out.push_back(make(Received::Kind::BurningTime, 'B')); break;
+        case State::EraseRun:
+            out.push_back(make(Received::Kind::PartialErase, eraseCount_));
+            break;
+        case State::ImageSignature:
+            out.push_back(make(Received::Kind::BurningTime, 'B'));
+            break;
         case State::Image: {
             const std::string of =
                 header_ ? std::to_string(header_->fileSize) : std::string("an unknown number of");
@@ -156,10 +169,13 @@ void CommandStream::giveUp(std::vector<Received>& out) {
             image_.clear();
             break;
         }
-        case State::Discard: out.push_back(make(Received::Kind::Dropped, static_cast<int>(std::min<std::size_t>(dropped_, INT32_MAX))));
+        case State::Discard:
+            out.push_back(
+                make(Received::Kind::Dropped, static_cast<int>(std::min<std::size_t>(dropped_, INT32_MAX))));
             break;
         case State::Idle:
-        case State::AwaitImage: return;
+        case State::AwaitImage:
+            return;
     }
     state_ = State::Idle;
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Splits the bytes the console sends into messages. The protocol has no framing, so an image whose
 // header is garbled or whose bytes stop short is dropped after a quiet time-out and the stream resyncs.
@@ -35,7 +36,7 @@ struct Received {
 };
 
 class CommandStream {
-public:
+  public:
     /// `quietTimeout`: how long a started but unfinished message may wait for its next byte.
     explicit CommandStream(Millis quietTimeout) : timeout_(quietTimeout) {}
 
@@ -46,7 +47,7 @@ public:
     /// When expire() next has something to do.
     std::optional<Millis> deadline() const;
 
-private:
+  private:
     enum class State { Idle, StepPulse, Prefixed, EraseRun, AwaitImage, ImageSignature, Image, Discard };
 
     // Reads from the front of `rest` in the present state; returns how many bytes it used (0: the byte

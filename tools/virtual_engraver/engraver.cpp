@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "virtual_engraver/engraver.h"
 
 #include <poll.h>
@@ -33,7 +34,7 @@ std::string hexByte(int byte) {
 }
 
 bool exists(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
 }
 
@@ -70,7 +71,8 @@ void Engraver::run(int stopFd) {
 
         pollfd fds[2] = {{stopFd, POLLIN, 0}, {lineUp_ ? master_ : -1, POLLIN, 0}};
         if (!pending_.empty() || (options_.fast && machine_.moving())) fds[1].events |= POLLOUT;
-        const auto waitMs = std::chrono::ceil<std::chrono::milliseconds>(std::max(wake - now, Clock::duration{}));
+        const auto waitMs =
+            std::chrono::ceil<std::chrono::milliseconds>(std::max(wake - now, Clock::duration{}));
         const int ready = ::poll(fds, 2, static_cast<int>(std::min<std::int64_t>(waitMs.count(), 3600000)));
         if (ready < 0 && errno != EINTR) {
             say("poll failed, stopping");
@@ -136,8 +138,12 @@ void Engraver::handle(Received r) {
         case Kind::StepPulse:
             say("FA " + hexByte(r.value) + " Set motor step pulse " + std::to_string(r.value));
             break;
-        case Kind::BurningTime: say(hexByte(r.value) + " Burning time " + std::to_string(r.value)); break;
-        case Kind::Erase: say("FE x8 Erase last image: " + machine_.erase()); break;
+        case Kind::BurningTime:
+            say(hexByte(r.value) + " Burning time " + std::to_string(r.value));
+            break;
+        case Kind::Erase:
+            say("FE x8 Erase last image: " + machine_.erase());
+            break;
         case Kind::PartialErase:
             say("FE x" + std::to_string(r.value) + " incomplete erase burst, ignored");
             break;
@@ -155,8 +161,12 @@ void Engraver::handle(Received r) {
         case Kind::ImageIncomplete:
             say("image incomplete: " + std::to_string(r.value) + " of " + r.detail + " bytes, dropped");
             break;
-        case Kind::Dropped: say("dropped " + std::to_string(r.value) + " bytes, listening again"); break;
-        case Kind::Unexpected: say(hexByte(r.value) + " unexpected byte, " + r.detail); break;
+        case Kind::Dropped:
+            say("dropped " + std::to_string(r.value) + " bytes, listening again");
+            break;
+        case Kind::Unexpected:
+            say(hexByte(r.value) + " unexpected byte, " + r.detail);
+            break;
     }
 }
 
@@ -168,7 +178,8 @@ std::string Engraver::saveImage(const WireImage& image) {
     }
     std::string problem;
     if (!writePng(image, stem + ".png", problem)) return "not saved: " + problem;
-    if (options_.keepBmp && !writeBmp(image, stem + ".bmp", problem)) return "saved " + stem + ".png, " + problem;
+    if (options_.keepBmp && !writeBmp(image, stem + ".bmp", problem))
+        return "saved " + stem + ".png, " + problem;
     return "saved " + stem + ".png" + (options_.keepBmp ? " and " + stem + ".bmp" : "");
 }
 
@@ -176,7 +187,8 @@ void Engraver::produceReports(Clock::time_point now) {
     const bool moving = machine_.moving();
     if (moving && !wasMoving_) nextReport_ = now;
     wasMoving_ = moving;
-    const auto period = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / options_.pace));
+    const auto period =
+        std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / options_.pace));
     // A head that fell far behind (the process was stopped) does not make up for it in one burst.
     if (now - nextReport_ > std::chrono::milliseconds(200)) nextReport_ = now;
 
@@ -199,7 +211,8 @@ void Engraver::produceReports(Clock::time_point now) {
         pending_.insert(pending_.end(), report->begin(), report->end());
     }
     if (const auto note = machine_.takeNote()) {
-        say(*note + (droppedReports_ > 0 ? ", " + std::to_string(droppedReports_) + " not read by the console" : ""));
+        say(*note +
+            (droppedReports_ > 0 ? ", " + std::to_string(droppedReports_) + " not read by the console" : ""));
         droppedReports_ = 0;
     }
     wasMoving_ = machine_.moving();

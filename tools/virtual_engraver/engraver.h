@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The engraver's main loop: reads the console's bytes from the pty master, prints what they mean,
 // saves received images and writes position reports back at the chosen pace.
@@ -13,7 +14,7 @@
 namespace tessary::virtual_engraver {
 
 class Engraver {
-public:
+  public:
     Engraver(const Options& options, int master, std::string outDir, std::FILE* log);
 
     /// Runs until `stopFd` becomes readable.
@@ -21,7 +22,7 @@ public:
     /// Prints one log line, with the time since start.
     void say(const std::string& line);
 
-private:
+  private:
     using Clock = std::chrono::steady_clock;
 
     Millis millis(Clock::time_point t) const;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "virtual_engraver/machine.h"
 
 #include <algorithm>
@@ -18,23 +19,38 @@ Point clampToTravel(Point p) {
 
 std::string Machine::apply(Message message) {
     switch (message) {
-        case Message::StartCarving: return start();
-        case Message::Pause: return pause();
-        case Message::Restart: return restart();
-        case Message::Recarve: return recarve();
-        case Message::FastBackward: return skip(-kSkipRows);
-        case Message::FastForward: return skip(kSkipRows);
-        case Message::JogUp: return moveTo({head_.x, head_.y - jogStep_});
-        case Message::JogDown: return moveTo({head_.x, head_.y + jogStep_});
-        case Message::JogLeft: return moveTo({head_.x - jogStep_, head_.y});
-        case Message::JogRight: return moveTo({head_.x + jogStep_, head_.y});
-        case Message::LowerLeftCorner: return moveTo(kLowerLeft);
-        case Message::MiddleOfImage: return moveTo(kMiddle);
-        case Message::FrameCarvingArea: return frame();
-        case Message::EraseLastImage: return erase();
+        case Message::StartCarving:
+            return start();
+        case Message::Pause:
+            return pause();
+        case Message::Restart:
+            return restart();
+        case Message::Recarve:
+            return recarve();
+        case Message::FastBackward:
+            return skip(-kSkipRows);
+        case Message::FastForward:
+            return skip(kSkipRows);
+        case Message::JogUp:
+            return moveTo({head_.x, head_.y - jogStep_});
+        case Message::JogDown:
+            return moveTo({head_.x, head_.y + jogStep_});
+        case Message::JogLeft:
+            return moveTo({head_.x - jogStep_, head_.y});
+        case Message::JogRight:
+            return moveTo({head_.x + jogStep_, head_.y});
+        case Message::LowerLeftCorner:
+            return moveTo(kLowerLeft);
+        case Message::MiddleOfImage:
+            return moveTo(kMiddle);
+        case Message::FrameCarvingArea:
+            return frame();
+        case Message::EraseLastImage:
+            return erase();
         case Message::StepPulse:
         case Message::ImageData:
-        case Message::BurningTime: break;
+        case Message::BurningTime:
+            break;
     }
     return "nothing to do";
 }
@@ -65,10 +81,16 @@ std::string Machine::rowText() const { return "row " + std::to_string(row_); }
 std::string Machine::start() {
     if (!image_) return "no image to carve";
     switch (walk_) {
-        case Walk::Carving: return "already carving, " + rowText();
-        case Walk::Paused: walk_ = Walk::Carving; return "resumed at " + rowText();
-        case Walk::Finished: row_ = column_ = reported_ = 0; break;
-        case Walk::Stopped: break;
+        case Walk::Carving:
+            return "already carving, " + rowText();
+        case Walk::Paused:
+            walk_ = Walk::Carving;
+            return "resumed at " + rowText();
+        case Walk::Finished:
+            row_ = column_ = reported_ = 0;
+            break;
+        case Walk::Stopped:
+            break;
     }
     walk_ = Walk::Carving;
     return "carving " + std::to_string(blackPixels_) + " black pixels from " + rowText();
@@ -76,10 +98,15 @@ std::string Machine::start() {
 
 std::string Machine::pause() {
     switch (walk_) {
-        case Walk::Carving: walk_ = Walk::Paused; return "paused at " + rowText();
-        case Walk::Paused: walk_ = Walk::Carving; return "resumed at " + rowText();
+        case Walk::Carving:
+            walk_ = Walk::Paused;
+            return "paused at " + rowText();
+        case Walk::Paused:
+            walk_ = Walk::Carving;
+            return "resumed at " + rowText();
         case Walk::Stopped:
-        case Walk::Finished: break;
+        case Walk::Finished:
+            break;
     }
     return "not carving";
 }

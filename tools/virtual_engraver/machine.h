@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the virtual engraver does with the commands: it carves the image's black pixels row by row,
 // moves its head on the jog and positioning commands, and traces the carving area. Every position the
@@ -15,7 +16,7 @@ namespace tessary::virtual_engraver {
 using engrave::Point;
 
 class Machine {
-public:
+  public:
     enum class Walk { Stopped, Carving, Paused, Finished };
 
     static constexpr int kSkipRows = 15;
@@ -43,7 +44,7 @@ public:
     int row() const { return row_; }
     bool hasImage() const { return image_.has_value(); }
 
-private:
+  private:
     std::string start();
     std::string pause();
     std::string restart();

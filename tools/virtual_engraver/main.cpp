@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tessary-virtual-engraver: plays the engraver on a pseudo-terminal (see --help).
 #include <fcntl.h>
 #include <signal.h>
@@ -30,13 +31,13 @@ extern "C" void onSignal(int signal) {
 
 bool installSignals(int writeEnd) {
     g_signalPipe = writeEnd;
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     for (const int s : {SIGINT, SIGTERM, SIGHUP}) {
         if (::sigaction(s, &action, nullptr) != 0) return false;
     }
-    struct sigaction ignore{};
+    struct sigaction ignore {};
     ignore.sa_handler = SIG_IGN;
     sigemptyset(&ignore.sa_mask);
     return ::sigaction(SIGPIPE, &ignore, nullptr) == 0;
@@ -66,7 +67,8 @@ int main(int argc, char** argv) {
     }
 
     int pipeEnds[2];
-    if (::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0) return fail(std::string("pipe: ") + std::strerror(errno));
+    if (::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0)
+        return fail(std::string("pipe: ") + std::strerror(errno));
     const UniqueFd stopRead(pipeEnds[0]);
     const UniqueFd stopWrite(pipeEnds[1]);
     if (!installSignals(stopWrite.get())) return fail("cannot install signal handlers");

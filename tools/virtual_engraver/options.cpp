@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "virtual_engraver/options.h"
 
 #include <charconv>
@@ -20,7 +21,8 @@ bool number(const std::string& text, T min, T max, T& value) {
 }  // namespace
 
 std::optional<Options> parseOptions(const std::vector<std::string>& args,
-                                    const std::optional<std::string>& environmentPortDir, std::string& problem) {
+                                    const std::optional<std::string>& environmentPortDir,
+                                    std::string& problem) {
     Options options;
     bool comGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {

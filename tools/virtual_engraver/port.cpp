@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "virtual_engraver/port.h"
 
 #include <fcntl.h>
@@ -66,7 +67,8 @@ std::optional<PortLink> PortLink::create(std::string dir, int com, const std::st
     PortLink link;
     if (dir.empty()) {
         const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/tessary-ports-XXXXXX";
+        std::string pattern =
+            std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/tessary-ports-XXXXXX";
         if (::mkdtemp(pattern.data()) == nullptr) {
             problem = errorText("cannot make a port directory");
             return std::nullopt;
@@ -83,10 +85,10 @@ std::optional<PortLink> PortLink::create(std::string dir, int com, const std::st
     link.path_ = dir + "/COM" + std::to_string(com);
     link.target_ = target;
 
-    struct stat st{};
+    struct stat st {};
     if (::lstat(link.path_.c_str(), &st) == 0) {
         // A link whose device is gone was left by an engraver that did not exit cleanly.
-        struct stat device{};
+        struct stat device {};
         const bool stale = S_ISLNK(st.st_mode) && ::stat(link.path_.c_str(), &device) != 0;
         if (!stale) {
             problem = link.path_ + " already exists (another engraver? choose another --com)";

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The engraver's end of the line: a pseudo-terminal whose slave is linked as COMn in a port directory.
 #include <optional>
@@ -7,7 +8,7 @@
 namespace tessary::virtual_engraver {
 
 class UniqueFd {
-public:
+  public:
     UniqueFd() = default;
     explicit UniqueFd(int fd) : fd_(fd) {}
     ~UniqueFd() { reset(); }
@@ -21,7 +22,7 @@ public:
     int release() { return std::exchange(fd_, -1); }
     void reset(int fd = -1);
 
-private:
+  private:
     int fd_ = -1;
 };
 
@@ -36,7 +37,7 @@ std::optional<Pty> openPty(std::string& problem);
 /// The link DIR/COMn to the slave, removed again on destruction, with DIR itself when we made it and
 /// it is empty by then.
 class PortLink {
-public:
+  public:
     /// `dir` empty: make a new temporary directory.
     static std::optional<PortLink> create(std::string dir, int com, const std::string& target,
                                           std::string& problem);
@@ -52,7 +53,7 @@ public:
     /// Removes the link (and the directory, as above); says whether the directory went too.
     bool remove();
 
-private:
+  private:
     PortLink() = default;
     std::string dir_;
     std::string path_;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "virtual_engraver/wire_image.h"
 
 #include <png.h>
@@ -15,7 +16,9 @@ std::uint32_t u32(std::span<const std::uint8_t> b, std::size_t at) {
 std::uint16_t u16(std::span<const std::uint8_t> b, std::size_t at) {
     return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
 }
-std::int32_t i32(std::span<const std::uint8_t> b, std::size_t at) { return static_cast<std::int32_t>(u32(b, at)); }
+std::int32_t i32(std::span<const std::uint8_t> b, std::size_t at) {
+    return static_cast<std::int32_t>(u32(b, at));
+}
 
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
@@ -23,7 +26,7 @@ struct FileCloser {
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
 class PngWriter {
-public:
+  public:
     PngWriter() {
         png_ = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
         if (png_ != nullptr) info_ = png_create_info_struct(png_);
@@ -35,7 +38,7 @@ public:
     png_structp png() const { return png_; }
     png_infop info() const { return info_; }
 
-private:
+  private:
     png_structp png_ = nullptr;
     png_infop info_ = nullptr;
 };
@@ -115,11 +118,13 @@ std::optional<WireImage> WireImage::parse(std::vector<std::uint8_t> file, std::s
 }
 
 std::span<const std::uint8_t> WireImage::row(int y) const {
-    return std::span<const std::uint8_t>(file_).subspan(header_.pixelOffset + header_.stride * y, header_.stride);
+    return std::span<const std::uint8_t>(file_).subspan(header_.pixelOffset + header_.stride * y,
+                                                        header_.stride);
 }
 
 bool WireImage::burns(int x, int y) const {
-    const std::uint8_t byte = file_[header_.pixelOffset + header_.stride * y + static_cast<std::size_t>(x) / 8];
+    const std::uint8_t byte =
+        file_[header_.pixelOffset + header_.stride * y + static_cast<std::size_t>(x) / 8];
     return (byte & (0x80u >> (x % 8))) == 0;
 }
 
@@ -128,8 +133,10 @@ bool writeBmp(const WireImage& image, const std::string& path, std::string& prob
     bool written = false;
     {
         File out(std::fopen(partial.c_str(), "wb"));
-        written = out && std::fwrite(image.file().data(), 1, image.file().size(), out.get()) == image.file().size() &&
-                  std::fflush(out.get()) == 0;
+        written =
+            out &&
+            std::fwrite(image.file().data(), 1, image.file().size(), out.get()) == image.file().size() &&
+            std::fflush(out.get()) == 0;
     }
     if (!written || std::rename(partial.c_str(), path.c_str()) != 0) {
         std::remove(partial.c_str());

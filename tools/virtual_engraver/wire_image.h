@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The image the console uploads: a 1-bit BMP file whose first stored row is the top row of the preview.
 #include <cstddef>
@@ -32,7 +33,7 @@ struct WireImageHeader {
 std::optional<WireImageHeader> readWireImageHeader(std::span<const std::uint8_t> head, std::string& problem);
 
 class WireImage {
-public:
+  public:
     /// The whole file, as declared by its header.
     static std::optional<WireImage> parse(std::vector<std::uint8_t> file, std::string& problem);
 
@@ -45,7 +46,7 @@ public:
     /// A 0 bit is burnt (colour 0 is black).
     bool burns(int x, int y) const;
 
-private:
+  private:
     WireImageHeader header_;
     std::vector<std::uint8_t> file_;
 };

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The console's windows as data. Each definition is built once and lives for the whole program.
 #include <string_view>
@@ -15,7 +16,7 @@ namespace text_window {
 inline constexpr std::string_view kText = "textBox";
 inline constexpr std::string_view kFont = "fontList";
 inline constexpr std::string_view kSize = "sizeBox";
-inline constexpr std::string_view kStyle = "styleList";  // Regular, Bold, Italic, Bold italic
+inline constexpr std::string_view kStyle = "styleList";          // Regular, Bold, Italic, Bold italic
 inline constexpr std::string_view kAlignment = "alignmentList";  // Left, Centre, Right
 inline constexpr std::string_view kOk = "okButton";
 }  // namespace text_window

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/definitions/definitions.h"
 #include "app/definitions/unit_names.h"
 #include "app/definitions/unit_records.h"
@@ -29,17 +30,10 @@ UnitDef logBox() {
     font.weight = 400;
     font.face = "微软雅黑";
     u.properties = {
-        {e::kContent, std::string{}},
-        {e::kBorder, kBorderLine},
-        {e::kTextColour, kBlack},
-        {e::kBackColour, kWhite},
-        {e::kFont, encodeFont(font)},
-        {e::kHideSelection, 1},
-        {e::kMaxLength, 0},
-        {e::kMultiLine, 1},
-        {e::kScrollBars, 2},
-        {e::kAlignment, 0},
-        {e::kInputMode, 0},
+        {e::kContent, std::string{}}, {e::kBorder, kBorderLine},    {e::kTextColour, kBlack},
+        {e::kBackColour, kWhite},     {e::kFont, encodeFont(font)}, {e::kHideSelection, 1},
+        {e::kMaxLength, 0},           {e::kMultiLine, 1},           {e::kScrollBars, 2},
+        {e::kAlignment, 0},           {e::kInputMode, 0},
     };
     return u;
 }
@@ -47,17 +41,21 @@ UnitDef logBox() {
 UnitDef comList() {
     namespace c = prop::combobox;
     UnitDef u = plain(unit::组合框1, Kind::ComboBox, "", {136, 16, 64, 20});
-    u.properties = {{c::kType, 2},      {c::kSorted, 0},         {c::kTextColour, kBlack},
-                    {c::kBackColour, kWhite}, {c::kItems, comPortItems()}, {c::kSelection, 0}};
+    u.properties = {{c::kType, 2},
+                    {c::kSorted, 0},
+                    {c::kTextColour, kBlack},
+                    {c::kBackColour, kWhite},
+                    {c::kItems, comPortItems()},
+                    {c::kSelection, 0}};
     return u;
 }
 
 UnitDef burningTimeSlider() {
     namespace s = prop::slider;
     UnitDef u = plain(unit::滑块条1, Kind::SliderBar, "", {24, 600, 752, 24});
-    u.properties = {{s::kBorder, 0},       {s::kVertical, 0},   {s::kTickMarks, 2}, {s::kTickFrequency, 1},
-                    {s::kSelectionShown, 0}, {s::kPageSize, 5},  {s::kLineSize, 1},  {s::kMinimum, 1},
-                    {s::kMaximum, 240},    {s::kPosition, 60}};
+    u.properties = {{s::kBorder, 0},         {s::kVertical, 0}, {s::kTickMarks, 2}, {s::kTickFrequency, 1},
+                    {s::kSelectionShown, 0}, {s::kPageSize, 5}, {s::kLineSize, 1},  {s::kMinimum, 1},
+                    {s::kMaximum, 240},      {s::kPosition, 60}};
     u.events = {{event::kMouseMove, "showBurningTime"}, {event::kLeftUp, "sendBurningTime"}};
     return u;
 }
@@ -123,7 +121,9 @@ WindowDef build() {
     w.properties = {{prop::window::kCaption, std::string("Tessary\r\n")},
                     {prop::window::kBorderStyle, 2},
                     {prop::window::kBackColour, kDefault}};
-    w.events = {{event::kCreated, "startup"}, {event::kKeyDown, "arrowKeys"}, {event::kDestroying, "deletePreviewFile"}};
+    w.events = {{event::kCreated, "startup"},
+                {event::kKeyDown, "arrowKeys"},
+                {event::kDestroying, "deletePreviewFile"}};
     w.shortcuts = {{"Ctrl+Shift+P", "openPictureOptions"}, {"Ctrl+O", "openPicture"}};
     w.units = {
         button(unit::按钮旋转, unit::分组框6, {176, 24, 48, 40}, "Rotate", "rotate"),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/definitions/definitions.h"
 #include "app/definitions/unit_records.h"
 #include "app/model/properties.h"
@@ -36,8 +37,8 @@ WindowDef build() {
     w.shortcuts = {{"Escape", "closePictureOptions"}};
     // The conversion list first: it has the focus when the window opens.
     w.units.push_back(dropDownList("组合框转换", {kLeft, 30, kWidth, 24},
-                                   {"Threshold", "Floyd–Steinberg", "Atkinson", "Jarvis–Judice–Ninke", "Stucki",
-                                    "Ordered (Bayer 8×8)", "Halftone dots"},
+                                   {"Threshold", "Floyd–Steinberg", "Atkinson", "Jarvis–Judice–Ninke",
+                                    "Stucki", "Ordered (Bayer 8×8)", "Halftone dots"},
                                    0, "pictureOptionChanged"));
     w.units.push_back(label("标签转换", {kLeft, 10, kWidth, 18}, "Conversion:"));
     labelledSlider(w, "阈值", 62, "Threshold level: 383", 0, 765, 383);
@@ -48,8 +49,10 @@ WindowDef build() {
     labelledSlider(w, "伽马", 312, "Gamma: 1.00", 20, 500, 100);
     labelledSlider(w, "锐化", 362, "Sharpen: 0", 0, 100, 0);
     w.units.push_back(toggle("按钮反相", {kLeft, 428, 96, 32}, "Invert", "pictureOptionChanged"));
-    w.units.push_back(toggle("按钮自动色阶", {kLeft + 105, 428, 96, 32}, "Auto level", "pictureOptionChanged"));
-    w.units.push_back(button("按钮默认", "", {kLeft + 210, 428, 96, 32}, "Defaults", "pictureOptionsDefaults"));
+    w.units.push_back(
+        toggle("按钮自动色阶", {kLeft + 105, 428, 96, 32}, "Auto level", "pictureOptionChanged"));
+    w.units.push_back(
+        button("按钮默认", "", {kLeft + 210, 428, 96, 32}, "Defaults", "pictureOptionsDefaults"));
     return w;
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/definitions/definitions.h"
 #include "app/definitions/unit_names.h"
 #include "app/definitions/unit_records.h"

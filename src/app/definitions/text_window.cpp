@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Text window: text typed to be engraved, with its font, size, style and alignment.
 #include "app/definitions/definitions.h"
 #include "app/definitions/unit_records.h"
@@ -13,32 +14,36 @@ using namespace records;
 UnitDef textBox() {
     namespace e = prop::editbox;
     UnitDef u = plain(std::string(text_window::kText), Kind::EditBox, "", {12, 12, 408, 168});
-    u.properties = {{e::kContent, std::string()},
-                    {e::kBorder, kBorderSunken},
-                    {e::kTextColour, kBlack},
-                    {e::kBackColour, kWhite},
-                    {e::kMultiLine, 1},
-                    {e::kScrollBars, 1},
-                    {e::kAlignment, 0},
-                    {e::kInputMode, 0}};
+    u.properties = {{e::kContent, std::string()}, {e::kBorder, kBorderSunken}, {e::kTextColour, kBlack},
+                    {e::kBackColour, kWhite},     {e::kMultiLine, 1},          {e::kScrollBars, 1},
+                    {e::kAlignment, 0},           {e::kInputMode, 0}};
     return u;
 }
 
 UnitDef list(std::string_view name, Place p, std::vector<std::string> items) {
     namespace c = prop::combobox;
     UnitDef u = plain(std::string(name), Kind::ComboBox, "", p);
-    u.properties = {{c::kType, 2},           {c::kSorted, 0},
-                    {c::kTextColour, kBlack}, {c::kBackColour, kWhite},
-                    {c::kItems, joinItems(items)}, {c::kSelection, 0}};
+    u.properties = {{c::kType, 2},
+                    {c::kSorted, 0},
+                    {c::kTextColour, kBlack},
+                    {c::kBackColour, kWhite},
+                    {c::kItems, joinItems(items)},
+                    {c::kSelection, 0}};
     return u;
 }
 
 UnitDef sizeBox() {
     namespace e = prop::editbox;
     UnitDef u = plain(std::string(text_window::kSize), Kind::EditBox, "", {288, 192, 48, 22});
-    u.properties = {{e::kContent, std::string("36")}, {e::kBorder, kBorderSunken}, {e::kTextColour, kBlack},
-                    {e::kBackColour, kWhite},          {e::kMultiLine, 0},           {e::kScrollBars, 0},
-                    {e::kAlignment, 1},                {e::kMaxLength, 4},           {e::kInputMode, 3}};
+    u.properties = {{e::kContent, std::string("36")},
+                    {e::kBorder, kBorderSunken},
+                    {e::kTextColour, kBlack},
+                    {e::kBackColour, kWhite},
+                    {e::kMultiLine, 0},
+                    {e::kScrollBars, 0},
+                    {e::kAlignment, 1},
+                    {e::kMaxLength, 4},
+                    {e::kInputMode, 3}};
     return u;
 }
 

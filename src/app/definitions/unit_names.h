@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The unit names of the main window and the Setting window, each written once: definitions and handlers
 // use these. Both windows have an 编辑框1 and a 图片框1; a name is looked up in the window it is used with.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Record builders for the window definitions: each returns one unit record with the kind's design-time
 // defaults filled in, so the definition tables list only what differs per unit.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/model/delivery_hold.h"
 
 #include <utility>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // While a handler keeps the window thread in a pause or a long write, the window goes on painting, but no
 // received data may reach a handler before that handler has finished. Event sources on the window thread
@@ -7,7 +8,7 @@
 namespace tessary {
 
 class DeliveryHold {
-public:
+  public:
     DeliveryHold();
     // The last hold to end runs the resume requests, in the order they were made.
     ~DeliveryHold();

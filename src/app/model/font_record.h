@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The 60-byte logical-font record that font properties carry: five 32-bit little-endian integers
 // (height, width, escapement, orientation, weight), eight bytes (italic, underline, strike-out, character

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Property numbers of the unit kinds. 0 to 7 are common to every visual kind.
 namespace tessary::prop {
@@ -15,12 +16,14 @@ inline constexpr int kMousePointer = 7;
 inline constexpr int kCoordinateLimit = 32627;
 
 namespace window {
-inline constexpr int kCaption = 8, kBorderStyle = 9, kBackColour = 10, kBackPicture = 11, kBackPictureMode = 12;
+inline constexpr int kCaption = 8, kBorderStyle = 9, kBackColour = 10, kBackPicture = 11,
+                     kBackPictureMode = 12;
 }
 namespace button {
-inline constexpr int kPicture = 8, kType = 9, kCaption = 10, kHAlign = 11, kVAlign = 12, kFont = 13, kChecked = 14;
+inline constexpr int kPicture = 8, kType = 9, kCaption = 10, kHAlign = 11, kVAlign = 12, kFont = 13,
+                     kChecked = 14;
 // kType: 0 push button, 1 default push button, 2 toggle (stays pressed, kChecked, until clicked again).
-}
+}  // namespace button
 namespace groupbox {
 inline constexpr int kCaption = 8, kCaptionAlign = 9, kCaptionColour = 10, kBackColour = 11, kFont = 12;
 }
@@ -34,13 +37,13 @@ inline constexpr int kContent = 8, kBorder = 9, kTextColour = 10, kBackColour = 
                      kInputMode = 18, kPasswordChar = 19, kCaseConversion = 20;
 }
 namespace combobox {
-inline constexpr int kType = 8, kText = 9, kMaxTextLength = 10, kSorted = 14, kTextColour = 16, kBackColour = 17,
-                     kFont = 18, kSelection = 19, kItems = 20;
+inline constexpr int kType = 8, kText = 9, kMaxTextLength = 10, kSorted = 14, kTextColour = 16,
+                     kBackColour = 17, kFont = 18, kSelection = 19, kItems = 20;
 }
 namespace slider {
 inline constexpr int kBorder = 8, kVertical = 9, kTickMarks = 10, kTickFrequency = 11, kSelectionShown = 12,
-                     kSelectionStart = 13, kSelectionLength = 14, kPageSize = 15, kLineSize = 16, kMinimum = 17,
-                     kMaximum = 18, kPosition = 19;
+                     kSelectionStart = 13, kSelectionLength = 14, kPageSize = 15, kLineSize = 16,
+                     kMinimum = 17, kMaximum = 18, kPosition = 19;
 }
 namespace picbox {
 inline constexpr int kBorder = 8, kBackColour = 9, kPicture = 10, kDisplayMode = 11;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The pure conversion and clamping rules of the unit kinds' numbered properties. Every realisation of a
 // unit (the Qt widgets, the headless units, the serial port) stores what these functions return.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A 24-bit picture in memory: rows top-down, 3 bytes per pixel in the order red, green, blue.
 #include <cstddef>

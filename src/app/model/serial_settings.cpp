@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/model/serial_settings.h"
 
 #include "app/model/properties.h"
@@ -13,7 +14,7 @@ void putInt(Bytes& out, std::int32_t v) {
 }
 
 class Reader {
-public:
+  public:
     explicit Reader(const Bytes& b) : b_(b) {}
     bool readInt(std::int32_t& v) {
         if (b_.size() - pos_ < 4) return false;
@@ -25,17 +26,20 @@ public:
     }
     bool readText(std::string& s, std::int32_t length) {
         if (length < 0 || b_.size() - pos_ < static_cast<std::size_t>(length)) return false;
-        s.assign(b_.begin() + static_cast<std::ptrdiff_t>(pos_), b_.begin() + static_cast<std::ptrdiff_t>(pos_ + length));
+        s.assign(b_.begin() + static_cast<std::ptrdiff_t>(pos_),
+                 b_.begin() + static_cast<std::ptrdiff_t>(pos_ + length));
         pos_ += static_cast<std::size_t>(length);
         return true;
     }
 
-private:
+  private:
     const Bytes& b_;
     std::size_t pos_ = 0;
 };
 
-std::int32_t adjusted(int number, std::int32_t v) { return asInt(normaliseProperty(Kind::SerialPort, number, v)); }
+std::int32_t adjusted(int number, std::int32_t v) {
+    return asInt(normaliseProperty(Kind::SerialPort, number, v));
+}
 
 }  // namespace
 
@@ -64,9 +68,9 @@ std::optional<SerialSettings> decodeSerialSettings(const Bytes& block) {
     Reader r(block);
     std::int32_t version = 0, parityCheck = 0, openOnCreate = 0, eventLength = 0;
     if (!r.readInt(version) || version < 1 || version > kSerialSettingsVersion) return std::nullopt;
-    if (!r.readInt(s.portNumber) || !r.readInt(s.baudRate) || !r.readInt(s.dataBits) || !r.readInt(s.stopBits) ||
-        !r.readInt(parityCheck) || !r.readInt(s.timeout) || !r.readInt(openOnCreate) || !r.readInt(eventLength) ||
-        !r.readText(s.eventChar, eventLength)) {
+    if (!r.readInt(s.portNumber) || !r.readInt(s.baudRate) || !r.readInt(s.dataBits) ||
+        !r.readInt(s.stopBits) || !r.readInt(parityCheck) || !r.readInt(s.timeout) ||
+        !r.readInt(openOnCreate) || !r.readInt(eventLength) || !r.readText(s.eventChar, eventLength)) {
         return std::nullopt;
     }
     if (version >= 2 && !r.readInt(s.parity)) return std::nullopt;

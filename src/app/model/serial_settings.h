@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The serial port unit's stored settings block of a window definition: little-endian 32-bit integers
 // version, PortNumber, BaudRate, DataBits, StopBits, ParityCheck, Timeout, OpenOnCreate, EventChar as a
-// length and that many bytes, then Parity (version 2 on), FlowControl (3 on), RtsControl and DtrControl (4 on).
+// length and that many bytes, then Parity (version 2 on), FlowControl (3 on), RtsControl and DtrControl (4
+// on).
 #include <cstdint>
 #include <optional>
 #include <string>

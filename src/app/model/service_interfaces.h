@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <optional>
 #include <string>
@@ -14,12 +15,12 @@ namespace tessary {
 
 // Runs its tick until it is destroyed.
 class Ticker {
-public:
+  public:
     virtual ~Ticker() = default;
 };
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Blocks the window thread for the pause; window input is not taken meanwhile.
     virtual void sleep(std::chrono::milliseconds pause) = 0;
@@ -35,7 +36,7 @@ public:
 };
 
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
     // Modal to the application's windows, no owner window; code 0 is one OK button and no icon.
     // Returns when the operator has dismissed it.
@@ -51,7 +52,7 @@ public:
 
 // What the console remembers for its user between runs, as texts under keys ("group/name").
 class Settings {
-public:
+  public:
     virtual ~Settings() = default;
     virtual std::optional<std::string> value(std::string_view key) = 0;
     virtual void setValue(std::string_view key, std::string_view value) = 0;
@@ -59,14 +60,16 @@ public:
 
 // Remembers for the run only.
 class MemorySettings : public Settings {
-public:
+  public:
     std::optional<std::string> value(std::string_view key) override {
         const auto it = values_.find(key);
         return it != values_.end() ? std::optional<std::string>(it->second) : std::nullopt;
     }
-    void setValue(std::string_view key, std::string_view value) override { values_[std::string(key)] = value; }
+    void setValue(std::string_view key, std::string_view value) override {
+        values_[std::string(key)] = value;
+    }
 
-private:
+  private:
     std::map<std::string, std::string, std::less<>> values_;
 };
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/model/stored_unit.h"
 
 #include "app/model/properties.h"
@@ -10,15 +11,21 @@ Value emptyValue(Kind kind, int property) {
     const auto rule = propertyRule(kind, property);
     if (!rule) return std::int32_t{0};
     switch (rule->type) {
-        case PropertyType::Text: return std::string{};
+        case PropertyType::Text:
+            return std::string{};
         case PropertyType::Bytes:
-        case PropertyType::Font: return Bytes{};
-        case PropertyType::Colour: return static_cast<std::int32_t>(kDefaultColour);
-        default: return normaliseProperty(kind, property, std::int32_t{0});
+        case PropertyType::Font:
+            return Bytes{};
+        case PropertyType::Colour:
+            return static_cast<std::int32_t>(kDefaultColour);
+        default:
+            return normaliseProperty(kind, property, std::int32_t{0});
     }
 }
 
-void StoredUnit::write(int property, const Value& value) { values_[property] = normaliseProperty(kind_, property, value); }
+void StoredUnit::write(int property, const Value& value) {
+    values_[property] = normaliseProperty(kind_, property, value);
+}
 
 Value StoredUnit::read(int property) const {
     const auto it = values_.find(property);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A unit that only stores its properties (after the kind's conversion rules): the non-visual units, and
 // the default occupant of the serial port slot until a real port unit is installed.
@@ -13,7 +14,7 @@
 namespace tessary {
 
 class StoredUnit : public Unit {
-public:
+  public:
     StoredUnit(std::string name, Kind kind) : name_(std::move(name)), kind_(kind) {}
     Kind kind() const override { return kind_; }
     const std::string& name() const override { return name_; }
@@ -21,7 +22,7 @@ public:
     // A property never written reads as the empty value of its type (0, empty text, no bytes).
     Value read(int property) const override;
 
-private:
+  private:
     std::string name_;
     Kind kind_;
     std::map<int, Value> values_;

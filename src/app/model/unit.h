@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A unit is a control of a window, addressed by name; handlers reach it only through numbered properties.
 #include <string>
@@ -7,7 +8,19 @@
 
 namespace tessary {
 
-enum class Kind { Window, Button, GroupBox, Label, EditBox, ComboBox, SliderBar, PicBox, DrawPanel, SerialPort, DropTarget };
+enum class Kind {
+    Window,
+    Button,
+    GroupBox,
+    Label,
+    EditBox,
+    ComboBox,
+    SliderBar,
+    PicBox,
+    DrawPanel,
+    SerialPort,
+    DropTarget
+};
 
 std::string_view kindName(Kind k);
 
@@ -15,10 +28,10 @@ std::string_view kindName(Kind k);
 namespace event {
 inline constexpr int kLeftDown = -1, kLeftUp = -2, kDoubleClick = -3, kRightDown = -4, kRightUp = -5,
                      kMouseMove = -6, kKeyDown = -9, kKeyUp = -10, kChar = -11;
-inline constexpr int kClick = 0;                                     // Button
-inline constexpr int kCreated = 0, kMayClose = 1, kDestroying = 2;   // window
-inline constexpr int kFilesDropped = 3;                              // DropTarget
-inline constexpr int kChanged = 0;                                   // ComboBox selection, SliderBar position
+inline constexpr int kClick = 0;                                    // Button
+inline constexpr int kCreated = 0, kMayClose = 1, kDestroying = 2;  // window
+inline constexpr int kFilesDropped = 3;                             // DropTarget
+inline constexpr int kChanged = 0;                                  // ComboBox selection, SliderBar position
 // Item i of a unit's context menu raises kMenuItem + i on the unit; shortcut i of a window raises
 // kShortcut + i on the window.
 inline constexpr int kMenuItem = 100, kShortcut = 200;
@@ -32,7 +45,8 @@ inline constexpr int kShift = 1, kControl = 2, kAlt = 4;
 }
 
 // Arguments of an event: mouse events carry x, y, modifiers in a, b, c; key events key code (Windows
-// virtual-key numbering) and modifiers in a, b; DataArrived and LineStatus one integer in a; files dropped a text.
+// virtual-key numbering) and modifiers in a, b; DataArrived and LineStatus one integer in a; files dropped a
+// text.
 struct EventArgs {
     int a = 0;
     int b = 0;
@@ -41,7 +55,7 @@ struct EventArgs {
 };
 
 class Unit {
-public:
+  public:
     virtual ~Unit() = default;
     virtual Kind kind() const = 0;
     virtual const std::string& name() const = 0;
@@ -53,7 +67,7 @@ public:
 
 // Where units raise their events (the window that holds them, which dispatches to the bound handler).
 class EventSink {
-public:
+  public:
     virtual ~EventSink() = default;
     virtual void raise(const std::string& unit, int event, const EventArgs& args) = 0;
     // False once the window is being destroyed; delivery of queued events stops then.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/model/value.h"
 
 #include <cctype>
@@ -54,17 +55,28 @@ Bytes asBytes(const Value& v) {
 
 std::string_view kindName(Kind k) {
     switch (k) {
-        case Kind::Window: return "window";
-        case Kind::Button: return "Button";
-        case Kind::GroupBox: return "GroupBox";
-        case Kind::Label: return "Label";
-        case Kind::EditBox: return "EditBox";
-        case Kind::ComboBox: return "ComboBox";
-        case Kind::SliderBar: return "SliderBar";
-        case Kind::PicBox: return "PicBox";
-        case Kind::DrawPanel: return "DrawPanel";
-        case Kind::SerialPort: return "SerialPort";
-        case Kind::DropTarget: return "DropTarget";
+        case Kind::Window:
+            return "window";
+        case Kind::Button:
+            return "Button";
+        case Kind::GroupBox:
+            return "GroupBox";
+        case Kind::Label:
+            return "Label";
+        case Kind::EditBox:
+            return "EditBox";
+        case Kind::ComboBox:
+            return "ComboBox";
+        case Kind::SliderBar:
+            return "SliderBar";
+        case Kind::PicBox:
+            return "PicBox";
+        case Kind::DrawPanel:
+            return "DrawPanel";
+        case Kind::SerialPort:
+            return "SerialPort";
+        case Kind::DropTarget:
+            return "DropTarget";
     }
     return "unknown";
 }

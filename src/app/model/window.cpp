@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/model/window.h"
 
 #include <algorithm>
@@ -27,7 +28,8 @@ void programError(std::string_view message) {
 
 void DrawSurface::plotMark(int x, int y, std::uint32_t colour) {
     image::Raster& r = pixels();
-    const bool whole = r.rgb.size() >= static_cast<std::size_t>(std::max(r.width, 0)) * std::max(r.height, 0) * 3;
+    const bool whole =
+        r.rgb.size() >= static_cast<std::size_t>(std::max(r.width, 0)) * std::max(r.height, 0) * 3;
     if (x < 0 || y < 0 || x >= r.width || y >= r.height || !whole) return;
     std::uint8_t* px = r.at(x, y);
     px[0] = static_cast<std::uint8_t>(colour & 0xFF);
@@ -64,8 +66,12 @@ Value Window::get(std::string_view unitName, int property) {
     return u.read(property);
 }
 
-std::int32_t Window::getInt(std::string_view unitName, int property) { return asInt(get(unitName, property)); }
+std::int32_t Window::getInt(std::string_view unitName, int property) {
+    return asInt(get(unitName, property));
+}
 
-std::string Window::getText(std::string_view unitName, int property) { return asText(get(unitName, property)); }
+std::string Window::getText(std::string_view unitName, int property) {
+    return asText(get(unitName, property));
+}
 
 }  // namespace tessary

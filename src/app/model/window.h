@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A window realised from its definition, as handlers see it: units by name, numbered properties,
 // and the few operations that are not properties (log append, drawing panels).
@@ -7,9 +8,9 @@
 #include <string>
 #include <string_view>
 
+#include "app/model/raster.h"
 #include "app/model/unit.h"
 #include "app/model/value.h"
-#include "app/model/raster.h"
 
 namespace tessary {
 
@@ -21,12 +22,12 @@ void setProgramErrorHandler(ProgramErrorHandler handler);
 
 // The off-screen image of a DrawPanel. Drawing goes to pixels(); changed() shows it on the screen.
 class DrawSurface {
-public:
+  public:
     virtual ~DrawSurface() = default;
-    virtual Raster& pixels() = 0;                // the client area (inside the border)
-    virtual std::uint32_t background() const = 0;      // 0x00BBGGRR, the panel's background colour
+    virtual Raster& pixels() = 0;                  // the client area (inside the border)
+    virtual std::uint32_t background() const = 0;  // 0x00BBGGRR, the panel's background colour
     virtual void changed() = 0;
-    virtual int displayDepth() const = 0;              // bits per pixel of the display
+    virtual int displayDepth() const = 0;  // bits per pixel of the display
     // Sets one pixel of pixels() (nothing outside it) and shows it at once, also over the units that lie
     // on the panel: the machine's reported position must stay visible over the preview. The marks shown
     // over those units go with the next changed().
@@ -35,19 +36,20 @@ public:
 
 // A bar laid over the bottom of a unit while a long operation keeps the window thread busy.
 struct Progress {
-    std::string text;                        // shown on the bar
+    std::string text;  // shown on the bar
     std::int64_t done = 0;
-    std::int64_t total = 0;                  // 0 (and no countdown): the bar is hidden
-    std::chrono::milliseconds countdown{0};  // > 0: the bar runs down by itself, the seconds left after the text
+    std::int64_t total = 0;  // 0 (and no countdown): the bar is hidden
+    std::chrono::milliseconds countdown{
+        0};  // > 0: the bar runs down by itself, the seconds left after the text
 };
 
 class Window {
-public:
+  public:
     virtual ~Window() = default;
     virtual const std::string& name() const = 0;
     virtual bool exists() const = 0;
-    virtual Unit* find(std::string_view unit) = 0;     // nullptr when the window has no such unit
-    virtual Unit& self() = 0;                          // the window's own properties
+    virtual Unit* find(std::string_view unit) = 0;  // nullptr when the window has no such unit
+    virtual Unit& self() = 0;                       // the window's own properties
     // Appends at the very end of an EditBox, scrolls to it; cannot be undone.
     virtual void appendText(std::string_view unit, std::string_view text) = 0;
     virtual DrawSurface& drawPanel(std::string_view unit) = 0;
@@ -59,7 +61,8 @@ public:
     }
     // Closes the window as its close button would (a modal window's loop ends).
     virtual void close() {}
-    // Shows, updates or hides the progress bar of a unit (a group box); windows without a screen show nothing.
+    // Shows, updates or hides the progress bar of a unit (a group box); windows without a screen show
+    // nothing.
     virtual void showProgress(std::string_view unit, const Progress& progress) {
         (void)unit;
         (void)progress;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/model/window_def.h"
 
 namespace tessary {
@@ -36,7 +37,8 @@ const Value* WindowDef::property(int number) const { return findProperty(propert
 const std::string* WindowDef::handlerFor(std::string_view unit, int event) const {
     if (unit.empty()) {
         const int shortcut = event - event::kShortcut;
-        if (shortcut >= 0 && static_cast<std::size_t>(shortcut) < shortcuts.size()) return &shortcuts[shortcut].handler;
+        if (shortcut >= 0 && static_cast<std::size_t>(shortcut) < shortcuts.size())
+            return &shortcuts[shortcut].handler;
         return findHandler(events, event);
     }
     const UnitDef* u = find(unit);

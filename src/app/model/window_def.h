@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Window definitions as data: one record per window and one per unit, in definition order.
 // The window layer realises them; handlers never see them.
@@ -35,7 +36,8 @@ struct Shortcut {
 struct UnitDef {
     std::string name;
     Kind kind = Kind::Button;
-    std::string container;  // empty: the window's client area; else a GroupBox or DrawPanel of the same window
+    std::string
+        container;  // empty: the window's client area; else a GroupBox or DrawPanel of the same window
     int left = 0;
     int top = 0;
     int width = 0;
@@ -53,7 +55,7 @@ struct UnitDef {
 
 struct WindowDef {
     std::string name;
-    int width = 0;   // outer size, frame and title bar included
+    int width = 0;  // outer size, frame and title bar included
     int height = 0;
     int clientWidth = 0;  // the client area that holds every unit
     int clientHeight = 0;
@@ -71,8 +73,8 @@ struct WindowDef {
     const std::string* handlerFor(std::string_view unit, int event) const;
 };
 
-// Every (unit, event, handler) of a definition, the window's own events and shortcuts first with an empty unit
-// name; menu items as their events.
+// Every (unit, event, handler) of a definition, the window's own events and shortcuts first with an empty
+// unit name; menu items as their events.
 struct BoundEvent {
     std::string unit;
     int event = 0;

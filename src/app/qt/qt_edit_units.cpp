@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -30,7 +31,7 @@ namespace {
 namespace e = prop::editbox;
 
 class MultiLineUnit : public EditBoxUnit {
-public:
+  public:
     MultiLineUnit(const UnitDef& def, Raising<QPlainTextEdit>* edit) : EditBoxUnit(def, edit), edit_(edit) {
         edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         edit->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -55,20 +56,31 @@ public:
         edit_->viewport()->setAcceptDrops(false);
     }
 
-protected:
+  protected:
     void applyKind(int property, const Value& v) override {
         const std::int32_t n = asInt(v);
         switch (property) {
-            case e::kContent: edit_->setPlainText(toDocumentText(asText(v))); break;
-            case e::kBorder: applyBorder(edit_, n); break;
-            case e::kTextColour: applyColour(edit_, QPalette::Text, n, false); break;
-            case e::kBackColour: applyColour(edit_, QPalette::Base, n, false); break;
-            case e::kFont: edit_->setFont(fontFromRecord(v)); break;
+            case e::kContent:
+                edit_->setPlainText(toDocumentText(asText(v)));
+                break;
+            case e::kBorder:
+                applyBorder(edit_, n);
+                break;
+            case e::kTextColour:
+                applyColour(edit_, QPalette::Text, n, false);
+                break;
+            case e::kBackColour:
+                applyColour(edit_, QPalette::Base, n, false);
+                break;
+            case e::kFont:
+                edit_->setFont(fontFromRecord(v));
+                break;
             case e::kHideSelection: {
                 QPalette p = edit_->palette();
                 const QPalette app = QApplication::palette();
                 p.setColor(QPalette::Inactive, QPalette::Highlight,
-                           n ? p.color(QPalette::Active, QPalette::Base) : app.color(QPalette::Inactive, QPalette::Highlight));
+                           n ? p.color(QPalette::Active, QPalette::Base)
+                             : app.color(QPalette::Inactive, QPalette::Highlight));
                 p.setColor(QPalette::Inactive, QPalette::HighlightedText,
                            n ? p.color(QPalette::Active, QPalette::Text)
                              : app.color(QPalette::Inactive, QPalette::HighlightedText));
@@ -81,8 +93,11 @@ protected:
                 // Without a horizontal bar, long lines wrap at the box's width.
                 edit_->setLineWrapMode((n & 1) ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
                 break;
-            case e::kInputMode: edit_->setReadOnly(n == 1); break;
-            default: break;
+            case e::kInputMode:
+                edit_->setReadOnly(n == 1);
+                break;
+            default:
+                break;
         }
     }
 
@@ -91,12 +106,12 @@ protected:
         return std::nullopt;
     }
 
-private:
+  private:
     Raising<QPlainTextEdit>* edit_;
 };
 
 class SingleLineUnit : public EditBoxUnit {
-public:
+  public:
     SingleLineUnit(const UnitDef& def, Raising<QLineEdit>* edit) : EditBoxUnit(def, edit), edit_(edit) {}
 
     void appendText(std::string_view text) override {
@@ -106,30 +121,44 @@ public:
 
     void refuseDrops() override { edit_->setAcceptDrops(false); }
 
-protected:
+  protected:
     void applyKind(int property, const Value& v) override {
         const std::int32_t n = asInt(v);
         switch (property) {
             case e::kContent:
                 edit_->setText(toDocumentText(asText(v)).replace(QLatin1Char('\n'), QLatin1Char(' ')));
                 break;
-            case e::kBorder: edit_->setFrame(n != kBorderNone); break;
-            case e::kTextColour: applyColour(edit_, QPalette::Text, n, false); break;
-            case e::kBackColour: applyColour(edit_, QPalette::Base, n, false); break;
-            case e::kFont: edit_->setFont(fontFromRecord(v)); break;
-            case e::kMaxLength: edit_->setMaxLength(n == 0 ? 32767 : n); break;
+            case e::kBorder:
+                edit_->setFrame(n != kBorderNone);
+                break;
+            case e::kTextColour:
+                applyColour(edit_, QPalette::Text, n, false);
+                break;
+            case e::kBackColour:
+                applyColour(edit_, QPalette::Base, n, false);
+                break;
+            case e::kFont:
+                edit_->setFont(fontFromRecord(v));
+                break;
+            case e::kMaxLength:
+                edit_->setMaxLength(n == 0 ? 32767 : n);
+                break;
             case e::kAlignment:
-                edit_->setAlignment((n == 1 ? Qt::AlignHCenter : n == 2 ? Qt::AlignRight : Qt::AlignLeft) |
+                edit_->setAlignment((n == 1   ? Qt::AlignHCenter
+                                     : n == 2 ? Qt::AlignRight
+                                              : Qt::AlignLeft) |
                                     Qt::AlignVCenter);
                 break;
             case e::kInputMode:
                 edit_->setReadOnly(n == 1);
                 edit_->setEchoMode(n == 2 ? QLineEdit::Password : QLineEdit::Normal);
                 // Whole numbers: only digits and the minus sign can be typed, editing keys still work.
-                edit_->setValidator(n == 3 ? new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9-]*")), edit_)
+                edit_->setValidator(n == 3 ? new QRegularExpressionValidator(
+                                                 QRegularExpression(QStringLiteral("[0-9-]*")), edit_)
                                            : nullptr);
                 break;
-            default: break;
+            default:
+                break;
         }
     }
 
@@ -138,7 +167,7 @@ protected:
         return std::nullopt;
     }
 
-private:
+  private:
     Raising<QLineEdit>* edit_;
 };
 

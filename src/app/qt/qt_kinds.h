@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The adapters of the visual unit kinds: each owns nothing but its widget's settings; Qt's parent
 // chain owns the widgets.
@@ -16,7 +17,7 @@ std::unique_ptr<QtUnit> makeQtUnit(const UnitDef& def, QWidget* parent, const Si
 
 // A multi-line or single-line edit box.
 class EditBoxUnit : public QtUnit {
-public:
+  public:
     using QtUnit::QtUnit;
     // Appends at the very end, whatever the caret or selection, scrolls to it; the append cannot be undone.
     virtual void appendText(std::string_view text) = 0;
@@ -26,7 +27,7 @@ public:
 
 // A draw panel: its inside keeps an off-screen image that repaints it.
 class DrawPanelUnit : public QtUnit, public DrawSurface {
-public:
+  public:
     using QtUnit::QtUnit;
 };
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The bar that a window lays over the bottom of a unit while a long operation keeps the window thread busy.
 #include <QProgressBar>
@@ -9,12 +10,12 @@
 namespace tessary::qt {
 
 class ProgressOverlay : public QProgressBar {
-public:
+  public:
     // Sits at the bottom of `host`, above its other children.
     explicit ProgressOverlay(QWidget* host);
     void show(const Progress& progress);
 
-private:
+  private:
     void tick();
 
     QString text_;

@@ -1,13 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/qt/qt_services.h"
-
-#include <QSettings>
-#include <QStandardPaths>
 
 #include <QApplication>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QString>
 #include <QTimer>
 #include <thread>
@@ -37,7 +37,7 @@ void BlockingClock::sleep(std::chrono::milliseconds pause) {
 namespace {
 // The tick may end its own ticker: the timer is then let go of only once its signal has returned.
 class TimerTicker : public Ticker {
-public:
+  public:
     TimerTicker(std::chrono::milliseconds interval, std::function<void()> tick) : timer_(new QTimer) {
         timer_->setTimerType(Qt::CoarseTimer);
         QObject::connect(timer_, &QTimer::timeout, timer_, [tick = std::move(tick)] {
@@ -50,7 +50,7 @@ public:
         timer_->deleteLater();
     }
 
-private:
+  private:
     QTimer* timer_;
 };
 }  // namespace
@@ -66,22 +66,33 @@ QString fromUtf8(std::string_view s) { return QString::fromUtf8(s.data(), static
 QMessageBox::StandardButtons buttonsFor(int code) {
     using B = QMessageBox::StandardButton;
     switch (code & 0x0F) {
-        case 1: return B::Ok | B::Cancel;
-        case 2: return B::Abort | B::Retry | B::Ignore;
-        case 3: return B::Yes | B::No | B::Cancel;
-        case 4: return B::Yes | B::No;
-        case 5: return B::Retry | B::Cancel;
-        default: return B::Ok;
+        case 1:
+            return B::Ok | B::Cancel;
+        case 2:
+            return B::Abort | B::Retry | B::Ignore;
+        case 3:
+            return B::Yes | B::No | B::Cancel;
+        case 4:
+            return B::Yes | B::No;
+        case 5:
+            return B::Retry | B::Cancel;
+        default:
+            return B::Ok;
     }
 }
 
 QMessageBox::Icon iconFor(int code) {
     switch (code & 0xF0) {
-        case 0x10: return QMessageBox::Critical;
-        case 0x20: return QMessageBox::Question;
-        case 0x30: return QMessageBox::Warning;
-        case 0x40: return QMessageBox::Information;
-        default: return QMessageBox::NoIcon;
+        case 0x10:
+            return QMessageBox::Critical;
+        case 0x20:
+            return QMessageBox::Question;
+        case 0x30:
+            return QMessageBox::Warning;
+        case 0x40:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::NoIcon;
     }
 }
 
@@ -100,7 +111,8 @@ void MessageBoxes::messageBox(std::string_view text, int code, std::string_view 
 
 std::optional<std::string> MessageBoxes::openFile(std::string_view title, std::string_view folder,
                                                   std::string_view filters) {
-    const QString chosen = QFileDialog::getOpenFileName(nullptr, fromUtf8(title), fromUtf8(folder), fromUtf8(filters));
+    const QString chosen =
+        QFileDialog::getOpenFileName(nullptr, fromUtf8(title), fromUtf8(folder), fromUtf8(filters));
     if (chosen.isEmpty()) return std::nullopt;
     return QFile::encodeName(chosen).toStdString();
 }
@@ -112,7 +124,9 @@ QString settingsFile() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
            QStringLiteral("/tessary/tessary.conf");
 }
-QString keyOf(std::string_view key) { return QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size())); }
+QString keyOf(std::string_view key) {
+    return QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
+}
 }  // namespace
 
 std::optional<std::string> ConfigFileSettings::value(std::string_view key) {

@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
-#include <QElapsedTimer>
 #include <QTimer>
 
 #include "app/model/properties.h"
@@ -25,7 +26,7 @@ QColor backgroundOf(std::int32_t colour) {
 // The inside of a draw panel: shows the off-screen image, holds the panel's child units, and keeps the marks
 // that must show over those units too.
 class PanelClient : public Raising<QWidget> {
-public:
+  public:
     using Raising<QWidget>::Raising;
     image::Raster raster;
     QColor background = buttonFace();
@@ -33,7 +34,8 @@ public:
 
     void addMark(int x, int y, QColor colour) {
         if (marks.isNull()) {
-            marks = QImage(std::max(raster.width, 1), std::max(raster.height, 1), QImage::Format_ARGB32_Premultiplied);
+            marks = QImage(std::max(raster.width, 1), std::max(raster.height, 1),
+                           QImage::Format_ARGB32_Premultiplied);
             marks.fill(Qt::transparent);
         }
         if (x >= marks.width() || y >= marks.height()) return;
@@ -55,7 +57,7 @@ public:
         pending_ = QRegion();
     }
 
-private:
+  private:
     static constexpr int kFrameMs = 16;
 
     // Repaints only the pixels marked since the last frame, here and on the units that lie over them.
@@ -76,7 +78,7 @@ private:
     QTimer* flush_ = nullptr;
     QElapsedTimer shown_;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         const std::size_t need = static_cast<std::size_t>(std::max(raster.width, 0)) *
@@ -86,15 +88,17 @@ protected:
             p.fillRect(rect(), background);
             return;
         }
-        const QImage image(raster.rgb.data(), raster.width, raster.height, raster.width * 3, QImage::Format_RGB888);
+        const QImage image(raster.rgb.data(), raster.width, raster.height, raster.width * 3,
+                           QImage::Format_RGB888);
         p.drawImage(0, 0, image);
         if (raster.width < width()) p.fillRect(raster.width, 0, width() - raster.width, height(), background);
-        if (raster.height < height()) p.fillRect(0, raster.height, raster.width, height() - raster.height, background);
+        if (raster.height < height())
+            p.fillRect(0, raster.height, raster.width, height() - raster.height, background);
     }
 };
 
 class PictureBox : public Raising<QFrame> {
-public:
+  public:
     using Raising<QFrame>::Raising;
     // Kept in the backing store's own format: a 1-bit preview would otherwise be converted whole for every
     // frame of marks painted over it.
@@ -111,7 +115,7 @@ public:
         update();
     }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* e) override {
         {
             QPainter p(this);
@@ -143,21 +147,23 @@ protected:
         if (!contentsRect().contains(e->rect())) QFrame::paintEvent(e);
     }
 
-private:
+  private:
     QImage picture_;
     int mode_ = 0;
     QColor background_;
 };
 
 class PicBoxUnit : public QtUnit {
-public:
+  public:
     PicBoxUnit(const UnitDef& def, PictureBox* box) : QtUnit(def, box), box_(box) {}
 
-protected:
+  protected:
     void applyKind(int property, const Value& v) override {
         namespace pb = prop::picbox;
         switch (property) {
-            case pb::kBorder: applyBorder(box_, asInt(v)); break;
+            case pb::kBorder:
+                applyBorder(box_, asInt(v));
+                break;
             case pb::kBackColour:
                 box_->setBackground(isDefaultColour(asInt(v)) ? QColor() : backgroundOf(asInt(v)));
                 break;
@@ -168,12 +174,15 @@ protected:
                 box_->setPicture(std::move(picture));
                 break;
             }
-            case pb::kDisplayMode: box_->setMode(asInt(v)); break;
-            default: break;
+            case pb::kDisplayMode:
+                box_->setMode(asInt(v));
+                break;
+            default:
+                break;
         }
     }
 
-private:
+  private:
     PictureBox* box_;
 };
 
@@ -186,7 +195,7 @@ void fill(image::Raster& r, QColor c) {
 }
 
 class PanelUnit : public DrawPanelUnit {
-public:
+  public:
     PanelUnit(const UnitDef& def, QFrame* frame, PanelClient* client)
         : DrawPanelUnit(def, frame), frame_(frame), client_(client) {
         layoutClient();
@@ -202,7 +211,8 @@ public:
     // even if the application's palette changes meanwhile (as the visual style does at start-up).
     std::uint32_t background() const override {
         const QColor c = client_ ? client_->background : buttonFace();
-        return static_cast<std::uint32_t>(colourValue(static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
+        return static_cast<std::uint32_t>(colourValue(static_cast<std::uint8_t>(c.red()),
+                                                      static_cast<std::uint8_t>(c.green()),
                                                       static_cast<std::uint8_t>(c.blue())));
     }
     void changed() override {
@@ -225,7 +235,7 @@ public:
         return screen ? screen->depth() : 32;
     }
 
-protected:
+  protected:
     void applyGeometry() override { layoutClient(); }
 
     void applyKind(int property, const Value& v) override {
@@ -240,7 +250,7 @@ protected:
         }
     }
 
-private:
+  private:
     // The inside is the panel less its border; its image keeps what was drawn where the sizes overlap.
     void layoutClient() {
         if (!client_ || !frame_) return;
@@ -249,12 +259,15 @@ private:
         client_->setGeometry(inside);
         image::Raster& old = client_->raster;
         const int w = std::max(0, inside.width()), h = std::max(0, inside.height());
-        if (old.width == w && old.height == h && old.rgb.size() == static_cast<std::size_t>(w) * h * 3) return;
+        if (old.width == w && old.height == h && old.rgb.size() == static_cast<std::size_t>(w) * h * 3)
+            return;
         image::Raster next(w, h);
         fill(next, client_->background);
-        if (old.rgb.size() == static_cast<std::size_t>(std::max(old.width, 0)) * std::max(old.height, 0) * 3) {
+        if (old.rgb.size() ==
+            static_cast<std::size_t>(std::max(old.width, 0)) * std::max(old.height, 0) * 3) {
             for (int y = 0; y < std::min(h, old.height); ++y) {
-                std::copy_n(old.at(0, y), static_cast<std::size_t>(std::min(w, old.width)) * 3, next.at(0, y));
+                std::copy_n(old.at(0, y), static_cast<std::size_t>(std::min(w, old.width)) * 3,
+                            next.at(0, y));
             }
         }
         old = std::move(next);

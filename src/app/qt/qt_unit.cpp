@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/qt/qt_unit.h"
 
 #include <QAbstractButton>
@@ -21,7 +22,9 @@
 
 namespace tessary::qt {
 
-QString toQString(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
+QString toQString(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
 
 std::string toUtf8(const QString& s) { return s.toUtf8().toStdString(); }
 
@@ -49,7 +52,8 @@ UnitEvents::KeyRoute UnitEvents::keyDown(QWidget* widget, QKeyEvent* e) {
 }
 
 void UnitEvents::keyUp(QKeyEvent* e) {
-    if (bound(event::kKeyUp)) raise(event::kKeyUp, {virtualKeyCode(e->key(), e->modifiers()), modifierBits(e->modifiers()), 0, {}});
+    if (bound(event::kKeyUp))
+        raise(event::kKeyUp, {virtualKeyCode(e->key(), e->modifiers()), modifierBits(e->modifiers()), 0, {}});
 }
 
 void UnitEvents::raise(int event, const EventArgs& args) {
@@ -85,12 +89,15 @@ void Raising<W>::mouseMoveEvent(QMouseEvent* e) {
 template <class W>
 void Raising<W>::keyPressEvent(QKeyEvent* e) {
     switch (events_.keyDown(this, e)) {
-        case UnitEvents::KeyRoute::Consumed: return;
+        case UnitEvents::KeyRoute::Consumed:
+            return;
         case UnitEvents::KeyRoute::Raised:
             W::keyPressEvent(e);
             e->accept();  // the unit's handler had it; the window does not get it a second time
             return;
-        case UnitEvents::KeyRoute::NotBound: W::keyPressEvent(e); return;
+        case UnitEvents::KeyRoute::NotBound:
+            W::keyPressEvent(e);
+            return;
     }
 }
 
@@ -128,8 +135,12 @@ void QtUnit::write(int property, const Value& value) {
     if (!widget_) return;
     const std::int32_t n = asInt(v);
     switch (property) {
-        case prop::kLeft: widget_->move(n, widget_->y()); break;
-        case prop::kTop: widget_->move(widget_->x(), n); break;
+        case prop::kLeft:
+            widget_->move(n, widget_->y());
+            break;
+        case prop::kTop:
+            widget_->move(widget_->x(), n);
+            break;
         case prop::kWidth:
             widget_->resize(n, widget_->height());
             applyGeometry();
@@ -138,8 +149,12 @@ void QtUnit::write(int property, const Value& value) {
             widget_->resize(widget_->width(), n);
             applyGeometry();
             break;
-        case prop::kVisible: widget_->setVisible(n != 0); break;
-        case prop::kDisabled: widget_->setEnabled(n == 0); break;
+        case prop::kVisible:
+            widget_->setVisible(n != 0);
+            break;
+        case prop::kDisabled:
+            widget_->setEnabled(n == 0);
+            break;
         default:
             if (property >= 8) applyKind(property, v);
             break;
@@ -151,16 +166,22 @@ Value QtUnit::read(int property) const {
         // A window's position and size are its outer ones, frame included.
         const QRect box = widget_->isWindow() ? widget_->frameGeometry() : widget_->geometry();
         switch (property) {
-            case prop::kLeft: return box.x();
-            case prop::kTop: return box.y();
-            case prop::kWidth: return box.width();
-            case prop::kHeight: return box.height();
+            case prop::kLeft:
+                return box.x();
+            case prop::kTop:
+                return box.y();
+            case prop::kWidth:
+                return box.width();
+            case prop::kHeight:
+                return box.height();
             case prop::kVisible: {
                 // Visible means shown on the screen once the window is: a hidden container hides it.
-                const bool shown = widget_->isWindow() ? widget_->isVisible() : widget_->isVisibleTo(widget_->window());
+                const bool shown =
+                    widget_->isWindow() ? widget_->isVisible() : widget_->isVisibleTo(widget_->window());
                 return std::int32_t{shown ? 1 : 0};
             }
-            case prop::kDisabled: return std::int32_t{widget_->isEnabled() ? 0 : 1};
+            case prop::kDisabled:
+                return std::int32_t{widget_->isEnabled() ? 0 : 1};
             default:
                 if (property >= 8) {
                     if (auto live = readKind(property)) return *live;
@@ -175,10 +196,18 @@ Value QtUnit::read(int property) const {
 void applyBorder(QFrame* frame, std::int32_t code) {
     const int width = borderThickness(code);
     switch (code) {
-        case kBorderSunken: frame->setFrameStyle(QFrame::Panel | QFrame::Sunken); break;
-        case kBorderRaised: frame->setFrameStyle(QFrame::Panel | QFrame::Raised); break;
-        case kBorderShallow: frame->setFrameStyle(QFrame::Panel | QFrame::Sunken); break;
-        case kBorderSunkenRaised: frame->setFrameStyle(QFrame::WinPanel | QFrame::Sunken); break;
+        case kBorderSunken:
+            frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            break;
+        case kBorderRaised:
+            frame->setFrameStyle(QFrame::Panel | QFrame::Raised);
+            break;
+        case kBorderShallow:
+            frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            break;
+        case kBorderSunkenRaised:
+            frame->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+            break;
         case kBorderLine: {
             frame->setFrameStyle(QFrame::Box | QFrame::Plain);
             QPalette p = frame->palette();
@@ -186,7 +215,9 @@ void applyBorder(QFrame* frame, std::int32_t code) {
             frame->setPalette(p);
             break;
         }
-        default: frame->setFrameStyle(QFrame::NoFrame); break;
+        default:
+            frame->setFrameStyle(QFrame::NoFrame);
+            break;
     }
     frame->setLineWidth(code == kBorderSunkenRaised ? 2 : width);
     frame->setMidLineWidth(0);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A visual unit realised as a Qt widget: the common properties 0 to 7 act on the widget, the kind
 // properties on whatever the kind's adapter does with them. Reads of 0-3, 5, 6 come from the live widget.
@@ -26,7 +27,7 @@ using SinkRef = std::shared_ptr<EventSink*>;
 
 // Raises a unit's input events on its window's sink.
 class UnitEvents {
-public:
+  public:
     UnitEvents(SinkRef sink, const UnitDef& def) : sink_(std::move(sink)), def_(&def) {}
     enum class KeyRoute { NotBound, Raised, Consumed };
     void mouse(QWidget* widget, QMouseEvent* e, int event);
@@ -37,7 +38,7 @@ public:
     void raise(int event, const EventArgs& args = {});
     bool bound(int event) const { return def_->handlerFor(event) != nullptr; }
 
-private:
+  private:
     bool live() const { return *sink_ && (*sink_)->alive(); }
     SinkRef sink_;
     const UnitDef* def_;
@@ -47,14 +48,14 @@ private:
 // them (so a slider reports its new position), key events before.
 template <class W>
 class Raising : public W {
-public:
+  public:
     template <class... A>
     explicit Raising(UnitEvents events, A&&... args) : W(std::forward<A>(args)...), events_(events) {
         if (events_.bound(event::kMouseMove)) this->setMouseTracking(true);
     }
     UnitEvents& events() { return events_; }
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
@@ -62,12 +63,12 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
 
-private:
+  private:
     UnitEvents events_;
 };
 
 class QtUnit : public Unit {
-public:
+  public:
     QtUnit(const UnitDef& def, QWidget* widget);
     Kind kind() const override { return kind_; }
     const std::string& name() const override { return name_; }
@@ -78,7 +79,7 @@ public:
     // Where the units that this one contains are placed (a draw panel's inside, a group box itself).
     virtual QWidget* clientArea() const { return widget_; }
 
-protected:
+  protected:
     // Called after a kind property (8 and up) has been stored; the widget exists.
     virtual void applyKind(int property, const Value& value) {
         (void)property;
@@ -94,7 +95,7 @@ protected:
     std::int32_t storedInt(int property, std::int32_t fallback = 0) const;
     void store(int property, Value value) { values_[property] = std::move(value); }
 
-private:
+  private:
     std::string name_;
     Kind kind_;
     QPointer<QWidget> widget_;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/qt/qt_window.h"
 
 #include <QCloseEvent>
@@ -30,10 +31,10 @@ QString titleText(const Value& caption) {
 }
 
 class WindowSelfUnit : public QtUnit {
-public:
+  public:
     using QtUnit::QtUnit;
 
-protected:
+  protected:
     void applyKind(int property, const Value& v) override {
         namespace w = prop::window;
         if (property == w::kCaption) widget()->setWindowTitle(titleText(v));
@@ -93,7 +94,8 @@ void WindowWidget::dropEvent(QDropEvent* e) {
 void WindowWidget::deliverDrop(std::string text) {
     QPointer<WindowWidget> self(this);
     QMetaObject::invokeMethod(
-        this, [self, t = std::move(text)] {
+        this,
+        [self, t = std::move(text)] {
             if (!self || !self->owner_) return;
             if (DeliveryHold::active()) {
                 DeliveryHold::whenReleased([self, t] {
@@ -109,8 +111,8 @@ void WindowWidget::deliverDrop(std::string text) {
 QtWindow::QtWindow(const WindowDef& def, Console& console, const UnitFactory& serialPortFactory)
     : def_(def), console_(console), sinkRef_(std::make_shared<EventSink*>(this)) {
     widget_ = new WindowWidget(this);
-    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                            Qt::WindowCloseButtonHint;
+    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     if (def.minimizeBox) flags |= Qt::WindowMinimizeButtonHint;
     if (def.maximizeBox) flags |= Qt::WindowMaximizeButtonHint;
     widget_->setWindowFlags(flags);
@@ -196,9 +198,11 @@ void QtWindow::installContextMenu(QWidget* widget, const UnitDef& def) {
                          for (std::size_t i = 0; i < def.contextMenu.size(); ++i) {
                              const int event = event::kMenuItem + static_cast<int>(i);
                              QAction* action = menu->addAction(toQString(def.contextMenu[i].caption));
-                             QObject::connect(action, &QAction::triggered, widget, [sink, name = def.name, event] {
-                                 if (*sink && (*sink)->alive()) (*sink)->raise(name, event, {});
-                             });
+                             QObject::connect(action, &QAction::triggered, widget,
+                                              [sink, name = def.name, event] {
+                                                  if (*sink && (*sink)->alive())
+                                                      (*sink)->raise(name, event, {});
+                                              });
                          }
                          menu->popup(widget->mapToGlobal(at));
                      });
@@ -212,7 +216,8 @@ Unit* QtWindow::find(std::string_view unit) {
 void QtWindow::appendText(std::string_view unit, std::string_view text) {
     Unit& u = this->unit(unit);
     auto* edit = dynamic_cast<EditBoxUnit*>(&u);
-    if (!edit || !exists()) programError("cannot append text to \"" + std::string(unit) + "\" of " + def_.name);
+    if (!edit || !exists())
+        programError("cannot append text to \"" + std::string(unit) + "\" of " + def_.name);
     edit->appendText(text);
 }
 
@@ -239,7 +244,9 @@ void QtWindow::showProgress(std::string_view unit, const Progress& progress) {
     auto it = progressBars_.find(unit);
     if (it == progressBars_.end() || !it->second) {
         if (progress.total <= 0 && progress.countdown.count() <= 0) return;
-        it = progressBars_.insert_or_assign(std::string(unit), QPointer<QWidget>(new ProgressOverlay(host->widget()))).first;
+        it = progressBars_
+                 .insert_or_assign(std::string(unit), QPointer<QWidget>(new ProgressOverlay(host->widget())))
+                 .first;
     }
     static_cast<ProgressOverlay*>(it->second.data())->show(progress);
 }
@@ -299,7 +306,8 @@ void QtWindow::closeRequested() {
 }
 
 void QtWindow::keyDown(QKeyEvent* e) {
-    raise("", event::kKeyDown, {virtualKeyCode(e->key(), e->modifiers()), modifierBits(e->modifiers()), 0, {}});
+    raise("", event::kKeyDown,
+          {virtualKeyCode(e->key(), e->modifiers()), modifierBits(e->modifiers()), 0, {}});
 }
 
 }  // namespace tessary::qt

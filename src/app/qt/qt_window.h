@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A window realised from its definition as a Qt top-level widget with the units' widgets inside.
 #include <QPointer>
@@ -23,19 +24,19 @@ class QtWindow;
 
 // The top-level widget: its client area holds the units at the definition's coordinates.
 class WindowWidget : public QWidget {
-public:
+  public:
     explicit WindowWidget(QtWindow* owner) : owner_(owner) {}
     void detach() { owner_ = nullptr; }
     bool inClose() const { return inClose_; }
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dragMoveEvent(QDragMoveEvent* e) override;
     void dropEvent(QDropEvent* e) override;
 
-private:
+  private:
     void deliverDrop(std::string text);
 
     QtWindow* owner_;
@@ -43,7 +44,7 @@ private:
 };
 
 class QtWindow : public Window, public EventSink {
-public:
+  public:
     QtWindow(const WindowDef& def, Console& console, const UnitFactory& serialPortFactory);
     ~QtWindow() override;
     QtWindow(const QtWindow&) = delete;
@@ -77,7 +78,7 @@ public:
     std::optional<std::string> acceptedDrop(const QMimeData* data) const;
     void dropped(std::string text);
 
-private:
+  private:
     QtUnit* build(const UnitDef& def);
     void installContextMenu(QWidget* widget, const UnitDef& def);
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Creates windows from their definitions as Qt widgets and runs modal windows in a nested loop.
 #include "app/console.h"
@@ -6,7 +7,7 @@
 namespace tessary::qt {
 
 class QtWindowHost : public WindowHost {
-public:
+  public:
     std::unique_ptr<Window> create(const WindowDef& def, Console& console) override;
     // Application-modal: the program's other windows take no input until the window is closed.
     void runModal(Window& window) override;
@@ -17,7 +18,7 @@ public:
     // Creates the SerialPort units; until one is installed they only store their properties.
     void setSerialPortFactory(UnitFactory factory) { serialPortFactory_ = std::move(factory); }
 
-private:
+  private:
     UnitFactory serialPortFactory_;
 };
 

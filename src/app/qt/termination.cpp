@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/qt/termination.h"
 
 #include <fcntl.h>
@@ -32,7 +33,9 @@ struct TerminationSignals::Saved {
 TerminationSignals::TerminationSignals(std::function<void()> onSignal)
     : onSignal_(std::move(onSignal)), saved_(std::make_unique<Saved>()) {
     int fds[2];
-    if (signalPipe.load() >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, fds) != 0) return;
+    if (signalPipe.load() >= 0 ||
+        ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, fds) != 0)
+        return;
     readFd_ = fds[0];
     writeFd_ = fds[1];
     signalPipe.store(writeFd_);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // SIGINT and SIGTERM end the console as its close button does: the signal only writes to a pipe, and
 // the window thread, woken by the pipe, runs the given action.
@@ -9,7 +10,7 @@ class QSocketNotifier;
 namespace tessary::qt {
 
 class TerminationSignals {
-public:
+  public:
     // Installs the handlers; the previous ones come back on destruction. Only one instance at a time.
     explicit TerminationSignals(std::function<void()> onSignal);
     ~TerminationSignals();
@@ -17,7 +18,7 @@ public:
     TerminationSignals& operator=(const TerminationSignals&) = delete;
     bool installed() const { return installed_; }
 
-private:
+  private:
     std::function<void()> onSignal_;
     int readFd_ = -1;
     int writeFd_ = -1;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Key codes of key events in the numbering the handlers compare against (the Windows virtual-key codes:
 // 0x25 Left, 0x26 Up, 0x27 Right, 0x28 Down, letters and digits as their upper-case ASCII codes).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/qt/visual_style.h"
 
 #include <QAbstractButton>
@@ -20,7 +21,7 @@ const QColor kPressed(204, 228, 247);
 const QColor kDisabledText(160, 160, 160);
 
 class FlatStyle : public QProxyStyle {
-public:
+  public:
     FlatStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
 
     QPalette standardPalette() const override {
@@ -81,7 +82,8 @@ public:
                 painter->restore();
                 return;
             }
-            default: break;
+            default:
+                break;
         }
         QProxyStyle::drawPrimitive(element, option, painter, widget);
     }
@@ -98,10 +100,12 @@ public:
                     b->icon.paint(painter, QRect(r.center() - QPoint(s.width() / 2, s.height() / 2), s),
                                   Qt::AlignCenter, mode);
                 }
-                painter->setPen(b->palette.color((b->state & State_Enabled) ? QPalette::Active : QPalette::Disabled,
-                                                 QPalette::ButtonText));
+                painter->setPen(
+                    b->palette.color((b->state & State_Enabled) ? QPalette::Active : QPalette::Disabled,
+                                     QPalette::ButtonText));
                 // Captions longer than the button wrap at blanks, as narrow machine buttons need.
-                painter->drawText(r, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, b->text.trimmed());
+                painter->drawText(r, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic,
+                                  b->text.trimmed());
                 painter->restore();
                 return;
             }
@@ -126,7 +130,8 @@ bool visualStyleApplied() { return appliedStyle != 0; }
 
 void useDefaultGuiFont() {
     QFont font = QApplication::font();
-    font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans"), QStringLiteral("Sans Serif")});
+    font.setFamilies(
+        {QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans"), QStringLiteral("Sans Serif")});
     font.setPixelSize(11);
     QApplication::setFont(font);
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Visual style 1: a flat look for push buttons, group boxes, edit boxes, combo boxes, check boxes, radio
 // buttons and spin boxes, set application-wide so that windows created later get it too.

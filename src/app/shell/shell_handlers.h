@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The shell's handlers: start-up, the Setting window and the version message.
 #include <string_view>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The engraving handlers of the main window and the Setting window: the machine's commands, the image
 // upload and the position reports.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -13,9 +14,9 @@
 #include "engrave/protocol.h"
 #include "image/canvas.h"
 #include "image/files.h"
+#include "image/picture.h"
 #include "intake/image_state.h"
 #include "intake/main_window_panels.h"
-#include "image/picture.h"
 
 namespace tessary::engrave {
 namespace {
@@ -40,11 +41,13 @@ bool eraseAndSend(Console& console, const image::Bytes& imageData) {
     console.appendLog(kLogSendingNewImage);
     link::SerialPort* port = machinePort(console);
     if (!port) return false;
-    main.showProgress(kPreviewGroup, {sentText(0, imageData.size()), 0, static_cast<std::int64_t>(imageData.size())});
+    main.showProgress(kPreviewGroup,
+                      {sentText(0, imageData.size()), 0, static_cast<std::int64_t>(imageData.size())});
     // An empty image has no bytes to write: that is no upload.
     if (imageData.empty()) return false;
     return port->SendData(link::SendValue(imageData), [&main](std::size_t sent, std::size_t total) {
-        main.showProgress(kPreviewGroup, {sentText(sent, total), static_cast<std::int64_t>(sent), static_cast<std::int64_t>(total)});
+        main.showProgress(kPreviewGroup, {sentText(sent, total), static_cast<std::int64_t>(sent),
+                                          static_cast<std::int64_t>(total)});
     });
 }
 
@@ -52,7 +55,8 @@ bool eraseAndSend(Console& console, const image::Bytes& imageData) {
 
 void onUploadImage(Console& console, const EventArgs&) {
     Window& main = console.main();
-    const std::optional<image::Raster> preview = image::LoadPicture(image::previewFilePath(console.runDirectory()));
+    const std::optional<image::Raster> preview =
+        image::LoadPicture(image::previewFilePath(console.runDirectory()));
     if (preview) intake::drawOnPanel(main.drawPanel(kCanvas), *preview, kCanvasSize, kCanvasSize);
     intake::drawRulers(main);
 
@@ -73,10 +77,12 @@ void onUploadImage(Console& console, const EventArgs&) {
     const bool sent = eraseAndSend(console, imageData);
     main.showProgress(kPreviewGroup, {});
     if (sent) {
-        if (auto order = CarvingOrder::fromWireImage(imageData)) jobProgress(console).imageSent(std::move(*order));
+        if (auto order = CarvingOrder::fromWireImage(imageData))
+            jobProgress(console).imageSent(std::move(*order));
         console.appendLog(kLogSendingCompleted);
         shell::applyConnectedState(console);
-        for (std::string_view unit : {unit::按钮快退, unit::按钮快进, unit::按钮复位}) main.set(unit, prop::kDisabled, std::int32_t{1});
+        for (std::string_view unit : {unit::按钮快退, unit::按钮快进, unit::按钮复位})
+            main.set(unit, prop::kDisabled, std::int32_t{1});
     } else {
         console.appendLog(kLogSendingFailed);
         console.dialogs().messageBox(kNotSentText, 0, kNotSentTitle);

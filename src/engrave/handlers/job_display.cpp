@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engrave/handlers/job_display.h"
-#include "app/definitions/unit_names.h"
 
 #include <algorithm>
 #include <string>
+
+#include "app/definitions/unit_names.h"
 
 namespace tessary::engrave {
 namespace {

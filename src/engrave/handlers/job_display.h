@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The running job's progress, kept from the upload to the end of the job, and its bar over the preview.
 #include "app/console.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <array>
 #include <cstdint>
 #include <string>
@@ -41,8 +42,10 @@ void onStart(Console& console, const EventArgs&) {
     if (!command(console, Message::StartCarving)) return;
     jobProgress(console).start(console.clock().now());
     showJobProgress(console);
-    for (std::string_view unit : {unit::按钮快退, unit::按钮快进, unit::按钮复位}) setEnabled(console, unit, true);
-    for (std::string_view unit : {unit::按钮点定位, unit::按钮框定位, unit::按钮中心}) setEnabled(console, unit, false);
+    for (std::string_view unit : {unit::按钮快退, unit::按钮快进, unit::按钮复位})
+        setEnabled(console, unit, true);
+    for (std::string_view unit : {unit::按钮点定位, unit::按钮框定位, unit::按钮中心})
+        setEnabled(console, unit, false);
 }
 
 void onRestart(Console& console, const EventArgs&) {
@@ -83,7 +86,8 @@ void onArrowKey(Console& console, const EventArgs& args) {
 
 void onBurningTimeShown(Console& console, const EventArgs&) {
     Window& main = console.main();
-    main.set(kSliderLabel, prop::label::kCaption, burningTimeCaption(main.getInt(kSlider, prop::slider::kPosition)));
+    main.set(kSliderLabel, prop::label::kCaption,
+             burningTimeCaption(main.getInt(kSlider, prop::slider::kPosition)));
 }
 
 void onBurningTimeSent(Console& console, const EventArgs&) {
@@ -95,8 +99,8 @@ void onBurningTimeSent(Console& console, const EventArgs&) {
 void onSaveStepPulse(Console& console, const EventArgs&) {
     Window* setting = console.setting();
     if (!setting) return;
-    const std::array<std::uint8_t, 2> bytes{kStepPulseByte,
-                                            stepPulseByte(setting->getText(kStepPulseBox, prop::editbox::kContent))};
+    const std::array<std::uint8_t, 2> bytes{
+        kStepPulseByte, stepPulseByte(setting->getText(kStepPulseBox, prop::editbox::kContent))};
     if (!sendEach(console, bytes)) {
         console.appendLog(kLogNotSent);
         return;

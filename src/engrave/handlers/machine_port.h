@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window's link to the machine, 端口1, as the engraving handlers use it.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <cstdint>
 
 #include "app/definitions/unit_names.h"
@@ -24,8 +25,11 @@ void onPositionReport(Console& console, const EventArgs& args) {
     JobProgress& job = jobProgress(console);
     const Time now = console.clock().now();
     switch (job.report(*position, now)) {
-        case JobProgress::Step::Nothing: break;
-        case JobProgress::Step::Moved: showJobProgress(console); break;
+        case JobProgress::Step::Nothing:
+            break;
+        case JobProgress::Step::Moved:
+            showJobProgress(console);
+            break;
         case JobProgress::Step::Finished:
             console.appendLog("Engraving finished in " + durationText(job.elapsed(now)) + "\r\n\r\n");
             showJobProgress(console);

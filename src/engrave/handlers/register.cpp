@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engrave/handlers/engrave_handlers.h"
 
 namespace tessary {

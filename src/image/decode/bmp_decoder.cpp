@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // 24-bit BMP files (and OS/2 "BA" ones with the same header): the 12-byte core header or an info header of
 // 40 bytes or more.
 #include <cstdint>

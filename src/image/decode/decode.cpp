@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -7,8 +8,8 @@
 #include <new>
 
 #include "image/decode/decoders.h"
-#include "image/files.h"
 #include "image/decode/orientation.h"
+#include "image/files.h"
 
 namespace tessary::image {
 namespace decode {
@@ -37,8 +38,8 @@ bool readAt(const Input& in, std::uint64_t offset, void* buffer, std::size_t byt
 
 int decodeChain(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info,
                 std::span<const Decoder> later) {
-    static constexpr Decoder steps[] = {decodeJpeg, decodeBmp, decodeTiff, decodePng, decodePcx,
-                                        decodePhotoCd, decodeWebp, decodeGif, decodeHeif};
+    static constexpr Decoder steps[] = {decodeJpeg,    decodeBmp,  decodeTiff, decodePng, decodePcx,
+                                        decodePhotoCd, decodeWebp, decodeGif,  decodeHeif};
     auto attempt = [&](Decoder step) {
         if (info) *info = DecodeInfo{};
         std::clearerr(in.file);

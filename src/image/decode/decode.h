@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The picture decoders: the format is decided by the file's content, in a fixed order
 // (JPEG, BMP, TIFF, PNG, PCX, Photo CD, then WebP, GIF, HEIC/AVIF); the first decoder whose opening test
@@ -23,7 +24,7 @@ struct DecodeOptions {
 
 struct DecodeInfo {
     PictureFormat format = PictureFormat::None;
-    int width = 0;   // the picture's own size, upright, whatever scale the rows were delivered at
+    int width = 0;  // the picture's own size, upright, whatever scale the rows were delivered at
     int height = 0;
 };
 

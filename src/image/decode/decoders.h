@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The decoders of the chain, each on an open file. Every decoder returns kConvertRefused when its opening
 // test does not accept the file (the chain then tries the next one), kConvertOk, or kConvertDecodeFailed.

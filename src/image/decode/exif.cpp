@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "image/decode/exif.h"
 
 #include <cstring>
@@ -18,7 +19,8 @@ struct Reader {
                          : static_cast<std::uint16_t>(data[at + 1] << 8 | data[at]);
     }
     std::uint32_t u32(std::size_t at) const {
-        return bigEndian ? std::uint32_t{u16(at)} << 16 | u16(at + 2) : std::uint32_t{u16(at + 2)} << 16 | u16(at);
+        return bigEndian ? std::uint32_t{u16(at)} << 16 | u16(at + 2)
+                         : std::uint32_t{u16(at + 2)} << 16 | u16(at);
     }
 };
 
@@ -26,7 +28,8 @@ struct Reader {
 
 int exifOrientation(const std::uint8_t* data, std::size_t size) {
     static constexpr std::uint8_t kSignature[6] = {'E', 'x', 'i', 'f', 0, 0};
-    if (!data || size < sizeof kSignature + 8 || std::memcmp(data, kSignature, sizeof kSignature) != 0) return 1;
+    if (!data || size < sizeof kSignature + 8 || std::memcmp(data, kSignature, sizeof kSignature) != 0)
+        return 1;
     Reader tiff{data + sizeof kSignature, size - sizeof kSignature, false};
     if (tiff.data[0] == 'M' && tiff.data[1] == 'M')
         tiff.bigEndian = true;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The orientation value of an EXIF block, read with every offset checked against the block's bounds.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GIF through giflib: the first frame on the logical screen, its transparent colour and the screen
 // around it white. Rows are handed on as they are decompressed (an interlaced frame in its four passes).
 #include <gif_lib.h>
@@ -21,7 +22,8 @@ struct GifCloser {
 
 int readFromFile(GifFileType* gif, GifByteType* buffer, int length) {
     if (length <= 0) return 0;
-    return static_cast<int>(std::fread(buffer, 1, static_cast<std::size_t>(length), static_cast<std::FILE*>(gif->UserData)));
+    return static_cast<int>(
+        std::fread(buffer, 1, static_cast<std::size_t>(length), static_cast<std::FILE*>(gif->UserData)));
 }
 
 // Skips the rest of an extension's sub-blocks; false when the file ends among them.
@@ -68,7 +70,8 @@ int decodeGif(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo* 
         return kConvertDecodeFailed;
     // A frame reaching past the logical screen widens it, as viewers show the whole frame.
     const std::uint64_t width = std::max<std::uint64_t>(gif->SWidth, std::uint64_t(frame.Left) + frame.Width);
-    const std::uint64_t height = std::max<std::uint64_t>(gif->SHeight, std::uint64_t(frame.Top) + frame.Height);
+    const std::uint64_t height =
+        std::max<std::uint64_t>(gif->SHeight, std::uint64_t(frame.Top) + frame.Height);
     if (width * height > kMaxDeliveredPixels) return kConvertDecodeFailed;
 
     std::vector<GifPixelType> line(static_cast<std::size_t>(frame.Width));
@@ -94,7 +97,8 @@ int decodeGif(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo* 
     const int passes = frame.Interlace ? 4 : 1;
     bool started = false;
     for (int pass = 0; pass < passes; ++pass) {
-        const int start = frame.Interlace ? kPassStart[pass] : 0, step = frame.Interlace ? kPassStep[pass] : 1;
+        const int start = frame.Interlace ? kPassStart[pass] : 0,
+                  step = frame.Interlace ? kPassStep[pass] : 1;
         for (int y = start; y < frame.Height; y += step) {
             if (DGifGetLine(gif.get(), line.data(), frame.Width) != GIF_OK) return kConvertDecodeFailed;
             if (!started) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // HEIC and AVIF through libheif: the primary image, turned and mirrored upright by the file's own
 // transformations, transparency over white. The file is read through the open stream, not mapped whole.
 #include <libheif/heif.h>
@@ -5,10 +6,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <string>
-#include <utility>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "image/decode/decoders.h"
@@ -127,7 +128,8 @@ std::pair<std::uint64_t, std::uint64_t> spsSize(const std::uint8_t* nal, std::si
 // pixel counts. `data` is the meta box's content.
 bool hevcSizesWithinLimit(const std::uint8_t* data, std::size_t size, std::uint64_t& largest, int depth = 0) {
     for (std::size_t at = 0; at + 8 <= size;) {
-        std::uint64_t boxSize = std::uint64_t{data[at]} << 24 | data[at + 1] << 16 | data[at + 2] << 8 | data[at + 3];
+        std::uint64_t boxSize =
+            std::uint64_t{data[at]} << 24 | data[at + 1] << 16 | data[at + 2] << 8 | data[at + 3];
         const std::string type(reinterpret_cast<const char*>(data + at + 4), 4);
         std::size_t header = 8;
         if (boxSize == 1) return false;  // 64-bit sizes have no place in a property box
@@ -194,8 +196,8 @@ std::vector<std::pair<std::string, std::pair<std::size_t, std::size_t>>> childre
 // in their own data: every one must fit the pixel limit. False also when their data cannot be found.
 // A grid's tiles are decoded one by one, each at its coded size: all of them together may not decode more
 // than twice the limit (a real grid's tiles cover its canvas with a little to spare).
-bool derivedSizesWithinLimit(const Input& in, const std::uint8_t* meta, std::size_t size, std::uint64_t metaAt,
-                             std::uint64_t largestTile) {
+bool derivedSizesWithinLimit(const Input& in, const std::uint8_t* meta, std::size_t size,
+                             std::uint64_t metaAt, std::uint64_t largestTile) {
     std::vector<std::pair<std::uint32_t, bool>> derived;  // item, overlay
     const std::uint8_t* iloc = nullptr;
     std::size_t ilocSize = 0;
@@ -211,7 +213,8 @@ bool derivedSizesWithinLimit(const Input& in, const std::uint8_t* meta, std::siz
                 if (at.second < static_cast<std::size_t>(4 + idBytes + 2 + 4)) continue;
                 const std::string item(reinterpret_cast<const char*>(infe + 4 + idBytes + 2), 4);
                 if (item == "grid" || item == "iovl")
-                    derived.push_back({static_cast<std::uint32_t>(bigEndian(infe + 4, idBytes)), item == "iovl"});
+                    derived.push_back(
+                        {static_cast<std::uint32_t>(bigEndian(infe + 4, idBytes)), item == "iovl"});
             }
         } else if (type == "iloc") {
             iloc = body, ilocSize = where.second;
@@ -256,9 +259,11 @@ bool derivedSizesWithinLimit(const Input& in, const std::uint8_t* meta, std::siz
             const int sideBytes = (d[1] & 1) ? 4 : 2;
             const std::size_t need = fields + 2 * static_cast<std::size_t>(sideBytes);
             if ((method == 1 && offset + need > idatSize) || !readAt(in, at, d, need)) return false;
-            const std::uint64_t w = bigEndian(d + fields, sideBytes), h = bigEndian(d + fields + sideBytes, sideBytes);
+            const std::uint64_t w = bigEndian(d + fields, sideBytes),
+                                h = bigEndian(d + fields + sideBytes, sideBytes);
             if (w == 0 || h == 0 || w * h > kMaxDeliveredPixels) return false;
-            if (!overlay && (std::uint64_t{d[2]} + 1) * (std::uint64_t{d[3]} + 1) * largestTile > 2 * kMaxDeliveredPixels)
+            if (!overlay &&
+                (std::uint64_t{d[2]} + 1) * (std::uint64_t{d[3]} + 1) * largestTile > 2 * kMaxDeliveredPixels)
                 return false;
         }
     }
@@ -315,9 +320,14 @@ class YcbcrRows {
             nclx, heif_nclx_color_profile_free);
         if (read.code == heif_error_Ok && nclx) {
             switch (nclx->matrix_coefficients) {
-                case heif_matrix_coefficients_ITU_R_BT_709_5: kr = 0.2126, kb = 0.0722; break;
-                case heif_matrix_coefficients_ITU_R_BT_2020_2_non_constant_luminance: kr = 0.2627, kb = 0.0593; break;
-                default: break;
+                case heif_matrix_coefficients_ITU_R_BT_709_5:
+                    kr = 0.2126, kb = 0.0722;
+                    break;
+                case heif_matrix_coefficients_ITU_R_BT_2020_2_non_constant_luminance:
+                    kr = 0.2627, kb = 0.0593;
+                    break;
+                default:
+                    break;
             }
             fullRange_ = nclx->full_range_flag != 0;
         }
@@ -340,8 +350,10 @@ class YcbcrRows {
     }
     void row(int y, int width, std::uint8_t* rgb) const {
         const std::uint8_t* luma = y_ + static_cast<std::size_t>(y) * static_cast<std::size_t>(yStride_);
-        const std::uint8_t* cb = cb_ + static_cast<std::size_t>(y >> shiftY_) * static_cast<std::size_t>(cbStride_);
-        const std::uint8_t* cr = cr_ + static_cast<std::size_t>(y >> shiftY_) * static_cast<std::size_t>(crStride_);
+        const std::uint8_t* cb =
+            cb_ + static_cast<std::size_t>(y >> shiftY_) * static_cast<std::size_t>(cbStride_);
+        const std::uint8_t* cr =
+            cr_ + static_cast<std::size_t>(y >> shiftY_) * static_cast<std::size_t>(crStride_);
         for (int x = 0; x < width; ++x, rgb += 3) {
             const std::int32_t l = luma_[luma[x]];
             const int b = cb[x >> shiftX_], r = cr[x >> shiftX_];
@@ -374,7 +386,8 @@ int decodeHeif(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo*
     std::uint8_t head[32];
     const std::size_t headBytes = in.size < sizeof head ? static_cast<std::size_t>(in.size) : sizeof head;
     if (headBytes < 12 || !readAt(in, 0, head, headBytes) || head[4] != 'f' || head[5] != 't' ||
-        head[6] != 'y' || head[7] != 'p' || heif_check_filetype(head, static_cast<int>(headBytes)) == heif_filetype_no)
+        head[6] != 'y' || head[7] != 'p' ||
+        heif_check_filetype(head, static_cast<int>(headBytes)) == heif_filetype_no)
         return kConvertRefused;
     if (!declaredSizesWithinLimit(in)) return kConvertDecodeFailed;
     static std::once_flag initialised;
@@ -393,8 +406,10 @@ int decodeHeif(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo*
         return kConvertDecodeFailed;
     std::unique_ptr<heif_image_handle, HandleDeleter> handle(rawHandle);
     // The stored size, before any quarter turn: the decoder allocates this much whatever the transformations.
-    const std::uint64_t storedWidth = static_cast<std::uint64_t>(std::max(0, heif_image_handle_get_ispe_width(handle.get())));
-    const std::uint64_t storedHeight = static_cast<std::uint64_t>(std::max(0, heif_image_handle_get_ispe_height(handle.get())));
+    const std::uint64_t storedWidth =
+        static_cast<std::uint64_t>(std::max(0, heif_image_handle_get_ispe_width(handle.get())));
+    const std::uint64_t storedHeight =
+        static_cast<std::uint64_t>(std::max(0, heif_image_handle_get_ispe_height(handle.get())));
     if (storedWidth == 0 || storedHeight == 0 || storedWidth * storedHeight > kMaxDeliveredPixels)
         return kConvertDecodeFailed;
 
@@ -405,8 +420,9 @@ int decodeHeif(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo*
     // The common photo (8 bits, opaque) stays in its planes and is turned into RGB row by row.
     if (!alpha && heif_image_handle_get_luma_bits_per_pixel(handle.get()) == 8) {
         heif_image* planar = nullptr;
-        if (heif_decode_image(handle.get(), &planar, heif_colorspace_YCbCr, heif_chroma_undefined, options.get()).code !=
-            heif_error_Ok)
+        if (heif_decode_image(handle.get(), &planar, heif_colorspace_YCbCr, heif_chroma_undefined,
+                              options.get())
+                .code != heif_error_Ok)
             return kConvertDecodeFailed;
         std::unique_ptr<heif_image, ImageDeleter> image(planar);
         const int width = heif_image_get_width(image.get(), heif_channel_Y);
@@ -439,8 +455,9 @@ int decodeHeif(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo*
     if (!plane || width <= 0 || height <= 0 || stride < width * (alpha ? 4 : 3) ||
         heif_image_get_bits_per_pixel_range(image.get(), heif_channel_interleaved) != 8)
         return kConvertDecodeFailed;
-    if (!startRows(sink, info, PictureFormat::Heif, static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height),
-                   static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height)))
+    if (!startRows(sink, info, PictureFormat::Heif, static_cast<std::uint64_t>(width),
+                   static_cast<std::uint64_t>(height), static_cast<std::uint64_t>(width),
+                   static_cast<std::uint64_t>(height)))
         return kConvertDecodeFailed;
     const bool premultiplied = alpha && heif_image_is_premultiplied_alpha(image.get()) != 0;
     std::vector<std::uint8_t> rgb(alpha ? static_cast<std::size_t>(width) * 3 : 0);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // JPEG through libjpeg. libjpeg reports errors by calling error_exit, which must not return; it jumps back
 // here instead of ending the process. Nothing with a destructor is created between setjmp and the jump.
 #include <csetjmp>
@@ -79,8 +80,10 @@ void chooseScale(jpeg_decompress_struct& cinfo, const DecodeOptions& options, in
     cinfo.scale_denom = 8;
     if (!options.drawnSize) return;
     const bool swap = swapsSides(orientation);
-    const int ownWidth = static_cast<int>(cinfo.image_width), ownHeight = static_cast<int>(cinfo.image_height);
-    auto [drawnWidth, drawnHeight] = swap ? options.drawnSize(ownHeight, ownWidth) : options.drawnSize(ownWidth, ownHeight);
+    const int ownWidth = static_cast<int>(cinfo.image_width),
+              ownHeight = static_cast<int>(cinfo.image_height);
+    auto [drawnWidth, drawnHeight] =
+        swap ? options.drawnSize(ownHeight, ownWidth) : options.drawnSize(ownWidth, ownHeight);
     if (swap) std::swap(drawnWidth, drawnHeight);
     for (unsigned num = 1; num < 8; ++num) {
         cinfo.scale_num = num;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "image/decode/orientation.h"
 
 #include <cstring>
@@ -15,13 +16,27 @@ Raster uprightRaster(Raster stored, int orientation) {
         for (int x = 0; x < out.width; ++x, dst += 3) {
             int sx = x, sy = y;
             switch (orientation) {
-                case 2: sx = w - 1 - x; break;
-                case 3: sx = w - 1 - x, sy = h - 1 - y; break;
-                case 4: sy = h - 1 - y; break;
-                case 5: sx = y, sy = x; break;
-                case 6: sx = y, sy = h - 1 - x; break;
-                case 7: sx = w - 1 - y, sy = h - 1 - x; break;
-                default: sx = w - 1 - y, sy = x; break;  // 8
+                case 2:
+                    sx = w - 1 - x;
+                    break;
+                case 3:
+                    sx = w - 1 - x, sy = h - 1 - y;
+                    break;
+                case 4:
+                    sy = h - 1 - y;
+                    break;
+                case 5:
+                    sx = y, sy = x;
+                    break;
+                case 6:
+                    sx = y, sy = h - 1 - x;
+                    break;
+                case 7:
+                    sx = w - 1 - y, sy = h - 1 - x;
+                    break;
+                default:
+                    sx = w - 1 - y, sy = x;
+                    break;  // 8
             }
             std::memcpy(dst, stored.at(sx, sy), 3);
         }

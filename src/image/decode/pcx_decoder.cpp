@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PCX: 8-bit pictures with the 256-colour palette at the end of the file, and 24-bit pictures stored as
 // three planes of 8 bits; run-length coded, or stored plain.
 #include <algorithm>

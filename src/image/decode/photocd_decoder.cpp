@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Photo CD image packs: the base image, 768 x 512, stored as PhotoYCC 4:2:0.
 #include <algorithm>
 #include <cmath>

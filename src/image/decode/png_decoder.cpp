@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PNG through libpng. libpng reports errors by jumping back to the setjmp of the running step; each step is
 // a function of its own that creates nothing with a destructor, so the jump skips no C++ clean-up.
 #include <png.h>

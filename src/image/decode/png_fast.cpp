@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "image/decode/png_fast.h"
 
 #include <zlib.h>
@@ -32,10 +33,14 @@ std::uint8_t overWhite(unsigned v, unsigned a) {
 
 int channelsOf(int colorType) {
     switch (colorType) {
-        case PNG_COLOR_TYPE_GRAY_ALPHA: return 2;
-        case PNG_COLOR_TYPE_RGB: return 3;
-        case PNG_COLOR_TYPE_RGB_ALPHA: return 4;
-        default: return 1;
+        case PNG_COLOR_TYPE_GRAY_ALPHA:
+            return 2;
+        case PNG_COLOR_TYPE_RGB:
+            return 3;
+        case PNG_COLOR_TYPE_RGB_ALPHA:
+            return 4;
+        default:
+            return 1;
     }
 }
 
@@ -84,8 +89,10 @@ class IdatStream {
             z_.next_out = scratch;
             z_.avail_out = sizeof scratch;
             const int ret = inflate(&z_, Z_NO_FLUSH);
-            if (ret == Z_STREAM_END) ended_ = true;
-            else if (ret != Z_OK) return false;
+            if (ret == Z_STREAM_END)
+                ended_ = true;
+            else if (ret != Z_OK)
+                return false;
         }
         while (chunkLeft_ > 0) {
             if (!fill()) return false;
@@ -165,7 +172,8 @@ void unfilterUp(std::uint8_t* __restrict row, const std::uint8_t* __restrict pre
 
 template <int Bpp>
 void unfilterAverage(std::uint8_t* __restrict row, const std::uint8_t* __restrict prev, std::size_t n) {
-    for (std::size_t i = 0; i < Bpp && i < n; ++i) row[i] = static_cast<std::uint8_t>(row[i] + (prev[i] >> 1));
+    for (std::size_t i = 0; i < Bpp && i < n; ++i)
+        row[i] = static_cast<std::uint8_t>(row[i] + (prev[i] >> 1));
     for (std::size_t i = Bpp; i < n; ++i)
         row[i] = static_cast<std::uint8_t>(row[i] + ((row[i - Bpp] + prev[i]) >> 1));
 }
@@ -186,21 +194,35 @@ void unfilterPaeth(std::uint8_t* __restrict row, const std::uint8_t* __restrict 
 template <int Bpp>
 bool unfilter(std::uint8_t filter, std::uint8_t* row, const std::uint8_t* prev, std::size_t n) {
     switch (filter) {
-        case 0: return true;
-        case 1: unfilterSub<Bpp>(row, n); return true;
-        case 2: unfilterUp(row, prev, n); return true;
-        case 3: unfilterAverage<Bpp>(row, prev, n); return true;
-        case 4: unfilterPaeth<Bpp>(row, prev, n); return true;
-        default: return false;  // libpng: "bad adaptive filter value"
+        case 0:
+            return true;
+        case 1:
+            unfilterSub<Bpp>(row, n);
+            return true;
+        case 2:
+            unfilterUp(row, prev, n);
+            return true;
+        case 3:
+            unfilterAverage<Bpp>(row, prev, n);
+            return true;
+        case 4:
+            unfilterPaeth<Bpp>(row, prev, n);
+            return true;
+        default:
+            return false;  // libpng: "bad adaptive filter value"
     }
 }
 
 bool unfilterRow(int bpp, std::uint8_t filter, std::uint8_t* row, const std::uint8_t* prev, std::size_t n) {
     switch (bpp) {
-        case 1: return unfilter<1>(filter, row, prev, n);
-        case 2: return unfilter<2>(filter, row, prev, n);
-        case 3: return unfilter<3>(filter, row, prev, n);
-        default: return unfilter<4>(filter, row, prev, n);
+        case 1:
+            return unfilter<1>(filter, row, prev, n);
+        case 2:
+            return unfilter<2>(filter, row, prev, n);
+        case 3:
+            return unfilter<3>(filter, row, prev, n);
+        default:
+            return unfilter<4>(filter, row, prev, n);
     }
 }
 
@@ -225,7 +247,8 @@ const std::uint8_t* toRgb(const PngFastPicture& p, const std::uint8_t* in, std::
             for (std::uint32_t x = 0; x < width; ++x, out += 3) std::memcpy(out, p.palette[in[x]], 3);
             break;
         case PNG_COLOR_TYPE_GRAY_ALPHA:
-            for (std::uint32_t x = 0; x < width; ++x, in += 2, out += 3) out[0] = out[1] = out[2] = overWhite(in[0], in[1]);
+            for (std::uint32_t x = 0; x < width; ++x, in += 2, out += 3)
+                out[0] = out[1] = out[2] = overWhite(in[0], in[1]);
             break;
         default:  // RGBA
             for (std::uint32_t x = 0; x < width; ++x, in += 4, out += 3) {
@@ -262,7 +285,8 @@ bool pngFastPicture(png_structp png, png_infop info, PngFastPicture& out) {
     if (colorType == PNG_COLOR_TYPE_PALETTE) {
         png_colorp palette = nullptr;
         int entries = 0;
-        if (!png_get_PLTE(png, info, &palette, &entries) || !palette || entries < 1 || entries > 256) return false;
+        if (!png_get_PLTE(png, info, &palette, &entries) || !palette || entries < 1 || entries > 256)
+            return false;
         if (trns && (!transAlpha || transCount < 0 || transCount > entries)) return false;
         for (int i = 0; i < entries; ++i) {
             const unsigned a = trns && i < transCount ? transAlpha[i] : 255;
@@ -304,7 +328,8 @@ int decodePngFast(const Input& in, const PngFastPicture& picture, RowSink& sink,
     IdatStream stream(in.file, be32(head));
     if (!stream.init()) return kConvertDecodeFailed;
     RowRing ring(stride, picture.height, kRingRows, kBatchRows);
-    if (!startRows(sink, info, PictureFormat::Png, picture.width, picture.height, picture.width, picture.height))
+    if (!startRows(sink, info, PictureFormat::Png, picture.width, picture.height, picture.width,
+                   picture.height))
         return kConvertDecodeFailed;
 
     try {

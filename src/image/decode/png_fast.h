@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The common PNG pictures (8-bit grey, grey + alpha, RGB, RGBA, palette; not interlaced) read without
 // libpng's row machinery: one thread inflates the image data into a small ring of filtered rows while the
@@ -14,8 +15,8 @@ namespace tessary::image::decode {
 struct PngFastPicture {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    int colorType = 0;  // PNG_COLOR_TYPE_GRAY, _GRAY_ALPHA, _RGB, _RGB_ALPHA or _PALETTE
-    bool hasKey = false;          // grey or RGB with a transparent colour
+    int colorType = 0;    // PNG_COLOR_TYPE_GRAY, _GRAY_ALPHA, _RGB, _RGB_ALPHA or _PALETTE
+    bool hasKey = false;  // grey or RGB with a transparent colour
     std::uint8_t key[3] = {};
     std::uint8_t palette[256][3] = {};  // already over white; entries past the palette are black
 };

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Rows handed from a reading thread to the calling one through a small ring, so that reading (inflating,
 // copying from the file) and scaling run at once. Each side sleeps until a batch of rows is ready for it,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TIFF through libtiff's RGBA reader, a band of rows at a time so that a large picture is never held whole.
 #include <tiffio.h>
 
@@ -139,7 +140,8 @@ bool plainRgb(TIFF* tif) {
 constexpr std::uint64_t kWholeStripBytes = 4 * 1024 * 1024;
 
 // The rows per strip when every strip of an uncompressed picture can be read whole with the bytes its
-// scanlines would be read from: each strip holds at least its rows' bytes and lies inside the file. 0: not so.
+// scanlines would be read from: each strip holds at least its rows' bytes and lies inside the file. 0: not
+// so.
 std::uint32_t wholeStripRows(TIFF* tif, std::uint32_t width, std::uint32_t height, std::uint64_t fileSize) {
     std::uint16_t compression = 0;
     std::uint32_t rowsPerStrip = 0;
@@ -173,7 +175,8 @@ int readWholeStrips(TIFF* tif, std::uint32_t width, std::uint32_t height, std::u
         if (TIFFReadEncodedStrip(tif, index, strip.data(), bytes) != bytes) return kConvertDecodeFailed;
         if (first == 0 && !startRows(sink, info, PictureFormat::Tiff, width, height, width, height))
             return kConvertDecodeFailed;
-        for (std::uint32_t i = 0; i < count; ++i) sink.row(static_cast<int>(first + i), strip.data() + i * rowBytes);
+        for (std::uint32_t i = 0; i < count; ++i)
+            sink.row(static_cast<int>(first + i), strip.data() + i * rowBytes);
     }
     return kConvertOk;
 }
@@ -224,9 +227,10 @@ int decodeTiff(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo*
     reader.begun = true;
     // The reader mirrors the first four orientations upright itself but cannot turn a picture a quarter:
     // those come as stored and the sink sets them upright.
-    const int turned = reader.img.orientation >= ORIENTATION_LEFTTOP && reader.img.orientation <= ORIENTATION_LEFTBOT
-                           ? reader.img.orientation
-                           : 1;
+    const int turned =
+        reader.img.orientation >= ORIENTATION_LEFTTOP && reader.img.orientation <= ORIENTATION_LEFTBOT
+            ? reader.img.orientation
+            : 1;
     reader.img.req_orientation = turned != 1 ? reader.img.orientation : ORIENTATION_TOPLEFT;
     const bool flipped = turned == 1 && flipsVertically(reader.img.orientation);
     const bool grey =

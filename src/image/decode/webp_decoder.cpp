@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // WebP through libwebp. A still picture is decoded straight to the drawn size by the library's own
 // scaling; an animation gives its first frame, on white.
 #include <webp/decode.h>
@@ -85,7 +86,8 @@ int decodeFirstFrame(const std::vector<std::uint8_t>& data, RowSink& sink, Decod
     std::unique_ptr<std::uint8_t, void (*)(void*)> rgba(
         WebPDecodeRGBA(it.fragment.bytes, it.fragment.size, &frameWidth, &frameHeight), WebPFree);
     if (!rgba || frameWidth != it.width || frameHeight != it.height) return kConvertDecodeFailed;
-    if (!startRows(sink, info, PictureFormat::WebP, width, height, width, height)) return kConvertDecodeFailed;
+    if (!startRows(sink, info, PictureFormat::WebP, width, height, width, height))
+        return kConvertDecodeFailed;
     std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * 3);
     for (std::uint32_t y = 0; y < height; ++y) {
         std::fill(rgb.begin(), rgb.end(), 255);
@@ -102,7 +104,8 @@ int decodeFirstFrame(const std::vector<std::uint8_t>& data, RowSink& sink, Decod
 
 int decodeWebp(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info) {
     std::uint8_t head[12];
-    if (!readAt(in, 0, head, sizeof head) || std::memcmp(head, "RIFF", 4) != 0 || std::memcmp(head + 8, "WEBP", 4) != 0)
+    if (!readAt(in, 0, head, sizeof head) || std::memcmp(head, "RIFF", 4) != 0 ||
+        std::memcmp(head + 8, "WEBP", 4) != 0)
         return kConvertRefused;
     if (in.size > kMaxWebpFileBytes) return kConvertDecodeFailed;
     std::vector<std::uint8_t> data(static_cast<std::size_t>(in.size));

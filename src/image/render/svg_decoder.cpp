@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "image/render/svg_decoder.h"
 
 #include <QByteArray>
@@ -26,7 +27,8 @@ std::optional<double> cssPixels(QStringView text) {
     static const struct {
         const char* unit;
         double pixels;
-    } kUnits[] = {{"px", 1.0}, {"pt", 96.0 / 72}, {"pc", 16.0}, {"mm", 96 / 25.4}, {"cm", 96 / 2.54}, {"in", 96.0}};
+    } kUnits[] = {{"px", 1.0},       {"pt", 96.0 / 72}, {"pc", 16.0},
+                  {"mm", 96 / 25.4}, {"cm", 96 / 2.54}, {"in", 96.0}};
     QString number = value;
     double scale = 1.0;
     for (const auto& u : kUnits) {
@@ -84,7 +86,8 @@ int readDocument(const QByteArray& bytes, Document& doc) {
         switch (reader.readNext()) {
             case QXmlStreamReader::DTD:
                 // Entities could expand a few bytes into gigabytes or pull in other files.
-                if (!reader.entityDeclarations().isEmpty()) return elements ? kConvertDecodeFailed : kConvertRefused;
+                if (!reader.entityDeclarations().isEmpty())
+                    return elements ? kConvertDecodeFailed : kConvertRefused;
                 break;
             case QXmlStreamReader::EntityReference:
                 return kConvertDecodeFailed;
@@ -93,18 +96,23 @@ int readDocument(const QByteArray& bytes, Document& doc) {
                 if (elements == 1) {
                     if (reader.name() != QLatin1String("svg")) return kConvertRefused;
                     const QXmlStreamAttributes a = reader.attributes();
-                    if (a.hasAttribute(QLatin1String("width"))) doc.width = cssPixels(a.value(QLatin1String("width")));
-                    if (a.hasAttribute(QLatin1String("height"))) doc.height = cssPixels(a.value(QLatin1String("height")));
-                    if (a.hasAttribute(QLatin1String("viewBox"))) doc.box = viewBox(a.value(QLatin1String("viewBox")));
+                    if (a.hasAttribute(QLatin1String("width")))
+                        doc.width = cssPixels(a.value(QLatin1String("width")));
+                    if (a.hasAttribute(QLatin1String("height")))
+                        doc.height = cssPixels(a.value(QLatin1String("height")));
+                    if (a.hasAttribute(QLatin1String("viewBox")))
+                        doc.box = viewBox(a.value(QLatin1String("viewBox")));
                 }
                 writer.writeStartElement(reader.qualifiedName().toString());
                 for (const QXmlStreamNamespaceDeclaration& ns : reader.namespaceDeclarations()) {
-                    const QString name = ns.prefix().isEmpty() ? QStringLiteral("xmlns")
-                                                               : QStringLiteral("xmlns:") + ns.prefix().toString();
+                    const QString name = ns.prefix().isEmpty()
+                                             ? QStringLiteral("xmlns")
+                                             : QStringLiteral("xmlns:") + ns.prefix().toString();
                     writer.writeAttribute(name, ns.namespaceUri().toString());
                 }
                 for (const QXmlStreamAttribute& attribute : reader.attributes()) {
-                    if (attribute.name() == QLatin1String("href") && !localReference(attribute.value())) continue;
+                    if (attribute.name() == QLatin1String("href") && !localReference(attribute.value()))
+                        continue;
                     writer.writeAttribute(attribute.qualifiedName().toString(), attribute.value().toString());
                 }
                 break;
@@ -129,7 +137,8 @@ bool looksLikeSvg(const image::decode::Input& in) {
     const std::size_t n = in.size < sizeof head ? static_cast<std::size_t>(in.size) : sizeof head;
     if (n == 0 || !image::decode::readAt(in, 0, head, n)) return false;
     std::size_t i = n >= 3 && static_cast<unsigned char>(head[0]) == 0xEF &&
-                            static_cast<unsigned char>(head[1]) == 0xBB && static_cast<unsigned char>(head[2]) == 0xBF
+                            static_cast<unsigned char>(head[1]) == 0xBB &&
+                            static_cast<unsigned char>(head[2]) == 0xBF
                         ? 3
                         : 0;
     while (i < n && (head[i] == ' ' || head[i] == '\t' || head[i] == '\r' || head[i] == '\n')) ++i;
@@ -143,7 +152,8 @@ int decodeSvg(const image::decode::Input& in, image::RowSink& sink, const image:
     if (!looksLikeSvg(in)) return kConvertRefused;
     if (in.size > kMaxSvgBytes) return kConvertDecodeFailed;
     QByteArray bytes(static_cast<qsizetype>(in.size), Qt::Uninitialized);
-    if (!image::decode::readAt(in, 0, bytes.data(), static_cast<std::size_t>(bytes.size()))) return kConvertDecodeFailed;
+    if (!image::decode::readAt(in, 0, bytes.data(), static_cast<std::size_t>(bytes.size())))
+        return kConvertDecodeFailed;
     Document doc;
     if (const int read = readDocument(bytes, doc); read != kConvertOk) return read;
     bytes.clear();
@@ -152,13 +162,18 @@ int decodeSvg(const image::decode::Input& in, image::RowSink& sink, const image:
     if (doc.width && doc.height) {
         width = *doc.width, height = *doc.height;
     } else if (doc.box) {
-        width = doc.width ? *doc.width : doc.height ? *doc.height * doc.box->width / doc.box->height : doc.box->width;
-        height = doc.height ? *doc.height : doc.width ? *doc.width * doc.box->height / doc.box->width : doc.box->height;
+        width = doc.width    ? *doc.width
+                : doc.height ? *doc.height * doc.box->width / doc.box->height
+                             : doc.box->width;
+        height = doc.height  ? *doc.height
+                 : doc.width ? *doc.width * doc.box->height / doc.box->width
+                             : doc.box->height;
     } else {
         return kConvertDecodeFailed;  // no size to fit
     }
     const double ownWidth = std::max(1.0, std::round(width)), ownHeight = std::max(1.0, std::round(height));
-    if (ownWidth * ownHeight > static_cast<double>(image::decode::kMaxDeliveredPixels)) return kConvertDecodeFailed;
+    if (ownWidth * ownHeight > static_cast<double>(image::decode::kMaxDeliveredPixels))
+        return kConvertDecodeFailed;
     const int w = static_cast<int>(ownWidth), h = static_cast<int>(ownHeight);
     auto [drawnWidth, drawnHeight] = options.drawnSize ? options.drawnSize(w, h) : std::pair{w, h};
     drawnWidth = std::clamp(drawnWidth, 1, w);

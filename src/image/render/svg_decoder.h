@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // SVG documents rendered at the size they are drawn at, on white. The document's own size is its width
 // and height in CSS pixels (from the viewBox where they are missing); one with neither is refused. It is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "image/render/text_picture.h"
 
 #include <QFont>
@@ -21,7 +22,9 @@ std::vector<std::string> installedFontFamilies() {
     return families;
 }
 
-std::string defaultFontFamily() { return ensureGuiApplication() ? QFont().family().toStdString() : std::string(); }
+std::string defaultFontFamily() {
+    return ensureGuiApplication() ? QFont().family().toStdString() : std::string();
+}
 
 bool hasText(const std::string& utf8) {
     return !QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())).trimmed().isEmpty();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Typed text as a picture to engrave: black on white, laid out in the chosen font and scaled as a whole
 // so that it fills the 490 x 490 field's width or height, its proportions kept.
@@ -11,7 +12,7 @@ namespace tessary::render {
 enum class TextAlignment { Left, Centre, Right };
 
 struct TextStyle {
-    std::string family;   // empty: the default font
+    std::string family;     // empty: the default font
     double pointSize = 36;  // the size the lines are laid out at, before the whole is scaled
     bool bold = false;
     bool italic = false;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "intake/handlers/image_handlers.h"
 
 #include <array>
@@ -10,10 +11,10 @@
 #include "app/model/property_rules.h"
 #include "app/shell/control_states.h"
 #include "image/files.h"
-#include "intake/intake.h"
-#include "intake/handlers/main_window_surroundings.h"
 #include "image/picture.h"
 #include "image/render/text_picture.h"
+#include "intake/handlers/main_window_surroundings.h"
+#include "intake/intake.h"
 #include "tessary_resources.h"
 
 namespace tessary {
@@ -23,8 +24,9 @@ namespace {
 // What the chooser offers: every extension of the formats the intake reads (the content decides, so all
 // files are offered too).
 std::string pictureFilters() {
-    static constexpr std::string_view kExtensions[] = {"jpg", "jpeg", "jpe", "jfif", "bmp", "tif", "tiff", "png",
-                                                       "pcx", "pcd", "webp", "gif", "heic", "heif", "avif", "svg"};
+    static constexpr std::string_view kExtensions[] = {"jpg",  "jpeg", "jpe",  "jfif", "bmp",  "tif",
+                                                       "tiff", "png",  "pcx",  "pcd",  "webp", "gif",
+                                                       "heic", "heif", "avif", "svg"};
     std::string patterns;
     for (const bool upper : {false, true}) {
         for (std::string_view e : kExtensions) {
@@ -64,7 +66,8 @@ void onFilesDropped(Console& console, const EventArgs& args) {
 
 void onOpenPicture(Console& console, const EventArgs&) {
     std::string& folder = console.state<OpenPictureState>().folder;
-    const std::optional<std::string> path = console.dialogs().openFile(kOpenPictureTitle, folder, pictureFilters());
+    const std::optional<std::string> path =
+        console.dialogs().openFile(kOpenPictureTitle, folder, pictureFilters());
     if (!path || path->empty()) return;
     folder = std::filesystem::path(*path).parent_path().string();
     EventArgs drop;
@@ -88,7 +91,8 @@ void onFillTextWindow(Console& console, const EventArgs&) {
     window->set(text_window::kText, prop::editbox::kContent, last.text);
     window->set(text_window::kSize, prop::editbox::kContent,
                 std::to_string(static_cast<int>(last.style.pointSize)));
-    window->set(text_window::kStyle, c::kSelection, std::int32_t{(last.style.bold ? 1 : 0) + (last.style.italic ? 2 : 0)});
+    window->set(text_window::kStyle, c::kSelection,
+                std::int32_t{(last.style.bold ? 1 : 0) + (last.style.italic ? 2 : 0)});
     window->set(text_window::kAlignment, c::kSelection, static_cast<std::int32_t>(last.style.alignment));
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The picture intake and the view operations as the main window's handlers.
 #include "app/console.h"
@@ -35,8 +36,8 @@ void onClosePictureOptions(Console& console, const EventArgs& args);
 }  // namespace intake
 
 // "takeInPicture", "rotate", "zoomOut", "zoomIn", "reload", "deletePreviewFile", "openPictureOptions",
-// "showPictureOptions", "pictureOptionChanged", "pictureOptionsDefaults", "closePictureOptions", "openPicture",
-// "openTextWindow", "fillTextWindow", "takeInTypedText".
+// "showPictureOptions", "pictureOptionChanged", "pictureOptionsDefaults", "closePictureOptions",
+// "openPicture", "openTextWindow", "fillTextWindow", "takeInTypedText".
 void registerImageHandlers(HandlerRegistry& registry);
 
 }  // namespace tessary

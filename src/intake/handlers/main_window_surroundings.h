@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the intake and the view operations change on the console's main window.
 #include <array>
@@ -8,17 +9,17 @@
 #include "app/model/properties.h"
 #include "app/shell/control_states.h"
 #include "image/files.h"
+#include "image/picture.h"
 #include "intake/intake.h"
 #include "intake/main_window_panels.h"
-#include "image/picture.h"
 
 namespace tessary::intake {
 
 constexpr std::string_view kCanvas = unit::画板1;
 constexpr std::string_view kPreview = unit::图片框1;
 // Enabled after every intake, in this order.
-constexpr std::array<std::string_view, 5> kImageControls = {unit::按钮发送数据, unit::按钮放大, unit::按钮缩小,
-                                                            unit::按钮旋转, unit::按钮重载};
+constexpr std::array<std::string_view, 5> kImageControls = {unit::按钮发送数据, unit::按钮放大,
+                                                            unit::按钮缩小, unit::按钮旋转, unit::按钮重载};
 
 class MainWindowSurroundings : public Surroundings {
   public:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Picture options window: the conversion and the adjustments, remembered per user and applied to the
 // kept picture as soon as a control changes.
 #include <array>
@@ -71,7 +72,8 @@ void saveOptions(Console& console, const image::ConversionOptions& o) {
 
 // The labels and which controls the chosen mode uses.
 void showValues(Window& window, const image::ConversionOptions& o) {
-    for (const SliderOption& s : kSliders) window.set(s.label, prop::label::kCaption, labelText(s, o.*(s.field)));
+    for (const SliderOption& s : kSliders)
+        window.set(s.label, prop::label::kCaption, labelText(s, o.*(s.field)));
     const bool threshold = o.mode == image::Conversion::Threshold && !o.autoLevel;
     const bool halftone = o.mode == image::Conversion::Halftone;
     window.set("滑块阈值", prop::kDisabled, std::int32_t{threshold ? 0 : 1});
@@ -83,7 +85,8 @@ void setControls(Console& console, Window& window, const image::ConversionOption
     auto& ui = console.state<OptionsWindowState>();
     ui.applying = true;
     window.set(kList, prop::combobox::kSelection, static_cast<std::int32_t>(o.mode));
-    for (const SliderOption& s : kSliders) window.set(s.slider, prop::slider::kPosition, std::int32_t{o.*(s.field)});
+    for (const SliderOption& s : kSliders)
+        window.set(s.slider, prop::slider::kPosition, std::int32_t{o.*(s.field)});
     window.set(kInvert, prop::button::kChecked, std::int32_t{o.invert ? 1 : 0});
     window.set(kAutoLevel, prop::button::kChecked, std::int32_t{o.autoLevel ? 1 : 0});
     ui.applying = false;
@@ -93,7 +96,8 @@ void setControls(Console& console, Window& window, const image::ConversionOption
 image::ConversionOptions readControls(Window& window) {
     image::ConversionOptions o;
     const int mode = window.getInt(kList, prop::combobox::kSelection);
-    o.mode = mode >= 0 && mode < image::kConversionCount ? static_cast<image::Conversion>(mode) : image::Conversion{};
+    o.mode = mode >= 0 && mode < image::kConversionCount ? static_cast<image::Conversion>(mode)
+                                                         : image::Conversion{};
     for (const SliderOption& s : kSliders) o.*(s.field) = window.getInt(s.slider, prop::slider::kPosition);
     o.invert = window.getInt(kInvert, prop::button::kChecked) != 0;
     o.autoLevel = window.getInt(kAutoLevel, prop::button::kChecked) != 0;
@@ -124,8 +128,7 @@ void loadPictureOptions(Console& console) {
     loaded.done = true;
     Settings& settings = console.settings();
     image::ConversionOptions o;
-    if (const auto mode = settings.value(kModeKey))
-        o.mode = image::conversionFromKey(*mode).value_or(o.mode);
+    if (const auto mode = settings.value(kModeKey)) o.mode = image::conversionFromKey(*mode).value_or(o.mode);
     const image::ConversionOptions defaults;
     for (const auto& [key, field] : kNumberKeys) {
         const auto text = settings.value(key);
@@ -155,7 +158,8 @@ void onOpenPictureOptions(Console& console, const EventArgs&) {
 
 void onPictureOptionsShown(Console& console, const EventArgs&) {
     loadPictureOptions(console);
-    if (Window* window = optionsWindow(console)) setControls(console, *window, console.state<ImageState>().options);
+    if (Window* window = optionsWindow(console))
+        setControls(console, *window, console.state<ImageState>().options);
 }
 
 void onPictureOptionChanged(Console& console, const EventArgs&) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -27,7 +28,11 @@ bool openPort(Window& main) {
     return port && port->Open();
 }
 
-std::string portLine(int number) { return "Port\xEF\xBC\x9A" "COM" + std::to_string(number) + "\r\n\r\n"; }
+std::string portLine(int number) {
+    return "Port\xEF\xBC\x9A"
+           "COM" +
+           std::to_string(number) + "\r\n\r\n";
+}
 
 void showConnected(Window& main) {
     main.set(kConnectButton, prop::button::kCaption, "Connected");

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Connection management of the main window: which COM port 端口1 opens, and the controls that follow it.
 #include "app/console.h"
@@ -15,7 +16,8 @@ void disconnection(Console& console, const EventArgs& args);
 // the device to come back and reopens it.
 void connectionLost(Console& console, const EventArgs& args);
 
-inline constexpr std::string_view kConnectionLostLine = "Connection lost: the machine was unplugged or switched off\r\n\r\n";
+inline constexpr std::string_view kConnectionLostLine =
+    "Connection lost: the machine was unplugged or switched off\r\n\r\n";
 inline constexpr std::string_view kReconnectedLine = "Reconnected to the machine\r\n\r\n";
 }  // namespace link
 

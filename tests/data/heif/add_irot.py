@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Adds an irot (quarter turns anticlockwise) property to the primary item of a HEIF file made by heif-enc."""
 import struct, sys
 
