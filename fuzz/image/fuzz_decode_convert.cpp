@@ -5,9 +5,39 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 
 #include "image/decode/decode.h"
+
+namespace {
+
+// The converter writes only regular files, so its output goes to one in a folder of this process's own,
+// removed when the process ends.
+struct OutputFolder {
+    std::string folder;
+    std::string file;
+    OutputFolder() {
+        char name[] = "/tmp/tessary-fuzz-convert.XXXXXX";
+        if (mkdtemp(name)) {
+            folder = name;
+            file = folder + "/out.bmp";
+        }
+    }
+    ~OutputFolder() {
+        if (folder.empty()) return;
+        unlink(file.c_str());
+        rmdir(folder.c_str());
+    }
+};
+
+const std::string& destination() {
+    static const OutputFolder output;
+    static const std::string unwritable = "/dev/null";
+    return output.folder.empty() ? unwritable : output.file;
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const int fd = memfd_create("picture", 0);
@@ -19,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         written += static_cast<std::size_t>(n);
     }
     if (written == size)
-        tessary::image::ConvertPictureFile("/proc/self/fd/" + std::to_string(fd), "/dev/null");
+        tessary::image::ConvertPictureFile("/proc/self/fd/" + std::to_string(fd), destination());
     close(fd);
     return 0;
 }
