@@ -31,6 +31,7 @@ ctest --test-dir "$here/build" --output-on-failure -j "$jobs" -LE package || sta
 echo "== tests (AddressSanitizer + UndefinedBehaviorSanitizer) =="
 ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1} \
 UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1} \
+LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$here/tests/lsan.supp:print_suppressions=0} \
   ctest --test-dir "$here/build-asan" --output-on-failure -j "$jobs" || status=1
 if [ "$package_test" = ON ]; then
   echo "== package test (builds, installs, runs and purges the Debian package) =="

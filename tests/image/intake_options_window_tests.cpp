@@ -102,17 +102,18 @@ TEST_F(OptionsWindowTest, ChangesApplyAtOnceSurviveTheViewButtonsAndARestartAndD
     ASSERT_TRUE(options());
 
     widgetOf<QComboBox>(options(), "组合框转换")->setCurrentIndex(1);
-    widgetOf<QSlider>(options(), "滑块亮度")->setValue(10);
+    // The slider holds brightness + 100, so that the window reaches below 0 too.
+    widgetOf<QSlider>(options(), "滑块亮度")->setValue(90);
     widgetOf<QPushButton>(options(), "按钮反相")->click();
-    EXPECT_EQ(options()->getText("标签亮度", prop::label::kCaption), "Brightness: 10");
+    EXPECT_EQ(options()->getText("标签亮度", prop::label::kCaption), "Brightness: -10");
     EXPECT_EQ(options()->getInt("滑块阈值", prop::kDisabled), 1) << "the threshold level is Threshold's only";
     const image::Bytes dithered = readFile(previewFile());
     EXPECT_NE(dithered, plain);
     EXPECT_EQ(asBytes(main().get("图片框1", prop::picbox::kPicture)), dithered);
     EXPECT_EQ(state().engraving.ToByteSet(), bitmapOf(dithered).Mirror(false, true).ToByteSet());
     EXPECT_EQ(log().substr(plainLog.size()),
-              "Conversion: Floyd–Steinberg\r\n\r\nConversion: Floyd–Steinberg, brightness +10\r\n\r\n"
-              "Conversion: Floyd–Steinberg, brightness +10, inverted\r\n\r\n");
+              "Conversion: Floyd–Steinberg\r\n\r\nConversion: Floyd–Steinberg, brightness -10\r\n\r\n"
+              "Conversion: Floyd–Steinberg, brightness -10, inverted\r\n\r\n");
 
     // Rotate, Zoom and Reload keep the options; Reload names them after the black-and-white line.
     click("按钮旋转");
@@ -122,7 +123,7 @@ TEST_F(OptionsWindowTest, ChangesApplyAtOnceSurviveTheViewButtonsAndARestartAndD
     EXPECT_EQ(readFile(previewFile()), dithered);
     const std::string tail =
         "Image has been converted to black and white\r\n\r\n"
-        "Conversion: Floyd–Steinberg, brightness +10, inverted\r\n\r\n";
+        "Conversion: Floyd–Steinberg, brightness -10, inverted\r\n\r\n";
     EXPECT_EQ(log().substr(log().size() - tail.size()), tail);
 
     {  // The next run, with the same configuration folder, starts with these options.
@@ -146,7 +147,7 @@ TEST_F(OptionsWindowTest, ChangesApplyAtOnceSurviveTheViewButtonsAndARestartAndD
         Window* again = second.window("Picture options");
         ASSERT_TRUE(again);
         EXPECT_EQ(again->getInt("组合框转换", prop::combobox::kSelection), 1);
-        EXPECT_EQ(again->getInt("滑块亮度", prop::slider::kPosition), 10);
+        EXPECT_EQ(again->getInt("滑块亮度", prop::slider::kPosition), 90);
         EXPECT_EQ(again->getInt("按钮反相", prop::button::kChecked), 1);
         second.destroyMainWindow();
         EXPECT_FALSE(second.window("Picture options")) << "the options window goes with the main window";

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/definitions/definitions.h"
+#include "app/definitions/unit_names.h"
 #include "app/definitions/unit_records.h"
 #include "app/model/properties.h"
 
@@ -13,10 +14,10 @@ constexpr int kLeft = 12;
 constexpr int kWidth = 306;
 
 // A caption above its slider, the pair 50 pixels high from the given top.
-void labelledSlider(WindowDef& w, std::string name, int top, std::string caption, int minimum, int maximum,
-                    int position) {
-    w.units.push_back(label("标签" + name, {kLeft, top, kWidth, 18}, std::move(caption)));
-    w.units.push_back(slider("滑块" + name, {kLeft, top + 18, kWidth, 24}, minimum, maximum, position,
+void labelledSlider(WindowDef& w, const char* labelName, const char* sliderName, int top, std::string caption,
+                    int minimum, int maximum, int position) {
+    w.units.push_back(label(labelName, {kLeft, top, kWidth, 18}, std::move(caption)));
+    w.units.push_back(slider(sliderName, {kLeft, top + 18, kWidth, 24}, minimum, maximum, position,
                              "pictureOptionChanged"));
 }
 
@@ -36,23 +37,24 @@ WindowDef build() {
     w.events = {{event::kCreated, "showPictureOptions"}};
     w.shortcuts = {{"Escape", "closePictureOptions"}};
     // The conversion list first: it has the focus when the window opens.
-    w.units.push_back(dropDownList("组合框转换", {kLeft, 30, kWidth, 24},
+    w.units.push_back(dropDownList(unit::组合框转换, {kLeft, 30, kWidth, 24},
                                    {"Threshold", "Floyd–Steinberg", "Atkinson", "Jarvis–Judice–Ninke",
                                     "Stucki", "Ordered (Bayer 8×8)", "Halftone dots"},
                                    0, "pictureOptionChanged"));
-    w.units.push_back(label("标签转换", {kLeft, 10, kWidth, 18}, "Conversion:"));
-    labelledSlider(w, "阈值", 62, "Threshold level: 383", 0, 765, 383);
-    labelledSlider(w, "网格", 112, "Halftone cell: 6 px", 2, 32, 6);
-    labelledSlider(w, "角度", 162, "Halftone angle: 45°", 0, 90, 45);
-    labelledSlider(w, "亮度", 212, "Brightness: 0", -100, 100, 0);
-    labelledSlider(w, "对比度", 262, "Contrast: 0", -100, 100, 0);
-    labelledSlider(w, "伽马", 312, "Gamma: 1.00", 20, 500, 100);
-    labelledSlider(w, "锐化", 362, "Sharpen: 0", 0, 100, 0);
-    w.units.push_back(toggle("按钮反相", {kLeft, 428, 96, 32}, "Invert", "pictureOptionChanged"));
+    w.units.push_back(label(unit::标签转换, {kLeft, 10, kWidth, 18}, "Conversion:"));
+    labelledSlider(w, unit::标签阈值, unit::滑块阈值, 62, "Threshold level: 383", 0, 765, 383);
+    labelledSlider(w, unit::标签网格, unit::滑块网格, 112, "Halftone cell: 6 px", 2, 32, 6);
+    labelledSlider(w, unit::标签角度, unit::滑块角度, 162, "Halftone angle: 45°", 0, 90, 45);
+    // Brightness and contrast run from -100 to 100: their sliders hold the value + 100.
+    labelledSlider(w, unit::标签亮度, unit::滑块亮度, 212, "Brightness: 0", 0, 200, 100);
+    labelledSlider(w, unit::标签对比度, unit::滑块对比度, 262, "Contrast: 0", 0, 200, 100);
+    labelledSlider(w, unit::标签伽马, unit::滑块伽马, 312, "Gamma: 1.00", 20, 500, 100);
+    labelledSlider(w, unit::标签锐化, unit::滑块锐化, 362, "Sharpen: 0", 0, 100, 0);
+    w.units.push_back(toggle(unit::按钮反相, {kLeft, 428, 96, 32}, "Invert", "pictureOptionChanged"));
     w.units.push_back(
-        toggle("按钮自动色阶", {kLeft + 105, 428, 96, 32}, "Auto level", "pictureOptionChanged"));
+        toggle(unit::按钮自动色阶, {kLeft + 105, 428, 96, 32}, "Auto level", "pictureOptionChanged"));
     w.units.push_back(
-        button("按钮默认", "", {kLeft + 210, 428, 96, 32}, "Defaults", "pictureOptionsDefaults"));
+        button(unit::按钮默认, "", {kLeft + 210, 428, 96, 32}, "Defaults", "pictureOptionsDefaults"));
     return w;
 }
 

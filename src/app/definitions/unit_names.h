@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The unit names of the main window and the Setting window, each written once: definitions and handlers
+// The unit names of the main window, the Setting window and the Picture options window, each written once:
+// definitions and handlers
 // use these. Both windows have an 编辑框1 and a 图片框1; a name is looked up in the window it is used with.
 namespace tessary::unit {
 
@@ -44,5 +45,26 @@ inline constexpr char 画板3[] = "画板3";
 inline constexpr char 端口1[] = "端口1";
 inline constexpr char 组合框1[] = "组合框1";
 inline constexpr char 编辑框1[] = "编辑框1";
+
+// The Picture options window.
+inline constexpr char 组合框转换[] = "组合框转换";
+inline constexpr char 标签转换[] = "标签转换";
+inline constexpr char 标签阈值[] = "标签阈值";
+inline constexpr char 滑块阈值[] = "滑块阈值";
+inline constexpr char 标签网格[] = "标签网格";
+inline constexpr char 滑块网格[] = "滑块网格";
+inline constexpr char 标签角度[] = "标签角度";
+inline constexpr char 滑块角度[] = "滑块角度";
+inline constexpr char 标签亮度[] = "标签亮度";
+inline constexpr char 滑块亮度[] = "滑块亮度";
+inline constexpr char 标签对比度[] = "标签对比度";
+inline constexpr char 滑块对比度[] = "滑块对比度";
+inline constexpr char 标签伽马[] = "标签伽马";
+inline constexpr char 滑块伽马[] = "滑块伽马";
+inline constexpr char 标签锐化[] = "标签锐化";
+inline constexpr char 滑块锐化[] = "滑块锐化";
+inline constexpr char 按钮反相[] = "按钮反相";
+inline constexpr char 按钮自动色阶[] = "按钮自动色阶";
+inline constexpr char 按钮默认[] = "按钮默认";
 
 }  // namespace tessary::unit

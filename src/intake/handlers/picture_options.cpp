@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/definitions/definitions.h"
+#include "app/definitions/unit_names.h"
 #include "app/model/properties.h"
 #include "image/conversion.h"
 #include "intake/handlers/image_handlers.h"
@@ -15,9 +16,9 @@
 namespace tessary::intake {
 namespace {
 
-constexpr std::string_view kList = "组合框转换";
-constexpr std::string_view kInvert = "按钮反相";
-constexpr std::string_view kAutoLevel = "按钮自动色阶";
+constexpr std::string_view kList = unit::组合框转换;
+constexpr std::string_view kInvert = unit::按钮反相;
+constexpr std::string_view kAutoLevel = unit::按钮自动色阶;
 
 // A slider of the window, the option it sets and how its label shows the value.
 struct SliderOption {
@@ -26,15 +27,16 @@ struct SliderOption {
     int image::ConversionOptions::*field;
     const char* caption;  // printf format of the label
     bool hundredths;
+    int offset = 0;  // slider position = value + offset: a slider's range cannot go below 0
 };
 constexpr std::array<SliderOption, 7> kSliders = {{
-    {"滑块阈值", "标签阈值", &image::ConversionOptions::threshold, "Threshold level: %d", false},
-    {"滑块网格", "标签网格", &image::ConversionOptions::cell, "Halftone cell: %d px", false},
-    {"滑块角度", "标签角度", &image::ConversionOptions::angle, "Halftone angle: %d°", false},
-    {"滑块亮度", "标签亮度", &image::ConversionOptions::brightness, "Brightness: %d", false},
-    {"滑块对比度", "标签对比度", &image::ConversionOptions::contrast, "Contrast: %d", false},
-    {"滑块伽马", "标签伽马", &image::ConversionOptions::gamma, "Gamma: %d.%02d", true},
-    {"滑块锐化", "标签锐化", &image::ConversionOptions::sharpen, "Sharpen: %d", false},
+    {unit::滑块阈值, unit::标签阈值, &image::ConversionOptions::threshold, "Threshold level: %d", false},
+    {unit::滑块网格, unit::标签网格, &image::ConversionOptions::cell, "Halftone cell: %d px", false},
+    {unit::滑块角度, unit::标签角度, &image::ConversionOptions::angle, "Halftone angle: %d°", false},
+    {unit::滑块亮度, unit::标签亮度, &image::ConversionOptions::brightness, "Brightness: %d", false, 100},
+    {unit::滑块对比度, unit::标签对比度, &image::ConversionOptions::contrast, "Contrast: %d", false, 100},
+    {unit::滑块伽马, unit::标签伽马, &image::ConversionOptions::gamma, "Gamma: %d.%02d", true},
+    {unit::滑块锐化, unit::标签锐化, &image::ConversionOptions::sharpen, "Sharpen: %d", false},
 }};
 
 // Settings keys, beside the mode's.
@@ -76,9 +78,9 @@ void showValues(Window& window, const image::ConversionOptions& o) {
         window.set(s.label, prop::label::kCaption, labelText(s, o.*(s.field)));
     const bool threshold = o.mode == image::Conversion::Threshold && !o.autoLevel;
     const bool halftone = o.mode == image::Conversion::Halftone;
-    window.set("滑块阈值", prop::kDisabled, std::int32_t{threshold ? 0 : 1});
-    window.set("滑块网格", prop::kDisabled, std::int32_t{halftone ? 0 : 1});
-    window.set("滑块角度", prop::kDisabled, std::int32_t{halftone ? 0 : 1});
+    window.set(unit::滑块阈值, prop::kDisabled, std::int32_t{threshold ? 0 : 1});
+    window.set(unit::滑块网格, prop::kDisabled, std::int32_t{halftone ? 0 : 1});
+    window.set(unit::滑块角度, prop::kDisabled, std::int32_t{halftone ? 0 : 1});
 }
 
 void setControls(Console& console, Window& window, const image::ConversionOptions& o) {
@@ -86,7 +88,7 @@ void setControls(Console& console, Window& window, const image::ConversionOption
     ui.applying = true;
     window.set(kList, prop::combobox::kSelection, static_cast<std::int32_t>(o.mode));
     for (const SliderOption& s : kSliders)
-        window.set(s.slider, prop::slider::kPosition, std::int32_t{o.*(s.field)});
+        window.set(s.slider, prop::slider::kPosition, std::int32_t{o.*(s.field) + s.offset});
     window.set(kInvert, prop::button::kChecked, std::int32_t{o.invert ? 1 : 0});
     window.set(kAutoLevel, prop::button::kChecked, std::int32_t{o.autoLevel ? 1 : 0});
     ui.applying = false;
@@ -98,7 +100,8 @@ image::ConversionOptions readControls(Window& window) {
     const int mode = window.getInt(kList, prop::combobox::kSelection);
     o.mode = mode >= 0 && mode < image::kConversionCount ? static_cast<image::Conversion>(mode)
                                                          : image::Conversion{};
-    for (const SliderOption& s : kSliders) o.*(s.field) = window.getInt(s.slider, prop::slider::kPosition);
+    for (const SliderOption& s : kSliders)
+        o.*(s.field) = window.getInt(s.slider, prop::slider::kPosition) - s.offset;
     o.invert = window.getInt(kInvert, prop::button::kChecked) != 0;
     o.autoLevel = window.getInt(kAutoLevel, prop::button::kChecked) != 0;
     return o;
