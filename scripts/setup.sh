@@ -15,7 +15,7 @@ packages=(
   build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libxcb1-dev
   libjpeg-dev libpng-dev libtiff-dev zlib1g-dev
-  qt6-svg-dev libwebp-dev libgif-dev libheif-dev
+  qt6-svg-dev libwebp-dev libgif-dev libheif-dev libde265-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   xvfb xauth fonts-dejavu-core

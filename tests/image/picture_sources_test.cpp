@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "decode_test_support.h"
+#include "image/decode/decoders.h"
 #include "image/render/svg_decoder.h"
 #include "intake/fitted_picture.h"
 #include "intake/intake.h"
@@ -79,6 +80,7 @@ const FormatCase kFormats[] = {
     {"heif/photo.heic", PictureFormat::Heif, 1},  // colour turned into RGB here, rounded its own way
     {"heif/alpha.heic", PictureFormat::Heif, 1},
     {"heif/turned.heic", PictureFormat::Heif, 1},  // stored 64 x 48 with a quarter turn: read 48 x 64
+    {"heif/grid.heic", PictureFormat::Heif, 1},    // 3 x 2 tiles of 64 x 64 cropped to 150 x 100
     {"heif/picture.avif", PictureFormat::Heif, 1},
 };
 
@@ -153,6 +155,37 @@ TEST(NewFormat, DeclaredGiantsAreRefused) {
         writeBytes(dir.file("giant"), g.bytes);
         intake::FittedPicture fitted;
         EXPECT_NE(intake::decodeFitted(dir.file("giant"), Resample::Halftone, fitted), kConvertOk) << g.name;
+    }
+}
+
+// Plain HEVC photos, alone or in tiles, are read straight through libde265 (their pixels are held to the
+// references above), at the size libheif gives and every row once. Transparency and AV1 are left to libheif.
+TEST(NewFormat, HeicReadStraightWhenPlain) {
+    struct Case {
+        const char* file;
+        bool straight;
+    };
+    const Case cases[] = {{"heif/photo.heic", true},
+                          {"heif/turned.heic", true},
+                          {"heif/grid.heic", true},
+                          {"heif/alpha.heic", false},
+                          {"heif/picture.avif", false}};
+    for (const Case& c : cases) {
+        Bytes bytes = readBytes(ownData(c.file));
+        std::unique_ptr<FILE, int (*)(FILE*)> f(fmemopen(bytes.data(), bytes.size(), "rb"), fclose);
+        ASSERT_TRUE(f);
+        const decode::Input in{f.get(), bytes.size()};
+        CheckingSink straight, reference;
+        DecodeInfo straightInfo, referenceInfo;
+        EXPECT_EQ(decode::decodeHeicTiles(in, straight, &straightInfo),
+                  c.straight ? kConvertOk : kConvertRefused)
+            << c.file;
+        if (!c.straight) continue;
+        ASSERT_EQ(decode::decodeHeifThroughLibheif(in, reference, {}, &referenceInfo), kConvertOk) << c.file;
+        EXPECT_TRUE(straight.everyRowOnce()) << c.file;
+        EXPECT_EQ(std::pair(straightInfo.width, straightInfo.height),
+                  std::pair(referenceInfo.width, referenceInfo.height))
+            << c.file;
     }
 }
 

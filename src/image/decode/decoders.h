@@ -35,6 +35,12 @@ int decodePhotoCd(const Input& in, RowSink& sink, const DecodeOptions& options, 
 int decodeWebp(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
 int decodeGif(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
 int decodeHeif(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
+// The HEIC and AVIF decoder without its own path for plain HEVC photos: libheif reads every picture.
+int decodeHeifThroughLibheif(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
+// That path: a HEIC whose primary picture is HEVC of 8 bits without transparency, crop or mirror, alone
+// or as a grid of tiles, read straight through libde265 a row of tiles at a time. kConvertRefused for any
+// other file (libheif reads it then); the file's declared sizes must have been checked.
+int decodeHeicTiles(const Input& in, RowSink& sink, DecodeInfo* info);
 
 // All of them in order, then `later`: the first opening test that accepts the file decides.
 int decodeChain(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info,

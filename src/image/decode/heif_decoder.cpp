@@ -14,6 +14,7 @@
 
 #include "image/decode/decoders.h"
 #include "image/decode/over_white.h"
+#include "image/decode/ycbcr.h"
 
 namespace tessary::image::decode {
 namespace {
@@ -299,12 +300,11 @@ bool declaredSizesWithinLimit(const Input& in) {
     return false;
 }
 
-// Luma and colour-difference planes turned into RGB a row at a time, so that no whole RGB copy of a photo
-// is made beside the decoder's planes. Colour samples shared by 2 x 2 (or 2 x 1) pixels are taken as they
-// are, for each of those pixels.
+// The planes of a decoded picture turned into RGB a row at a time, so that no whole RGB copy of a photo is
+// made beside the decoder's planes.
 class YcbcrRows {
   public:
-    YcbcrRows(const heif_image* image, const heif_image_handle* handle) {
+    YcbcrRows(const heif_image* image, const heif_image_handle* handle) : toRgb_(matrixOf(handle)) {
         y_ = heif_image_get_plane_readonly(image, heif_channel_Y, &yStride_);
         cb_ = heif_image_get_plane_readonly(image, heif_channel_Cb, &cbStride_);
         cr_ = heif_image_get_plane_readonly(image, heif_channel_Cr, &crStride_);
@@ -312,77 +312,43 @@ class YcbcrRows {
         shiftX_ = chroma == heif_chroma_444 ? 0 : 1;
         shiftY_ = chroma == heif_chroma_420 ? 1 : 0;
         known_ = chroma == heif_chroma_420 || chroma == heif_chroma_422 || chroma == heif_chroma_444;
-        double kr = 0.299, kb = 0.114;  // BT.601, also where the file says nothing
-        heif_color_profile_nclx* nclx = nullptr;
-        const heif_error read = heif_image_handle_get_nclx_color_profile(handle, &nclx);
-        // Handed out even with some errors, so always given back.
-        const std::unique_ptr<heif_color_profile_nclx, void (*)(heif_color_profile_nclx*)> owned(
-            nclx, heif_nclx_color_profile_free);
-        if (read.code == heif_error_Ok && nclx) {
-            switch (nclx->matrix_coefficients) {
-                case heif_matrix_coefficients_ITU_R_BT_709_5:
-                    kr = 0.2126, kb = 0.0722;
-                    break;
-                case heif_matrix_coefficients_ITU_R_BT_2020_2_non_constant_luminance:
-                    kr = 0.2627, kb = 0.0593;
-                    break;
-                default:
-                    break;
-            }
-            fullRange_ = nclx->full_range_flag != 0;
-        }
-        const double kg = 1 - kr - kb;
-        const double chromaScale = fullRange_ ? 1.0 : 255.0 / 224;
-        // Each term in 1/65536ths, looked up per sample value; the half for rounding is in the luma term.
-        for (int v = 0; v < 256; ++v) {
-            const double c = (v - 128.0) * chromaScale * 65536;
-            const double l = (fullRange_ ? v : (v - 16) * (255.0 / 219)) * 65536 + 32768;
-            luma_[v] = static_cast<std::int32_t>(std::lround(l));
-            crToR_[v] = static_cast<std::int32_t>(std::lround(2 * (1 - kr) * c));
-            cbToB_[v] = static_cast<std::int32_t>(std::lround(2 * (1 - kb) * c));
-            toG_[v][0] = static_cast<std::int32_t>(std::lround(-2 * (1 - kb) * kb / kg * c));
-            toG_[v][1] = static_cast<std::int32_t>(std::lround(-2 * (1 - kr) * kr / kg * c));
-        }
     }
     bool usable(int width, int height) const {
         return known_ && y_ && cb_ && cr_ && yStride_ >= width && cbStride_ >= (width + shiftX_) >> shiftX_ &&
                crStride_ >= (width + shiftX_) >> shiftX_ && height > 0;
     }
     void row(int y, int width, std::uint8_t* rgb) const {
-        const std::uint8_t* luma = y_ + static_cast<std::size_t>(y) * static_cast<std::size_t>(yStride_);
-        const std::uint8_t* cb =
-            cb_ + static_cast<std::size_t>(y >> shiftY_) * static_cast<std::size_t>(cbStride_);
-        const std::uint8_t* cr =
-            cr_ + static_cast<std::size_t>(y >> shiftY_) * static_cast<std::size_t>(crStride_);
-        for (int x = 0; x < width; ++x, rgb += 3) {
-            const std::int32_t l = luma_[luma[x]];
-            const int b = cb[x >> shiftX_], r = cr[x >> shiftX_];
-            rgb[0] = clamp(l + crToR_[r]);
-            rgb[1] = clamp(l + toG_[b][0] + toG_[r][1]);
-            rgb[2] = clamp(l + cbToB_[b]);
-        }
+        toRgb_.row(y_ + static_cast<std::size_t>(y) * static_cast<std::size_t>(yStride_),
+                   cb_ + static_cast<std::size_t>(y >> shiftY_) * static_cast<std::size_t>(cbStride_),
+                   cr_ + static_cast<std::size_t>(y >> shiftY_) * static_cast<std::size_t>(crStride_),
+                   shiftX_, width, rgb);
     }
 
   private:
-    static std::uint8_t clamp(std::int32_t v) {
-        return static_cast<std::uint8_t>(v <= 0 ? 0 : v >= (255 << 16) ? 255 : v >> 16);
+    // The matrix and range the file declares for the picture; BT.601 at full range where it says nothing.
+    static YcbcrToRgb matrixOf(const heif_image_handle* handle) {
+        heif_color_profile_nclx* nclx = nullptr;
+        const heif_error read = heif_image_handle_get_nclx_color_profile(handle, &nclx);
+        // Handed out even with some errors, so always given back.
+        const std::unique_ptr<heif_color_profile_nclx, void (*)(heif_color_profile_nclx*)> owned(
+            nclx, heif_nclx_color_profile_free);
+        if (read.code != heif_error_Ok || !nclx) return YcbcrToRgb(2, true);
+        return YcbcrToRgb(static_cast<int>(nclx->matrix_coefficients), nclx->full_range_flag != 0);
     }
+    YcbcrToRgb toRgb_;
     const std::uint8_t* y_ = nullptr;
     const std::uint8_t* cb_ = nullptr;
     const std::uint8_t* cr_ = nullptr;
     int yStride_ = 0, cbStride_ = 0, crStride_ = 0;
     int shiftX_ = 1, shiftY_ = 1;
     bool known_ = false;
-    bool fullRange_ = true;
-    std::int32_t luma_[256] = {};
-    std::int32_t crToR_[256] = {};
-    std::int32_t cbToB_[256] = {};
-    std::int32_t toG_[256][2] = {};  // from Cb, from Cr
 };
 
 }  // namespace
 
-int decodeHeif(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo* info) {
+namespace {
+
+int decodeHeifFile(const Input& in, RowSink& sink, DecodeInfo* info, bool straightHevc) {
     std::uint8_t head[32];
     const std::size_t headBytes = in.size < sizeof head ? static_cast<std::size_t>(in.size) : sizeof head;
     if (headBytes < 12 || !readAt(in, 0, head, headBytes) || head[4] != 'f' || head[5] != 't' ||
@@ -390,6 +356,8 @@ int decodeHeif(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo*
         heif_check_filetype(head, static_cast<int>(headBytes)) == heif_filetype_no)
         return kConvertRefused;
     if (!declaredSizesWithinLimit(in)) return kConvertDecodeFailed;
+    if (straightHevc)
+        if (const int result = decodeHeicTiles(in, sink, info); result != kConvertRefused) return result;
     static std::once_flag initialised;
     std::call_once(initialised, [] { heif_init(nullptr); });
 
@@ -471,6 +439,16 @@ int decodeHeif(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo*
         }
     }
     return kConvertOk;
+}
+
+}  // namespace
+
+int decodeHeif(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo* info) {
+    return decodeHeifFile(in, sink, info, true);
+}
+
+int decodeHeifThroughLibheif(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo* info) {
+    return decodeHeifFile(in, sink, info, false);
 }
 
 }  // namespace tessary::image::decode
