@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# The headless intake (tessary-prepare) of a 12-megapixel HEIC and WebP photo beside vipsthumbnail on the
-# same files, as whole processes: median wall time and peak memory. Also an SVG logo of 2,000 paths.
+# The headless intake (tessary-prepare) of a 12-megapixel HEIC (one picture, and a grid of 512 x 512 tiles
+# as phones store them) and WebP photo beside vipsthumbnail on the same files, as whole processes: median
+# wall time and peak memory. Also an SVG logo of 2,000 paths.
 # Usage: bench/formats.sh [PICTURE_DIR] [BUILD_DIR]   (RUNS, default 5, sets the timed runs per command)
-# The pictures are made in PICTURE_DIR when missing (ImageMagick, heif-enc, cwebp; about half a minute).
+# The pictures are made in PICTURE_DIR when missing (ImageMagick, heif-enc, cwebp; about a minute).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 pictures=${1:-$(mktemp -d)}
@@ -21,6 +22,10 @@ if [ ! -f "$pictures/photo12.heic" ]; then
   heif-enc -q 80 "$pictures/photo12.jpg" -o "$pictures/photo12.heic" >/dev/null
   cwebp -quiet -q 80 "$pictures/photo12.jpg" -o "$pictures/photo12.webp"
 fi
+if [ ! -f "$pictures/photo12_grid.heic" ]; then
+  "$convert" "$pictures/photo12.jpg" -resize '4032x3024!' "PNG24:$work/grid.png"
+  python3 "$here/tests/data/heif/make_grid.py" "$work/grid.png" 8 6 512 "$pictures/photo12_grid.heic"
+fi
 [ -f "$pictures/logo2000.svg" ] || python3 "$here/bench/make_svg_logo.py" "$pictures/logo2000.svg" 2000
 
 median() {
@@ -31,7 +36,7 @@ median() {
 peak() { /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -1; }
 
 printf '%-14s %-16s %10s %12s\n' picture program "median s" "peak MiB"
-for f in photo12.heic photo12.webp logo2000.svg; do
+for f in photo12.heic photo12_grid.heic photo12.webp logo2000.svg; do
   for program in prepare vipsthumbnail; do
     if [ "$program" = prepare ]; then cmd=("$prepare" "$pictures/$f" "$work/out.bmp")
     else command -v vipsthumbnail >/dev/null || continue; cmd=(vipsthumbnail "$pictures/$f" -s 490 -o "$work/out.png"); fi

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The formats read through other libraries, taken in whole: an SVG logo of 2,000 paths (made here), and
-// the pictures named by TESSARY_BENCH_FORMATS (a folder with photo12.heic and photo12.webp, as
-// bench/formats.sh makes them), skipped when it is not set.
+// the pictures named by TESSARY_BENCH_FORMATS (a folder with photo12.heic, photo12_grid.heic and
+// photo12.webp, as bench/formats.sh makes them), skipped when it is not set.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -103,6 +103,7 @@ void BM_Photo12(benchmark::State& state, const char* name) {
     takeInRepeatedly(state, (std::filesystem::path(folder) / name).string());
 }
 BENCHMARK_CAPTURE(BM_Photo12, heic, "photo12.heic")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Photo12, heic_grid, "photo12_grid.heic")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Photo12, webp, "photo12.webp")->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -5,7 +5,10 @@
 #include <libde265/de265.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "image/decode/decoders.h"
@@ -83,33 +86,38 @@ bool spatialExtent(const heif::Meta& meta, const heif::Item& item, std::uint32_t
 // One coded picture, decoded; its decoder owns the planes.
 class Tile {
   public:
-    // False when the item is not a plain 8-bit HEVC picture of the expected size, or does not decode.
-    bool decode(const Input& in, const heif::Meta& meta, const heif::Item& item, std::uint32_t width,
-                std::uint32_t height) {
-        HevcConfig config;
+    // Reads the item's coded data into a decoder of its own. False when it is not a plain 8-bit HEVC
+    // picture or its data cannot be read.
+    bool load(const Input& in, const heif::Meta& meta, const heif::Item& item) {
         const heif::Property* hvcc = meta.property(item, "hvcC");
         std::vector<std::uint8_t> data;
-        if (item.type != "hvc1" || !hvcc || !readConfig(*hvcc, config) || !config.eightBits ||
-            config.chroma == 0 || !readItem(in, item, in.size, data))
+        if (item.type != "hvc1" || !hvcc || !readConfig(*hvcc, config_) || !config_.eightBits ||
+            config_.chroma == 0 || !readItem(in, item, in.size, data))
             return false;
         decoder_.reset(de265_new_decoder());
         if (!decoder_) return false;
-        for (const auto& nal : config.parameterSets)
+        for (const auto& nal : config_.parameterSets)
             if (!de265_isOK(
                     de265_push_NAL(decoder_.get(), nal.data(), static_cast<int>(nal.size()), 0, nullptr)))
                 return false;
         for (std::size_t p = 0; p < data.size();) {
-            if (data.size() - p < static_cast<std::size_t>(config.lengthBytes)) return false;
-            const std::size_t length = bigEndian(data.data() + p, config.lengthBytes);
-            p += static_cast<std::size_t>(config.lengthBytes);
+            if (data.size() - p < static_cast<std::size_t>(config_.lengthBytes)) return false;
+            const std::size_t length = bigEndian(data.data() + p, config_.lengthBytes);
+            p += static_cast<std::size_t>(config_.lengthBytes);
             if (length > data.size() - p || length > 0x7FFFFFFF) return false;
             if (!de265_isOK(
                     de265_push_NAL(decoder_.get(), data.data() + p, static_cast<int>(length), 0, nullptr)))
                 return false;
             p += length;
         }
-        data = {};
-        if (!de265_isOK(de265_flush_data(decoder_.get()))) return false;
+        return de265_isOK(de265_flush_data(decoder_.get()));
+    }
+
+    // Decodes what was loaded; false when it does not decode to a picture of this size. Tiles loaded
+    // apart may be decoded at the same time.
+    bool decode(std::uint32_t width, std::uint32_t height) {
+        if (!decoder_) return false;
+        const HevcConfig& config = config_;
         for (int more = 1; more && !image_;) {
             const de265_error e = de265_decode(decoder_.get(), &more);
             if (!de265_isOK(e) && e != DE265_ERROR_WAITING_FOR_INPUT_DATA) return false;
@@ -144,6 +152,7 @@ class Tile {
     }
 
   private:
+    HevcConfig config_;
     Decoder265 decoder_;
     const de265_image* image_ = nullptr;
     const std::uint8_t* y_ = nullptr;
@@ -169,6 +178,26 @@ int orientationOf(const heif::Meta& meta, const heif::Item& item) {
     if (!irot || irot->body.empty()) return 1;
     static constexpr int kByTurns[] = {1, 8, 3, 6};
     return kByTurns[irot->body[0] & 3];
+}
+
+// The loaded tiles of a row decoded, on two threads when there are several.
+bool decodeBand(std::vector<Tile>& band, std::uint32_t width, std::uint32_t height) {
+    std::atomic<bool> good = true;
+    auto every = [&](std::size_t first) {
+        for (std::size_t c = first; c < band.size(); c += 2)
+            if (!band[c].decode(width, height)) good = false;
+    };
+    std::thread second;
+    if (band.size() > 1) {
+        try {
+            second = std::thread(every, 1);
+        } catch (const std::system_error&) {
+            every(1);
+        }
+    }
+    every(0);
+    if (second.joinable()) second.join();
+    return good;
 }
 
 }  // namespace
@@ -217,9 +246,11 @@ int decodeHeicTiles(const Input& in, RowSink& sink, DecodeInfo* info) {
     bool started = false;
     for (std::uint32_t r = 0; r < rows; ++r) {
         std::vector<Tile> band(columns);
-        for (std::uint32_t c = 0; c < columns; ++c)
-            if (!band[c].decode(in, *meta, *tiles[r * columns + c], tileWidth, tileHeight))
-                return started ? kConvertDecodeFailed : kConvertRefused;
+        bool decoded = true;
+        for (std::uint32_t c = 0; c < columns && decoded; ++c)
+            decoded = band[c].load(in, *meta, *tiles[r * columns + c]);
+        if (!decoded || !decodeBand(band, tileWidth, tileHeight))
+            return started ? kConvertDecodeFailed : kConvertRefused;
         if (!started) {
             if (!startRows(sink, info, PictureFormat::Heif, width, height, width, height,
                            orientationOf(*meta, *primary)))
