@@ -240,6 +240,13 @@ int decodeHeicTiles(const Input& in, RowSink& sink, DecodeInfo* info) {
         tileWidth = width, tileHeight = height;
     }
     if (std::uint64_t{width} * height > kMaxDeliveredPixels) return kConvertDecodeFailed;
+    // A row of tiles is held coded at once: tiles that share their data could make that many times the file.
+    std::uint64_t coded = 0;
+    for (const heif::Item* tile : tiles)
+        for (const auto& extent : tile->extents) {
+            coded += std::min(extent.second, in.size + 1);
+            if (coded > in.size) return kConvertRefused;
+        }
 
     const YcbcrToRgb toRgb = colourOf(*meta, *primary);
     std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * 3);
