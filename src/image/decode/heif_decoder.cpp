@@ -207,6 +207,7 @@ bool derivedSizesWithinLimit(const Input& in, const std::uint8_t* meta, std::siz
         const std::uint8_t* body = meta + where.first;
         if (type == "iinf" && where.second >= 6) {
             const bool wide = body[0] != 0;
+            if (wide && where.second < 8) return false;
             for (const auto& [entry, at] : children(body + (wide ? 8 : 6), where.second - (wide ? 8 : 6))) {
                 const std::uint8_t* infe = body + (wide ? 8 : 6) + at.first;
                 if (entry != "infe" || at.second < 4 || infe[0] < 2) continue;
