@@ -35,11 +35,11 @@ median() {
 }
 peak() { /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -1; }
 
-printf '%-14s %-16s %10s %12s\n' picture program "median s" "peak MiB"
+printf '%-18s %-14s %10s %10s\n' picture program "median s" "peak MiB"
 for f in photo12.heic photo12_grid.heic photo12.webp logo2000.svg; do
   for program in prepare vipsthumbnail; do
     if [ "$program" = prepare ]; then cmd=("$prepare" "$pictures/$f" "$work/out.bmp")
     else command -v vipsthumbnail >/dev/null || continue; cmd=(vipsthumbnail "$pictures/$f" -s 490 -o "$work/out.png"); fi
-    printf '%-14s %-16s %10s %12s\n' "$f" "$program" "$(median "${cmd[@]}")" "$(( $(peak "${cmd[@]}") / 1024 ))"
+    printf '%-18s %-14s %10s %10s\n' "$f" "$program" "$(median "${cmd[@]}")" "$(( $(peak "${cmd[@]}") / 1024 ))"
   done
 done
