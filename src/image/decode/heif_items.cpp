@@ -9,6 +9,7 @@ namespace tessary::image::decode::heif {
 namespace {
 
 constexpr std::uint64_t kMaxMetaBytes = 16 * 1024 * 1024;
+constexpr std::size_t kMaxAssociations = 1024;
 
 // Big-endian fields of a box's content; reading past the end sets `bad` and gives zeros.
 class Fields {
@@ -74,9 +75,8 @@ std::optional<std::vector<Box>> boxes(const std::uint8_t* data, std::size_t size
 }
 
 Item* find(Meta& meta, std::uint32_t id) {
-    for (Item& item : meta.items)
-        if (item.id == id) return &item;
-    return nullptr;
+    const auto at = meta.byId.find(id);
+    return at == meta.byId.end() ? nullptr : &meta.items[at->second];
 }
 
 bool readItemInfo(Meta& meta, const Box& iinf) {
@@ -98,7 +98,7 @@ bool readItemInfo(Meta& meta, const Box& iinf) {
         e.uint(2);
         item.type = e.fourcc();
         if (e.bad) return false;
-        if (find(meta, item.id)) return false;
+        if (!meta.byId.emplace(item.id, meta.items.size()).second) return false;
         meta.items.push_back(std::move(item));
     }
     return true;
@@ -192,7 +192,10 @@ bool readProperties(Meta& meta, const Box& iprp) {
                 const bool essential = (v >> (wide ? 15 : 7)) != 0;
                 if (index == 0) continue;  // no property
                 if (index > meta.properties.size()) return false;
-                if (item) item->properties.push_back({static_cast<std::uint16_t>(index - 1), essential});
+                if (!item) continue;
+                // A real item has a handful; thousands would only make every look-up slow.
+                if (item->properties.size() >= kMaxAssociations) return false;
+                item->properties.push_back({static_cast<std::uint16_t>(index - 1), essential});
             }
         }
         if (f.bad) return false;
@@ -203,9 +206,8 @@ bool readProperties(Meta& meta, const Box& iprp) {
 }  // namespace
 
 const Item* Meta::item(std::uint32_t id) const {
-    for (const Item& i : items)
-        if (i.id == id) return &i;
-    return nullptr;
+    const auto at = byId.find(id);
+    return at == byId.end() ? nullptr : &items[at->second];
 }
 
 const Property* Meta::property(const Item& item, std::string_view type) const {

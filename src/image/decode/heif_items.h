@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "image/decode/decoders.h"
@@ -41,6 +42,7 @@ struct Meta {
     std::uint32_t primary = 0;
     std::vector<Item> items;
     std::vector<Property> properties;
+    std::unordered_map<std::uint32_t, std::size_t> byId;  // item id: its place in `items`
 
     const Item* item(std::uint32_t id) const;
     // The item's first property of a type; nullptr when it has none.
