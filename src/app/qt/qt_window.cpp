@@ -44,6 +44,15 @@ class WindowSelfUnit : public QtUnit {
 
 }  // namespace
 
+namespace {
+// File names are bytes, not text: a name that is not UTF-8 must still reach its file, so the path is taken
+// byte for byte from the URL's percent-encoded form.
+std::string localPath(const QUrl& url) {
+    if (!url.host().isEmpty()) return toUtf8(url.toLocalFile());
+    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
+}
+}  // namespace
+
 std::string droppedFilesText(const std::vector<std::string>& paths) {
     if (paths.size() == 1) return paths.front();
     std::string text;
@@ -264,7 +273,7 @@ std::optional<std::string> QtWindow::acceptedDrop(const QMimeData* data) const {
                 paths.clear();
                 break;
             }
-            paths.push_back(toUtf8(url.toLocalFile()));
+            paths.push_back(localPath(url));
         }
         if (!paths.empty()) return droppedFilesText(paths);
     }
