@@ -168,14 +168,15 @@ IntakeResult takeIn(ImageState& state, Surroundings& around, std::string fileNam
 }
 
 IntakeResult takeInText(ImageState& state, Surroundings& around, const TypedText& text) {
-    if (!render::hasText(text.text)) {
+    // Text of zero-width characters only is no text either: it draws nothing.
+    const image::Raster rendered =
+        render::hasText(text.text) ? render::renderText(text.text, text.style) : image::Raster();
+    if (rendered.empty()) {
         around.noText();
         return IntakeResult::NoText;
     }
     state.typedText = text;
     return takeInFitted(state, around, [&](FittedPicture& picture) {
-        const image::Raster rendered = render::renderText(text.text, text.style);
-        if (rendered.empty()) return false;
         fitRaster(rendered, around.resampling(), picture);
         return true;
     });
