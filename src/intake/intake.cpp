@@ -128,12 +128,13 @@ IntakeResult takeInFitted(ImageState& state, Surroundings& around, Produce produ
     if (produce(picture))
         // Checked only after a successful decoding, so that a refused picture never touches the preview file.
         result = image::canWriteFile(previewFile) ? IntakeResult::Prepared : IntakeResult::PreviewUnwritable;
-    if (result != IntakeResult::Prepared) {
-        around.wrongFileType();
-    } else {
+    const int w = picture.info.width;
+    const int h = picture.info.height;
+    if (result == IntakeResult::Prepared) {
+        // Put back when the preview file cannot be written after all (a full disk): the picture is then
+        // refused like one whose preview file cannot be opened, rather than shown as prepared without it.
+        ImageState before = state;
         state.previewPath = previewFile;
-        const int w = picture.info.width;
-        const int h = picture.info.height;
         image::drawPicture(around.canvas(), picture.pixels, picture.placement.left, picture.placement.top);
         around.canvasChanged();
         const Placement& p = picture.placement;
@@ -141,7 +142,15 @@ IntakeResult takeInFitted(ImageState& state, Surroundings& around, Produce produ
         picture = FittedPicture{};
         takeSnapshot(state, around);
         blackAndWhite(state);
-        result = writePreview(state, around) ? IntakeResult::Prepared : IntakeResult::PreviewUnwritten;
+        if (!writePreview(state, around)) {
+            state = std::move(before);
+            clearCanvas(around);
+            result = IntakeResult::PreviewUnwritten;
+        }
+    }
+    if (result != IntakeResult::Prepared) {
+        around.wrongFileType();
+    } else {
         around.log(kLogOriginal);
         around.log(resolutionLine(w, h));
         if (tooLarge(w, h)) around.log(kLogTooLarge);
