@@ -17,12 +17,14 @@ namespace tessary::image {
 inline constexpr const char* kPreviewFileName = "Engraving Preview.bmp";
 
 // The directory of the running program, without a trailing slash, when files can be created there;
-// otherwise a private per-user directory ($XDG_RUNTIME_DIR/tessary, else ~/.cache/tessary, made 0700),
-// so that the preview file can always be written (an installed program's directory is not writable).
+// otherwise a private per-user directory ($XDG_RUNTIME_DIR/tessary, else ~/.cache/tessary, else
+// $TMPDIR/tessary-UID or /tmp/tessary-UID, made 0700), so that the preview file can always be written (an
+// installed program's directory is not writable).
 std::string runDirectory();
-// The same choice for a given program directory and environment values (null when unset).
+// The same choice for a given program directory and environment values (null when unset; no temporary
+// directory: none is tried).
 std::string chooseRunDirectory(const std::string& programDirectory, const char* xdgRuntimeDir,
-                               const char* home);
+                               const char* home, const char* tmpDir = nullptr);
 
 // run directory + "/Engraving Preview.bmp"
 std::string previewFilePath(const std::string& runDirectory);
