@@ -194,12 +194,15 @@ bool canWriteFile(const std::string& path) {
 
 bool deleteFile(const std::string& path) { return !path.empty() && ::unlink(path.c_str()) == 0; }
 
-bool deleteFileIfSame(const std::string& path, const FileIdentity& identity) {
+bool isSameFile(const std::string& path, const FileIdentity& identity) {
     struct stat st {};
     if (identity.empty() || path.empty() || ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return false;
-    if (identityOf(st) != identity) return false;
-    return ::unlink(path.c_str()) == 0;
+    return identityOf(st) == identity;
+}
+
+bool deleteFileIfSame(const std::string& path, const FileIdentity& identity) {
+    return isSameFile(path, identity) && ::unlink(path.c_str()) == 0;
 }
 
 UniqueFd openRegularFile(const std::string& path) {

@@ -53,7 +53,9 @@ bool writeFile(const std::string& path, const std::vector<Bytes>& byteSets, File
 bool canWriteFile(const std::string& path);
 
 bool deleteFile(const std::string& path);
-// Deletes the path only while it still names that very file (not a link, nor a file put there since).
+// Whether the path still names that very file (not a link, nor a file put there since).
+bool isSameFile(const std::string& path, const FileIdentity& identity);
+// Deletes the path only while it still names that very file.
 bool deleteFileIfSame(const std::string& path, const FileIdentity& identity);
 
 // Opens a user's file for reading only when it is a regular file, without ever blocking: a FIFO nobody

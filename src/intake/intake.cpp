@@ -106,6 +106,10 @@ void commonTail(ImageState& state, Surroundings& around) {
 
 std::optional<image::Raster> loadPreview(ImageState& state, Surroundings& around) {
     state.previewPath = around.previewFile();
+    // A second console in the same run directory writes (and at its close deletes) the same preview file:
+    // once this console has written it, it zooms its own picture, whatever the file now holds.
+    if (!state.previewWritten.empty() && !image::isSameFile(state.previewPath, state.previewWritten))
+        return image::LoadPicture(state.engraving.Mirror(false, true).ToByteSet());
     return image::LoadPicture(state.previewPath);
 }
 
