@@ -119,6 +119,7 @@ TEST_F(InputTest, DropTargetAcceptsFileListsOnlyAnywhereOnTheWindow) {
         {std::unique_ptr<QMimeData>(files({"file:///tmp/caf%C3%A9 100%25.png"})), "/tmp/café 100%.png"});
     cases.push_back(
         {std::unique_ptr<QMimeData>(files({"file:///tmp/latin%E9%0Aname.png"})), "/tmp/latin\xE9\nname.png"});
+    cases.push_back({std::unique_ptr<QMimeData>(files({"file://localhost/tmp/a.png"})), "/tmp/a.png"});
     cases.push_back({std::unique_ptr<QMimeData>(files({"https://example.org/a.png"})), std::nullopt});
     cases.push_back({std::unique_ptr<QMimeData>(files({"file:///tmp/a.png", "https://example.org/b.png"})),
                      std::nullopt});
