@@ -28,7 +28,7 @@ constexpr const char* kHelp =
 }  // namespace
 
 int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
+    for (int i = 1; i < argc && std::string_view(argv[i]) != "--"; ++i) {
         if (std::string_view(argv[i]) == "--version") {
             std::puts("tessary " TESSARY_VERSION);
             return 0;

@@ -141,7 +141,8 @@ bool isSystemDirectory(const std::string& dir) {
 
 }  // namespace
 
-std::string chooseRunDirectory(const std::string& programDir, const char* xdgRuntimeDir, const char* home) {
+std::string chooseRunDirectory(const std::string& programDir, const char* xdgRuntimeDir, const char* home,
+                               const char* tmpDir) {
     const std::string own = withoutTrailingSlash(programDir);
     if (!isSystemDirectory(own) && canCreateFilesIn(own)) return own;
     if (xdgRuntimeDir != nullptr && xdgRuntimeDir[0] == '/') {
@@ -160,11 +161,18 @@ std::string chooseRunDirectory(const std::string& programDir, const char* xdgRun
             if (privateDirectory(dir)) return dir;
         }
     }
+    // An account without a usable home (a service or kiosk account) still gets a directory of its own.
+    if (tmpDir != nullptr && tmpDir[0] == '/') {
+        const std::string dir = withoutTrailingSlash(tmpDir) + "/tessary-" + std::to_string(::geteuid());
+        if (privateDirectory(dir)) return dir;
+    }
     return own;
 }
 
 std::string runDirectory() {
-    return chooseRunDirectory(programDirectory(), std::getenv("XDG_RUNTIME_DIR"), std::getenv("HOME"));
+    const char* tmp = std::getenv("TMPDIR");
+    return chooseRunDirectory(programDirectory(), std::getenv("XDG_RUNTIME_DIR"), std::getenv("HOME"),
+                              tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp");
 }
 
 std::string previewFilePath(const std::string& runDirectory) { return runDirectory + "/" + kPreviewFileName; }
@@ -186,12 +194,15 @@ bool canWriteFile(const std::string& path) {
 
 bool deleteFile(const std::string& path) { return !path.empty() && ::unlink(path.c_str()) == 0; }
 
-bool deleteFileIfSame(const std::string& path, const FileIdentity& identity) {
+bool isSameFile(const std::string& path, const FileIdentity& identity) {
     struct stat st {};
     if (identity.empty() || path.empty() || ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return false;
-    if (identityOf(st) != identity) return false;
-    return ::unlink(path.c_str()) == 0;
+    return identityOf(st) == identity;
+}
+
+bool deleteFileIfSame(const std::string& path, const FileIdentity& identity) {
+    return isSameFile(path, identity) && ::unlink(path.c_str()) == 0;
 }
 
 UniqueFd openRegularFile(const std::string& path) {

@@ -17,12 +17,14 @@ namespace tessary::image {
 inline constexpr const char* kPreviewFileName = "Engraving Preview.bmp";
 
 // The directory of the running program, without a trailing slash, when files can be created there;
-// otherwise a private per-user directory ($XDG_RUNTIME_DIR/tessary, else ~/.cache/tessary, made 0700),
-// so that the preview file can always be written (an installed program's directory is not writable).
+// otherwise a private per-user directory ($XDG_RUNTIME_DIR/tessary, else ~/.cache/tessary, else
+// $TMPDIR/tessary-UID or /tmp/tessary-UID, made 0700), so that the preview file can always be written (an
+// installed program's directory is not writable).
 std::string runDirectory();
-// The same choice for a given program directory and environment values (null when unset).
+// The same choice for a given program directory and environment values (null when unset; no temporary
+// directory: none is tried).
 std::string chooseRunDirectory(const std::string& programDirectory, const char* xdgRuntimeDir,
-                               const char* home);
+                               const char* home, const char* tmpDir = nullptr);
 
 // run directory + "/Engraving Preview.bmp"
 std::string previewFilePath(const std::string& runDirectory);
@@ -51,7 +53,9 @@ bool writeFile(const std::string& path, const std::vector<Bytes>& byteSets, File
 bool canWriteFile(const std::string& path);
 
 bool deleteFile(const std::string& path);
-// Deletes the path only while it still names that very file (not a link, nor a file put there since).
+// Whether the path still names that very file (not a link, nor a file put there since).
+bool isSameFile(const std::string& path, const FileIdentity& identity);
+// Deletes the path only while it still names that very file.
 bool deleteFileIfSame(const std::string& path, const FileIdentity& identity);
 
 // Opens a user's file for reading only when it is a regular file, without ever blocking: a FIFO nobody

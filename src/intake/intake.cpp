@@ -106,6 +106,10 @@ void commonTail(ImageState& state, Surroundings& around) {
 
 std::optional<image::Raster> loadPreview(ImageState& state, Surroundings& around) {
     state.previewPath = around.previewFile();
+    // A second console in the same run directory writes (and at its close deletes) the same preview file:
+    // once this console has written it, it zooms its own picture, whatever the file now holds.
+    if (!state.previewWritten.empty() && !image::isSameFile(state.previewPath, state.previewWritten))
+        return image::LoadPicture(state.engraving.Mirror(false, true).ToByteSet());
     return image::LoadPicture(state.previewPath);
 }
 
@@ -128,12 +132,13 @@ IntakeResult takeInFitted(ImageState& state, Surroundings& around, Produce produ
     if (produce(picture))
         // Checked only after a successful decoding, so that a refused picture never touches the preview file.
         result = image::canWriteFile(previewFile) ? IntakeResult::Prepared : IntakeResult::PreviewUnwritable;
-    if (result != IntakeResult::Prepared) {
-        around.wrongFileType();
-    } else {
+    const int w = picture.info.width;
+    const int h = picture.info.height;
+    if (result == IntakeResult::Prepared) {
+        // Put back when the preview file cannot be written after all (a full disk): the picture is then
+        // refused like one whose preview file cannot be opened, rather than shown as prepared without it.
+        ImageState before = state;
         state.previewPath = previewFile;
-        const int w = picture.info.width;
-        const int h = picture.info.height;
         image::drawPicture(around.canvas(), picture.pixels, picture.placement.left, picture.placement.top);
         around.canvasChanged();
         const Placement& p = picture.placement;
@@ -141,7 +146,15 @@ IntakeResult takeInFitted(ImageState& state, Surroundings& around, Produce produ
         picture = FittedPicture{};
         takeSnapshot(state, around);
         blackAndWhite(state);
-        result = writePreview(state, around) ? IntakeResult::Prepared : IntakeResult::PreviewUnwritten;
+        if (!writePreview(state, around)) {
+            state = std::move(before);
+            clearCanvas(around);
+            result = IntakeResult::PreviewUnwritten;
+        }
+    }
+    if (result != IntakeResult::Prepared) {
+        around.wrongFileType();
+    } else {
         around.log(kLogOriginal);
         around.log(resolutionLine(w, h));
         if (tooLarge(w, h)) around.log(kLogTooLarge);
@@ -168,14 +181,15 @@ IntakeResult takeIn(ImageState& state, Surroundings& around, std::string fileNam
 }
 
 IntakeResult takeInText(ImageState& state, Surroundings& around, const TypedText& text) {
-    if (!render::hasText(text.text)) {
+    // Text of zero-width characters only is no text either: it draws nothing.
+    const image::Raster rendered =
+        render::hasText(text.text) ? render::renderText(text.text, text.style) : image::Raster();
+    if (rendered.empty()) {
         around.noText();
         return IntakeResult::NoText;
     }
     state.typedText = text;
     return takeInFitted(state, around, [&](FittedPicture& picture) {
-        const image::Raster rendered = render::renderText(text.text, text.style);
-        if (rendered.empty()) return false;
         fitRaster(rendered, around.resampling(), picture);
         return true;
     });

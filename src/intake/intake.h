@@ -54,9 +54,9 @@ class Surroundings {
 };
 
 enum class IntakeResult {
-    Prepared,           // the engraving bitmap, the preview file and the preview hold the new picture
-    PreviewUnwritten,   // as Prepared, but writing the preview file failed
-    Refused,            // "Wrong file type": nothing of the image state but the dropped file name changed
+    Prepared,          // the engraving bitmap, the preview file and the preview hold the new picture
+    PreviewUnwritten,  // "Wrong file type" too: writing the preview file failed; the image state is as before
+    Refused,           // "Wrong file type": nothing of the image state but the dropped file name changed
     PreviewUnwritable,  // "Wrong file type" too: the picture decoded, but the preview file cannot be opened
     NoText,             // typed text with nothing to draw: nothing at all changed
 };

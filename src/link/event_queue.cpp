@@ -22,16 +22,33 @@ void EventQueue::append(const QueueEntry* entries, std::size_t count) {
     // Each notification drains the whole queue, so entries added while one is pending need none of their own;
     // a notification per byte would cost more than the delivery itself.
     const bool notify = entries_.empty();
-    entries_.insert(entries_.end(), entries, entries + count);
+    if (entries_.size() + count <= kMaxQueued) {
+        entries_.insert(entries_.end(), entries, entries + count);
+    } else {
+        for (std::size_t i = 0; i < count; ++i)
+            if (entries_.size() < kMaxQueued || entries[i].type != QueueEntry::Type::Byte)
+                entries_.push_back(entries[i]);
+    }
     if (notify)
         QCoreApplication::postEvent(target_, new QEvent(static_cast<QEvent::Type>(notificationType())));
 }
 
-std::vector<QueueEntry> EventQueue::takeAll() {
-    std::vector<QueueEntry> taken;
+std::vector<QueueEntry> EventQueue::take(std::size_t most) {
     std::lock_guard lock(mutex_);
-    taken.swap(entries_);
+    if (entries_.size() <= most) {
+        std::vector<QueueEntry> taken;
+        taken.swap(entries_);
+        return taken;
+    }
+    const auto end = entries_.begin() + static_cast<std::ptrdiff_t>(most);
+    std::vector<QueueEntry> taken(entries_.begin(), end);
+    entries_.erase(entries_.begin(), end);
     return taken;
+}
+
+bool EventQueue::empty() {
+    std::lock_guard lock(mutex_);
+    return entries_.empty();
 }
 
 void EventQueue::clear() {
@@ -58,19 +75,22 @@ bool DeliveryTarget::event(QEvent* e) {
     }
     ++depth_;
     try {
-        while (!detached_) {
-            auto entries = queue_->takeAll();
-            if (entries.empty()) break;
-            deliver(entries);
-        }
+        if (!detached_) deliver(queue_->take(kBatch));
     } catch (const std::exception& ex) {
         std::fprintf(stderr, "tessary: serial port event delivery: %s\n", ex.what());
     } catch (...) {
         std::fprintf(stderr, "tessary: serial port event delivery failed\n");
     }
     --depth_;
-    if (detached_ && depth_ == 0) deleteLater();
+    if (detached_ && depth_ == 0)
+        deleteLater();
+    else if (!detached_ && !queue_->empty())
+        notifySelf();
     return true;
+}
+
+void DeliveryTarget::notifySelf() {
+    QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(EventQueue::notificationType())));
 }
 
 void DeliveryTarget::resumeLater() {
@@ -79,8 +99,7 @@ void DeliveryTarget::resumeLater() {
     DeliveryHold::whenReleased([self = QPointer<DeliveryTarget>(this)] {
         if (!self) return;
         self->resumeRequested_ = false;
-        QCoreApplication::postEvent(self.data(),
-                                    new QEvent(static_cast<QEvent::Type>(EventQueue::notificationType())));
+        self->notifySelf();
     });
 }
 

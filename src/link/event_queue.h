@@ -26,8 +26,13 @@ class EventQueue {
   public:
     // Appends under the mutex and, when the queue was empty, posts a notification to the target before
     // releasing it.
+    // Beyond kMaxQueued entries further bytes are dropped (line states and the loss still queue): a device
+    // that sends faster than the window thread takes bytes in must not exhaust the memory.
+    static constexpr std::size_t kMaxQueued = std::size_t{1} << 20;
     void append(const QueueEntry* entries, std::size_t count);
-    std::vector<QueueEntry> takeAll();
+    // The first `most` entries, in order.
+    std::vector<QueueEntry> take(std::size_t most);
+    bool empty();
     void clear();
     void setTarget(QObject* target);
 
@@ -39,8 +44,9 @@ class EventQueue {
     QObject* target_ = nullptr;
 };
 
-// Lives on the thread that created the unit. Each notification drains the queue and raises DataArrived /
-// LineStatus / DeviceGone in queue order until the unit is gone or its window stops taking events. While a
+// Lives on the thread that created the unit. Each notification takes a batch from the queue and raises
+// DataArrived / LineStatus / DeviceGone in queue order until the unit is gone or its window stops taking
+// events; what is left is notified again, so that input and painting go on however fast bytes arrive. While a
 // delivery hold is active the entries stay queued and are delivered, in order, once it ends.
 class DeliveryTarget final : public QObject {
   public:
@@ -53,7 +59,10 @@ class DeliveryTarget final : public QObject {
     bool event(QEvent* e) override;
 
   private:
+    // Entries raised per notification; the rest wait for the next one, after the thread's other events.
+    static constexpr std::size_t kBatch = 4096;
     void deliver(const std::vector<QueueEntry>& entries);
+    void notifySelf();
     // Waits for the end of a delivery hold, then notifies itself again.
     void resumeLater();
 

@@ -27,6 +27,8 @@ constexpr auto kTrickleRest = milliseconds(33);
 constexpr std::size_t kTrickleBytes = 256;
 
 // A command byte is written at once; only a write that lasts longer than this lets the caller do other work.
+constexpr std::size_t kMostReadAtOnce = 64 * 1024;
+
 constexpr auto kQuietWrite = milliseconds(20);
 constexpr auto kWaitSlice = milliseconds(15);
 
@@ -49,6 +51,20 @@ long long writeTimeLimitMs(std::int32_t timeoutMs, std::size_t count) {
 }
 
 }  // namespace
+
+// The write's total allowance grows with its length (hours for an image at the unit's time-out), so a far
+// end that stops taking bytes would hold the window thread that long: a write during which no byte leaves
+// for as long as a one-byte write may last has stalled and fails.
+PortWorker::StallWatch::StallWatch(std::int32_t timeoutMs)
+    : allowance_(writeTimeLimitMs(timeoutMs, 1)), lastMove_(Clock::now()) {}
+
+Clock::time_point PortWorker::StallWatch::limit(Clock::time_point deadline, std::size_t sent) {
+    if (sent != sent_) {
+        sent_ = sent;
+        lastMove_ = Clock::now();
+    }
+    return std::min(deadline, lastMove_ + milliseconds(allowance_));
+}
 
 PortWorker::PortWorker(TtyDevice& device, std::shared_ptr<EventQueue> queue, WorkerOptions options)
     : device_(device), queue_(std::move(queue)), options_(options) {
@@ -211,7 +227,8 @@ std::size_t PortWorker::readAvailable() {
     std::uint8_t buffer[4096];
     std::vector<QueueEntry> entries;
     std::size_t taken = 0;
-    for (;;) {
+    // A device that never pauses must not keep the worker from a stop request or a write.
+    while (taken < kMostReadAtOnce) {
         ssize_t n = ::read(device_.fd(), buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && errno == EAGAIN) return taken;
@@ -228,6 +245,7 @@ std::size_t PortWorker::readAvailable() {
         for (std::size_t i = 0; i < count; ++i) entries.push_back({QueueEntry::Type::Byte, buffer[i]});
         queue_->append(entries.data(), entries.size());
     }
+    return taken;
 }
 
 bool PortWorker::performWrite(const Bytes& bytes) {
@@ -237,6 +255,7 @@ bool PortWorker::performWrite(const Bytes& bytes) {
     device_.purge();
     const bool limited = options_.timeoutMs > 0;
     const auto deadline = Clock::now() + milliseconds(writeTimeLimitMs(options_.timeoutMs, bytes.size()));
+    StallWatch stall(options_.timeoutMs);
 
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -252,22 +271,25 @@ bool PortWorker::performWrite(const Bytes& bytes) {
         }
         // The driver's buffer is full: wait for room, taking in what arrives meanwhile.
         noteSent(done);
-        if (limited && remainingMs(deadline) == 0) return false;
+        const auto until = stall.limit(deadline, sent_.load());
+        if (limited && remainingMs(until) == 0) return false;
         pollfd fd{device_.fd(), POLLOUT | POLLIN, 0};
-        if (::poll(&fd, 1, limited ? remainingMs(deadline) : -1) < 0 && errno != EINTR) return false;
+        if (::poll(&fd, 1, limited ? remainingMs(until) : -1) < 0 && errno != EINTR) return false;
         if (fd.revents & (POLLIN | POLLHUP | POLLERR)) readAvailable();
         if (gone_.load()) return false;
     }
-    return waitForTransmitter(bytes.size(), deadline, limited);
+    return waitForTransmitter(bytes.size(), deadline, limited, stall);
 }
 
-bool PortWorker::waitForTransmitter(std::size_t total, Clock::time_point deadline, bool limited) {
+bool PortWorker::waitForTransmitter(std::size_t total, Clock::time_point deadline, bool limited,
+                                    StallWatch& stall) {
     const long long bytesPerSecond = std::max(1, options_.baudRate / 10);
     while (std::size_t queued = device_.outputQueued()) {
         sent_.store(total > queued ? total - queued : 0);
-        if (limited && remainingMs(deadline) == 0) return false;
+        const auto until = stall.limit(deadline, sent_.load());
+        if (limited && remainingMs(until) == 0) return false;
         long long ms = std::clamp<long long>(static_cast<long long>(queued) * 1000 / bytesPerSecond, 1, 20);
-        if (limited) ms = std::min<long long>(ms, remainingMs(deadline));
+        if (limited) ms = std::min<long long>(ms, remainingMs(until));
         pollfd fd{device_.fd(), POLLIN, 0};
         if (::poll(&fd, 1, static_cast<int>(ms)) > 0) readAvailable();
         if (gone_.load()) return false;

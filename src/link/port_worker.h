@@ -50,8 +50,21 @@ class PortWorker {
     void collectLineEvents(std::vector<QueueEntry>& out);
     // Queues everything the driver holds; returns the number of bytes taken.
     std::size_t readAvailable();
+    // When a write gives up for want of progress: `limit` moves on each time the bytes sent change.
+    class StallWatch {
+      public:
+        explicit StallWatch(std::int32_t timeoutMs);
+        std::chrono::steady_clock::time_point limit(std::chrono::steady_clock::time_point deadline,
+                                                    std::size_t sent);
+
+      private:
+        long long allowance_;
+        std::size_t sent_ = 0;
+        std::chrono::steady_clock::time_point lastMove_;
+    };
     bool performWrite(const Bytes& bytes);
-    bool waitForTransmitter(std::size_t total, std::chrono::steady_clock::time_point deadline, bool limited);
+    bool waitForTransmitter(std::size_t total, std::chrono::steady_clock::time_point deadline, bool limited,
+                            StallWatch& stall);
     void noteSent(std::size_t handedOver);
     // Notes the loss once and tells the window thread, after the bytes queued before it.
     void markGone();

@@ -37,6 +37,7 @@ const std::map<std::string, Area> kHandlerAreas = {
     {"openTextWindow", Area::Image},
     {"fillTextWindow", Area::Image},
     {"takeInTypedText", Area::Image},
+    {"closeTextWindow", Area::Image},
     {"arrowKeys", Area::Engrave},
     {"jogUp", Area::Engrave},
     {"jogDown", Area::Engrave},

@@ -114,6 +114,10 @@ TEST(DisplayCheck, WithoutADisplayTheConsoleSaysSoAndHelpAndVersionStillWork) {
     const Outcome version = runConsole({"--version"}, noDisplay);
     EXPECT_EQ(version.status, 0);
     EXPECT_TRUE(version.out.starts_with("tessary ")) << version.out;
+    // After "--" a file may be called --help: it is a picture to take in, which needs the display.
+    const Outcome file = runConsole({"--", "--help"}, noDisplay);
+    EXPECT_EQ(file.status, 1);
+    EXPECT_EQ(file.out, "");
     for (const auto& extra :
          {std::vector<std::string>{}, std::vector<std::string>{"DISPLAY=:4711"},
           std::vector<std::string>{"QT_QPA_PLATFORM=wayland", "WAYLAND_DISPLAY=wayland-9"}}) {

@@ -115,6 +115,11 @@ TEST_F(InputTest, DropTargetAcceptsFileListsOnlyAnywhereOnTheWindow) {
     cases.push_back({std::unique_ptr<QMimeData>(files({"file:///tmp/a b.png"})), "/tmp/a b.png"});
     cases.push_back({std::unique_ptr<QMimeData>(files({"file:///tmp/a.png", "file:///tmp/b.jpg"})),
                      "/tmp/a.png\r\n/tmp/b.jpg\r\n"});
+    cases.push_back(
+        {std::unique_ptr<QMimeData>(files({"file:///tmp/caf%C3%A9 100%25.png"})), "/tmp/café 100%.png"});
+    cases.push_back(
+        {std::unique_ptr<QMimeData>(files({"file:///tmp/latin%E9%0Aname.png"})), "/tmp/latin\xE9\nname.png"});
+    cases.push_back({std::unique_ptr<QMimeData>(files({"file://localhost/tmp/a.png"})), "/tmp/a.png"});
     cases.push_back({std::unique_ptr<QMimeData>(files({"https://example.org/a.png"})), std::nullopt});
     cases.push_back({std::unique_ptr<QMimeData>(files({"file:///tmp/a.png", "https://example.org/b.png"})),
                      std::nullopt});

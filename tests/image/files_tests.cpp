@@ -141,6 +141,17 @@ TEST_F(FilesTest, RunDirectoryFallsBackToAPrivateUserDirectory) {
     fs::create_directories(home2 + "/.cache");
     fs::create_directory_symlink(path("elsewhere"), home2 + "/.cache/tessary");
     EXPECT_EQ(chooseRunDirectory(unwritable, nullptr, home2.c_str()), unwritable);
+
+    // Without a usable runtime directory or home, a directory of the user's own in the temporary folder; one
+    // that someone else planted there (a link here) is not taken.
+    const std::string tmp = path("tmp");
+    fs::create_directories(tmp);
+    const std::string own = tmp + "/tessary-" + std::to_string(::geteuid());
+    EXPECT_EQ(chooseRunDirectory(unwritable, "/nonexistent", "/nonexistent", tmp.c_str()), own);
+    EXPECT_TRUE(writeFile(previewFilePath(own), {Bytes{1}}));
+    fs::remove_all(own);
+    fs::create_directory_symlink(path("elsewhere"), own);
+    EXPECT_EQ(chooseRunDirectory(unwritable, "/nonexistent", "/nonexistent", tmp.c_str()), unwritable);
 }
 
 TEST_F(FilesTest, AnInstalledProgramNeverWritesBesideItselfEvenAsRoot) {

@@ -2,6 +2,7 @@
 // What a user's machine can hand the picture paths besides regular files: FIFOs nobody writes to,
 // directories, devices, sockets, and a symbolic link where the preview file goes.
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -94,6 +95,44 @@ TEST_F(FileKindsTest, EveryReadingPathRefusesWhatIsNotARegularFileWithoutBlockin
         std::filesystem::remove(previewFile());
         std::filesystem::remove(place);
     }
+}
+
+// Files of the process may grow to `bytes` only while it lives: a disk that fills up during the intake.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        oldHandler_ = ::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = old_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &old_);
+        ::signal(SIGXFSZ, oldHandler_);
+    }
+
+  private:
+    rlimit old_{};
+    sighandler_t oldHandler_ = SIG_DFL;
+};
+
+TEST_F(FileKindsTest, APreviewFileTheDiskCannotHoldRefusesThePictureAndKeepsTheLastOne) {
+    drop(picture("first.bmp", solid(40, 30, 0, 0, 0)));
+    const image::Bytes preview = readFile(previewFile());
+    const image::Bytes engraving = state().engraving.ToByteSet();
+    const std::string logBefore = log();
+    dialogs.shown.clear();
+    const std::string second = picture("second.bmp", solid(30, 40, 255, 0, 0));
+    {
+        const FileSizeLimit full(4096);  // room for the check that a file can be made, not for the preview
+        drop(second);
+    }
+    EXPECT_EQ(dialogs.shown, (std::vector<Shown>{{"Wrong file type", 0, "Sorry "}}));
+    EXPECT_EQ(log(), logBefore);
+    EXPECT_EQ(readFile(previewFile()), preview);
+    EXPECT_EQ(state().engraving.ToByteSet(), engraving);
+    EXPECT_EQ(state().droppedFileName, second);
 }
 
 TEST_F(FileKindsTest, PreviewFileIsNeverWrittenThroughALinkAndCloseDeletesOnlyWhatTheConsoleWrote) {

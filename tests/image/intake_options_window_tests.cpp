@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Picture options window on the real main window: opened from the preview's context menu and by
 // Ctrl+Shift+P, every change applied at once, Defaults, and the options remembered between runs.
+#include <sys/stat.h>
+
 #include <QComboBox>
 #include <QMenu>
 #include <QPushButton>
@@ -58,6 +60,18 @@ class OptionsWindowTest : public MainWindow {
   private:
     std::optional<std::string> oldConfig_;
 };
+
+TEST_F(OptionsWindowTest, ASettingsFileThatIsNoRegularFileIsNeitherOpenedNorReplaced) {
+    const auto folder = dir / "config" / "tessary";
+    std::filesystem::create_directories(folder);
+    const std::string fifo = (folder / "tessary.conf").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);  // an open of it would wait for a writer for ever
+    EXPECT_FALSE(settings.value("picture/conversion"));
+    settings.setValue("picture/conversion", "bayer");
+    struct stat st {};
+    ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
 
 TEST_F(OptionsWindowTest, ContextMenuAnywhereOnThePreviewAndCtrlShiftPOpenItWithTheListFocused) {
     for (std::string_view unit : {"图片框1", "画板2", "画板3"}) {

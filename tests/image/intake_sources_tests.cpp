@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Ways in other than a drop: the file chooser (Ctrl+O), a file named at start, and the Text window. Each
 // runs the intake a drop runs.
+#include <QTest>
 #include <QTimer>
 
+#include "app/qt/qt_window.h"
 #include "console/program_parts.h"
 #include "intake/headless.h"
 #include "intake/intake.h"
@@ -121,6 +123,27 @@ TEST_F(OtherWaysIn, TextWindowTakesTextInOrRefusesAnEmptyOne) {
     EXPECT_EQ(readFile(previewFile()), firstPreview);
     EXPECT_EQ(log(), firstLog);
     EXPECT_FALSE(state().typedText);
+
+    // Escape, as the operator presses it, closes the window and takes nothing in.
+    bool leftOpen = false;
+    QTimer::singleShot(0, [this, &leftOpen] {
+        auto* w = dynamic_cast<qt::QtWindow*>(console().setting());
+        ASSERT_NE(w, nullptr);
+        w->set("textBox", prop::editbox::kContent, std::string("not taken"));
+        w->widget()->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w->widget(), 30000));
+        QTest::keyClick(w->widget()->focusWidget() ? w->widget()->focusWidget() : w->widget(),
+                        Qt::Key_Escape);
+        QTimer::singleShot(200, [this, &leftOpen] {
+            if (Window* open = console().setting()) {
+                leftOpen = true;
+                open->close();
+            }
+        });
+    });
+    menuItem(2);
+    EXPECT_FALSE(leftOpen);
+    EXPECT_EQ(log(), firstLog);
 
     typeAndConfirm("Tessary\r\n2026", 3, 1);
     ASSERT_TRUE(state().typedText);

@@ -92,6 +92,25 @@ TEST_F(ViewTest, ZoomInThenOutLosesDetailAndReloadRestoresTheDrop) {
     EXPECT_EQ(log(), logAfterDrop + logAfterDrop.substr(logBeforeDrop.size()));
 }
 
+TEST_F(ViewTest, ZoomsWorkOnTheirOwnPictureWhenAnotherConsoleRewroteOrDeletedThePreviewFile) {
+    const std::string photo = picture("photo.bmp", solid(300, 200, 0, 0, 0));
+    const image::Bytes stranger = readFile(picture("other.bmp", solid(20, 20, 255, 255, 255)));
+    drop(photo);
+    click("按钮放大");
+    click("按钮缩小");
+    const image::Bytes expected = state().engraving.ToByteSet();
+    ASSERT_FALSE(blackPixels(state().engraving).empty());
+    for (const bool deleted : {false, true}) {
+        SCOPED_TRACE(deleted ? "deleted" : "rewritten");
+        drop(photo);
+        std::filesystem::remove(previewFile());
+        if (!deleted) writeBytes(previewFile(), stranger);
+        click("按钮放大");
+        click("按钮缩小");
+        EXPECT_EQ(state().engraving.ToByteSet(), expected);
+    }
+}
+
 TEST_F(ViewTest, WithoutAPictureRotateEmptiesThePreviewAndZoomsGiveWhite) {
     click("按钮旋转");
     EXPECT_TRUE(std::filesystem::exists(previewFile()));

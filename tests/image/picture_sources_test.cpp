@@ -379,10 +379,11 @@ TEST(TypedText, EmptyTextChangesNothing) {
     const Bytes engraving = state.engraving.ToByteSet();
     const Raster canvas = around.canvas();
     around.logged.clear();
-    for (const char* blank : {"", " \n\t\r\n "}) {
-        EXPECT_EQ(intake::takeInText(state, around, {blank, {}}), intake::IntakeResult::NoText);
+    // Zero-width spaces are not white space, yet draw nothing.
+    for (const char* blank : {"", " \n\t\r\n ", "\u200B\u200B"}) {
+        EXPECT_EQ(intake::takeInText(state, around, {blank, {}}), intake::IntakeResult::NoText) << blank;
     }
-    EXPECT_EQ(around.noTexts, 2);
+    EXPECT_EQ(around.noTexts, 3);
     EXPECT_EQ(around.logged, "");
     EXPECT_EQ(readBytes(dir.file("preview.bmp")), preview);
     EXPECT_EQ(state.engraving.ToByteSet(), engraving);

@@ -247,10 +247,12 @@ TEST_F(MainWindow, AVanishedMachineIsShownDisconnectedAndReopenedWhenItComesBack
         std::string logAfterLoss;  // what the log gains once the far end is gone
         std::string logAfterReturn;
         Controls afterReturn;
+        int pickedMeanwhile = -1;  // another port chosen in the COM list (not connected) while it was away
     };
     const Case cases[] = {
         {"unplugged and plugged in again", false, lost, back, connected(5)},
         {"Break, then unplugged and plugged in again", true, "", "", disconnected(5)},
+        {"unplugged, COM7 picked in the list, the lost port back", false, lost, back, connected(5), 7},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -272,6 +274,7 @@ TEST_F(MainWindow, AVanishedMachineIsShownDisconnectedAndReopenedWhenItComesBack
         EXPECT_TRUE(dialogs.boxes.empty());
         clock.ticks.tick(LostPortWatch::kLookEvery + 1);
         EXPECT_EQ(gained(), "") << "nothing to reopen while the link leads nowhere";
+        if (c.pickedMeanwhile >= 0) main().set(kComList, prop::combobox::kSelection, c.pickedMeanwhile);
 
         machine = std::make_unique<Pty>();
         dir.link(5, machine->slavePath());

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <limits>
 #include <memory>
 #include <thread>
@@ -93,6 +94,14 @@ TEST_F(OpenPort, AWholeImageGoesOutInOneSendData) {
     EXPECT_EQ(wire, image);
 }
 
+TEST_F(OpenPort, AWriteTheFarEndStopsTakingFailsInsteadOfWaitingOutItsWholeAllowance) {
+    // At 100 ms per byte a megabyte may take 29 hours; a machine that reads nothing stalls it at once.
+    port->write(sp::kTimeout, 100);
+    ASSERT_TRUE(port->Open());
+    EXPECT_FALSE(port->SendData(Bytes(1 << 20, 0x55)));
+    EXPECT_TRUE(port->isOpen());
+}
+
 TEST_F(OpenPort, ABurstRaisesOneDataArrivedPerByteInOrder) {
     constexpr std::size_t kBurst = 5000;
     Bytes burst(kBurst);
@@ -104,6 +113,36 @@ TEST_F(OpenPort, ABurstRaisesOneDataArrivedPerByteInOrder) {
     for (std::size_t i = 0; i < kBurst; ++i) {
         ASSERT_EQ(sink.events[i], (RaisedEvent{"端口1", event::kDataArrived, burst[i]})) << "byte " << i;
     }
+}
+
+TEST_F(OpenPort, AFloodOfBytesLeavesTheThreadsOtherEventsTheirTurn) {
+    constexpr std::size_t kFlood = 100000;
+    pty.write(Bytes(kFlood, 0x55));  // the worker takes all of it in meanwhile, without the window thread
+    std::this_thread::sleep_for(200ms);
+    std::size_t deliveredWhenTimerRan = 0;
+    QTimer::singleShot(0, [&] { deliveredWhenTimerRan = sink.events.size(); });
+    ASSERT_TRUE(processUntil([&] { return sink.events.size() >= kFlood; }));
+    EXPECT_GT(deliveredWhenTimerRan, 0u);
+    EXPECT_LT(deliveredWhenTimerRan, kFlood);
+}
+
+TEST(EventQueueLimit, BytesBeyondTheLimitAreDroppedButTheLossStillQueues) {
+    QObject target;
+    EventQueue queue;
+    queue.setTarget(&target);
+    const std::vector<QueueEntry> bytes(EventQueue::kMaxQueued - 1, {QueueEntry::Type::Byte, 7});
+    queue.append(bytes.data(), bytes.size());
+    const QueueEntry tail[] = {{QueueEntry::Type::Byte, 1},
+                               {QueueEntry::Type::Byte, 2},
+                               {QueueEntry::Type::LineStatus, 4},
+                               {QueueEntry::Type::DeviceGone, 0}};
+    queue.append(tail, 4);
+    const auto taken = queue.take(EventQueue::kMaxQueued + 10);
+    ASSERT_EQ(taken.size(), EventQueue::kMaxQueued + 2);
+    EXPECT_EQ(taken[EventQueue::kMaxQueued - 1].value, 1);
+    EXPECT_EQ(taken[EventQueue::kMaxQueued].type, QueueEntry::Type::LineStatus);
+    EXPECT_EQ(taken.back().type, QueueEntry::Type::DeviceGone);
+    QCoreApplication::removePostedEvents(&target);
 }
 
 TEST_F(OpenPort, OneNotificationDeliversEverythingQueued) {

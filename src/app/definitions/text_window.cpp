@@ -59,6 +59,7 @@ WindowDef build() {
                     {prop::window::kBorderStyle, 2},
                     {prop::window::kBackColour, kDefault}};
     w.events = {{event::kCreated, "fillTextWindow"}};
+    w.shortcuts = {{"Escape", "closeTextWindow"}};
     w.units = {
         textBox(),
         label("fontLabel", {12, 195, 36, 20}, "Font:"),

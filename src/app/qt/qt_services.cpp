@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/qt/qt_services.h"
 
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QEventLoop>
 #include <QFile>
@@ -10,6 +12,7 @@
 #include <QStandardPaths>
 #include <QString>
 #include <QTimer>
+#include <cerrno>
 #include <thread>
 
 #include "app/model/delivery_hold.h"
@@ -124,12 +127,20 @@ QString settingsFile() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
            QStringLiteral("/tessary/tessary.conf");
 }
+// QSettings opens its file with a blocking open: a FIFO or a device put in its place would hang the window
+// thread. Only a regular file (or none yet) is used; anything else leaves the defaults.
+bool usableSettingsFile(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return errno == ENOENT;
+    return S_ISREG(st.st_mode);
+}
 QString keyOf(std::string_view key) {
     return QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
 }
 }  // namespace
 
 std::optional<std::string> ConfigFileSettings::value(std::string_view key) {
+    if (!usableSettingsFile(settingsFile())) return std::nullopt;
     const QSettings settings(settingsFile(), QSettings::IniFormat);
     const QVariant v = settings.value(keyOf(key));
     if (!v.isValid()) return std::nullopt;
@@ -137,6 +148,7 @@ std::optional<std::string> ConfigFileSettings::value(std::string_view key) {
 }
 
 void ConfigFileSettings::setValue(std::string_view key, std::string_view value) {
+    if (!usableSettingsFile(settingsFile())) return;
     QSettings settings(settingsFile(), QSettings::IniFormat);
     settings.setValue(keyOf(key), QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
 }

@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QShortcut>
+#include <QSysInfo>
 #include <QUrl>
 
 #include "app/model/delivery_hold.h"
@@ -42,6 +43,18 @@ class WindowSelfUnit : public QtUnit {
     }
 };
 
+}  // namespace
+
+namespace {
+// File names are bytes, not text: a name that is not UTF-8 must still reach its file, so the path is taken
+// byte for byte from the URL's percent-encoded form. Some programs name this machine as the URL's host.
+std::string localPath(const QUrl& url) {
+    const QString host = url.host();
+    if (!host.isEmpty() && host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0 &&
+        host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) != 0)
+        return toUtf8(url.toLocalFile());
+    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
+}
 }  // namespace
 
 std::string droppedFilesText(const std::vector<std::string>& paths) {
@@ -264,7 +277,7 @@ std::optional<std::string> QtWindow::acceptedDrop(const QMimeData* data) const {
                 paths.clear();
                 break;
             }
-            paths.push_back(toUtf8(url.toLocalFile()));
+            paths.push_back(localPath(url));
         }
         if (!paths.empty()) return droppedFilesText(paths);
     }

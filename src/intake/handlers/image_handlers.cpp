@@ -123,6 +123,10 @@ void onTakeInTypedText(Console& console, const EventArgs&) {
     takeInText(console.state<ImageState>(), around, typed);
 }
 
+void onCloseTextWindow(Console& console, const EventArgs&) {
+    if (Window* window = console.setting()) window->close();
+}
+
 void onRotate(Console& console, const EventArgs& args) { viewOperation<rotate>(console, args); }
 void onZoomOut(Console& console, const EventArgs& args) { viewOperation<zoomOut>(console, args); }
 void onZoomIn(Console& console, const EventArgs& args) { viewOperation<zoomIn>(console, args); }
@@ -151,6 +155,7 @@ void registerImageHandlers(HandlerRegistry& registry) {
     registry.add("openTextWindow", intake::onOpenTextWindow);
     registry.add("fillTextWindow", intake::onFillTextWindow);
     registry.add("takeInTypedText", intake::onTakeInTypedText);
+    registry.add("closeTextWindow", intake::onCloseTextWindow);
 }
 
 }  // namespace tessary

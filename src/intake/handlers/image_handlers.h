@@ -19,6 +19,8 @@ void onOpenPicture(Console& console, const EventArgs& args);
 void onOpenTextWindow(Console& console, const EventArgs& args);
 void onFillTextWindow(Console& console, const EventArgs& args);
 void onTakeInTypedText(Console& console, const EventArgs& args);
+// Escape in the Text window: closed, nothing taken in.
+void onCloseTextWindow(Console& console, const EventArgs& args);
 // The main window is about to be destroyed: the preview file goes.
 void onMainWindowClosing(Console& console, const EventArgs& args);
 
@@ -37,7 +39,7 @@ void onClosePictureOptions(Console& console, const EventArgs& args);
 
 // "takeInPicture", "rotate", "zoomOut", "zoomIn", "reload", "deletePreviewFile", "openPictureOptions",
 // "showPictureOptions", "pictureOptionChanged", "pictureOptionsDefaults", "closePictureOptions",
-// "openPicture", "openTextWindow", "fillTextWindow", "takeInTypedText".
+// "openPicture", "openTextWindow", "fillTextWindow", "takeInTypedText", "closeTextWindow".
 void registerImageHandlers(HandlerRegistry& registry);
 
 }  // namespace tessary

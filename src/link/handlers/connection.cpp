@@ -43,6 +43,7 @@ void showConnected(Window& main) {
 struct Reconnection {
     std::unique_ptr<LostPortWatch> watch;
     std::unique_ptr<Ticker> ticker;
+    int listEntry = 0;  // the lost port's entry in the COM list, which the operator may change meanwhile
 };
 
 void stopWatching(Console& console) {
@@ -64,18 +65,21 @@ void reconnect(Console& console) {
     if (!port) return;
     port->write(prop::serial::kPortNumber, r.watch->portNumber());
     if (!port->Open()) return;
+    const int listEntry = r.listEntry;
     stopWatching(console);
     showConnected(main);
+    main.set(kComList, prop::combobox::kSelection, listEntry);
     console.appendLog(kReconnectedLine);
-    console.appendLog(portLine(main.getInt(kComList, prop::combobox::kSelection)));
+    console.appendLog(portLine(listEntry));
     shell::applyConnectedState(console);
     main.set(kBreakButton, prop::kVisible, 1);
     main.set(kComList, prop::kVisible, 0);
 }
 
-void startWatching(Console& console, int portNumber, const std::string& identity) {
+void startWatching(Console& console, int portNumber, const std::string& identity, int listEntry) {
     auto& r = console.state<Reconnection>();
     r.watch = std::make_unique<LostPortWatch>(portNumber, identity);
+    r.listEntry = listEntry;
     r.ticker = console.clock().every(kWatchInterval, [&console] {
         try {
             reconnect(console);
@@ -150,7 +154,8 @@ void connectionLost(Console& console, const EventArgs&) {
     const int portNumber = console.main().getInt(kPort, prop::serial::kPortNumber);
     port->Close();
     showDisconnected(console, kConnectionLostLine);
-    startWatching(console, portNumber, port->deviceIdentity());
+    startWatching(console, portNumber, port->deviceIdentity(),
+                  console.main().getInt(kComList, prop::combobox::kSelection));
 }
 
 }  // namespace tessary::link
