@@ -5,6 +5,7 @@
 
 #include "app/model/window_def.h"
 #include "app/shell/shell_handlers.h"
+#include "engrave/handlers/engrave_handlers.h"
 #include "image/files.h"
 #include "link/serial_port.h"
 
@@ -20,6 +21,15 @@ void registerAllHandlers(HandlerRegistry& registry) {
     registerLinkHandlers(registry);
     registerImageHandlers(registry);
     registerEngraveHandlers(registry);
+    // A machine gone (lost or broken off) is the link's news first, then the running job's bar's.
+    for (const char* id : {"connectionLost", "disconnect"}) {
+        const Handler* link = registry.find(id);
+        if (!link) continue;
+        registry.add(id, [linkHandler = *link](Console& console, const EventArgs& args) {
+            linkHandler(console, args);
+            engrave::onMachineGone(console);
+        });
+    }
 }
 
 UnitFactory serialPortFactory() {

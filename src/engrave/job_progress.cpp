@@ -86,6 +86,7 @@ void JobProgress::begin(Time now) {
 }
 
 void JobProgress::start(Time now) {
+    lost_ = false;  // the command reached the machine
     if (!order_ || order_->total() == 0) return;
     if (state_ == State::Idle) begin(now);
     if (state_ == State::Paused) {
@@ -95,6 +96,7 @@ void JobProgress::start(Time now) {
 }
 
 void JobProgress::pause(Time) {
+    lost_ = false;  // the command reached the machine
     if (state_ == State::Running) {
         state_ = State::Paused;
     } else if (state_ == State::Paused) {
@@ -105,6 +107,7 @@ void JobProgress::pause(Time) {
 
 void JobProgress::restart() {
     state_ = State::Idle;
+    lost_ = false;
     done_ = 0;
     percent_ = 0;
     samples_.clear();
@@ -112,6 +115,7 @@ void JobProgress::restart() {
 }
 
 void JobProgress::recarve(Time now) {
+    lost_ = false;  // the command reached the machine
     if (!order_ || order_->total() == 0) return;
     if (state_ == State::Idle) {
         begin(now);
@@ -126,8 +130,16 @@ void JobProgress::recarve(Time now) {
 
 void JobProgress::skip() { samples_.clear(); }
 
+void JobProgress::machineLost() {
+    if (state_ == State::Idle) return;
+    lost_ = true;
+    samples_.clear();
+    left_.reset();
+}
+
 JobProgress::Step JobProgress::report(Point p, Time now) {
     if (state_ != State::Running || !order_) return Step::Nothing;
+    lost_ = false;
     done_ = order_->upTo(p);
     if (done_ >= order_->total()) {
         state_ = State::Idle;
@@ -158,9 +170,9 @@ void JobProgress::updateTimeLeft(Time now) {
 }
 
 std::string JobProgress::barText() const {
-    if (state_ == State::Paused) return "Paused";
-    std::string text = "Engraving: " + std::to_string(percent_) + " %";
-    if (left_) text += " \xC2\xB7 about " + durationText(*left_) + " left";
+    std::string text = state_ == State::Paused ? "Paused" : "Engraving: " + std::to_string(percent_) + " %";
+    if (lost_) return text + " \xC2\xB7 machine not connected";
+    if (left_ && state_ != State::Paused) text += " \xC2\xB7 about " + durationText(*left_) + " left";
     return text;
 }
 

@@ -53,13 +53,17 @@ class JobProgress {
     void restart();
     void recarve(Time now);
     void skip();
+    // The machine's link is gone (unplugged, Break): until its reports come again the bar says so and
+    // claims no time left.
+    void machineLost();
     // A position report. Reports outside a running job do not count.
     Step report(Point p, Time now);
 
     State state() const { return state_; }
     std::int64_t done() const { return done_; }
     std::int64_t total() const { return order_ ? order_->total() : 0; }
-    // "Engraving: 37 % · about 2 min 10 s left", "Engraving: 37 %" while there is no rate yet, "Paused".
+    // "Engraving: 37 % · about 2 min 10 s left", "Engraving: 37 %" while there is no rate yet, "Paused";
+    // "· machine not connected" after either while the link is gone.
     std::string barText() const;
     // From Start to the last black pixel, pauses included.
     std::chrono::seconds elapsed(Time now) const;
@@ -84,6 +88,7 @@ class JobProgress {
     std::deque<Sample> samples_;
     std::optional<std::chrono::seconds> left_;
     Time leftAt_{};
+    bool lost_ = false;
 };
 
 }  // namespace tessary::engrave

@@ -139,6 +139,16 @@ TEST_F(ConsoleTest, AJobsReportsShowItsProgressAndItsEndOnTheBarOverThePreview) 
     EXPECT_EQ(previewBar(), "Paused");
     click("按钮暂停");
     EXPECT_TRUE(previewBar().starts_with("Engraving: ")) << previewBar();
+    // Broken off, the bar claims no time left until the machine's reports come again.
+    click("按钮断开");
+    EXPECT_EQ(previewBar(),
+              "Engraving: " + std::to_string(half * 100 / n) + " % \xC2\xB7 machine not connected");
+    click("按钮连接");
+    ASSERT_TRUE(machinePortOpen());
+    ASSERT_TRUE(report(black[half], std::chrono::seconds(half + 1)));
+    EXPECT_TRUE(previewBar().starts_with("Engraving: ") &&
+                previewBar().find("connected") == std::string::npos)
+        << previewBar();
     newLog();
     ASSERT_TRUE(report(black.back(), 125s));
     EXPECT_EQ(newLog(), finished);

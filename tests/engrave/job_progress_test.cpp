@@ -86,7 +86,7 @@ TEST(JobProgress, ReportsMoveTheBarFromStartToTheLastBlackPixel) {
     ASSERT_TRUE(order);
     JobProgress job;
     const Time t0{};
-    enum Action { Report, Start, Pause, Restart, Recarve, Skip };
+    enum Action { Report, Start, Pause, Restart, Recarve, Skip, Lost };
     struct Step {
         Action action;
         std::chrono::milliseconds at;
@@ -96,6 +96,7 @@ TEST(JobProgress, ReportsMoveTheBarFromStartToTheLastBlackPixel) {
     };
     using S = JobProgress::Step;
     const std::string sep = " \xC2\xB7 about ";
+    const std::string gone = " \xC2\xB7 machine not connected";
     const Step steps[] = {
         {Report, 0ms, {9, 1}, ""},  // a jog before the job: not counted
         {Start, 0ms, {}, "Engraving: 0 %"},
@@ -109,8 +110,14 @@ TEST(JobProgress, ReportsMoveTheBarFromStartToTheLastBlackPixel) {
         {Skip, 30000ms, {}, "Engraving: 55 %"},
         {Report, 31000ms, {4, 1}, "Engraving: 75 %", S::Moved},
         {Report, 33000ms, {8, 1}, "Engraving: 95 %" + sep + "1 s left", S::Moved},
-        {Recarve, 33000ms, {}, "Engraving: 0 %"},
+        {Lost, 33000ms, {}, "Engraving: 95 %" + gone},
+        {Recarve, 33000ms, {}, "Engraving: 0 %"},  // reached the machine: it is back
         {Report, 34000ms, {1, 0}, "Engraving: 10 %", S::Moved},
+        {Pause, 34000ms, {}, "Paused"},
+        {Lost, 34000ms, {}, "Paused" + gone},
+        {Pause, 40000ms, {}, "Engraving: 10 %"},
+        {Lost, 40000ms, {}, "Engraving: 10 %" + gone},
+        {Report, 41000ms, {2, 0}, "Engraving: 15 %", S::Moved},  // its reports come again
         {Report, 65000ms, {9, 1}, "", S::Finished},
         {Report, 66000ms, {0, 0}, ""},
         {Start, 70000ms, {}, "Engraving: 0 %"},
@@ -141,6 +148,9 @@ TEST(JobProgress, ReportsMoveTheBarFromStartToTheLastBlackPixel) {
                 break;
             case Skip:
                 job.skip();
+                break;
+            case Lost:
+                job.machineLost();
                 break;
         }
         EXPECT_EQ(result, s.result);

@@ -38,6 +38,8 @@ void onUploadImage(Console& console, const EventArgs& args);
 
 // DataArrived of 端口1: one received byte of the machine's position reports.
 void onPositionReport(Console& console, const EventArgs& args);
+// The link to the machine is gone (lost or broken off): a running job's bar stops claiming a time left.
+void onMachineGone(Console& console);
 
 // The upload's own texts beyond the protocol's log lines.
 inline constexpr std::string_view kNoPictureText =

@@ -39,4 +39,9 @@ void onPositionReport(Console& console, const EventArgs& args) {
     console.main().drawPanel(kCanvas).plotMark(position->x, position->y, kReportColour);
 }
 
+void onMachineGone(Console& console) {
+    jobProgress(console).machineLost();
+    showJobProgress(console);
+}
+
 }  // namespace tessary::engrave
