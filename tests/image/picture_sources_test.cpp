@@ -138,6 +138,13 @@ TEST(NewFormat, DeclaredGiantsAreRefused) {
     };
     const Giant giants[] = {
         {"HEIC grid of 49920 x 12288 (found by fuzzing)", readBytes(ownData("heif/grid_bomb.heic"))},
+        {"AVIF (ispe 2048 x 1024) whose AV1 sequence header says 16384 x 16384",
+         readBytes(ownData("heif/av1_bomb.avif"))},
+        {"AVIF whose AV1 frame header says 16384 x 16384 past its sequence's 2048 x 1024",
+         readBytes(ownData("heif/av1_frame_bomb.avif"))},
+        // Its one frame is 2048 x 1024, but a frame may take the declared size without saying so.
+        {"AVIF whose AV1 sequence header allows 16384 x 16384 for a 2048 x 1024 frame",
+         readBytes(ownData("heif/av1_declared_giant.avif"))},
         {"GIF screen 65535 x 65535", patched("gif/plain.gif", 6, {0xFF, 0xFF, 0xFF, 0xFF})},
         {"animated WebP canvas 16384 x 16384",
          patched("webp/animated.webp", 24, {0xFF, 0x3F, 0x00, 0xFF, 0x3F, 0x00})},
