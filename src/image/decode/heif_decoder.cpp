@@ -6,9 +6,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -207,14 +209,17 @@ struct Items {
         int method = 0;                                                // 0 in the file, 1 in idat
         std::vector<std::pair<std::uint64_t, std::uint64_t>> extents;  // offset, length (0: to the end)
     };
-    std::vector<std::pair<std::uint32_t, std::string>> types;
-    std::vector<std::pair<std::uint64_t, Location>> locations;  // an item listed twice is checked twice
+    std::set<std::pair<std::uint64_t, std::string>> types;
+    std::multimap<std::uint64_t, Location> locations;  // an item listed twice is checked twice
     bool locationsRead = false;
     std::uint64_t idatAt = 0, idatSize = 0;  // idat content, in the file
     std::vector<std::pair<std::string, std::pair<const std::uint8_t*, std::size_t>>> properties;
-    const std::uint8_t* ipma[2] = {};  // content of up to two ipma boxes
-    std::size_t ipmaSize[2] = {};
+    std::multimap<std::uint64_t, std::uint64_t> associations;  // item, property index from 1
 };
+
+// Steps (extents, OBUs, derived images) the checks may take over a whole file: far more than any real
+// picture needs, and few enough that a file listing the same data over and over is refused quickly.
+constexpr std::uint64_t kMaxCheckSteps = 1 << 20;
 
 bool readLocations(const std::uint8_t* iloc, std::size_t ilocSize, Items& items) {
     if (ilocSize < 8) return false;
@@ -230,7 +235,7 @@ bool readLocations(const std::uint8_t* iloc, std::size_t ilocSize, Items& items)
         const int idBytes = version == 2 ? 4 : 2;
         if (p + idBytes + 4 + baseBytes + 2 > ilocSize) return false;
         Items::Location& item =
-            items.locations.emplace_back(bigEndian(iloc + p, idBytes), Items::Location{}).second;
+            items.locations.emplace(bigEndian(iloc + p, idBytes), Items::Location{})->second;
         p += idBytes;
         if (version == 1 || version == 2) item.method = iloc[p + 1] & 15, p += 2;
         p += 2;  // data reference
@@ -248,6 +253,22 @@ bool readLocations(const std::uint8_t* iloc, std::size_t ilocSize, Items& items)
     return true;
 }
 
+// As many associations as the box holds: libheif takes a cut one as far as it goes.
+void readAssociations(const std::uint8_t* ipma, std::size_t size, Items& items) {
+    if (size < 8) return;
+    const int idBytes = ipma[0] < 1 ? 2 : 4, indexBytes = (ipma[3] & 1) ? 2 : 1;
+    std::size_t p = 8;
+    for (std::uint64_t entries = bigEndian(ipma + 4, 4); entries > 0; --entries) {
+        if (p + idBytes + 1 > size) return;
+        const std::uint64_t id = bigEndian(ipma + p, idBytes);
+        const std::size_t count = ipma[p + idBytes];
+        p += idBytes + 1;
+        for (std::size_t i = 0; i < count && p + indexBytes <= size; ++i, p += indexBytes)
+            items.associations.emplace(id,
+                                       bigEndian(ipma + p, indexBytes) & (indexBytes == 2 ? 0x7FFF : 0x7F));
+    }
+}
+
 Items readItems(const std::uint8_t* meta, std::size_t size, std::uint64_t metaAt) {
     Items items;
     const std::uint8_t* iloc = nullptr;
@@ -261,22 +282,20 @@ Items readItems(const std::uint8_t* meta, std::size_t size, std::uint64_t metaAt
                 if (entry != "infe" || at.second < 4 || infe[0] < 2) continue;
                 const int idBytes = infe[0] == 2 ? 2 : 4;
                 if (at.second < static_cast<std::size_t>(4 + idBytes + 2 + 4)) continue;
-                items.types.push_back(
-                    {static_cast<std::uint32_t>(bigEndian(infe + 4, idBytes)),
-                     std::string(reinterpret_cast<const char*>(infe + 4 + idBytes + 2), 4)});
+                items.types.insert({bigEndian(infe + 4, idBytes),
+                                    std::string(reinterpret_cast<const char*>(infe + 4 + idBytes + 2), 4)});
             }
         } else if (type == "iloc") {
             iloc = body, ilocSize = where.second;
         } else if (type == "idat") {
             items.idatAt = metaAt + where.first, items.idatSize = where.second;
         } else if (type == "iprp") {
-            int ipmas = 0;
             for (const auto& [child, at] : children(body, where.second)) {
                 if (child == "ipco") {
                     for (const auto& [property, in] : children(body + at.first, at.second))
                         items.properties.push_back({property, {body + at.first + in.first, in.second}});
-                } else if (child == "ipma" && ipmas < 2) {
-                    items.ipma[ipmas] = body + at.first, items.ipmaSize[ipmas++] = at.second;
+                } else if (child == "ipma") {
+                    readAssociations(body + at.first, at.second, items);
                 }
             }
         }
@@ -285,31 +304,16 @@ Items readItems(const std::uint8_t* meta, std::size_t size, std::uint64_t metaAt
     return items;
 }
 
-// The content of the properties of `type` associated with an item; false on a malformed association box.
-bool associated(const Items& items, std::uint32_t item, const char* type,
-                std::vector<std::pair<const std::uint8_t*, std::size_t>>& out) {
-    for (int box = 0; box < 2 && items.ipma[box]; ++box) {
-        const std::uint8_t* ipma = items.ipma[box];
-        const std::size_t size = items.ipmaSize[box];
-        if (size < 8) return false;
-        const int idBytes = ipma[0] < 1 ? 2 : 4, indexBytes = (ipma[3] & 1) ? 2 : 1;
-        std::size_t p = 8;
-        for (std::uint64_t entries = bigEndian(ipma + 4, 4); entries > 0; --entries) {
-            if (p + idBytes + 1 > size) return false;
-            const std::uint64_t id = bigEndian(ipma + p, idBytes);
-            const std::size_t count = ipma[p + idBytes];
-            p += idBytes + 1;
-            if (count * indexBytes > size - p) return false;
-            for (std::size_t i = 0; i < count; ++i, p += indexBytes) {
-                const std::uint64_t index =
-                    bigEndian(ipma + p, indexBytes) & (indexBytes == 2 ? 0x7FFF : 0x7F);
-                if (id == item && index >= 1 && index <= items.properties.size() &&
-                    items.properties[index - 1].first == type)
-                    out.push_back(items.properties[index - 1].second);
-            }
-        }
-    }
-    return true;
+// The content of the properties of `type` associated with an item.
+std::vector<std::pair<const std::uint8_t*, std::size_t>> associated(const Items& items, std::uint64_t item,
+                                                                    const char* type) {
+    std::vector<std::pair<const std::uint8_t*, std::size_t>> out;
+    const auto [from, to] = items.associations.equal_range(item);
+    for (auto i = from; i != to; ++i)
+        if (i->second >= 1 && i->second <= items.properties.size() &&
+            items.properties[i->second - 1].first == type)
+            out.push_back(items.properties[i->second - 1].second);
+    return out;
 }
 
 // ---- the AV1 frame sizes the file declares ----
@@ -440,28 +444,25 @@ bool readFrameSize(Bits& b, const SequenceHeader& s, int temporalId, int spatial
 class ItemBytes {
   public:
     explicit ItemBytes(const Input& in) : in_(in) {}
-    void addMemory(const std::uint8_t* data, std::size_t size) { parts_.push_back({data, 0, size}); }
-    void addFile(std::uint64_t at, std::uint64_t size) { parts_.push_back({nullptr, at, size}); }
-    std::uint64_t size() const {
-        std::uint64_t total = 0;
-        for (const Part& p : parts_) total += p.size;
-        return total;
-    }
+    void addMemory(const std::uint8_t* data, std::size_t size) { add({data, 0, size, size_}); }
+    void addFile(std::uint64_t at, std::uint64_t size) { add({nullptr, at, size, size_}); }
+    std::uint64_t size() const { return size_; }
     bool read(std::uint64_t at, std::uint8_t* out, std::size_t bytes) {
-        for (const Part& p : parts_) {
-            if (bytes == 0) break;
-            if (at >= p.size) {
-                at -= p.size;
-                continue;
-            }
-            const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(bytes, p.size - at));
-            if (p.memory) {
-                std::memcpy(out, p.memory + at, n);
+        if (bytes == 0) return true;
+        if (at > size_ || bytes > size_ - at) return false;
+        // The first part holding `at`: the last one starting at or before it.
+        auto part = std::upper_bound(parts_.begin(), parts_.end(), at,
+                                     [](std::uint64_t a, const Part& p) { return a < p.start; });
+        for (--part; bytes > 0; ++part) {
+            const std::uint64_t into = at - part->start;
+            const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(bytes, part->size - into));
+            if (part->memory) {
+                std::memcpy(out, part->memory + into, n);
             } else {
-                const std::uint64_t from = p.at + at;
+                const std::uint64_t from = part->at + into;
                 if (from < windowAt_ || from + n > windowAt_ + window_.size()) {
                     window_.resize(static_cast<std::size_t>(
-                        std::min<std::uint64_t>(std::max<std::size_t>(n, kWindow), p.size - at)));
+                        std::min<std::uint64_t>(std::max<std::size_t>(n, kWindow), part->size - into)));
                     windowAt_ = from;
                     if (!readAt(in_, from, window_.data(), window_.size())) {
                         window_.clear();
@@ -470,32 +471,40 @@ class ItemBytes {
                 }
                 std::memcpy(out, window_.data() + (from - windowAt_), n);
             }
-            out += n, bytes -= n, at = 0;
+            out += n, bytes -= n, at += n;
         }
-        return bytes == 0;
+        return true;
     }
 
   private:
     static constexpr std::size_t kWindow = 64 * 1024;
     struct Part {
         const std::uint8_t* memory;
-        std::uint64_t at, size;
+        std::uint64_t at, size, start;  // in the file (or memory), its length, where it starts here
     };
+    void add(const Part& part) {
+        if (part.size == 0) return;
+        parts_.push_back(part);
+        size_ += part.size;
+    }
     const Input& in_;
     std::vector<Part> parts_;
+    std::uint64_t size_ = 0;
     std::vector<std::uint8_t> window_;
     std::uint64_t windowAt_ = 0;
 };
 
 // Every sequence header in the bytes, and every frame size a frame header gives explicitly, fit the pixel
 // limit; `largest` gets the largest. False also when no sequence header comes before a frame, or one
-// cannot be read. The decoder drops everything from a malformed OBU on, and so does the walk.
-bool av1SizesWithinLimit(ItemBytes& bytes, std::uint64_t& largest) {
+// cannot be read, or (when `needSequence`) there is none. The decoder drops everything from a malformed
+// OBU on, and so does the walk.
+bool av1SizesWithinLimit(ItemBytes& bytes, std::uint64_t& largest, std::uint64_t& steps, bool needSequence) {
     // Far more than any sequence header, or frame header up to its size, takes.
     constexpr std::size_t kMaxHeaderBytes = 4096;
     std::optional<SequenceHeader> sequence;
     const std::uint64_t total = bytes.size();
     for (std::uint64_t at = 0; at < total;) {
+        if (++steps > kMaxCheckSteps) return false;
         std::uint8_t head[10];  // header, extension, size
         const std::size_t got = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof head, total - at));
         if (!bytes.read(at, head, got)) return false;
@@ -550,20 +559,27 @@ bool av1SizesWithinLimit(ItemBytes& bytes, std::uint64_t& largest) {
             (width != 0 && !withinLimit(width, height, largest)))
             return false;
     }
-    return sequence.has_value();
+    return sequence.has_value() || !needSequence;
 }
 
 // Every AV1 item's sequence headers and frame sizes fit the pixel limit. False also when its data cannot
 // be found or holds no sequence header.
-bool av1ItemsWithinLimit(const Input& in, const Items& items, std::uint64_t& largest) {
+bool av1ItemsWithinLimit(const Input& in, const Items& items, std::uint64_t& largest, std::uint64_t& steps) {
+    // Each configuration on its own too, in case libheif reads an association that is not read here.
+    for (const auto& [type, where] : items.properties) {
+        if (type != "av1C" || where.second <= 4) continue;
+        ItemBytes bytes(in);
+        bytes.addMemory(where.first + 4, where.second - 4);
+        if (!av1SizesWithinLimit(bytes, largest, steps, false)) return false;
+    }
     for (const auto& [id, type] : items.types) {
         if (type != "av01") continue;
-        std::vector<std::pair<const std::uint8_t*, std::size_t>> configurations;
-        if (!items.locationsRead || !associated(items, id, "av1C", configurations)) return false;
-        bool found = false;
-        for (const auto& [item, location] : items.locations) {
-            if (item != id) continue;
-            found = true;
+        if (!items.locationsRead) return false;
+        const auto configurations = associated(items, id, "av1C");
+        const auto [from, to] = items.locations.equal_range(id);
+        if (from == to) return false;
+        for (auto entry = from; entry != to; ++entry) {
+            const Items::Location& location = entry->second;
             if (location.method > 1) return false;
             ItemBytes bytes(in);
             for (const auto& [body, size] : configurations)
@@ -572,12 +588,12 @@ bool av1ItemsWithinLimit(const Input& in, const Items& items, std::uint64_t& lar
             const std::uint64_t start = inIdat ? items.idatAt : 0;
             const std::uint64_t end = inIdat ? items.idatAt + items.idatSize : in.size;
             for (const auto& [offset, length] : location.extents) {
-                if (offset > end - start || length > end - start - offset) return false;
+                if (++steps > kMaxCheckSteps || offset > end - start || length > end - start - offset)
+                    return false;
                 bytes.addFile(start + offset, length == 0 ? end - start - offset : length);
             }
-            if (!av1SizesWithinLimit(bytes, largest)) return false;
+            if (!av1SizesWithinLimit(bytes, largest, steps, true)) return false;
         }
-        if (!found) return false;
     }
     return true;
 }
@@ -586,12 +602,15 @@ bool av1ItemsWithinLimit(const Input& in, const Items& items, std::uint64_t& lar
 // in their own data: every one must fit the pixel limit. False also when their data cannot be found.
 // A grid's tiles are decoded one by one, each at its coded size: all of them together may not decode more
 // than twice the limit (a real grid's tiles cover its canvas with a little to spare).
-bool derivedSizesWithinLimit(const Input& in, const Items& items, std::uint64_t largestTile) {
+bool derivedSizesWithinLimit(const Input& in, const Items& items, std::uint64_t largestTile,
+                             std::uint64_t& steps) {
     for (const auto& [id, type] : items.types) {
         if (type != "grid" && type != "iovl") continue;
         if (!items.locationsRead) return false;
-        for (const auto& [item, location] : items.locations) {
-            if (item != id) continue;
+        const auto [from, to] = items.locations.equal_range(id);
+        for (auto entry = from; entry != to; ++entry) {
+            const Items::Location& location = entry->second;
+            if (++steps > kMaxCheckSteps) return false;
             const bool overlay = type == "iovl";
             const int method = location.method;
             const std::uint64_t offset = location.extents.front().first;
@@ -638,7 +657,9 @@ bool declaredSizesWithinLimit(const Input& in) {
                 !hevcSizesWithinLimit(meta.data(), meta.size(), largest))
                 return false;
             const Items items = readItems(meta.data(), meta.size(), at + header + 4);
-            return av1ItemsWithinLimit(in, items, largest) && derivedSizesWithinLimit(in, items, largest);
+            std::uint64_t steps = 0;
+            return av1ItemsWithinLimit(in, items, largest, steps) &&
+                   derivedSizesWithinLimit(in, items, largest, steps);
         }
         at += boxSize;
     }
