@@ -145,6 +145,8 @@ TEST(NewFormat, DeclaredGiantsAreRefused) {
         // Its one frame is 2048 x 1024, but a frame may take the declared size without saying so.
         {"AVIF whose AV1 sequence header allows 16384 x 16384 for a 2048 x 1024 frame",
          readBytes(ownData("heif/av1_declared_giant.avif"))},
+        {"AVIF grid of 10 x 10 tiles of 256 x 128 whose AV1 frames are 2048 x 1024",
+         readBytes(ownData("heif/av1_tile_bomb.avif"))},
         {"GIF screen 65535 x 65535", patched("gif/plain.gif", 6, {0xFF, 0xFF, 0xFF, 0xFF})},
         {"animated WebP canvas 16384 x 16384",
          patched("webp/animated.webp", 24, {0xFF, 0x3F, 0x00, 0xFF, 0x3F, 0x00})},
