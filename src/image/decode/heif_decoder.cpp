@@ -203,7 +203,8 @@ bool withinLimit(std::uint64_t width, std::uint64_t height, std::uint64_t& large
     return true;
 }
 
-// The items of the meta box: their types, where their data lies, and their properties.
+// The items of the meta box the checks look at (AV1 images, grids, overlays): their types, where their
+// data lies, and their AV1 configurations.
 struct Items {
     struct Location {
         int method = 0;                                                // 0 in the file, 1 in idat
@@ -214,11 +215,12 @@ struct Items {
     bool locationsRead = false;
     std::uint64_t idatAt = 0, idatSize = 0;  // idat content, in the file
     std::vector<std::pair<std::string, std::pair<const std::uint8_t*, std::size_t>>> properties;
-    std::multimap<std::uint64_t, std::uint64_t> associations;  // item, property index from 1
+    std::multimap<std::uint64_t, std::uint64_t> associations;  // item, index of its av1C in `properties`
 };
 
-// Steps (extents, OBUs, derived images) the checks may take over a whole file: far more than any real
-// picture needs, and few enough that a file listing the same data over and over is refused quickly.
+// Steps (item locations and extents, OBUs, derived images) the checks may take over a whole file: far more
+// than any real picture needs, and few enough that a file listing the same data over and over is refused
+// quickly and without a large index.
 constexpr std::uint64_t kMaxCheckSteps = 1 << 20;
 
 bool readLocations(const std::uint8_t* iloc, std::size_t ilocSize, Items& items) {
@@ -231,6 +233,7 @@ bool readLocations(const std::uint8_t* iloc, std::size_t ilocSize, Items& items)
     if (p + countBytes > ilocSize) return false;
     std::uint64_t count = bigEndian(iloc + p, countBytes);
     p += countBytes;
+    std::uint64_t listed = 0;
     for (; count > 0; --count) {
         const int idBytes = version == 2 ? 4 : 2;
         if (p + idBytes + 4 + baseBytes + 2 > ilocSize) return false;
@@ -245,7 +248,8 @@ bool readLocations(const std::uint8_t* iloc, std::size_t ilocSize, Items& items)
         const std::uint64_t extents = bigEndian(iloc + p, 2);
         p += 2;
         const std::size_t extentBytes = static_cast<std::size_t>(indexBytes + offsetBytes + lengthBytes);
-        if (extents == 0 || extentBytes * extents > ilocSize - p) return false;
+        listed += 1 + extents;
+        if (extents == 0 || extentBytes * extents > ilocSize - p || listed > kMaxCheckSteps) return false;
         for (std::uint64_t e = 0; e < extents; ++e, p += extentBytes)
             item.extents.push_back({base + bigEndian(iloc + p + indexBytes, offsetBytes),
                                     bigEndian(iloc + p + indexBytes + offsetBytes, lengthBytes)});
@@ -263,9 +267,12 @@ void readAssociations(const std::uint8_t* ipma, std::size_t size, Items& items) 
         const std::uint64_t id = bigEndian(ipma + p, idBytes);
         const std::size_t count = ipma[p + idBytes];
         p += idBytes + 1;
-        for (std::size_t i = 0; i < count && p + indexBytes <= size; ++i, p += indexBytes)
-            items.associations.emplace(id,
-                                       bigEndian(ipma + p, indexBytes) & (indexBytes == 2 ? 0x7FFF : 0x7F));
+        for (std::size_t i = 0; i < count && p + indexBytes <= size; ++i, p += indexBytes) {
+            const std::uint64_t index = bigEndian(ipma + p, indexBytes) & (indexBytes == 2 ? 0x7FFF : 0x7F);
+            if (index >= 1 && index <= items.properties.size() &&
+                items.properties[index - 1].first == "av1C" && items.associations.size() < kMaxCheckSteps)
+                items.associations.emplace(id, index - 1);
+        }
     }
 }
 
@@ -282,38 +289,26 @@ Items readItems(const std::uint8_t* meta, std::size_t size, std::uint64_t metaAt
                 if (entry != "infe" || at.second < 4 || infe[0] < 2) continue;
                 const int idBytes = infe[0] == 2 ? 2 : 4;
                 if (at.second < static_cast<std::size_t>(4 + idBytes + 2 + 4)) continue;
-                items.types.insert({bigEndian(infe + 4, idBytes),
-                                    std::string(reinterpret_cast<const char*>(infe + 4 + idBytes + 2), 4)});
+                const std::string item(reinterpret_cast<const char*>(infe + 4 + idBytes + 2), 4);
+                if (item == "av01" || item == "grid" || item == "iovl")
+                    items.types.insert({bigEndian(infe + 4, idBytes), item});
             }
         } else if (type == "iloc") {
             iloc = body, ilocSize = where.second;
         } else if (type == "idat") {
             items.idatAt = metaAt + where.first, items.idatSize = where.second;
         } else if (type == "iprp") {
-            for (const auto& [child, at] : children(body, where.second)) {
-                if (child == "ipco") {
+            const auto boxes = children(body, where.second);
+            for (const auto& [child, at] : boxes)
+                if (child == "ipco")
                     for (const auto& [property, in] : children(body + at.first, at.second))
                         items.properties.push_back({property, {body + at.first + in.first, in.second}});
-                } else if (child == "ipma") {
-                    readAssociations(body + at.first, at.second, items);
-                }
-            }
+            for (const auto& [child, at] : boxes)
+                if (child == "ipma") readAssociations(body + at.first, at.second, items);
         }
     }
     items.locationsRead = iloc && readLocations(iloc, ilocSize, items);
     return items;
-}
-
-// The content of the properties of `type` associated with an item.
-std::vector<std::pair<const std::uint8_t*, std::size_t>> associated(const Items& items, std::uint64_t item,
-                                                                    const char* type) {
-    std::vector<std::pair<const std::uint8_t*, std::size_t>> out;
-    const auto [from, to] = items.associations.equal_range(item);
-    for (auto i = from; i != to; ++i)
-        if (i->second >= 1 && i->second <= items.properties.size() &&
-            items.properties[i->second - 1].first == type)
-            out.push_back(items.properties[i->second - 1].second);
-    return out;
 }
 
 // ---- the AV1 frame sizes the file declares ----
@@ -575,15 +570,17 @@ bool av1ItemsWithinLimit(const Input& in, const Items& items, std::uint64_t& lar
     for (const auto& [id, type] : items.types) {
         if (type != "av01") continue;
         if (!items.locationsRead) return false;
-        const auto configurations = associated(items, id, "av1C");
+        const auto [firstConfiguration, endConfiguration] = items.associations.equal_range(id);
         const auto [from, to] = items.locations.equal_range(id);
         if (from == to) return false;
         for (auto entry = from; entry != to; ++entry) {
             const Items::Location& location = entry->second;
             if (location.method > 1) return false;
             ItemBytes bytes(in);
-            for (const auto& [body, size] : configurations)
+            for (auto c = firstConfiguration; c != endConfiguration; ++c) {
+                const auto& [body, size] = items.properties[c->second].second;
                 if (size > 4) bytes.addMemory(body + 4, size - 4);  // after the four bytes of fields
+            }
             const bool inIdat = location.method == 1;
             const std::uint64_t start = inIdat ? items.idatAt : 0;
             const std::uint64_t end = inIdat ? items.idatAt + items.idatSize : in.size;
