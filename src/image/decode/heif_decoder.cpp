@@ -127,6 +127,15 @@ std::pair<std::uint64_t, std::uint64_t> spsSize(const std::uint8_t* nal, std::si
     return {width, height};
 }
 
+// A coded picture size fits the pixel limit; `largest` gets the largest seen.
+bool withinLimit(std::uint64_t width, std::uint64_t height, std::uint64_t& largest) {
+    if (width == 0 || height == 0 || width > kMaxDeliveredPixels || height > kMaxDeliveredPixels ||
+        width * height > kMaxDeliveredPixels)
+        return false;
+    largest = std::max(largest, width * height);
+    return true;
+}
+
 // Every hvcC property's sequence parameter sets fit the pixel limit; `largest` gets the largest of their
 // pixel counts. `data` is the meta box's content.
 bool hevcSizesWithinLimit(const std::uint8_t* data, std::size_t size, std::uint64_t& largest, int depth = 0) {
@@ -157,10 +166,7 @@ bool hevcSizesWithinLimit(const std::uint8_t* data, std::size_t size, std::uint6
                     if (length > bodySize - p) return false;
                     if (nalType == 33) {
                         const auto [w, h] = spsSize(body + p, length);
-                        if (w == 0 || h == 0 || w > kMaxDeliveredPixels || h > kMaxDeliveredPixels ||
-                            w * h > kMaxDeliveredPixels)
-                            return false;
-                        largest = std::max(largest, w * h);
+                        if (!withinLimit(w, h, largest)) return false;
                     }
                     p += length;
                 }
@@ -193,14 +199,6 @@ std::vector<std::pair<std::string, std::pair<std::size_t, std::size_t>>> childre
         at += static_cast<std::size_t>(boxSize);
     }
     return out;
-}
-
-bool withinLimit(std::uint64_t width, std::uint64_t height, std::uint64_t& largest) {
-    if (width == 0 || height == 0 || width > kMaxDeliveredPixels || height > kMaxDeliveredPixels ||
-        width * height > kMaxDeliveredPixels)
-        return false;
-    largest = std::max(largest, width * height);
-    return true;
 }
 
 // The items of the meta box the checks look at (AV1 images, grids, overlays): their types, where their
