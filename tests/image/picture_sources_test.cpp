@@ -80,6 +80,11 @@ const FormatCase kFormats[] = {
     {"heif/alpha.heic", PictureFormat::Heif, 1},
     {"heif/turned.heic", PictureFormat::Heif, 1},  // stored 64 x 48 with a quarter turn: read 48 x 64
     {"heif/picture.avif", PictureFormat::Heif, 1},
+    // The same AV1 picture with its sequence header full and wide (frames give their own size), moved to
+    // the av1C property, and as the four tiles of a grid.
+    {"heif/av1_full_header.avif", PictureFormat::Heif, 1},
+    {"heif/av1_in_config.avif", PictureFormat::Heif, 1},
+    {"heif/av1_grid.avif", PictureFormat::Heif, 1},
 };
 
 class NewFormat : public ::testing::TestWithParam<FormatCase> {};

@@ -4,13 +4,15 @@
 maximum frame size of SEQ_W x SEQ_H and its frame is FRAME_W x FRAME_H, all else (ispe included) as it was.
 The frame is split into tiles the size of the original frame, each a copy of the original tile. When the
 two sizes differ (or BITS, the width of the size fields, is given) the sequence header is a full one and
-the frame header gives the frame's size itself. Made for (and checked on) heif-enc's flat grey pictures.
-  make_av1_bomb.py IN OUT SEQ_W SEQ_H FRAME_W FRAME_H [BITS]"""
+the frame header gives the frame's size itself. With 'config' the sequence header is moved from the item's
+data to the configuration OBUs of its av1C property. Made for (and checked on) heif-enc's small pictures.
+  make_av1_bomb.py IN OUT SEQ_W SEQ_H FRAME_W FRAME_H [BITS] [config]"""
 import struct, sys
 
 src, dst = sys.argv[1], sys.argv[2]
 seq_w, seq_h, width, height = map(int, sys.argv[3:7])
-field_bits = int(sys.argv[7]) if len(sys.argv) > 7 else 0
+field_bits = next((int(a) for a in sys.argv[7:] if a.isdigit()), 0)
+in_config = 'config' in sys.argv[7:]
 override = field_bits > 0 or (seq_w, seq_h) != (width, height)
 data = bytearray(open(src, 'rb').read())
 
@@ -225,10 +227,11 @@ if override:
 sb_cols, sb_rows, min_cols, max_cols, max_rows, min_tiles = tile_limits(width, height)
 # tiles the size of the source frame: uniform spacing with as many columns and rows as that takes
 src_cols, src_rows = -(-old_w // sb), -(-old_h // sb)
-assert width % old_w == 0 and height % old_h == 0 and old_w % sb == 0 and old_h % sb == 0
 cols = tile_log2(1, sb_cols // src_cols)
 rows = tile_log2(1, sb_rows // src_rows)
 assert sb_cols == src_cols << cols and sb_rows == src_rows << rows
+assert (width, height) == (old_w, old_h) or (width % old_w == 0 and height % old_h == 0 and old_w % sb == 0 and
+                                             old_h % sb == 0)
 assert min_cols <= cols <= max_cols and rows <= max_rows and cols + rows >= min_tiles
 tile_info = [1] + [1] * (cols - min_cols) + ([0] if cols < max_cols else [])
 min_rows = max(min_tiles - cols, 0)
@@ -244,10 +247,22 @@ tile = obus[1][1][header_bytes:]
 group = b'\x00' if tiles > 1 else b''  # no tile start and end
 for i in range(tiles):
     group += (struct.pack('<H', len(tile) - 1) if i < tiles - 1 else b'') + tile
-item = obu(2, b'') + obu(1, bytes_of(seq + [1])) + obu(3, frame_header) + obu(4, group)
+sequence = obu(1, bytes_of(seq + [1]))
+item = obu(2, b'') + (b'' if in_config else sequence) + obu(3, frame_header) + obu(4, group)
 print(f'{width} x {height}: {tiles} tiles, item {len(item)} bytes', file=sys.stderr)
 
 out = data[:offset] + item
+if in_config:
+    # the av1C grows by the sequence header: the boxes around it grow, and the data after it moves on
+    iprp_at, iprp_size = children['iprp']
+    ipco_at, ipco_size = next((a, n) for a, n, k in boxes(data, iprp_at + 8, iprp_at + iprp_size) if k == 'ipco')
+    av1c_at, av1c_size = next((a, n) for a, n, k in boxes(data, ipco_at + 8, ipco_at + ipco_size) if k == 'av1C')
+    assert data[av1c_at:av1c_at + av1c_size][8:] == data[av1c_at + 8:av1c_at + 12] and iloc_at < av1c_at
+    out[av1c_at + av1c_size:av1c_at + av1c_size] = sequence
+    for at in (meta_at, iprp_at, ipco_at, av1c_at):
+        struct.pack_into('>I', out, at, struct.unpack('>I', out[at:at + 4])[0] + len(sequence))
+    struct.pack_into('>I', out, iloc_at + 20, base + len(sequence))
+    mdat_at += len(sequence)
 struct.pack_into('>I', out, iloc_at + 30, len(item))
 struct.pack_into('>I', out, mdat_at, len(item) + offset - mdat_at)
 open(dst, 'wb').write(out)
