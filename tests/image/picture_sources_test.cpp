@@ -82,6 +82,11 @@ const FormatCase kFormats[] = {
     {"heif/turned.heic", PictureFormat::Heif, 1},  // stored 64 x 48 with a quarter turn: read 48 x 64
     {"heif/grid.heic", PictureFormat::Heif, 1},    // 3 x 2 tiles of 64 x 64 cropped to 150 x 100
     {"heif/picture.avif", PictureFormat::Heif, 1},
+    // The same AV1 picture with its sequence header full and wide (frames give their own size), moved to
+    // the av1C property, and as the four tiles of a grid.
+    {"heif/av1_full_header.avif", PictureFormat::Heif, 1},
+    {"heif/av1_in_config.avif", PictureFormat::Heif, 1},
+    {"heif/av1_grid.avif", PictureFormat::Heif, 1},
 };
 
 class NewFormat : public ::testing::TestWithParam<FormatCase> {};
@@ -140,6 +145,15 @@ TEST(NewFormat, DeclaredGiantsAreRefused) {
     };
     const Giant giants[] = {
         {"HEIC grid of 49920 x 12288 (found by fuzzing)", readBytes(ownData("heif/grid_bomb.heic"))},
+        {"AVIF (ispe 2048 x 1024) whose AV1 sequence header says 16384 x 16384",
+         readBytes(ownData("heif/av1_bomb.avif"))},
+        {"AVIF whose AV1 frame header says 16384 x 16384 past its sequence's 2048 x 1024",
+         readBytes(ownData("heif/av1_frame_bomb.avif"))},
+        // Its one frame is 2048 x 1024, but a frame may take the declared size without saying so.
+        {"AVIF whose AV1 sequence header allows 16384 x 16384 for a 2048 x 1024 frame",
+         readBytes(ownData("heif/av1_declared_giant.avif"))},
+        {"AVIF grid of 10 x 10 tiles of 256 x 128 whose AV1 frames are 2048 x 1024",
+         readBytes(ownData("heif/av1_tile_bomb.avif"))},
         {"GIF screen 65535 x 65535", patched("gif/plain.gif", 6, {0xFF, 0xFF, 0xFF, 0xFF})},
         {"animated WebP canvas 16384 x 16384",
          patched("webp/animated.webp", 24, {0xFF, 0x3F, 0x00, 0xFF, 0x3F, 0x00})},
