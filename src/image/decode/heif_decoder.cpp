@@ -283,7 +283,7 @@ Items readItems(const std::uint8_t* meta, std::size_t size, std::uint64_t metaAt
         const std::uint8_t* body = meta + where.first;
         if (type == "iinf" && where.second >= 6) {
             const bool wide = body[0] != 0;
-            if (wide && where.second < 8) return false;
+            if (wide && where.second < 8) continue;
             for (const auto& [entry, at] : children(body + (wide ? 8 : 6), where.second - (wide ? 8 : 6))) {
                 const std::uint8_t* infe = body + (wide ? 8 : 6) + at.first;
                 if (entry != "infe" || at.second < 4 || infe[0] < 2) continue;
