@@ -145,6 +145,8 @@ TEST(NewFormat, DeclaredGiantsAreRefused) {
     };
     const Giant giants[] = {
         {"HEIC grid of 49920 x 12288 (found by fuzzing)", readBytes(ownData("heif/grid_bomb.heic"))},
+        {"HEIC of 64 x 48 whose coded data brings the parameter sets of 12000 x 9000",
+         readBytes(ownData("heif/inband_bomb.heic"))},
         {"AVIF (ispe 2048 x 1024) whose AV1 sequence header says 16384 x 16384",
          readBytes(ownData("heif/av1_bomb.avif"))},
         {"AVIF whose AV1 frame header says 16384 x 16384 past its sequence's 2048 x 1024",

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "image/decode/decoders.h"
+#include "image/decode/heif_items.h"
 #include "image/decode/over_white.h"
 #include "image/decode/ycbcr.h"
 
@@ -630,6 +631,51 @@ bool derivedSizesWithinLimit(const Input& in, const Items& items, std::uint64_t 
     return true;
 }
 
+// An HEVC decoder takes the parameter sets that come with an item's coded data over those of its hvcC, so
+// their sizes count too. The item's data is its extents one after another.
+constexpr std::size_t kMaxCodedUnits = 100'000;  // looked at over the whole file; a photo has a few per tile
+
+bool inBandSizesWithinLimit(const Input& in, std::uint64_t& largest) {
+    const std::optional<heif::Meta> meta = heif::readMeta(in);
+    if (!meta) return true;  // nothing is placed where a decoder would find it
+    std::size_t budget = kMaxCodedUnits;
+    for (const heif::Item& item : meta->items) {
+        if (item.type != "hvc1" || !item.located) continue;
+        const heif::Property* hvcc = meta->property(item, "hvcC");
+        const int lengthBytes = hvcc && hvcc->body.size() > 21 ? (hvcc->body[21] & 3) + 1 : 4;
+        std::uint64_t size = 0;
+        for (const auto& extent : item.extents) size += extent.second;
+        const auto read = [&](std::uint64_t at, std::uint8_t* out, std::size_t n) {
+            for (const auto& [offset, length] : item.extents) {
+                if (n == 0) break;
+                if (at >= length) {
+                    at -= length;
+                    continue;
+                }
+                const std::size_t piece = static_cast<std::size_t>(std::min<std::uint64_t>(n, length - at));
+                if (offset > in.size || !readAt(in, offset + at, out, piece)) return false;
+                out += piece, n -= piece, at = 0;
+            }
+            return n == 0;
+        };
+        for (std::uint64_t at = 0; at < size;) {
+            if (budget-- == 0) return false;
+            std::uint8_t head[6];
+            if (!read(at, head, static_cast<std::size_t>(lengthBytes) + 2)) break;  // cut: nothing decodes
+            const std::uint64_t length = bigEndian(head, lengthBytes);
+            if (((head[lengthBytes] >> 1) & 0x3F) == 33) {
+                std::vector<std::uint8_t> nal(
+                    static_cast<std::size_t>(std::min<std::uint64_t>(length, 1024)));
+                if (!read(at + static_cast<std::uint64_t>(lengthBytes), nal.data(), nal.size())) return false;
+                const auto [w, h] = spsSize(nal.data(), nal.size());
+                if (!withinLimit(w, h, largest)) return false;
+            }
+            at += static_cast<std::uint64_t>(lengthBytes) + length;
+        }
+    }
+    return true;
+}
+
 bool declaredSizesWithinLimit(const Input& in) {
     std::uint64_t at = 0;
     while (at + 8 <= in.size) {
@@ -651,7 +697,8 @@ bool declaredSizesWithinLimit(const Input& in) {
             std::vector<std::uint8_t> meta(static_cast<std::size_t>(boxSize - header - 4));
             std::uint64_t largest = 0;
             if (!readAt(in, at + header + 4, meta.data(), meta.size()) ||
-                !hevcSizesWithinLimit(meta.data(), meta.size(), largest))
+                !hevcSizesWithinLimit(meta.data(), meta.size(), largest) ||
+                !inBandSizesWithinLimit(in, largest))
                 return false;
             const Items items = readItems(meta.data(), meta.size(), at + header + 4);
             std::uint64_t steps = 0;
