@@ -117,7 +117,7 @@ TEST_F(OtherWaysIn, TextWindowTakesTextInOrRefusesAnEmptyOne) {
         menuItem(2);
     };
 
-    typeAndConfirm("  \r\n ", 0, 0);
+    typeAndConfirm("  \r\n \u200B", 0, 0);
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].text, kNoText);
     EXPECT_EQ(readFile(previewFile()), firstPreview);

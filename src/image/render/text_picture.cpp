@@ -27,7 +27,10 @@ std::string defaultFontFamily() {
 }
 
 bool hasText(const std::string& utf8) {
-    return !QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())).trimmed().isEmpty();
+    // Blanks and invisible format characters (zero-width spaces and joiners, byte-order marks) draw nothing.
+    for (const char32_t c : QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())).toUcs4())
+        if (!QChar::isSpace(c) && QChar::category(c) != QChar::Other_Format) return true;
+    return false;
 }
 
 image::Raster renderText(const std::string& utf8, const TextStyle& style) {

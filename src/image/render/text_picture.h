@@ -28,7 +28,7 @@ std::vector<std::string> installedFontFamilies();
 // The family of the default font.
 std::string defaultFontFamily();
 
-// Whether the text has anything to draw (white space alone has not).
+// Whether the text has anything to draw (white space and invisible format characters alone have not).
 bool hasText(const std::string& utf8);
 
 // The picture, one side 490 pixels and the other at most that; empty when the text has nothing to draw.
