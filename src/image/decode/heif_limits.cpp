@@ -11,8 +11,6 @@
 #include <utility>
 #include <vector>
 
-#include "image/decode/heif_items.h"
-
 namespace tessary::image::decode {
 namespace {
 
@@ -170,7 +168,8 @@ struct Items {
     bool locationsRead = false;
     std::uint64_t idatAt = 0, idatSize = 0;  // idat content, in the file
     std::vector<std::pair<std::string, std::pair<const std::uint8_t*, std::size_t>>> properties;
-    std::multimap<std::uint64_t, std::uint64_t> associations;  // item, index of its av1C in `properties`
+    std::multimap<std::uint64_t, std::uint64_t>
+        associations;  // item, index of its av1C or hvcC in `properties`
 };
 
 // Steps (item locations and extents, OBUs, derived images) the checks may take over a whole file: far more
@@ -225,7 +224,9 @@ void readAssociations(const std::uint8_t* ipma, std::size_t size, Items& items) 
         for (std::size_t i = 0; i < count && p + indexBytes <= size; ++i, p += indexBytes) {
             const std::uint64_t index = bigEndian(ipma + p, indexBytes) & (indexBytes == 2 ? 0x7FFF : 0x7F);
             if (index >= 1 && index <= items.properties.size() &&
-                items.properties[index - 1].first == "av1C" && items.associations.size() < kMaxCheckSteps)
+                (items.properties[index - 1].first == "av1C" ||
+                 items.properties[index - 1].first == "hvcC") &&
+                items.associations.size() < kMaxCheckSteps)
                 items.associations.emplace(id, index - 1);
         }
     }
@@ -246,7 +247,7 @@ Items readItems(const std::uint8_t* meta, std::size_t size, std::uint64_t metaAt
                 const int idBytes = infe[0] == 2 ? 2 : 4;
                 if (at.second < static_cast<std::size_t>(4 + idBytes + 2 + 4)) continue;
                 const std::string item(reinterpret_cast<const char*>(infe + 4 + idBytes + 2), 4);
-                if (item == "av01" || item == "grid" || item == "iovl")
+                if (item == "av01" || item == "hvc1" || item == "grid" || item == "iovl")
                     items.types.insert({bigEndian(infe + 4, idBytes), item});
             }
         } else if (type == "iloc") {
@@ -534,6 +535,7 @@ bool av1ItemsWithinLimit(const Input& in, const Items& items, std::uint64_t& lar
             if (location.method > 1) return false;
             ItemBytes bytes(in);
             for (auto c = firstConfiguration; c != endConfiguration; ++c) {
+                if (items.properties[c->second].first != "av1C") continue;
                 const auto& [body, size] = items.properties[c->second].second;
                 if (size > 4) bytes.addMemory(body + 4, size - 4);  // after the four bytes of fields
             }
@@ -587,45 +589,47 @@ bool derivedSizesWithinLimit(const Input& in, const Items& items, std::uint64_t 
 }
 
 // An HEVC decoder takes the parameter sets that come with an item's coded data over those of its hvcC, so
-// their sizes count too. The item's data is its extents one after another.
-constexpr std::size_t kMaxCodedUnits = 100'000;  // looked at over the whole file; a photo has a few per tile
-
-bool inBandSizesWithinLimit(const Input& in, std::uint64_t& largest) {
-    const std::optional<heif::Meta> meta = heif::readMeta(in);
-    if (!meta) return true;  // nothing is placed where a decoder would find it
-    std::size_t budget = kMaxCodedUnits;
-    for (const heif::Item& item : meta->items) {
-        if (item.type != "hvc1" || !item.located) continue;
-        const heif::Property* hvcc = meta->property(item, "hvcC");
-        const int lengthBytes = hvcc && hvcc->body.size() > 21 ? (hvcc->body[21] & 3) + 1 : 4;
-        std::uint64_t size = 0;
-        for (const auto& extent : item.extents) size += extent.second;
-        const auto read = [&](std::uint64_t at, std::uint8_t* out, std::size_t n) {
-            for (const auto& [offset, length] : item.extents) {
-                if (n == 0) break;
-                if (at >= length) {
-                    at -= length;
-                    continue;
+// their sizes count too.
+bool inBandSizesWithinLimit(const Input& in, const Items& items, std::uint64_t& largest,
+                            std::uint64_t& steps) {
+    for (const auto& [id, type] : items.types) {
+        if (type != "hvc1") continue;
+        if (!items.locationsRead) return false;
+        int lengthBytes = 4;
+        for (auto [c, end] = items.associations.equal_range(id); c != end; ++c) {
+            const auto& [property, where] = items.properties[c->second];
+            if (property == "hvcC" && where.second > 21) lengthBytes = (where.first[21] & 3) + 1;
+        }
+        const auto [from, to] = items.locations.equal_range(id);
+        for (auto entry = from; entry != to; ++entry) {
+            const Items::Location& location = entry->second;
+            if (location.method > 1) return false;
+            ItemBytes bytes(in);
+            const bool inIdat = location.method == 1;
+            const std::uint64_t start = inIdat ? items.idatAt : 0;
+            const std::uint64_t end = inIdat ? items.idatAt + items.idatSize : in.size;
+            for (const auto& [offset, length] : location.extents) {
+                if (++steps > kMaxCheckSteps || offset > end - start || length > end - start - offset)
+                    return false;
+                bytes.addFile(start + offset, length == 0 ? end - start - offset : length);
+            }
+            // NAL units, each after its length; a cut one ends the walk as it ends the decoding.
+            for (std::uint64_t at = 0; at < bytes.size();) {
+                if (++steps > kMaxCheckSteps) return false;
+                std::uint8_t head[6];
+                if (!bytes.read(at, head, static_cast<std::size_t>(lengthBytes) + 2)) break;
+                const std::uint64_t length = bigEndian(head, lengthBytes);
+                if (((head[lengthBytes] >> 1) & 0x3F) == 33) {
+                    const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(
+                        {length, bytes.size() - at - static_cast<std::uint64_t>(lengthBytes), 1024}));
+                    std::vector<std::uint8_t> nal(n);
+                    if (!bytes.read(at + static_cast<std::uint64_t>(lengthBytes), nal.data(), n))
+                        return false;
+                    const auto [w, h] = spsSize(nal.data(), n);
+                    if (!withinLimit(w, h, largest)) return false;
                 }
-                const std::size_t piece = static_cast<std::size_t>(std::min<std::uint64_t>(n, length - at));
-                if (offset > in.size || !readAt(in, offset + at, out, piece)) return false;
-                out += piece, n -= piece, at = 0;
+                at += static_cast<std::uint64_t>(lengthBytes) + length;
             }
-            return n == 0;
-        };
-        for (std::uint64_t at = 0; at < size;) {
-            if (budget-- == 0) return false;
-            std::uint8_t head[6];
-            if (!read(at, head, static_cast<std::size_t>(lengthBytes) + 2)) break;  // cut: nothing decodes
-            const std::uint64_t length = bigEndian(head, lengthBytes);
-            if (((head[lengthBytes] >> 1) & 0x3F) == 33) {
-                std::vector<std::uint8_t> nal(
-                    static_cast<std::size_t>(std::min<std::uint64_t>(length, 1024)));
-                if (!read(at + static_cast<std::uint64_t>(lengthBytes), nal.data(), nal.size())) return false;
-                const auto [w, h] = spsSize(nal.data(), nal.size());
-                if (!withinLimit(w, h, largest)) return false;
-            }
-            at += static_cast<std::uint64_t>(lengthBytes) + length;
         }
     }
     return true;
@@ -654,12 +658,12 @@ bool declaredSizesWithinLimit(const Input& in) {
             std::vector<std::uint8_t> meta(static_cast<std::size_t>(boxSize - header - 4));
             std::uint64_t largest = 0;
             if (!readAt(in, at + header + 4, meta.data(), meta.size()) ||
-                !hevcSizesWithinLimit(meta.data(), meta.size(), largest) ||
-                !inBandSizesWithinLimit(in, largest))
+                !hevcSizesWithinLimit(meta.data(), meta.size(), largest))
                 return false;
             const Items items = readItems(meta.data(), meta.size(), at + header + 4);
             std::uint64_t steps = 0;
-            return av1ItemsWithinLimit(in, items, largest, steps) &&
+            return inBandSizesWithinLimit(in, items, largest, steps) &&
+                   av1ItemsWithinLimit(in, items, largest, steps) &&
                    derivedSizesWithinLimit(in, items, largest, steps);
         }
         at += boxSize;
