@@ -76,13 +76,17 @@ void JobProgress::imageSent(CarvingOrder order) {
     restart();
 }
 
-void JobProgress::begin(Time now) {
-    state_ = State::Running;
-    started_ = now;
+void JobProgress::clearCount() {
     done_ = 0;
     percent_ = 0;
     samples_.clear();
     left_.reset();
+}
+
+void JobProgress::begin(Time now) {
+    state_ = State::Running;
+    started_ = now;
+    clearCount();
 }
 
 void JobProgress::start(Time now) {
@@ -108,10 +112,7 @@ void JobProgress::pause(Time) {
 void JobProgress::restart() {
     state_ = State::Idle;
     lost_ = false;
-    done_ = 0;
-    percent_ = 0;
-    samples_.clear();
-    left_.reset();
+    clearCount();
 }
 
 void JobProgress::recarve(Time now) {
@@ -122,10 +123,7 @@ void JobProgress::recarve(Time now) {
         return;
     }
     state_ = State::Running;
-    done_ = 0;
-    percent_ = 0;
-    samples_.clear();
-    left_.reset();
+    clearCount();
 }
 
 void JobProgress::skip() { samples_.clear(); }

@@ -78,6 +78,7 @@ class JobProgress {
         std::int64_t done;
     };
     void begin(Time now);
+    void clearCount();  // nothing carved, no rate, no time left
     void updateTimeLeft(Time now);
 
     std::optional<CarvingOrder> order_;
