@@ -6,4 +6,10 @@ set(CMAKE_POSITION_INDEPENDENT_CODE ON)
 include(CheckPIESupported)
 check_pie_supported()
 add_compile_options(-fstack-protector-strong $<$<NOT:$<CONFIG:Debug>>:-D_FORTIFY_SOURCE=2>)
-add_link_options(-Wl,-z,relro -Wl,-z,now)
+if(WIN32)
+  # The PE linker's counterparts: address space layout randomisation (64-bit, relocatable) and no-execute
+  # data; the stack protector's runtime (libssp) is linked in.
+  add_link_options(-fstack-protector-strong -Wl,--dynamicbase -Wl,--high-entropy-va -Wl,--nxcompat)
+else()
+  add_link_options(-Wl,-z,relro -Wl,-z,now)
+endif()

@@ -5,14 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/display.h"
+
 namespace tessary {
 
-struct DisplayEnvironment {
-    std::string platform;        // -platform argument, else QT_QPA_PLATFORM; empty: Qt's own choice
-    std::string x11Display;      // DISPLAY
-    std::string waylandDisplay;  // WAYLAND_DISPLAY
-    std::string runtimeDir;      // XDG_RUNTIME_DIR
-};
+using platform::DisplayEnvironment;
 
 DisplayEnvironment displayEnvironment(const std::vector<std::string>& args);
 

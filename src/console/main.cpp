@@ -15,6 +15,7 @@
 #include "app/qt/visual_style.h"
 #include "console/display_check.h"
 #include "console/program_parts.h"
+#include "platform/program.h"
 
 namespace {
 constexpr const char* kHelp =
@@ -28,13 +29,16 @@ constexpr const char* kHelp =
 }  // namespace
 
 int main(int argc, char** argv) {
+    // File names as UTF-8 on every system (on Windows main's own are in the ANSI code page).
+    tessary::platform::ProgramArguments arguments(argc, argv);
+    argc = arguments.argc();
+    argv = arguments.argv();
     for (int i = 1; i < argc && std::string_view(argv[i]) != "--"; ++i) {
-        if (std::string_view(argv[i]) == "--version") {
-            std::puts("tessary " TESSARY_VERSION);
-            return 0;
-        }
-        if (std::string_view(argv[i]) == "--help") {
-            std::fputs(kHelp, stdout);
+        const std::string_view arg = argv[i];
+        if (arg == "--version" || arg == "--help") {
+            tessary::platform::useParentTerminal();
+            std::fputs(arg == "--version" ? "tessary " TESSARY_VERSION "\n" : kHelp, stdout);
+            std::fflush(stdout);
             return 0;
         }
     }
@@ -74,7 +78,11 @@ int main(int argc, char** argv) {
         console.setRunDirectory(tessary::programRunDirectory());
         console.setSettings(settings);
         console.setMainWindowGone([] { QCoreApplication::quit(); });
-        tessary::qt::TerminationSignals onTermination([&console] { tessary::qt::requestClose(console); });
+        tessary::qt::TerminationRequests onTermination([&console] { tessary::qt::requestClose(console); });
+        // The end of the Windows session: the process ends once this returns, so the window goes at once.
+        QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [&console] {
+            if (console.hasMainWindow()) console.destroyMainWindow();
+        });
         if (!console.createMainWindow(tessary::mainWindowDefinition())) {
             dialogs.messageBox("The main window of Tessary could not be created.", 0, "Tessary");
             status = -1;

@@ -8,6 +8,7 @@
 #include "engrave/handlers/engrave_handlers.h"
 #include "image/files.h"
 #include "link/serial_port.h"
+#include "platform/paths.h"
 
 namespace tessary {
 
@@ -41,9 +42,10 @@ UnitFactory serialPortFactory() {
 void takeInAtStart(Console& console, const WindowDef& mainWindow, const std::string& path) {
     if (!console.hasMainWindow() || path.empty()) return;
     std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    const std::filesystem::path absolute = std::filesystem::absolute(platform::pathFromText(path), error);
+    const std::string absoluteText = platform::textFromPath(absolute);
     EventArgs drop;
-    drop.text = error ? path : absolute.string();
+    drop.text = error || absoluteText.empty() ? path : absoluteText;
     for (const UnitDef& unit : mainWindow.units) {
         if (unit.kind != Kind::DropTarget) continue;
         console.dispatch(console.main(), mainWindow, unit.name, event::kFilesDropped, drop);

@@ -10,7 +10,6 @@
 
 #include "image/bmp_header.h"
 #include "image/files.h"
-#include "image/unique_fd.h"
 
 namespace tessary::image {
 namespace {

@@ -10,7 +10,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
-#include <csignal>
 
 #include "app/model/properties.h"
 #include "app/qt/qt_services.h"
@@ -208,9 +207,9 @@ TEST_F(InputTest, TerminationSignalClosesModalWindowsThenTheMainWindowLikeItsClo
     record("deletePreviewFile");
     bool gone = false;
     c.setMainWindowGone([&] { gone = true; });
-    qt::TerminationSignals onTermination([&c] { qt::requestClose(c); });
+    qt::TerminationRequests onTermination([&c] { qt::requestClose(c); });
     ASSERT_TRUE(onTermination.installed());
-    QTimer::singleShot(0, [] { std::raise(SIGTERM); });
+    QTimer::singleShot(0, [] { platform::raiseTerminationRequest(); });
     QTest::mouseClick(widget<QPushButton>("按钮高级"),
                       Qt::LeftButton);  // returns once the Setting window is closed
     for (int i = 0; i < 50 && !gone; ++i) QTest::qWait(5);

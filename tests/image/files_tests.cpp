@@ -11,11 +11,13 @@
 #include <iterator>
 
 #include "image/files.h"
+#include "platform/posix/user_folders.h"
 
 namespace tessary::image {
 namespace {
 
 namespace fs = std::filesystem;
+using platform::chooseRunDirectory;
 
 class FilesTest : public ::testing::Test {
   protected:

@@ -11,6 +11,7 @@
 
 #include "image/conversion.h"
 #include "intake/headless.h"
+#include "platform/program.h"
 
 namespace {
 
@@ -119,6 +120,10 @@ int usageError(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // File names as UTF-8 on every system (on Windows main's own are in the ANSI code page).
+    tessary::platform::ProgramArguments arguments(argc, argv);
+    argc = arguments.argc();
+    argv = arguments.argv();
     std::vector<std::string> files;
     image::ConversionOptions conversion;
     std::optional<tessary::intake::TypedText> text;

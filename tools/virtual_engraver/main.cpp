@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // tessary-virtual-engraver: plays the engraver on a pseudo-terminal (see --help).
-#include <fcntl.h>
 #include <signal.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -12,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/posix/self_pipe.h"
 #include "virtual_engraver/engraver.h"
 #include "virtual_engraver/options.h"
 #include "virtual_engraver/port.h"
@@ -20,17 +19,12 @@ namespace {
 
 using namespace tessary::virtual_engraver;
 
-int g_signalPipe = -1;
+const tessary::platform::SelfPipe* g_signalPipe = nullptr;
 
-extern "C" void onSignal(int signal) {
-    const int saved = errno;
-    const unsigned char byte = static_cast<unsigned char>(signal);
-    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe, &byte, 1);
-    errno = saved;
-}
+extern "C" void onSignal(int signal) { g_signalPipe->notify(static_cast<unsigned char>(signal)); }
 
-bool installSignals(int writeEnd) {
-    g_signalPipe = writeEnd;
+bool installSignals(const tessary::platform::SelfPipe& pipe) {
+    g_signalPipe = &pipe;
     struct sigaction action {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
@@ -66,12 +60,9 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    int pipeEnds[2];
-    if (::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0)
-        return fail(std::string("pipe: ") + std::strerror(errno));
-    const UniqueFd stopRead(pipeEnds[0]);
-    const UniqueFd stopWrite(pipeEnds[1]);
-    if (!installSignals(stopWrite.get())) return fail("cannot install signal handlers");
+    const tessary::platform::SelfPipe stop;
+    if (!stop.valid()) return fail(std::string("pipe: ") + std::strerror(errno));
+    if (!installSignals(stop)) return fail("cannot install signal handlers");
 
     auto pty = openPty(problem);
     if (!pty) return fail(problem);
@@ -88,10 +79,9 @@ int main(int argc, char** argv) {
     std::printf("export TESSARY_PORT_DIR=%s\n", link->dir().c_str());
     std::fflush(stdout);
 
-    engraver.run(stopRead.get());
+    engraver.run(stop.readFd());
 
-    unsigned char signal = 0;
-    [[maybe_unused]] const ssize_t n = ::read(stopRead.get(), &signal, 1);
+    const unsigned char signal = stop.take().value_or(0);
     const std::string dir = link->dir();
     const bool ownsDir = link->ownsDir();
     const bool dirRemoved = link->remove();

@@ -24,16 +24,6 @@ std::string linkTarget(const std::string& path) {
 
 }  // namespace
 
-UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
-    if (this != &other) reset(other.release());
-    return *this;
-}
-
-void UniqueFd::reset(int fd) {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = fd;
-}
-
 std::optional<Pty> openPty(std::string& problem) {
     UniqueFd master(::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     if (!master || ::grantpt(master.get()) != 0 || ::unlockpt(master.get()) != 0) {

@@ -3,28 +3,12 @@
 // The engraver's end of the line: a pseudo-terminal whose slave is linked as COMn in a port directory.
 #include <optional>
 #include <string>
-#include <utility>
+
+#include "platform/unique_fd.h"
 
 namespace tessary::virtual_engraver {
 
-class UniqueFd {
-  public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd) : fd_(fd) {}
-    ~UniqueFd() { reset(); }
-    UniqueFd(UniqueFd&& other) noexcept : fd_(other.release()) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept;
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-
-    int get() const { return fd_; }
-    explicit operator bool() const { return fd_ >= 0; }
-    int release() { return std::exchange(fd_, -1); }
-    void reset(int fd = -1);
-
-  private:
-    int fd_ = -1;
-};
+using platform::UniqueFd;
 
 /// A pty master, non-blocking, whose slave is raw at 57600 baud. The master stays open for the port's
 /// whole life so the console can close and reopen the slave as often as it likes.

@@ -1,22 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/qt/qt_services.h"
 
-#include <sys/stat.h>
-
 #include <QApplication>
 #include <QEventLoop>
-#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QString>
 #include <QTimer>
-#include <cerrno>
 #include <thread>
 
 #include "app/model/delivery_hold.h"
 #include "app/model/window.h"
+#include "platform/user_folders.h"
 
 namespace tessary::qt {
 
@@ -117,22 +113,17 @@ std::optional<std::string> MessageBoxes::openFile(std::string_view title, std::s
     const QString chosen =
         QFileDialog::getOpenFileName(nullptr, fromUtf8(title), fromUtf8(folder), fromUtf8(filters));
     if (chosen.isEmpty()) return std::nullopt;
-    return QFile::encodeName(chosen).toStdString();
+    return chosen.toStdString();
 }
 
 void installProgramErrorBox() { setProgramErrorHandler(&showProgramError); }
 
 namespace {
-QString settingsFile() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/tessary/tessary.conf");
-}
+QString settingsFile() { return QString::fromStdString(platform::settingsFile()); }
 // QSettings opens its file with a blocking open: a FIFO or a device put in its place would hang the window
 // thread. Only a regular file (or none yet) is used; anything else leaves the defaults.
 bool usableSettingsFile(const QString& path) {
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return errno == ENOENT;
-    return S_ISREG(st.st_mode);
+    return !path.isEmpty() && platform::isRegularFileOrAbsent(path.toStdString());
 }
 QString keyOf(std::string_view key) {
     return QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));

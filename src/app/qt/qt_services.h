@@ -24,7 +24,8 @@ class MessageBoxes : public Dialogs {
 };
 
 // QSettings in the user's configuration folder: $XDG_CONFIG_HOME/tessary/tessary.conf (else ~/.config/...),
-// found again at every access, so a changed XDG_CONFIG_HOME is followed.
+// on Windows %APPDATA%\Tessary\tessary.ini; found again at every access, so a changed XDG_CONFIG_HOME or
+// APPDATA is followed.
 class ConfigFileSettings : public Settings {
   public:
     std::optional<std::string> value(std::string_view key) override;

@@ -17,6 +17,7 @@
 #include "app/qt/qt_kinds.h"
 #include "app/qt/qt_progress.h"
 #include "app/qt/virtual_keys.h"
+#include "platform/paths.h"
 
 namespace tessary::qt {
 
@@ -53,7 +54,8 @@ std::string localPath(const QUrl& url) {
     if (!host.isEmpty() && host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0 &&
         host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) != 0)
         return toUtf8(url.toLocalFile());
-    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
+    return platform::localPathOfFileUrl(
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString());
 }
 }  // namespace
 

@@ -1,31 +1,30 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// SIGINT and SIGTERM end the console as its close button does: the signal only writes to a pipe, and
-// the window thread, woken by the pipe, runs the given action.
+// Requests from outside to end the console (SIGINT and SIGTERM; on Windows its console's Ctrl+C, Ctrl+Break
+// and close) end it as its close button does: the window thread runs the given action.
+#include <QObject>
 #include <functional>
 #include <memory>
 
-class QSocketNotifier;
+#include "platform/termination.h"
 
 namespace tessary::qt {
 
-class TerminationSignals {
+class TerminationRequests {
   public:
-    // Installs the handlers; the previous ones come back on destruction. Only one instance at a time.
-    explicit TerminationSignals(std::function<void()> onSignal);
-    ~TerminationSignals();
-    TerminationSignals(const TerminationSignals&) = delete;
-    TerminationSignals& operator=(const TerminationSignals&) = delete;
-    bool installed() const { return installed_; }
+    // Installs the handling; the previous one comes back on destruction. Only one instance at a time.
+    explicit TerminationRequests(std::function<void()> onRequest);
+    ~TerminationRequests();
+    TerminationRequests(const TerminationRequests&) = delete;
+    TerminationRequests& operator=(const TerminationRequests&) = delete;
+    bool installed() const { return requests_->installed(); }
 
   private:
-    std::function<void()> onSignal_;
-    int readFd_ = -1;
-    int writeFd_ = -1;
-    bool installed_ = false;
-    std::unique_ptr<QSocketNotifier> notifier_;
-    struct Saved;
-    std::unique_ptr<Saved> saved_;
+    std::function<void()> onRequest_;
+    // The window thread's end of the requests; requests still queued for it die with it.
+    std::unique_ptr<QObject> receiver_;
+    // Destroyed first: no request is handed on once the receiver is gone.
+    std::unique_ptr<platform::TerminationRequests> requests_;
 };
 
 }  // namespace tessary::qt

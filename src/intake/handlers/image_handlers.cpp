@@ -3,7 +3,6 @@
 
 #include <array>
 #include <cstdlib>
-#include <filesystem>
 #include <string_view>
 
 #include "app/definitions/definitions.h"
@@ -15,6 +14,7 @@
 #include "image/render/text_picture.h"
 #include "intake/handlers/main_window_surroundings.h"
 #include "intake/intake.h"
+#include "platform/paths.h"
 #include "tessary_resources.h"
 
 namespace tessary {
@@ -69,7 +69,7 @@ void onOpenPicture(Console& console, const EventArgs&) {
     const std::optional<std::string> path =
         console.dialogs().openFile(kOpenPictureTitle, folder, pictureFilters());
     if (!path || path->empty()) return;
-    folder = std::filesystem::path(*path).parent_path().string();
+    folder = platform::textFromPath(platform::pathFromText(*path).parent_path());
     EventArgs drop;
     drop.text = *path;
     onFilesDropped(console, drop);

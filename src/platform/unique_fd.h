@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Owns a POSIX file descriptor.
+// Owns a file descriptor of the C runtime: a POSIX descriptor, or on Windows one over a file handle.
 #include <unistd.h>
 
 #include <utility>
 
-namespace tessary::image {
+namespace tessary::platform {
 
 class UniqueFd {
   public:
@@ -30,12 +30,16 @@ class UniqueFd {
     // Closes the descriptor; false when close reports an error (a write that did not reach the file).
     bool reset() {
         if (fd_ < 0) return true;
-        const bool ok = ::close(std::exchange(fd_, -1)) == 0;
-        return ok;
+        return ::close(std::exchange(fd_, -1)) == 0;
+    }
+    // Closes the descriptor held and takes another.
+    void reset(int fd) {
+        reset();
+        fd_ = fd;
     }
 
   private:
     int fd_ = -1;
 };
 
-}  // namespace tessary::image
+}  // namespace tessary::platform
