@@ -20,20 +20,44 @@ execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libssp-0.dll
 get_filename_component(TESSARY_COMPILER_RUNTIME_DIR ${TESSARY_SSP_DLL} DIRECTORY)
 find_program(TESSARY_OBJDUMP NAMES x86_64-w64-mingw32-objdump REQUIRED)
 
-# Copies into bin/ what the given programs load: the DLLs they import (and those import), and for programs
-# on Qt Gui the platform, style and picture plugins, in the folders where Qt looks for them beside the
-# program. Runs once every program is linked.
+# The DLLs and Qt plugins a program needs are worked out in one place, cmake/windows_deploy.cmake, for the
+# build tree and for installation alike: the DLLs it imports that the SDK (or the compiler) holds, following
+# their imports, and for programs on Qt Gui the plugins Qt loads at run time.
+set(TESSARY_DEPLOY_ARGUMENTS -DOBJDUMP=${TESSARY_OBJDUMP} "-DSEARCH=${WINSDK_PREFIX}/bin;${TESSARY_COMPILER_RUNTIME_DIR}"
+    -DPLUGINS=${WINSDK_PREFIX}/plugins)
+
+# Copies beside every given program in the build tree what it loads, once they are all linked.
 function(tessary_windows_deploy)
   set(programs)
   foreach(target ${ARGN})
     list(APPEND programs $<TARGET_FILE:${target}>)
   endforeach()
   add_custom_target(tessary-windows-deploy ALL
-    COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${TESSARY_OBJDUMP} "-DSEARCH=${WINSDK_PREFIX}/bin;${TESSARY_COMPILER_RUNTIME_DIR}"
-            -DPLUGINS=${WINSDK_PREFIX}/plugins "-DPROGRAMS=${programs}"
+    COMMAND ${CMAKE_COMMAND} ${TESSARY_DEPLOY_ARGUMENTS} "-DPROGRAMS=${programs}"
             -P ${PROJECT_SOURCE_DIR}/cmake/windows_deploy.cmake
     DEPENDS ${ARGN} ${PROJECT_SOURCE_DIR}/cmake/windows_deploy.cmake
     COMMENT "Copying the DLLs and Qt plugins beside the programs" VERBATIM)
+endfunction()
+
+# tessary_windows_install_runtime(DESTINATION DIR TARGETS PROGRAM...): installs the programs into DIR (below the
+# installation prefix) with the DLLs and Qt plugins they load beside them, as in the build tree.
+function(tessary_windows_install_runtime)
+  cmake_parse_arguments(ARG "" "DESTINATION" "TARGETS" ${ARGN})
+  install(TARGETS ${ARG_TARGETS} RUNTIME DESTINATION ${ARG_DESTINATION})
+  set(programs)
+  foreach(target ${ARG_TARGETS})
+    list(APPEND programs "\${prefix}/${ARG_DESTINATION}/$<TARGET_FILE_NAME:${target}>")
+  endforeach()
+  string(REPLACE ";" "\\;" programs "${programs}")
+  string(REPLACE ";" "\\;" search "${WINSDK_PREFIX}/bin;${TESSARY_COMPILER_RUNTIME_DIR}")
+  install(CODE "
+    set(prefix \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
+    execute_process(COMMAND \"${CMAKE_COMMAND}\" -DOBJDUMP=${TESSARY_OBJDUMP} \"-DSEARCH=${search}\"
+                            -DPLUGINS=${WINSDK_PREFIX}/plugins \"-DPROGRAMS=${programs}\"
+                            -P \"${PROJECT_SOURCE_DIR}/cmake/windows_deploy.cmake\" RESULT_VARIABLE failed)
+    if(failed)
+      message(FATAL_ERROR \"the DLLs and Qt plugins of the programs could not be installed\")
+    endif()")
 endfunction()
 
 # Every executable target built by default below a folder (the programs of the whole build, from the top).

@@ -4,6 +4,8 @@
 # stay out), following their imports in turn; a program on Qt Gui also gets the Qt plugins it loads at run
 # time, in the subfolders beside it where Qt looks first. Nothing is copied that is already the same.
 
+cmake_minimum_required(VERSION 3.25)
+
 set(qt_gui_plugins platforms/qwindows.dll platforms/qoffscreen.dll styles/qwindowsvistastyle.dll
     imageformats/qjpeg.dll imageformats/qgif.dll imageformats/qico.dll imageformats/qsvg.dll
     iconengines/qsvgicon.dll)

@@ -1,15 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Runs one decoder over bytes in memory (an fmemopen stream) with a sink that traps on any breach of the
+// Runs one decoder over bytes in memory (a stream over them) with a sink that traps on any breach of the
 // row contract: a row outside the picture, a row twice, a row before begin, or success with rows missing.
-#include <stdio.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 #include "image/decode/decoders.h"
+#include "support/memory_stream.h"
 
 namespace tessary::image::fuzzing {
 
@@ -61,7 +60,7 @@ using Decoder = int (*)(const decode::Input&, RowSink&, const DecodeOptions&, De
 inline void decodeBytes(const std::uint8_t* data, std::size_t size, Decoder decoder,
                         const DecodeOptions& options = {}, std::uint64_t maxPixels = UINT64_MAX) {
     if (size == 0) return;
-    std::unique_ptr<FILE, StreamCloser> stream(fmemopen(const_cast<std::uint8_t*>(data), size, "rb"));
+    std::unique_ptr<FILE, StreamCloser> stream(tessary::testing::openMemoryStream(data, size));
     if (!stream) return;
     ContractSink sink(maxPixels);
     DecodeInfo info;

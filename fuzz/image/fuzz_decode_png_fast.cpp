@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "image/decode/decoders.h"
+#include "support/memory_stream.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ struct StreamCloser {
 };
 
 int run(const std::uint8_t* data, std::size_t size, Decoder decoder, KeepingSink& sink) {
-    std::unique_ptr<FILE, StreamCloser> stream(fmemopen(const_cast<std::uint8_t*>(data), size, "rb"));
+    std::unique_ptr<FILE, StreamCloser> stream(tessary::testing::openMemoryStream(data, size));
     if (!stream) return -100;
     DecodeInfo info;
     return decoder(decode::Input{stream.get(), size}, sink, DecodeOptions{}, &info);

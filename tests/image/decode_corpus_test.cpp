@@ -327,7 +327,7 @@ TEST(SharedCorpus, EveryFileIsInTheTable) {
             << "test pictures missing: " << corpusDir() / folder;
         for (const auto& entry : std::filesystem::recursive_directory_iterator(corpusDir() / folder)) {
             if (!entry.is_regular_file()) continue;
-            EXPECT_TRUE(listed.count(std::filesystem::relative(entry.path(), corpusDir()).string()))
+            EXPECT_TRUE(listed.count(std::filesystem::relative(entry.path(), corpusDir()).generic_string()))
                 << entry.path() << " has no expected outcome";
         }
     }

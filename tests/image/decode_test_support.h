@@ -2,8 +2,6 @@
 #pragma once
 // Shared by the decoder tests: a scratch directory, byte-level file building, a reader for the BMP files
 // the converter writes, and a sink that checks the row contract.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -13,6 +11,7 @@
 #include <vector>
 
 #include "image/decode/decode.h"
+#include "support/temp_folder.h"
 
 namespace tessary::image::testing {
 
@@ -20,20 +19,10 @@ using Bytes = std::vector<std::uint8_t>;
 
 class ScratchDir {
   public:
-    ScratchDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tessary-decode-XXXXXX").string();
-        if (mkdtemp(pattern.data())) path_ = pattern;
-    }
-    ~ScratchDir() {
-        std::error_code ec;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
+    std::string file(const std::string& name) const { return (folder_.path() / name).string(); }
 
   private:
-    std::filesystem::path path_;
+    tessary::testing::TempFolder folder_{"tessary-decode"};
 };
 
 inline void writeBytes(const std::string& path, const Bytes& bytes) {

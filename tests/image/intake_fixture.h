@@ -3,7 +3,6 @@
 // The console's real main window (offscreen Qt) with the shell's and the image area's real handlers,
 // a run directory of its own, and a message box service that records.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <QApplication>
 #include <cstdlib>
@@ -25,6 +24,8 @@
 #include "image/picture.h"
 #include "intake/handlers/image_handlers.h"
 #include "intake/image_state.h"
+#include "support/program_run.h"
+#include "support/temp_folder.h"
 
 namespace tessary::intake::testing {
 
@@ -81,38 +82,21 @@ inline void writeBytes(const std::filesystem::path& path, const image::Bytes& by
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-struct ToolRun {
-    int status = -1;
-    std::string out, err;
-};
+using ToolRun = tessary::testing::ProgramRun;
 
 // tessary-prepare [options...] IN OUT, its exit status and what it printed.
-inline ToolRun prepare(const std::filesystem::path& dir, const std::string& in, const std::string& out,
+inline ToolRun prepare(const std::filesystem::path&, const std::string& in, const std::string& out,
                        const std::vector<std::string>& options = {}) {
-    const auto stdoutFile = dir / "prepare.out", stderrFile = dir / "prepare.err";
-    std::string command = std::string("'") + TESSARY_PREPARE + "'";
-    for (const std::string& o : options) command += " '" + o + "'";
-    command += " '" + in + "' '" + out + "' >'" + stdoutFile.string() + "' 2>'" + stderrFile.string() + "'";
-    const int raw = std::system(command.c_str());
-    ToolRun r;
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    const auto text = [](const std::filesystem::path& p) {
-        const image::Bytes b = readFile(p);
-        return std::string(b.begin(), b.end());
-    };
-    r.out = text(stdoutFile);
-    r.err = text(stderrFile);
-    return r;
+    std::vector<std::string> arguments = options;
+    arguments.push_back(in);
+    arguments.push_back(out);
+    return tessary::testing::runProgram(TESSARY_PREPARE, arguments);
 }
 
 class MainWindow : public ::testing::Test {
   protected:
     MainWindow() {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir = std::filesystem::path(::testing::TempDir()) /
-              ("tessary-intake-" + std::string(info->name()) + "-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
+        EXPECT_FALSE(dir.empty());
         registerShellHandlers(handlers_);
         registerImageHandlers(handlers_);
         console_ = std::make_unique<Console>(clock_, dialogs, host_, handlers_);
@@ -123,7 +107,6 @@ class MainWindow : public ::testing::Test {
         if (console_) console_->destroyMainWindow();
         console_.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        std::filesystem::remove_all(dir);
     }
 
     Console& console() { return *console_; }
@@ -154,7 +137,8 @@ class MainWindow : public ::testing::Test {
         return b;
     }
 
-    std::filesystem::path dir;
+    tessary::testing::TempFolder folder_{"tessary-intake"};
+    std::filesystem::path dir = folder_.path();
     RecordingDialogs dialogs;
 
   private:

@@ -1,20 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Picture options window on the real main window: opened from the preview's context menu and by
 // Ctrl+Shift+P, every change applied at once, Defaults, and the options remembered between runs.
-#include <sys/stat.h>
-
 #include <QComboBox>
 #include <QMenu>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
-#include <cstdlib>
 
 #include "app/definitions/definitions.h"
 #include "app/qt/qt_services.h"
 #include "app/qt/qt_window.h"
 #include "app/shell/shell_handlers.h"
 #include "intake_fixture.h"
+#include "platform/paths.h"
+#include "platform/user_folders.h"
+#include "support/environment.h"
+#include "support/special_file.h"
 
 namespace tessary::intake::testing {
 namespace {
@@ -40,37 +41,25 @@ void typeInto(Window* window, Qt::Key key, Qt::KeyboardModifiers modifiers = {})
 
 class OptionsWindowTest : public MainWindow {
   protected:
-    OptionsWindowTest() {
-        // A configuration folder of the test's own.
-        const char* old = std::getenv("XDG_CONFIG_HOME");
-        oldConfig_ = old ? std::optional<std::string>(old) : std::nullopt;
-        ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-        console().setSettings(settings);
-    }
-    ~OptionsWindowTest() override {
-        if (oldConfig_)
-            ::setenv("XDG_CONFIG_HOME", oldConfig_->c_str(), 1);
-        else
-            ::unsetenv("XDG_CONFIG_HOME");
-    }
+    OptionsWindowTest() { console().setSettings(settings); }
     Window* options() { return console().window("Picture options"); }
 
+    // A configuration folder of the test's own (Linux's and Windows' way of naming it).
+    tessary::testing::ScopedEnvironment linuxConfig_{"XDG_CONFIG_HOME", (dir / "config").string()};
+    tessary::testing::ScopedEnvironment windowsConfig_{"APPDATA", (dir / "config").string()};
     qt::ConfigFileSettings settings;
-
-  private:
-    std::optional<std::string> oldConfig_;
 };
 
 TEST_F(OptionsWindowTest, ASettingsFileThatIsNoRegularFileIsNeitherOpenedNorReplaced) {
-    const auto folder = dir / "config" / "tessary";
-    std::filesystem::create_directories(folder);
-    const std::string fifo = (folder / "tessary.conf").string();
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);  // an open of it would wait for a writer for ever
+    const std::filesystem::path file = platform::pathFromText(platform::settingsFile());
+    ASSERT_EQ(file.parent_path().parent_path(), dir / "config");
+    std::filesystem::create_directories(file.parent_path());
+    // An open of a FIFO would wait for a writer for ever.
+    ASSERT_TRUE(tessary::testing::makeNonRegularFile(platform::textFromPath(file)));
     EXPECT_FALSE(settings.value("picture/conversion"));
     settings.setValue("picture/conversion", "bayer");
-    struct stat st {};
-    ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
-    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_TRUE(std::filesystem::exists(file));
+    EXPECT_FALSE(std::filesystem::is_regular_file(file));
 }
 
 TEST_F(OptionsWindowTest, ContextMenuAnywhereOnThePreviewAndCtrlShiftPOpenItWithTheListFocused) {

@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // tessary-prepare runs the console's intake: the same preview file, the same log lines, the same refusal.
-#include <sys/wait.h>
-
 #include <cstdlib>
 
 #include "intake/headless.h"

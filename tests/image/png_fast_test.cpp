@@ -13,6 +13,7 @@
 
 #include "decode_test_support.h"
 #include "image/decode/decoders.h"
+#include "support/memory_stream.h"
 
 namespace tessary::image::testing {
 namespace {
@@ -30,7 +31,7 @@ struct Closer {
 };
 
 void decodeBytes(const Bytes& bytes, Decoder decoder, Outcome& out) {
-    std::unique_ptr<FILE, Closer> f(fmemopen(const_cast<std::uint8_t*>(bytes.data()), bytes.size(), "rb"));
+    std::unique_ptr<FILE, Closer> f(tessary::testing::openMemoryStream(bytes.data(), bytes.size()));
     ASSERT_TRUE(f);
     out.result = decoder(decode::Input{f.get(), bytes.size()}, out.sink, DecodeOptions{}, &out.info);
 }

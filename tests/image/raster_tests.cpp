@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -13,6 +12,7 @@
 #include "image/area_scaler.h"
 #include "image/canvas.h"
 #include "image/picture.h"
+#include "support/temp_folder.h"
 
 namespace tessary::image {
 namespace {
@@ -315,11 +315,9 @@ TEST(Snapshot, ALightGreyBackgroundComesOutWhite) {
 
 TEST(Pictures, SizeAndPixelsOfFiles) {
     // A folder of its own: fixed names in the shared temporary folder may belong to someone else.
-    std::string pattern = ::testing::TempDir() + "tessary-pictures-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    const std::string dir = pattern;
-    const std::unique_ptr<const std::string, void (*)(const std::string*)> removeDir(
-        &dir, [](const std::string* d) { std::filesystem::remove_all(*d); });
+    const tessary::testing::TempFolder folder("tessary-pictures");
+    ASSERT_FALSE(folder.path().empty());
+    const std::string dir = folder.string();
     struct Case {
         const char* name;
         Bytes data;

@@ -130,7 +130,8 @@ bool canCreateFilesIn(const std::string& directory) {
 
 bool canReplace(const std::string& path) {
     UniqueFd old;
-    return replaceable(path, &old) && canCreateFilesIn(directoryOf(path));
+    return replaceable(path, &old) && (!old || ::flock(old.get(), LOCK_EX | LOCK_NB) == 0) &&
+           canCreateFilesIn(directoryOf(path));
 }
 
 bool deleteFile(const std::string& path) { return !path.empty() && ::unlink(path.c_str()) == 0; }

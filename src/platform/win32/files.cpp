@@ -83,7 +83,7 @@ std::wstring uniqueName(const std::wstring& folder, const wchar_t* kind) {
 
 struct FileReplacement::State {
     std::wstring path;
-    UniqueHandle old;  // the file replaced, held against other writers until the new one stands
+    UniqueHandle old;  // the file replaced, held against other writers until the new one is written
     UniqueHandle file;
     std::wstring temporary;
     bool ok = false;
@@ -129,10 +129,11 @@ bool FileReplacement::write(std::span<const std::uint8_t> bytes) {
 bool FileReplacement::commit(FileIdentity* written) {
     State& s = *state_;
     if (!s.ok) return false;
-    s.ok = s.file.reset() && MoveFileExW(s.temporary.c_str(), s.path.c_str(), MOVEFILE_REPLACE_EXISTING);
+    // Windows replaces no file that is open, ours included: the old file is let go of at the last moment.
+    s.ok = s.file.reset() && s.old.reset() &&
+           MoveFileExW(s.temporary.c_str(), s.path.c_str(), MOVEFILE_REPLACE_EXISTING);
     if (!s.ok) return false;
     s.committed = true;
-    s.old.reset();
     // Read back once it stands: the file system may settle the time of the last write only at closing.
     BY_HANDLE_FILE_INFORMATION info{};
     const UniqueHandle now = openEntry(s.path, FILE_READ_ATTRIBUTES);

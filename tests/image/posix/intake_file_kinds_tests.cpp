@@ -13,7 +13,7 @@
 
 #include "image/decode/decode.h"
 #include "image/picture.h"
-#include "intake_fixture.h"
+#include "../intake_fixture.h"
 
 namespace tessary::intake::testing {
 namespace {

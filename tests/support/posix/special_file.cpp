@@ -1,0 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <sys/stat.h>
+
+#include "support/special_file.h"
+
+namespace tessary::testing {
+
+bool makeNonRegularFile(const std::string& path) { return ::mkfifo(path.c_str(), 0600) == 0; }
+
+}  // namespace tessary::testing

@@ -1,0 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <windows.h>
+
+#include "platform/win32/wide.h"
+#include "support/special_file.h"
+
+namespace tessary::testing {
+
+bool makeNonRegularFile(const std::string& path) {
+    return CreateDirectoryW(platform::win32::filePath(path).c_str(), nullptr);
+}
+
+}  // namespace tessary::testing
