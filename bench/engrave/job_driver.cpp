@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
         tessary::Console console(clock, boxes, host, handlers);
         console.setRunDirectory(dir.string());
         console.setMainWindowGone([] { QCoreApplication::quit(); });
-        tessary::qt::TerminationSignals onTermination([] { QCoreApplication::quit(); });
+        tessary::qt::TerminationRequests onTermination([] { QCoreApplication::quit(); });
         if (!console.createMainWindow(tessary::mainWindowDefinition()) ||
             console.main().getText("按钮连接", tessary::prop::button::kCaption) != "Connected") {
             std::fprintf(stderr, "the console did not connect\n");
