@@ -29,9 +29,10 @@ struct FileIdentity {
 UniqueFd openRegularFile(const std::string& path);
 
 // Replaces the file at a path with a new one: the bytes go to a new file beside it, which commit() moves
-// over the path, so the file at the path is always whole. A link (symbolic link, reparse point) at the path is
-// replaced, never written through; a directory, FIFO, device or socket there refuses. Exclusive: while another
-// writer holds the file (or it cannot be opened for writing), ready() is false and nothing is written.
+// over the path, so the file at the path is always whole. A link (symbolic link, reparse point) at the path
+// is replaced, never written through; a directory, FIFO, device or socket there refuses. Exclusive: while
+// another writer holds the file (or it cannot be opened for writing), ready() is false and nothing is
+// written.
 class FileReplacement {
   public:
     explicit FileReplacement(const std::string& path);
@@ -43,8 +44,8 @@ class FileReplacement {
     bool ready() const;
     // False once any write failed.
     bool write(std::span<const std::uint8_t> bytes);
-    // True only when every byte reached the new file and it now stands at the path; then *written (when given)
-    // names it.
+    // True only when every byte reached the new file and it now stands at the path; then *written (when
+    // given) names it.
     bool commit(FileIdentity* written);
 
     struct State;

@@ -206,7 +206,8 @@ TEST(NewFormat, HeicReadStraightWhenPlain) {
                           {"heif/picture.avif", false}};
     for (const Case& c : cases) {
         Bytes bytes = readBytes(ownData(c.file));
-        std::unique_ptr<FILE, int (*)(FILE*)> f(tessary::testing::openMemoryStream(bytes.data(), bytes.size()), fclose);
+        std::unique_ptr<FILE, int (*)(FILE*)> f(
+            tessary::testing::openMemoryStream(bytes.data(), bytes.size()), fclose);
         ASSERT_TRUE(f);
         const decode::Input in{f.get(), bytes.size()};
         CheckingSink straight, reference;

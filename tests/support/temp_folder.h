@@ -13,7 +13,8 @@ class TempFolder {
         std::random_device seed;
         std::mt19937_64 random(seed());
         for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-            const auto candidate = std::filesystem::temp_directory_path() / (stem + "-" + std::to_string(random()));
+            const auto candidate =
+                std::filesystem::temp_directory_path() / (stem + "-" + std::to_string(random()));
             std::error_code error;
             if (std::filesystem::create_directory(candidate, error)) path_ = candidate;
         }

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/display.h"
+
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -6,7 +8,6 @@
 
 #include <cstring>
 
-#include "platform/display.h"
 #include "platform/unique_fd.h"
 
 namespace tessary::platform {

@@ -32,7 +32,8 @@ struct TerminationRequests::State {
     bool installed = false;
 };
 
-TerminationRequests::TerminationRequests(std::function<void()> onRequest) : state_(std::make_unique<State>()) {
+TerminationRequests::TerminationRequests(std::function<void()> onRequest)
+    : state_(std::make_unique<State>()) {
     State& s = *state_;
     s.onRequest = std::move(onRequest);
     const SelfPipe* none = nullptr;

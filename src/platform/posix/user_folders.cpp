@@ -40,7 +40,8 @@ bool isSystemDirectory(const std::string& dir) {
 std::string homeDirectory(const char* home) {
     std::string dir = home != nullptr ? home : "";
     if (dir.empty() || dir[0] != '/') {
-        if (const passwd* pw = ::getpwuid(::geteuid()); pw != nullptr && pw->pw_dir != nullptr) dir = pw->pw_dir;
+        if (const passwd* pw = ::getpwuid(::geteuid()); pw != nullptr && pw->pw_dir != nullptr)
+            dir = pw->pw_dir;
     }
     return dir;
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include <windows.h>
-
 #include "platform/display.h"
+
+#include <windows.h>
 
 namespace tessary::platform {
 namespace {
@@ -10,7 +10,8 @@ namespace {
 bool desktopVisible() {
     USEROBJECTFLAGS flags{};
     const HWINSTA station = GetProcessWindowStation();
-    if (!station || !GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof flags, nullptr)) return true;
+    if (!station || !GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof flags, nullptr))
+        return true;
     return (flags.dwFlags & WSF_VISIBLE) != 0;
 }
 

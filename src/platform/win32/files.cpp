@@ -46,8 +46,8 @@ UniqueHandle openEntry(const std::wstring& path, DWORD access) {
 
 UniqueHandle openForReading(const std::wstring& path) {
     // Without backup semantics a folder does not open at all.
-    return UniqueHandle(
-        CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return UniqueHandle(CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 UniqueFd descriptorOf(UniqueHandle file) {
@@ -57,8 +57,8 @@ UniqueFd descriptorOf(UniqueHandle file) {
     return UniqueFd(fd);
 }
 
-// What stands at the path: nothing (true, *holder empty), a link (true: it is replaced), a regular file that no
-// other writer holds (true, *holder keeps it, shared with readers only) or anything else (false).
+// What stands at the path: nothing (true, *holder empty), a link (true: it is replaced), a regular file that
+// no other writer holds (true, *holder keeps it, shared with readers only) or anything else (false).
 bool replaceable(const std::wstring& path, UniqueHandle* holder) {
     if (path.empty() || path.back() == L'\\') return false;
     const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -144,16 +144,16 @@ bool FileReplacement::commit(FileIdentity* written) {
 bool canCreateFilesIn(const std::string& directory) {
     const std::wstring folder = win32::filePath(directory);
     if (folder.empty()) return false;
-    const UniqueHandle probe(CreateFileW(uniqueName(folder, L"probe").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                         FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    const UniqueHandle probe(CreateFileW(uniqueName(folder, L"probe").c_str(), GENERIC_WRITE, 0, nullptr,
+                                         CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
+                                         nullptr));
     return static_cast<bool>(probe);
 }
 
 bool canReplace(const std::string& path) {
     const std::wstring target = win32::filePath(path);
     UniqueHandle old;
-    return replaceable(target, &old) &&
-           canCreateFilesIn(win32::textFromWide(win32::folderOf(target)));
+    return replaceable(target, &old) && canCreateFilesIn(win32::textFromWide(win32::folderOf(target)));
 }
 
 bool deleteFile(const std::string& path) {
@@ -175,7 +175,8 @@ bool deleteFileIfSame(const std::string& path, const FileIdentity& identity) {
     // Checked and deleted through the one handle: no other file can take the name in between.
     const UniqueHandle entry = openEntry(target, DELETE | FILE_READ_ATTRIBUTES);
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!entry || !isDiskFile(entry.get()) || !information(entry.get(), info) || !(identityOf(info) == identity))
+    if (!entry || !isDiskFile(entry.get()) || !information(entry.get(), info) ||
+        !(identityOf(info) == identity))
         return false;
     FILE_DISPOSITION_INFO dispose{TRUE};
     return SetFileInformationByHandle(entry.get(), FileDispositionInfo, &dispose, sizeof dispose);

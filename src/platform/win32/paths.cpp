@@ -27,8 +27,8 @@ std::string programDirectory() {
 }
 
 std::string localPathOfFileUrl(std::string decodedPath) {
-    if (decodedPath.size() >= 3 && decodedPath[0] == '/' && std::iswalpha(static_cast<unsigned char>(decodedPath[1])) &&
-        decodedPath[2] == ':')
+    if (decodedPath.size() >= 3 && decodedPath[0] == '/' &&
+        std::iswalpha(static_cast<unsigned char>(decodedPath[1])) && decodedPath[2] == ':')
         decodedPath.erase(0, 1);
     return decodedPath;
 }

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/program.h"
 
-// clang-format off: the other Windows headers need windows.h first.
+// The other Windows headers need windows.h first.
+// clang-format off
 #include <windows.h>
 #include <shellapi.h>
 // clang-format on

@@ -42,7 +42,8 @@ BOOL WINAPI onConsoleEvent(DWORD type) {
 }
 }  // namespace
 
-TerminationRequests::TerminationRequests(std::function<void()> onRequest) : state_(std::make_unique<State>()) {
+TerminationRequests::TerminationRequests(std::function<void()> onRequest)
+    : state_(std::make_unique<State>()) {
     state_->onRequest = std::move(onRequest);
     const std::lock_guard lock(g_mutex);
     if (g_state || !doneEvent()) return;

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/win32/user_folders.h"
 
-// clang-format off: the other Windows headers need windows.h first.
+// The other Windows headers need windows.h first.
+// clang-format off
 #include <windows.h>
 #include <knownfolders.h>
 // clang-format on
@@ -48,7 +49,9 @@ std::string chooseRunDirectory(const std::string& programDir, const std::string&
     return own;
 }
 
-std::string runDirectory() { return chooseRunDirectory(programDirectory(), win32::knownFolder(FOLDERID_LocalAppData)); }
+std::string runDirectory() {
+    return chooseRunDirectory(programDirectory(), win32::knownFolder(FOLDERID_LocalAppData));
+}
 
 std::string settingsFile() {
     std::string folder = environmentFolder(L"APPDATA");

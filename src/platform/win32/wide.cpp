@@ -12,7 +12,9 @@
 namespace tessary::platform::win32 {
 namespace {
 
-bool startsWith(std::wstring_view s, std::wstring_view prefix) { return s.substr(0, prefix.size()) == prefix; }
+bool startsWith(std::wstring_view s, std::wstring_view prefix) {
+    return s.substr(0, prefix.size()) == prefix;
+}
 
 bool isDriveStart(std::wstring_view s) {
     return s.size() >= 3 && std::iswalpha(s[0]) && s[1] == L':' && s[2] == L'\\';
@@ -23,7 +25,8 @@ bool isDeviceName(std::wstring_view component) {
     std::wstring base(component.substr(0, component.find_first_of(L".:")));
     while (!base.empty() && base.back() == L' ') base.pop_back();
     std::transform(base.begin(), base.end(), base.begin(), [](wchar_t c) { return std::towupper(c); });
-    static constexpr std::array<std::wstring_view, 6> fixed = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
+    static constexpr std::array<std::wstring_view, 6> fixed = {L"CON", L"PRN",    L"AUX",
+                                                               L"NUL", L"CONIN$", L"CONOUT$"};
     if (std::find(fixed.begin(), fixed.end(), base) != fixed.end()) return true;
     // COM1..COM9 and LPT1..LPT9, also with the superscript digits Windows counts as numbers.
     if (base.size() == 4 && (startsWith(base, L"COM") || startsWith(base, L"LPT"))) {
@@ -109,7 +112,8 @@ std::wstring folderOf(const std::wstring& path) {
 std::string knownFolder(const GUID& id) {
     PWSTR folder = nullptr;
     std::string text;
-    if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, &folder)) && folder) text = textFromWide(folder);
+    if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, &folder)) && folder)
+        text = textFromWide(folder);
     CoTaskMemFree(folder);
     return text;
 }

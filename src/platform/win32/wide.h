@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Windows' side of the program's UTF-8 text: UTF-16 strings, full paths for the file APIs and handle ownership.
+// Windows' side of the program's UTF-8 text: UTF-16 strings, full paths for the file APIs and handle
+// ownership.
 #include <windows.h>
 
 #include <string>

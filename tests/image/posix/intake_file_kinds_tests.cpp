@@ -11,9 +11,9 @@
 #include <cstring>
 #include <functional>
 
+#include "../intake_fixture.h"
 #include "image/decode/decode.h"
 #include "image/picture.h"
-#include "../intake_fixture.h"
 
 namespace tessary::intake::testing {
 namespace {

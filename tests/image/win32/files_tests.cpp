@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The file services where Windows differs: devices and pipes by name, shortcuts, long and non-Latin paths, and
-// the run directory's fallback to the local application data.
+// The file services where Windows differs: devices and pipes by name, shortcuts, long and non-Latin paths,
+// and the run directory's fallback to the local application data.
 #include <windows.h>
 
 #include "../files_fixture.h"
@@ -20,8 +20,8 @@ class SilentPipe {
   public:
     SilentPipe()
         : name_("\\\\.\\pipe\\tessary-test-" + std::to_string(GetCurrentProcessId())),
-          server_(CreateNamedPipeA(name_.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_WAIT, 4, 512, 512, 0,
-                                   nullptr)) {}
+          server_(CreateNamedPipeA(name_.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_WAIT, 4, 512, 512,
+                                   0, nullptr)) {}
     const std::string& name() const { return name_; }
     explicit operator bool() const { return static_cast<bool>(server_); }
 
@@ -35,8 +35,15 @@ std::string text(const fs::path& p) { return platform::textFromPath(p); }
 TEST_F(FilesTest, WriteFileFailsWhereNoFileCanBeWritten) {
     const SilentPipe pipe;
     ASSERT_TRUE(pipe);
-    const std::string places[] = {"",         path("missing-dir/file.bmp"), dir_.string(), path("x\\"), "NUL",
-                                  "CON",      "COM1",                       path("nul.bmp"), pipe.name(),
+    const std::string places[] = {"",
+                                  path("missing-dir/file.bmp"),
+                                  dir_.string(),
+                                  path("x\\"),
+                                  "NUL",
+                                  "CON",
+                                  "COM1",
+                                  path("nul.bmp"),
+                                  pipe.name(),
                                   "\\\\.\\COM1"};
     for (const std::string& p : places) {
         EXPECT_FALSE(canWriteFile(p)) << "'" << p << "'";
@@ -49,8 +56,16 @@ TEST_F(FilesTest, OpenRegularFileRefusesDevicesPipesAndFoldersAtOnce) {
     ASSERT_TRUE(pipe);
     put(path("empty.jpg"), {});
     EXPECT_TRUE(openRegularFile(path("empty.jpg")));  // a file, though no picture
-    const std::string refused[] = {"NUL",       "CON",           "COM1",   "\\\\.\\COM1", "conin$",
-                                   "lpt1.jpg",  path("NUL.png"), dir_.string(), pipe.name(), "\\\\?\\GLOBALROOT",
+    const std::string refused[] = {"NUL",
+                                   "CON",
+                                   "COM1",
+                                   "\\\\.\\COM1",
+                                   "conin$",
+                                   "lpt1.jpg",
+                                   path("NUL.png"),
+                                   dir_.string(),
+                                   pipe.name(),
+                                   "\\\\?\\GLOBALROOT",
                                    path("no such file.jpg")};
     for (const std::string& p : refused) EXPECT_FALSE(openRegularFile(p)) << "'" << p << "'";
 }
@@ -59,7 +74,8 @@ TEST_F(FilesTest, AShortcutToAFileOpensThatFileAndNothingElse) {
     put(path("photo.jpg"), Bytes{'j', 'p', 'g'});
     fs::create_directory(dir_ / "folder");
     put(path("not a shortcut.lnk"), Bytes(80, 'x'));
-    const fs::path toFile = dir_ / "photo.lnk", toFolder = dir_ / "folder.lnk", toShortcut = dir_ / "again.lnk";
+    const fs::path toFile = dir_ / "photo.lnk", toFolder = dir_ / "folder.lnk",
+                   toShortcut = dir_ / "again.lnk";
     ASSERT_TRUE(testing::makeShortcut(toFile.wstring(), (dir_ / "photo.jpg").wstring()));
     ASSERT_TRUE(testing::makeShortcut(toFolder.wstring(), (dir_ / "folder").wstring()));
     ASSERT_TRUE(testing::makeShortcut(toShortcut.wstring(), toFile.wstring()));
@@ -108,7 +124,8 @@ TEST_F(FilesTest, RunDirectoryFallsBackToLocalAppData) {
     const Case cases[] = {
         {"a portable folder", dir_.string(), path("local"), dir_.string()},
         {"installed", unwritable, path("local"), path("local") + "\\Tessary"},
-        {"installed, local folder with a separator", unwritable, path("local") + "\\", path("local") + "\\Tessary"},
+        {"installed, local folder with a separator", unwritable, path("local") + "\\",
+         path("local") + "\\Tessary"},
         {"no local folder", unwritable, "", unwritable},
         {"local folder missing", unwritable, path("gone\\deeper"), unwritable},
         {"a file in the way", unwritable, path("taken"), unwritable},

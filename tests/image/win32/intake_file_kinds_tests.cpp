@@ -56,8 +56,8 @@ class SilentPipe {
   public:
     SilentPipe()
         : name_("\\\\.\\pipe\\tessary-intake-" + std::to_string(GetCurrentProcessId())),
-          server_(CreateNamedPipeA(name_.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_WAIT, 8, 512, 512, 0,
-                                   nullptr)) {}
+          server_(CreateNamedPipeA(name_.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_WAIT, 8, 512, 512,
+                                   0, nullptr)) {}
     const std::string& name() const { return name_; }
 
   private:
@@ -81,7 +81,8 @@ image::Bytes readThroughPlatform(const std::string& path) {
     const image::UniqueFd fd = image::openRegularFile(path);
     image::Bytes bytes;
     unsigned char buffer[4096];
-    for (int n; fd && (n = ::read(fd.get(), buffer, sizeof buffer)) > 0;) bytes.insert(bytes.end(), buffer, buffer + n);
+    for (int n; fd && (n = ::read(fd.get(), buffer, sizeof buffer)) > 0;)
+        bytes.insert(bytes.end(), buffer, buffer + n);
     return bytes;
 }
 
@@ -92,11 +93,12 @@ TEST_F(FileKindsTest, EveryReadingPathRefusesWhatIsNotARegularFileWithoutBlockin
     fs::create_directory(folder);
     fs::create_directory(dir / "elsewhere");
     const std::string toFolder = text(dir / "folder.lnk");
-    ASSERT_TRUE(tessary::testing::makeShortcut(platform::win32::wideFromText(toFolder), (dir / "elsewhere").wstring()));
+    ASSERT_TRUE(tessary::testing::makeShortcut(platform::win32::wideFromText(toFolder),
+                                               (dir / "elsewhere").wstring()));
     const std::string empty = text(dir / "empty.jpg");
     writeBytes(empty, {});
-    const std::string kinds[] = {pipe.name(), "NUL", "CON", "COM1", "\\\\.\\COM1", text(dir / "nul.jpg"), folder,
-                                 toFolder,    empty};
+    const std::string kinds[] = {pipe.name(),           "NUL",  "CON",    "COM1", "\\\\.\\COM1",
+                                 text(dir / "nul.jpg"), folder, toFolder, empty};
     const std::string out = text(dir / "out.bmp");
 
     const std::string good = picture("good.bmp", solid(40, 30, 0, 0, 0));
@@ -206,8 +208,8 @@ TEST_F(FileKindsTest, NonLatinNamesAndPathsPast260CharactersComeInEveryWay) {
             const auto& shortcuts = mainWindowDefinition().shortcuts;
             for (std::size_t i = 0; i < shortcuts.size(); ++i)
                 if (shortcuts[i].keys == "Ctrl+O")
-                    console().dispatch(main(), mainWindowDefinition(), "", event::kShortcut + static_cast<int>(i),
-                                       {});
+                    console().dispatch(main(), mainWindowDefinition(), "",
+                                       event::kShortcut + static_cast<int>(i), {});
             EXPECT_EQ(readFile(previewFile()), dropped);
             EXPECT_EQ(state().droppedFileName, path);
 

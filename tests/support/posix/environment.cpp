@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include <cstdlib>
-
 #include "support/environment.h"
+
+#include <cstdlib>
 
 namespace tessary::testing {
 

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "support/program_run.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -9,7 +11,6 @@
 #include <sstream>
 #include <thread>
 
-#include "support/program_run.h"
 #include "support/temp_folder.h"
 
 extern char** environ;

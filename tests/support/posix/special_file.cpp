@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include <sys/stat.h>
-
 #include "support/special_file.h"
+
+#include <sys/stat.h>
 
 namespace tessary::testing {
 

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "support/environment.h"
+
 #include <windows.h>
 
 #include <cstdlib>
 
 #include "platform/win32/wide.h"
-#include "support/environment.h"
 
 namespace tessary::testing {
 

@@ -17,10 +17,11 @@ std::FILE* openMemoryStream(const std::uint8_t* data, std::size_t size) {
     static std::atomic<unsigned> counter{0};
     wchar_t folder[MAX_PATH + 1] = {};
     if (GetTempPathW(MAX_PATH + 1, folder) == 0) return nullptr;
-    const std::wstring name = std::wstring(folder) + L"tessary-stream-" + std::to_wstring(GetCurrentProcessId()) +
-                              L"-" + std::to_wstring(counter++);
-    platform::win32::UniqueHandle file(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                                   FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    const std::wstring name = std::wstring(folder) + L"tessary-stream-" +
+                              std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++);
+    platform::win32::UniqueHandle file(
+        CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     if (!file) return nullptr;
     for (std::size_t done = 0; done < size;) {
         DWORD n = 0;

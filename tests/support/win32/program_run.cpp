@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "support/program_run.h"
+
 #include <windows.h>
 
 #include <fstream>
 #include <sstream>
 
 #include "platform/win32/wide.h"
-#include "support/program_run.h"
 #include "support/temp_folder.h"
 
 namespace tessary::testing {
@@ -34,8 +35,8 @@ std::wstring quoted(const std::wstring& arg) {
 
 UniqueHandle inheritable(const std::wstring& path, DWORD access, DWORD disposition) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    return UniqueHandle(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, disposition,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    return UniqueHandle(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                    disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 }  // namespace
@@ -58,8 +59,8 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
         startup.hStdOutput = outFile.get();
         startup.hStdError = errFile.get();
         PROCESS_INFORMATION process{};
-        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                            &startup, &process))
+        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                            nullptr, &startup, &process))
             return run;
         const UniqueHandle processHandle(process.hProcess);
         const UniqueHandle thread(process.hThread);

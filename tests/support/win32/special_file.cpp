@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "support/special_file.h"
+
 #include <windows.h>
 
 #include "platform/win32/wide.h"
-#include "support/special_file.h"
 
 namespace tessary::testing {
 
