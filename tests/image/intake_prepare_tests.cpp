@@ -83,8 +83,8 @@ TEST_F(PrepareTest, ConversionOptionsGiveTheIntakesResultAndBadValuesWriteNothin
     std::filesystem::remove(out);
 
     // The size as the console's Size and "Fill the field" give it.
-    for (const std::vector<std::string>& sizing : {std::vector<std::string>{"--size", "420"},
-                                                   std::vector<std::string>{"--fill"}}) {
+    for (const std::vector<std::string>& sizing :
+         {std::vector<std::string>{"--size", "420"}, std::vector<std::string>{"--fill"}}) {
         ImageState sized;
         sized.options.mode = image::Conversion::Jarvis;
         sized.options.size = sizing.size() == 2 ? 420 : 0;

@@ -21,7 +21,8 @@ image::PictureRect blackBounds(const image::Bitmap& preview) {
                 left = std::min(left, x), right = std::max(right, x);
                 top = std::min(top, y), bottom = std::max(bottom, y);
             }
-    return right < 0 ? image::PictureRect{} : image::PictureRect{left, top, right - left + 1, bottom - top + 1};
+    return right < 0 ? image::PictureRect{}
+                     : image::PictureRect{left, top, right - left + 1, bottom - top + 1};
 }
 
 TEST(PlacementTest, SizeAndZoomStepsKeepThePictureCentredAndInReach) {
@@ -32,9 +33,9 @@ TEST(PlacementTest, SizeAndZoomStepsKeepThePictureCentredAndInReach) {
         Placement expected;
     };
     const Case cases[] = {
-        {128, 128, 0, false, 0, {181, 181, 128, 128}},   // own size, never enlarged
-        {128, 128, 400, false, 0, {45, 45, 400, 400}},   // a chosen size enlarges
-        {128, 64, 0, true, 0, {0, 122, 490, 245}},       // fill
+        {128, 128, 0, false, 0, {181, 181, 128, 128}},  // own size, never enlarged
+        {128, 128, 400, false, 0, {45, 45, 400, 400}},  // a chosen size enlarges
+        {128, 64, 0, true, 0, {0, 122, 490, 245}},      // fill
         {1800, 1200, 300, false, 0, {95, 145, 300, 200}},
         {1800, 1200, 0, false, 0, {0, 81, 490, 326}},    // the field rule itself
         {1800, 1200, 0, false, 1, {-19, 69, 528, 351}},  // Zoom In: 550 / 510
@@ -103,7 +104,7 @@ TEST_F(SizeTest, TheEngravingIsDrawnFromThePictureTakenInAtTheChosenSize) {
         int drawnWidth, drawnHeight;  // on the 510-dot surface
     };
     const Case cases[] = {
-        {128, 128, 0, false, 128, 128}, {128, 128, 400, false, 400, 400}, {128, 128, 0, true, 490, 490},
+        {128, 128, 0, false, 128, 128},  {128, 128, 400, false, 400, 400},  {128, 128, 0, true, 490, 490},
         {128, 64, 300, false, 300, 150}, {1000, 500, 200, false, 200, 100},
     };
     for (const Case& c : cases) {
@@ -139,7 +140,8 @@ TEST_F(SizeTest, AnInvertedPictureMeetsTheMarginWithoutADarkLine) {
     const std::string photo = picture("dark.bmp", [] {
         image::Raster r(460, 300);
         for (int y = 0; y < r.height; ++y)
-            for (int x = 0; x < r.width; ++x) std::fill_n(r.at(x, y), 3, static_cast<std::uint8_t>(40 + (x + y) % 30));
+            for (int x = 0; x < r.width; ++x)
+                std::fill_n(r.at(x, y), 3, static_cast<std::uint8_t>(40 + (x + y) % 30));
         return r;
     }());
     for (const image::Conversion mode : {image::Conversion::Threshold, image::Conversion::FloydSteinberg}) {
