@@ -20,6 +20,7 @@ Placement fitIntoField(int w, int h) {
 }
 
 DrawnSize sizedForField(int w, int h, int size, bool fill) {
+    if (w <= 0 || h <= 0) return {};
     const double W = w, H = h;
     if (!fill && size <= 0) {
         if (w < kField && h < kField) return {w, h};
