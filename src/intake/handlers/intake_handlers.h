@@ -48,6 +48,6 @@ void onClosePictureOptions(Console& console, const EventArgs& args);
 // "showPictureOptions", "pictureOptionChanged", "pictureOptionSliding", "pictureOptionPressed",
 // "pictureOptionReleased", "pictureOptionsDefaults", "pictureOptionsClosing", "closePictureOptions",
 // "openPicture", "openTextWindow", "fillTextWindow", "takeInTypedText", "closeTextWindow".
-void registerImageHandlers(HandlerRegistry& registry);
+void registerIntakeHandlers(HandlerRegistry& registry);
 
 }  // namespace tessary
