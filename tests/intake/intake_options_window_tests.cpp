@@ -188,7 +188,7 @@ TEST_F(OptionsWindowTest, ChangesApplyAtOnceSurviveTheViewButtonsAndARestartAndD
 }
 
 TEST_F(OptionsWindowTest, ControlsThatDoNotApplyAreDisabledAndSkippedByTab) {
-    console().dispatch(main(), mainWindowDefinition(), "", event::kShortcut, {});
+    console().dispatch(mainWindowDefinition(), "", event::kShortcut, {});
     ASSERT_TRUE(options());
     struct Case {
         int mode;
@@ -233,7 +233,7 @@ TEST_F(OptionsWindowTest, ControlsThatDoNotApplyAreDisabledAndSkippedByTab) {
 
 TEST_F(OptionsWindowTest, TheThresholdShowsAsGreyAndADragIsLoggedOnceWhenLetGo) {
     drop(std::string(TESSARY_TESTDATA_DIR) + "/jpeg/Landscape_1.jpg");
-    console().dispatch(main(), mainWindowDefinition(), "", event::kShortcut, {});
+    console().dispatch(mainWindowDefinition(), "", event::kShortcut, {});
     ASSERT_TRUE(options());
     auto* threshold = widgetOf<QSlider>(options(), "滑块阈值");
     EXPECT_EQ(threshold->maximum(), 255);
@@ -294,14 +294,14 @@ TEST_F(OptionsWindowTest, KeysOnASliderAreLoggedOnceAMomentAfterTheLast) {
     qt::QtWindowHost host;
     HandlerRegistry handlers;
     registerShellHandlers(handlers);
-    registerImageHandlers(handlers);
+    registerIntakeHandlers(handlers);
     Console keyed(clock, dialogs, host, handlers);
     keyed.setRunDirectory(dir.string());
     ASSERT_TRUE(keyed.createMainWindow(mainWindowDefinition()));
     EventArgs args;
     args.text = std::string(TESSARY_TESTDATA_DIR) + "/jpeg/Landscape_1.jpg";
-    keyed.dispatch(keyed.main(), mainWindowDefinition(), "拖放对象1", event::kFilesDropped, args);
-    keyed.dispatch(keyed.main(), mainWindowDefinition(), "", event::kShortcut, {});
+    keyed.dispatch(mainWindowDefinition(), "拖放对象1", event::kFilesDropped, args);
+    keyed.dispatch(mainWindowDefinition(), "", event::kShortcut, {});
     Window* window = keyed.window("Picture options");
     ASSERT_TRUE(window);
     const auto logText = [&] { return keyed.main().getText("编辑框1", prop::editbox::kContent); };
