@@ -121,6 +121,7 @@ TEST_F(OtherWaysIn, PrepareTakesTextAsTheIntakeDoes) {
     };
     const Failing failing[] = {
         {{"--text"}, " \\n ", 1, std::string(kNoText)},
+        {{"--text"}, std::string(600, 'x'), 1, "too large for the engraving field at size 36"},
         {{"--bold"}, "picture.gif", 2, "go with --text"},
         {{"--align", "justified", "--text"}, "x", 2, "unknown alignment 'justified'"},
     };
