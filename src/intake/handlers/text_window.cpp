@@ -13,7 +13,7 @@
 #include "image/picture.h"
 #include "image/render/text_picture.h"
 #include "intake/fitting.h"
-#include "intake/handlers/image_handlers.h"
+#include "intake/handlers/intake_handlers.h"
 #include "intake/handlers/main_window_surroundings.h"
 #include "intake/intake.h"
 

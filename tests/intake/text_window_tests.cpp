@@ -19,11 +19,9 @@ class TextWindow : public MainWindow {
             inside(*console().setting());
             if (console().setting()) console().setting()->close();
         });
-        console().dispatch(main(), mainWindowDefinition(), "图片框1", event::kMenuItem + 2, {});
+        console().dispatch(mainWindowDefinition(), "图片框1", event::kMenuItem + 2, {});
     }
-    void press(Window& w, const char* unit) {
-        console().dispatch(w, textWindowDefinition(), unit, event::kClick, {});
-    }
+    void press(const char* unit) { console().dispatch(textWindowDefinition(), unit, event::kClick, {}); }
 };
 
 TEST_F(TextWindow, PreviewFollowsTheTypingOkTakesInWhatFitsAndTheTextIsRemembered) {
@@ -44,7 +42,7 @@ TEST_F(TextWindow, PreviewFollowsTheTypingOkTakesInWhatFitsAndTheTextIsRemembere
         EXPECT_EQ(w.getInt("alignmentList", prop::combobox::kSelection), 1) << "centred";
         w.set("textBox", prop::editbox::kContent, std::string("  \r\n \u200B"));
         look(w);
-        press(w, "okButton");
+        press("okButton");
         w.set("textBox", prop::editbox::kContent, std::string("Anna"));
         look(w);
         w.set("sizeBox", prop::editbox::kContent, std::string("80"));
@@ -54,14 +52,14 @@ TEST_F(TextWindow, PreviewFollowsTheTypingOkTakesInWhatFitsAndTheTextIsRemembere
         w.set("sizeBox", prop::editbox::kContent, std::string("200"));
         w.set("textBox", prop::editbox::kContent, wide);
         look(w);
-        press(w, "okButton");
+        press("okButton");
         stayedOpen = console().setting() == &w;
         w.set("fillWidthButton", prop::button::kChecked, 1);
-        press(w, "fillWidthButton");
+        press("fillWidthButton");
         look(w);
         w.set("fillWidthButton", prop::button::kChecked, 0);
         w.set("sizeBox", prop::editbox::kContent, std::string("20"));
-        press(w, "okButton");
+        press("okButton");
     });
     ASSERT_EQ(seen.size(), 6u);
     EXPECT_EQ(seen[0].status, "Type the text to engrave.");
@@ -83,6 +81,9 @@ TEST_F(TextWindow, PreviewFollowsTheTypingOkTakesInWhatFitsAndTheTextIsRemembere
     EXPECT_EQ(state().typedText->style.size, 20);
     EXPECT_FALSE(state().typedText->style.fillWidth);
     EXPECT_NE(log().find("Image resolution:"), std::string::npos);
+    const Bytes taken = readFile(previewFile());
+    click("按钮重载");
+    EXPECT_EQ(readFile(previewFile()), taken) << "Reload renders the same text again";
 
     // Opened again: what was typed is there; Cancel takes nothing in.
     const std::string logBefore = log();
@@ -90,7 +91,7 @@ TEST_F(TextWindow, PreviewFollowsTheTypingOkTakesInWhatFitsAndTheTextIsRemembere
     open([&](Window& w) {
         text = w.getText("textBox", prop::editbox::kContent);
         size = w.getText("sizeBox", prop::editbox::kContent);
-        press(w, "cancelButton");
+        press("cancelButton");
     });
     EXPECT_EQ(text, wide);
     EXPECT_EQ(size, "20");
