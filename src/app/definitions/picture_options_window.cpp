@@ -17,11 +17,7 @@ constexpr int kWidth = 306;
 // slider is let go of (or, from the keyboard, shortly after the last key).
 void labelledSlider(WindowDef& w, const char* labelName, const char* sliderName, int top, std::string caption,
                     int minimum, int maximum, int position, int width = kWidth) {
-    UnitDef l = label(labelName, {kLeft, top, kWidth, 18}, std::move(caption));
-    // The default text colour, so that the caption greys with its slider when the option does not apply.
-    for (auto& [number, value] : l.properties)
-        if (number == prop::label::kTextColour) value = kDefault;
-    w.units.push_back(std::move(l));
+    w.units.push_back(label(labelName, {kLeft, top, kWidth, 18}, std::move(caption)));
     UnitDef s =
         slider(sliderName, {kLeft, top + 18, width, 24}, minimum, maximum, position, "pictureOptionSliding");
     s.events.push_back({event::kLeftDown, "pictureOptionPressed"});
