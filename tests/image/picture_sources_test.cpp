@@ -12,6 +12,7 @@
 
 #include "decode_test_support.h"
 #include "image/decode/decoders.h"
+#include "image/decode/heif_items.h"
 #include "image/render/svg_decoder.h"
 #include "intake/fitted_picture.h"
 #include "intake/intake.h"
