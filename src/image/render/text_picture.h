@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "image/raster.h"
+#include "raster/raster.h"
 
 namespace tessary::render {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "intake/handlers/image_handlers.h"
+#include "intake/handlers/intake_handlers.h"
 
 #include <array>
 #include <cstdlib>
@@ -139,7 +139,7 @@ void onMainWindowClosing(Console& console, const EventArgs&) {
 
 }  // namespace intake
 
-void registerImageHandlers(HandlerRegistry& registry) {
+void registerIntakeHandlers(HandlerRegistry& registry) {
     registry.add("takeInPicture", intake::onFilesDropped);
     registry.add("rotate", intake::onRotate);
     registry.add("zoomOut", intake::onZoomOut);

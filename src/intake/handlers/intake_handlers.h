@@ -40,6 +40,6 @@ void onClosePictureOptions(Console& console, const EventArgs& args);
 // "takeInPicture", "rotate", "zoomOut", "zoomIn", "reload", "deletePreviewFile", "openPictureOptions",
 // "showPictureOptions", "pictureOptionChanged", "pictureOptionsDefaults", "closePictureOptions",
 // "openPicture", "openTextWindow", "fillTextWindow", "takeInTypedText", "closeTextWindow".
-void registerImageHandlers(HandlerRegistry& registry);
+void registerIntakeHandlers(HandlerRegistry& registry);
 
 }  // namespace tessary

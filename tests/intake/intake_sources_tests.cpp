@@ -19,14 +19,14 @@ class OtherWaysIn : public MainWindow {
     void menuItem(int index) {
         const auto& menu = mainWindowDefinition().find("图片框1")->contextMenu;
         ASSERT_GT(menu.size(), static_cast<std::size_t>(index));
-        console().dispatch(main(), mainWindowDefinition(), "图片框1", event::kMenuItem + index, {});
+        console().dispatch(mainWindowDefinition(), "图片框1", event::kMenuItem + index, {});
     }
     void shortcut(std::string_view keys) {
         const auto& shortcuts = mainWindowDefinition().shortcuts;
         for (std::size_t i = 0; i < shortcuts.size(); ++i)
             if (shortcuts[i].keys == keys)
-                return console().dispatch(main(), mainWindowDefinition(), "",
-                                          event::kShortcut + static_cast<int>(i), {});
+                return console().dispatch(mainWindowDefinition(), "", event::kShortcut + static_cast<int>(i),
+                                          {});
         ADD_FAILURE() << "no shortcut " << keys;
     }
 };
@@ -111,7 +111,7 @@ TEST_F(OtherWaysIn, TextWindowTakesTextInOrRefusesAnEmptyOne) {
             w->set("textBox", prop::editbox::kContent, text);
             w->set("styleList", prop::combobox::kSelection, std::int32_t{style});
             w->set("alignmentList", prop::combobox::kSelection, std::int32_t{alignment});
-            console().dispatch(*w, textWindowDefinition(), "okButton", event::kClick, {});
+            console().dispatch(textWindowDefinition(), "okButton", event::kClick, {});
             if (console().setting()) console().setting()->close();
         });
         menuItem(2);
