@@ -7,6 +7,7 @@
 
 #include "app/model/properties.h"
 #include "link/com_ports.h"
+#include "link/posix/port_catalogue.h"
 #include "link/serial_port.h"
 #include "pty_fixture.h"
 

@@ -231,10 +231,38 @@ TEST_F(OpenPort, AVanishedDeviceNeitherSpinsNorHangs) {
     EXPECT_FALSE(port->isOpen());
 }
 
-TEST_F(OpenPort, CloseDoesNotWaitForTheLineEventWait) {
-    const auto start = std::chrono::steady_clock::now();
-    port->Close();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 200ms);
+TEST_F(OpenPort, CloseReturnsAtOnceAndReleasesThePortWhateverTheMachineLeftUnread) {
+    struct Case {
+        const char* what;
+        bool write, closeDuringWrite;
+    };
+    const Case cases[] = {{"idle", false, false},
+                          {"after a write the machine stopped taking", true, false},
+                          {"during a write the machine does not take", true, true}};
+    using std::chrono::steady_clock;
+    port->write(sp::kTimeout, 100);  // a stalled write fails after 200 ms
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(port->Open());
+        steady_clock::duration closing{};
+        const auto timedClose = [&] {
+            const auto start = steady_clock::now();
+            port->Close();
+            closing = steady_clock::now() - start;
+        };
+        if (c.write) {
+            const auto start = steady_clock::now();
+            EXPECT_FALSE(port->SendData(SendValue(Bytes(1 << 20, 0x55)), [&](std::size_t, std::size_t) {
+                if (c.closeDuringWrite && port->isOpen()) timedClose();
+            }));
+            EXPECT_LT(steady_clock::now() - start, c.closeDuringWrite ? 500ms : 2s);
+        }
+        if (port->isOpen()) timedClose();
+        EXPECT_LT(closing, 200ms);
+        SerialPort other("端口1", {}, sink);
+        other.write(sp::kPortNumber, 5);
+        EXPECT_TRUE(other.Open()) << "the port was released";
+    }
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 
 #include "app/model/properties.h"
 #include "app/model/serial_settings.h"
+#include "link/posix/line_flags.h"
 #include "link/serial_port.h"
-#include "link/tty_device.h"
 #include "pty_fixture.h"
 
 namespace tessary::link {
