@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QTimer>
+#include <algorithm>
 #include <limits>
 #include <memory>
 #include <thread>
@@ -163,16 +164,23 @@ TEST_F(OpenPort, CloseDropsBytesNotYetDelivered) {
     EXPECT_TRUE(sink.events.empty());
 }
 
-TEST_F(OpenPort, TheEventCharacterRaisesLineStatus7BeforeTheBytes) {
+// Where a burst is split between two reads, LineStatus 7 comes before the read that holds the character.
+TEST_F(OpenPort, TheEventCharacterRaisesLineStatus7BeforeItArrives) {
     port->write(sp::kEventChar, "Z");
     ASSERT_TRUE(port->Open());
     pty.write({'x', 'Z', 'y'});
     ASSERT_TRUE(processUntil([&] { return sink.events.size() >= 4; }));
-    const std::vector<RaisedEvent> expected = {{"端口1", event::kLineStatus, 7},
-                                               {"端口1", event::kDataArrived, 'x'},
-                                               {"端口1", event::kDataArrived, 'Z'},
-                                               {"端口1", event::kDataArrived, 'y'}};
-    EXPECT_EQ(sink.events, expected);
+    processFor(50ms);
+    std::vector<RaisedEvent> withoutStatus = sink.events;
+    const auto status =
+        std::find(withoutStatus.begin(), withoutStatus.end(), RaisedEvent{"端口1", event::kLineStatus, 7});
+    ASSERT_NE(status, withoutStatus.end());
+    const auto statusAt = status - withoutStatus.begin();
+    withoutStatus.erase(status);
+    EXPECT_EQ(withoutStatus, (std::vector<RaisedEvent>{{"端口1", event::kDataArrived, 'x'},
+                                                       {"端口1", event::kDataArrived, 'Z'},
+                                                       {"端口1", event::kDataArrived, 'y'}}));
+    EXPECT_LE(statusAt, 1);
 }
 
 TEST_F(OpenPort, NothingIsRaisedOnceTheWindowStopsTakingEvents) {
