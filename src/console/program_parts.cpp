@@ -7,6 +7,7 @@
 #include "app/shell/shell_handlers.h"
 #include "engrave/handlers/engrave_handlers.h"
 #include "image/files.h"
+#include "link/handlers/link_handlers.h"
 #include "link/serial_port.h"
 
 namespace tessary {
@@ -30,6 +31,7 @@ void registerAllHandlers(HandlerRegistry& registry) {
             engrave::onMachineGone(console);
         });
     }
+    registry.add(std::string(link::kConnectedHandler), engrave::onMachineBack);
 }
 
 UnitFactory serialPortFactory() {

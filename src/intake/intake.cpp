@@ -20,25 +20,6 @@ void clearCanvas(Surroundings& around) {
     around.canvasChanged();
 }
 
-// The snapshot's pixels, kept so that a change of the conversion options converts them again.
-image::Raster rasterOfSnapshot(const image::Bytes& bmp) {
-    const std::size_t offset = image::kBmpFileHeaderSize + image::kBmpInfoHeaderSize;
-    const std::size_t stride = static_cast<std::size_t>(image::bmpStride(kSnapshotSize, 24));
-    if (bmp.size() < offset + stride * kSnapshotSize) return {};
-    image::Raster out(kSnapshotSize, kSnapshotSize);
-    for (int y = 0; y < kSnapshotSize; ++y) {
-        const std::uint8_t* src =
-            bmp.data() + offset + static_cast<std::size_t>(kSnapshotSize - 1 - y) * stride;
-        std::uint8_t* dst = out.at(0, y);
-        for (int x = 0; x < kSnapshotSize; ++x, src += 3, dst += 3) {
-            dst[0] = src[2];
-            dst[1] = src[1];
-            dst[2] = src[0];
-        }
-    }
-    return out;
-}
-
 // A rectangle of the 510 x 510 surface as it lies in the 512 x 512 snapshot.
 image::PictureRect onSnapshot(double left, double top, double width, double height) {
     constexpr double k = kSnapshotSize / 510.0;
@@ -56,7 +37,8 @@ image::PictureRect redrawn(const image::PictureRect& r, int offset, int size) {
 void takeSnapshot(ImageState& state, Surroundings& around) {
     state.lastSnapshot =
         image::takeSnapshot(around.canvas(), kSnapshotSize, kSnapshotSize, around.resampling());
-    state.kept = rasterOfSnapshot(state.lastSnapshot);
+    // Its pixels are kept, so that a change of the conversion options converts them again.
+    state.kept = image::LoadPicture(state.lastSnapshot).value_or(image::Raster());
 }
 
 // The black-and-white image of the kept snapshot becomes the engraving bitmap.

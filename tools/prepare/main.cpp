@@ -23,7 +23,7 @@ constexpr const char* kUsage =
     "Takes in the picture IN as the console does when it is dropped on its window: fitted into the\n"
     "490 x 490 field, converted to black and white, and written to OUT.bmp as the engraving preview\n"
     "(512 x 512, 1 bit per pixel). Prints the log lines of the intake.\n"
-    "Pictures read (recognised by their content, not their name): JPEG, 24-bit BMP, TIFF, PNG, PCX,\n"
+    "Pictures read (recognised by their content, not their name): JPEG, BMP, TIFF, PNG, PCX,\n"
     "Photo CD, WebP, GIF (first frame), HEIC, AVIF and SVG. Photos are set upright by their orientation "
     "tag;\n"
     "transparent parts are put over white.\n"

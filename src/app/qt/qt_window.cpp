@@ -14,6 +14,7 @@
 
 #include "app/model/delivery_hold.h"
 #include "app/model/properties.h"
+#include "app/qt/popup_keys.h"
 #include "app/qt/qt_kinds.h"
 #include "app/qt/qt_progress.h"
 #include "app/qt/virtual_keys.h"
@@ -123,6 +124,7 @@ void WindowWidget::deliverDrop(std::string text) {
 
 QtWindow::QtWindow(const WindowDef& def, Console& console, const UnitFactory& serialPortFactory)
     : def_(def), console_(console), sinkRef_(std::make_shared<EventSink*>(this)) {
+    guardPopupKeys();
     widget_ = new WindowWidget(this);
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                             Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;

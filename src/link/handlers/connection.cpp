@@ -39,6 +39,11 @@ void showConnected(Window& main) {
     main.set(kConnectButton, prop::kDisabled, 1);
 }
 
+// The rest of the console hears that the machine's link is open again.
+void announceConnected(Console& console) {
+    if (const Handler* handler = console.handlers().find(kConnectedHandler)) (*handler)(console, {});
+}
+
 // After a loss, until the port is back, the operator connects by hand, or the window closes.
 struct Reconnection {
     std::unique_ptr<LostPortWatch> watch;
@@ -74,6 +79,7 @@ void reconnect(Console& console) {
     shell::applyConnectedState(console);
     main.set(kBreakButton, prop::kVisible, 1);
     main.set(kComList, prop::kVisible, 0);
+    announceConnected(console);
 }
 
 void startWatching(Console& console, int portNumber, const std::string& identity, int listEntry) {
@@ -114,6 +120,7 @@ void manualConnection(Console& console, const EventArgs&) {
         shell::applyConnectedState(console);
         main.set(kBreakButton, prop::kVisible, 1);
         main.set(kComList, prop::kVisible, 0);
+        announceConnected(console);
         return;
     }
     console.dialogs().messageBox("Empty Port", 0, "ERROR");
@@ -133,6 +140,7 @@ void automaticConnection(Console& console, const EventArgs&) {
         console.appendLog(portLine(n));
         main.set(kComList, prop::combobox::kSelection, n);
         shell::applyConnectedState(console);
+        announceConnected(console);
         return;
     }
     console.dialogs().messageBox("Automatic connection failed !", 0, "Information");
