@@ -218,6 +218,20 @@ TEST_F(OpenPort, TheMachinesBytesSurviveThePurgeThatStartsEachWrite) {
     EXPECT_EQ(pty.read(20), Bytes(20, 0xF2));
 }
 
+TEST_F(OpenPort, AMachineUnpluggedDuringAWriteEndsItAtOnceAndIsToldOnce) {
+    // The machine reads nothing, so the write waits for room; the loss must end it well before its stall.
+    std::thread unplug([&] {
+        std::this_thread::sleep_for(300ms);
+        pty.closeMaster();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(port->SendData(Bytes(1 << 20, 0x55)));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1500ms);
+    unplug.join();
+    processFor(100ms);
+    EXPECT_EQ(sink.events, (std::vector<RaisedEvent>{{"端口1", event::kDeviceGone, 0}}));
+}
+
 TEST_F(OpenPort, AVanishedDeviceNeitherSpinsNorHangs) {
     pty.closeMaster();
     std::this_thread::sleep_for(100ms);
