@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "image/bitmap.h"
-#include "image/raster.h"
+#include "raster/raster.h"
 
 namespace tessary::image {
 

@@ -8,8 +8,8 @@
 
 #include "image/bitmap.h"
 #include "image/canvas.h"
-#include "image/raster.h"
 #include "intake/image_state.h"
+#include "raster/raster.h"
 
 namespace tessary::intake {
 

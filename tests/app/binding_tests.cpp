@@ -38,6 +38,8 @@ const std::map<std::string, Area> kHandlerAreas = {
     {"fillTextWindow", Area::Image},
     {"takeInTypedText", Area::Image},
     {"closeTextWindow", Area::Image},
+    {"textWindowChanged", Area::Image},
+    {"keepTypedText", Area::Image},
     {"arrowKeys", Area::Engrave},
     {"jogUp", Area::Engrave},
     {"jogDown", Area::Engrave},

@@ -21,7 +21,7 @@
 #include "app/model/value.h"
 #include "app/qt/qt_window.h"
 #include "app/qt/qt_window_host.h"
-#include "image/raster.h"
+#include "raster/raster.h"
 
 namespace tessary::testing {
 

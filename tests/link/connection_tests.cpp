@@ -93,7 +93,7 @@ class MainWindow : public ::testing::Test {
     HandlerRegistry& handlers() { return handlers_; }
     std::string log() { return main().getText(kLog, prop::editbox::kContent); }
     void click(std::string_view unit) {
-        console_->dispatch(main(), mainWindowDefinition(), std::string(unit), event::kClick, {});
+        console_->dispatch(mainWindowDefinition(), std::string(unit), event::kClick, {});
     }
     bool portOpen() { return findSerialPort(main(), "端口1")->isOpen(); }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "image/conversion.h"
+#include "image/render/text_picture.h"
 #include "intake/headless.h"
 
 namespace {
@@ -28,11 +29,11 @@ constexpr const char* kUsage =
     "tag;\n"
     "transparent parts are put over white.\n"
     "\n"
-    "Text instead of a picture (drawn black on white, as large as fits the field):\n"
+    "Text instead of a picture (drawn black on white, its capital letters 36 dots high):\n"
     "  --text TEXT        the text, UTF-8; \\n in it starts a new line\n"
     "  --font FAMILY      its font family (default: the default font)\n"
     "  --bold, --italic\n"
-    "  --align A          left (default), centre or right: how its lines are aligned\n"
+    "  --align A          left, centre (default) or right: how its lines are aligned\n"
     "\n"
     "Conversion (the defaults give the console's default result):\n"
     "  --conversion MODE  threshold (default), floyd-steinberg, atkinson, jarvis, stucki, bayer, halftone\n"
@@ -50,8 +51,8 @@ constexpr const char* kUsage =
     "  --help     this text\n"
     "  --version  the version\n"
     "\n"
-    "Exit status: 0 prepared; 1 \"Wrong file type\" (IN refused or OUT.bmp not writable) or no text to "
-    "draw;\n"
+    "Exit status: 0 prepared; 1 \"Wrong file type\" (IN refused or OUT.bmp not writable), no text to "
+    "draw,\nor text too large for the field or with characters no font draws;\n"
     "2 wrong usage\n"
     "(nothing is written then).\n";
 
@@ -234,6 +235,11 @@ int main(int argc, char** argv) {
     IntakeResult result = IntakeResult::Refused;
     if (text) {
         text->style = style;
+        // Said before anything is written, as the console's Text window says it.
+        if (const std::string refusal = tessary::render::textRefusal(text->text, style); !refusal.empty()) {
+            std::fprintf(stderr, "tessary-prepare: %s\n", refusal.c_str());
+            return 1;
+        }
         result = tessary::intake::takeInText(state, around, *text);
     } else {
         result = tessary::intake::takeIn(state, around, files[0]);

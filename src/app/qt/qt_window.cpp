@@ -300,7 +300,7 @@ void QtWindow::dropped(std::string text) {
 }
 
 void QtWindow::raise(const std::string& unit, int event, const EventArgs& args) {
-    if (exists_) console_.dispatch(*this, def_, unit, event, args);
+    if (exists_) console_.dispatch(def_, unit, event, args);
 }
 
 void QtWindow::close() {

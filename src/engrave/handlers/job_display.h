@@ -5,7 +5,7 @@
 
 #include "app/console.h"
 #include "engrave/job_progress.h"
-#include "image/raster.h"
+#include "raster/raster.h"
 
 namespace tessary::engrave {
 

@@ -10,7 +10,7 @@
 #include "app/definitions/unit_names.h"
 #include "app/model/properties.h"
 #include "image/conversion.h"
-#include "intake/handlers/image_handlers.h"
+#include "intake/handlers/intake_handlers.h"
 #include "intake/handlers/main_window_surroundings.h"
 
 namespace tessary::intake {

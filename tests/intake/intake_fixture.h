@@ -23,7 +23,7 @@
 #include "image/bitmap.h"
 #include "image/files.h"
 #include "image/picture.h"
-#include "intake/handlers/image_handlers.h"
+#include "intake/handlers/intake_handlers.h"
 #include "intake/image_state.h"
 
 namespace tessary::intake::testing {
@@ -114,7 +114,7 @@ class MainWindow : public ::testing::Test {
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
         registerShellHandlers(handlers_);
-        registerImageHandlers(handlers_);
+        registerIntakeHandlers(handlers_);
         console_ = std::make_unique<Console>(clock_, dialogs, host_, handlers_);
         console_->setRunDirectory(dir.string());
         EXPECT_TRUE(console_->createMainWindow(mainWindowDefinition()));
@@ -140,10 +140,10 @@ class MainWindow : public ::testing::Test {
     void drop(const std::string& text) {
         EventArgs args;
         args.text = text;
-        console_->dispatch(main(), mainWindowDefinition(), "拖放对象1", event::kFilesDropped, args);
+        console_->dispatch(mainWindowDefinition(), "拖放对象1", event::kFilesDropped, args);
     }
     void click(std::string_view unit) {
-        console_->dispatch(main(), mainWindowDefinition(), std::string(unit), event::kClick, {});
+        console_->dispatch(mainWindowDefinition(), std::string(unit), event::kClick, {});
     }
     void closeMainWindow() { console_->destroyMainWindow(); }
 

@@ -112,7 +112,7 @@ TEST_F(OptionsWindowTest, ChangesApplyAtOnceSurviveTheViewButtonsAndARestartAndD
     drop(photo);
     const image::Bytes plain = readFile(previewFile());
     const std::string plainLog = log();
-    console().dispatch(main(), mainWindowDefinition(), "图片框1", event::kMenuItem, {});
+    console().dispatch(mainWindowDefinition(), "图片框1", event::kMenuItem, {});
     ASSERT_TRUE(options());
 
     widgetOf<QComboBox>(options(), "组合框转换")->setCurrentIndex(1);
@@ -146,7 +146,7 @@ TEST_F(OptionsWindowTest, ChangesApplyAtOnceSurviveTheViewButtonsAndARestartAndD
         qt::QtWindowHost host2;
         HandlerRegistry handlers2;
         registerShellHandlers(handlers2);
-        registerImageHandlers(handlers2);
+        registerIntakeHandlers(handlers2);
         qt::ConfigFileSettings settings2;
         Console second(clock2, dialogs2, host2, handlers2);
         std::filesystem::create_directories(dir / "second");
@@ -155,9 +155,9 @@ TEST_F(OptionsWindowTest, ChangesApplyAtOnceSurviveTheViewButtonsAndARestartAndD
         ASSERT_TRUE(second.createMainWindow(mainWindowDefinition()));
         EventArgs args;
         args.text = photo;
-        second.dispatch(second.main(), mainWindowDefinition(), "拖放对象1", event::kFilesDropped, args);
+        second.dispatch(mainWindowDefinition(), "拖放对象1", event::kFilesDropped, args);
         EXPECT_EQ(readFile(dir / "second" / image::kPreviewFileName), dithered);
-        second.dispatch(second.main(), mainWindowDefinition(), "", event::kShortcut, {});
+        second.dispatch(mainWindowDefinition(), "", event::kShortcut, {});
         Window* again = second.window("Picture options");
         ASSERT_TRUE(again);
         EXPECT_EQ(again->getInt("组合框转换", prop::combobox::kSelection), 1);

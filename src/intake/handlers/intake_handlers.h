@@ -15,12 +15,6 @@ void onReload(Console& console, const EventArgs& args);
 // A file chosen in the file chooser (Ctrl+O, "Open picture…") is taken in as if it had been dropped.
 inline constexpr std::string_view kOpenPictureTitle = "Open picture";
 void onOpenPicture(Console& console, const EventArgs& args);
-// The Text window: opened, filled with the installed fonts and the last settings, and its OK.
-void onOpenTextWindow(Console& console, const EventArgs& args);
-void onFillTextWindow(Console& console, const EventArgs& args);
-void onTakeInTypedText(Console& console, const EventArgs& args);
-// Escape in the Text window: closed, nothing taken in.
-void onCloseTextWindow(Console& console, const EventArgs& args);
 // The main window is about to be destroyed: the preview file goes.
 void onMainWindowClosing(Console& console, const EventArgs& args);
 
@@ -40,6 +34,6 @@ void onClosePictureOptions(Console& console, const EventArgs& args);
 // "takeInPicture", "rotate", "zoomOut", "zoomIn", "reload", "deletePreviewFile", "openPictureOptions",
 // "showPictureOptions", "pictureOptionChanged", "pictureOptionsDefaults", "closePictureOptions",
 // "openPicture", "openTextWindow", "fillTextWindow", "takeInTypedText", "closeTextWindow".
-void registerImageHandlers(HandlerRegistry& registry);
+void registerIntakeHandlers(HandlerRegistry& registry);
 
 }  // namespace tessary
