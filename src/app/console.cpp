@@ -40,7 +40,7 @@ bool Console::createMainWindow(const WindowDef& def) {
     if (!main_) return false;
     mainDef_ = &def;
     host_.show(*main_);
-    dispatch(*main_, def, "", event::kCreated, {});
+    dispatch(def, "", event::kCreated, {});
     return true;
 }
 
@@ -53,7 +53,7 @@ Window* Console::openWindow(const WindowDef& def) {
     if (!created) return nullptr;
     Window* w = created.get();
     windows_.push_back({std::move(created), &def, false});
-    dispatch(*w, def, "", event::kCreated, {});
+    dispatch(def, "", event::kCreated, {});
     if (window(def.name) == w) host_.showInFront(*w);
     return window(def.name);
 }
@@ -68,7 +68,7 @@ void Console::closeWindow(Window& window) {
     for (Open& o : windows_)
         if (o.window.get() == &window && !o.closing) {
             o.closing = true;
-            dispatch(*o.window, *o.def, "", event::kDestroying, {});
+            dispatch(*o.def, "", event::kDestroying, {});
         }
     if (dispatchDepth_ == 0) destroyClosedWindows();
 }
@@ -87,7 +87,7 @@ void Console::destroyMainWindow() {
         if (!o.closing) closeWindow(*o.window);
     destroyClosedWindows();
     destroying_ = true;
-    dispatch(*main_, *mainDef_, "", event::kDestroying, {});
+    dispatch(*mainDef_, "", event::kDestroying, {});
     main_.reset();
     mainDef_ = nullptr;
     destroyPending_ = false;
@@ -100,15 +100,13 @@ void Console::openModal(const WindowDef& def) {
     if (!window) return;
     Window* previous = setting_;
     setting_ = window.get();
-    dispatch(*window, def, "", event::kCreated, {});
+    dispatch(def, "", event::kCreated, {});
     host_.runModal(*window);
-    dispatch(*window, def, "", event::kDestroying, {});
+    dispatch(def, "", event::kDestroying, {});
     setting_ = previous;
 }
 
-void Console::dispatch(Window& window, const WindowDef& def, const std::string& unit, int event,
-                       const EventArgs& args) {
-    (void)window;
+void Console::dispatch(const WindowDef& def, const std::string& unit, int event, const EventArgs& args) {
     const std::string* id = def.handlerFor(unit, event);
     if (!id) return;
     const Handler* handler = handlers_.find(*id);

@@ -95,8 +95,7 @@ class Console {
     // Where settings persist; until set, they last for the run only.
     void setSettings(Settings& settings) { settings_ = &settings; }
     // Calls the handler bound to (window, unit, event); nothing escapes it.
-    void dispatch(Window& window, const WindowDef& def, const std::string& unit, int event,
-                  const EventArgs& args);
+    void dispatch(const WindowDef& def, const std::string& unit, int event, const EventArgs& args);
     const HandlerRegistry& handlers() const { return handlers_; }
 
   private:

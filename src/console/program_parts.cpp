@@ -7,19 +7,20 @@
 #include "app/shell/shell_handlers.h"
 #include "engrave/handlers/engrave_handlers.h"
 #include "image/files.h"
+#include "link/handlers/link_handlers.h"
 #include "link/serial_port.h"
 
 namespace tessary {
 
 // Each area's handler library exposes its register function.
 void registerLinkHandlers(HandlerRegistry& registry);
-void registerImageHandlers(HandlerRegistry& registry);
+void registerIntakeHandlers(HandlerRegistry& registry);
 void registerEngraveHandlers(HandlerRegistry& registry);
 
 void registerAllHandlers(HandlerRegistry& registry) {
     registerShellHandlers(registry);
     registerLinkHandlers(registry);
-    registerImageHandlers(registry);
+    registerIntakeHandlers(registry);
     registerEngraveHandlers(registry);
     // A machine gone (lost or broken off) is the link's news first, then the running job's bar's.
     for (const char* id : {"connectionLost", "disconnect"}) {
@@ -30,6 +31,7 @@ void registerAllHandlers(HandlerRegistry& registry) {
             engrave::onMachineGone(console);
         });
     }
+    registry.add(std::string(link::kConnectedHandler), engrave::onMachineBack);
 }
 
 UnitFactory serialPortFactory() {
@@ -46,7 +48,7 @@ void takeInAtStart(Console& console, const WindowDef& mainWindow, const std::str
     drop.text = error ? path : absolute.string();
     for (const UnitDef& unit : mainWindow.units) {
         if (unit.kind != Kind::DropTarget) continue;
-        console.dispatch(console.main(), mainWindow, unit.name, event::kFilesDropped, drop);
+        console.dispatch(mainWindow, unit.name, event::kFilesDropped, drop);
         return;
     }
 }

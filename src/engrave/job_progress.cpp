@@ -83,47 +83,60 @@ void JobProgress::clearCount() {
     left_.reset();
 }
 
+void JobProgress::await(Time now) {
+    awaiting_ = true;
+    silent_ = false;
+    awaitingSince_ = now;
+}
+
 void JobProgress::begin(Time now) {
     state_ = State::Running;
     started_ = now;
     clearCount();
 }
 
-void JobProgress::start(Time now) {
+bool JobProgress::start(Time now) {
     lost_ = false;  // the command reached the machine
-    if (!order_ || order_->total() == 0) return;
-    if (state_ == State::Idle) begin(now);
+    if (!order_ || order_->total() == 0) return false;
+    const bool fresh = state_ == State::Idle;
+    if (fresh) begin(now);
     if (state_ == State::Paused) {
         state_ = State::Running;
         samples_.clear();
     }
+    await(now);
+    return fresh;
 }
 
-void JobProgress::pause(Time) {
+void JobProgress::pause(Time now) {
     lost_ = false;  // the command reached the machine
     if (state_ == State::Running) {
         state_ = State::Paused;
     } else if (state_ == State::Paused) {
         state_ = State::Running;
         samples_.clear();  // the rate before the pause says nothing about the time the pause took
+        await(now);
     }
 }
 
 void JobProgress::restart() {
     state_ = State::Idle;
     lost_ = false;
+    awaiting_ = silent_ = false;
     clearCount();
 }
 
-void JobProgress::recarve(Time now) {
+bool JobProgress::recarve(Time now) {
     lost_ = false;  // the command reached the machine
-    if (!order_ || order_->total() == 0) return;
+    if (!order_ || order_->total() == 0) return false;
     if (state_ == State::Idle) {
         begin(now);
-        return;
+    } else {
+        state_ = State::Running;
+        clearCount();
     }
-    state_ = State::Running;
-    clearCount();
+    await(now);
+    return true;
 }
 
 void JobProgress::skip() { samples_.clear(); }
@@ -135,9 +148,23 @@ void JobProgress::machineLost() {
     left_.reset();
 }
 
+void JobProgress::machineBack(Time now) {
+    if (state_ == State::Idle) return;
+    lost_ = false;
+    if (state_ == State::Running) await(now);
+}
+
+bool JobProgress::checkSilence(Time now) {
+    if (!awaitingReport() || now - awaitingSince_ < kSilence) return false;
+    silent_ = true;
+    left_.reset();
+    return true;
+}
+
 JobProgress::Step JobProgress::report(Point p, Time now) {
     if (state_ != State::Running || !order_) return Step::Nothing;
     lost_ = false;
+    awaiting_ = silent_ = false;
     done_ = order_->upTo(p);
     if (done_ >= order_->total()) {
         state_ = State::Idle;
@@ -170,6 +197,7 @@ void JobProgress::updateTimeLeft(Time now) {
 std::string JobProgress::barText() const {
     std::string text = state_ == State::Paused ? "Paused" : "Engraving: " + std::to_string(percent_) + " %";
     if (lost_) return text + " \xC2\xB7 machine not connected";
+    if (silent_ && state_ == State::Running) return text + std::string(kSilentText);
     if (left_ && state_ != State::Paused) text += " \xC2\xB7 about " + durationText(*left_) + " left";
     return text;
 }

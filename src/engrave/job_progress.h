@@ -9,6 +9,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engrave/report_decoder.h"
@@ -47,23 +48,32 @@ class JobProgress {
     void imageSent(CarvingOrder order);
 
     // The commands as the machine takes them: Start begins a job or resumes a paused one, Pause toggles,
-    // Restart ends the job, Recarve carves again from the top, a row skip breaks the rate.
-    void start(Time now);
+    // Restart ends the job, Recarve carves again from the top, a row skip breaks the rate. Start and Recarve
+    // say whether the count began anew (the marks of an earlier run are then out of date).
+    bool start(Time now);
     void pause(Time now);
     void restart();
-    void recarve(Time now);
+    bool recarve(Time now);
     void skip();
     // The machine's link is gone (unplugged, Break): until its reports come again the bar says so and
     // claims no time left.
     void machineLost();
+    // The link is open again: the bar shows the job as it stands, and a running job expects reports.
+    void machineBack(Time now);
     // A position report. Reports outside a running job do not count.
     Step report(Point p, Time now);
+    // Whether a running job waits for its first report since Start, a resume or a reconnection; checkSilence
+    // tells whether the wait has just become too long for a machine that works (a machine switched off and
+    // on has lost its image and sends nothing).
+    bool awaitingReport() const { return awaiting_ && !silent_ && !lost_ && state_ == State::Running; }
+    bool checkSilence(Time now);
 
     State state() const { return state_; }
     std::int64_t done() const { return done_; }
     std::int64_t total() const { return order_ ? order_->total() : 0; }
     // "Engraving: 37 % · about 2 min 10 s left", "Engraving: 37 %" while there is no rate yet, "Paused";
-    // "· machine not connected" after either while the link is gone.
+    // "· machine not connected" after either while the link is gone; kSilentText in place of the time left
+    // once a running job has waited kSilence for a report.
     std::string barText() const;
     // From Start to the last black pixel, pauses included.
     std::chrono::seconds elapsed(Time now) const;
@@ -71,6 +81,9 @@ class JobProgress {
     // The rate is taken over this much of the most recent reports, once they span at least kMinSpan.
     static constexpr std::chrono::seconds kRateWindow{10};
     static constexpr std::chrono::seconds kMinSpan{1};
+    static constexpr std::chrono::seconds kSilence{5};
+    static constexpr std::string_view kSilentText =
+        " \xC2\xB7 no reports: the machine may need Send Image To Machine";
 
   private:
     struct Sample {
@@ -79,6 +92,7 @@ class JobProgress {
     };
     void begin(Time now);
     void clearCount();  // nothing carved, no rate, no time left
+    void await(Time now);
     void updateTimeLeft(Time now);
 
     std::optional<CarvingOrder> order_;
@@ -90,6 +104,9 @@ class JobProgress {
     std::optional<std::chrono::seconds> left_;
     Time leftAt_{};
     bool lost_ = false;
+    bool awaiting_ = false;
+    bool silent_ = false;
+    Time awaitingSince_{};
 };
 
 }  // namespace tessary::engrave

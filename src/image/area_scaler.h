@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "image/raster.h"
 #include "image/row_sink.h"
+#include "raster/raster.h"
 
 namespace tessary::image {
 

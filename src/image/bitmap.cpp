@@ -198,7 +198,7 @@ Bitmap Bitmap::create(int width, int height, int bitsPerPixel) {
 bool Bitmap::载入数据(std::span<const std::uint8_t> data) {
     adopt({});
     lastError_.clear();
-    const auto header = parseBmpHeader(data, data.size());
+    const auto header = bitmapLayout(data, data.size());
     if (!header) {
         fail(kErrorUnsupportedData);
         return false;

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "image/bitmap.h"
-#include "image/raster.h"
+#include "raster/raster.h"
 
 namespace tessary::image {
 

@@ -29,12 +29,12 @@ long readFully(int fd, std::uint8_t* buffer, std::size_t size) {
 }
 
 // The file's headers, checked against its length; the file is left positioned after them.
-std::optional<BmpHeader> readHeader(const UniqueFd& fd) {
+std::optional<BitmapLayout> readHeader(const UniqueFd& fd) {
     struct stat st {};
     if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
     std::uint8_t head[kBmpMinimumLength];
     if (readFully(fd.get(), head, sizeof head) != static_cast<long>(sizeof head)) return std::nullopt;
-    return parseBmpHeader(head, static_cast<std::uint64_t>(st.st_size));
+    return bitmapLayout(head, static_cast<std::uint64_t>(st.st_size));
 }
 
 UniqueFd openForReading(const std::string& path) { return openRegularFile(path); }

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "image/bitmap.h"
-#include "image/raster.h"
+#include "raster/raster.h"
 
 namespace tessary::image {
 

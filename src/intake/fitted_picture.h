@@ -7,8 +7,8 @@
 
 #include "image/canvas.h"
 #include "image/decode/decode.h"
-#include "image/raster.h"
 #include "intake/fitting.h"
+#include "raster/raster.h"
 
 namespace tessary::intake {
 

@@ -2,8 +2,8 @@
 #pragma once
 // Drawing on the main window's panels, for everything that redraws the preview: the intake, the view
 // operations and the upload.
-#include "app/model/raster.h"
 #include "app/model/window.h"
+#include "raster/raster.h"
 
 namespace tessary::intake {
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Input reaching the handlers through the real widgets: keys, mouse, drops, the modal Setting window,
 // and the termination signals.
+#include <QComboBox>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
@@ -217,6 +218,57 @@ TEST_F(InputTest, TerminationSignalClosesModalWindowsThenTheMainWindowLikeItsClo
     EXPECT_TRUE(gone);
     EXPECT_FALSE(c.hasMainWindow());
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "deletePreviewFile:0"), 1);
+}
+
+// Escape as the platform delivers it, to the window that has the keyboard.
+void pressEscape(QWidget* window) {
+    QWidget* popup = QApplication::activePopupWidget();
+    QTest::keyClick((popup ? popup : window)->windowHandle(), Qt::Key_Escape);
+    QTest::qWait(20);
+}
+
+TEST_F(InputTest, EscapeClosesAnOpenDropDownOnlyAndASecondEscapeTheWindow) {
+    Console& c = start();
+    struct Case {
+        const WindowDef* def;
+        const char* closer;
+        const char* list;
+        const char* box;  // typed into before the list opens; empty: none
+    };
+    const Case cases[] = {{&textWindowDefinition(), "closeTextWindow", "styleList", "textBox"},
+                          {&pictureOptionsWindowDefinition(), "closePictureOptions", "组合框转换", ""}};
+    for (const Case& k : cases) {
+        std::vector<std::string> steps;
+        registry.add(k.closer, [&steps](Console& console, const EventArgs&) {
+            steps.push_back("closed");
+            if (Window* w = console.setting()) w->close();
+            for (const char* name : {"Text", "Picture options"})
+                if (Window* w = console.window(name)) console.closeWindow(*w);
+        });
+        auto run = [&](Window& w) {
+            QWidget* top = dynamic_cast<qt::QtWindow&>(w).widget();
+            top->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(top, 30000));
+            if (*k.box) w.set(k.box, prop::editbox::kContent, std::string("typed"));
+            widget<QComboBox>(k.list, &w)->showPopup();
+            QTest::qWait(20);
+            ASSERT_NE(QApplication::activePopupWidget(), nullptr);
+            pressEscape(top);
+            steps.push_back(QApplication::activePopupWidget() ? "list open" : "list closed");
+            if (*k.box) steps.push_back(w.getText(k.box, prop::editbox::kContent));
+            pressEscape(top);
+        };
+        if (k.def == &textWindowDefinition()) {
+            QTimer::singleShot(0, [&] { run(*c.setting()); });
+            c.openModal(*k.def);
+        } else {
+            run(*c.openWindow(*k.def));
+        }
+        std::vector<std::string> expected{"list closed"};
+        if (*k.box) expected.push_back("typed");
+        expected.push_back("closed");
+        EXPECT_EQ(steps, expected) << k.def->name;
+    }
 }
 
 TEST(MessageBoxes, ShowTextTitleAndOneOkButtonWithoutOwner) {

@@ -36,13 +36,18 @@ std::string makeTempDir(const char* stem) {
 }
 }  // namespace
 
-MachineEnd::MachineEnd(int com) {
+MachineEnd::MachineEnd(int com) : com_(com) {
     dir_ = makeTempDir("tessary-ports");
     if (const char* old = std::getenv("TESSARY_PORT_DIR")) {
         hadPrevious_ = true;
         previousDir_ = old;
     }
     ::setenv("TESSARY_PORT_DIR", dir_.c_str(), 1);
+    stopFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    plugIn();
+}
+
+void MachineEnd::plugIn() {
     int slave = -1;
     char name[256] = {};
     if (::openpty(&master_, &slave, name, nullptr, nullptr) != 0) fail("openpty");
@@ -52,9 +57,18 @@ MachineEnd::MachineEnd(int com) {
     ::cfmakeraw(&t);
     ::tcsetattr(master_, TCSANOW, &t);
     ::fcntl(master_, F_SETFD, FD_CLOEXEC);
-    fs::create_symlink(name, fs::path(dir_) / ("COM" + std::to_string(com)));
-    stopFd_ = ::eventfd(0, EFD_CLOEXEC);
+    const fs::path link = fs::path(dir_) / ("COM" + std::to_string(com_));
+    std::error_code ec;
+    fs::remove(link, ec);
+    fs::create_symlink(name, link);
     reader_ = std::thread([this] { read(); });
+}
+
+void MachineEnd::plugInAgain() {
+    reader_.join();
+    std::uint64_t count = 0;
+    [[maybe_unused]] auto n = ::read(stopFd_, &count, sizeof count);  // the stop hangUp asked for
+    plugIn();
 }
 
 MachineEnd::~MachineEnd() {

@@ -16,11 +16,12 @@
 #include <thread>
 #include <vector>
 
+#include "../app/test_services.h"
 #include "app/console.h"
 #include "app/model/value.h"
 #include "app/qt/qt_window.h"
 #include "app/qt/qt_window_host.h"
-#include "image/raster.h"
+#include "raster/raster.h"
 
 namespace tessary::testing {
 
@@ -38,13 +39,16 @@ class MachineEnd {
     // Waits until at least `count` bytes have come, or until nothing more came for `quiet`; returns them all.
     Bytes received(std::size_t count = 0, std::chrono::milliseconds quiet = 30ms) const;
     void clear();
-    void hangUp();  // closes the master: the device is gone for the console
+    void hangUp();       // closes the master: the device is gone for the console
+    void plugInAgain();  // after hangUp: a new pty, linked as the same COMn
 
   private:
+    void plugIn();
     void read();
     std::string dir_;
     std::string previousDir_;
     bool hadPrevious_ = false;
+    int com_ = 5;
     int master_ = -1;
     int stopFd_ = -1;
     mutable std::mutex mutex_;
@@ -52,7 +56,8 @@ class MachineEnd {
     std::thread reader_;
 };
 
-// Records pauses; runs `during` (if set) in place of the pause. Its time is what the test sets.
+// Records pauses; runs `during` (if set) in place of the pause. Its time is what the test sets; its tickers
+// tick when the test says so.
 class ScriptedClock : public Clock {
   public:
     void sleep(std::chrono::milliseconds pause) override {
@@ -60,6 +65,10 @@ class ScriptedClock : public Clock {
         if (during) during();
     }
     std::chrono::steady_clock::time_point now() override { return current; }
+    std::unique_ptr<Ticker> every(std::chrono::milliseconds, std::function<void()> tick) override {
+        return ticks.add(std::move(tick));
+    }
+    ManualTicks ticks;
     std::vector<std::chrono::milliseconds> pauses;
     std::function<void()> during;
     std::chrono::steady_clock::time_point current{};

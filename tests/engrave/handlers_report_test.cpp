@@ -159,3 +159,56 @@ TEST_F(ConsoleTest, AJobsReportsShowItsProgressAndItsEndOnTheBarOverThePreview) 
 
 }  // namespace
 }  // namespace tessary::testing
+
+namespace tessary::testing {
+namespace {
+
+TEST_F(ConsoleTest, AfterAReplugTheBarShowsTheJobSaysWhenTheMachineSendsNothingAndANewRunStartsUnmarked) {
+    start();
+    takeIn(writePicture(pictureWithBlack(40, 40, {{10, 10}, {11, 10}})));
+    click("按钮发送数据");
+    const auto report = [&](engrave::Point p) {
+        const auto bytes = *engrave::encodeReport(p);
+        machine.write(Bytes(bytes.begin(), bytes.end()));
+        return processUntil([&] { return canvasRed(main(), p.x, p.y); });
+    };
+    const auto after = [&](std::chrono::seconds s) {
+        clock.current += s;
+        clock.ticks.tick();
+        return previewBar();
+    };
+    click("按钮开始");
+    ASSERT_TRUE(report({0, 0}));
+    click("按钮暂停");
+    machine.hangUp();
+    ASSERT_TRUE(processUntil([&] { return previewBar() == "Paused \xC2\xB7 machine not connected"; }));
+    machine.plugInAgain();
+    after(1s);
+    EXPECT_TRUE(
+        newLog().ends_with("Reconnected to the machine\r\n\r\nPort\xEF\xBC\x9A"
+                           "COM5\r\n\r\n"));
+    EXPECT_EQ(previewBar(), "Paused") << "the job as it stands";
+
+    click("按钮开始");  // the machine was switched off and on: it has no image and sends nothing
+    const std::string silent = "Engraving: 0 %" + std::string(engrave::JobProgress::kSilentText);
+    EXPECT_EQ(after(4s), "Engraving: 0 %");
+    EXPECT_EQ(after(1s), silent);
+    EXPECT_EQ(clock.ticks.live(), 0u) << "said once, then nothing is watched";
+
+    const auto wire = image::LoadPicture(console->state<intake::ImageState>().engraving.ToByteSet());
+    ASSERT_TRUE(wire);
+    engrave::Point last{};
+    for (int y = 0; y < 512; ++y)
+        for (int x = 0; x < 512; ++x)
+            if (wire->at(x, 511 - y)[0] == 0) last = {x, y};
+    ASSERT_TRUE(report(last));
+    EXPECT_NE(newLog().find("Engraving finished in"), std::string::npos);
+    ASSERT_GT(canvasRedCount(main()), 0);
+    click("按钮开始");
+    EXPECT_EQ(canvasRedCount(main()), 0) << "the new run's marks are its own";
+    processUntil([] { return false; }, 20ms);
+    EXPECT_FALSE(isRed(preview(*this), last.x, last.y));
+}
+
+}  // namespace
+}  // namespace tessary::testing

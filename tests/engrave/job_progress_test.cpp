@@ -86,7 +86,7 @@ TEST(JobProgress, ReportsMoveTheBarFromStartToTheLastBlackPixel) {
     ASSERT_TRUE(order);
     JobProgress job;
     const Time t0{};
-    enum Action { Report, Start, Pause, Restart, Recarve, Skip, Lost };
+    enum Action { Report, Start, Pause, Restart, Recarve, Skip, Lost, Back, Check };
     struct Step {
         Action action;
         std::chrono::milliseconds at;
@@ -97,6 +97,7 @@ TEST(JobProgress, ReportsMoveTheBarFromStartToTheLastBlackPixel) {
     using S = JobProgress::Step;
     const std::string sep = " \xC2\xB7 about ";
     const std::string gone = " \xC2\xB7 machine not connected";
+    const std::string silent(JobProgress::kSilentText);
     const Step steps[] = {
         {Report, 0ms, {9, 1}, ""},  // a jog before the job: not counted
         {Start, 0ms, {}, "Engraving: 0 %"},
@@ -110,19 +111,29 @@ TEST(JobProgress, ReportsMoveTheBarFromStartToTheLastBlackPixel) {
         {Skip, 30000ms, {}, "Engraving: 55 %"},
         {Report, 31000ms, {4, 1}, "Engraving: 75 %", S::Moved},
         {Report, 33000ms, {8, 1}, "Engraving: 95 %" + sep + "1 s left", S::Moved},
-        {Lost, 33000ms, {}, "Engraving: 95 %" + gone},
-        {Recarve, 33000ms, {}, "Engraving: 0 %"},  // reached the machine: it is back
-        {Report, 34000ms, {1, 0}, "Engraving: 10 %", S::Moved},
-        {Pause, 34000ms, {}, "Paused"},
-        {Lost, 34000ms, {}, "Paused" + gone},
-        {Pause, 40000ms, {}, "Engraving: 10 %"},
-        {Lost, 40000ms, {}, "Engraving: 10 %" + gone},
-        {Report, 41000ms, {2, 0}, "Engraving: 15 %", S::Moved},  // its reports come again
-        {Report, 65000ms, {9, 1}, "", S::Finished},
-        {Report, 66000ms, {0, 0}, ""},
-        {Start, 70000ms, {}, "Engraving: 0 %"},
-        {Restart, 71000ms, {}, ""},
-        {Report, 72000ms, {9, 1}, ""},
+        {Start, 33000ms, {}, "Engraving: 95 %" + sep + "1 s left"},  // again, while it runs
+        {Check, 38000ms, {}, "Engraving: 95 %" + silent},            // no report since: no time left either
+        {Lost, 38000ms, {}, "Engraving: 95 %" + gone},
+        {Check, 40000ms, {}, "Engraving: 95 %" + gone},
+        {Back, 40000ms, {}, "Engraving: 95 %"},  // as it stands
+        {Check, 44000ms, {}, "Engraving: 95 %"},
+        {Check, 45000ms, {}, "Engraving: 95 %" + silent},  // 5 s and no report since the machine came back
+        {Recarve, 45000ms, {}, "Engraving: 0 %"},          // reached the machine: it is back
+        {Report, 46000ms, {1, 0}, "Engraving: 10 %", S::Moved},
+        {Pause, 46000ms, {}, "Paused"},
+        {Lost, 46000ms, {}, "Paused" + gone},
+        {Back, 47000ms, {}, "Paused"},
+        {Check, 60000ms, {}, "Paused"},  // no report is due while paused
+        {Pause, 60000ms, {}, "Engraving: 10 %"},
+        {Check, 65000ms, {}, "Engraving: 10 %" + silent},
+        {Lost, 65000ms, {}, "Engraving: 10 %" + gone},
+        {Report, 66000ms, {2, 0}, "Engraving: 15 %", S::Moved},  // its reports come again
+        {Check, 80000ms, {}, "Engraving: 15 %"},
+        {Report, 85000ms, {9, 1}, "", S::Finished},
+        {Report, 86000ms, {0, 0}, ""},
+        {Start, 90000ms, {}, "Engraving: 0 %"},
+        {Restart, 91000ms, {}, ""},
+        {Report, 92000ms, {9, 1}, ""},
     };
     job.imageSent(*order);
     int i = 0;
@@ -152,11 +163,17 @@ TEST(JobProgress, ReportsMoveTheBarFromStartToTheLastBlackPixel) {
             case Lost:
                 job.machineLost();
                 break;
+            case Back:
+                job.machineBack(now);
+                break;
+            case Check:
+                job.checkSilence(now);
+                break;
         }
         EXPECT_EQ(result, s.result);
         EXPECT_EQ(job.state() == JobProgress::State::Idle ? "" : job.barText(), s.bar);
         if (result == S::Finished) {
-            EXPECT_EQ(durationText(job.elapsed(now)), "1 min 5 s") << "from Start, pauses included";
+            EXPECT_EQ(durationText(job.elapsed(now)), "1 min 25 s") << "from Start, pauses included";
         }
     }
 }

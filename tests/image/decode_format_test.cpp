@@ -160,15 +160,17 @@ Bytes pngChunk(const char* type, const Bytes& data) {
     return c;
 }
 
-Bytes tinyPng(std::uint32_t width, std::uint32_t height) {
+Bytes tinyPng(std::uint32_t width, std::uint32_t height, std::uint8_t depth = 8, std::uint8_t colour = 2,
+              std::uint8_t interlace = 0) {
     Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     Bytes ihdr(13, 0);
     for (int i = 0; i < 4; ++i) {
         ihdr[i] = static_cast<std::uint8_t>(width >> (24 - 8 * i));
         ihdr[4 + i] = static_cast<std::uint8_t>(height >> (24 - 8 * i));
     }
-    ihdr[8] = 8;  // bit depth
-    ihdr[9] = 2;  // RGB
+    ihdr[8] = depth;
+    ihdr[9] = colour;
+    ihdr[12] = interlace;
     Bytes raw(4096, 0), packed(compressBound(raw.size()));
     uLongf packedSize = packed.size();
     compress(packed.data(), &packedSize, raw.data(), raw.size());
@@ -219,6 +221,9 @@ TEST(DecompressionBomb, HugeClaimedSizesAreRefusedBeforeTheSinkStarts) {
     pcx.resize(5000, 0xFF);
     const BombCase cases[] = {
         {"png 60000 x 60000", tinyPng(60000, 60000)},
+        {"png of 16 bits 30000 x 30000", tinyPng(30000, 30000, 16)},
+        // Interlaced pictures are held whole: 16-bit RGBA may take no more than the largest 8-bit one.
+        {"png of 16 bits with alpha, interlaced, 8000 x 8000", tinyPng(8000, 8000, 16, 6, 1)},
         {"tiff 60000 x 60000", tinyTiff(60000, 60000)},
         {"bmp 10000 x 10000 in 2 kB", bmp},
         {"pcx 10000 x 10000 in 5 kB", pcx},
@@ -391,6 +396,29 @@ TEST(PhotoCdDecoder, SizeSignatureAndBaseImageDecide) {
         EXPECT_EQ(pixel(sink.picture, 767, 510), (Rgb{136, 136, 136}));  // 1.3584 x 100
         EXPECT_EQ(pixel(sink.picture, 767, 511), (Rgb{68, 68, 68}));
     }
+}
+
+// ---- JPEG inks ----
+
+// A damaged Adobe marker is passed over, as libjpeg passes it: the inks are read as stored, as in a file
+// without one. A marker that runs past the end of the file fails the decoding.
+TEST(JpegDecoder, BrokenAdobeMarker) {
+    const std::string path = corpus("layouts/cmyk_plain.jpg").string();
+    Raster plain;
+    ASSERT_EQ(decodePicture(path, plain, nullptr), kConvertOk) << path;
+    auto withMarker = [&](const Bytes& marker) {
+        Bytes file = readBytes(path);
+        file.insert(file.begin() + 2, marker.begin(), marker.end());
+        return file;
+    };
+    ScratchDir dir;
+    writeBytes(dir.file("cut.jpg"), withMarker({0xFF, 0xEE, 0, 8, 'A', 'd', 'o', 'b', 'e', 0}));
+    Raster cut;
+    ASSERT_EQ(decodePicture(dir.file("cut.jpg"), cut, nullptr), kConvertOk);
+    EXPECT_EQ(cut.rgb, plain.rgb);
+    writeBytes(dir.file("long.jpg"),
+               withMarker({0xFF, 0xEE, 0xFF, 0xFF, 'A', 'd', 'o', 'b', 'e', 0, 100, 0, 0, 0, 0, 2}));
+    EXPECT_NE(decodePicture(dir.file("long.jpg"), cut, nullptr), kConvertOk);
 }
 
 // ---- DCT-scaled JPEG ----

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The formats after the six (WebP, GIF, HEIC, AVIF, SVG) and typed text, through the intake as a drop
-// takes them: right size and pixels, truncated copies refused with the previous preview kept, SVG drawn
-// at its fitted size from its own bytes only, text filling the field.
+// The formats after the six (WebP, GIF, HEIC, AVIF, SVG), the layouts of the six taken in later, and typed
+// text, through the intake as a drop takes them: right size and pixels, truncated copies refused with the
+// previous preview kept, SVG drawn at its fitted size from its own bytes only, text filling the field.
 #include <gtest/gtest.h>
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -87,6 +87,25 @@ const FormatCase kFormats[] = {
     {"heif/av1_full_header.avif", PictureFormat::Heif, 1},
     {"heif/av1_in_config.avif", PictureFormat::Heif, 1},
     {"heif/av1_grid.avif", PictureFormat::Heif, 1},
+    // Layouts of the older formats: 16-bit PNG, BMP of every depth and coding, four-component JPEG.
+    {"layouts/png16_grey.png", PictureFormat::Png, 0},
+    {"layouts/png16_grey_alpha.png", PictureFormat::Png, 0},
+    {"layouts/png16_rgb.png", PictureFormat::Png, 0},
+    {"layouts/png16_rgba.png", PictureFormat::Png, 0},
+    {"layouts/pal1.bmp", PictureFormat::Bmp, 0},
+    {"layouts/pal4.bmp", PictureFormat::Bmp, 0},
+    {"layouts/pal8.bmp", PictureFormat::Bmp, 0},
+    {"layouts/rle4.bmp", PictureFormat::Bmp, 0},
+    {"layouts/rle8.bmp", PictureFormat::Bmp, 0},
+    {"layouts/rle8_past.bmp", PictureFormat::Bmp,
+     0},  // runs past the rows' ends and rows past the top dropped
+    {"layouts/rgb555.bmp", PictureFormat::Bmp, 0},
+    {"layouts/rgb565.bmp", PictureFormat::Bmp, 0},
+    {"layouts/rgb32.bmp", PictureFormat::Bmp, 0},
+    {"layouts/rgba32_v5.bmp", PictureFormat::Bmp, 0},
+    {"layouts/cmyk_plain.jpg", PictureFormat::Jpeg, 0},
+    {"layouts/cmyk_adobe.jpg", PictureFormat::Jpeg, 0},
+    {"layouts/ycck_adobe.jpg", PictureFormat::Jpeg, 0},
 };
 
 class NewFormat : public ::testing::TestWithParam<FormatCase> {};

@@ -127,7 +127,7 @@ bool MemoryWindow::attachDropTarget(std::string_view unit) {
 }
 
 void MemoryWindow::raise(const std::string& unit, int event, const EventArgs& args) {
-    if (exists_) console_.dispatch(*this, def_, unit, event, args);
+    if (exists_) console_.dispatch(def_, unit, event, args);
 }
 
 std::unique_ptr<Window> MemoryWindowHost::create(const WindowDef& def, Console& console) {

@@ -42,7 +42,6 @@ class Machine {
     Walk walk() const { return walk_; }
     Point head() const { return head_; }
     int row() const { return row_; }
-    bool hasImage() const { return image_.has_value(); }
 
   private:
     std::string start();

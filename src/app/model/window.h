@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "app/model/raster.h"
 #include "app/model/unit.h"
 #include "app/model/value.h"
+#include "raster/raster.h"
 
 namespace tessary {
 

@@ -40,6 +40,8 @@ void onUploadImage(Console& console, const EventArgs& args);
 void onPositionReport(Console& console, const EventArgs& args);
 // The link to the machine is gone (lost or broken off): a running job's bar stops claiming a time left.
 void onMachineGone(Console& console);
+// The link is open again (Connect, or the lost machine back): the bar shows the job as it stands.
+void onMachineBack(Console& console, const EventArgs& args);
 
 // The upload's own texts beyond the protocol's log lines.
 inline constexpr std::string_view kNoPictureText =

@@ -21,9 +21,7 @@
 namespace tessary::engrave {
 namespace {
 
-constexpr std::string_view kCanvas = unit::画板1;
 constexpr std::string_view kPreviewGroup = unit::分组框2;
-constexpr int kCanvasSize = 512;
 
 std::string sentText(std::size_t sent, std::size_t total) {
     return "Sending image: " + std::to_string(sent) + " of " + std::to_string(total) + " bytes";
@@ -57,7 +55,7 @@ void onUploadImage(Console& console, const EventArgs&) {
     Window& main = console.main();
     const std::optional<image::Raster> preview =
         image::LoadPicture(image::previewFilePath(console.runDirectory()));
-    if (preview) intake::drawOnPanel(main.drawPanel(kCanvas), *preview, kCanvasSize, kCanvasSize);
+    if (preview) redrawCanvas(console, *preview);
     intake::drawRulers(main);
 
     // A preview file left from an earlier run does not make a picture: the engraving bitmap must hold one.

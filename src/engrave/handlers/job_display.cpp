@@ -2,19 +2,37 @@
 #include "engrave/handlers/job_display.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
 
 #include "app/definitions/unit_names.h"
+#include "intake/intake.h"
+#include "intake/main_window_panels.h"
 
 namespace tessary::engrave {
 namespace {
 
 constexpr std::string_view kPreviewGroup = unit::分组框2;
+constexpr std::string_view kCanvas = unit::画板1;
+constexpr auto kSilenceLook = std::chrono::milliseconds(500);
 
 struct Job {
     JobProgress progress;
     std::string shown;  // the bar's text, empty while it is hidden
+    std::unique_ptr<Ticker> silenceWatch;
 };
+
+void watchSilence(Console& console, Job& job) {
+    if (!job.progress.awaitingReport()) {
+        job.silenceWatch.reset();
+        return;
+    }
+    if (job.silenceWatch) return;
+    job.silenceWatch = console.clock().every(kSilenceLook, [&console] {
+        if (console.hasMainWindow() && jobProgress(console).checkSilence(console.clock().now()))
+            showJobProgress(console);
+    });
+}
 
 }  // namespace
 
@@ -22,6 +40,7 @@ JobProgress& jobProgress(Console& console) { return console.state<Job>().progres
 
 void showJobProgress(Console& console) {
     Job& job = console.state<Job>();
+    watchSilence(console, job);
     const bool inJob = job.progress.state() != JobProgress::State::Idle;
     std::string text = inJob ? job.progress.barText() : std::string();
     if (text == job.shown) return;
@@ -35,5 +54,10 @@ void showJobProgress(Console& console) {
 }
 
 void forgetJobBar(Console& console) { console.state<Job>().shown.clear(); }
+
+void redrawCanvas(Console& console, const image::Raster& picture) {
+    intake::drawOnPanel(console.main().drawPanel(kCanvas), picture, intake::kSnapshotSize,
+                        intake::kSnapshotSize);
+}
 
 }  // namespace tessary::engrave

@@ -1,16 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The running job's progress, kept from the upload to the end of the job, and its bar over the preview.
+#include <optional>
+
 #include "app/console.h"
 #include "engrave/job_progress.h"
+#include "raster/raster.h"
 
 namespace tessary::engrave {
 
 JobProgress& jobProgress(Console& console);
 // Shows the job's bar as the progress says (hidden outside a job); the bar is redrawn only when its text
-// changes.
+// changes. While the job waits for the machine's first report, the bar is looked at again now and then.
 void showJobProgress(Console& console);
 // The upload takes the bar over.
 void forgetJobBar(Console& console);
+// The canvas 画板1 shows the picture again, without the marks of the reports so far.
+void redrawCanvas(Console& console, const image::Raster& picture);
 
 }  // namespace tessary::engrave

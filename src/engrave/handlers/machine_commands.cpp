@@ -11,6 +11,8 @@
 #include "engrave/handlers/machine_port.h"
 #include "engrave/protocol.h"
 #include "engrave/step_pulse.h"
+#include "image/picture.h"
+#include "intake/image_state.h"
 
 namespace tessary::engrave {
 namespace {
@@ -36,11 +38,20 @@ void setEnabled(Console& console, std::string_view unit, bool enabled) {
     console.main().set(unit, prop::kDisabled, std::int32_t{enabled ? 0 : 1});
 }
 
+// A run that counts from nothing shows its own marks only: the picture as prepared (the image the machine
+// has) is drawn again over those of an earlier run.
+void freshCanvas(Console& console) {
+    const image::位图& engraving = console.state<intake::ImageState>().engraving;
+    if (engraving.empty()) return;
+    if (const auto picture = image::LoadPicture(engraving.Mirror(false, true).ToByteSet()))
+        redrawCanvas(console, *picture);
+}
+
 }  // namespace
 
 void onStart(Console& console, const EventArgs&) {
     if (!command(console, Message::StartCarving)) return;
-    jobProgress(console).start(console.clock().now());
+    if (jobProgress(console).start(console.clock().now())) freshCanvas(console);
     showJobProgress(console);
     for (std::string_view unit : {unit::按钮快退, unit::按钮快进, unit::按钮复位})
         setEnabled(console, unit, true);
@@ -63,7 +74,7 @@ void onPause(Console& console, const EventArgs&) {
 
 void onRecarve(Console& console, const EventArgs&) {
     if (!command(console, Message::Recarve)) return;
-    jobProgress(console).recarve(console.clock().now());
+    if (jobProgress(console).recarve(console.clock().now())) freshCanvas(console);
     showJobProgress(console);
 }
 void onFrameCarvingArea(Console& console, const EventArgs&) { command(console, Message::FrameCarvingArea); }

@@ -44,4 +44,9 @@ void onMachineGone(Console& console) {
     showJobProgress(console);
 }
 
+void onMachineBack(Console& console, const EventArgs&) {
+    jobProgress(console).machineBack(console.clock().now());
+    showJobProgress(console);
+}
+
 }  // namespace tessary::engrave

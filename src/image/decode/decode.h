@@ -8,8 +8,8 @@
 #include <string>
 #include <utility>
 
-#include "image/raster.h"
 #include "image/row_sink.h"
+#include "raster/raster.h"
 
 namespace tessary::image {
 

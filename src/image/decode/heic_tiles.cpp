@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
+#include <span>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -32,7 +33,7 @@ struct HevcConfig {
 };
 
 bool readConfig(const heif::Property& hvcc, HevcConfig& out) {
-    const std::vector<std::uint8_t>& b = hvcc.body;
+    const std::span<const std::uint8_t> b = hvcc.body;
     if (b.size() < 23) return false;
     out.chroma = b[16] & 3;
     out.eightBits = (b[17] & 7) == 0 && (b[18] & 7) == 0;
@@ -63,20 +64,19 @@ std::uint32_t bigEndian(const std::uint8_t* p, int bytes) {
 
 // The properties this reader applies or may pass by; an essential property outside them, or a crop or a
 // mirror anywhere, sends the file to libheif.
-bool plainProperties(const heif::Meta& meta, const heif::Item& item, bool turnAllowed) {
-    for (const heif::Item::Association& a : item.properties) {
-        const std::string& type = meta.properties[a.property].type;
+bool plainProperties(const heif::Meta& meta, std::uint32_t id, bool turnAllowed) {
+    for (auto [a, end] = meta.associations.equal_range(id); a != end; ++a) {
+        const std::string& type = meta.properties[a->second.property].type;
         if (type == "clap" || type == "imir" || (type == "irot" && !turnAllowed)) return false;
-        if (a.essential && type != "hvcC" && type != "ispe" && type != "colr" && type != "pixi" &&
+        if (a->second.essential && type != "hvcC" && type != "ispe" && type != "colr" && type != "pixi" &&
             type != "irot")
             return false;
     }
     return true;
 }
 
-bool spatialExtent(const heif::Meta& meta, const heif::Item& item, std::uint32_t& width,
-                   std::uint32_t& height) {
-    const heif::Property* ispe = meta.property(item, "ispe");
+bool spatialExtent(const heif::Meta& meta, std::uint32_t id, std::uint32_t& width, std::uint32_t& height) {
+    const heif::Property* ispe = meta.property(id, "ispe");
     if (!ispe || ispe->body.size() < 12) return false;
     width = bigEndian(ispe->body.data() + 4, 4);
     height = bigEndian(ispe->body.data() + 8, 4);
@@ -89,10 +89,10 @@ class Tile {
     // Reads the item's coded data into a decoder of its own. False when it is not a plain 8-bit HEVC
     // picture or its data cannot be read.
     bool load(const Input& in, const heif::Meta& meta, const heif::Item& item) {
-        const heif::Property* hvcc = meta.property(item, "hvcC");
+        const heif::Property* hvcc = meta.property(item.id, "hvcC");
         std::vector<std::uint8_t> data;
         if (item.type != "hvc1" || !hvcc || !readConfig(*hvcc, config_) || !config_.eightBits ||
-            config_.chroma == 0 || !readItem(in, item, in.size, data))
+            config_.chroma == 0 || !readItem(in, meta, item.id, in.size, data))
             return false;
         decoder_.reset(de265_new_decoder());
         if (!decoder_) return false;
@@ -163,9 +163,9 @@ class Tile {
 };
 
 // The matrix and range the item's nclx colour box declares; BT.601 at full range where it has none.
-YcbcrToRgb colourOf(const heif::Meta& meta, const heif::Item& item) {
-    for (const heif::Item::Association& a : item.properties) {
-        const heif::Property& p = meta.properties[a.property];
+YcbcrToRgb colourOf(const heif::Meta& meta, std::uint32_t id) {
+    for (auto [a, end] = meta.associations.equal_range(id); a != end; ++a) {
+        const heif::Property& p = meta.properties[a->second.property];
         if (p.type == "colr" && p.body.size() >= 11 && std::equal(p.body.begin(), p.body.begin() + 4, "nclx"))
             return YcbcrToRgb(static_cast<int>(bigEndian(p.body.data() + 8, 2)), (p.body[10] & 0x80) != 0);
     }
@@ -173,8 +173,8 @@ YcbcrToRgb colourOf(const heif::Meta& meta, const heif::Item& item) {
 }
 
 // The stored picture set upright by its quarter turns anticlockwise, as an orientation code.
-int orientationOf(const heif::Meta& meta, const heif::Item& item) {
-    const heif::Property* irot = meta.property(item, "irot");
+int orientationOf(const heif::Meta& meta, std::uint32_t id) {
+    const heif::Property* irot = meta.property(id, "irot");
     if (!irot || irot->body.empty()) return 1;
     static constexpr int kByTurns[] = {1, 8, 3, 6};
     return kByTurns[irot->body[0] & 3];
@@ -203,10 +203,11 @@ bool decodeBand(std::vector<Tile>& band, std::uint32_t width, std::uint32_t heig
 }  // namespace
 
 int decodeHeicTiles(const Input& in, RowSink& sink, DecodeInfo* info) {
+    // Only tables read whole: whatever had to be tolerated is left to libheif.
     const std::optional<heif::Meta> meta = heif::readMeta(in);
-    if (!meta) return kConvertRefused;
+    if (!meta || !meta->whole) return kConvertRefused;
     const heif::Item* primary = meta->item(meta->primary);
-    if (!primary || !plainProperties(*meta, *primary, true) || meta->referredTo(primary->id, "auxl"))
+    if (!primary || !plainProperties(*meta, primary->id, true) || meta->referredTo(primary->id, "auxl"))
         return kConvertRefused;
 
     // The layout: columns x rows tiles of one size, cropped to the picture's size.
@@ -214,19 +215,20 @@ int decodeHeicTiles(const Input& in, RowSink& sink, DecodeInfo* info) {
     std::uint32_t columns = 1, rows = 1, width = 0, height = 0, tileWidth = 0, tileHeight = 0;
     if (primary->type == "grid") {
         std::vector<std::uint8_t> grid;
-        if (!readItem(in, *primary, 64, grid) || grid.size() < 8 || grid[0] != 0) return kConvertRefused;
+        if (!readItem(in, *meta, primary->id, 64, grid) || grid.size() < 8 || grid[0] != 0)
+            return kConvertRefused;
         const int sideBytes = (grid[1] & 1) ? 4 : 2;
         if (grid.size() < 4 + 2 * static_cast<std::size_t>(sideBytes)) return kConvertRefused;
         rows = grid[2] + 1u, columns = grid[3] + 1u;
         width = bigEndian(grid.data() + 4, sideBytes);
         height = bigEndian(grid.data() + 4 + sideBytes, sideBytes);
-        for (std::uint32_t id : meta->references(*primary, "dimg")) tiles.push_back(meta->item(id));
+        for (std::uint32_t id : meta->references(primary->id, "dimg")) tiles.push_back(meta->item(id));
         if (tiles.size() != static_cast<std::size_t>(rows) * columns || !tiles[0] ||
-            !spatialExtent(*meta, *tiles[0], tileWidth, tileHeight))
+            !spatialExtent(*meta, tiles[0]->id, tileWidth, tileHeight))
             return kConvertRefused;
         for (const heif::Item* tile : tiles) {
             std::uint32_t w = 0, h = 0;
-            if (!tile || !plainProperties(*meta, *tile, false) || !spatialExtent(*meta, *tile, w, h) ||
+            if (!tile || !plainProperties(*meta, tile->id, false) || !spatialExtent(*meta, tile->id, w, h) ||
                 w != tileWidth || h != tileHeight)
                 return kConvertRefused;
         }
@@ -235,7 +237,7 @@ int decodeHeicTiles(const Input& in, RowSink& sink, DecodeInfo* info) {
             std::uint64_t{tileHeight} * (rows - 1) >= height)
             return kConvertRefused;
     } else {
-        if (!spatialExtent(*meta, *primary, width, height)) return kConvertRefused;
+        if (!spatialExtent(*meta, primary->id, width, height)) return kConvertRefused;
         tiles.push_back(primary);
         tileWidth = width, tileHeight = height;
     }
@@ -243,12 +245,12 @@ int decodeHeicTiles(const Input& in, RowSink& sink, DecodeInfo* info) {
     // A row of tiles is held coded at once: tiles that share their data could make that many times the file.
     std::uint64_t coded = 0;
     for (const heif::Item* tile : tiles)
-        for (const auto& extent : tile->extents) {
+        for (const auto& extent : meta->placeOf(tile->id)) {
             coded += std::min(extent.second, in.size + 1);
             if (coded > in.size) return kConvertRefused;
         }
 
-    const YcbcrToRgb toRgb = colourOf(*meta, *primary);
+    const YcbcrToRgb toRgb = colourOf(*meta, primary->id);
     std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * 3);
     bool started = false;
     for (std::uint32_t r = 0; r < rows; ++r) {
@@ -260,7 +262,7 @@ int decodeHeicTiles(const Input& in, RowSink& sink, DecodeInfo* info) {
             return started ? kConvertDecodeFailed : kConvertRefused;
         if (!started) {
             if (!startRows(sink, info, PictureFormat::Heif, width, height, width, height,
-                           orientationOf(*meta, *primary)))
+                           orientationOf(*meta, primary->id)))
                 return kConvertDecodeFailed;
             started = true;
         }

@@ -4,12 +4,14 @@
 
 #include <algorithm>
 #include <cstring>
-#include <map>
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
+
+#include "image/decode/heif_items.h"
 
 namespace tessary::image::decode {
 namespace {
@@ -92,48 +94,34 @@ bool withinLimit(std::uint64_t width, std::uint64_t height, std::uint64_t& large
 }
 
 // Every hvcC property's sequence parameter sets fit the pixel limit; `largest` gets the largest of their
-// pixel counts. `data` is the meta box's content.
-bool hevcSizesWithinLimit(const std::uint8_t* data, std::size_t size, std::uint64_t& largest, int depth = 0) {
-    for (std::size_t at = 0; at + 8 <= size;) {
-        std::uint64_t boxSize =
-            std::uint64_t{data[at]} << 24 | data[at + 1] << 16 | data[at + 2] << 8 | data[at + 3];
-        const std::string type(reinterpret_cast<const char*>(data + at + 4), 4);
-        std::size_t header = 8;
-        if (boxSize == 1) return false;  // 64-bit sizes have no place in a property box
-        if (boxSize == 0) boxSize = size - at;
-        if (boxSize < header || boxSize > size - at) return false;
-        const std::uint8_t* body = data + at + header;
-        const std::size_t bodySize = static_cast<std::size_t>(boxSize) - header;
-        if ((type == "iprp" || type == "ipco") && depth < 2) {
-            if (!hevcSizesWithinLimit(body, bodySize, largest, depth + 1)) return false;
-        } else if (type == "hvcC") {
-            if (bodySize < 23) return false;
-            std::size_t p = 23;
-            for (unsigned arrays = body[22]; arrays > 0; --arrays) {
-                if (p + 3 > bodySize) return false;
-                const unsigned nalType = body[p] & 0x3F;
-                unsigned count = body[p + 1] << 8 | body[p + 2];
-                p += 3;
-                for (; count > 0; --count) {
-                    if (p + 2 > bodySize) return false;
-                    const std::size_t length = body[p] << 8 | body[p + 1];
-                    p += 2;
-                    if (length > bodySize - p) return false;
-                    if (nalType == 33) {
-                        const auto [w, h] = spsSize(body + p, length);
-                        if (!withinLimit(w, h, largest)) return false;
-                    }
-                    p += length;
+// pixel counts.
+bool hevcSizesWithinLimit(const heif::Meta& meta, std::uint64_t& largest) {
+    for (const heif::Property& property : meta.properties) {
+        if (property.type != "hvcC") continue;
+        const std::uint8_t* body = property.body.data();
+        const std::size_t bodySize = property.body.size();
+        if (bodySize < 23) return false;
+        std::size_t p = 23;
+        for (unsigned arrays = body[22]; arrays > 0; --arrays) {
+            if (p + 3 > bodySize) return false;
+            const unsigned nalType = body[p] & 0x3F;
+            unsigned count = body[p + 1] << 8 | body[p + 2];
+            p += 3;
+            for (; count > 0; --count) {
+                if (p + 2 > bodySize) return false;
+                const std::size_t length = body[p] << 8 | body[p + 1];
+                p += 2;
+                if (length > bodySize - p) return false;
+                if (nalType == 33) {
+                    const auto [w, h] = spsSize(body + p, length);
+                    if (!withinLimit(w, h, largest)) return false;
                 }
+                p += length;
             }
         }
-        at += static_cast<std::size_t>(boxSize);
     }
     return true;
 }
-
-// The meta box read whole (it holds the item properties; a real one is a few kilobytes).
-constexpr std::uint64_t kMaxMetaBytes = 16 * 1024 * 1024;
 
 std::uint64_t bigEndian(const std::uint8_t* p, int bytes) {
     std::uint64_t v = 0;
@@ -141,131 +129,12 @@ std::uint64_t bigEndian(const std::uint8_t* p, int bytes) {
     return v;
 }
 
-// The children of a box's content: type and content, in order; empty on a malformed box.
-std::vector<std::pair<std::string, std::pair<std::size_t, std::size_t>>> children(const std::uint8_t* data,
-                                                                                  std::size_t size) {
-    std::vector<std::pair<std::string, std::pair<std::size_t, std::size_t>>> out;
-    for (std::size_t at = 0; at + 8 <= size;) {
-        std::uint64_t boxSize = bigEndian(data + at, 4);
-        if (boxSize == 0) boxSize = size - at;
-        if (boxSize < 8 || boxSize > size - at) return {};
-        out.push_back({std::string(reinterpret_cast<const char*>(data + at + 4), 4),
-                       {at + 8, static_cast<std::size_t>(boxSize) - 8}});
-        at += static_cast<std::size_t>(boxSize);
-    }
-    return out;
-}
-
-// The items of the meta box the checks look at (AV1 images, grids, overlays): their types, where their
-// data lies, and their AV1 configurations.
-struct Items {
-    struct Location {
-        int method = 0;                                                // 0 in the file, 1 in idat
-        std::vector<std::pair<std::uint64_t, std::uint64_t>> extents;  // offset, length (0: to the end)
-    };
-    std::set<std::pair<std::uint64_t, std::string>> types;
-    std::multimap<std::uint64_t, Location> locations;  // an item listed twice is checked twice
-    bool locationsRead = false;
-    std::uint64_t idatAt = 0, idatSize = 0;  // idat content, in the file
-    std::vector<std::pair<std::string, std::pair<const std::uint8_t*, std::size_t>>> properties;
-    std::multimap<std::uint64_t, std::uint64_t>
-        associations;  // item, index of its av1C or hvcC in `properties`
-};
-
-// Steps (item locations and extents, OBUs, derived images) the checks may take over a whole file: far more
-// than any real picture needs, and few enough that a file listing the same data over and over is refused
-// quickly and without a large index.
-constexpr std::uint64_t kMaxCheckSteps = 1 << 20;
-
-bool readLocations(const std::uint8_t* iloc, std::size_t ilocSize, Items& items) {
-    if (ilocSize < 8) return false;
-    const int version = iloc[0];
-    const int offsetBytes = iloc[4] >> 4, lengthBytes = iloc[4] & 15, baseBytes = iloc[5] >> 4;
-    const int indexBytes = version == 1 || version == 2 ? iloc[5] & 15 : 0;
-    std::size_t p = 6;
-    const int countBytes = version == 2 ? 4 : 2;
-    if (p + countBytes > ilocSize) return false;
-    std::uint64_t count = bigEndian(iloc + p, countBytes);
-    p += countBytes;
-    std::uint64_t listed = 0;
-    for (; count > 0; --count) {
-        const int idBytes = version == 2 ? 4 : 2;
-        if (p + idBytes + 4 + baseBytes + 2 > ilocSize) return false;
-        Items::Location& item =
-            items.locations.emplace(bigEndian(iloc + p, idBytes), Items::Location{})->second;
-        p += idBytes;
-        if (version == 1 || version == 2) item.method = iloc[p + 1] & 15, p += 2;
-        p += 2;  // data reference
-        if (p + baseBytes + 2 > ilocSize) return false;
-        const std::uint64_t base = bigEndian(iloc + p, baseBytes);
-        p += baseBytes;
-        const std::uint64_t extents = bigEndian(iloc + p, 2);
-        p += 2;
-        const std::size_t extentBytes = static_cast<std::size_t>(indexBytes + offsetBytes + lengthBytes);
-        listed += 1 + extents;
-        if (extents == 0 || extentBytes * extents > ilocSize - p || listed > kMaxCheckSteps) return false;
-        for (std::uint64_t e = 0; e < extents; ++e, p += extentBytes)
-            item.extents.push_back({base + bigEndian(iloc + p + indexBytes, offsetBytes),
-                                    bigEndian(iloc + p + indexBytes + offsetBytes, lengthBytes)});
-    }
-    return true;
-}
-
-// As many associations as the box holds: libheif takes a cut one as far as it goes.
-void readAssociations(const std::uint8_t* ipma, std::size_t size, Items& items) {
-    if (size < 8) return;
-    const int idBytes = ipma[0] < 1 ? 2 : 4, indexBytes = (ipma[3] & 1) ? 2 : 1;
-    std::size_t p = 8;
-    for (std::uint64_t entries = bigEndian(ipma + 4, 4); entries > 0; --entries) {
-        if (p + idBytes + 1 > size) return;
-        const std::uint64_t id = bigEndian(ipma + p, idBytes);
-        const std::size_t count = ipma[p + idBytes];
-        p += idBytes + 1;
-        for (std::size_t i = 0; i < count && p + indexBytes <= size; ++i, p += indexBytes) {
-            const std::uint64_t index = bigEndian(ipma + p, indexBytes) & (indexBytes == 2 ? 0x7FFF : 0x7F);
-            if (index >= 1 && index <= items.properties.size() &&
-                (items.properties[index - 1].first == "av1C" ||
-                 items.properties[index - 1].first == "hvcC") &&
-                items.associations.size() < kMaxCheckSteps)
-                items.associations.emplace(id, index - 1);
-        }
-    }
-}
-
-Items readItems(const std::uint8_t* meta, std::size_t size, std::uint64_t metaAt) {
-    Items items;
-    const std::uint8_t* iloc = nullptr;
-    std::size_t ilocSize = 0;
-    for (const auto& [type, where] : children(meta, size)) {
-        const std::uint8_t* body = meta + where.first;
-        if (type == "iinf" && where.second >= 6) {
-            const bool wide = body[0] != 0;
-            if (wide && where.second < 8) continue;
-            for (const auto& [entry, at] : children(body + (wide ? 8 : 6), where.second - (wide ? 8 : 6))) {
-                const std::uint8_t* infe = body + (wide ? 8 : 6) + at.first;
-                if (entry != "infe" || at.second < 4 || infe[0] < 2) continue;
-                const int idBytes = infe[0] == 2 ? 2 : 4;
-                if (at.second < static_cast<std::size_t>(4 + idBytes + 2 + 4)) continue;
-                const std::string item(reinterpret_cast<const char*>(infe + 4 + idBytes + 2), 4);
-                if (item == "av01" || item == "hvc1" || item == "grid" || item == "iovl")
-                    items.types.insert({bigEndian(infe + 4, idBytes), item});
-            }
-        } else if (type == "iloc") {
-            iloc = body, ilocSize = where.second;
-        } else if (type == "idat") {
-            items.idatAt = metaAt + where.first, items.idatSize = where.second;
-        } else if (type == "iprp") {
-            const auto boxes = children(body, where.second);
-            for (const auto& [child, at] : boxes)
-                if (child == "ipco")
-                    for (const auto& [property, in] : children(body + at.first, at.second))
-                        items.properties.push_back({property, {body + at.first + in.first, in.second}});
-            for (const auto& [child, at] : boxes)
-                if (child == "ipma") readAssociations(body + at.first, at.second, items);
-        }
-    }
-    items.locationsRead = iloc && readLocations(iloc, ilocSize, items);
-    return items;
+// The ids of the items of a type, each once.
+std::set<std::uint32_t> itemsOf(const heif::Meta& meta, std::string_view type) {
+    std::set<std::uint32_t> ids;
+    for (const heif::Item& item : meta.items)
+        if (item.type == type) ids.insert(item.id);
+    return ids;
 }
 
 // ---- the AV1 frame sizes the file declares ----
@@ -456,7 +325,7 @@ bool av1SizesWithinLimit(ItemBytes& bytes, std::uint64_t& largest, std::uint64_t
     std::optional<SequenceHeader> sequence;
     const std::uint64_t total = bytes.size();
     for (std::uint64_t at = 0; at < total;) {
-        if (++steps > kMaxCheckSteps) return false;
+        if (++steps > heif::kMaxSteps) return false;
         std::uint8_t head[10];  // header, extension, size
         const std::size_t got = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof head, total - at));
         if (!bytes.read(at, head, got)) return false;
@@ -514,40 +383,48 @@ bool av1SizesWithinLimit(ItemBytes& bytes, std::uint64_t& largest, std::uint64_t
     return sequence.has_value() || !needSequence;
 }
 
+// The item data a listing of it in iloc places, added to `bytes`; false when it lies outside the file or
+// its idat, or in another item.
+bool addPlace(const Input& in, const heif::Meta& meta, const heif::Location& place, ItemBytes& bytes,
+              std::uint64_t& steps) {
+    if (place.method > 1) return false;
+    const bool inIdat = place.method == 1;
+    const std::uint64_t start = inIdat ? meta.idatAt : 0;
+    const std::uint64_t end = inIdat ? meta.idatAt + meta.idatSize : in.size;
+    for (const auto& [offset, length] : place.extents) {
+        if (++steps > heif::kMaxSteps || offset > end - start || length > end - start - offset) return false;
+        bytes.addFile(start + offset, length == 0 ? end - start - offset : length);
+    }
+    return true;
+}
+
 // Every AV1 item's sequence headers and frame sizes fit the pixel limit. False also when its data cannot
 // be found or holds no sequence header.
-bool av1ItemsWithinLimit(const Input& in, const Items& items, std::uint64_t& largest, std::uint64_t& steps) {
+bool av1ItemsWithinLimit(const Input& in, const heif::Meta& meta, std::uint64_t& largest,
+                         std::uint64_t& steps) {
     // Each configuration on its own too, in case libheif reads an association that is not read here.
-    for (const auto& [type, where] : items.properties) {
-        if (type != "av1C" || where.second <= 4) continue;
+    for (const heif::Property& property : meta.properties) {
+        if (property.type != "av1C" || property.body.size() <= 4) continue;
         ItemBytes bytes(in);
-        bytes.addMemory(where.first + 4, where.second - 4);
+        bytes.addMemory(property.body.data() + 4, property.body.size() - 4);
         if (!av1SizesWithinLimit(bytes, largest, steps, false)) return false;
     }
-    for (const auto& [id, type] : items.types) {
-        if (type != "av01") continue;
-        if (!items.locationsRead) return false;
-        const auto [firstConfiguration, endConfiguration] = items.associations.equal_range(id);
-        const auto [from, to] = items.locations.equal_range(id);
+    for (const std::uint32_t id : itemsOf(meta, "av01")) {
+        if (!meta.locationsRead) return false;
+        const auto [firstConfiguration, endConfiguration] = meta.associations.equal_range(id);
+        const auto [from, to] = meta.locations.equal_range(id);
         if (from == to) return false;
         for (auto entry = from; entry != to; ++entry) {
-            const Items::Location& location = entry->second;
-            if (location.method > 1) return false;
             ItemBytes bytes(in);
             for (auto c = firstConfiguration; c != endConfiguration; ++c) {
-                if (items.properties[c->second].first != "av1C") continue;
-                const auto& [body, size] = items.properties[c->second].second;
-                if (size > 4) bytes.addMemory(body + 4, size - 4);  // after the four bytes of fields
+                const heif::Property& property = meta.properties[c->second.property];
+                // After the four bytes of fields.
+                if (property.type == "av1C" && property.body.size() > 4)
+                    bytes.addMemory(property.body.data() + 4, property.body.size() - 4);
             }
-            const bool inIdat = location.method == 1;
-            const std::uint64_t start = inIdat ? items.idatAt : 0;
-            const std::uint64_t end = inIdat ? items.idatAt + items.idatSize : in.size;
-            for (const auto& [offset, length] : location.extents) {
-                if (++steps > kMaxCheckSteps || offset > end - start || length > end - start - offset)
-                    return false;
-                bytes.addFile(start + offset, length == 0 ? end - start - offset : length);
-            }
-            if (!av1SizesWithinLimit(bytes, largest, steps, true)) return false;
+            if (!addPlace(in, meta, entry->second, bytes, steps) ||
+                !av1SizesWithinLimit(bytes, largest, steps, true))
+                return false;
         }
     }
     return true;
@@ -557,32 +434,31 @@ bool av1ItemsWithinLimit(const Input& in, const Items& items, std::uint64_t& lar
 // in their own data: every one must fit the pixel limit. False also when their data cannot be found.
 // A grid's tiles are decoded one by one, each at its coded size: all of them together may not decode more
 // than twice the limit (a real grid's tiles cover its canvas with a little to spare).
-bool derivedSizesWithinLimit(const Input& in, const Items& items, std::uint64_t largestTile,
+bool derivedSizesWithinLimit(const Input& in, const heif::Meta& meta, std::uint64_t largestTile,
                              std::uint64_t& steps) {
-    for (const auto& [id, type] : items.types) {
-        if (type != "grid" && type != "iovl") continue;
-        if (!items.locationsRead) return false;
-        const auto [from, to] = items.locations.equal_range(id);
-        for (auto entry = from; entry != to; ++entry) {
-            const Items::Location& location = entry->second;
-            if (++steps > kMaxCheckSteps) return false;
-            const bool overlay = type == "iovl";
-            const int method = location.method;
-            const std::uint64_t offset = location.extents.front().first;
-            // version, flags, [fill values], then the output width and height in 16 or 32 bits.
-            std::uint8_t d[32];
-            const std::uint64_t at = method == 1 ? items.idatAt + offset : offset;
-            if (method > 1 || !readAt(in, at, d, 2)) return false;
-            const std::size_t fields = overlay ? 10 : 4;
-            const int sideBytes = (d[1] & 1) ? 4 : 2;
-            const std::size_t need = fields + 2 * static_cast<std::size_t>(sideBytes);
-            if ((method == 1 && offset + need > items.idatSize) || !readAt(in, at, d, need)) return false;
-            const std::uint64_t w = bigEndian(d + fields, sideBytes),
-                                h = bigEndian(d + fields + sideBytes, sideBytes);
-            if (w == 0 || h == 0 || w * h > kMaxDeliveredPixels) return false;
-            if (!overlay &&
-                (std::uint64_t{d[2]} + 1) * (std::uint64_t{d[3]} + 1) * largestTile > 2 * kMaxDeliveredPixels)
-                return false;
+    for (const bool overlay : {false, true}) {
+        for (const std::uint32_t id : itemsOf(meta, overlay ? "iovl" : "grid")) {
+            if (!meta.locationsRead) return false;
+            for (auto [entry, to] = meta.locations.equal_range(id); entry != to; ++entry) {
+                const heif::Location& location = entry->second;
+                if (++steps > heif::kMaxSteps) return false;
+                const int method = location.method;
+                const std::uint64_t offset = location.extents.front().first;
+                // version, flags, [fill values], then the output width and height in 16 or 32 bits.
+                std::uint8_t d[32];
+                const std::uint64_t at = method == 1 ? meta.idatAt + offset : offset;
+                if (method > 1 || !readAt(in, at, d, 2)) return false;
+                const std::size_t fields = overlay ? 10 : 4;
+                const int sideBytes = (d[1] & 1) ? 4 : 2;
+                const std::size_t need = fields + 2 * static_cast<std::size_t>(sideBytes);
+                if ((method == 1 && offset + need > meta.idatSize) || !readAt(in, at, d, need)) return false;
+                const std::uint64_t w = bigEndian(d + fields, sideBytes),
+                                    h = bigEndian(d + fields + sideBytes, sideBytes);
+                if (w == 0 || h == 0 || w * h > kMaxDeliveredPixels) return false;
+                if (!overlay && (std::uint64_t{d[2]} + 1) * (std::uint64_t{d[3]} + 1) * largestTile >
+                                    2 * kMaxDeliveredPixels)
+                    return false;
+            }
         }
     }
     return true;
@@ -590,32 +466,22 @@ bool derivedSizesWithinLimit(const Input& in, const Items& items, std::uint64_t 
 
 // An HEVC decoder takes the parameter sets that come with an item's coded data over those of its hvcC, so
 // their sizes count too.
-bool inBandSizesWithinLimit(const Input& in, const Items& items, std::uint64_t& largest,
+bool inBandSizesWithinLimit(const Input& in, const heif::Meta& meta, std::uint64_t& largest,
                             std::uint64_t& steps) {
-    for (const auto& [id, type] : items.types) {
-        if (type != "hvc1") continue;
-        if (!items.locationsRead) return false;
+    for (const std::uint32_t id : itemsOf(meta, "hvc1")) {
+        if (!meta.locationsRead) return false;
         int lengthBytes = 4;
-        for (auto [c, end] = items.associations.equal_range(id); c != end; ++c) {
-            const auto& [property, where] = items.properties[c->second];
-            if (property == "hvcC" && where.second > 21) lengthBytes = (where.first[21] & 3) + 1;
+        for (auto [c, end] = meta.associations.equal_range(id); c != end; ++c) {
+            const heif::Property& property = meta.properties[c->second.property];
+            if (property.type == "hvcC" && property.body.size() > 21)
+                lengthBytes = (property.body[21] & 3) + 1;
         }
-        const auto [from, to] = items.locations.equal_range(id);
-        for (auto entry = from; entry != to; ++entry) {
-            const Items::Location& location = entry->second;
-            if (location.method > 1) return false;
+        for (auto [entry, to] = meta.locations.equal_range(id); entry != to; ++entry) {
             ItemBytes bytes(in);
-            const bool inIdat = location.method == 1;
-            const std::uint64_t start = inIdat ? items.idatAt : 0;
-            const std::uint64_t end = inIdat ? items.idatAt + items.idatSize : in.size;
-            for (const auto& [offset, length] : location.extents) {
-                if (++steps > kMaxCheckSteps || offset > end - start || length > end - start - offset)
-                    return false;
-                bytes.addFile(start + offset, length == 0 ? end - start - offset : length);
-            }
+            if (!addPlace(in, meta, entry->second, bytes, steps)) return false;
             // NAL units, each after its length; a cut one ends the walk as it ends the decoding.
             for (std::uint64_t at = 0; at < bytes.size();) {
-                if (++steps > kMaxCheckSteps) return false;
+                if (++steps > heif::kMaxSteps) return false;
                 std::uint8_t head[6];
                 if (!bytes.read(at, head, static_cast<std::size_t>(lengthBytes) + 2)) break;
                 const std::uint64_t length = bigEndian(head, lengthBytes);
@@ -638,37 +504,12 @@ bool inBandSizesWithinLimit(const Input& in, const Items& items, std::uint64_t& 
 }  // namespace
 
 bool declaredSizesWithinLimit(const Input& in) {
-    std::uint64_t at = 0;
-    while (at + 8 <= in.size) {
-        std::uint8_t head[16];
-        if (!readAt(in, at, head, 8)) return false;
-        std::uint64_t boxSize = std::uint64_t{head[0]} << 24 | head[1] << 16 | head[2] << 8 | head[3];
-        std::uint64_t header = 8;
-        if (boxSize == 1) {
-            if (!readAt(in, at + 8, head + 8, 8)) return false;
-            boxSize = 0;
-            for (int i = 8; i < 16; ++i) boxSize = boxSize << 8 | head[i];
-            header = 16;
-        } else if (boxSize == 0) {
-            boxSize = in.size - at;
-        }
-        if (boxSize < header || boxSize > in.size - at) return false;
-        if (std::memcmp(head + 4, "meta", 4) == 0) {
-            if (boxSize - header < 4 || boxSize > kMaxMetaBytes) return false;
-            std::vector<std::uint8_t> meta(static_cast<std::size_t>(boxSize - header - 4));
-            std::uint64_t largest = 0;
-            if (!readAt(in, at + header + 4, meta.data(), meta.size()) ||
-                !hevcSizesWithinLimit(meta.data(), meta.size(), largest))
-                return false;
-            const Items items = readItems(meta.data(), meta.size(), at + header + 4);
-            std::uint64_t steps = 0;
-            return inBandSizesWithinLimit(in, items, largest, steps) &&
-                   av1ItemsWithinLimit(in, items, largest, steps) &&
-                   derivedSizesWithinLimit(in, items, largest, steps);
-        }
-        at += boxSize;
-    }
-    return false;
+    const std::optional<heif::Meta> meta = heif::readMeta(in);
+    std::uint64_t largest = 0, steps = meta ? meta->steps : 0;
+    return meta && hevcSizesWithinLimit(*meta, largest) &&
+           inBandSizesWithinLimit(in, *meta, largest, steps) &&
+           av1ItemsWithinLimit(in, *meta, largest, steps) &&
+           derivedSizesWithinLimit(in, *meta, largest, steps);
 }
 
 }  // namespace tessary::image::decode

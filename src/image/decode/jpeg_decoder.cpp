@@ -95,6 +95,16 @@ void chooseScale(jpeg_decompress_struct& cinfo, const DecodeOptions& options, in
     cinfo.scale_num = 8;
 }
 
+// Cyan, magenta, yellow and black as printed on white: a colour is what its ink and the black leave of
+// white, (255 - ink) (255 - black) / 255, rounded. Inverted files store 255 - ink.
+void inksToRgb(const JSAMPLE* inks, JSAMPLE* rgb, JDIMENSION width, bool inverted) {
+    const unsigned flip = inverted ? 0 : 255;  // a stored value to 255 - ink
+    for (JDIMENSION x = 0; x < width; ++x, inks += 4, rgb += 3) {
+        const unsigned notBlack = inks[3] ^ flip;
+        for (int i = 0; i < 3; ++i) rgb[i] = static_cast<JSAMPLE>(((inks[i] ^ flip) * notBlack + 127) / 255);
+    }
+}
+
 }  // namespace
 
 int decodeJpeg(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info) {
@@ -112,10 +122,13 @@ int decodeJpeg(const Input& in, RowSink& sink, const DecodeOptions& options, Dec
     jpeg_stdio_src(&cinfo, in.file);
     jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
     if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) return kConvertRefused;
-    if (cinfo.num_components != 1 && cinfo.num_components != 3) return kConvertRefused;
+    // Four components are inks, CMYK or YCCK (which libjpeg turns into CMYK).
+    const bool inks = cinfo.num_components == 4 &&
+                      (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK);
+    if (cinfo.num_components != 1 && cinfo.num_components != 3 && !inks) return kConvertRefused;
     headerRead = true;
 
-    cinfo.out_color_space = JCS_RGB;
+    cinfo.out_color_space = inks ? JCS_CMYK : JCS_RGB;
     const int orientation = storedOrientation(cinfo);
     chooseScale(cinfo, options, orientation);
     jpeg_calc_output_dimensions(&cinfo);
@@ -132,15 +145,24 @@ int decodeJpeg(const Input& in, RowSink& sink, const DecodeOptions& options, Dec
         return kConvertDecodeFailed;
 
     jpeg_start_decompress(&cinfo);
-    if (cinfo.output_components != 3) return kConvertDecodeFailed;
+    const int components = inks ? 4 : 3;
+    if (cinfo.output_components != components) return kConvertDecodeFailed;
     const int batch = cinfo.rec_outbuf_height > 0 ? cinfo.rec_outbuf_height : 1;
-    JSAMPARRAY rows = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
-                                                 cinfo.output_width * 3, static_cast<JDIMENSION>(batch));
+    const auto common = reinterpret_cast<j_common_ptr>(&cinfo);
+    JSAMPARRAY rows = (*cinfo.mem->alloc_sarray)(common, JPOOL_IMAGE, cinfo.output_width * components,
+                                                 static_cast<JDIMENSION>(batch));
+    JSAMPARRAY rgb =
+        inks ? (*cinfo.mem->alloc_sarray)(common, JPOOL_IMAGE, cinfo.output_width * 3, 1) : nullptr;
+    // Print programs write their inks inverted (0 is full ink) and mark such files with an Adobe marker.
+    const bool inverted = cinfo.saw_Adobe_marker;
     while (cinfo.output_scanline < cinfo.output_height) {
         const JDIMENSION first = cinfo.output_scanline;
         const JDIMENSION got = jpeg_read_scanlines(&cinfo, rows, static_cast<JDIMENSION>(batch));
         if (got == 0) return kConvertDecodeFailed;
-        for (JDIMENSION i = 0; i < got; ++i) sink.row(static_cast<int>(first + i), rows[i]);
+        for (JDIMENSION i = 0; i < got; ++i) {
+            if (inks) inksToRgb(rows[i], rgb[0], cinfo.output_width, inverted);
+            sink.row(static_cast<int>(first + i), inks ? rgb[0] : rows[i]);
+        }
     }
     // Whatever follows the last row is not read: trailing data cannot change the picture.
     return kConvertOk;

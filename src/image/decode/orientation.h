@@ -2,7 +2,7 @@
 #pragma once
 // The eight ways a camera stores a picture (the EXIF and TIFF orientation values 1..8) and the turn or
 // mirror that sets a stored picture upright.
-#include "image/raster.h"
+#include "raster/raster.h"
 
 namespace tessary::image {
 

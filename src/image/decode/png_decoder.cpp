@@ -52,15 +52,17 @@ bool readInfo(PngReader& r, std::FILE* file, PngHeader& h) {
 }
 
 // Palette, grey and transparency key all become 8-bit RGB, with an alpha channel where any transparency
-// exists. Returns the channels per pixel (3 or 4), 0 on failure.
-int setTransforms(PngReader& r, int& passes) {
+// exists; 16-bit samples stay as they are, grey or colour, with a transparency key as alpha. Returns the
+// channels per pixel (3 or 4; 1 to 4 of 16 bits), 0 on failure.
+int setTransforms(PngReader& r, bool deep, int& passes) {
     if (setjmp(png_jmpbuf(r.png))) return 0;
     png_set_expand(r.png);
-    png_set_gray_to_rgb(r.png);
+    if (!deep) png_set_gray_to_rgb(r.png);
     passes = png_set_interlace_handling(r.png);
     png_read_update_info(r.png, r.info);
     const int channels = png_get_channels(r.png, r.info);
-    if (png_get_bit_depth(r.png, r.info) != 8 || (channels != 3 && channels != 4)) return 0;
+    if (png_get_bit_depth(r.png, r.info) != (deep ? 16 : 8) || channels > 4 || (!deep && channels < 3))
+        return 0;
     return channels;
 }
 
@@ -76,25 +78,45 @@ void toRgbOverWhite(const png_byte* in, std::uint8_t* out, png_uint_32 width, in
     }
 }
 
+// 16-bit samples (most significant byte first) rounded to 8 bits; transparent ones are put over white at
+// 16 bits first, as a reader of the full depth would.
+void deepToRgbOverWhite(const png_byte* in, std::uint8_t* out, png_uint_32 width, int channels) {
+    const bool alpha = channels % 2 == 0;
+    const int colours = alpha ? channels - 1 : channels;
+    for (png_uint_32 x = 0; x < width; ++x, in += 2 * channels, out += 3) {
+        const std::uint32_t a = alpha ? std::uint32_t{in[2 * colours]} << 8 | in[2 * colours + 1] : 65535;
+        for (int i = 0; i < 3; ++i) {
+            const png_byte* sample = in + (colours == 1 ? 0 : 2 * i);
+            std::uint32_t v = std::uint32_t{sample[0]} << 8 | sample[1];
+            if (a != 65535) v = (v * a + 65535 * (65535 - a) + 32767) / 65535;
+            out[i] = static_cast<std::uint8_t>((v * 255 + 32895) >> 16);
+        }
+    }
+}
+
 bool readRows(PngReader& r, const PngHeader& h, int channels, int passes, png_bytep rows, std::uint8_t* rgb,
               RowSink& sink) {
     if (setjmp(png_jmpbuf(r.png))) return false;
-    const std::size_t rowBytes = std::size_t{h.width} * channels;
+    const bool deep = h.bitDepth == 16;
+    const std::size_t rowBytes = std::size_t{h.width} * channels * (deep ? 2 : 1);
+    auto deliver = [&](png_uint_32 y, const png_byte* row) {
+        if (deep)
+            deepToRgbOverWhite(row, rgb, h.width, channels);
+        else
+            toRgbOverWhite(row, rgb, h.width, channels);
+        sink.row(static_cast<int>(y), rgb);
+    };
     if (passes == 1) {
         for (png_uint_32 y = 0; y < h.height; ++y) {
             png_read_row(r.png, rows, nullptr);
-            toRgbOverWhite(rows, rgb, h.width, channels);
-            sink.row(static_cast<int>(y), rgb);
+            deliver(y, rows);
         }
         return true;
     }
     // The passes of an interlaced picture fill the rows in turn, so all of them are kept.
     for (int pass = 0; pass < passes; ++pass)
         for (png_uint_32 y = 0; y < h.height; ++y) png_read_row(r.png, rows + y * rowBytes, nullptr);
-    for (png_uint_32 y = 0; y < h.height; ++y) {
-        toRgbOverWhite(rows + y * rowBytes, rgb, h.width, channels);
-        sink.row(static_cast<int>(y), rgb);
-    }
+    for (png_uint_32 y = 0; y < h.height; ++y) deliver(y, rows + y * rowBytes);
     return true;
 }
 
@@ -105,15 +127,18 @@ int decodePngWith(const Input& in, RowSink& sink, DecodeInfo* info, bool fast) {
     PngReader reader;
     if (!reader.png || !reader.info) return kConvertRefused;
     PngHeader h;
-    if (!readInfo(reader, in.file, h) || h.bitDepth > 8) return kConvertRefused;
+    if (!readInfo(reader, in.file, h)) return kConvertRefused;
 
     if (std::uint64_t{h.width} * h.height > kMaxDeliveredPixels) return kConvertDecodeFailed;
     if (PngFastPicture picture; fast && pngFastPicture(reader.png, reader.info, picture))
         return decodePngFast(in, picture, sink, info);
     int passes = 1;
-    const int channels = setTransforms(reader, passes);
+    const bool deep = h.bitDepth == 16;
+    const int channels = setTransforms(reader, deep, passes);
     if (channels == 0) return kConvertDecodeFailed;
-    const std::size_t rowBytes = std::size_t{h.width} * channels;
+    const std::size_t rowBytes = std::size_t{h.width} * channels * (deep ? 2 : 1);
+    // An interlaced picture is held whole: at most as much as the largest one of 8 bits with alpha.
+    if (passes > 1 && rowBytes * h.height > kMaxDeliveredPixels * 4) return kConvertDecodeFailed;
     std::vector<png_byte> rows(passes == 1 ? rowBytes : rowBytes * h.height);
     std::vector<std::uint8_t> rgb(std::size_t{h.width} * 3);
     if (!startRows(sink, info, PictureFormat::Png, h.width, h.height, h.width, h.height))

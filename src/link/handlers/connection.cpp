@@ -39,10 +39,16 @@ void showConnected(Window& main) {
     main.set(kConnectButton, prop::kDisabled, 1);
 }
 
+// The rest of the console hears that the machine's link is open again.
+void announceConnected(Console& console) {
+    if (const Handler* handler = console.handlers().find(kConnectedHandler)) (*handler)(console, {});
+}
+
 // After a loss, until the port is back, the operator connects by hand, or the window closes.
 struct Reconnection {
     std::unique_ptr<LostPortWatch> watch;
     std::unique_ptr<Ticker> ticker;
+    int portNumber = 0;
     int listEntry = 0;  // the lost port's entry in the COM list, which the operator may change meanwhile
 };
 
@@ -65,7 +71,8 @@ void reconnect(Console& console) {
     if (!port) return;
     port->write(prop::serial::kPortNumber, r.watch->portNumber());
     if (!port->Open()) return;
-    const int listEntry = r.listEntry;
+    // Where the system numbers its ports itself, the same adapter may come back under another COM port.
+    const int listEntry = r.watch->portNumber() == r.portNumber ? r.listEntry : r.watch->portNumber();
     stopWatching(console);
     showConnected(main);
     main.set(kComList, prop::combobox::kSelection, listEntry);
@@ -74,11 +81,13 @@ void reconnect(Console& console) {
     shell::applyConnectedState(console);
     main.set(kBreakButton, prop::kVisible, 1);
     main.set(kComList, prop::kVisible, 0);
+    announceConnected(console);
 }
 
 void startWatching(Console& console, int portNumber, const std::string& identity, int listEntry) {
     auto& r = console.state<Reconnection>();
     r.watch = std::make_unique<LostPortWatch>(portNumber, identity);
+    r.portNumber = portNumber;
     r.listEntry = listEntry;
     r.ticker = console.clock().every(kWatchInterval, [&console] {
         try {
@@ -114,6 +123,7 @@ void manualConnection(Console& console, const EventArgs&) {
         shell::applyConnectedState(console);
         main.set(kBreakButton, prop::kVisible, 1);
         main.set(kComList, prop::kVisible, 0);
+        announceConnected(console);
         return;
     }
     console.dialogs().messageBox("Empty Port", 0, "ERROR");
@@ -133,6 +143,7 @@ void automaticConnection(Console& console, const EventArgs&) {
         console.appendLog(portLine(n));
         main.set(kComList, prop::combobox::kSelection, n);
         shell::applyConnectedState(console);
+        announceConnected(console);
         return;
     }
     console.dialogs().messageBox("Automatic connection failed !", 0, "Information");

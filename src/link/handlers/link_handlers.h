@@ -19,6 +19,9 @@ void connectionLost(Console& console, const EventArgs& args);
 inline constexpr std::string_view kConnectionLostLine =
     "Connection lost: the machine was unplugged or switched off\r\n\r\n";
 inline constexpr std::string_view kReconnectedLine = "Reconnected to the machine\r\n\r\n";
+// Run, when registered, after each opening of the machine's port (Connect, the start-up scan, the lost
+// machine back).
+inline constexpr std::string_view kConnectedHandler = "machineConnected";
 }  // namespace link
 
 // "connect", "automaticConnection", "disconnect", "connectionLost".

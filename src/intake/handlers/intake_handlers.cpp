@@ -1,0 +1,105 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "intake/handlers/intake_handlers.h"
+
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <string_view>
+
+#include "app/definitions/definitions.h"
+#include "app/model/properties.h"
+#include "app/model/property_rules.h"
+#include "app/shell/control_states.h"
+#include "image/files.h"
+#include "image/picture.h"
+#include "intake/handlers/main_window_surroundings.h"
+#include "intake/handlers/text_window.h"
+#include "intake/intake.h"
+#include "tessary_resources.h"
+
+namespace tessary {
+namespace intake {
+namespace {
+
+// What the chooser offers: every extension of the formats the intake reads (the content decides, so all
+// files are offered too).
+std::string pictureFilters() {
+    static constexpr std::string_view kExtensions[] = {"jpg",  "jpeg", "jpe",  "jfif", "bmp",  "tif",
+                                                       "tiff", "png",  "pcx",  "pcd",  "webp", "gif",
+                                                       "heic", "heif", "avif", "svg"};
+    std::string patterns;
+    for (const bool upper : {false, true}) {
+        for (std::string_view e : kExtensions) {
+            std::string ext(e);
+            if (upper)
+                for (char& c : ext) c = static_cast<char>(c - 'a' + 'A');
+            patterns += (patterns.empty() ? "*." : " *.") + ext;
+        }
+    }
+    return "Pictures (" + patterns + ");;All files (*)";
+}
+
+// Where the file chooser opens: the folder of the last picture chosen in it.
+struct OpenPictureState {
+    std::string folder;
+};
+
+template <void (*Operation)(ImageState&, Surroundings&)>
+void viewOperation(Console& console, const EventArgs&) {
+    loadPictureOptions(console);
+    MainWindowSurroundings around(console);
+    Operation(console.state<ImageState>(), around);
+}
+
+}  // namespace
+
+void onFilesDropped(Console& console, const EventArgs& args) {
+    loadPictureOptions(console);
+    MainWindowSurroundings around(console);
+    takeIn(console.state<ImageState>(), around, args.text);
+}
+
+void onOpenPicture(Console& console, const EventArgs&) {
+    std::string& folder = console.state<OpenPictureState>().folder;
+    const std::optional<std::string> path =
+        console.dialogs().openFile(kOpenPictureTitle, folder, pictureFilters());
+    if (!path || path->empty()) return;
+    folder = std::filesystem::path(*path).parent_path().string();
+    EventArgs drop;
+    drop.text = *path;
+    onFilesDropped(console, drop);
+}
+
+void onRotate(Console& console, const EventArgs& args) { viewOperation<rotate>(console, args); }
+void onZoomOut(Console& console, const EventArgs& args) { viewOperation<zoomOut>(console, args); }
+void onZoomIn(Console& console, const EventArgs& args) { viewOperation<zoomIn>(console, args); }
+void onReload(Console& console, const EventArgs& args) { viewOperation<reload>(console, args); }
+
+void onMainWindowClosing(Console& console, const EventArgs&) {
+    image::deleteFileIfSame(image::previewFilePath(console.runDirectory()),
+                            console.state<ImageState>().previewWritten);
+}
+
+}  // namespace intake
+
+void registerIntakeHandlers(HandlerRegistry& registry) {
+    registry.add("takeInPicture", intake::onFilesDropped);
+    registry.add("rotate", intake::onRotate);
+    registry.add("zoomOut", intake::onZoomOut);
+    registry.add("zoomIn", intake::onZoomIn);
+    registry.add("reload", intake::onReload);
+    registry.add("deletePreviewFile", intake::onMainWindowClosing);
+    registry.add("openPictureOptions", intake::onOpenPictureOptions);
+    registry.add("showPictureOptions", intake::onPictureOptionsShown);
+    registry.add("pictureOptionChanged", intake::onPictureOptionChanged);
+    registry.add("pictureOptionSliding", intake::onPictureOptionSliding);
+    registry.add("pictureOptionPressed", intake::onPictureOptionPressed);
+    registry.add("pictureOptionReleased", intake::onPictureOptionReleased);
+    registry.add("pictureOptionsDefaults", intake::onPictureOptionsDefaults);
+    registry.add("pictureOptionsClosing", intake::onPictureOptionsClosing);
+    registry.add("closePictureOptions", intake::onClosePictureOptions);
+    registry.add("openPicture", intake::onOpenPicture);
+    registerTextWindowHandlers(registry);
+}
+
+}  // namespace tessary

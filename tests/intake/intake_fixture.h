@@ -1,0 +1,167 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The console's real main window (offscreen Qt) with the shell's and the image area's real handlers,
+// a run directory of its own, and a message box service that records.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <QApplication>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/console.h"
+#include "app/definitions/definitions.h"
+#include "app/model/properties.h"
+#include "app/qt/qt_window_host.h"
+#include "app/shell/shell_handlers.h"
+#include "image/bitmap.h"
+#include "image/files.h"
+#include "image/picture.h"
+#include "intake/handlers/intake_handlers.h"
+#include "intake/image_state.h"
+
+namespace tessary::intake::testing {
+
+struct Shown {
+    std::string text;
+    int code = 0;
+    std::string title;
+    bool operator==(const Shown&) const = default;
+};
+
+class RecordingDialogs : public Dialogs {
+  public:
+    void messageBox(std::string_view text, int code, std::string_view title) override {
+        shown.push_back({std::string(text), code, std::string(title)});
+    }
+    // The file chooser answers with the queued paths (nothing: cancelled), recording where it opened.
+    std::optional<std::string> openFile(std::string_view, std::string_view folder,
+                                        std::string_view filters) override {
+        chooserFolders.emplace_back(folder);
+        chooserFilters = filters;
+        if (chooserAnswers.empty()) return std::nullopt;
+        std::optional<std::string> answer = chooserAnswers.front();
+        chooserAnswers.erase(chooserAnswers.begin());
+        return answer;
+    }
+    std::vector<Shown> shown;
+    std::vector<std::optional<std::string>> chooserAnswers;
+    std::vector<std::string> chooserFolders;
+    std::string chooserFilters;
+};
+
+class NoPauses : public Clock {
+  public:
+    void sleep(std::chrono::milliseconds) override {}
+};
+
+inline image::Raster solid(int w, int h, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    image::Raster out(w, h);
+    for (std::size_t i = 0; i < out.rgb.size(); i += 3) {
+        out.rgb[i] = r;
+        out.rgb[i + 1] = g;
+        out.rgb[i + 2] = b;
+    }
+    return out;
+}
+
+inline image::Bytes readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return image::Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void writeBytes(const std::filesystem::path& path, const image::Bytes& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+struct ToolRun {
+    int status = -1;
+    std::string out, err;
+};
+
+// tessary-prepare [options...] IN OUT, its exit status and what it printed.
+inline ToolRun prepare(const std::filesystem::path& dir, const std::string& in, const std::string& out,
+                       const std::vector<std::string>& options = {}) {
+    const auto stdoutFile = dir / "prepare.out", stderrFile = dir / "prepare.err";
+    std::string command = std::string("'") + TESSARY_PREPARE + "'";
+    for (const std::string& o : options) command += " '" + o + "'";
+    command += " '" + in + "' '" + out + "' >'" + stdoutFile.string() + "' 2>'" + stderrFile.string() + "'";
+    const int raw = std::system(command.c_str());
+    ToolRun r;
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    const auto text = [](const std::filesystem::path& p) {
+        const image::Bytes b = readFile(p);
+        return std::string(b.begin(), b.end());
+    };
+    r.out = text(stdoutFile);
+    r.err = text(stderrFile);
+    return r;
+}
+
+class MainWindow : public ::testing::Test {
+  protected:
+    MainWindow() {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir = std::filesystem::path(::testing::TempDir()) /
+              ("tessary-intake-" + std::string(info->name()) + "-" + std::to_string(::getpid()));
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        registerShellHandlers(handlers_);
+        registerIntakeHandlers(handlers_);
+        console_ = std::make_unique<Console>(clock_, dialogs, host_, handlers_);
+        console_->setRunDirectory(dir.string());
+        EXPECT_TRUE(console_->createMainWindow(mainWindowDefinition()));
+    }
+    ~MainWindow() override {
+        if (console_) console_->destroyMainWindow();
+        console_.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        std::filesystem::remove_all(dir);
+    }
+
+    Console& console() { return *console_; }
+    Window& main() { return console_->main(); }
+    ImageState& state() { return console_->state<ImageState>(); }
+    std::filesystem::path previewFile() const { return dir / image::kPreviewFileName; }
+    std::string log() { return main().getText("编辑框1", prop::editbox::kContent); }
+
+    std::string picture(const std::string& name, const image::Raster& pixels) {
+        const auto path = dir / name;
+        writeBytes(path, image::bmp24(pixels, false));
+        return path.string();
+    }
+    void drop(const std::string& text) {
+        EventArgs args;
+        args.text = text;
+        console_->dispatch(mainWindowDefinition(), "拖放对象1", event::kFilesDropped, args);
+    }
+    void click(std::string_view unit) {
+        console_->dispatch(mainWindowDefinition(), std::string(unit), event::kClick, {});
+    }
+    void closeMainWindow() { console_->destroyMainWindow(); }
+
+    // The preview as the operator sees it: the BMP file's pixel (x, y) from the top-left; 0 black, 1 white.
+    static image::Bitmap bitmapOf(const image::Bytes& bmp) {
+        image::Bitmap b;
+        b.载入数据(bmp);
+        return b;
+    }
+
+    std::filesystem::path dir;
+    RecordingDialogs dialogs;
+
+  private:
+    NoPauses clock_;
+    qt::QtWindowHost host_;
+    HandlerRegistry handlers_;
+    std::unique_ptr<Console> console_;
+};
+
+}  // namespace tessary::intake::testing

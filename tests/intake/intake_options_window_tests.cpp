@@ -1,0 +1,329 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The Picture options window on the real main window: opened from the preview's context menu and by
+// Ctrl+Shift+P, every change applied at once, Defaults, and the options remembered between runs.
+#include <sys/stat.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+#include <cstdlib>
+#include <functional>
+#include <set>
+
+#include "app/definitions/definitions.h"
+#include "app/qt/qt_services.h"
+#include "app/qt/qt_window.h"
+#include "app/shell/shell_handlers.h"
+#include "intake_fixture.h"
+
+namespace tessary::intake::testing {
+namespace {
+
+template <class W>
+W* widgetOf(Window* window, std::string_view unit) {
+    auto* u = dynamic_cast<qt::QtUnit*>(window ? window->find(unit) : nullptr);
+    return u ? qobject_cast<W*>(u->widget()) : nullptr;
+}
+
+QWidget* topOf(Window* window) {
+    auto* w = dynamic_cast<qt::QtWindow*>(window);
+    return w ? w->widget() : nullptr;
+}
+
+// Keys go where the operator's would: to the active window.
+void typeInto(Window* window, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+    QWidget* top = topOf(window);
+    top->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(top, 30000));
+    QTest::keyClick(top->focusWidget() ? top->focusWidget() : top, key, modifiers);
+}
+
+class OptionsWindowTest : public MainWindow {
+  protected:
+    OptionsWindowTest() {
+        // A configuration folder of the test's own.
+        const char* old = std::getenv("XDG_CONFIG_HOME");
+        oldConfig_ = old ? std::optional<std::string>(old) : std::nullopt;
+        ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+        console().setSettings(settings);
+    }
+    ~OptionsWindowTest() override {
+        if (oldConfig_)
+            ::setenv("XDG_CONFIG_HOME", oldConfig_->c_str(), 1);
+        else
+            ::unsetenv("XDG_CONFIG_HOME");
+    }
+    Window* options() { return console().window("Picture options"); }
+
+    qt::ConfigFileSettings settings;
+
+  private:
+    std::optional<std::string> oldConfig_;
+};
+
+TEST_F(OptionsWindowTest, ASettingsFileThatIsNoRegularFileIsNeitherOpenedNorReplaced) {
+    const auto folder = dir / "config" / "tessary";
+    std::filesystem::create_directories(folder);
+    const std::string fifo = (folder / "tessary.conf").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);  // an open of it would wait for a writer for ever
+    EXPECT_FALSE(settings.value("picture/conversion"));
+    settings.setValue("picture/conversion", "bayer");
+    struct stat st {};
+    ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+TEST_F(OptionsWindowTest, ContextMenuAnywhereOnThePreviewAndCtrlShiftPOpenItWithTheListFocused) {
+    for (std::string_view unit : {"图片框1", "画板2", "画板3"}) {
+        SCOPED_TRACE(std::string(unit));
+        QWidget* target = widgetOf<QWidget>(&main(), unit);
+        ASSERT_TRUE(target);
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), target->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(target, &click);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_TRUE(menu);
+        ASSERT_FALSE(menu->actions().isEmpty());
+        EXPECT_EQ(menu->actions().first()->text().toStdString(), "Picture options…");
+        menu->actions().first()->trigger();
+        menu->close();
+        ASSERT_TRUE(options());
+        EXPECT_EQ(topOf(options())->windowTitle().toStdString(), "Picture options");
+        EXPECT_EQ(topOf(options())->focusWidget(), widgetOf<QComboBox>(options(), "组合框转换"));
+        EXPECT_FALSE(topOf(options())->isModal());
+        typeInto(options(), Qt::Key_Escape);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_FALSE(options());
+    }
+    typeInto(&main(), Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_TRUE(options());
+    auto* list = widgetOf<QComboBox>(options(), "组合框转换");
+    ASSERT_TRUE(list);
+    std::vector<std::string> items;
+    for (int i = 0; i < list->count(); ++i) items.push_back(list->itemText(i).toStdString());
+    EXPECT_EQ(items,
+              (std::vector<std::string>{"Threshold", "Floyd–Steinberg", "Atkinson", "Jarvis–Judice–Ninke",
+                                        "Stucki", "Ordered (Bayer 8×8)", "Halftone dots"}));
+    topOf(options())->close();
+    EXPECT_FALSE(options());
+}
+
+TEST_F(OptionsWindowTest, ChangesApplyAtOnceSurviveTheViewButtonsAndARestartAndDefaultsRestoreThePlainBytes) {
+    const std::string photo = std::string(TESSARY_TESTDATA_DIR) + "/jpeg/Landscape_1.jpg";
+    drop(photo);
+    const image::Bytes plain = readFile(previewFile());
+    const std::string plainLog = log();
+    console().dispatch(mainWindowDefinition(), "图片框1", event::kMenuItem, {});
+    ASSERT_TRUE(options());
+
+    widgetOf<QComboBox>(options(), "组合框转换")->setCurrentIndex(1);
+    // The slider holds brightness + 100, so that the window reaches below 0 too.
+    widgetOf<QSlider>(options(), "滑块亮度")->setValue(90);
+    widgetOf<QPushButton>(options(), "按钮反相")->click();
+    EXPECT_EQ(options()->getText("标签亮度", prop::label::kCaption), "Brightness: -10");
+    EXPECT_EQ(options()->getInt("滑块阈值", prop::kDisabled), 1) << "the threshold level is Threshold's only";
+    const image::Bytes dithered = readFile(previewFile());
+    EXPECT_NE(dithered, plain);
+    EXPECT_EQ(asBytes(main().get("图片框1", prop::picbox::kPicture)), dithered);
+    EXPECT_EQ(state().engraving.ToByteSet(), bitmapOf(dithered).Mirror(false, true).ToByteSet());
+    EXPECT_EQ(log().substr(plainLog.size()),
+              "Conversion: Floyd–Steinberg\r\n\r\nConversion: Floyd–Steinberg, brightness -10\r\n\r\n"
+              "Conversion: Floyd–Steinberg, brightness -10, inverted\r\n\r\n");
+
+    // Rotate, Zoom and Reload keep the options; Reload names them after the black-and-white line.
+    click("按钮旋转");
+    click("按钮缩小");
+    click("按钮放大");
+    click("按钮重载");
+    EXPECT_EQ(readFile(previewFile()), dithered);
+    const std::string tail =
+        "Image has been converted to black and white\r\n\r\n"
+        "Conversion: Floyd–Steinberg, brightness -10, inverted\r\n\r\n";
+    EXPECT_EQ(log().substr(log().size() - tail.size()), tail);
+
+    {  // The next run, with the same configuration folder, starts with these options.
+        RecordingDialogs dialogs2;
+        NoPauses clock2;
+        qt::QtWindowHost host2;
+        HandlerRegistry handlers2;
+        registerShellHandlers(handlers2);
+        registerIntakeHandlers(handlers2);
+        qt::ConfigFileSettings settings2;
+        Console second(clock2, dialogs2, host2, handlers2);
+        std::filesystem::create_directories(dir / "second");
+        second.setRunDirectory((dir / "second").string());
+        second.setSettings(settings2);
+        ASSERT_TRUE(second.createMainWindow(mainWindowDefinition()));
+        EventArgs args;
+        args.text = photo;
+        second.dispatch(mainWindowDefinition(), "拖放对象1", event::kFilesDropped, args);
+        EXPECT_EQ(readFile(dir / "second" / image::kPreviewFileName), dithered);
+        second.dispatch(mainWindowDefinition(), "", event::kShortcut, {});
+        Window* again = second.window("Picture options");
+        ASSERT_TRUE(again);
+        EXPECT_EQ(again->getInt("组合框转换", prop::combobox::kSelection), 1);
+        EXPECT_EQ(again->getInt("滑块亮度", prop::slider::kPosition), 90);
+        EXPECT_EQ(again->getInt("按钮反相", prop::button::kChecked), 1);
+        second.destroyMainWindow();
+        EXPECT_FALSE(second.window("Picture options")) << "the options window goes with the main window";
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    const std::string before = log();
+    widgetOf<QPushButton>(options(), "按钮默认")->click();
+    EXPECT_EQ(log(), before) << "nothing is logged for the default options";
+    EXPECT_EQ(options()->getInt("组合框转换", prop::combobox::kSelection), 0);
+    EXPECT_EQ(options()->getInt("按钮反相", prop::button::kChecked), 0);
+    EXPECT_EQ(readFile(previewFile()), plain);
+    click("按钮重载");
+    EXPECT_EQ(readFile(previewFile()), plain);
+    EXPECT_EQ(log().substr(before.size()),
+              "Original image information:\r\n\r\nImage resolution:1800*1200\r\n\r\n"
+              "Image is too large,It has been adjusted to the optimal resolution\r\n\r\n"
+              "Image has been converted to black and white\r\n\r\n");
+    EXPECT_EQ(settings.value("picture/conversion"), "threshold");
+}
+
+TEST_F(OptionsWindowTest, ControlsThatDoNotApplyAreDisabledAndSkippedByTab) {
+    console().dispatch(mainWindowDefinition(), "", event::kShortcut, {});
+    ASSERT_TRUE(options());
+    struct Case {
+        int mode;
+        bool autoLevel, fill;
+        std::set<std::string> unused;
+    };
+    const Case cases[] = {
+        {0, false, false, {"滑块网格", "滑块角度"}},
+        {0, true, false, {"滑块阈值", "滑块网格", "滑块角度"}},
+        {2, false, false, {"滑块阈值", "滑块网格", "滑块角度"}},
+        {6, false, true, {"滑块阈值", "滑块尺寸"}},
+    };
+    const std::map<std::string, std::string> labels = {{"滑块阈值", "标签阈值"},
+                                                       {"滑块网格", "标签网格"},
+                                                       {"滑块角度", "标签角度"},
+                                                       {"滑块尺寸", "标签尺寸"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        auto* list = widgetOf<QComboBox>(options(), "组合框转换");
+        list->setCurrentIndex(c.mode);
+        for (const auto& [unit, on] : {std::pair{"按钮自动色阶", c.autoLevel}, std::pair{"按钮填满", c.fill}})
+            if (widgetOf<QPushButton>(options(), unit)->isChecked() != on)
+                widgetOf<QPushButton>(options(), unit)->click();
+        // Tab from the list round the window: every slider it reaches applies, every one it skips does not.
+        std::set<std::string> reached;
+        QWidget* top = topOf(options());
+        top->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(top, 30000));
+        list->setFocus();
+        for (int i = 0; i < 30 && (i == 0 || top->focusWidget() != list); ++i) {
+            QTest::keyClick(top->focusWidget(), Qt::Key_Tab);
+            for (const auto& [slider, label] : labels)
+                if (top->focusWidget() == widgetOf<QSlider>(options(), slider)) reached.insert(slider);
+        }
+        for (const auto& [slider, label] : labels) {
+            const bool unused = c.unused.count(slider) > 0;
+            EXPECT_EQ(reached.count(slider) == 0, unused) << slider;
+            EXPECT_EQ(widgetOf<QLabel>(options(), label)->isEnabled(), !unused) << label;
+        }
+    }
+}
+
+TEST_F(OptionsWindowTest, TheThresholdShowsAsGreyAndADragIsLoggedOnceWhenLetGo) {
+    drop(std::string(TESSARY_TESTDATA_DIR) + "/jpeg/Landscape_1.jpg");
+    console().dispatch(mainWindowDefinition(), "", event::kShortcut, {});
+    ASSERT_TRUE(options());
+    auto* threshold = widgetOf<QSlider>(options(), "滑块阈值");
+    EXPECT_EQ(threshold->maximum(), 255);
+    EXPECT_EQ(threshold->value(), 128);
+    EXPECT_EQ(options()->getText("标签阈值", prop::label::kCaption), "Threshold level: 128 of 255");
+    const std::string before = log();
+
+    // The brightness slider held in its middle (its value 0) and dragged in steps to the right.
+    auto* brightness = widgetOf<QSlider>(options(), "滑块亮度");
+    const QPoint middle(brightness->width() / 2, brightness->height() / 2);
+    const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+        QMouseEvent e(type, at, brightness->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+        QApplication::sendEvent(brightness, &e);
+    };
+    send(QEvent::MouseButtonPress, middle, Qt::LeftButton);
+    std::set<image::Bytes> previews;
+    for (int step = 1; step <= 8; ++step) {
+        send(QEvent::MouseMove, middle + QPoint(step * 4, 0), Qt::LeftButton);
+        previews.insert(readFile(previewFile()));
+    }
+    EXPECT_GT(previews.size(), 4u) << "the preview follows the drag";
+    EXPECT_EQ(log(), before) << "nothing is logged while the slider is held";
+    send(QEvent::MouseButtonRelease, middle + QPoint(32, 0), Qt::NoButton);
+    const int shown = brightness->value() - 100;
+    ASSERT_GT(shown, 0);
+    EXPECT_EQ(log().substr(before.size()),
+              "Conversion: Threshold, brightness +" + std::to_string(shown) + "\r\n\r\n");
+    EXPECT_EQ(settings.value("picture/threshold"), "383") << "the stored level is not rounded to the grey";
+}
+
+// A clock whose ticks run when the test says so.
+class TickOnRequest : public Clock {
+  public:
+    void sleep(std::chrono::milliseconds) override {}
+    std::unique_ptr<Ticker> every(std::chrono::milliseconds, std::function<void()> tick) override {
+        auto ticker = std::make_unique<Entry>(*this);
+        ticks_[ticker.get()] = std::move(tick);
+        return ticker;
+    }
+    int pending() const { return static_cast<int>(ticks_.size()); }
+    void tickAll() {
+        const auto ticks = ticks_;
+        for (const auto& [entry, tick] : ticks)
+            if (ticks_.count(entry)) tick();
+    }
+
+  private:
+    struct Entry : Ticker {
+        explicit Entry(TickOnRequest& clock) : clock(clock) {}
+        ~Entry() override { clock.ticks_.erase(this); }
+        TickOnRequest& clock;
+    };
+    std::map<Entry*, std::function<void()>> ticks_;
+};
+
+TEST_F(OptionsWindowTest, KeysOnASliderAreLoggedOnceAMomentAfterTheLast) {
+    TickOnRequest clock;
+    qt::QtWindowHost host;
+    HandlerRegistry handlers;
+    registerShellHandlers(handlers);
+    registerIntakeHandlers(handlers);
+    Console keyed(clock, dialogs, host, handlers);
+    keyed.setRunDirectory(dir.string());
+    ASSERT_TRUE(keyed.createMainWindow(mainWindowDefinition()));
+    EventArgs args;
+    args.text = std::string(TESSARY_TESTDATA_DIR) + "/jpeg/Landscape_1.jpg";
+    keyed.dispatch(mainWindowDefinition(), "拖放对象1", event::kFilesDropped, args);
+    keyed.dispatch(mainWindowDefinition(), "", event::kShortcut, {});
+    Window* window = keyed.window("Picture options");
+    ASSERT_TRUE(window);
+    const auto logText = [&] { return keyed.main().getText("编辑框1", prop::editbox::kContent); };
+    const std::string before = logText();
+    auto* brightness = widgetOf<QSlider>(window, "滑块亮度");
+    brightness->setFocus();
+    for (int key = 0; key < 5; ++key) QTest::keyClick(brightness, Qt::Key_Right);
+    EXPECT_EQ(logText(), before);
+    EXPECT_EQ(clock.pending(), 1) << "one wait, started again by every key";
+    clock.tickAll();
+    EXPECT_EQ(logText().substr(before.size()), "Conversion: Threshold, brightness +5\r\n\r\n");
+    EXPECT_EQ(clock.pending(), 0);
+    keyed.destroyMainWindow();
+}
+
+TEST_F(OptionsWindowTest, ThePreviewSaysThatARightClickOpensPictureOptions) {
+    for (std::string_view unit : {"图片框1", "画板2", "画板3"}) {
+        const std::string tip = widgetOf<QWidget>(&main(), unit)->toolTip().toStdString();
+        EXPECT_NE(tip.find("Right-click"), std::string::npos) << unit;
+        EXPECT_NE(tip.find("Picture options"), std::string::npos) << unit;
+    }
+}
+
+}  // namespace
+}  // namespace tessary::intake::testing

@@ -1,0 +1,138 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Ways in other than a drop: the file chooser (Ctrl+O), a file named at start, and typed text. Each runs the
+// intake a drop runs.
+#include "console/program_parts.h"
+#include "intake/headless.h"
+#include "intake/intake.h"
+#include "intake_fixture.h"
+
+namespace tessary::intake::testing {
+namespace {
+
+class OtherWaysIn : public MainWindow {
+  protected:
+    // The preview's context menu: "Picture options…", "Open picture…", "Text…".
+    void menuItem(int index) {
+        const auto& menu = mainWindowDefinition().find("图片框1")->contextMenu;
+        ASSERT_GT(menu.size(), static_cast<std::size_t>(index));
+        console().dispatch(mainWindowDefinition(), "图片框1", event::kMenuItem + index, {});
+    }
+    void shortcut(std::string_view keys) {
+        const auto& shortcuts = mainWindowDefinition().shortcuts;
+        for (std::size_t i = 0; i < shortcuts.size(); ++i)
+            if (shortcuts[i].keys == keys)
+                return console().dispatch(mainWindowDefinition(), "", event::kShortcut + static_cast<int>(i),
+                                          {});
+        ADD_FAILURE() << "no shortcut " << keys;
+    }
+};
+
+TEST(PreviewMenu, OpenPictureAndTextFollowPictureOptions) {
+    const auto& menu = mainWindowDefinition().find("图片框1")->contextMenu;
+    ASSERT_EQ(menu.size(), 3u);
+    EXPECT_EQ(menu[0].caption, "Picture options…");
+    EXPECT_EQ(menu[1].caption, "Open picture…");
+    EXPECT_EQ(menu[1].handler, "openPicture");
+    EXPECT_EQ(menu[2].caption, "Text…");
+    EXPECT_EQ(menu[2].handler, "openTextWindow");
+}
+
+TEST_F(OtherWaysIn, ChosenAndStartFilesAreTakenInAsADrop) {
+    const std::string first = picture("wide.bmp", solid(600, 200, 10, 10, 10));
+    std::filesystem::create_directories(dir / "sub");
+    const std::string second = picture("sub/tall.bmp", solid(100, 300, 200, 200, 200));
+
+    drop(first);
+    const std::string droppedLog = log();
+    const image::Bytes droppedPreview = readFile(previewFile());
+
+    struct Way {
+        const char* name;
+        std::function<void()> run;
+        std::string expectedFile;
+    };
+    const std::filesystem::path relative = std::filesystem::relative(first);
+    const Way ways[] = {
+        {"menu",
+         [&] {
+             dialogs.chooserAnswers = {first};
+             menuItem(1);
+         },
+         first},
+        {"Ctrl+O",
+         [&] {
+             dialogs.chooserAnswers = {first};
+             shortcut("Ctrl+O");
+         },
+         first},
+        {"start", [&] { takeInAtStart(console(), mainWindowDefinition(), relative.string()); },
+         std::filesystem::absolute(relative).string()},
+    };
+    for (const Way& way : ways) {
+        main().set("编辑框1", prop::editbox::kContent, droppedLog);
+        way.run();
+        EXPECT_EQ(log(), droppedLog + droppedLog.substr(droppedLog.find("Original"))) << way.name;
+        EXPECT_EQ(readFile(previewFile()), droppedPreview) << way.name;
+        EXPECT_EQ(state().droppedFileName, way.expectedFile) << way.name;
+    }
+
+    // The chooser opens where the last chosen picture was; cancelling it changes nothing.
+    dialogs.chooserAnswers = {second, std::nullopt};
+    menuItem(1);
+    const image::Bytes secondPreview = readFile(previewFile());
+    const std::string secondLog = log();
+    menuItem(1);
+    ASSERT_EQ(dialogs.chooserFolders.size(), 4u);
+    EXPECT_EQ(dialogs.chooserFolders[0], "");
+    EXPECT_EQ(dialogs.chooserFolders[2], dir.string());
+    EXPECT_EQ(dialogs.chooserFolders[3], (dir / "sub").string());
+    EXPECT_EQ(readFile(previewFile()), secondPreview);
+    EXPECT_EQ(log(), secondLog);
+    for (const char* pattern :
+         {"*.jpg", "*.heic", "*.avif", "*.webp", "*.gif", "*.svg", "*.PCX", "All files (*)"})
+        EXPECT_NE(dialogs.chooserFilters.find(pattern), std::string::npos) << pattern;
+}
+
+}  // namespace
+}  // namespace tessary::intake::testing
+
+namespace tessary::intake::testing {
+namespace {
+
+TEST_F(OtherWaysIn, PrepareTakesTextAsTheIntakeDoes) {
+    const auto out = dir / "text.bmp";
+    ImageState state;
+    Headless quiet((dir / "expected.bmp").string(), true);
+    TypedText typed{"Tessary\n2026", {}};
+    typed.style.italic = true;
+    typed.style.alignment = render::TextAlignment::Centre;
+    ASSERT_EQ(takeInText(state, quiet, typed), IntakeResult::Prepared);
+    const ToolRun run =
+        prepare(dir, "Tessary\\n2026", out.string(), {"--italic", "--align", "centre", "--text"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readFile(out), readFile(dir / "expected.bmp"));
+    EXPECT_EQ(run.out.rfind("Original image information:\nImage resolution:", 0), 0u) << run.out;
+
+    struct Failing {
+        std::vector<std::string> options;
+        std::string in;
+        int status;
+        std::string message;
+    };
+    const Failing failing[] = {
+        {{"--text"}, " \\n ", 1, std::string(kNoText)},
+        {{"--text"}, std::string(600, 'x'), 1, "too large for the engraving field at size 36"},
+        {{"--bold"}, "picture.gif", 2, "go with --text"},
+        {{"--align", "justified", "--text"}, "x", 2, "unknown alignment 'justified'"},
+    };
+    std::filesystem::remove(out);
+    for (const Failing& f : failing) {
+        const ToolRun r = prepare(dir, f.in, out.string(), f.options);
+        EXPECT_EQ(r.status, f.status) << f.message;
+        EXPECT_NE(r.err.find(f.message), std::string::npos) << r.err;
+        EXPECT_FALSE(std::filesystem::exists(out)) << f.message;
+    }
+}
+
+}  // namespace
+}  // namespace tessary::intake::testing
