@@ -49,8 +49,8 @@ std::vector<std::string> missingDriverLines(const std::vector<UsbDevice>& device
             std::snprintf(ids, sizeof ids, "%04X:%04X", device.vendor, device.product);
             const std::string name = printable(device.description);
             lines.push_back("USB serial adapter " + std::string(maker.chips) + " (" + ids +
-                            (name.empty() ? "" : ", \"" + name + "\"") + ") has no COM port: " +
-                            std::string(advice) + "\r\n\r\n");
+                            (name.empty() ? "" : ", \"" + name + "\"") +
+                            ") has no COM port: " + std::string(advice) + "\r\n\r\n");
         }
     }
     return lines;
@@ -64,7 +64,11 @@ bool parseHardwareId(std::string_view id, UsbDevice& device) {
         auto [end, ec] = std::from_chars(first, first + 4, value, 16);
         return ec == std::errc() && end == first + 4;
     };
-    return id.rfind("USB\\", 0) == 0 && field("VID_", device.vendor) && field("PID_", device.product);
+    std::uint16_t vendor = 0, product = 0;
+    if (id.rfind("USB\\", 0) != 0 || !field("VID_", vendor) || !field("PID_", product)) return false;
+    device.vendor = vendor;
+    device.product = product;
+    return true;
 }
 
 UsbDeviceSource setUsbDeviceSource(UsbDeviceSource source) {

@@ -13,7 +13,7 @@ namespace tessary::link {
 struct UsbDevice {
     std::uint16_t vendor = 0;
     std::uint16_t product = 0;
-    std::string description;  // the system's name for it; may be empty
+    std::string description;   // the system's name for it; may be empty
     bool withoutPort = false;  // present, but no serial port belongs to it (its driver is missing or taken)
 };
 

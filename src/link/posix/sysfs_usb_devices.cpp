@@ -22,7 +22,8 @@ bool hexId(const std::string& text, std::uint16_t& id) {
     return ec == std::errc() && end == text.data() + text.size() && !text.empty();
 }
 
-// usb-serial drivers put ttyUSBn right under the interface, cdc-acm puts tty/ttyACMn; a few levels cover both.
+// usb-serial drivers put ttyUSBn right under the interface, cdc-acm puts tty/ttyACMn; a few levels cover
+// both.
 bool carriesTty(const fs::path& dir, int depth) {
     std::error_code ec;
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
@@ -50,7 +51,8 @@ std::vector<UsbDevice> usbDevicesIn(const fs::path& sysBusUsbDevices) {
         const std::string prefix = entry.filename().string() + ":";
         bool tty = false;
         std::error_code inner;
-        for (fs::directory_iterator sub(entry, inner), stop; !inner && sub != stop && !tty; sub.increment(inner)) {
+        for (fs::directory_iterator sub(entry, inner), stop; !inner && sub != stop && !tty;
+             sub.increment(inner)) {
             if (sub->path().filename().string().rfind(prefix, 0) == 0) tty = carriesTty(sub->path(), 2);
         }
         device.withoutPort = !tty;

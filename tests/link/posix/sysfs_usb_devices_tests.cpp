@@ -22,10 +22,10 @@ TEST(SysfsUsbDevices, AnAdapterWithoutATtyIsMarked) {
         std::ofstream(root / name / "product") << "Adapter " << name << "\n";
         if (!tty.empty()) fs::create_directories(root / name / (name + ":1.0") / tty);
     };
-    device("1-1", "1a86", "7523", "");                  // held by brltty, or no ch341 module
-    device("1-2", "0403", "6001", "ttyUSB0");           // usb-serial
-    device("1-3", "2341", "0043", "tty/ttyACM0");       // cdc-acm
-    fs::create_directories(root / "1-2:1.0");           // an interface listed beside its device
+    device("1-1", "1a86", "7523", "");             // held by brltty, or no ch341 module
+    device("1-2", "0403", "6001", "ttyUSB0");      // usb-serial
+    device("1-3", "2341", "0043", "tty/ttyACM0");  // cdc-acm
+    fs::create_directories(root / "1-2:1.0");      // an interface listed beside its device
     std::ofstream(root / "usb1") << "not a folder\n";
     auto devices = usbDevicesIn(root);
     std::sort(devices.begin(), devices.end(), [](auto& a, auto& b) { return a.description < b.description; });
@@ -36,7 +36,8 @@ TEST(SysfsUsbDevices, AnAdapterWithoutATtyIsMarked) {
         {0x0403, 0x6001, "Adapter 1-2", false},
         {0x2341, 0x0043, "Adapter 1-3", false}};
     for (std::size_t i = 0; i < devices.size(); ++i)
-        EXPECT_EQ(std::make_tuple(devices[i].vendor, devices[i].product, devices[i].description, devices[i].withoutPort),
+        EXPECT_EQ(std::make_tuple(devices[i].vendor, devices[i].product, devices[i].description,
+                                  devices[i].withoutPort),
                   expected[i]);
 }
 
