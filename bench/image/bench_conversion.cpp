@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // One re-conversion of the kept picture after an option change, per conversion mode: the picture drawn on the
-// canvas and its snapshot, adjustments, conversion, preview file, preview BMP data and the engraver's flip (what
-// follows a slider as it is dragged).
+// canvas and its snapshot, adjustments, conversion, preview file, preview BMP data and the engraver's flip
+// (what follows a slider as it is dragged).
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
