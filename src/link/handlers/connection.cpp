@@ -10,6 +10,7 @@
 #include "link/handlers/link_handlers.h"
 #include "link/lost_port_watch.h"
 #include "link/serial_port.h"
+#include "link/usb_adapters.h"
 
 namespace tessary::link {
 namespace {
@@ -26,6 +27,11 @@ constexpr auto kWatchInterval = std::chrono::milliseconds(500);
 bool openPort(Window& main) {
     auto* port = dynamic_cast<SerialPort*>(&main.unit(kPort));
     return port && port->Open();
+}
+
+// An adapter that the system sees without a port is the likeliest reason that nothing opened.
+void logMissingDrivers(Console& console) {
+    for (const std::string& line : missingDriverLines()) console.appendLog(line);
 }
 
 std::string portLine(int number) {
@@ -48,6 +54,7 @@ void announceConnected(Console& console) {
 struct Reconnection {
     std::unique_ptr<LostPortWatch> watch;
     std::unique_ptr<Ticker> ticker;
+    int portNumber = 0;
     int listEntry = 0;  // the lost port's entry in the COM list, which the operator may change meanwhile
 };
 
@@ -70,7 +77,8 @@ void reconnect(Console& console) {
     if (!port) return;
     port->write(prop::serial::kPortNumber, r.watch->portNumber());
     if (!port->Open()) return;
-    const int listEntry = r.listEntry;
+    // Where the system numbers its ports itself, the same adapter may come back under another COM port.
+    const int listEntry = r.watch->portNumber() == r.portNumber ? r.listEntry : r.watch->portNumber();
     stopWatching(console);
     showConnected(main);
     main.set(kComList, prop::combobox::kSelection, listEntry);
@@ -85,6 +93,7 @@ void reconnect(Console& console) {
 void startWatching(Console& console, int portNumber, const std::string& identity, int listEntry) {
     auto& r = console.state<Reconnection>();
     r.watch = std::make_unique<LostPortWatch>(portNumber, identity);
+    r.portNumber = portNumber;
     r.listEntry = listEntry;
     r.ticker = console.clock().every(kWatchInterval, [&console] {
         try {
@@ -126,6 +135,7 @@ void manualConnection(Console& console, const EventArgs&) {
     console.dialogs().messageBox("Empty Port", 0, "ERROR");
     console.appendLog("connection failed!\r\n\r\n");
     console.appendLog("change anyother port and try again\r\n\r\n");
+    logMissingDrivers(console);
 }
 
 void automaticConnection(Console& console, const EventArgs&) {
@@ -145,6 +155,7 @@ void automaticConnection(Console& console, const EventArgs&) {
     }
     console.dialogs().messageBox("Automatic connection failed !", 0, "Information");
     console.appendLog("Change another USB port and try again\r\n\r\n");
+    logMissingDrivers(console);
     main.set(kComList, prop::kVisible, 1);
     main.set(kBreakButton, prop::kVisible, 0);
 }
