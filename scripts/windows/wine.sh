@@ -88,27 +88,43 @@ unlink_real_ports() {
   done
 }
 
+# Qt's offscreen platform on Windows reads its fonts from one folder, without fontconfig: the fonts the Linux
+# tests draw with (DejaVu, and the fallback with CJK characters such as the full-width colon), linked into one.
+link_fonts() {
+  local folder=$WINEPREFIX/tessary-fonts font
+  rm -rf "$folder"
+  mkdir -p "$folder"
+  find /usr/share/fonts -type f \( -iname 'DejaVuS*' -o -iname 'DroidSansFallback*' -o -iname 'wqy-*' \) \
+    \( -name '*.ttf' -o -name '*.ttc' \) -print0 |
+    while IFS= read -r -d '' font; do ln -sfn "$font" "$folder/$(basename "$font")"; done
+}
+
 ports_reg() {
   local n
   printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Ports]\r\n'
   for n in $(seq 1 255); do printf '"COM%d"=""\r\n' "$n"; done
   printf '\r\n[HKEY_CURRENT_USER\\Environment]\r\n"QT_FORCE_STDERR_LOGGING"="1"\r\n'
-  if $offscreen; then printf '"QT_QPA_PLATFORM"="offscreen"\r\n'; fi
+  if $offscreen; then
+    printf '"QT_QPA_PLATFORM"="offscreen"\r\n"QT_QPA_FONTDIR"="Z:%s/tessary-fonts"\r\n' "$WINEPREFIX"
+  fi
 }
 
 start_session() {
   # Started with its output elsewhere: a server (or a helper it starts) that inherited the caller's output
-  # would keep a pipe open that CTest waits on.
-  # The lock's descriptor is closed for them, or the session would hold the lock as long as it runs.
+  # would keep a pipe open that CTest waits on. The desktop process too, which wine otherwise starts from the
+  # first program that needs a window, and which outlives that program by minutes. The lock's descriptor is
+  # closed for them, or the session would hold the lock as long as it runs.
   wineserver -p600 </dev/null >/dev/null 2>&1 9>&- || true
   "$wine" wineboot </dev/null >/dev/null 2>&1 9>&- || true
+  "$wine" explorer.exe /desktop </dev/null >/dev/null 2>&1 9>&- &
 }
 
 (
   flock 9
-  ready=$WINEPREFIX/.tessary-ready
+  ready=$WINEPREFIX/.tessary-ready-3
   if [ ! -f "$ready" ]; then
     start_session
+    link_fonts
     reg=$(mktemp "$WINEPREFIX/ports.XXXXXX.reg")
     ports_reg >"$reg"
     "$wine" regedit /S "Z:$reg" </dev/null >/dev/null 2>&1 9>&-

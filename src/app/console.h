@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <typeindex>
+#include <unordered_map>
 #include <vector>
 
 #include "app/model/service_interfaces.h"
@@ -116,7 +117,9 @@ class Console {
     std::string runDirectory_;
     MemorySettings runSettings_;
     Settings* settings_ = &runSettings_;
-    std::map<std::type_index, StateSlot> states_;
+    // Hashed, not ordered: on Windows the C++ runtime orders types from anonymous namespaces inconsistently with
+    // the others (type_info::before), which could hand one subsystem's state to another.
+    std::unordered_map<std::type_index, StateSlot> states_;
     struct Open {
         std::unique_ptr<Window> window;
         const WindowDef* def = nullptr;

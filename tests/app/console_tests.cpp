@@ -5,6 +5,7 @@
 #include "app/console.h"
 #include "app/model/properties.h"
 #include "support/memory_window.h"
+#include "support/program_run.h"
 #include "test_services.h"
 
 namespace tessary {
@@ -12,6 +13,7 @@ namespace {
 
 using headless::MemoryWindow;
 using headless::MemoryWindowHost;
+using testing::exitStatusOf;
 
 WindowDef testWindow() {
     WindowDef def;
@@ -146,9 +148,9 @@ using ConsoleDeathTest = ConsoleTest;
 TEST_F(ConsoleDeathTest, UnknownUnitEndsTheProgramWithMinusOne) {
     Console console(clock, dialogs, host, registry);
     ASSERT_TRUE(console.createMainWindow(def));
-    EXPECT_EXIT(console.main().set("按钮不存在", prop::kVisible, 0), ::testing::ExitedWithCode(255),
+    EXPECT_EXIT(console.main().set("按钮不存在", prop::kVisible, 0), ::testing::ExitedWithCode(exitStatusOf(-1)),
                 "按钮不存在");
-    EXPECT_EXIT(console.main().getInt("nope", prop::kLeft), ::testing::ExitedWithCode(255), "no unit");
+    EXPECT_EXIT(console.main().getInt("nope", prop::kLeft), ::testing::ExitedWithCode(exitStatusOf(-1)), "no unit");
 }
 
 TEST_F(ConsoleDeathTest, KindPropertyOfAWindowThatIsGoneEndsTheProgram) {
@@ -156,7 +158,7 @@ TEST_F(ConsoleDeathTest, KindPropertyOfAWindowThatIsGoneEndsTheProgram) {
     MemoryWindow window(def, console, {});
     window.destroy();
     window.set("b", prop::kLeft, 5);  // common properties are only stored
-    EXPECT_EXIT(window.set("b", prop::button::kCaption, std::string("x")), ::testing::ExitedWithCode(255),
+    EXPECT_EXIT(window.set("b", prop::button::kCaption, std::string("x")), ::testing::ExitedWithCode(exitStatusOf(-1)),
                 "does not exist");
 }
 

@@ -34,4 +34,21 @@ class TempFolder {
     std::filesystem::path path_;
 };
 
+// Makes a folder the current one for a while; the previous one comes back at the end.
+class CurrentFolder {
+  public:
+    explicit CurrentFolder(const std::filesystem::path& folder) : previous_(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder);
+    }
+    ~CurrentFolder() {
+        std::error_code ignored;
+        std::filesystem::current_path(previous_, ignored);
+    }
+    CurrentFolder(const CurrentFolder&) = delete;
+    CurrentFolder& operator=(const CurrentFolder&) = delete;
+
+  private:
+    std::filesystem::path previous_;
+};
+
 }  // namespace tessary::testing

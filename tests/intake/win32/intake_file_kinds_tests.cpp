@@ -208,8 +208,7 @@ TEST_F(FileKindsTest, NonLatinNamesAndPathsPast260CharactersComeInEveryWay) {
             const auto& shortcuts = mainWindowDefinition().shortcuts;
             for (std::size_t i = 0; i < shortcuts.size(); ++i)
                 if (shortcuts[i].keys == "Ctrl+O")
-                    console().dispatch(main(), mainWindowDefinition(), "",
-                                       event::kShortcut + static_cast<int>(i), {});
+                    console().dispatch(mainWindowDefinition(), "", event::kShortcut + static_cast<int>(i), {});
             EXPECT_EQ(readFile(previewFile()), dropped);
             EXPECT_EQ(state().droppedFileName, path);
 

@@ -58,4 +58,6 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
     return run;
 }
 
+int exitStatusOf(int code) { return code & 0xFF; }
+
 }  // namespace tessary::testing

@@ -73,14 +73,19 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
             run.status = static_cast<int>(code);
         }
     }
+    // A Windows program prints its lines in text mode, ended by "\r\n": they come back ended by "\n".
     const auto slurp = [](const std::wstring& path) {
         std::ostringstream s;
         s << std::ifstream(std::filesystem::path(path), std::ios::binary).rdbuf();
-        return s.str();
+        std::string text = s.str();
+        for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;) text.erase(at, 1);
+        return text;
     };
     run.out = slurp(out);
     run.err = slurp(err);
     return run;
 }
+
+int exitStatusOf(int code) { return code; }
 
 }  // namespace tessary::testing
