@@ -50,6 +50,8 @@ mkdir -p "$prefix"
 export WINEPREFIX=$(cd "$prefix" && pwd)
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
+# Wine names Unix files in the locale's character set: UTF-8, so that every name has its Unicode one.
+export LC_ALL=C.UTF-8
 # No installer dialogs for wine's .NET and HTML engines, which nothing here needs.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)

@@ -117,8 +117,8 @@ class Console {
     std::string runDirectory_;
     MemorySettings runSettings_;
     Settings* settings_ = &runSettings_;
-    // Hashed, not ordered: on Windows the C++ runtime orders types from anonymous namespaces inconsistently with
-    // the others (type_info::before), which could hand one subsystem's state to another.
+    // Hashed, not ordered: on Windows the C++ runtime orders types from anonymous namespaces inconsistently
+    // with the others (type_info::before), which could hand one subsystem's state to another.
     std::unordered_map<std::type_index, StateSlot> states_;
     struct Open {
         std::unique_ptr<Window> window;

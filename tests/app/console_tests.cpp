@@ -148,9 +148,10 @@ using ConsoleDeathTest = ConsoleTest;
 TEST_F(ConsoleDeathTest, UnknownUnitEndsTheProgramWithMinusOne) {
     Console console(clock, dialogs, host, registry);
     ASSERT_TRUE(console.createMainWindow(def));
-    EXPECT_EXIT(console.main().set("按钮不存在", prop::kVisible, 0), ::testing::ExitedWithCode(exitStatusOf(-1)),
-                "按钮不存在");
-    EXPECT_EXIT(console.main().getInt("nope", prop::kLeft), ::testing::ExitedWithCode(exitStatusOf(-1)), "no unit");
+    EXPECT_EXIT(console.main().set("按钮不存在", prop::kVisible, 0),
+                ::testing::ExitedWithCode(exitStatusOf(-1)), "按钮不存在");
+    EXPECT_EXIT(console.main().getInt("nope", prop::kLeft), ::testing::ExitedWithCode(exitStatusOf(-1)),
+                "no unit");
 }
 
 TEST_F(ConsoleDeathTest, KindPropertyOfAWindowThatIsGoneEndsTheProgram) {
@@ -158,8 +159,8 @@ TEST_F(ConsoleDeathTest, KindPropertyOfAWindowThatIsGoneEndsTheProgram) {
     MemoryWindow window(def, console, {});
     window.destroy();
     window.set("b", prop::kLeft, 5);  // common properties are only stored
-    EXPECT_EXIT(window.set("b", prop::button::kCaption, std::string("x")), ::testing::ExitedWithCode(exitStatusOf(-1)),
-                "does not exist");
+    EXPECT_EXIT(window.set("b", prop::button::kCaption, std::string("x")),
+                ::testing::ExitedWithCode(exitStatusOf(-1)), "does not exist");
 }
 
 }  // namespace

@@ -51,8 +51,8 @@ MachineEnd::~MachineEnd() { stopReading(); }
 void MachineEnd::write(const Bytes& bytes) const { pty_->write(bytes); }
 
 Bytes MachineEnd::received(std::size_t count, std::chrono::milliseconds quiet) const {
-    // On a busy machine the reader thread may run long after the console wrote: an expected count is waited for
-    // up to a deadline rather than a quiet spell.
+    // On a busy machine the reader thread may run long after the console wrote: an expected count is waited
+    // for up to a deadline rather than a quiet spell.
     const auto deadline = std::chrono::steady_clock::now() + 10s;
     std::size_t seen = 0;
     auto lastChange = std::chrono::steady_clock::now();

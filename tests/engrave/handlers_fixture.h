@@ -23,8 +23,8 @@
 #include "app/qt/qt_window.h"
 #include "app/qt/qt_window_host.h"
 #include "pty_fixture.h"
-#include "support/temp_folder.h"
 #include "raster/raster.h"
+#include "support/temp_folder.h"
 
 namespace tessary::testing {
 

@@ -275,7 +275,8 @@ TEST(NewFormat, HeifItemTablesReadTolerantly) {
                        box("iloc", c.iloc),
                        c.more,
                        box("iprp", join({box("ipco", box("ispe", Bytes(12, 1))), box("ipma", c.ipma)}))}))});
-        std::unique_ptr<FILE, int (*)(FILE*)> f(tessary::testing::openMemoryStream(file.data(), file.size()), fclose);
+        std::unique_ptr<FILE, int (*)(FILE*)> f(tessary::testing::openMemoryStream(file.data(), file.size()),
+                                                fclose);
         ASSERT_TRUE(f);
         const std::optional<decode::heif::Meta> meta = decode::heif::readMeta({f.get(), file.size()});
         ASSERT_EQ(meta.has_value(), c.read) << c.name;

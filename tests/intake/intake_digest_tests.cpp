@@ -28,8 +28,8 @@ TEST_F(DigestTest, DefaultOptionsKeepThePreviewFileOfEveryTestPicture) {
         ImageState state;
         Headless around(out.string(), true);
         const IntakeResult result = takeIn(state, around, std::string(TESSARY_TESTDATA_DIR) + "/" + name);
-        const bool decodable = codec.empty() ||
-                               TIFFIsCODECConfigured(codec == "lzma" ? COMPRESSION_LZMA : COMPRESSION_WEBP);
+        const bool decodable =
+            codec.empty() || TIFFIsCODECConfigured(codec == "lzma" ? COMPRESSION_LZMA : COMPRESSION_WEBP);
         ASSERT_EQ(result, decodable ? IntakeResult::Prepared : IntakeResult::Refused);
         if (!decodable) continue;
         const image::Bytes bytes = readFile(out);

@@ -51,8 +51,8 @@ TEST_F(OtherWaysIn, ChosenAndStartFilesAreTakenInAsADrop) {
         std::function<void()> run;
         std::string expectedFile;
     };
-    // Named at start relative to the current folder, here the picture's own (on Windows the test's folder and the
-    // temporary folder may be on different drives, with no relative path between them).
+    // Named at start relative to the current folder, here the picture's own (on Windows the test's folder and
+    // the temporary folder may be on different drives, with no relative path between them).
     const tessary::testing::CurrentFolder inDir(dir);
     const std::filesystem::path relative = std::filesystem::relative(first);
     const Way ways[] = {

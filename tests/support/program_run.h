@@ -12,13 +12,13 @@ struct ProgramRun {
     std::string out, err;
 };
 
-// PROGRAM ARGUMENTS... with UTF-8 arguments, stdin empty; ended when it takes longer than the time given. What
-// it printed has its lines ended by "\n" (a Windows program's "\r\n" included).
+// PROGRAM ARGUMENTS... with UTF-8 arguments, stdin empty; ended when it takes longer than the time given.
+// What it printed has its lines ended by "\n" (a Windows program's "\r\n" included).
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
                       std::chrono::seconds timeLimit = std::chrono::seconds(60));
 
-// The exit status a parent sees when a program calls exit(code): its low byte on POSIX systems, the code itself
-// on Windows.
+// The exit status a parent sees when a program calls exit(code): its low byte on POSIX systems, the code
+// itself on Windows.
 int exitStatusOf(int code);
 
 }  // namespace tessary::testing

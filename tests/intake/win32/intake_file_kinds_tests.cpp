@@ -208,7 +208,8 @@ TEST_F(FileKindsTest, NonLatinNamesAndPathsPast260CharactersComeInEveryWay) {
             const auto& shortcuts = mainWindowDefinition().shortcuts;
             for (std::size_t i = 0; i < shortcuts.size(); ++i)
                 if (shortcuts[i].keys == "Ctrl+O")
-                    console().dispatch(mainWindowDefinition(), "", event::kShortcut + static_cast<int>(i), {});
+                    console().dispatch(mainWindowDefinition(), "", event::kShortcut + static_cast<int>(i),
+                                       {});
             EXPECT_EQ(readFile(previewFile()), dropped);
             EXPECT_EQ(state().droppedFileName, path);
 
