@@ -80,6 +80,11 @@ void MachineEnd::clear() {
 void MachineEnd::hangUp() {
     received();
     stopReading();
+    // What the console wrote before the plug came out is still the machine's.
+    for (Bytes rest; !(rest = pty_->read(4096, 50ms)).empty();) {
+        const std::lock_guard lock(mutex_);
+        bytes_.insert(bytes_.end(), rest.begin(), rest.end());
+    }
     pty_->closeMaster();
 }
 
