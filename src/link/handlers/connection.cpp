@@ -10,6 +10,7 @@
 #include "link/handlers/link_handlers.h"
 #include "link/lost_port_watch.h"
 #include "link/serial_port.h"
+#include "link/usb_adapters.h"
 
 namespace tessary::link {
 namespace {
@@ -26,6 +27,11 @@ constexpr auto kWatchInterval = std::chrono::milliseconds(500);
 bool openPort(Window& main) {
     auto* port = dynamic_cast<SerialPort*>(&main.unit(kPort));
     return port && port->Open();
+}
+
+// An adapter that the system sees without a port is the likeliest reason that nothing opened.
+void logMissingDrivers(Console& console) {
+    for (const std::string& line : missingDriverLines()) console.appendLog(line);
 }
 
 std::string portLine(int number) {
@@ -129,6 +135,7 @@ void manualConnection(Console& console, const EventArgs&) {
     console.dialogs().messageBox("Empty Port", 0, "ERROR");
     console.appendLog("connection failed!\r\n\r\n");
     console.appendLog("change anyother port and try again\r\n\r\n");
+    logMissingDrivers(console);
 }
 
 void automaticConnection(Console& console, const EventArgs&) {
@@ -148,6 +155,7 @@ void automaticConnection(Console& console, const EventArgs&) {
     }
     console.dialogs().messageBox("Automatic connection failed !", 0, "Information");
     console.appendLog("Change another USB port and try again\r\n\r\n");
+    logMissingDrivers(console);
     main.set(kComList, prop::kVisible, 1);
     main.set(kBreakButton, prop::kVisible, 0);
 }
