@@ -35,9 +35,14 @@ constexpr const char* kUsage =
     "  --bold, --italic\n"
     "  --align A          left, centre (default) or right: how its lines are aligned\n"
     "\n"
+    "Size of the picture in the field (the default: its own, a larger picture reduced to the field):\n"
+    "  --size N           its longer side N dots, 1..490; a smaller picture is enlarged\n"
+    "  --fill             its longer side across the whole field, 490 dots; a smaller picture is enlarged\n"
+    "\n"
     "Conversion (the defaults give the console's default result):\n"
     "  --conversion MODE  threshold (default), floyd-steinberg, atkinson, jarvis, stucki, bayer, halftone\n"
-    "  --threshold N      threshold: white when R+G+B >= N, 0..765 (default 383)\n"
+    "  --threshold N      threshold: white where the grey (by brightness) reaches N / 3, 0..765\n"
+    "                     (default 383: the grey 128)\n"
     "  --cell N           halftone: screen cell in pixels, 2..32 (default 6)\n"
     "  --angle D          halftone: screen angle in degrees, 0..90 (default 45)\n"
     "Adjustments of the picture before the conversion:\n"
@@ -98,6 +103,8 @@ constexpr Numeric kNumeric[] = {
     {"--contrast", &image::ConversionOptions::contrast, image::kContrastRange, false},
     {"--gamma", &image::ConversionOptions::gamma, image::kGammaRange, true},
     {"--sharpen", &image::ConversionOptions::sharpen, image::kSharpenRange, false},
+    // 0 stands for the picture's own size, which is what no --size gives.
+    {"--size", &image::ConversionOptions::size, {1, image::kSizeRange.max}, false},
 };
 
 // "\n" typed on a command line starts a new line; "\\" is a backslash.
@@ -150,6 +157,10 @@ int main(int argc, char** argv) {
         }
         if (arg == "--auto-level") {
             conversion.autoLevel = true;
+            continue;
+        }
+        if (arg == "--fill") {
+            conversion.fill = true;
             continue;
         }
         if (arg == "--bold" || arg == "--italic") {
@@ -227,6 +238,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (textOptions && !text) return usageError("--font, --bold, --italic and --align go with --text");
+    if (conversion.fill && conversion.size != 0) return usageError("--size and --fill exclude each other");
+    if (text && (conversion.fill || conversion.size != 0))
+        return usageError("--size and --fill go with a picture; the size of --text is its own");
 
     tessary::intake::ImageState state;
     state.options = conversion;

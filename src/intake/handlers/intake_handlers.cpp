@@ -92,7 +92,11 @@ void registerIntakeHandlers(HandlerRegistry& registry) {
     registry.add("openPictureOptions", intake::onOpenPictureOptions);
     registry.add("showPictureOptions", intake::onPictureOptionsShown);
     registry.add("pictureOptionChanged", intake::onPictureOptionChanged);
+    registry.add("pictureOptionSliding", intake::onPictureOptionSliding);
+    registry.add("pictureOptionPressed", intake::onPictureOptionPressed);
+    registry.add("pictureOptionReleased", intake::onPictureOptionReleased);
     registry.add("pictureOptionsDefaults", intake::onPictureOptionsDefaults);
+    registry.add("pictureOptionsClosing", intake::onPictureOptionsClosing);
     registry.add("closePictureOptions", intake::onClosePictureOptions);
     registry.add("openPicture", intake::onOpenPicture);
     registerTextWindowHandlers(registry);
