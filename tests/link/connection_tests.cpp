@@ -154,6 +154,22 @@ TEST_F(MainWindow, StartUpFindsTheMachineOnCom5) {
     EXPECT_TRUE(machine.read(1, 100ms).empty()) << "connecting writes nothing to the machine";
 }
 
+TEST_F(MainWindow, AMachineThatVanishesDuringTheScanIsPassedOver) {
+    Pty leaving, staying;
+    dir.link(3, leaving.slavePath());
+    dir.link(5, staying.slavePath());
+    const ComResolver recording = setComResolver({});
+    setComResolver([&](int n) {
+        if (n == 3) leaving.closeMaster();
+        return recording(n);
+    });
+    start();
+    EXPECT_EQ(attempts, scanUpTo(5));
+    EXPECT_EQ(controls(), connected(5));
+    EXPECT_TRUE(log().ends_with("Succesed to connected the machine!\r\n\r\n" + portLine(5)));
+    EXPECT_TRUE(dialogs.boxes.empty());
+}
+
 TEST_F(MainWindow, StartUpWithoutPortsTries32TimesAndOffersTheComList) {
     start();
     EXPECT_EQ(attempts, scanUpTo(31));

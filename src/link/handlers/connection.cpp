@@ -48,6 +48,7 @@ void announceConnected(Console& console) {
 struct Reconnection {
     std::unique_ptr<LostPortWatch> watch;
     std::unique_ptr<Ticker> ticker;
+    int portNumber = 0;
     int listEntry = 0;  // the lost port's entry in the COM list, which the operator may change meanwhile
 };
 
@@ -70,7 +71,8 @@ void reconnect(Console& console) {
     if (!port) return;
     port->write(prop::serial::kPortNumber, r.watch->portNumber());
     if (!port->Open()) return;
-    const int listEntry = r.listEntry;
+    // Where the system numbers its ports itself, the same adapter may come back under another COM port.
+    const int listEntry = r.watch->portNumber() == r.portNumber ? r.listEntry : r.watch->portNumber();
     stopWatching(console);
     showConnected(main);
     main.set(kComList, prop::combobox::kSelection, listEntry);
@@ -85,6 +87,7 @@ void reconnect(Console& console) {
 void startWatching(Console& console, int portNumber, const std::string& identity, int listEntry) {
     auto& r = console.state<Reconnection>();
     r.watch = std::make_unique<LostPortWatch>(portNumber, identity);
+    r.portNumber = portNumber;
     r.listEntry = listEntry;
     r.ticker = console.clock().every(kWatchInterval, [&console] {
         try {
