@@ -20,6 +20,7 @@
 #include "link/lost_port_watch.h"
 #include "link/port_arrival_watch.h"
 #include "link/serial_port.h"
+#include "link/usb_adapters.h"
 #include "pty_fixture.h"
 
 namespace tessary::link {
@@ -80,11 +81,13 @@ class MainWindow : public ::testing::Test {
             attempts.push_back(n);
             return comDevicePath(n);
         });
+        previousUsb_ = setUsbDeviceSource([this] { return usbDevices; });
     }
     ~MainWindow() override {
         if (console_) console_->destroyMainWindow();
         console_.reset();
         setComResolver(previous_);
+        setUsbDeviceSource(previousUsb_);
     }
 
     void start() {
@@ -128,12 +131,14 @@ class MainWindow : public ::testing::Test {
     PortDir dir;
     RecordingDialogs dialogs;
     std::vector<int> attempts;
+    std::vector<UsbDevice> usbDevices;  // what the system lists, for the missing-driver line
     NoPauses clock;
 
   protected:
     qt::QtWindowHost host_;
     HandlerRegistry handlers_;
     ComResolver previous_;
+    UsbDeviceSource previousUsb_;
     std::unique_ptr<Console> console_;
 };
 
@@ -185,6 +190,20 @@ TEST_F(MainWindow, StartUpWithoutPortsTries32TimesAndOffersTheComList) {
     EXPECT_EQ(log(), welcome() + "Automatic Connecting...\r\n\r\n" +
                          "Change another USB port and try again\r\n\r\n");
     EXPECT_EQ(controls(), disconnected(0));
+}
+
+TEST_F(MainWindow, AnAdapterWithoutItsDriverIsNamedAfterEveryFailedConnection) {
+    usbDevices = {{0x046D, 0xC52B, "Receiver", true}, {0x1A86, 0x7523, "USB2.0-Serial", true}};
+    const std::string named =
+        "USB serial adapter CH340/CH341 (1A86:7523, \"USB2.0-Serial\") has no COM port: " +
+        std::string(missingDriverAdvice()) + "\r\n\r\n";
+    start();
+    EXPECT_EQ(log(), welcome() + "Automatic Connecting...\r\n\r\n" +
+                         "Change another USB port and try again\r\n\r\n" + named);
+    const std::string before = log();
+    click(kConnect);
+    EXPECT_EQ(log(), before + "Connecting...\r\n\r\nconnection failed!\r\n\r\n" +
+                         "change anyother port and try again\r\n\r\n" + named);
 }
 
 TEST_F(MainWindow, AMachineOnCom32IsNotScannedButConnectsByHand) {

@@ -11,6 +11,7 @@
 #include "link/lost_port_watch.h"
 #include "link/port_arrival_watch.h"
 #include "link/serial_port.h"
+#include "link/usb_adapters.h"
 
 namespace tessary::link {
 namespace {
@@ -28,6 +29,11 @@ constexpr auto kWatchInterval = std::chrono::milliseconds(500);
 bool openPort(Window& main) {
     auto* port = dynamic_cast<SerialPort*>(&main.unit(kPort));
     return port && port->Open();
+}
+
+// An adapter that the system sees without a port is the likeliest reason that nothing opened.
+void logMissingDrivers(Console& console) {
+    for (const std::string& line : missingDriverLines()) console.appendLog(line);
 }
 
 std::string portLine(int number) {
@@ -167,6 +173,7 @@ void manualConnection(Console& console, const EventArgs&) {
     console.dialogs().messageBox("Empty Port", 0, "ERROR");
     console.appendLog("connection failed!\r\n\r\n");
     console.appendLog("change anyother port and try again\r\n\r\n");
+    logMissingDrivers(console);
 }
 
 void automaticConnection(Console& console, const EventArgs&) {
@@ -188,6 +195,7 @@ void automaticConnection(Console& console, const EventArgs&) {
     auto arrival = std::make_unique<PortArrivalWatch>(kLastScannedPort);
     console.dialogs().messageBox("Automatic connection failed !", 0, "Information");
     console.appendLog("Change another USB port and try again\r\n\r\n");
+    logMissingDrivers(console);
     main.set(kComList, prop::kVisible, 1);
     main.set(kBreakButton, prop::kVisible, 0);
     auto& r = console.state<Reconnection>();
