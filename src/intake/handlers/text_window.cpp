@@ -71,6 +71,7 @@ Typed readWindow(Window& w) {
 bool sizeMatters(const Typed& t) { return !t.text.style.fillWidth; }
 
 std::string statusText(const Typed& t) {
+    if (render::textTooLong(t.text.text)) return render::textRefusal(t.text.text, t.text.style);
     if (!render::hasText(t.text.text)) return "Type the text to engrave.";
     if (sizeMatters(t) && !t.sizeValid) return std::string(kBadSize);
     const std::u32string missing = render::undrawableCharacters(t.text.text, t.text.style, 1);
