@@ -9,7 +9,7 @@
 
 #include "image/area_scaler.h"
 #include "image/decode/orientation.h"
-#include "image/render/svg_decoder.h"
+#include "intake/drawn_pictures.h"
 
 namespace tessary::intake {
 namespace {
@@ -113,7 +113,7 @@ class FittingSink : public image::RowSink {
 int decodeFitted(const std::string& path, image::Resample mode, FittedPicture& out) {
     out = FittedPicture{};
     FittingSink sink(mode);
-    static constexpr image::Decoder kLater[] = {render::decodeSvg};
+    static constexpr image::Decoder kLater[] = {decodeSvg};
     const int result = image::decodePicture(path, sink, sink.options(), &out.info, kLater);
     if (result != image::kConvertOk) return result;
     out.placement = sink.placement();

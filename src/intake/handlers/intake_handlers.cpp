@@ -12,7 +12,7 @@
 #include "app/shell/control_states.h"
 #include "image/files.h"
 #include "image/picture.h"
-#include "image/render/text_picture.h"
+#include "intake/drawn_pictures.h"
 #include "intake/handlers/main_window_surroundings.h"
 #include "intake/intake.h"
 #include "tessary_resources.h"
@@ -81,9 +81,9 @@ void onFillTextWindow(Console& console, const EventArgs&) {
     Window* window = console.setting();
     if (!window) return;
     namespace c = prop::combobox;
-    const std::vector<std::string> families = render::installedFontFamilies();
+    const std::vector<std::string> families = installedFontFamilies();
     const TypedText last = console.state<TextWindowState>().last.value_or(TypedText{});
-    const std::string family = last.style.family.empty() ? render::defaultFontFamily() : last.style.family;
+    const std::string family = last.style.family.empty() ? defaultFontFamily() : last.style.family;
     const auto found = std::find(families.begin(), families.end(), family);
     window->set(text_window::kFont, c::kItems, joinItems(families));
     window->set(text_window::kFont, c::kSelection,
@@ -115,7 +115,7 @@ void onTakeInTypedText(Console& console, const EventArgs&) {
     console.state<TextWindowState>().last = typed;
     MainWindowSurroundings around(console);
     // Nothing to draw: said so, and the window stays open with what was typed.
-    if (!render::hasText(typed.text)) {
+    if (!intake::hasText(typed.text)) {
         around.noText();
         return;
     }
