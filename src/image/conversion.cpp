@@ -28,27 +28,30 @@ ConversionOptions effective(ConversionOptions o) {
         o.cell = d.cell;
         o.angle = d.angle;
     }
+    if (o.fill) o.size = d.size;
     return o;
 }
 
-// The grey of a pixel is the plain mean (R + G + B) / 3, the weighting of the threshold's R + G + B sum, so
-// that a grey pixel (v, v, v) has the grey v and the threshold and the dithering modes agree on what is
-// light. Kept as the sum (0..765) until the adjustments, which map it to a grey 0..255.
+// The grey of a pixel is its brightness, the Rec. 601 luma 0.299 R + 0.587 G + 0.114 B, in thirds of a
+// grey step (0..765, the scale of the threshold's R + G + B) until the adjustments map it to a grey 0..255.
+// The weights are whole thousandths, so a grey pixel (v, v, v) is 3 v exactly, as its sum is.
+int lumaThirds(const std::uint8_t* p) { return (3 * (299 * p[0] + 587 * p[1] + 114 * p[2]) + 500) / 1000; }
+
 struct Grey {
     int width = 0, height = 0;
     std::vector<float> v;  // rows of width values
 };
 
-// Auto level, brightness, contrast and gamma are one mapping of the sum 0..765 to a grey 0..255.
-std::array<float, 766> toneCurve(const ConversionOptions& o, int lowSum, int highSum) {
+// Auto level, brightness, contrast and gamma are one mapping of the grey in thirds (0..765) to a grey 0..255.
+std::array<float, 766> toneCurve(const ConversionOptions& o, int low, int high) {
     std::array<float, 766> curve{};
     const float contrastStep = static_cast<float>(o.contrast) * 2.55f;
     const float contrastFactor = 259.0f * (contrastStep + 255.0f) / (255.0f * (259.0f - contrastStep));
     const double inverseGamma = 100.0 / o.gamma;
     for (int s = 0; s <= 765; ++s) {
         float g = static_cast<float>(s) / 3.0f;
-        if (o.autoLevel && highSum > lowSum)
-            g = static_cast<float>(s - lowSum) * 255.0f / static_cast<float>(highSum - lowSum);
+        if (o.autoLevel && high > low)
+            g = static_cast<float>(s - low) * 255.0f / static_cast<float>(high - low);
         g += static_cast<float>(o.brightness) * 2.55f;
         if (o.contrast != 0) g = contrastFactor * (g - 128.0f) + 128.0f;
         g = std::clamp(g, 0.0f, 255.0f);
@@ -70,17 +73,25 @@ Grey adjustedGrey(const Raster& canvas, const PictureRect& r, const ConversionOp
         for (int y = 0; y < r.height; ++y) {
             const std::uint8_t* p = canvas.at(r.left, r.top + y);
             for (int x = 0; x < r.width; ++x, p += 3) {
-                const int sum = p[0] + p[1] + p[2];
-                low = std::min(low, sum);
-                high = std::max(high, sum);
+                const int thirds = lumaThirds(p);
+                low = std::min(low, thirds);
+                high = std::max(high, thirds);
             }
         }
     }
-    const auto curve = toneCurve(o, low, high);
+    std::array<float, 766> curve{};
+    if (o.invert) {
+        // The picture arrived inverted: the curve of the picture as it was, seen in the mirror, so that the
+        // adjustments act before the inversion. The unsharp mask below commutes with it.
+        const auto before = toneCurve(o, 765 - high, 765 - low);
+        for (int s = 0; s <= 765; ++s) curve[s] = 255.0f - before[765 - s];
+    } else {
+        curve = toneCurve(o, low, high);
+    }
     for (int y = 0; y < r.height; ++y) {
         const std::uint8_t* p = canvas.at(r.left, r.top + y);
         float* g = grey.v.data() + static_cast<std::size_t>(y) * r.width;
-        for (int x = 0; x < r.width; ++x, p += 3) g[x] = curve[p[0] + p[1] + p[2]];
+        for (int x = 0; x < r.width; ++x, p += 3) g[x] = curve[lumaThirds(p)];
     }
 
     if (o.sharpen > 0) {
@@ -111,8 +122,6 @@ Grey adjustedGrey(const Raster& canvas, const PictureRect& r, const ConversionOp
             }
         }
     }
-    if (o.invert)
-        for (float& g : grey.v) g = 255.0f - g;
     return grey;
 }
 
@@ -292,10 +301,17 @@ PictureRect clipped(const PictureRect& r, int width, int height) {
 
 bool ConversionOptions::isDefault() const { return effective(*this) == ConversionOptions{}; }
 
+bool ConversionOptions::plainThreshold() const {
+    ConversionOptions o = effective(*this);
+    o.size = 0;
+    o.fill = false;
+    return o == ConversionOptions{};
+}
+
 bool ConversionOptions::valid() const {
     return kThresholdRange.holds(threshold) && kCellRange.holds(cell) && kAngleRange.holds(angle) &&
            kBrightnessRange.holds(brightness) && kContrastRange.holds(contrast) && kGammaRange.holds(gamma) &&
-           kSharpenRange.holds(sharpen) && static_cast<int>(mode) >= 0 &&
+           kSharpenRange.holds(sharpen) && kSizeRange.holds(size) && static_cast<int>(mode) >= 0 &&
            static_cast<int>(mode) < kConversionCount;
 }
 
@@ -304,7 +320,7 @@ Bitmap convertToBlackAndWhite(const Raster& canvas, const PictureRect& picture,
     Bitmap out = Bitmap::create(canvas.width, canvas.height, 1);
     if (out.empty()) return out;
     const ConversionOptions o = effective(options);
-    if (o == ConversionOptions{} || !o.valid()) {
+    if (o.plainThreshold() || !o.valid()) {
         // The plain threshold of the whole canvas, margins included.
         for (int y = 0; y < canvas.height; ++y) {
             const std::uint8_t* p = canvas.at(0, y);
@@ -390,6 +406,8 @@ std::string describeConversion(const ConversionOptions& options) {
     if (o.sharpen != d.sharpen) text += ", sharpen " + std::to_string(o.sharpen);
     if (o.invert) text += ", inverted";
     if (o.autoLevel) text += ", auto level";
+    if (o.size != d.size) text += ", size " + std::to_string(o.size);
+    if (o.fill) text += ", fill the field";
     return text;
 }
 

@@ -25,6 +25,7 @@ inline constexpr Range kBrightnessRange{-100, 100};
 inline constexpr Range kContrastRange{-100, 100};
 inline constexpr Range kGammaRange{20, 500};  // hundredths: 0.20 to 5.00
 inline constexpr Range kSharpenRange{0, 100};
+inline constexpr Range kSizeRange{0, 490};  // dots; 0: the picture's own size, at most the 490-dot field
 
 struct ConversionOptions {
     Conversion mode = Conversion::Threshold;
@@ -37,10 +38,17 @@ struct ConversionOptions {
     int sharpen = 0;
     bool invert = false;
     bool autoLevel = false;  // with Threshold, the level is also chosen by Otsu's method
+    // Where the picture goes before the conversion: the dots across its longer side (0: its own size,
+    // larger pictures reduced to the field), or the whole field, small pictures enlarged.
+    int size = 0;
+    bool fill = false;
 
     bool operator==(const ConversionOptions&) const = default;
-    // Whether the output is the plain threshold at 383: options the mode does not use are not counted.
+    // Whether the output is the plain threshold at 383 of the picture at its own size: options the mode
+    // does not use are not counted.
     bool isDefault() const;
+    // Whether the conversion is the plain threshold at 383, wherever the picture lies.
+    bool plainThreshold() const;
     // Every value inside its range.
     bool valid() const;
 };
@@ -52,9 +60,10 @@ struct PictureRect {
 };
 
 // The 1-bit image (colour table black, white; 1 = white = no burn) of the canvas, in the canvas's
-// orientation. With default options it is the canvas's plain threshold (white when R + G + B >= 383)
-// everywhere, margins included; otherwise the adjustments and the conversion act on the picture's rectangle
-// only.
+// orientation. With the plain threshold it is the canvas's threshold of R + G + B >= 383 everywhere, margins
+// included; otherwise the adjustments and the conversion act on the picture's rectangle only, on the grey
+// by brightness (Rec. 601 luma). With invert, the canvas holds the picture already inverted (black for
+// white, before it met the margin), and the adjustments act as on the picture before its inversion.
 Bitmap convertToBlackAndWhite(const Raster& canvas, const PictureRect& picture,
                               const ConversionOptions& options);
 
@@ -65,5 +74,10 @@ std::optional<Conversion> conversionFromKey(std::string_view key);
 
 // The mode and the adjustments that differ from the defaults: "Floyd–Steinberg, brightness +10, inverted".
 std::string describeConversion(const ConversionOptions& options);
+
+// The threshold level as grey 0..255, as the operator sees it: level N (R + G + B) is the grey that a pixel's
+// mean, rounded, must reach; the default 383 is grey 128.
+inline int thresholdGrey(int level) { return (level + 2) / 3; }
+inline int thresholdLevel(int grey) { return grey > 0 ? 3 * grey - 1 : 0; }
 
 }  // namespace tessary::image

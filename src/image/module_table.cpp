@@ -7,7 +7,7 @@
 
 namespace tessary::image {
 
-const void* ModuleTable::get(bool report) {
+const void* ModuleTable::get() {
     std::call_once(opened_, [this] {
         using Entry = const void* (*)();
         const auto entry = reinterpret_cast<Entry>(platform::moduleSymbol(module_, entry_, error_));
@@ -17,9 +17,11 @@ const void* ModuleTable::get(bool report) {
         else if (entry)
             error_ = std::string(module_) + " is from another build of Tessary";
     });
-    if (!table_ && report)
-        std::fprintf(stderr, "%s: %s are refused: %s\n", module_, refused_, error_.c_str());
     return table_;
+}
+
+void ModuleTable::reportMissing() {
+    if (!get()) std::fprintf(stderr, "%s: %s are refused: %s\n", module_, refused_, error_.c_str());
 }
 
 }  // namespace tessary::image

@@ -14,9 +14,10 @@ class ModuleTable {
     ModuleTable(const char* module, const char* entry, int version, const char* refused)
         : module_(module), entry_(entry), version_(version), refused_(refused) {}
 
-    // The table; nullptr when the module is missing, broken or of another version. Then, when `report` is
-    // set, one line on standard error says what is refused and why.
-    const void* get(bool report = true);
+    // The table; nullptr when the module is missing, broken or of another version.
+    const void* get();
+    // One line on standard error: what is refused for want of the module, and why.
+    void reportMissing();
 
   private:
     const char* module_;

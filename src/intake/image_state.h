@@ -29,10 +29,17 @@ struct ImageState {
     image::Bytes lastSnapshot;           // 24-bit BMP data of the last 512 x 512 snapshot
     int zoomSize = 0;                    // 512 after each intake; only Zoom out changes it
     image::ConversionOptions options;
-    // The last snapshot's pixels before the black-and-white conversion (turned with the preview by Rotate),
-    // and where the picture lies in it: what an option change converts again.
+    // The last snapshot's pixels before the black-and-white conversion, and where the picture lies in it.
     image::Raster kept;
     image::PictureRect pictureRect;
+    // The picture as taken in, upright, at the size the field gives it by default, and its own size (0
+    // before the first picture): every engraving is drawn from it anew, at the chosen size, turned by the
+    // Rotate clicks and zoomed by the steps since.
+    image::Raster picture;
+    int pictureWidth = 0;
+    int pictureHeight = 0;
+    int quarterTurns = 0;  // clockwise, 0..3
+    int zoomSteps = 0;     // Zoom In +1, Zoom Out -1
 };
 
 }  // namespace tessary::intake

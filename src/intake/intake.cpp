@@ -34,11 +34,60 @@ image::PictureRect redrawn(const image::PictureRect& r, int offset, int size) {
     return onSnapshot(offset + r.left * f, offset + r.top * f, r.width * f, r.height * f);
 }
 
+// Turned 90 degrees clockwise: new pixel (u, v) = old pixel (v, height - 1 - u).
+image::Raster turnedClockwise(const image::Raster& in) {
+    image::Raster out(in.height, in.width);
+    for (int v = 0; v < out.height; ++v)
+        for (int u = 0; u < out.width; ++u) std::memcpy(out.at(u, v), in.at(v, in.height - 1 - u), 3);
+    return out;
+}
+
 void takeSnapshot(ImageState& state, Surroundings& around) {
     state.lastSnapshot =
         image::takeSnapshot(around.canvas(), kSnapshotSize, kSnapshotSize, around.resampling());
-    // Its pixels are kept, so that a change of the conversion options converts them again.
+    // Its pixels, which the black-and-white conversion reads.
     state.kept = image::LoadPicture(state.lastSnapshot).value_or(image::Raster());
+}
+
+bool hasPicture(const ImageState& state) { return state.pictureWidth > 0 && state.pictureHeight > 0; }
+
+// The view buttons work on the preview, as they always did, only with the default options; with any other
+// they draw the picture as taken in anew, so that nothing is resampled or converted twice.
+bool drawsAnew(const ImageState& state) { return !state.options.isDefault() && hasPicture(state); }
+
+// The picture's own size as it lies after the Rotate clicks.
+image::PictureRect turnedOwnSize(const ImageState& state) {
+    return state.quarterTurns % 2 ? image::PictureRect{0, 0, state.pictureHeight, state.pictureWidth}
+                                  : image::PictureRect{0, 0, state.pictureWidth, state.pictureHeight};
+}
+
+// The size the options choose (typed text keeps the size it was typed at).
+DrawnSize chosenSize(const ImageState& state) {
+    const image::PictureRect own = turnedOwnSize(state);
+    const bool sized = !state.typedText;
+    return sizedForField(own.width, own.height, sized ? state.options.size : 0, sized && state.options.fill);
+}
+
+Placement placement(const ImageState& state) {
+    const image::PictureRect own = turnedOwnSize(state);
+    const bool sized = !state.typedText;
+    return placeInField(own.width, own.height, sized ? state.options.size : 0, sized && state.options.fill,
+                        state.zoomSteps);
+}
+
+// The canvas holds the picture as taken in, at its size and place, and the snapshot is taken. Inverted,
+// it is inverted before it meets the canvas's margin.
+void drawKeptPicture(ImageState& state, Surroundings& around) {
+    clearCanvas(around);
+    image::Raster picture = state.picture;
+    for (int turn = 0; turn < state.quarterTurns; ++turn) picture = turnedClockwise(picture);
+    if (state.options.invert)
+        for (std::uint8_t& b : picture.rgb) b = static_cast<std::uint8_t>(255 - b);
+    const Placement p = placement(state);
+    image::drawPicture(around.canvas(), picture, p.left, p.top, p.width, p.height, around.resampling());
+    around.canvasChanged();
+    state.pictureRect = onSnapshot(p.left, p.top, p.width, p.height);
+    takeSnapshot(state, around);
 }
 
 // The black-and-white image of the kept snapshot becomes the engraving bitmap.
@@ -49,16 +98,7 @@ void blackAndWhite(ImageState& state) {
 }
 
 void logConversion(const ImageState& state, Surroundings& around) {
-    if (!state.options.isDefault())
-        around.log(std::string(kLogConversion) + image::describeConversion(state.options) + "\r\n\r\n");
-}
-
-// Turned 90 degrees clockwise: new pixel (u, v) = old pixel (v, height - 1 - u).
-image::Raster turnedClockwise(const image::Raster& in) {
-    image::Raster out(in.height, in.width);
-    for (int v = 0; v < out.height; ++v)
-        for (int u = 0; u < out.width; ++u) std::memcpy(out.at(u, v), in.at(v, in.height - 1 - u), 3);
-    return out;
+    if (const std::string line = conversionLine(state); !line.empty()) around.log(line);
 }
 
 bool writePreview(ImageState& state, Surroundings& around) {
@@ -101,6 +141,16 @@ std::string resolutionLine(int width, int height) {
     return "Image resolution:" + std::to_string(width) + "*" + std::to_string(height) + "\r\n\r\n";
 }
 
+std::string conversionLine(const ImageState& state) {
+    image::ConversionOptions options = state.options;
+    if (state.typedText) {
+        options.size = 0;
+        options.fill = false;
+    }
+    if (options.isDefault()) return {};
+    return std::string(kLogConversion) + image::describeConversion(options) + "\r\n\r\n";
+}
+
 namespace {
 
 // The intake after the picture's source is known: `produce` fits it (false: refused).
@@ -121,12 +171,13 @@ IntakeResult takeInFitted(ImageState& state, Surroundings& around, Produce produ
         // refused like one whose preview file cannot be opened, rather than shown as prepared without it.
         ImageState before = state;
         state.previewPath = previewFile;
-        image::drawPicture(around.canvas(), picture.pixels, picture.placement.left, picture.placement.top);
-        around.canvasChanged();
-        const Placement& p = picture.placement;
-        state.pictureRect = onSnapshot(p.left, p.top, p.width, p.height);
+        state.picture = std::move(picture.pixels);
+        state.pictureWidth = w;
+        state.pictureHeight = h;
+        state.quarterTurns = 0;
+        state.zoomSteps = 0;
         picture = FittedPicture{};
-        takeSnapshot(state, around);
+        drawKeptPicture(state, around);
         blackAndWhite(state);
         if (!writePreview(state, around)) {
             state = std::move(before);
@@ -164,35 +215,41 @@ IntakeResult takeIn(ImageState& state, Surroundings& around, std::string fileNam
 
 IntakeResult takeInText(ImageState& state, Surroundings& around, const TypedText& text) {
     // Text of zero-width characters only is no text either: it draws nothing.
-    const std::optional<image::Raster> drawn =
-        intake::hasText(text.text) ? intake::drawText(text.text, text.style) : image::Raster();
-    if (drawn && drawn->empty()) {
+    const image::Raster rendered =
+        drawing().hasText(text.text) ? drawing().renderText(text.text, text.style) : image::Raster();
+    if (rendered.empty()) {
         around.noText();
         return IntakeResult::NoText;
     }
     state.typedText = text;
     return takeInFitted(state, around, [&](FittedPicture& picture) {
-        if (!drawn) return false;
-        fitRaster(*drawn, around.resampling(), picture);
+        fitRaster(rendered, around.resampling(), picture);
         return true;
     });
 }
 
 void rotate(ImageState& state, Surroundings& around) {
+    state.quarterTurns = (state.quarterTurns + 1) % 4;
+    if (drawsAnew(state)) {
+        drawKeptPicture(state, around);
+        commonTail(state, around);
+        return;
+    }
     clearCanvas(around);
     state.engraving = state.engraving.Mirror(true, false);
     state.engraving = state.engraving.Rotate90(false);
-    if (!state.kept.empty()) {
-        state.kept = turnedClockwise(state.kept);
-        const image::PictureRect r = state.pictureRect;
-        state.pictureRect = {kSnapshotSize - r.top - r.height, r.left, r.height, r.width};
-    }
     writePreview(state, around);
     showAndFlip(state, around);
     around.drawRulers();
 }
 
 void zoomOut(ImageState& state, Surroundings& around) {
+    state.zoomSteps = zoomOutStep(chosenSize(state), state.zoomSteps);
+    if (drawsAnew(state)) {
+        drawKeptPicture(state, around);
+        commonTail(state, around);
+        return;
+    }
     clearCanvas(around);
     state.zoomSize = static_cast<int>(state.zoomSize * 0.95);
     const auto picture = loadPreview(state, around);
@@ -208,6 +265,12 @@ void zoomOut(ImageState& state, Surroundings& around) {
 }
 
 void zoomIn(ImageState& state, Surroundings& around) {
+    state.zoomSteps = zoomInStep(chosenSize(state), state.zoomSteps);
+    if (drawsAnew(state)) {
+        drawKeptPicture(state, around);
+        commonTail(state, around);
+        return;
+    }
     clearCanvas(around);
     const auto picture = loadPreview(state, around);
     if (picture) {
@@ -220,12 +283,11 @@ void zoomIn(ImageState& state, Surroundings& around) {
 }
 
 bool reconvert(ImageState& state, Surroundings& around) {
-    if (state.kept.empty()) return false;
+    if (!hasPicture(state)) return false;
+    drawKeptPicture(state, around);
     blackAndWhite(state);
     const bool written = writePreview(state, around);
-    logConversion(state, around);
-    around.showPreview(state.engraving.ToByteSet());
-    flipForEngraver(state);
+    showAndFlip(state, around);
     return written;
 }
 

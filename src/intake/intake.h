@@ -73,8 +73,13 @@ void zoomOut(ImageState& state, Surroundings& around);
 void zoomIn(ImageState& state, Surroundings& around);
 void reload(ImageState& state, Surroundings& around);
 
-// The kept picture converted again with the state's options (after they changed): engraving bitmap, preview
-// file, preview and the log line of the options. False when there is no picture or the file was not written.
+// The picture drawn and converted again with the state's options (after they changed), at the zoom and turn
+// the view buttons left: engraving bitmap, preview file and preview. False when there is no picture or the
+// file was not written.
 bool reconvert(ImageState& state, Surroundings& around);
+
+// "Conversion: " with the options that differ from the defaults, as the intake logs it; empty for the
+// defaults.
+std::string conversionLine(const ImageState& state);
 
 }  // namespace tessary::intake

@@ -7,6 +7,7 @@
 #include "app/model/property_rules.h"
 #include "app/model/serial_settings.h"
 #include "app/model/stored_unit.h"
+#include "app/model/window_placement.h"
 
 namespace tessary {
 namespace {
@@ -206,6 +207,33 @@ TEST(FontRecords, RoundTripAndCutTheFaceOnACharacterBoundary) {
     f.face = std::string(29, 'a') + "雅";  // 32 bytes: the 3-byte character does not fit before the zero
     EXPECT_EQ(decodeFont(encodeFont(f))->face, std::string(29, 'a'));
     EXPECT_FALSE(decodeFont(Bytes(59, 0)));
+}
+
+TEST(WindowPlacement, BesideTheMainWindowInsideTheScreenAndClearOfWhatItControls) {
+    // The main window's frame 1013 x 661 with its preview group 530 x 536 at 237, 86 inside the frame; the
+    // window to place 336 x 555.
+    const auto main = [](int left, int top) { return ScreenRect{left, top, 1013, 661}; };
+    const auto preview = [](int left, int top) { return ScreenRect{left + 237, top + 86, 530, 536}; };
+    struct Case {
+        const char* what;
+        ScreenRect main, screen;
+        int left, top;
+    };
+    const Case cases[] = {
+        {"room on the right", main(453, 200), {0, 0, 1920, 1080}, 1474, 200},
+        {"room on the left only", main(900, 100), {0, 0, 1920, 1080}, 556, 100},
+        {"low on the screen: pulled up", main(453, 700), {0, 0, 1920, 1080}, 1474, 525},
+        {"a laptop: over the buttons", main(176, 53), {0, 0, 1366, 728}, 1030, 53},
+        {"a second screen", main(2000, 0), {1920, 0, 1920, 1080}, 3021, 0},
+    };
+    for (const Case& c : cases) {
+        const ScreenRect placed = placeBeside(c.main, preview(c.main.left, c.main.top), 336, 555, c.screen);
+        EXPECT_EQ(placed, (ScreenRect{c.left, c.top, 336, 555})) << c.what;
+    }
+    // No way round the preview: the screen's edge that covers least of it.
+    const ScreenRect small{0, 0, 1024, 768};
+    const ScreenRect placed = placeBeside(main(5, 0), preview(5, 0), 336, 555, small);
+    EXPECT_EQ(placed.left, 1024 - 336);
 }
 
 }  // namespace

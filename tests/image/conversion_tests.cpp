@@ -44,19 +44,64 @@ TEST(ConversionTest, DefaultOptionsGiveTheThresholdOfTheWholeCanvasBitForBit) {
     }
 }
 
-TEST(ConversionTest, InvertIsTheComplementInsideThePictureAndWhiteOutside) {
-    const Raster canvas = randomCanvas(3);
-    const PictureRect rect{37, 12, 300, 411};
-    ConversionOptions inverted;
-    inverted.invert = true;
-    const Bitmap plain = convertToBlackAndWhite(canvas, rect, {});
-    const Bitmap out = convertToBlackAndWhite(canvas, rect, inverted);
-    for (int y = 0; y < 512; ++y)
-        for (int x = 0; x < 512; ++x) {
-            const bool inside =
-                x >= rect.left && x < rect.left + rect.width && y >= rect.top && y < rect.top + rect.height;
-            ASSERT_EQ(whiteOf(out, x, y), inside ? 1 - whiteOf(plain, x, y) : 1) << x << "," << y;
+TEST(ConversionTest, ColoursAreGreyByTheirBrightnessAsAnIndependentReferenceReadsThem) {
+    // Colour ramps and a few earth tones with their Rec. 601 luma as ImageMagick 6.9 (Q16) reads them:
+    //     convert -size 1x1 xc:'rgb(R,G,B)' -grayscale Rec601Luma txt:-
+    // (16-bit values; the grey is the value / 257).
+    struct Colour {
+        std::uint8_t r, g, b;
+        int reference16;
+    };
+    constexpr Colour kColours[] = {
+        {64, 0, 0, 4915},       {128, 0, 0, 9831},      {192, 0, 0, 14746},     {255, 0, 0, 19584},
+        {0, 64, 0, 9652},       {0, 128, 0, 19304},     {0, 192, 0, 28956},     {0, 255, 0, 38457},
+        {0, 0, 64, 1881},       {0, 0, 128, 3762},      {0, 0, 192, 5642},      {0, 0, 255, 7494},
+        {64, 64, 0, 14567},     {128, 128, 0, 29134},   {192, 192, 0, 43702},   {255, 255, 0, 58041},
+        {0, 64, 64, 11533},     {0, 128, 128, 23065},   {0, 192, 192, 34598},   {0, 255, 255, 45951},
+        {64, 0, 64, 6796},      {128, 0, 128, 13592},   {192, 0, 192, 20388},   {255, 0, 255, 27078},
+        {128, 64, 32, 20423},   {200, 150, 100, 40921}, {30, 60, 90, 13998},    {12, 200, 170, 36080},
+        {250, 128, 114, 41854}, {34, 139, 34, 24573},   {135, 206, 235, 48341}, {139, 69, 19, 21640},
+    };
+    // Every colour on a canvas of its own row: at the threshold level of its reference grey it is white,
+    // one grey step above it black.
+    Raster canvas(8, static_cast<int>(std::size(kColours)));
+    for (int y = 0; y < canvas.height; ++y)
+        for (int x = 0; x < canvas.width; ++x) {
+            std::uint8_t* p = canvas.at(x, y);
+            p[0] = kColours[y].r, p[1] = kColours[y].g, p[2] = kColours[y].b;
         }
+    for (int y = 0; y < canvas.height; ++y) {
+        const Colour& c = kColours[y];
+        const int grey = static_cast<int>(std::lround(c.reference16 / 257.0));
+        for (const int level : {grey, grey + 1}) {
+            ConversionOptions threshold;
+            threshold.threshold = thresholdLevel(level);
+            const Bitmap out = convertToBlackAndWhite(canvas, {0, 0, canvas.width, canvas.height}, threshold);
+            EXPECT_EQ(whiteOf(out, 3, y), level == grey ? 1 : 0)
+                << int{c.r} << "," << int{c.g} << "," << int{c.b} << " at grey " << level;
+        }
+    }
+    // Dithered, pure green and pure blue keep their brightness: 46 % and 11 % white.
+    ConversionOptions dither;
+    dither.mode = Conversion::FloydSteinberg;
+    for (const Colour& c : {Colour{0, 200, 0, 30162}, Colour{0, 0, 255, 7494}}) {
+        Raster patch(256, 256);
+        for (int i = 0; i < 256 * 256; ++i) {
+            patch.rgb[3 * i] = c.r;
+            patch.rgb[3 * i + 1] = c.g;
+            patch.rgb[3 * i + 2] = c.b;
+        }
+        const Bitmap out = convertToBlackAndWhite(patch, {0, 0, 256, 256}, dither);
+        int white = 0;
+        for (int y = 0; y < 256; ++y)
+            for (int x = 0; x < 256; ++x) white += whiteOf(out, x, y);
+        EXPECT_NEAR(white / 65536.0, c.reference16 / 257.0 / 255.0, 0.01) << int{c.g} << "," << int{c.b};
+    }
+}
+
+TEST(ConversionTest, TheThresholdLevelShownAsGreyKeepsTheStoredLevels) {
+    EXPECT_EQ(thresholdGrey(383), 128);
+    for (int grey = 0; grey <= 255; ++grey) ASSERT_EQ(thresholdGrey(thresholdLevel(grey)), grey);
 }
 
 TEST(ConversionTest, BayerWhitensRoundOf64GreyOver255PixelsOfEveryCell) {
@@ -138,10 +183,17 @@ TEST(ConversionTest, DescriptionNamesTheModeAndWhatDiffersFromTheDefaults) {
     dots.autoLevel = true;
     ConversionOptions level;
     level.threshold = 400;
+    level.size = 300;
+    ConversionOptions filled;
+    filled.fill = true;
+    filled.size = 200;  // not used when the picture fills the field
     EXPECT_EQ(describeConversion(fs), "Floyd–Steinberg, brightness +10, inverted");
+    EXPECT_EQ(describeConversion(filled), "Threshold, fill the field");
+    EXPECT_TRUE(filled.plainThreshold());
+    EXPECT_FALSE(filled.isDefault());
     EXPECT_EQ(describeConversion(dots),
               "Halftone dots, cell 8, contrast -5, gamma 1.50, sharpen 30, auto level");
-    EXPECT_EQ(describeConversion(level), "Threshold, level 400");
+    EXPECT_EQ(describeConversion(level), "Threshold, level 400, size 300");
     for (int i = 0; i < kConversionCount; ++i)
         EXPECT_EQ(conversionFromKey(conversionKey(static_cast<Conversion>(i))), static_cast<Conversion>(i));
     EXPECT_FALSE(conversionFromKey("Threshold"));

@@ -4,11 +4,15 @@
 #include <sys/stat.h>
 
 #include <QComboBox>
+#include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
 #include <cstdlib>
+#include <functional>
+#include <set>
 
 #include "app/definitions/definitions.h"
 #include "app/qt/qt_services.h"
@@ -181,6 +185,144 @@ TEST_F(OptionsWindowTest, ChangesApplyAtOnceSurviveTheViewButtonsAndARestartAndD
               "Image is too large,It has been adjusted to the optimal resolution\r\n\r\n"
               "Image has been converted to black and white\r\n\r\n");
     EXPECT_EQ(settings.value("picture/conversion"), "threshold");
+}
+
+TEST_F(OptionsWindowTest, ControlsThatDoNotApplyAreDisabledAndSkippedByTab) {
+    console().dispatch(mainWindowDefinition(), "", event::kShortcut, {});
+    ASSERT_TRUE(options());
+    struct Case {
+        int mode;
+        bool autoLevel, fill;
+        std::set<std::string> unused;
+    };
+    const Case cases[] = {
+        {0, false, false, {"滑块网格", "滑块角度"}},
+        {0, true, false, {"滑块阈值", "滑块网格", "滑块角度"}},
+        {2, false, false, {"滑块阈值", "滑块网格", "滑块角度"}},
+        {6, false, true, {"滑块阈值", "滑块尺寸"}},
+    };
+    const std::map<std::string, std::string> labels = {{"滑块阈值", "标签阈值"},
+                                                       {"滑块网格", "标签网格"},
+                                                       {"滑块角度", "标签角度"},
+                                                       {"滑块尺寸", "标签尺寸"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        auto* list = widgetOf<QComboBox>(options(), "组合框转换");
+        list->setCurrentIndex(c.mode);
+        for (const auto& [unit, on] : {std::pair{"按钮自动色阶", c.autoLevel}, std::pair{"按钮填满", c.fill}})
+            if (widgetOf<QPushButton>(options(), unit)->isChecked() != on)
+                widgetOf<QPushButton>(options(), unit)->click();
+        // Tab from the list round the window: every slider it reaches applies, every one it skips does not.
+        std::set<std::string> reached;
+        QWidget* top = topOf(options());
+        top->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(top, 30000));
+        list->setFocus();
+        for (int i = 0; i < 30 && (i == 0 || top->focusWidget() != list); ++i) {
+            QTest::keyClick(top->focusWidget(), Qt::Key_Tab);
+            for (const auto& [slider, label] : labels)
+                if (top->focusWidget() == widgetOf<QSlider>(options(), slider)) reached.insert(slider);
+        }
+        for (const auto& [slider, label] : labels) {
+            const bool unused = c.unused.count(slider) > 0;
+            EXPECT_EQ(reached.count(slider) == 0, unused) << slider;
+            EXPECT_EQ(widgetOf<QLabel>(options(), label)->isEnabled(), !unused) << label;
+        }
+    }
+}
+
+TEST_F(OptionsWindowTest, TheThresholdShowsAsGreyAndADragIsLoggedOnceWhenLetGo) {
+    drop(std::string(TESSARY_TESTDATA_DIR) + "/jpeg/Landscape_1.jpg");
+    console().dispatch(mainWindowDefinition(), "", event::kShortcut, {});
+    ASSERT_TRUE(options());
+    auto* threshold = widgetOf<QSlider>(options(), "滑块阈值");
+    EXPECT_EQ(threshold->maximum(), 255);
+    EXPECT_EQ(threshold->value(), 128);
+    EXPECT_EQ(options()->getText("标签阈值", prop::label::kCaption), "Threshold level: 128 of 255");
+    const std::string before = log();
+
+    // The brightness slider held in its middle (its value 0) and dragged in steps to the right.
+    auto* brightness = widgetOf<QSlider>(options(), "滑块亮度");
+    const QPoint middle(brightness->width() / 2, brightness->height() / 2);
+    const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+        QMouseEvent e(type, at, brightness->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+        QApplication::sendEvent(brightness, &e);
+    };
+    send(QEvent::MouseButtonPress, middle, Qt::LeftButton);
+    std::set<image::Bytes> previews;
+    for (int step = 1; step <= 8; ++step) {
+        send(QEvent::MouseMove, middle + QPoint(step * 4, 0), Qt::LeftButton);
+        previews.insert(readFile(previewFile()));
+    }
+    EXPECT_GT(previews.size(), 4u) << "the preview follows the drag";
+    EXPECT_EQ(log(), before) << "nothing is logged while the slider is held";
+    send(QEvent::MouseButtonRelease, middle + QPoint(32, 0), Qt::NoButton);
+    const int shown = brightness->value() - 100;
+    ASSERT_GT(shown, 0);
+    EXPECT_EQ(log().substr(before.size()),
+              "Conversion: Threshold, brightness +" + std::to_string(shown) + "\r\n\r\n");
+    EXPECT_EQ(settings.value("picture/threshold"), "383") << "the stored level is not rounded to the grey";
+}
+
+// A clock whose ticks run when the test says so.
+class TickOnRequest : public Clock {
+  public:
+    void sleep(std::chrono::milliseconds) override {}
+    std::unique_ptr<Ticker> every(std::chrono::milliseconds, std::function<void()> tick) override {
+        auto ticker = std::make_unique<Entry>(*this);
+        ticks_[ticker.get()] = std::move(tick);
+        return ticker;
+    }
+    int pending() const { return static_cast<int>(ticks_.size()); }
+    void tickAll() {
+        const auto ticks = ticks_;
+        for (const auto& [entry, tick] : ticks)
+            if (ticks_.count(entry)) tick();
+    }
+
+  private:
+    struct Entry : Ticker {
+        explicit Entry(TickOnRequest& clock) : clock(clock) {}
+        ~Entry() override { clock.ticks_.erase(this); }
+        TickOnRequest& clock;
+    };
+    std::map<Entry*, std::function<void()>> ticks_;
+};
+
+TEST_F(OptionsWindowTest, KeysOnASliderAreLoggedOnceAMomentAfterTheLast) {
+    TickOnRequest clock;
+    qt::QtWindowHost host;
+    HandlerRegistry handlers;
+    registerShellHandlers(handlers);
+    registerIntakeHandlers(handlers);
+    Console keyed(clock, dialogs, host, handlers);
+    keyed.setRunDirectory(dir.string());
+    ASSERT_TRUE(keyed.createMainWindow(mainWindowDefinition()));
+    EventArgs args;
+    args.text = std::string(TESSARY_TESTDATA_DIR) + "/jpeg/Landscape_1.jpg";
+    keyed.dispatch(mainWindowDefinition(), "拖放对象1", event::kFilesDropped, args);
+    keyed.dispatch(mainWindowDefinition(), "", event::kShortcut, {});
+    Window* window = keyed.window("Picture options");
+    ASSERT_TRUE(window);
+    const auto logText = [&] { return keyed.main().getText("编辑框1", prop::editbox::kContent); };
+    const std::string before = logText();
+    auto* brightness = widgetOf<QSlider>(window, "滑块亮度");
+    brightness->setFocus();
+    for (int key = 0; key < 5; ++key) QTest::keyClick(brightness, Qt::Key_Right);
+    EXPECT_EQ(logText(), before);
+    EXPECT_EQ(clock.pending(), 1) << "one wait, started again by every key";
+    clock.tickAll();
+    EXPECT_EQ(logText().substr(before.size()), "Conversion: Threshold, brightness +5\r\n\r\n");
+    EXPECT_EQ(clock.pending(), 0);
+    keyed.destroyMainWindow();
+}
+
+TEST_F(OptionsWindowTest, ThePreviewSaysThatARightClickOpensPictureOptions) {
+    for (std::string_view unit : {"图片框1", "画板2", "画板3"}) {
+        const std::string tip = widgetOf<QWidget>(&main(), unit)->toolTip().toStdString();
+        EXPECT_NE(tip.find("Right-click"), std::string::npos) << unit;
+        EXPECT_NE(tip.find("Picture options"), std::string::npos) << unit;
+    }
 }
 
 }  // namespace

@@ -82,6 +82,22 @@ TEST_F(PrepareTest, ConversionOptionsGiveTheIntakesResultAndBadValuesWriteNothin
               std::string::npos);
     std::filesystem::remove(out);
 
+    // The size as the console's Size and "Fill the field" give it.
+    for (const std::vector<std::string>& sizing :
+         {std::vector<std::string>{"--size", "420"}, std::vector<std::string>{"--fill"}}) {
+        ImageState sized;
+        sized.options.mode = image::Conversion::Jarvis;
+        sized.options.size = sizing.size() == 2 ? 420 : 0;
+        sized.options.fill = sizing.size() == 1;
+        ASSERT_EQ(takeIn(sized, quiet, in), IntakeResult::Prepared);
+        std::vector<std::string> options = {"--conversion", "jarvis"};
+        options.insert(options.end(), sizing.begin(), sizing.end());
+        const ToolRun r = prepare(dir, in, out.string(), options);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(readFile(out), readFile(dir / "expected.bmp")) << sizing.front();
+        std::filesystem::remove(out);
+    }
+
     struct Bad {
         std::vector<std::string> options;
         std::string message;
@@ -101,6 +117,11 @@ TEST_F(PrepareTest, ConversionOptionsGiveTheIntakesResultAndBadValuesWriteNothin
         {{"--sharpen", "+-3"}, "not '+-3'"},
         {{"--invert=yes"}, "unknown option --invert=yes"},
         {{"--colour", "red"}, "unknown option --colour"},
+        {{"--size", "0"}, "--size takes a whole number from 1 to 490, not '0'"},
+        {{"--size=-5"}, "not '-5'"},
+        {{"--size", "491"}, "not '491'"},
+        {{"--size", "half"}, "not 'half'"},
+        {{"--size", "300", "--fill"}, "--size and --fill exclude each other"},
     };
     for (const Bad& b : bad) {
         const ToolRun r = prepare(dir, in, out.string(), b.options);
@@ -111,7 +132,7 @@ TEST_F(PrepareTest, ConversionOptionsGiveTheIntakesResultAndBadValuesWriteNothin
     const ToolRun help = prepare(dir, "--help", "x");
     for (const char* option :
          {"--conversion", "--threshold", "--cell", "--angle", "--brightness", "--contrast", "--gamma",
-          "--sharpen", "--invert", "--auto-level", "floyd-steinberg", "halftone"})
+          "--sharpen", "--invert", "--auto-level", "--size", "--fill", "floyd-steinberg", "halftone"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
 }
 
@@ -125,15 +146,22 @@ TEST_F(PrepareTest, WithoutItsModulesOnlyTheirPicturesAreRefusedWithALineSayingW
         "tessary-heif: HEIC and AVIF pictures are refused: tessary-heif.so is neither in ";
     const std::string render =
         "tessary-render: SVG pictures and typed text are refused: tessary-render.so is neither in ";
+    const std::string wrongType = "Wrong file type\n";
     struct Case {
         std::vector<std::string> options;
         std::string in;
-        std::string refusal;  // the line's start; empty: prepared
+        std::string refusal;  // the first line's start; empty: prepared
+        std::string then;     // what follows that line
     };
     const Case cases[] = {
-        {{}, data + "/jpeg/Landscape_1.jpg", ""}, {{}, data + "/heif/photo.heic", heif},
-        {{}, data + "/heif/picture.avif", heif},  {{}, data + "/svg/logo.svg", render},
-        {{"--text"}, "Tessary", render},
+        {{}, data + "/jpeg/Landscape_1.jpg", "", ""},
+        {{}, data + "/heif/photo.heic", heif, wrongType},
+        {{}, data + "/heif/picture.avif", heif, wrongType},
+        {{}, data + "/svg/logo.svg", render, wrongType},
+        {{"--text"},
+         "Tessary",
+         render,
+         "tessary-prepare: Typed text cannot be drawn without the module tessary-render.\n"},
     };
     const auto out = dir / "out.bmp";
     for (const Case& c : cases) {
@@ -147,7 +175,7 @@ TEST_F(PrepareTest, WithoutItsModulesOnlyTheirPicturesAreRefusedWithALineSayingW
         const std::size_t lineEnd = run.err.find('\n');
         EXPECT_EQ(run.status, 1) << c.in;
         EXPECT_EQ(run.err.substr(0, c.refusal.size()), c.refusal) << run.err;
-        EXPECT_EQ(run.err.substr(lineEnd + 1), "Wrong file type\n") << run.err;
+        EXPECT_EQ(run.err.substr(lineEnd + 1), c.then) << run.err;
         EXPECT_FALSE(std::filesystem::exists(out)) << c.in;
     }
 }

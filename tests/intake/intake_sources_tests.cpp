@@ -1,10 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Ways in other than a drop: the file chooser (Ctrl+O), a file named at start, and the Text window. Each
-// runs the intake a drop runs.
-#include <QTest>
-#include <QTimer>
-
-#include "app/qt/qt_window.h"
+// Ways in other than a drop: the file chooser (Ctrl+O), a file named at start, and typed text. Each runs the
+// intake a drop runs.
 #include "console/program_parts.h"
 #include "intake/headless.h"
 #include "intake/intake.h"
@@ -97,72 +93,6 @@ TEST_F(OtherWaysIn, ChosenAndStartFilesAreTakenInAsADrop) {
         EXPECT_NE(dialogs.chooserFilters.find(pattern), std::string::npos) << pattern;
 }
 
-TEST_F(OtherWaysIn, TextWindowTakesTextInOrRefusesAnEmptyOne) {
-    drop(picture("first.bmp", solid(50, 40, 0, 0, 0)));
-    const image::Bytes firstPreview = readFile(previewFile());
-    const std::string firstLog = log();
-
-    // Filled in and confirmed while the window is open; an empty text leaves it open, so it is closed.
-    auto typeAndConfirm = [this](const std::string& text, int style, int alignment) {
-        QTimer::singleShot(0, [this, text, style, alignment] {
-            Window* w = console().setting();
-            ASSERT_NE(w, nullptr);
-            EXPECT_GT(w->getText("fontList", prop::combobox::kItems).size(), 0u);
-            w->set("textBox", prop::editbox::kContent, text);
-            w->set("styleList", prop::combobox::kSelection, std::int32_t{style});
-            w->set("alignmentList", prop::combobox::kSelection, std::int32_t{alignment});
-            console().dispatch(textWindowDefinition(), "okButton", event::kClick, {});
-            if (console().setting()) console().setting()->close();
-        });
-        menuItem(2);
-    };
-
-    typeAndConfirm("  \r\n \u200B", 0, 0);
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].text, kNoText);
-    EXPECT_EQ(readFile(previewFile()), firstPreview);
-    EXPECT_EQ(log(), firstLog);
-    EXPECT_FALSE(state().typedText);
-
-    // Escape, as the operator presses it, closes the window and takes nothing in.
-    bool leftOpen = false;
-    QTimer::singleShot(0, [this, &leftOpen] {
-        auto* w = dynamic_cast<qt::QtWindow*>(console().setting());
-        ASSERT_NE(w, nullptr);
-        w->set("textBox", prop::editbox::kContent, std::string("not taken"));
-        w->widget()->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(w->widget(), 30000));
-        QTest::keyClick(w->widget()->focusWidget() ? w->widget()->focusWidget() : w->widget(),
-                        Qt::Key_Escape);
-        QTimer::singleShot(200, [this, &leftOpen] {
-            if (Window* open = console().setting()) {
-                leftOpen = true;
-                open->close();
-            }
-        });
-    });
-    menuItem(2);
-    EXPECT_FALSE(leftOpen);
-    EXPECT_EQ(log(), firstLog);
-
-    typeAndConfirm("Tessary\r\n2026", 3, 1);
-    ASSERT_TRUE(state().typedText);
-    EXPECT_EQ(state().typedText->text, "Tessary\r\n2026");
-    EXPECT_TRUE(state().typedText->style.bold && state().typedText->style.italic);
-    EXPECT_EQ(state().typedText->style.alignment, render::TextAlignment::Centre);
-    const std::string added = log().substr(firstLog.size());
-    EXPECT_EQ(added.rfind(kLogOriginal, 0), 0u);
-    EXPECT_NE(added.find("Image resolution:490*"), std::string::npos);
-    EXPECT_NE(readFile(previewFile()), firstPreview);
-    EXPECT_EQ(dialogs.shown.size(), 1u);
-
-    // Reload renders the same text again.
-    const image::Bytes textPreview = readFile(previewFile());
-    click("按钮重载");
-    EXPECT_EQ(readFile(previewFile()), textPreview);
-    EXPECT_EQ(log().substr(firstLog.size() + added.size()), added);
-}
-
 }  // namespace
 }  // namespace tessary::intake::testing
 
@@ -191,6 +121,7 @@ TEST_F(OtherWaysIn, PrepareTakesTextAsTheIntakeDoes) {
     };
     const Failing failing[] = {
         {{"--text"}, " \\n ", 1, std::string(kNoText)},
+        {{"--text"}, std::string(600, 'x'), 1, "too large for the engraving field at size 36"},
         {{"--bold"}, "picture.gif", 2, "go with --text"},
         {{"--align", "justified", "--text"}, "x", 2, "unknown alignment 'justified'"},
     };

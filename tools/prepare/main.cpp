@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "image/conversion.h"
+#include "intake/drawn_pictures.h"
 #include "intake/headless.h"
 
 namespace {
@@ -28,15 +29,20 @@ constexpr const char* kUsage =
     "tag;\n"
     "transparent parts are put over white.\n"
     "\n"
-    "Text instead of a picture (drawn black on white, as large as fits the field):\n"
+    "Text instead of a picture (drawn black on white, its capital letters 36 dots high):\n"
     "  --text TEXT        the text, UTF-8; \\n in it starts a new line\n"
     "  --font FAMILY      its font family (default: the default font)\n"
     "  --bold, --italic\n"
-    "  --align A          left (default), centre or right: how its lines are aligned\n"
+    "  --align A          left, centre (default) or right: how its lines are aligned\n"
+    "\n"
+    "Size of the picture in the field (the default: its own, a larger picture reduced to the field):\n"
+    "  --size N           its longer side N dots, 1..490; a smaller picture is enlarged\n"
+    "  --fill             its longer side across the whole field, 490 dots; a smaller picture is enlarged\n"
     "\n"
     "Conversion (the defaults give the console's default result):\n"
     "  --conversion MODE  threshold (default), floyd-steinberg, atkinson, jarvis, stucki, bayer, halftone\n"
-    "  --threshold N      threshold: white when R+G+B >= N, 0..765 (default 383)\n"
+    "  --threshold N      threshold: white where the grey (by brightness) reaches N / 3, 0..765\n"
+    "                     (default 383: the grey 128)\n"
     "  --cell N           halftone: screen cell in pixels, 2..32 (default 6)\n"
     "  --angle D          halftone: screen angle in degrees, 0..90 (default 45)\n"
     "Adjustments of the picture before the conversion:\n"
@@ -50,8 +56,8 @@ constexpr const char* kUsage =
     "  --help     this text\n"
     "  --version  the version\n"
     "\n"
-    "Exit status: 0 prepared; 1 \"Wrong file type\" (IN refused or OUT.bmp not writable) or no text to "
-    "draw;\n"
+    "Exit status: 0 prepared; 1 \"Wrong file type\" (IN refused or OUT.bmp not writable), no text to "
+    "draw,\nor text too large for the field or with characters no font draws;\n"
     "2 wrong usage\n"
     "(nothing is written then).\n";
 
@@ -97,6 +103,8 @@ constexpr Numeric kNumeric[] = {
     {"--contrast", &image::ConversionOptions::contrast, image::kContrastRange, false},
     {"--gamma", &image::ConversionOptions::gamma, image::kGammaRange, true},
     {"--sharpen", &image::ConversionOptions::sharpen, image::kSharpenRange, false},
+    // 0 stands for the picture's own size, which is what no --size gives.
+    {"--size", &image::ConversionOptions::size, {1, image::kSizeRange.max}, false},
 };
 
 // "\n" typed on a command line starts a new line; "\\" is a backslash.
@@ -149,6 +157,10 @@ int main(int argc, char** argv) {
         }
         if (arg == "--auto-level") {
             conversion.autoLevel = true;
+            continue;
+        }
+        if (arg == "--fill") {
+            conversion.fill = true;
             continue;
         }
         if (arg == "--bold" || arg == "--italic") {
@@ -226,6 +238,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (textOptions && !text) return usageError("--font, --bold, --italic and --align go with --text");
+    if (conversion.fill && conversion.size != 0) return usageError("--size and --fill exclude each other");
+    if (text && (conversion.fill || conversion.size != 0))
+        return usageError("--size and --fill go with a picture; the size of --text is its own");
 
     tessary::intake::ImageState state;
     state.options = conversion;
@@ -234,6 +249,12 @@ int main(int argc, char** argv) {
     IntakeResult result = IntakeResult::Refused;
     if (text) {
         text->style = style;
+        // Said before anything is written, as the console's Text window says it.
+        if (const std::string refusal = tessary::intake::drawing().textRefusal(text->text, style);
+            !refusal.empty()) {
+            std::fprintf(stderr, "tessary-prepare: %s\n", refusal.c_str());
+            return 1;
+        }
         result = tessary::intake::takeInText(state, around, *text);
     } else {
         result = tessary::intake::takeIn(state, around, files[0]);

@@ -99,6 +99,7 @@ std::vector<MenuItem> previewMenu() {
 
 UnitDef withPreviewMenu(UnitDef u) {
     u.contextMenu = previewMenu();
+    u.toolTip = "Right-click for Picture options (dithering, size, brightness…), Open picture… and Text…";
     return u;
 }
 

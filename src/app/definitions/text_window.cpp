@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The Text window: text typed to be engraved, with its font, size, style and alignment.
+// The Text window: text typed to be engraved, with its font, size, style and alignment, and a preview of it
+// on the engraving field.
 #include "app/definitions/definitions.h"
 #include "app/definitions/unit_records.h"
 #include "app/model/properties.h"
@@ -11,31 +12,22 @@ namespace {
 
 using namespace records;
 
+constexpr const char* kChanged = "textWindowChanged";
+
 UnitDef textBox() {
     namespace e = prop::editbox;
-    UnitDef u = plain(std::string(text_window::kText), Kind::EditBox, "", {12, 12, 408, 168});
+    UnitDef u = plain(std::string(text_window::kText), Kind::EditBox, "", {12, 12, 408, 150});
     u.properties = {{e::kContent, std::string()}, {e::kBorder, kBorderSunken}, {e::kTextColour, kBlack},
                     {e::kBackColour, kWhite},     {e::kMultiLine, 1},          {e::kScrollBars, 1},
                     {e::kAlignment, 0},           {e::kInputMode, 0}};
-    return u;
-}
-
-UnitDef list(std::string_view name, Place p, std::vector<std::string> items) {
-    namespace c = prop::combobox;
-    UnitDef u = plain(std::string(name), Kind::ComboBox, "", p);
-    u.properties = {{c::kType, 2},
-                    {c::kSorted, 0},
-                    {c::kTextColour, kBlack},
-                    {c::kBackColour, kWhite},
-                    {c::kItems, joinItems(items)},
-                    {c::kSelection, 0}};
+    u.events = {{event::kChanged, kChanged}};
     return u;
 }
 
 UnitDef sizeBox() {
     namespace e = prop::editbox;
-    UnitDef u = plain(std::string(text_window::kSize), Kind::EditBox, "", {288, 192, 48, 22});
-    u.properties = {{e::kContent, std::string("36")},
+    UnitDef u = plain(std::string(text_window::kSize), Kind::EditBox, "", {300, 172, 48, 22});
+    u.properties = {{e::kContent, std::to_string(36)},
                     {e::kBorder, kBorderSunken},
                     {e::kTextColour, kBlack},
                     {e::kBackColour, kWhite},
@@ -44,31 +36,48 @@ UnitDef sizeBox() {
                     {e::kAlignment, 1},
                     {e::kMaxLength, 4},
                     {e::kInputMode, 3}};
+    u.events = {{event::kChanged, kChanged}};
+    return u;
+}
+
+UnitDef preview() {
+    namespace pb = prop::picbox;
+    UnitDef u = plain(std::string(text_window::kPreview), Kind::PicBox, "", {432, 12, 240, 240});
+    u.properties = {{pb::kBorder, kBorderSunken}, {pb::kBackColour, kWhite}, {pb::kDisplayMode, 1}};
     return u;
 }
 
 WindowDef build() {
     WindowDef w;
     w.name = "Text";
-    w.width = 438;
-    w.height = 307;
-    w.clientWidth = 432;
-    w.clientHeight = 278;
+    w.width = 690;
+    w.height = 333;
+    w.clientWidth = 684;
+    w.clientHeight = 304;
     w.minimizeBox = false;
     w.properties = {{prop::window::kCaption, std::string("Text")},
                     {prop::window::kBorderStyle, 2},
                     {prop::window::kBackColour, kDefault}};
-    w.events = {{event::kCreated, "fillTextWindow"}};
+    w.events = {{event::kCreated, "fillTextWindow"}, {event::kDestroying, "keepTypedText"}};
     w.shortcuts = {{"Escape", "closeTextWindow"}};
     w.units = {
         textBox(),
-        label("fontLabel", {12, 195, 36, 20}, "Font:"),
-        list(text_window::kFont, {52, 192, 180, 22}, {}),
-        label("sizeLabel", {248, 195, 36, 20}, "Size:"),
+        label("fontLabel", {12, 175, 40, 20}, "Font:"),
+        dropDownList(std::string(text_window::kFont), {56, 172, 196, 22}, {}, 0, kChanged),
+        label("sizeLabel", {264, 175, 34, 20}, "Size:"),
         sizeBox(),
-        list(text_window::kStyle, {12, 232, 120, 22}, {"Regular", "Bold", "Italic", "Bold italic"}),
-        list(text_window::kAlignment, {144, 232, 100, 22}, {"Left", "Centre", "Right"}),
-        button(std::string(text_window::kOk), "", {340, 228, 80, 30}, "OK", "takeInTypedText"),
+        label("dotsLabel", {354, 175, 66, 20}, "dots high"),
+        dropDownList(std::string(text_window::kStyle), {12, 206, 120, 22},
+                     {"Regular", "Bold", "Italic", "Bold italic"}, 0, kChanged),
+        dropDownList(std::string(text_window::kAlignment), {144, 206, 100, 22}, {"Left", "Centre", "Right"},
+                     1, kChanged),
+        toggle(std::string(text_window::kFillWidth), {256, 203, 164, 28}, "Fill the width", kChanged),
+        label("sizeNote", {12, 238, 408, 20},
+              "Size is the height of a capital letter, in dots of the engraving."),
+        label(std::string(text_window::kStatus), {12, 262, 408, 20}, ""),
+        preview(),
+        button(std::string(text_window::kOk), "", {496, 266, 80, 30}, "OK", "takeInTypedText"),
+        button(std::string(text_window::kCancel), "", {592, 266, 80, 30}, "Cancel", "closeTextWindow"),
     };
     return w;
 }

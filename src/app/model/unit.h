@@ -31,7 +31,7 @@ inline constexpr int kLeftDown = -1, kLeftUp = -2, kDoubleClick = -3, kRightDown
 inline constexpr int kClick = 0;                                    // Button
 inline constexpr int kCreated = 0, kMayClose = 1, kDestroying = 2;  // window
 inline constexpr int kFilesDropped = 3;                             // DropTarget
-inline constexpr int kChanged = 0;                                  // ComboBox selection, SliderBar position
+inline constexpr int kChanged = 0;  // ComboBox selection, SliderBar position, EditBox content
 // Item i of a unit's context menu raises kMenuItem + i on the unit; shortcut i of a window raises
 // kShortcut + i on the window.
 inline constexpr int kMenuItem = 100, kShortcut = 200;

@@ -48,6 +48,7 @@ struct UnitDef {
     std::vector<Binding> events;
     Bytes serialSettings;  // SerialPort only: the stored settings block; empty means the kind's defaults
     std::vector<MenuItem> contextMenu;  // empty: no context menu
+    std::string toolTip;                // shown while the mouse rests on the unit; empty: none
 
     const Value* property(int number) const;
     const std::string* handlerFor(int event) const;
@@ -60,6 +61,8 @@ struct WindowDef {
     int clientWidth = 0;  // the client area that holds every unit
     int clientHeight = 0;
     bool centred = true;
+    // Not empty: the window opens beside the main window, clear of this unit of it (centred is ignored).
+    std::string besideMainClearOf;
     bool minimizeBox = true;
     bool maximizeBox = false;
     PropertyList properties;      // the window kind's properties (caption, border style, ...)

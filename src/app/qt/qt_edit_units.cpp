@@ -33,6 +33,9 @@ namespace e = prop::editbox;
 class MultiLineUnit : public EditBoxUnit {
   public:
     MultiLineUnit(const UnitDef& def, Raising<QPlainTextEdit>* edit) : EditBoxUnit(def, edit), edit_(edit) {
+        if (edit->events().bound(event::kChanged))
+            QObject::connect(edit, &QPlainTextEdit::textChanged, edit,
+                             [edit] { edit->events().raise(event::kChanged); });
         edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         edit->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
         edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -112,7 +115,11 @@ class MultiLineUnit : public EditBoxUnit {
 
 class SingleLineUnit : public EditBoxUnit {
   public:
-    SingleLineUnit(const UnitDef& def, Raising<QLineEdit>* edit) : EditBoxUnit(def, edit), edit_(edit) {}
+    SingleLineUnit(const UnitDef& def, Raising<QLineEdit>* edit) : EditBoxUnit(def, edit), edit_(edit) {
+        if (edit->events().bound(event::kChanged))
+            QObject::connect(edit, &QLineEdit::textChanged, edit,
+                             [edit] { edit->events().raise(event::kChanged); });
+    }
 
     void appendText(std::string_view text) override {
         edit_->setText(edit_->text() + toDocumentText(text).replace(QLatin1Char('\n'), QLatin1Char(' ')));

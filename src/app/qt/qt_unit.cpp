@@ -227,7 +227,14 @@ void applyColour(QWidget* widget, int role, std::int32_t colour, bool fill) {
     if (isDefaultColour(colour)) return;
     const Rgb c = colourRgb(colour);
     QPalette p = widget->palette();
-    p.setColor(static_cast<QPalette::ColorRole>(role), QColor(c.r, c.g, c.b));
+    const auto r = static_cast<QPalette::ColorRole>(role);
+    // A disabled unit's text keeps the style's grey, so that it looks disabled whatever its colour.
+    if (r == QPalette::Text || r == QPalette::WindowText || r == QPalette::ButtonText) {
+        for (const auto group : {QPalette::Active, QPalette::Inactive})
+            p.setColor(group, r, QColor(c.r, c.g, c.b));
+    } else {
+        p.setColor(r, QColor(c.r, c.g, c.b));
+    }
     widget->setPalette(p);
     if (fill) widget->setAutoFillBackground(true);
 }

@@ -14,6 +14,7 @@
 
 #include "app/model/delivery_hold.h"
 #include "app/model/properties.h"
+#include "app/model/window_placement.h"
 #include "app/qt/popup_keys.h"
 #include "app/qt/qt_kinds.h"
 #include "app/qt/qt_progress.h"
@@ -167,12 +168,28 @@ QtWindow::QtWindow(const WindowDef& def, Console& console, const UnitFactory& se
     for (const auto& u : def.units) {
         if (auto* q = dynamic_cast<QtUnit*>(find(u.name)); q && q->widget()) q->widget()->lower();
     }
-    if (def.centred) {
+    if (!def.besideMainClearOf.empty()) {
+        placeBesideMainWindow();
+    } else if (def.centred) {
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
             const QRect area = screen->availableGeometry();
             widget_->move(area.center() - QPoint(def.width / 2, def.height / 2));
         }
     }
+}
+
+void QtWindow::placeBesideMainWindow() {
+    auto* main = console_.hasMainWindow() ? dynamic_cast<QtWindow*>(&console_.main()) : nullptr;
+    auto* clear = main ? dynamic_cast<QtUnit*>(main->find(def_.besideMainClearOf)) : nullptr;
+    if (!main || !main->widget() || !clear || !clear->widget()) return;
+    const QScreen* screen = main->widget()->screen();
+    if (!screen) return;
+    const auto rect = [](const QRect& r) { return ScreenRect{r.x(), r.y(), r.width(), r.height()}; };
+    const QWidget* unit = clear->widget();
+    const ScreenRect placed = placeBeside(rect(main->widget()->frameGeometry()),
+                                          rect(QRect(unit->mapToGlobal(QPoint()), unit->size())), def_.width,
+                                          def_.height, rect(screen->availableGeometry()));
+    widget_->move(placed.left, placed.top);
 }
 
 QtWindow::~QtWindow() {
@@ -200,6 +217,7 @@ QtUnit* QtWindow::build(const UnitDef& def) {
     units_[def.name] = std::move(unit);
     applyDefinition(*raw, def);
     if (!def.contextMenu.empty() && raw->widget()) installContextMenu(raw->widget(), def);
+    if (!def.toolTip.empty() && raw->widget()) raw->widget()->setToolTip(toQString(def.toolTip));
     return raw;
 }
 

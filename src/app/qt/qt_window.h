@@ -81,6 +81,7 @@ class QtWindow : public Window, public EventSink {
   private:
     QtUnit* build(const UnitDef& def);
     void installContextMenu(QWidget* widget, const UnitDef& def);
+    void placeBesideMainWindow();
 
     const WindowDef& def_;
     Console& console_;

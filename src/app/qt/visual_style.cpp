@@ -19,6 +19,7 @@ const QColor kAccent(0, 120, 215);
 const QColor kHover(229, 241, 251);
 const QColor kPressed(204, 228, 247);
 const QColor kDisabledText(160, 160, 160);
+const QColor kDisabledGroove(204, 204, 204);
 
 class FlatStyle : public QProxyStyle {
   public:
@@ -38,6 +39,8 @@ class FlatStyle : public QProxyStyle {
         for (auto role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText}) {
             p.setColor(QPalette::Disabled, role, kDisabledText);
         }
+        // A disabled slider's filled groove is grey, not the accent, so that it does not look usable.
+        p.setColor(QPalette::Disabled, QPalette::Highlight, kDisabledGroove);
         return p;
     }
 

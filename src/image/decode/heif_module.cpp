@@ -15,7 +15,9 @@ int decodeHeif(const Input& in, RowSink& sink, const DecodeOptions& options, Dec
     static ModuleTable module(kHeifModuleName, kHeifModuleEntry, kHeifModuleVersion,
                               "HEIC and AVIF pictures");
     const auto* heif = static_cast<const HeifModule*>(module.get());
-    return heif ? heif->decode(in, sink, options, info) : kConvertRefused;
+    if (heif) return heif->decode(in, sink, options, info);
+    module.reportMissing();
+    return kConvertRefused;
 }
 
 }  // namespace tessary::image::decode

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // SVG documents and typed text are drawn in the module tessary-render, which holds Qt's painting (Gui and
-// Svg), so that a program opens those libraries only for such a picture.
+// Svg), so that a program opens those libraries only for such a picture. The functions are those of
+// svg_decoder.h and text_picture.h.
 #include <string>
 #include <vector>
 
@@ -17,6 +18,10 @@ struct RenderModule {
     std::vector<std::string> (*installedFontFamilies)();
     std::string (*defaultFontFamily)();
     bool (*hasText)(const std::string& utf8);
+    TextFit (*measureText)(const std::string& utf8, const TextStyle& style);
+    std::u32string (*undrawableCharacters)(const std::string& utf8, const TextStyle& style,
+                                           std::size_t limit);
+    std::string (*textRefusal)(const std::string& utf8, const TextStyle& style);
     image::Raster (*renderText)(const std::string& utf8, const TextStyle& style);
 };
 inline constexpr int kRenderModuleVersion = 1;

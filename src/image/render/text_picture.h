@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Typed text as a picture to engrave: black on white, laid out in the chosen font and scaled as a whole
-// so that it fills the 490 x 490 field's width or height, its proportions kept.
+// Typed text as a picture to engrave: black on white, laid out in the chosen font, at the chosen size (the
+// height of a capital letter, in dots of the 512-dot engraving) or scaled as a whole to fill the 490-pixel
+// field's width.
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -11,16 +13,24 @@ namespace tessary::render {
 
 enum class TextAlignment { Left, Centre, Right };
 
+inline constexpr int kTextField = 490;  // pixels of the canvas's surface, which is 510 pixels for 512 dots
+inline constexpr double kDotsPerPixel = 512.0 / 510.0;
+inline constexpr int kFieldDots = 492;  // the field in dots of the engraving, rounded as the text's are
+inline constexpr int kDefaultTextSize = 36;
+inline constexpr int kMaxTextSize = kTextField;
+
 struct TextStyle {
-    std::string family;     // empty: the default font
-    double pointSize = 36;  // the size the lines are laid out at, before the whole is scaled
+    std::string family;  // empty: the default font
+    // The height of a capital letter, in dots of the engraving (lines are further apart, and descenders reach
+    // below). Ignored with fillWidth.
+    int size = kDefaultTextSize;
+    // Scaled as a whole to the field's width, or its height for a text taller than wide.
+    bool fillWidth = false;
     bool bold = false;
     bool italic = false;
-    TextAlignment alignment = TextAlignment::Left;
+    TextAlignment alignment = TextAlignment::Centre;
     bool operator==(const TextStyle&) const = default;
 };
-
-inline constexpr int kTextField = 490;
 
 // The font families installed, in the order the font database lists them.
 std::vector<std::string> installedFontFamilies();
@@ -31,7 +41,32 @@ std::string defaultFontFamily();
 // Whether the text has anything to draw (white space and invisible format characters alone have not).
 bool hasText(const std::string& utf8);
 
-// The picture, one side 490 pixels and the other at most that; empty when the text has nothing to draw.
+// What the text needs in the field at the style's size.
+struct TextFit {
+    int width = 0;  // dots of the engraving
+    int height = 0;
+    bool fits = false;
+    int largestSize = 0;  // the largest size at which it fits, 0 when even size 1 does not
+};
+TextFit measureText(const std::string& utf8, const TextStyle& style);
+
+// The characters of the text that no installed font draws, each once, in the order they come (at most
+// `limit`). Blanks and invisible format characters are none of them.
+std::u32string undrawableCharacters(const std::string& utf8, const TextStyle& style, std::size_t limit = 5);
+
+// Why the text cannot be engraved as it is, as a sentence for the operator: characters no font draws, or
+// too large for the field at its size. Empty when it can (or when it has nothing to draw at all).
+std::string textRefusal(const std::string& utf8, const TextStyle& style);
+
+// "U+10000": a character by its code point.
+inline std::string codePointName(char32_t c) {
+    char name[16];
+    std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(c));
+    return name;
+}
+
+// The picture at the style's size, at most 490 x 490: a text too large for the field at that size is drawn
+// as large as fits (measureText tells when). Empty when the text has nothing to draw.
 image::Raster renderText(const std::string& utf8, const TextStyle& style);
 
 }  // namespace tessary::render

@@ -15,12 +15,6 @@ void onReload(Console& console, const EventArgs& args);
 // A file chosen in the file chooser (Ctrl+O, "Open picture…") is taken in as if it had been dropped.
 inline constexpr std::string_view kOpenPictureTitle = "Open picture";
 void onOpenPicture(Console& console, const EventArgs& args);
-// The Text window: opened, filled with the installed fonts and the last settings, and its OK.
-void onOpenTextWindow(Console& console, const EventArgs& args);
-void onFillTextWindow(Console& console, const EventArgs& args);
-void onTakeInTypedText(Console& console, const EventArgs& args);
-// Escape in the Text window: closed, nothing taken in.
-void onCloseTextWindow(Console& console, const EventArgs& args);
 // The main window is about to be destroyed: the preview file goes.
 void onMainWindowClosing(Console& console, const EventArgs& args);
 
@@ -30,15 +24,23 @@ void loadPictureOptions(Console& console);
 void onOpenPictureOptions(Console& console, const EventArgs& args);
 // The window's created event: its controls show the current options.
 void onPictureOptionsShown(Console& console, const EventArgs& args);
-// Any control of the window changed: the options are remembered and the kept picture converted again.
+// The list or a switch of the window changed: the options are remembered, the picture converted again and
+// the change logged.
 void onPictureOptionChanged(Console& console, const EventArgs& args);
+// A slider moved: as a change, logged once the slider is let go of, or a moment after the last key.
+void onPictureOptionSliding(Console& console, const EventArgs& args);
+void onPictureOptionPressed(Console& console, const EventArgs& args);
+void onPictureOptionReleased(Console& console, const EventArgs& args);
+// The window goes: a change not yet logged is logged.
+void onPictureOptionsClosing(Console& console, const EventArgs& args);
 void onPictureOptionsDefaults(Console& console, const EventArgs& args);
 // Escape in the window.
 void onClosePictureOptions(Console& console, const EventArgs& args);
 }  // namespace intake
 
 // "takeInPicture", "rotate", "zoomOut", "zoomIn", "reload", "deletePreviewFile", "openPictureOptions",
-// "showPictureOptions", "pictureOptionChanged", "pictureOptionsDefaults", "closePictureOptions",
+// "showPictureOptions", "pictureOptionChanged", "pictureOptionSliding", "pictureOptionPressed",
+// "pictureOptionReleased", "pictureOptionsDefaults", "pictureOptionsClosing", "closePictureOptions",
 // "openPicture", "openTextWindow", "fillTextWindow", "takeInTypedText", "closeTextWindow".
 void registerIntakeHandlers(HandlerRegistry& registry);
 

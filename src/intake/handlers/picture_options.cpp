@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The Picture options window: the conversion and the adjustments, remembered per user and applied to the
-// kept picture as soon as a control changes.
+// The Picture options window: the size, the conversion and the adjustments, remembered per user and applied
+// to the picture as soon as a control changes; the log hears of a change once it is finished.
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <string>
 
 #include "app/definitions/definitions.h"
@@ -19,29 +21,57 @@ namespace {
 constexpr std::string_view kList = unit::组合框转换;
 constexpr std::string_view kInvert = unit::按钮反相;
 constexpr std::string_view kAutoLevel = unit::按钮自动色阶;
+constexpr std::string_view kFill = unit::按钮填满;
+// A change is finished this long after the last step that came without the mouse (keys, the wheel).
+constexpr std::chrono::milliseconds kQuietAfterKeys{500};
 
-// A slider of the window, the option it sets and how its label shows the value.
+// A slider of the window, the option it sets, where its thumb stands for a value and how its label
+// shows the value.
 struct SliderOption {
     std::string_view slider;
     std::string_view label;
     int image::ConversionOptions::*field;
-    const char* caption;  // printf format of the label
-    bool hundredths;
-    int offset = 0;  // slider position = value + offset: a slider's range cannot go below 0
+    int (*position)(int value);
+    int (*value)(int position);
+    std::string (*caption)(int value);
 };
-constexpr std::array<SliderOption, 7> kSliders = {{
-    {unit::滑块阈值, unit::标签阈值, &image::ConversionOptions::threshold, "Threshold level: %d", false},
-    {unit::滑块网格, unit::标签网格, &image::ConversionOptions::cell, "Halftone cell: %d px", false},
-    {unit::滑块角度, unit::标签角度, &image::ConversionOptions::angle, "Halftone angle: %d°", false},
-    {unit::滑块亮度, unit::标签亮度, &image::ConversionOptions::brightness, "Brightness: %d", false, 100},
-    {unit::滑块对比度, unit::标签对比度, &image::ConversionOptions::contrast, "Contrast: %d", false, 100},
-    {unit::滑块伽马, unit::标签伽马, &image::ConversionOptions::gamma, "Gamma: %d.%02d", true},
-    {unit::滑块锐化, unit::标签锐化, &image::ConversionOptions::sharpen, "Sharpen: %d", false},
+
+std::string format(const char* format, int value) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+int same(int v) { return v; }
+// A slider's range cannot go below 0: brightness and contrast stand at value + 100.
+int plus100(int v) { return v + 100; }
+int minus100(int p) { return p - 100; }
+
+constexpr std::array<SliderOption, 8> kSliders = {{
+    {unit::滑块阈值, unit::标签阈值, &image::ConversionOptions::threshold, image::thresholdGrey,
+     image::thresholdLevel,
+     [](int v) { return format("Threshold level: %d of 255", image::thresholdGrey(v)); }},
+    {unit::滑块网格, unit::标签网格, &image::ConversionOptions::cell, same, same,
+     [](int v) { return format("Halftone cell: %d px", v); }},
+    {unit::滑块角度, unit::标签角度, &image::ConversionOptions::angle, same, same,
+     [](int v) { return format("Halftone angle: %d°", v); }},
+    {unit::滑块亮度, unit::标签亮度, &image::ConversionOptions::brightness, plus100, minus100,
+     [](int v) { return format("Brightness: %d", v); }},
+    {unit::滑块对比度, unit::标签对比度, &image::ConversionOptions::contrast, plus100, minus100,
+     [](int v) { return format("Contrast: %d", v); }},
+    {unit::滑块伽马, unit::标签伽马, &image::ConversionOptions::gamma, same, same,
+     [](int v) { return format("Gamma: %d.", v / 100) + format("%02d", v % 100); }},
+    {unit::滑块锐化, unit::标签锐化, &image::ConversionOptions::sharpen, same, same,
+     [](int v) { return format("Sharpen: %d", v); }},
+    {unit::滑块尺寸, unit::标签尺寸, &image::ConversionOptions::size, same, same,
+     [](int v) {
+         return v ? format("Size: %d dots across the longer side", v) : "Size: its own, at most the field";
+     }},
 }};
 
 // Settings keys, beside the mode's.
 constexpr std::string_view kModeKey = "picture/conversion";
-constexpr std::array<std::pair<std::string_view, int image::ConversionOptions::*>, 7> kNumberKeys = {{
+constexpr std::array<std::pair<std::string_view, int image::ConversionOptions::*>, 8> kNumberKeys = {{
     {"picture/threshold", &image::ConversionOptions::threshold},
     {"picture/cell", &image::ConversionOptions::cell},
     {"picture/angle", &image::ConversionOptions::angle},
@@ -49,38 +79,42 @@ constexpr std::array<std::pair<std::string_view, int image::ConversionOptions::*
     {"picture/contrast", &image::ConversionOptions::contrast},
     {"picture/gamma", &image::ConversionOptions::gamma},
     {"picture/sharpen", &image::ConversionOptions::sharpen},
+    {"picture/size", &image::ConversionOptions::size},
+}};
+constexpr std::array<std::pair<std::string_view, bool image::ConversionOptions::*>, 3> kSwitchKeys = {{
+    {"picture/invert", &image::ConversionOptions::invert},
+    {"picture/autoLevel", &image::ConversionOptions::autoLevel},
+    {"picture/fill", &image::ConversionOptions::fill},
 }};
 
 struct OptionsWindowState {
     bool applying = false;  // the handler itself is setting the controls
+    bool pressed = false;   // a slider is held with the mouse
+    bool pending = false;   // the picture changed since the last "Conversion:" line
+    std::unique_ptr<Ticker> quiet;
 };
-
-std::string labelText(const SliderOption& s, int value) {
-    char text[64];
-    if (s.hundredths)
-        std::snprintf(text, sizeof text, s.caption, value / 100, value % 100);
-    else
-        std::snprintf(text, sizeof text, s.caption, value);
-    return text;
-}
 
 void saveOptions(Console& console, const image::ConversionOptions& o) {
     Settings& settings = console.settings();
     settings.setValue(kModeKey, image::conversionKey(o.mode));
     for (const auto& [key, field] : kNumberKeys) settings.setValue(key, std::to_string(o.*field));
-    settings.setValue("picture/invert", o.invert ? "true" : "false");
-    settings.setValue("picture/autoLevel", o.autoLevel ? "true" : "false");
+    for (const auto& [key, field] : kSwitchKeys) settings.setValue(key, o.*field ? "true" : "false");
 }
 
-// The labels and which controls the chosen mode uses.
+// The labels, and which controls the chosen options use: the others are disabled (and so skipped by Tab).
 void showValues(Window& window, const image::ConversionOptions& o) {
     for (const SliderOption& s : kSliders)
-        window.set(s.label, prop::label::kCaption, labelText(s, o.*(s.field)));
+        window.set(s.label, prop::label::kCaption, s.caption(o.*(s.field)));
+    if (o.fill)
+        window.set(unit::标签尺寸, prop::label::kCaption, std::string("Size: the whole field, 490 dots"));
     const bool threshold = o.mode == image::Conversion::Threshold && !o.autoLevel;
     const bool halftone = o.mode == image::Conversion::Halftone;
-    window.set(unit::滑块阈值, prop::kDisabled, std::int32_t{threshold ? 0 : 1});
-    window.set(unit::滑块网格, prop::kDisabled, std::int32_t{halftone ? 0 : 1});
-    window.set(unit::滑块角度, prop::kDisabled, std::int32_t{halftone ? 0 : 1});
+    const std::pair<std::string_view, bool> used[] = {
+        {unit::滑块阈值, threshold}, {unit::标签阈值, threshold}, {unit::滑块网格, halftone},
+        {unit::标签网格, halftone},  {unit::滑块角度, halftone},  {unit::标签角度, halftone},
+        {unit::滑块尺寸, !o.fill},   {unit::标签尺寸, !o.fill},
+    };
+    for (const auto& [unit, on] : used) window.set(unit, prop::kDisabled, std::int32_t{on ? 0 : 1});
 }
 
 void setControls(Console& console, Window& window, const image::ConversionOptions& o) {
@@ -88,37 +122,65 @@ void setControls(Console& console, Window& window, const image::ConversionOption
     ui.applying = true;
     window.set(kList, prop::combobox::kSelection, static_cast<std::int32_t>(o.mode));
     for (const SliderOption& s : kSliders)
-        window.set(s.slider, prop::slider::kPosition, std::int32_t{o.*(s.field) + s.offset});
+        window.set(s.slider, prop::slider::kPosition, std::int32_t{s.position(o.*(s.field))});
     window.set(kInvert, prop::button::kChecked, std::int32_t{o.invert ? 1 : 0});
     window.set(kAutoLevel, prop::button::kChecked, std::int32_t{o.autoLevel ? 1 : 0});
+    window.set(kFill, prop::button::kChecked, std::int32_t{o.fill ? 1 : 0});
     ui.applying = false;
     showValues(window, o);
 }
 
-image::ConversionOptions readControls(Window& window) {
+// The controls as options; a slider that has not moved keeps its value (a stored level that the grey
+// scale shows rounded stays as it was).
+image::ConversionOptions readControls(Window& window, const image::ConversionOptions& current) {
     image::ConversionOptions o;
     const int mode = window.getInt(kList, prop::combobox::kSelection);
     o.mode = mode >= 0 && mode < image::kConversionCount ? static_cast<image::Conversion>(mode)
                                                          : image::Conversion{};
-    for (const SliderOption& s : kSliders)
-        o.*(s.field) = window.getInt(s.slider, prop::slider::kPosition) - s.offset;
+    for (const SliderOption& s : kSliders) {
+        const int position = window.getInt(s.slider, prop::slider::kPosition);
+        o.*(s.field) = position == s.position(current.*(s.field)) ? current.*(s.field) : s.value(position);
+    }
     o.invert = window.getInt(kInvert, prop::button::kChecked) != 0;
     o.autoLevel = window.getInt(kAutoLevel, prop::button::kChecked) != 0;
+    o.fill = window.getInt(kFill, prop::button::kChecked) != 0;
     return o;
 }
 
-// New options: remembered, and the kept picture converted with them.
+// New options: remembered, and the picture converted with them at once; the log hears of them when the
+// change is finished.
 void apply(Console& console, const image::ConversionOptions& options) {
     ImageState& state = console.state<ImageState>();
     state.options = options;
     saveOptions(console, options);
-    if (console.hasMainWindow()) {
+    if (console.hasMainWindow() && state.pictureWidth > 0) {
         MainWindowSurroundings around(console);
         reconvert(state, around);
+        console.state<OptionsWindowState>().pending = true;
     }
 }
 
+// One "Conversion:" line for the change just finished (none for the defaults).
+void finishChange(Console& console) {
+    auto& ui = console.state<OptionsWindowState>();
+    ui.quiet.reset();
+    if (!ui.pending || !console.hasMainWindow()) return;
+    ui.pending = false;
+    if (const std::string line = conversionLine(console.state<ImageState>()); !line.empty())
+        console.appendLog(line);
+}
+
 Window* optionsWindow(Console& console) { return console.window(pictureOptionsWindowDefinition().name); }
+
+// The options as the window's controls now stand, taken if they differ.
+void takeControls(Console& console) {
+    Window* window = optionsWindow(console);
+    if (!window) return;
+    const image::ConversionOptions& current = console.state<ImageState>().options;
+    const image::ConversionOptions options = readControls(*window, current);
+    showValues(*window, options);
+    if (options != current) apply(console, options);
+}
 
 }  // namespace
 
@@ -143,8 +205,7 @@ void loadPictureOptions(Console& console) {
         } catch (const std::exception&) {
         }
     }
-    o.invert = settings.value("picture/invert").value_or("false") == "true";
-    o.autoLevel = settings.value("picture/autoLevel").value_or("false") == "true";
+    for (const auto& [key, field] : kSwitchKeys) o.*field = settings.value(key).value_or("false") == "true";
     // A value out of its range (an edited file) falls back to its default, the others stay.
     for (const auto& [key, field] : kNumberKeys) {
         image::ConversionOptions one = defaults;
@@ -166,16 +227,41 @@ void onPictureOptionsShown(Console& console, const EventArgs&) {
 }
 
 void onPictureOptionChanged(Console& console, const EventArgs&) {
-    Window* window = optionsWindow(console);
-    if (!window || console.state<OptionsWindowState>().applying) return;
-    const image::ConversionOptions options = readControls(*window);
-    showValues(*window, options);
-    if (options != console.state<ImageState>().options) apply(console, options);
+    if (console.state<OptionsWindowState>().applying) return;
+    takeControls(console);
+    finishChange(console);
+}
+
+void onPictureOptionSliding(Console& console, const EventArgs&) {
+    auto& ui = console.state<OptionsWindowState>();
+    if (ui.applying) return;
+    takeControls(console);
+    if (ui.pressed || !ui.pending) return;
+    ui.quiet = console.clock().every(kQuietAfterKeys, [&console] { finishChange(console); });
+    if (!ui.quiet) finishChange(console);
+}
+
+void onPictureOptionPressed(Console& console, const EventArgs&) {
+    auto& ui = console.state<OptionsWindowState>();
+    ui.pressed = true;
+    ui.quiet.reset();
+}
+
+void onPictureOptionReleased(Console& console, const EventArgs&) {
+    console.state<OptionsWindowState>().pressed = false;
+    finishChange(console);
 }
 
 void onPictureOptionsDefaults(Console& console, const EventArgs&) {
     if (Window* window = optionsWindow(console)) setControls(console, *window, {});
     apply(console, {});
+    finishChange(console);
+}
+
+void onPictureOptionsClosing(Console& console, const EventArgs&) {
+    auto& ui = console.state<OptionsWindowState>();
+    ui.pressed = false;
+    finishChange(console);
 }
 
 void onClosePictureOptions(Console& console, const EventArgs&) {
