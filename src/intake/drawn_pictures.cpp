@@ -29,6 +29,7 @@ constexpr render::RenderModule kStandIns{
     [] { return std::vector<std::string>{}; },
     [] { return std::string(); },
     [](const std::string&) { return true; },
+    [](const std::string&) { return false; },
     [](const std::string&, const render::TextStyle&) { return render::TextFit{}; },
     [](const std::string&, const render::TextStyle&, std::size_t) { return std::u32string(); },
     refuseText,

@@ -61,18 +61,18 @@ image::PictureRect turnedOwnSize(const ImageState& state) {
                                   : image::PictureRect{0, 0, state.pictureWidth, state.pictureHeight};
 }
 
-// The size the options choose (typed text keeps the size it was typed at).
-DrawnSize chosenSize(const ImageState& state) {
+// The size and fill the options choose; typed text keeps the size it was typed at.
+int chosenSize(const ImageState& state) { return state.typedText ? 0 : state.options.size; }
+bool chosenFill(const ImageState& state) { return !state.typedText && state.options.fill; }
+
+DrawnSize sizeBeforeZoom(const ImageState& state) {
     const image::PictureRect own = turnedOwnSize(state);
-    const bool sized = !state.typedText;
-    return sizedForField(own.width, own.height, sized ? state.options.size : 0, sized && state.options.fill);
+    return sizedForField(own.width, own.height, chosenSize(state), chosenFill(state));
 }
 
 Placement placement(const ImageState& state) {
     const image::PictureRect own = turnedOwnSize(state);
-    const bool sized = !state.typedText;
-    return placeInField(own.width, own.height, sized ? state.options.size : 0, sized && state.options.fill,
-                        state.zoomSteps);
+    return placeInField(own.width, own.height, chosenSize(state), chosenFill(state), state.zoomSteps);
 }
 
 // The canvas holds the picture as taken in, at its size and place, and the snapshot is taken. Inverted,
@@ -244,7 +244,7 @@ void rotate(ImageState& state, Surroundings& around) {
 }
 
 void zoomOut(ImageState& state, Surroundings& around) {
-    state.zoomSteps = zoomOutStep(chosenSize(state), state.zoomSteps);
+    state.zoomSteps = zoomOutStep(sizeBeforeZoom(state), state.zoomSteps);
     if (drawsAnew(state)) {
         drawKeptPicture(state, around);
         commonTail(state, around);
@@ -265,7 +265,7 @@ void zoomOut(ImageState& state, Surroundings& around) {
 }
 
 void zoomIn(ImageState& state, Surroundings& around) {
-    state.zoomSteps = zoomInStep(chosenSize(state), state.zoomSteps);
+    state.zoomSteps = zoomInStep(sizeBeforeZoom(state), state.zoomSteps);
     if (drawsAnew(state)) {
         drawKeptPicture(state, around);
         commonTail(state, around);

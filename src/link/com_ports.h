@@ -1,28 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// COM port numbers to Linux devices.
-//
-// With TESSARY_PORT_DIR set, COMn is the entry $TESSARY_PORT_DIR/COMn (usually a symlink to a pty or a tty);
-// otherwise it is the n-th port of the platform list: USB adapters first (ttyUSB*, then ttyACM*, each in
-// natural number order), then other serial ports that have hardware behind them.
-#include <filesystem>
+// COM port numbers to devices, and what identifies a device again after it was unplugged. Each platform
+// says what COMn is (link/posix/port_catalogue.h, link/win32/port_catalogue.h); every Open goes through the
+// resolver, which tests point at their own ports.
 #include <functional>
 #include <string>
-#include <vector>
 
 namespace tessary::link {
 
-// Device names such as "ttyUSB0", in COM order (the first is COM1).
-std::vector<std::string> listSerialPorts(const std::filesystem::path& sysClassTty = "/sys/class/tty");
-
-// Which USB device stands behind a tty ("0403:6001:A50285BI": vendor, product and, when it has one, its
-// serial number), so that the same adapter is known again after it was unplugged. Empty for a tty that is
-// not on USB (a pty, a built-in port) or a path that names no device.
-std::string usbIdentity(const std::string& devicePath,
-                        const std::filesystem::path& sysClassTty = "/sys/class/tty");
-
-// The path that COMn names by the rules above; empty when there is no such port.
+// The path that COMn names on this platform; empty when there is no such port.
 std::string comDevicePath(int n);
+
+// Which USB adapter stands behind a port ("0403:6001:A50285BI": vendor, product and, when it has one, its
+// serial number); empty for a port that is not on USB or a path that names no device.
+std::string deviceIdentity(const std::string& devicePath);
 
 // Every Open resolves its port number through the installed resolver (comDevicePath by default).
 // Returns the resolver it replaces; an empty function restores the default.

@@ -1,15 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/port_worker.h"
 
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <array>
-#include <cerrno>
 #include <cstring>
-#include <system_error>
 
 namespace tessary::link {
 namespace {
@@ -17,7 +10,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-// Drivers that count line events are sampled this often; others (ptys) are not polled at all.
+// Devices whose line states can be read are sampled this often; others (ptys) are not polled at all.
 constexpr int kLineSampleMs = 50;
 
 // A USB adapter hands over a few bytes per millisecond at 57600 baud. After such a trickle the worker lets
@@ -26,15 +19,14 @@ constexpr int kLineSampleMs = 50;
 constexpr auto kTrickleRest = milliseconds(33);
 constexpr std::size_t kTrickleBytes = 256;
 
-// A command byte is written at once; only a write that lasts longer than this lets the caller do other work.
+// A device that never pauses must not keep the worker from a stop request or a write.
 constexpr std::size_t kMostReadAtOnce = 64 * 1024;
 
+// A command byte is written at once; only a write that lasts longer than this lets the caller do other work.
 constexpr auto kQuietWrite = milliseconds(20);
 constexpr auto kWaitSlice = milliseconds(15);
 
 QueueEntry status(std::uint8_t code) { return {QueueEntry::Type::LineStatus, code}; }
-
-bool changed(std::uint32_t before, std::uint32_t now) { return before != now; }
 
 int remainingMs(Clock::time_point deadline) {
     auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now()).count();
@@ -66,45 +58,52 @@ Clock::time_point PortWorker::StallWatch::limit(Clock::time_point deadline, std:
     return std::min(deadline, lastMove_ + milliseconds(allowance_));
 }
 
-PortWorker::PortWorker(TtyDevice& device, std::shared_ptr<EventQueue> queue, WorkerOptions options)
-    : device_(device), queue_(std::move(queue)), options_(options) {
-    wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (wakeFd_ < 0) throw std::system_error(errno, std::generic_category(), "eventfd");
-    try {
-        thread_ = std::thread([this] { run(); });
-    } catch (...) {
-        ::close(wakeFd_);
-        throw;
-    }
+PortWorker::PortWorker(std::unique_ptr<PortDevice> device, std::shared_ptr<EventQueue> queue,
+                       WorkerOptions options)
+    : device_(std::move(device)), queue_(std::move(queue)), options_(options) {
+    thread_ = std::thread([this] { run(); });
     // Bytes that arrive once Open has returned must not fall to the worker's own start-up purge.
     std::unique_lock lock(mutex_);
     started_.wait(lock, [this] { return running_; });
 }
 
 PortWorker::~PortWorker() {
+    requestStop();
+    thread_.join();
+    closeDevice();
+}
+
+void PortWorker::requestStop() {
     {
         std::lock_guard lock(mutex_);
         stopRequested_ = true;
     }
-    wake();
-    thread_.join();
-    ::close(wakeFd_);
+    device_->wake();
 }
 
-void PortWorker::wake() {
-    std::uint64_t one = 1;
-    while (::write(wakeFd_, &one, sizeof one) < 0 && errno == EINTR) {
+bool PortWorker::stopRequested() { return stopRequested_.load(); }
+
+// A wedged adapter must not hold the window thread: what the driver has not sent by then is thrown away, so
+// that closing the device has nothing left to wait for.
+void PortWorker::closeDevice() {
+    const auto until = Clock::now() + kCloseDrain;
+    while (!device_->gone() && Clock::now() < until) {
+        const auto pending = device_->pendingOutput();
+        if (!pending || *pending == 0) break;
+        device_->wait(std::min(10, remainingMs(until)), false, false);
     }
+    device_->discardOutput();
+    device_.reset();
 }
 
 bool PortWorker::write(const Bytes& bytes, const std::function<void()>& whileWaiting) {
-    if (gone_.load()) return false;
+    if (device_->gone() || stopRequested()) return false;
     std::unique_lock lock(mutex_);
     sendBuffer_ = &bytes;
     writeFinished_ = false;
     sent_.store(0);
     lock.unlock();
-    wake();
+    device_->wake();
     lock.lock();
     const auto finished = [this] { return writeFinished_; };
     if (!whileWaiting) {
@@ -121,21 +120,15 @@ bool PortWorker::write(const Bytes& bytes, const std::function<void()>& whileWai
     return writeResult_;
 }
 
-void PortWorker::noteSent(std::size_t handedOver) {
-    const std::size_t queued = device_.outputQueued();
-    sent_.store(handedOver > queued ? handedOver - queued : 0);
-}
-
-void PortWorker::markGone() {
-    if (gone_.exchange(true)) return;
+void PortWorker::noteIfGone() {
+    if (goneTold_ || !device_->gone()) return;
+    goneTold_ = true;
     const QueueEntry entry{QueueEntry::Type::DeviceGone, 0};
     queue_->append(&entry, 1);
 }
 
 void PortWorker::run() {
-    device_.purge();
-    counters_ = device_.counters();
-    if (!counters_) lines_ = device_.modemLines();
+    device_->start();
     {
         std::lock_guard lock(mutex_);
         running_ = true;
@@ -143,24 +136,19 @@ void PortWorker::run() {
     started_.notify_all();
     while (waitOnce()) {
     }
+    device_->finish();
 }
 
 // One round: wait for the first of stop, I/O and write request, and handle them in that order.
 bool PortWorker::waitOnce() {
-    const bool gone = gone_.load();
-    const bool sampleLines = (counters_ || lines_) && !gone;
+    // A stop seen (and its wake taken) inside a write must not leave the wait below without an end.
+    if (stopRequested()) return false;
+    const bool gone = device_->gone();
+    const bool sampleLines = device_->watchesLines() && !gone;
     const bool resting = !gone && Clock::now() < restUntil_;
     int timeout = sampleLines ? kLineSampleMs : -1;
     if (resting) timeout = std::max(1, remainingMs(restUntil_));
-    std::array<pollfd, 2> fds{{{gone || resting ? -1 : device_.fd(), POLLIN, 0}, {wakeFd_, POLLIN, 0}}};
-    if (::poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) {
-        std::this_thread::sleep_for(milliseconds(kLineSampleMs));  // never spin on an unexpected poll failure
-        return true;
-    }
-    if (fds[1].revents & POLLIN) {
-        std::uint64_t count = 0;
-        [[maybe_unused]] auto n = ::read(wakeFd_, &count, sizeof count);
-    }
+    device_->wait(timeout, !gone && !resting, false);
 
     const Bytes* request = nullptr;
     {
@@ -171,16 +159,16 @@ bool PortWorker::waitOnce() {
 
     if (sampleLines) {
         std::vector<QueueEntry> events;
-        collectLineEvents(events);
+        device_->lineEvents(events);
         if (!events.empty()) queue_->append(events.data(), events.size());
     }
-    if (fds[0].revents != 0) {
-        std::size_t taken = readAvailable();
+    if (!gone && !resting) {
+        const std::size_t taken = readAvailable();
         if (taken > 0 && taken < kTrickleBytes) restUntil_ = Clock::now() + kTrickleRest;
     }
 
     if (request) {
-        bool ok = performWrite(*request);
+        const bool ok = performWrite(*request);
         std::lock_guard lock(mutex_);
         writeResult_ = ok;
         writeFinished_ = true;
@@ -190,93 +178,55 @@ bool PortWorker::waitOnce() {
     return true;
 }
 
-void PortWorker::collectLineEvents(std::vector<QueueEntry>& out) {
-    bool cts = false, dsr = false, dcd = false;
-    if (counters_) {
-        auto now = device_.counters();
-        if (!now) return;
-        const LineCounters& was = *counters_;
-        if (changed(was.brk, now->brk)) out.push_back(status(1));
-        if (changed(was.frame, now->frame) || changed(was.overrun, now->overrun) ||
-            changed(was.bufOverrun, now->bufOverrun) ||
-            (options_.parityCheck && changed(was.parity, now->parity)))
-            out.push_back(status(4));
-        if (changed(was.rng, now->rng)) out.push_back(status(5));
-        cts = changed(was.cts, now->cts);
-        dsr = changed(was.dsr, now->dsr);
-        dcd = changed(was.dcd, now->dcd);
-        counters_ = now;
-        if (!(cts || dsr || dcd)) return;
-        auto lines = device_.modemLines();
-        if (!lines) return;
-        if (cts) out.push_back(status(lines->cts ? 2 : 8));
-        if (dsr) out.push_back(status(lines->dsr ? 3 : 9));
-        if (dcd) out.push_back(status(lines->dcd ? 6 : 10));
-        return;
-    }
-    auto lines = device_.modemLines();
-    if (!lines || !lines_ || *lines == *lines_) return;
-    if (lines->ri && !lines_->ri) out.push_back(status(5));
-    if (lines->cts != lines_->cts) out.push_back(status(lines->cts ? 2 : 8));
-    if (lines->dsr != lines_->dsr) out.push_back(status(lines->dsr ? 3 : 9));
-    if (lines->dcd != lines_->dcd) out.push_back(status(lines->dcd ? 6 : 10));
-    lines_ = lines;
-}
-
 std::size_t PortWorker::readAvailable() {
     std::uint8_t buffer[4096];
     std::vector<QueueEntry> entries;
     std::size_t taken = 0;
-    // A device that never pauses must not keep the worker from a stop request or a write.
     while (taken < kMostReadAtOnce) {
-        ssize_t n = ::read(device_.fd(), buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && errno == EAGAIN) return taken;
-        if (n <= 0) {
-            // End of file on a hung-up tty, EIO once the far end of a pty is closed: the device is gone.
-            markGone();
-            return taken;
-        }
-        taken += static_cast<std::size_t>(n);
         entries.clear();
-        auto count = static_cast<std::size_t>(n);
-        if (options_.eventChar && std::memchr(buffer, *options_.eventChar, count))
+        const std::size_t n = device_->read(buffer, sizeof buffer, entries);
+        if (n > 0 && options_.eventChar && std::memchr(buffer, *options_.eventChar, n))
             entries.push_back(status(7));
-        for (std::size_t i = 0; i < count; ++i) entries.push_back({QueueEntry::Type::Byte, buffer[i]});
-        queue_->append(entries.data(), entries.size());
+        for (std::size_t i = 0; i < n; ++i) entries.push_back({QueueEntry::Type::Byte, buffer[i]});
+        if (!entries.empty()) queue_->append(entries.data(), entries.size());
+        taken += n;
+        if (n == 0) break;
     }
+    noteIfGone();
     return taken;
 }
 
 bool PortWorker::performWrite(const Bytes& bytes) {
     // What has arrived is taken in before the purge, so that the purge cannot cut a report from the machine.
+    device_->settleInput();
     readAvailable();
-    if (gone_.load()) return false;
-    device_.purge();
+    if (device_->gone()) return false;
+    device_->purge();
     const bool limited = options_.timeoutMs > 0;
     const auto deadline = Clock::now() + milliseconds(writeTimeLimitMs(options_.timeoutMs, bytes.size()));
     StallWatch stall(options_.timeoutMs);
 
     std::size_t done = 0;
     while (done < bytes.size()) {
-        ssize_t n = ::write(device_.fd(), bytes.data() + done, bytes.size() - done);
-        if (n > 0) {
-            done += static_cast<std::size_t>(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && errno != EAGAIN) {
-            if (errno == EIO || errno == ENXIO || errno == ENODEV) markGone();
+        const auto taken = device_->write(bytes.data() + done, bytes.size() - done);
+        if (!taken) {
+            noteIfGone();
+            device_->discardOutput();
             return false;
         }
-        // The driver's buffer is full: wait for room, taking in what arrives meanwhile.
-        noteSent(done);
+        done += *taken;
+        if (*taken > 0) continue;
+        // The driver has no room: wait for it, taking in what arrives meanwhile.
+        const std::size_t pending = device_->pendingOutput().value_or(0);
+        sent_.store(done > pending ? done - pending : 0);
         const auto until = stall.limit(deadline, sent_.load());
-        if (limited && remainingMs(until) == 0) return false;
-        pollfd fd{device_.fd(), POLLOUT | POLLIN, 0};
-        if (::poll(&fd, 1, limited ? remainingMs(until) : -1) < 0 && errno != EINTR) return false;
-        if (fd.revents & (POLLIN | POLLHUP | POLLERR)) readAvailable();
-        if (gone_.load()) return false;
+        if (stopRequested() || (limited && remainingMs(until) == 0)) {
+            device_->discardOutput();
+            return false;
+        }
+        device_->wait(limited ? remainingMs(until) : -1, true, true);
+        readAvailable();
+        if (device_->gone()) return false;
     }
     return waitForTransmitter(bytes.size(), deadline, limited, stall);
 }
@@ -284,19 +234,27 @@ bool PortWorker::performWrite(const Bytes& bytes) {
 bool PortWorker::waitForTransmitter(std::size_t total, Clock::time_point deadline, bool limited,
                                     StallWatch& stall) {
     const long long bytesPerSecond = std::max(1, options_.baudRate / 10);
-    while (std::size_t queued = device_.outputQueued()) {
-        sent_.store(total > queued ? total - queued : 0);
+    for (;;) {
+        const auto queued = device_->pendingOutput();
+        if (!queued) {
+            noteIfGone();
+            return false;
+        }
+        if (*queued == 0) break;
+        sent_.store(total > *queued ? total - *queued : 0);
         const auto until = stall.limit(deadline, sent_.load());
-        if (limited && remainingMs(until) == 0) return false;
-        long long ms = std::clamp<long long>(static_cast<long long>(queued) * 1000 / bytesPerSecond, 1, 20);
+        if (stopRequested() || (limited && remainingMs(until) == 0)) {
+            device_->discardOutput();
+            return false;
+        }
+        long long ms = std::clamp<long long>(static_cast<long long>(*queued) * 1000 / bytesPerSecond, 1, 20);
         if (limited) ms = std::min<long long>(ms, remainingMs(until));
-        pollfd fd{device_.fd(), POLLIN, 0};
-        if (::poll(&fd, 1, static_cast<int>(ms)) > 0) readAvailable();
-        if (gone_.load()) return false;
+        device_->wait(static_cast<int>(ms), true, false);
+        readAvailable();
+        if (device_->gone()) return false;
     }
-    const bool drained = device_.drain();
-    if (drained) sent_.store(total);
-    return drained;
+    sent_.store(total);
+    return true;
 }
 
 }  // namespace tessary::link

@@ -1,56 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/serial_port.h"
 
-#include <grp.h>
-#include <sys/stat.h>
-
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <cerrno>
 #include <cstdio>
 #include <exception>
-#include <filesystem>
 #include <optional>
-#include <system_error>
 
 #include "app/model/delivery_hold.h"
 #include "app/model/properties.h"
 #include "app/model/window.h"
 #include "link/com_ports.h"
 #include "link/event_queue.h"
+#include "link/port_device.h"
 #include "link/port_worker.h"
-#include "link/tty_device.h"
 
 namespace tessary::link {
-namespace {
-
-// The log pane keeps only the connection texts; the reason an open was refused goes to the terminal, once
-// for a device (the start-up scan tries COM1 twice).
-void reportPermissionDenied(const std::string& path) {
-    static std::string lastReported;
-    std::error_code ec;
-    std::string device = std::filesystem::canonical(path, ec).string();
-    if (ec) device = path;
-    if (device == lastReported) return;
-    lastReported = device;
-
-    struct stat st {};
-    const struct group* owner = ::stat(device.c_str(), &st) == 0 ? ::getgrgid(st.st_gid) : nullptr;
-    const bool groupMayUse =
-        owner && st.st_gid != 0 && (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
-    if (groupMayUse)
-        std::fprintf(stderr,
-                     "tessary: no permission to open %s: add your account to the group \"%s\" "
-                     "(sudo usermod -aG %s $USER), then log out and in again\n",
-                     device.c_str(), owner->gr_name, owner->gr_name);
-    else
-        std::fprintf(stderr,
-                     "tessary: no permission to open %s, and no group may use it: give it a group "
-                     "(a udev rule) or ask the administrator\n",
-                     device.c_str());
-}
-
-}  // namespace
 
 SerialPort::SerialPort(std::string name, PortSettings settings, EventSink& sink)
     : name_(std::move(name)),
@@ -95,36 +60,29 @@ bool SerialPort::Open() {
     const std::string path = resolveCom(settings_.portNumber);
     if (path.empty()) return false;
 
-    int error = 0;
-    auto device = TtyDevice::open(path, error);
-    if (!device) {
-        if (error == EACCES || error == EPERM) reportPermissionDenied(path);
-        return false;
-    }
-    if (!device->configure(settings_)) return false;
+    auto device = openPortDevice(path, settings_);
+    if (!device) return false;
     // Events reach the window thread through the target; without an application there is no one to post to.
     if (!QCoreApplication::instance() || !target_) return false;
-    device->purge();
 
     WorkerOptions options;
     if (!settings_.eventChar.empty()) options.eventChar = static_cast<std::uint8_t>(settings_.eventChar[0]);
-    options.parityCheck = settings_.parityCheck;
     options.timeoutMs = settings_.timeout;
     options.baudRate = settings_.baudRate;
     try {
-        worker_ = std::make_unique<PortWorker>(*device, queue_, options);
+        worker_ = std::make_shared<PortWorker>(std::move(device), queue_, options);
     } catch (const std::exception& ex) {
         std::fprintf(stderr, "tessary: cannot start the port worker: %s\n", ex.what());
         return false;
     }
-    device_ = std::move(device);
-    identity_ = usbIdentity(path);
+    identity_ = link::deviceIdentity(path);
     return true;
 }
 
 void SerialPort::Close() {
+    // A SendData below on the stack holds the worker until its write has ended.
+    if (worker_) worker_->requestStop();
     worker_.reset();
-    device_.reset();
     queue_->clear();
 }
 
@@ -135,7 +93,8 @@ bool SerialPort::SendData(const SendValue& value, const SendProgress& progress) 
     if (!bytes || !worker_ || sending_) return false;
     if (bytes->empty()) return true;
     sending_ = true;
-    PortWorker& worker = *worker_;
+    const std::shared_ptr<PortWorker> keep = worker_;
+    PortWorker& worker = *keep;
     const std::size_t total = bytes->size();
     std::optional<DeliveryHold> hold;
     const bool ok = worker.write(*bytes, [&] {

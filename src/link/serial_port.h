@@ -23,7 +23,6 @@ namespace tessary::link {
 class DeliveryTarget;
 class EventQueue;
 class PortWorker;
-class TtyDevice;
 
 class SerialPort final : public Unit {
   public:
@@ -41,7 +40,9 @@ class SerialPort final : public Unit {
 
     // Closes first, then opens COM<PortNumber> with the stored settings and starts the worker.
     bool Open();
-    // Stops the worker, closes the port and drops received bytes not yet delivered.
+    // Stops the worker, closes the port and drops received bytes not yet delivered. What the driver still
+    // holds to send gets at most two seconds and is then discarded. A write in progress (Close called from
+    // inside SendData's wait) fails at once; the device is released when that SendData returns.
     void Close();
     // Writes the value's bytes and waits until they are sent. False when closed, when the value has no
     // byte form, when the write fails or the device is gone; an empty text or byte set writes nothing.
@@ -53,7 +54,7 @@ class SerialPort final : public Unit {
     bool SendData(const SendValue& value, const SendProgress& progress);
 
     bool isOpen() const { return worker_ != nullptr; }
-    // The USB identity of the device the last successful Open reached (see usbIdentity); kept after Close.
+    // The USB identity of the device the last successful Open reached (see deviceIdentity); kept after Close.
     const std::string& deviceIdentity() const { return identity_; }
     const PortSettings& settings() const { return settings_; }
 
@@ -64,8 +65,7 @@ class SerialPort final : public Unit {
     std::array<Value, 8> common_{};
     std::shared_ptr<EventQueue> queue_;
     std::unique_ptr<DeliveryTarget> target_;
-    std::unique_ptr<TtyDevice> device_;
-    std::unique_ptr<PortWorker> worker_;
+    std::shared_ptr<PortWorker> worker_;
     bool sending_ = false;
     std::string identity_;
 };

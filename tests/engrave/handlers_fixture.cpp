@@ -1,20 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "handlers_fixture.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <pty.h>
-#include <sys/eventfd.h>
-#include <sys/ioctl.h>
-#include <termios.h>
-#include <unistd.h>
-
 #include <QAbstractButton>
 #include <QEventLoop>
 #include <QProgressBar>
 #include <QTimer>
-#include <cstdlib>
+#include <cerrno>
+#include <cstdio>
 #include <filesystem>
+#include <random>
 #include <system_error>
 
 #include "app/definitions/definitions.h"
@@ -30,112 +24,56 @@ namespace {
 [[noreturn]] void fail(const char* what) { throw std::system_error(errno, std::generic_category(), what); }
 
 std::string makeTempDir(const char* stem) {
-    std::string pattern = (fs::temp_directory_path() / (std::string(stem) + "-XXXXXX")).string();
-    if (!::mkdtemp(pattern.data())) fail("mkdtemp");
-    return pattern;
+    std::random_device random;
+    for (;;) {
+        const fs::path dir = fs::temp_directory_path() / (std::string(stem) + "-" + std::to_string(random()));
+        if (fs::create_directory(dir)) return dir.string();
+    }
 }
 }  // namespace
 
-MachineEnd::MachineEnd(int com) : com_(com) {
-    dir_ = makeTempDir("tessary-ports");
-    if (const char* old = std::getenv("TESSARY_PORT_DIR")) {
-        hadPrevious_ = true;
-        previousDir_ = old;
-    }
-    ::setenv("TESSARY_PORT_DIR", dir_.c_str(), 1);
-    stopFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    plugIn();
-}
+MachineEnd::MachineEnd(int com) : com_(com) { plugIn(); }
 
 void MachineEnd::plugIn() {
-    int slave = -1;
-    char name[256] = {};
-    if (::openpty(&master_, &slave, name, nullptr, nullptr) != 0) fail("openpty");
-    ::close(slave);
-    termios t{};
-    ::tcgetattr(master_, &t);
-    ::cfmakeraw(&t);
-    ::tcsetattr(master_, TCSANOW, &t);
-    ::fcntl(master_, F_SETFD, FD_CLOEXEC);
-    const fs::path link = fs::path(dir_) / ("COM" + std::to_string(com_));
-    std::error_code ec;
-    fs::remove(link, ec);
-    fs::create_symlink(name, link);
-    reader_ = std::thread([this] { read(); });
-}
-
-void MachineEnd::plugInAgain() {
-    reader_.join();
-    std::uint64_t count = 0;
-    [[maybe_unused]] auto n = ::read(stopFd_, &count, sizeof count);  // the stop hangUp asked for
-    plugIn();
-}
-
-MachineEnd::~MachineEnd() {
-    std::uint64_t one = 1;
-    [[maybe_unused]] auto n = ::write(stopFd_, &one, sizeof one);
-    reader_.join();
-    ::close(stopFd_);
-    if (master_ >= 0) ::close(master_);
-    if (hadPrevious_)
-        ::setenv("TESSARY_PORT_DIR", previousDir_.c_str(), 1);
-    else
-        ::unsetenv("TESSARY_PORT_DIR");
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-}
-
-void MachineEnd::read() {
-    std::uint8_t buffer[4096];
-    for (;;) {
-        pollfd fds[2] = {{master_, POLLIN, 0}, {stopFd_, POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0 && errno != EINTR) return;
-        if (fds[1].revents) return;
-        // Until the console opens the slave, the master reports a hang-up: wait for it.
-        if (!(fds[0].revents & POLLIN)) {
-            std::this_thread::sleep_for(2ms);
-            continue;
+    pty_ = std::make_unique<test::Pty>();
+    ports_.link(com_, pty_->slavePath());
+    stop_ = false;
+    reader_ = std::thread([this] {
+        while (!stop_) {
+            const Bytes got = pty_->read(4096, 5ms);
+            if (got.empty()) {
+                std::this_thread::sleep_for(1ms);
+                continue;
+            }
+            std::lock_guard lock(mutex_);
+            bytes_.insert(bytes_.end(), got.begin(), got.end());
+            lastByte_ = std::chrono::steady_clock::now();
         }
-        const ssize_t n = ::read(master_, buffer, sizeof buffer);
-        if (n <= 0) {
-            std::this_thread::sleep_for(2ms);
-            continue;
-        }
-        std::lock_guard lock(mutex_);
-        bytes_.insert(bytes_.end(), buffer, buffer + n);
-    }
+    });
 }
 
-void MachineEnd::write(const Bytes& bytes) const {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
-        if (n > 0)
-            done += static_cast<std::size_t>(n);
-        else if (errno != EINTR && errno != EAGAIN)
-            fail("write to the pty master");
-    }
+void MachineEnd::stopReading() {
+    stop_ = true;
+    if (reader_.joinable()) reader_.join();
 }
+
+void MachineEnd::plugInAgain() { plugIn(); }
+
+MachineEnd::~MachineEnd() { stopReading(); }
+
+void MachineEnd::write(const Bytes& bytes) const { pty_->write(bytes); }
 
 Bytes MachineEnd::received(std::size_t count, std::chrono::milliseconds quiet) const {
-    // On a busy machine the reader thread may run long after the console wrote: bytes still waiting in the
-    // pty are not quiet, and an expected count is waited for up to a deadline rather than a quiet spell.
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    std::size_t seen = 0;
-    auto lastChange = std::chrono::steady_clock::now();
+    // On a busy machine the reader may run long after the console wrote: an expected count is waited for up
+    // to a deadline rather than a quiet spell.
+    const auto start = std::chrono::steady_clock::now();
+    const auto deadline = start + 10s;
     for (;;) {
-        int pending = 0;
-        if (::ioctl(master_, FIONREAD, &pending) == 0 && pending > 0)
-            lastChange = std::chrono::steady_clock::now();
         {
             std::lock_guard lock(mutex_);
-            if (bytes_.size() != seen) {
-                seen = bytes_.size();
-                lastChange = std::chrono::steady_clock::now();
-            }
-            if (count > 0 && seen >= count) return bytes_;
             const auto now = std::chrono::steady_clock::now();
-            if (count > 0 ? now >= deadline : now - lastChange >= quiet) return bytes_;
+            if (count > 0 && bytes_.size() >= count) return bytes_;
+            if (count > 0 ? now >= deadline : now - std::max(lastByte_, start) >= quiet) return bytes_;
         }
         std::this_thread::sleep_for(1ms);
     }
@@ -149,12 +87,8 @@ void MachineEnd::clear() {
 
 void MachineEnd::hangUp() {
     received();
-    std::uint64_t one = 1;
-    [[maybe_unused]] auto n = ::write(stopFd_, &one, sizeof one);
-    reader_.join();
-    ::close(master_);
-    master_ = -1;
-    reader_ = std::thread([] {});
+    stopReading();
+    pty_->closeMaster();
 }
 
 ConsoleTest::ConsoleTest() : runDir(makeTempDir("tessary-run")) {

@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The console with its real main window (offscreen Qt) and all its handlers, linked to a pty that plays the
-// machine as COM5 in a temporary TESSARY_PORT_DIR: the test holds the machine's end and sees every byte.
+// machine as COM5: the test holds the machine's end and sees every byte.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QImage>
 #include <QWidget>
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -21,13 +22,14 @@
 #include "app/model/value.h"
 #include "app/qt/qt_window.h"
 #include "app/qt/qt_window_host.h"
+#include "pty_fixture.h"
 #include "raster/raster.h"
 
 namespace tessary::testing {
 
 using namespace std::chrono_literals;
 
-// The machine's end of the line: a pty master read continuously, linked as COMn in a fresh port directory.
+// The machine's end of the line: a pty master read continuously, linked as COMn (tests/link's pty fixture).
 class MachineEnd {
   public:
     explicit MachineEnd(int com = 5);
@@ -44,15 +46,14 @@ class MachineEnd {
 
   private:
     void plugIn();
-    void read();
-    std::string dir_;
-    std::string previousDir_;
-    bool hadPrevious_ = false;
+    void stopReading();
     int com_ = 5;
-    int master_ = -1;
-    int stopFd_ = -1;
+    test::PortDir ports_;
+    std::unique_ptr<test::Pty> pty_;
+    std::atomic<bool> stop_{false};
     mutable std::mutex mutex_;
     Bytes bytes_;
+    std::chrono::steady_clock::time_point lastByte_;
     std::thread reader_;
 };
 

@@ -68,6 +68,7 @@ TEST(TypedText, TooLargeOrUndrawableTextIsSaidSoAndEveryLengthStillDraws) {
         {tenThousand, sized(36), "shorten its lines"},
         {tenThousand, sized(36, true), ""},
         {"Anna \U0010FFFD", sized(36), "(U+10FFFD)"},
+        {std::string(20001, 'x'), sized(36, true), "longer than 20,000 characters"},
     };
     for (const Case& c : cases) {
         const std::string refusal = render::textRefusal(c.text, c.style);
@@ -76,9 +77,10 @@ TEST(TypedText, TooLargeOrUndrawableTextIsSaidSoAndEveryLengthStillDraws) {
             EXPECT_EQ(refusal, "");
         else
             EXPECT_NE(refusal.find(c.refusal), std::string::npos);
-        // The picture is never larger than the field, whatever the text.
+        // The picture is never larger than the field, whatever the text; one too long is not laid out.
         const image::Raster r = render::renderText(c.text, c.style);
-        EXPECT_TRUE(!r.empty() && r.width <= render::kTextField && r.height <= render::kTextField);
+        EXPECT_EQ(r.empty(), c.text.size() > render::kMaxTextLength);
+        EXPECT_TRUE(r.width <= render::kTextField && r.height <= render::kTextField);
     }
     // The size it names fits, one more does not.
     const std::string wide = "Happy birthday, dear Anna!";

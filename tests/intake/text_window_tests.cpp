@@ -12,14 +12,17 @@ namespace {
 
 class TextWindow : public MainWindow {
   protected:
-    // Opens the window from the preview's context menu; `inside` runs while it is open.
-    void open(std::function<void(Window&)> inside) {
+    // Opens the window from the preview's context menu (or Ctrl+T); `inside` runs while it is open.
+    void open(std::function<void(Window&)> inside, bool ctrlT = false) {
         QTimer::singleShot(0, [this, inside] {
             ASSERT_NE(console().setting(), nullptr);
             inside(*console().setting());
             if (console().setting()) console().setting()->close();
         });
-        console().dispatch(mainWindowDefinition(), "图片框1", event::kMenuItem + 2, {});
+        if (ctrlT)
+            console().dispatch(mainWindowDefinition(), "", event::kShortcut + 2, {});
+        else
+            console().dispatch(mainWindowDefinition(), "图片框1", event::kMenuItem + 2, {});
     }
     void press(const char* unit) { console().dispatch(textWindowDefinition(), unit, event::kClick, {}); }
 };
@@ -85,14 +88,16 @@ TEST_F(TextWindow, PreviewFollowsTheTypingOkTakesInWhatFitsAndTheTextIsRemembere
     click("按钮重载");
     EXPECT_EQ(readFile(previewFile()), taken) << "Reload renders the same text again";
 
-    // Opened again: what was typed is there; Cancel takes nothing in.
+    // Opened again (Ctrl+T): what was typed is there; Cancel takes nothing in.
     const std::string logBefore = log();
     std::string text, size;
-    open([&](Window& w) {
-        text = w.getText("textBox", prop::editbox::kContent);
-        size = w.getText("sizeBox", prop::editbox::kContent);
-        press("cancelButton");
-    });
+    open(
+        [&](Window& w) {
+            text = w.getText("textBox", prop::editbox::kContent);
+            size = w.getText("sizeBox", prop::editbox::kContent);
+            press("cancelButton");
+        },
+        true);
     EXPECT_EQ(text, wide);
     EXPECT_EQ(size, "20");
     EXPECT_EQ(console().settings().value(kTextKey), wide);

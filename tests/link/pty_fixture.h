@@ -1,39 +1,42 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Real kernel ttys for the serial port tests: pseudo-terminal pairs linked as COMn in a temporary
-// TESSARY_PORT_DIR, a sink that records raised events, and a wait that keeps the window thread's loop
-// running.
+// Real kernel ttys for the serial port tests: pseudo-terminal pairs whose master plays the machine, linked as
+// COMn for the duration of a test (posix/: a temporary TESSARY_PORT_DIR; win32/: the wine prefix's COM ports,
+// reached through tessary-pty-relay), a sink that records raised events, and a wait that keeps the window
+// thread's loop running.
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/model/unit.h"
 #include "app/model/value.h"
+#include "tty_line.h"
 
 namespace tessary::test {
 
 using namespace std::chrono_literals;
 
-// A temporary port directory installed as TESSARY_PORT_DIR for the fixture's lifetime.
+// Whether the unit under test is the Windows one (some line settings exist only there).
+bool serialUnitIsWindows();
+
+// The test's COM ports: none leads anywhere until linked.
 class PortDir {
   public:
     PortDir();
     ~PortDir();
     PortDir(const PortDir&) = delete;
     PortDir& operator=(const PortDir&) = delete;
-    const std::string& path() const { return path_; }
-    // Links COMn to the target, in place of the link it had.
+    // Links COMn to the target (a path on the Linux side), in place of the link it had.
     void link(int com, const std::string& target) const;
 
   private:
-    std::string path_;
-    std::string previous_;
-    bool hadPrevious_ = false;
+    struct Links;
+    std::unique_ptr<Links> links_;
 };
 
-// The far end of a port: the test holds the master side (the machine) and keeps one slave descriptor open
-// so that the slave's line settings can be read back.
+// The far end of a port: the test holds the master side (the machine).
 class Pty {
   public:
     Pty();
@@ -41,16 +44,18 @@ class Pty {
     Pty(const Pty&) = delete;
     Pty& operator=(const Pty&) = delete;
 
-    int slave() const { return slave_; }
     const std::string& slavePath() const { return slavePath_; }
     void write(const Bytes& bytes) const;
     // Bytes the port sent, gathered until `count` arrived or nothing came for `quiet`.
     Bytes read(std::size_t count, std::chrono::milliseconds quiet = 300ms) const;
+    // The line settings the port gave the slave side.
+    TtyLine line() const;
+    // The machine is unplugged: the slave side hangs up.
     void closeMaster();
 
   private:
-    int master_ = -1;
-    int slave_ = -1;
+    struct Master;
+    std::unique_ptr<Master> master_;
     std::string slavePath_;
 };
 

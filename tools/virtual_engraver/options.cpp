@@ -97,6 +97,12 @@ tried and tested without a machine. The pty's slave is linked as COMn in a port
 directory; a console started with TESSARY_PORT_DIR set to that directory finds
 it. Every message the console sends is printed on a line of its own.
 
+It is a Linux program: it needs a pseudo-terminal. The Windows console running
+under wine reaches it as a COM port of the wine prefix once that port is linked
+to it, e.g. ln -sfn DIR/COM1 "$WINEPREFIX/dosdevices/com1" (with COM1 to COM255
+named in HKLM\Software\Wine\Ports before wine starts, so that wine does not
+link its COM ports to the machine's own serial ports again).
+
 Options:
   --port-dir DIR  where to link the port (default: $TESSARY_PORT_DIR, else a new
                   temporary directory, printed at start and removed at exit

@@ -18,13 +18,14 @@ struct RenderModule {
     std::vector<std::string> (*installedFontFamilies)();
     std::string (*defaultFontFamily)();
     bool (*hasText)(const std::string& utf8);
+    bool (*textTooLong)(const std::string& utf8);
     TextFit (*measureText)(const std::string& utf8, const TextStyle& style);
     std::u32string (*undrawableCharacters)(const std::string& utf8, const TextStyle& style,
                                            std::size_t limit);
     std::string (*textRefusal)(const std::string& utf8, const TextStyle& style);
     image::Raster (*renderText)(const std::string& utf8, const TextStyle& style);
 };
-inline constexpr int kRenderModuleVersion = 1;
+inline constexpr int kRenderModuleVersion = 2;
 inline constexpr const char* kRenderModuleName = "tessary-render";
 inline constexpr const char* kRenderModuleEntry = "tessary_render_module";
 

@@ -5,8 +5,8 @@
 
 extern "C" const tessary::render::RenderModule* tessary_render_module() {
     using namespace tessary::render;
-    static constexpr RenderModule kModule{kRenderModuleVersion, decodeSvg,   installedFontFamilies,
-                                          defaultFontFamily,    hasText,     measureText,
-                                          undrawableCharacters, textRefusal, renderText};
+    static constexpr RenderModule kModule{
+        kRenderModuleVersion, decodeSvg,   installedFontFamilies, defaultFontFamily, hasText,
+        textTooLong,          measureText, undrawableCharacters,  textRefusal,       renderText};
     return &kModule;
 }

@@ -23,6 +23,7 @@ namespace {
 // Lines are laid out at this size and the whole is scaled: outlines scale smoothly, so the proportions do
 // not depend on the size.
 constexpr double kLayoutPointSize = 36;
+constexpr const char* kTooLong = "The text is longer than 20,000 characters: shorten it.";
 
 QString qtext(const std::string& utf8) {
     QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
@@ -62,7 +63,7 @@ struct Layout {
 };
 
 std::optional<Layout> layOut(const std::string& utf8, const TextStyle& style) {
-    if (!hasText(utf8) || !ensureGuiApplication()) return std::nullopt;
+    if (textTooLong(utf8) || !hasText(utf8) || !ensureGuiApplication()) return std::nullopt;
     Layout l;
     l.font = fontOf(style);
     l.lines = qtext(utf8).split(QLatin1Char('\n'));
@@ -125,6 +126,12 @@ bool hasText(const std::string& utf8) {
     return false;
 }
 
+bool textTooLong(const std::string& utf8) {
+    // Counted by the bytes that start a character.
+    const auto starts = std::count_if(utf8.begin(), utf8.end(), [](char c) { return (c & 0xC0) != 0x80; });
+    return static_cast<std::size_t>(starts) > kMaxTextLength;
+}
+
 TextFit measureText(const std::string& utf8, const TextStyle& style) {
     const auto l = layOut(utf8, style);
     if (!l) return {};
@@ -142,7 +149,7 @@ TextFit measureText(const std::string& utf8, const TextStyle& style) {
 
 std::u32string undrawableCharacters(const std::string& utf8, const TextStyle& style, std::size_t limit) {
     std::u32string missing;
-    if (!ensureGuiApplication()) return missing;
+    if (textTooLong(utf8) || !ensureGuiApplication()) return missing;
     const QFont font = fontOf(style);
     QSet<char32_t> seen;
     for (const char32_t c : qtext(utf8).toUcs4()) {
@@ -165,6 +172,7 @@ std::u32string undrawableCharacters(const std::string& utf8, const TextStyle& st
 }
 
 std::string textRefusal(const std::string& utf8, const TextStyle& style) {
+    if (textTooLong(utf8)) return kTooLong;
     if (const std::u32string missing = undrawableCharacters(utf8, style, 1); !missing.empty()) {
         const char32_t c = missing.front();
         return "No installed font can draw \"" + QString::fromUcs4(&c, 1).toStdString() + "\" (" +

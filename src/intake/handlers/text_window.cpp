@@ -72,6 +72,7 @@ bool sizeMatters(const Typed& t) { return !t.text.style.fillWidth; }
 
 std::string statusText(const Typed& t) {
     if (std::string missing = drawingMissing(); !missing.empty()) return missing;
+    if (drawing().textTooLong(t.text.text)) return drawing().textRefusal(t.text.text, t.text.style);
     if (!drawing().hasText(t.text.text)) return "Type the text to engrave.";
     if (sizeMatters(t) && !t.sizeValid) return std::string(kBadSize);
     const std::u32string missing = drawing().undrawableCharacters(t.text.text, t.text.style, 1);

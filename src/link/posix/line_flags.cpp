@@ -1,18 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "link/tty_device.h"
+#include "link/posix/line_flags.h"
 
 // termios2 (any baud rate) comes from the kernel headers, which cannot be mixed with <termios.h>.
 #include <asm/termbits.h>
-#include <fcntl.h>
-#include <linux/serial.h>
-#include <sys/file.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <utility>
-
-#include "link/port_settings.h"
 
 namespace tessary::link {
 namespace {
@@ -103,11 +93,6 @@ bool setFlowControl(LineFlags& t, int mode) {
     }
 }
 
-void setModemLine(int fd, int line, bool on) {
-    // Pseudo-terminals have no modem lines; a refusal here is not a failure of the open.
-    ::ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &line);
-}
-
 }  // namespace
 
 std::optional<LineFlags> lineFlags(LineFlags t, const PortSettings& s) {
@@ -120,90 +105,6 @@ std::optional<LineFlags> lineFlags(LineFlags t, const PortSettings& s) {
     t.vtime = 0;
     if (!setBaud(t, s.baudRate) || !setFrame(t, s) || !setFlowControl(t, s.flowControl)) return std::nullopt;
     return t;
-}
-
-std::unique_ptr<TtyDevice> TtyDevice::open(const std::string& path, int& errorNumber) {
-    errorNumber = 0;
-    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        errorNumber = errno;
-        return nullptr;
-    }
-    std::unique_ptr<TtyDevice> device(new TtyDevice(fd));
-    termios2 t{};
-    if (::ioctl(fd, TCGETS2, &t) != 0) {
-        errorNumber = ENOTTY;
-        return nullptr;
-    }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        errorNumber = errno == EWOULDBLOCK ? EBUSY : errno;
-        return nullptr;
-    }
-    ::ioctl(fd, TIOCEXCL);
-    return device;
-}
-
-TtyDevice::~TtyDevice() {
-    // TIOCEXCL outlives this descriptor while the far end of a pty stays open; the next open must succeed.
-    ::ioctl(fd_, TIOCNXCL);
-    ::close(fd_);
-}
-
-bool TtyDevice::configure(const PortSettings& s) {
-    termios2 t{};
-    if (::ioctl(fd_, TCGETS2, &t) != 0) return false;
-    LineFlags current{t.c_iflag,     t.c_oflag,      t.c_cflag,     t.c_lflag, t.c_cc[VMIN],
-                      t.c_cc[VTIME], t.c_cc[VSTART], t.c_cc[VSTOP], t.c_ospeed};
-    auto wanted = lineFlags(current, s);
-    if (!wanted) return false;
-    t.c_iflag = wanted->iflag;
-    t.c_oflag = wanted->oflag;
-    t.c_cflag = wanted->cflag;
-    t.c_lflag = wanted->lflag;
-    t.c_cc[VMIN] = wanted->vmin;
-    t.c_cc[VTIME] = wanted->vtime;
-    t.c_cc[VSTART] = wanted->vstart;
-    t.c_cc[VSTOP] = wanted->vstop;
-    t.c_ispeed = t.c_ospeed = wanted->speed;
-    if (::ioctl(fd_, TCSETS2, &t) != 0) return false;
-
-    if (s.flowControl != 1) setModemLine(fd_, TIOCM_RTS, s.rtsControl != 1);
-    if (s.dtrControl == 1) setModemLine(fd_, TIOCM_DTR, false);
-    if (s.dtrControl == 2) setModemLine(fd_, TIOCM_DTR, true);
-    return true;
-}
-
-void TtyDevice::purge() {
-    ::ioctl(fd_, TCFLSH, TCIFLUSH);
-    // Only bytes this side has not sent yet: some kernels' pty flush discards what the far end has not read.
-    if (outputQueued() > 0) ::ioctl(fd_, TCFLSH, TCOFLUSH);
-}
-
-std::size_t TtyDevice::outputQueued() const {
-    int queued = 0;
-    if (::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued < 0) return 0;
-    return static_cast<std::size_t>(queued);
-}
-
-bool TtyDevice::drain() {
-    while (::ioctl(fd_, TCSBRK, 1) != 0)
-        if (errno != EINTR) return false;
-    return true;
-}
-
-std::optional<LineCounters> TtyDevice::counters() const {
-    serial_icounter_struct ic{};
-    if (::ioctl(fd_, TIOCGICOUNT, &ic) != 0) return std::nullopt;
-    auto u = [](int v) { return static_cast<std::uint32_t>(v); };
-    return LineCounters{u(ic.cts),     u(ic.dsr),    u(ic.rng), u(ic.dcd),        u(ic.frame),
-                        u(ic.overrun), u(ic.parity), u(ic.brk), u(ic.buf_overrun)};
-}
-
-std::optional<ModemLines> TtyDevice::modemLines() const {
-    int bits = 0;
-    if (::ioctl(fd_, TIOCMGET, &bits) != 0) return std::nullopt;
-    return ModemLines{(bits & TIOCM_CTS) != 0, (bits & TIOCM_DSR) != 0, (bits & TIOCM_CAR) != 0,
-                      (bits & TIOCM_RNG) != 0};
 }
 
 }  // namespace tessary::link

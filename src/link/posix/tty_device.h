@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// One open Linux terminal device: exclusive open, line settings, purge, line-state queries.
-#include <cstddef>
+// One open Linux terminal device: exclusive open, line settings, non-blocking I/O woken through an eventfd,
+// line states from the driver's counters or its modem lines.
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 
-#include "link/port_settings.h"
+#include "link/port_device.h"
 
 namespace tessary::link {
 
@@ -22,47 +23,45 @@ struct ModemLines {
     bool operator==(const ModemLines&) const = default;
 };
 
-// The termios fields a port's settings decide, as the kernel's flag values.
-struct LineFlags {
-    std::uint32_t iflag = 0, oflag = 0, cflag = 0, lflag = 0;
-    std::uint8_t vmin = 0, vtime = 0, vstart = 0, vstop = 0;
-    std::uint32_t speed = 0;  // both directions
-};
-
-// The current flags changed as the settings ask (raw 8-bit line, everything else kept); nullopt when Linux
-// cannot express them: one and a half stop bits with other than 5 data bits, data bits outside 5..8,
-// DSR-watched output or DTR handshaking (flow control 2, 3, 4), baud rate 0.
-std::optional<LineFlags> lineFlags(LineFlags current, const PortSettings& settings);
-
-class TtyDevice {
+class TtyDevice final : public PortDevice {
   public:
     // Opens for reading and writing, non-blocking, exclusively (flock plus TIOCEXCL). On failure returns
     // nullptr and leaves the cause in errorNumber (ENOTTY for something that is not a terminal,
     // EBUSY when another program holds the port).
     static std::unique_ptr<TtyDevice> open(const std::string& path, int& errorNumber);
-    ~TtyDevice();
+    ~TtyDevice() override;
     TtyDevice(const TtyDevice&) = delete;
     TtyDevice& operator=(const TtyDevice&) = delete;
-
-    int fd() const { return fd_; }
 
     // Applies lineFlags() and the RTS and DTR rules; false when the driver refuses or Linux cannot express
     // them.
     bool configure(const PortSettings& settings);
 
-    // Discards both directions of the driver's buffers.
-    void purge();
-    // Bytes written but not yet sent; 0 when the driver cannot tell.
-    std::size_t outputQueued() const;
-    // Waits until the driver has sent everything (the transmitter's FIFO included).
-    bool drain();
+    void wake() override;
+    void start() override;
+    void finish() override {}
+    void wait(int timeoutMs, bool input, bool output) override;
+    std::size_t read(std::uint8_t* buffer, std::size_t size, std::vector<QueueEntry>& status) override;
+    void settleInput() override {}
+    bool watchesLines() const override { return counters_ || lines_; }
+    void lineEvents(std::vector<QueueEntry>& out) override;
+    std::optional<std::size_t> write(const std::uint8_t* data, std::size_t count) override;
+    std::optional<std::size_t> pendingOutput() override;
+    void discardOutput() override;
+    void purge() override;
+    bool gone() const override { return gone_.load(); }
 
+  private:
+    TtyDevice(int fd, int wakeFd) : fd_(fd), wakeFd_(wakeFd) {}
     std::optional<LineCounters> counters() const;
     std::optional<ModemLines> modemLines() const;
 
-  private:
-    explicit TtyDevice(int fd) : fd_(fd) {}
     int fd_;
+    int wakeFd_;
+    bool parityCheck_ = false;
+    std::atomic<bool> gone_{false};
+    std::optional<LineCounters> counters_;
+    std::optional<ModemLines> lines_;
 };
 
 }  // namespace tessary::link
