@@ -102,17 +102,15 @@ std::string usbIdentityOfInstance(const std::wstring& instanceId) {
     return ids + (instance.empty() || instance.find('&') != std::string::npos ? "" : ":" + instance);
 }
 
-std::map<int, std::string> portIdentities() {
+std::map<int, std::string> managedPorts() {
     std::map<int, std::string> identities;
     DeviceInfoSet ports{::SetupDiGetClassDevsW(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT)};
     if (ports.set == INVALID_HANDLE_VALUE) return identities;
     SP_DEVINFO_DATA device{};
     device.cbSize = sizeof device;
     for (DWORD i = 0; ::SetupDiEnumDeviceInfo(ports.set, i, &device); ++i) {
-        const int n = comNumber(portName(ports.set, device));
-        if (n == 0) continue;
-        if (std::string identity = identityOfNode(device.DevInst); !identity.empty())
-            identities[n] = identity;
+        if (const int n = comNumber(portName(ports.set, device)))
+            identities[n] = identityOfNode(device.DevInst);
     }
     return identities;
 }
@@ -123,7 +121,7 @@ std::string deviceIdentity(const std::string& devicePath) {
         std::wstring(devicePath.begin() + static_cast<std::ptrdiff_t>(at == std::string::npos ? 0 : at + 1),
                      devicePath.end()));
     if (n == 0) return {};
-    const auto identities = portIdentities();
+    const auto identities = managedPorts();
     const auto found = identities.find(n);
     return found == identities.end() ? std::string() : found->second;
 }
