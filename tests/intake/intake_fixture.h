@@ -88,9 +88,10 @@ struct ToolRun {
 
 // tessary-prepare [options...] IN OUT, its exit status and what it printed.
 inline ToolRun prepare(const std::filesystem::path& dir, const std::string& in, const std::string& out,
-                       const std::vector<std::string>& options = {}) {
+                       const std::vector<std::string>& options = {},
+                       const std::string& program = TESSARY_PREPARE) {
     const auto stdoutFile = dir / "prepare.out", stderrFile = dir / "prepare.err";
-    std::string command = std::string("'") + TESSARY_PREPARE + "'";
+    std::string command = "'" + program + "'";
     for (const std::string& o : options) command += " '" + o + "'";
     command += " '" + in + "' '" + out + "' >'" + stdoutFile.string() + "' 2>'" + stderrFile.string() + "'";
     const int raw = std::system(command.c_str());

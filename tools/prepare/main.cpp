@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "image/conversion.h"
-#include "image/render/text_picture.h"
+#include "intake/drawn_pictures.h"
 #include "intake/headless.h"
 
 namespace {
@@ -257,7 +257,8 @@ int main(int argc, char** argv) {
     if (text) {
         text->style = style;
         // Said before anything is written, as the console's Text window says it.
-        if (const std::string refusal = tessary::render::textRefusal(text->text, style); !refusal.empty()) {
+        if (const std::string refusal = tessary::intake::drawing().textRefusal(text->text, style);
+            !refusal.empty()) {
             std::fprintf(stderr, "tessary-prepare: %s\n", refusal.c_str());
             return 1;
         }

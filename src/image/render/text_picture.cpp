@@ -13,7 +13,6 @@
 #include <QTextLayout>
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <optional>
 
 #include "image/render/gui.h"
@@ -170,12 +169,6 @@ std::u32string undrawableCharacters(const std::string& utf8, const TextStyle& st
         if (!found) missing += c;
     }
     return missing;
-}
-
-std::string codePointName(char32_t c) {
-    char name[16];
-    std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(c));
-    return name;
 }
 
 std::string textRefusal(const std::string& utf8, const TextStyle& style) {

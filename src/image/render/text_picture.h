@@ -3,6 +3,7 @@
 // Typed text as a picture to engrave: black on white, laid out in the chosen font, at the chosen size (the
 // height of a capital letter, in dots of the 512-dot engraving) or scaled as a whole to fill the 490-pixel
 // field's width.
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -64,7 +65,11 @@ bool textTooLong(const std::string& utf8);
 std::string textRefusal(const std::string& utf8, const TextStyle& style);
 
 // "U+10000": a character by its code point.
-std::string codePointName(char32_t c);
+inline std::string codePointName(char32_t c) {
+    char name[16];
+    std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(c));
+    return name;
+}
 
 // The picture at the style's size, at most 490 x 490: a text too large for the field at that size is drawn
 // as large as fits (measureText tells when). Empty when the text has nothing to draw or is too long.
