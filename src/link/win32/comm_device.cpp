@@ -342,14 +342,20 @@ std::optional<std::size_t> CommDevice::pendingOutput() {
 }
 
 void CommDevice::discardOutput() {
+    const bool writing = write_->pending;
     cancel(write_);
     write_->offset = write_->length = write_->done = 0;
-    ::PurgeComm(handle_, PURGE_TXABORT | PURGE_TXCLEAR);
+    // Only what this side has not sent: wine's purge of a pseudo-terminal also takes what the far end has not
+    // read yet.
+    COMSTAT stat{};
+    if (writing || (queryStatus(nullptr, stat) && stat.cbOutQue > 0))
+        ::PurgeComm(handle_, PURGE_TXABORT | PURGE_TXCLEAR);
 }
 
 void CommDevice::purge() {
     // Not PURGE_RXABORT: the worker's own outstanding read stays.
-    ::PurgeComm(handle_, PURGE_RXCLEAR | PURGE_TXCLEAR);
+    ::PurgeComm(handle_, PURGE_RXCLEAR);
+    discardOutput();
 }
 
 void CommDevice::cancel(std::unique_ptr<Request>& request) {
