@@ -53,7 +53,7 @@ TEST(TypedText, SizeIsTheHeightOfACapitalInDotsAndFillingTheWidthIsAChoice) {
     EXPECT_EQ(filled.width(), engraved("Happy birthday", sized(300, true)).width());
 }
 
-TEST(TypedText, TooLargeOrUndrawableTextIsSaidSoAndEveryLengthStillDraws) {
+TEST(TypedText, TooLargeTooLongOrUndrawableTextIsSaidSoAndEveryLengthStillDraws) {
     const std::string tenThousand(10000, 'x');
     struct Case {
         std::string text;
@@ -66,7 +66,7 @@ TEST(TypedText, TooLargeOrUndrawableTextIsSaidSoAndEveryLengthStillDraws) {
         {"W", sized(490), "too large for the engraving field at size 490"},
         {"Happy birthday, dear Anna!", sized(36), " or less fits, or fill the width."},
         {tenThousand, sized(36), "shorten its lines"},
-        {tenThousand, sized(36, true), ""},
+        {tenThousand, sized(36, true), "less than a dot high"},
         {"Anna \U0010FFFD", sized(36), "(U+10FFFD)"},
         {std::string(20001, 'x'), sized(36, true), "longer than 20,000 characters"},
     };

@@ -60,11 +60,14 @@ TEST_F(TextWindow, PreviewFollowsTheTypingOkTakesInWhatFitsAndTheTextIsRemembere
         w.set("fillWidthButton", prop::button::kChecked, 1);
         press("fillWidthButton");
         look(w);
+        w.set("textBox", prop::editbox::kContent, std::string(10000, 'x'));
+        look(w);
+        w.set("textBox", prop::editbox::kContent, wide);
         w.set("fillWidthButton", prop::button::kChecked, 0);
         w.set("sizeBox", prop::editbox::kContent, std::string("20"));
         press("okButton");
     });
-    ASSERT_EQ(seen.size(), 6u);
+    ASSERT_EQ(seen.size(), 7u);
     EXPECT_EQ(seen[0].status, "Type the text to engrave.");
     EXPECT_TRUE(seen[1].status.starts_with("Engraved ")) << seen[1].status;
     EXPECT_TRUE(seen[2].status.starts_with("Engraved ") && seen[2].status != seen[1].status)
@@ -78,6 +81,7 @@ TEST_F(TextWindow, PreviewFollowsTheTypingOkTakesInWhatFitsAndTheTextIsRemembere
     EXPECT_TRUE(
         dialogs.shown[1].text.starts_with("The text is too large for the engraving field at size 200"));
     EXPECT_TRUE(seen[5].status.starts_with("Engraved 492 \xC3\x97 ") && seen[5].sizeOff) << seen[5].status;
+    EXPECT_TRUE(seen[6].status.starts_with("Too long to fill the width")) << seen[6].status;
 
     ASSERT_TRUE(state().typedText);
     EXPECT_EQ(state().typedText->text, wide);

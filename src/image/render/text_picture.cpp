@@ -140,6 +140,9 @@ TextFit measureText(const std::string& utf8, const TextStyle& style) {
     fit.width = static_cast<int>(std::lround(l->width() * scale * kDotsPerPixel));
     fit.height = static_cast<int>(std::lround(l->height * scale * kDotsPerPixel));
     fit.fits = std::lround(l->width() * scale) <= kTextField && std::lround(l->height * scale) <= kTextField;
+    // Filled to the width, a long text could keep nothing of its letters: they must be a dot high at least,
+    // as at size 1.
+    if (style.fillWidth && l->capHeight * scale * kDotsPerPixel < 1) fit.fits = false;
     // The size at which the larger of the text's extents, rounded, is the field's.
     const double perSize = 1 / kDotsPerPixel / l->capHeight;
     const double limit = (kTextField + 0.5) / (std::max(l->width(), l->height) * perSize);
@@ -180,6 +183,9 @@ std::string textRefusal(const std::string& utf8, const TextStyle& style) {
     }
     const TextFit fit = measureText(utf8, style);
     if (fit.fits || (fit.width == 0 && fit.height == 0)) return {};
+    if (style.fillWidth)
+        return "The text is too long to fill the width: its capital letters would be less than a dot high. "
+               "Shorten it, or break it into more lines.";
     const std::string needs = std::to_string(fit.width) + " x " + std::to_string(fit.height) + " dots of " +
                               std::to_string(kFieldDots) + " x " + std::to_string(kFieldDots);
     return "The text is too large for the engraving field at size " + std::to_string(style.size) +

@@ -48,7 +48,7 @@ bool hasText(const std::string& utf8);
 struct TextFit {
     int width = 0;  // dots of the engraving
     int height = 0;
-    bool fits = false;
+    bool fits = false;    // filling the width: also that its capital letters are at least a dot high
     int largestSize = 0;  // the largest size at which it fits, 0 when even size 1 does not
 };
 TextFit measureText(const std::string& utf8, const TextStyle& style);
@@ -61,7 +61,8 @@ std::u32string undrawableCharacters(const std::string& utf8, const TextStyle& st
 bool textTooLong(const std::string& utf8);
 
 // Why the text cannot be engraved as it is, as a sentence for the operator: too long, characters no font
-// draws, or too large for the field at its size. Empty when it can (or when it has nothing to draw at all).
+// draws, too large for the field at its size, or too long to fill the width. Empty when it can (or when it
+// has nothing to draw at all).
 std::string textRefusal(const std::string& utf8, const TextStyle& style);
 
 // "U+10000": a character by its code point.

@@ -78,6 +78,8 @@ std::string statusText(const Typed& t) {
     const std::u32string missing = drawing().undrawableCharacters(t.text.text, t.text.style, 1);
     if (!missing.empty()) return "No installed font draws " + render::codePointName(missing.front()) + ".";
     const render::TextFit fit = drawing().measureText(t.text.text, t.text.style);
+    if (!fit.fits && !sizeMatters(t))
+        return "Too long to fill the width: its letters would be less than a dot high.";
     if (!fit.fits) {
         const std::string size = "Too large at size " + std::to_string(t.text.style.size) + ": ";
         return size +
