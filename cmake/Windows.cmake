@@ -60,14 +60,14 @@ function(tessary_windows_install_runtime)
     endif()")
 endfunction()
 
-# Every executable target built by default below a folder (the programs of the whole build, from the top).
+# Every program and module (a DLL of ours that programs open) built by default below a folder, from the top.
 function(tessary_executables_below dir out)
   get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
   set(found)
   foreach(target ${targets})
     get_target_property(type ${target} TYPE)
     get_target_property(excluded ${target} EXCLUDE_FROM_ALL)
-    if(type STREQUAL "EXECUTABLE" AND NOT excluded)
+    if((type STREQUAL "EXECUTABLE" OR type STREQUAL "MODULE_LIBRARY") AND NOT excluded)
       list(APPEND found ${target})
     endif()
   endforeach()

@@ -102,14 +102,6 @@ class AreaScaler : public RowSink {
     mutable OpenRow open_[2];
 };
 
-// Where a window's rows are written: row r starts at first + r * stride (a negative stride for rows
-// stored bottom-up); with bgr each pixel is stored blue first.
-struct RowTarget {
-    std::uint8_t* first = nullptr;
-    std::ptrdiff_t stride = 0;
-    bool bgr = false;
-};
-
 // AreaScaler's bytes for the window (left, top, windowWidth, windowHeight) of the picture scaled to
 // width x height, when neither side shrinks: a destination pixel then covers at most 2 x 2 source pixels,
 // so its mean is taken directly, without an accumulator for the window. False, with nothing written,

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "image/area_scaler.h"
+#include "image/nearest_scaler.h"
 #include "image/picture.h"
 
 namespace tessary::image {
@@ -26,33 +27,12 @@ Clip clip(const Raster& r, int left, int top, int width, int height) {
     return c;
 }
 
-// Source index for destination index i when n source pixels are stretched to m: the one under i's centre.
-int nearestSource(std::int64_t i, std::int64_t n, std::int64_t m) {
-    return static_cast<int>((2 * i + 1) * n / (2 * m));
-}
-
+// The picture stretched to width x height with its top-left at (left, top): the clipped part, to `to`.
 void drawNearest(const Raster& picture, int left, int top, int width, int height, const Clip& c,
                  const RowTarget& to) {
-    std::vector<int> columns(static_cast<std::size_t>(c.x1 - c.x0));
-    for (int x = c.x0; x < c.x1; ++x) columns[x - c.x0] = nearestSource(x - left, picture.width, width);
-    for (int y = c.y0; y < c.y1; ++y) {
-        const std::uint8_t* src = picture.at(0, nearestSource(y - top, picture.height, height));
-        std::uint8_t* out = to.first + (y - c.y0) * to.stride;
-        if (to.bgr) {
-            for (int sx : columns) {
-                const std::uint8_t* p = src + static_cast<std::size_t>(sx) * 3;
-                out[0] = p[2];
-                out[1] = p[1];
-                out[2] = p[0];
-                out += 3;
-            }
-        } else {
-            for (int sx : columns) {
-                std::memcpy(out, src + static_cast<std::size_t>(sx) * 3, 3);
-                out += 3;
-            }
-        }
-    }
+    NearestScaler scaler(width, height, c.x0 - left, c.y0 - top, c.x1 - c.x0, c.y1 - c.y0, to);
+    scaler.begin(picture.width, picture.height);
+    for (int y = 0; y < picture.height; ++y) scaler.row(y, picture.at(0, y));
 }
 
 }  // namespace

@@ -393,7 +393,7 @@ std::string describeConversion(const ConversionOptions& options) {
     const ConversionOptions d;
     const auto signedValue = [](int v) { return (v > 0 ? "+" : "") + std::to_string(v); };
     std::string text(conversionName(o.mode));
-    if (o.threshold != d.threshold) text += ", level " + std::to_string(o.threshold);
+    if (o.threshold != d.threshold) text += ", level " + std::to_string(thresholdGrey(o.threshold));
     if (o.cell != d.cell) text += ", cell " + std::to_string(o.cell);
     if (o.angle != d.angle) text += ", angle " + std::to_string(o.angle);
     if (o.brightness != d.brightness) text += ", brightness " + signedValue(o.brightness);

@@ -2,6 +2,7 @@
 #pragma once
 // Decoders hand their pixels to a sink row by row, so that a large picture can be scaled down
 // while it is decoded, without holding it whole.
+#include <cstddef>
 #include <cstdint>
 
 namespace tessary::image {
@@ -18,6 +19,14 @@ class RowSink {
     // One row, `width` pixels of red, green, blue. Rows may come in any order (a bottom-up BMP sends the
     // bottom row first), each exactly once.
     virtual void row(int y, const std::uint8_t* rgb) = 0;
+};
+
+// Where a scaler writes its window's rows: row r starts at first + r * stride (a negative stride for rows
+// stored bottom-up); with bgr each pixel is stored blue first.
+struct RowTarget {
+    std::uint8_t* first = nullptr;
+    std::ptrdiff_t stride = 0;
+    bool bgr = false;
 };
 
 }  // namespace tessary::image

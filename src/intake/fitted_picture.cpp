@@ -1,56 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "intake/fitted_picture.h"
 
-#include <algorithm>
-#include <cstring>
 #include <memory>
 #include <optional>
-#include <vector>
 
 #include "image/area_scaler.h"
 #include "image/decode/orientation.h"
-#include "image/render/svg_decoder.h"
+#include "image/nearest_scaler.h"
+#include "intake/drawn_pictures.h"
 
 namespace tessary::intake {
 namespace {
-
-// Whole source rows and columns dropped or repeated: the one under each destination pixel's centre.
-class NearestScaler : public image::RowSink {
-  public:
-    NearestScaler(int width, int height) : out_(width, height) {}
-
-    bool begin(int width, int height) override {
-        sourceWidth_ = width;
-        sourceHeight_ = height;
-        columns_.resize(static_cast<std::size_t>(out_.width));
-        for (int i = 0; i < out_.width; ++i) columns_[i] = nearest(i, width, out_.width);
-        rows_.resize(static_cast<std::size_t>(out_.height));
-        for (int j = 0; j < out_.height; ++j) rows_[j] = nearest(j, height, out_.height);
-        return true;
-    }
-    void row(int y, const std::uint8_t* rgb) override {
-        if (y < 0 || y >= sourceHeight_) return;
-        const auto [first, last] = std::equal_range(rows_.begin(), rows_.end(), y);
-        for (auto j = first; j != last; ++j) {
-            std::uint8_t* out = out_.at(0, static_cast<int>(j - rows_.begin()));
-            for (int sx : columns_) {
-                std::memcpy(out, rgb + static_cast<std::size_t>(sx) * 3, 3);
-                out += 3;
-            }
-        }
-    }
-    image::Raster take() { return std::move(out_); }
-
-  private:
-    static int nearest(std::int64_t i, std::int64_t n, std::int64_t m) {
-        return static_cast<int>((2 * i + 1) * n / (2 * m));
-    }
-    image::Raster out_;
-    int sourceWidth_ = 0;
-    int sourceHeight_ = 0;
-    std::vector<int> columns_;
-    std::vector<int> rows_;
-};
 
 // Places the picture by its own upright size, which a decoder that scales reports through the drawn-size
 // question and any other gives as the size of its rows; then resamples the rows into the drawn size. Rows
@@ -79,7 +39,7 @@ class FittingSink : public image::RowSink {
         if (p.width <= 0 || p.height <= 0) return true;
         const int drawnWidth = swap ? p.height : p.width, drawnHeight = swap ? p.width : p.height;
         if (mode_ == image::Resample::Nearest) {
-            nearest_ = std::make_unique<NearestScaler>(drawnWidth, drawnHeight);
+            nearest_ = std::make_unique<image::NearestScaler>(drawnWidth, drawnHeight);
             return nearest_->begin(width, height);
         }
         area_ = std::make_unique<image::AreaScaler>(drawnWidth, drawnHeight);
@@ -105,7 +65,7 @@ class FittingSink : public image::RowSink {
     int orientation_ = 1;
     std::optional<Placement> placement_;
     std::unique_ptr<image::AreaScaler> area_;
-    std::unique_ptr<NearestScaler> nearest_;
+    std::unique_ptr<image::NearestScaler> nearest_;
 };
 
 }  // namespace
@@ -113,7 +73,7 @@ class FittingSink : public image::RowSink {
 int decodeFitted(const std::string& path, image::Resample mode, FittedPicture& out) {
     out = FittedPicture{};
     FittingSink sink(mode);
-    static constexpr image::Decoder kLater[] = {render::decodeSvg};
+    static constexpr image::Decoder kLater[] = {decodeSvg};
     const int result = image::decodePicture(path, sink, sink.options(), &out.info, kLater);
     if (result != image::kConvertOk) return result;
     out.placement = sink.placement();

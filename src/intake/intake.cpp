@@ -8,7 +8,7 @@
 
 #include "image/files.h"
 #include "image/picture.h"
-#include "image/render/text_picture.h"
+#include "intake/drawn_pictures.h"
 #include "intake/fitted_picture.h"
 
 namespace tessary::intake {
@@ -216,7 +216,7 @@ IntakeResult takeIn(ImageState& state, Surroundings& around, std::string fileNam
 IntakeResult takeInText(ImageState& state, Surroundings& around, const TypedText& text) {
     // Text of zero-width characters only is no text either: it draws nothing.
     const image::Raster rendered =
-        render::hasText(text.text) ? render::renderText(text.text, text.style) : image::Raster();
+        drawing().hasText(text.text) ? drawing().renderText(text.text, text.style) : image::Raster();
     if (rendered.empty()) {
         around.noText();
         return IntakeResult::NoText;

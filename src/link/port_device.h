@@ -33,6 +33,9 @@ class PortDevice {
     // Bytes that have arrived, without waiting, at most `size`; line-status codes found on the way (line
     // errors, break) go to `status`, to be raised before those bytes.
     virtual std::size_t read(std::uint8_t* buffer, std::size_t size, std::vector<QueueEntry>& status) = 0;
+    // Gives up the device's own wait for input, so that read() returns everything received so far; the
+    // purge that starts a write must not discard bytes on their way into a request.
+    virtual void settleInput() = 0;
     // Whether the line states are worth sampling now and then (a pseudo-terminal has none).
     virtual bool watchesLines() const = 0;
     // Line-status codes of what changed since the last call: break, line errors, ring, CTS, DSR, carrier.

@@ -198,6 +198,7 @@ std::size_t PortWorker::readAvailable() {
 
 bool PortWorker::performWrite(const Bytes& bytes) {
     // What has arrived is taken in before the purge, so that the purge cannot cut a report from the machine.
+    device_->settleInput();
     readAvailable();
     if (device_->gone()) return false;
     device_->purge();

@@ -15,6 +15,14 @@ struct Raster {
     Raster() = default;
     Raster(int w, int h) : width(w), height(h), rgb(static_cast<std::size_t>(w) * h * 3, 0) {}
     bool empty() const { return width <= 0 || height <= 0; }
+    // Every pixel this colour.
+    void fill(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+        for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) {
+            rgb[i] = red;
+            rgb[i + 1] = green;
+            rgb[i + 2] = blue;
+        }
+    }
     std::uint8_t* at(int x, int y) { return rgb.data() + (static_cast<std::size_t>(y) * width + x) * 3; }
     const std::uint8_t* at(int x, int y) const {
         return rgb.data() + (static_cast<std::size_t>(y) * width + x) * 3;

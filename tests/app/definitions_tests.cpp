@@ -158,6 +158,7 @@ TEST(WindowDefinitions, BindEveryEventOfTheBindingTableAndNothingElse) {
         {"", event::kDestroying, "deletePreviewFile"},
         {"", event::kShortcut, "openPictureOptions"},
         {"", event::kShortcut + 1, "openPicture"},
+        {"", event::kShortcut + 2, "openTextWindow"},
         {"按钮旋转", event::kClick, "rotate"},
         {"按钮重载", event::kClick, "reload"},
         {"按钮缩小", event::kClick, "zoomOut"},

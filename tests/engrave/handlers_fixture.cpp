@@ -5,9 +5,10 @@
 #include <QEventLoop>
 #include <QProgressBar>
 #include <QTimer>
-#include <cstdlib>
+#include <cerrno>
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
+#include <random>
 #include <system_error>
 
 #include "app/definitions/definitions.h"
@@ -19,6 +20,18 @@
 namespace tessary::testing {
 namespace fs = std::filesystem;
 
+namespace {
+[[noreturn]] void fail(const char* what) { throw std::system_error(errno, std::generic_category(), what); }
+
+std::string makeTempDir(const char* stem) {
+    std::random_device random;
+    for (;;) {
+        const fs::path dir = fs::temp_directory_path() / (std::string(stem) + "-" + std::to_string(random()));
+        if (fs::create_directory(dir)) return dir.string();
+    }
+}
+}  // namespace
+
 MachineEnd::MachineEnd(int com) : com_(com) { plugIn(); }
 
 void MachineEnd::plugIn() {
@@ -27,11 +40,14 @@ void MachineEnd::plugIn() {
     stop_ = false;
     reader_ = std::thread([this] {
         while (!stop_) {
-            const Bytes bytes = pty_->read(4096, 5ms);
-            const std::lock_guard lock(mutex_);
-            if (bytes.empty()) continue;
-            bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
-            lastRead_ = std::chrono::steady_clock::now();
+            const Bytes got = pty_->read(4096, 5ms);
+            if (got.empty()) {
+                std::this_thread::sleep_for(1ms);
+                continue;
+            }
+            std::lock_guard lock(mutex_);
+            bytes_.insert(bytes_.end(), got.begin(), got.end());
+            lastByte_ = std::chrono::steady_clock::now();
         }
     });
 }
@@ -41,31 +57,23 @@ void MachineEnd::stopReading() {
     if (reader_.joinable()) reader_.join();
 }
 
-void MachineEnd::plugInAgain() {
-    stopReading();
-    plugIn();
-}
+void MachineEnd::plugInAgain() { plugIn(); }
 
 MachineEnd::~MachineEnd() { stopReading(); }
 
 void MachineEnd::write(const Bytes& bytes) const { pty_->write(bytes); }
 
 Bytes MachineEnd::received(std::size_t count, std::chrono::milliseconds quiet) const {
-    // On a busy machine the reader thread may run long after the console wrote: an expected count is waited
-    // for up to a deadline rather than a quiet spell.
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    std::size_t seen = 0;
-    auto lastChange = std::chrono::steady_clock::now();
+    // On a busy machine the reader may run long after the console wrote: an expected count is waited for up
+    // to a deadline rather than a quiet spell.
+    const auto start = std::chrono::steady_clock::now();
+    const auto deadline = start + 10s;
     for (;;) {
         {
-            const std::lock_guard lock(mutex_);
-            if (bytes_.size() != seen) {
-                seen = bytes_.size();
-                lastChange = std::max(lastChange, lastRead_);
-            }
-            if (count > 0 && seen >= count) return bytes_;
+            std::lock_guard lock(mutex_);
             const auto now = std::chrono::steady_clock::now();
-            if (count > 0 ? now >= deadline : now - lastChange >= quiet) return bytes_;
+            if (count > 0 && bytes_.size() >= count) return bytes_;
+            if (count > 0 ? now >= deadline : now - std::max(lastByte_, start) >= quiet) return bytes_;
         }
         std::this_thread::sleep_for(1ms);
     }
@@ -73,22 +81,23 @@ Bytes MachineEnd::received(std::size_t count, std::chrono::milliseconds quiet) c
 
 void MachineEnd::clear() {
     received();
-    const std::lock_guard lock(mutex_);
+    std::lock_guard lock(mutex_);
     bytes_.clear();
 }
 
 void MachineEnd::hangUp() {
     received();
     stopReading();
-    // What the console wrote before the plug came out is still the machine's.
+    // What the console wrote before the plug came out is still the machine's (under wine it may still be on
+    // its way through the relay).
     for (Bytes rest; !(rest = pty_->read(4096, 50ms)).empty();) {
-        const std::lock_guard lock(mutex_);
+        std::lock_guard lock(mutex_);
         bytes_.insert(bytes_.end(), rest.begin(), rest.end());
     }
     pty_->closeMaster();
 }
 
-ConsoleTest::ConsoleTest() : runDir(runFolder.string()) {
+ConsoleTest::ConsoleTest() : runDir(makeTempDir("tessary-run")) {
     registerAllHandlers(registry);
     host.setSerialPortFactory(serialPortFactory());
 }
@@ -97,6 +106,8 @@ ConsoleTest::~ConsoleTest() {
     if (console) console->destroyMainWindow();
     console.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    std::error_code ec;
+    fs::remove_all(runDir, ec);
 }
 
 void ConsoleTest::start(Clock* useClock) {
@@ -146,8 +157,10 @@ void ConsoleTest::takeIn(const std::string& path) {
 std::string ConsoleTest::writePicture(const image::Raster& picture, const std::string& name) const {
     const std::string path = (fs::path(runDir) / name).string();
     const Bytes bmp = image::bmp24(picture, false);
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) fail("fopen");
+    std::fwrite(bmp.data(), 1, bmp.size(), f);
+    std::fclose(f);
     return path;
 }
 

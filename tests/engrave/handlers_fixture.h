@@ -24,14 +24,12 @@
 #include "app/qt/qt_window_host.h"
 #include "pty_fixture.h"
 #include "raster/raster.h"
-#include "support/temp_folder.h"
 
 namespace tessary::testing {
 
 using namespace std::chrono_literals;
 
-// The machine's end of the line: a pty master read continuously, linked as COMn for the test (on Linux in a
-// fresh port directory, under wine as the prefix's COM port).
+// The machine's end of the line: a pty master read continuously, linked as COMn (tests/link's pty fixture).
 class MachineEnd {
   public:
     explicit MachineEnd(int com = 5);
@@ -55,7 +53,7 @@ class MachineEnd {
     std::atomic<bool> stop_{false};
     mutable std::mutex mutex_;
     Bytes bytes_;
-    std::chrono::steady_clock::time_point lastRead_;
+    std::chrono::steady_clock::time_point lastByte_;
     std::thread reader_;
 };
 
@@ -109,7 +107,6 @@ class ConsoleTest : public ::testing::Test {
     std::string previewBar();
 
     MachineEnd machine;
-    TempFolder runFolder{"tessary-run"};
     std::string runDir;
     ScriptedClock clock;
     Boxes boxes;

@@ -193,7 +193,8 @@ TEST(ConversionTest, DescriptionNamesTheModeAndWhatDiffersFromTheDefaults) {
     EXPECT_FALSE(filled.isDefault());
     EXPECT_EQ(describeConversion(dots),
               "Halftone dots, cell 8, contrast -5, gamma 1.50, sharpen 30, auto level");
-    EXPECT_EQ(describeConversion(level), "Threshold, level 400, size 300");
+    EXPECT_EQ(describeConversion(level), "Threshold, level 134, size 300")
+        << "the level as the window shows it";
     for (int i = 0; i < kConversionCount; ++i)
         EXPECT_EQ(conversionFromKey(conversionKey(static_cast<Conversion>(i))), static_cast<Conversion>(i));
     EXPECT_FALSE(conversionFromKey("Threshold"));

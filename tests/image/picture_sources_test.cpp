@@ -390,7 +390,7 @@ TEST(Svg, SizeRulesAndRefusals) {
 
 // ---- typed text ----
 
-TEST(TypedText, FillsTheFieldAndIsTakenInLikeAPicture) {
+TEST(TypedText, FilledToTheFieldIsTakenInLikeAPicture) {
     struct TextCase {
         const char* text;
         bool fillsWidth;  // else the height
@@ -402,7 +402,8 @@ TEST(TypedText, FillsTheFieldAndIsTakenInLikeAPicture) {
     for (const TextCase& c : cases) {
         Headless around(dir.file("preview.bmp"));
         intake::ImageState state;
-        const intake::TypedText typed{c.text, {}};
+        intake::TypedText typed{c.text, {}};
+        typed.style.fillWidth = true;
         ASSERT_EQ(intake::takeInText(state, around, typed), intake::IntakeResult::Prepared) << c.text;
         const std::size_t at = around.logged.find("Image resolution:");
         ASSERT_NE(at, std::string::npos);

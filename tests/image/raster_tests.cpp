@@ -11,6 +11,7 @@
 #include "bmp_builder.h"
 #include "image/area_scaler.h"
 #include "image/canvas.h"
+#include "image/nearest_scaler.h"
 #include "image/picture.h"
 #include "support/temp_folder.h"
 
@@ -129,6 +130,12 @@ TEST(Canvas, NearestDropsAndRepeatsWholeColumnsAndRows) {
         const Raster tall = stretch(greys({c.row}), c.width, 3, Resample::Nearest);
         for (int y = 0; y < 3; ++y) EXPECT_EQ(greyRow(tall, y), c.expected);
     }
+    // Rows may come in any order, as a bottom-up BMP sends them while it is decoded.
+    const Raster picture = randomPicture(37, 23, 5);
+    NearestScaler scaler(50, 9);
+    ASSERT_TRUE(scaler.begin(picture.width, picture.height));
+    for (int y = picture.height - 1; y >= 0; --y) scaler.row(y, picture.at(0, y));
+    EXPECT_EQ(scaler.take().rgb, stretch(picture, 50, 9, Resample::Nearest).rgb);
 }
 
 TEST(Canvas, DrawingIsClippedAndEqualsTheVisiblePartOfTheWholeScaledPicture) {

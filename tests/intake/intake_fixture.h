@@ -86,11 +86,12 @@ using ToolRun = tessary::testing::ProgramRun;
 
 // tessary-prepare [options...] IN OUT, its exit status and what it printed.
 inline ToolRun prepare(const std::filesystem::path&, const std::string& in, const std::string& out,
-                       const std::vector<std::string>& options = {}) {
+                       const std::vector<std::string>& options = {},
+                       const std::string& program = TESSARY_PREPARE) {
     std::vector<std::string> arguments = options;
     arguments.push_back(in);
     arguments.push_back(out);
-    return tessary::testing::runProgram(TESSARY_PREPARE, arguments);
+    return tessary::testing::runProgram(program, arguments);
 }
 
 class MainWindow : public ::testing::Test {

@@ -278,7 +278,7 @@ class TickOnRequest : public Clock {
     std::map<Entry*, std::function<void()>> ticks_;
 };
 
-TEST_F(OptionsWindowTest, KeysOnASliderAreLoggedOnceAMomentAfterTheLast) {
+TEST_F(OptionsWindowTest, KeysOnASliderOrTheListAreLoggedOnceAMomentAfterTheLast) {
     TickOnRequest clock;
     qt::QtWindowHost host;
     HandlerRegistry handlers;
@@ -294,15 +294,28 @@ TEST_F(OptionsWindowTest, KeysOnASliderAreLoggedOnceAMomentAfterTheLast) {
     Window* window = keyed.window("Picture options");
     ASSERT_TRUE(window);
     const auto logText = [&] { return keyed.main().getText("编辑框1", prop::editbox::kContent); };
-    const std::string before = logText();
-    auto* brightness = widgetOf<QSlider>(window, "滑块亮度");
-    brightness->setFocus();
-    for (int key = 0; key < 5; ++key) QTest::keyClick(brightness, Qt::Key_Right);
-    EXPECT_EQ(logText(), before);
-    EXPECT_EQ(clock.pending(), 1) << "one wait, started again by every key";
-    clock.tickAll();
-    EXPECT_EQ(logText().substr(before.size()), "Conversion: Threshold, brightness +5\r\n\r\n");
-    EXPECT_EQ(clock.pending(), 0);
+    struct Case {
+        const char* unit;
+        Qt::Key key;
+        int presses;
+        std::string line;
+    };
+    const Case cases[] = {
+        {"滑块亮度", Qt::Key_Right, 5, "Conversion: Threshold, brightness +5\r\n\r\n"},
+        {"组合框转换", Qt::Key_Down, 3, "Conversion: Jarvis–Judice–Ninke, brightness +5\r\n\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.unit);
+        const std::string before = logText();
+        QWidget* unit = widgetOf<QWidget>(window, c.unit);
+        unit->setFocus();
+        for (int key = 0; key < c.presses; ++key) QTest::keyClick(unit, c.key);
+        EXPECT_EQ(logText(), before);
+        EXPECT_EQ(clock.pending(), 1) << "one wait, started again by every key";
+        clock.tickAll();
+        EXPECT_EQ(logText().substr(before.size()), c.line);
+        EXPECT_EQ(clock.pending(), 0);
+    }
     keyed.destroyMainWindow();
 }
 

@@ -134,5 +134,49 @@ TEST_F(PrepareTest, ConversionOptionsGiveTheIntakesResultAndBadValuesWriteNothin
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
 }
 
+TEST_F(PrepareTest, WithoutItsModulesOnlyTheirPicturesAreRefusedWithALineSayingWhy) {
+    // A copy of the program alone in a folder finds neither module beside it nor where the package puts them.
+    const auto alone = dir / "alone" / "tessary-prepare";
+    std::filesystem::create_directories(alone.parent_path());
+    std::filesystem::copy_file(TESSARY_PREPARE, alone);
+    const std::string data = TESSARY_TESTDATA_DIR;
+    const std::string heif =
+        "tessary-heif: HEIC and AVIF pictures are refused: tessary-heif.so is neither in ";
+    const std::string render =
+        "tessary-render: SVG pictures and typed text are refused: tessary-render.so is neither in ";
+    const std::string wrongType = "Wrong file type\n";
+    struct Case {
+        std::vector<std::string> options;
+        std::string in;
+        std::string refusal;  // the first line's start; empty: prepared
+        std::string then;     // what follows that line
+    };
+    const Case cases[] = {
+        {{}, data + "/jpeg/Landscape_1.jpg", "", ""},
+        {{}, data + "/heif/photo.heic", heif, wrongType},
+        {{}, data + "/heif/picture.avif", heif, wrongType},
+        {{}, data + "/svg/logo.svg", render, wrongType},
+        {{"--text"},
+         "Tessary",
+         render,
+         "tessary-prepare: Typed text cannot be drawn without the module tessary-render.\n"},
+    };
+    const auto out = dir / "out.bmp";
+    for (const Case& c : cases) {
+        std::filesystem::remove(out);
+        const ToolRun run = prepare(dir, c.in, out.string(), c.options, alone.string());
+        if (c.refusal.empty()) {
+            EXPECT_EQ(run.status, 0) << c.in << run.err;
+            EXPECT_TRUE(std::filesystem::exists(out)) << c.in;
+            continue;
+        }
+        const std::size_t lineEnd = run.err.find('\n');
+        EXPECT_EQ(run.status, 1) << c.in;
+        EXPECT_EQ(run.err.substr(0, c.refusal.size()), c.refusal) << run.err;
+        EXPECT_EQ(run.err.substr(lineEnd + 1), c.then) << run.err;
+        EXPECT_FALSE(std::filesystem::exists(out)) << c.in;
+    }
+}
+
 }  // namespace
 }  // namespace tessary::intake::testing

@@ -104,17 +104,34 @@ namespace {
 
 TEST_F(OtherWaysIn, PrepareTakesTextAsTheIntakeDoes) {
     const auto out = dir / "text.bmp";
-    ImageState state;
-    Headless quiet((dir / "expected.bmp").string(), true);
-    TypedText typed{"Tessary\n2026", {}};
-    typed.style.italic = true;
-    typed.style.alignment = render::TextAlignment::Centre;
-    ASSERT_EQ(takeInText(state, quiet, typed), IntakeResult::Prepared);
-    const ToolRun run =
-        prepare(dir, "Tessary\\n2026", out.string(), {"--italic", "--align", "centre", "--text"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(readFile(out), readFile(dir / "expected.bmp"));
-    EXPECT_EQ(run.out.rfind("Original image information:\nImage resolution:", 0), 0u) << run.out;
+    struct Same {
+        std::vector<std::string> options;
+        render::TextStyle style;
+    };
+    const auto style = [](int size, bool fill, bool italic, render::TextAlignment alignment) {
+        render::TextStyle s;
+        s.size = size;
+        s.fillWidth = fill;
+        s.italic = italic;
+        s.alignment = alignment;
+        return s;
+    };
+    const Same same[] = {
+        {{"--italic", "--align", "left"}, style(36, false, true, render::TextAlignment::Left)},
+        {{"--size", "80"}, style(80, false, false, render::TextAlignment::Centre)},
+        {{"--fill", "--align", "right"}, style(36, true, false, render::TextAlignment::Right)},
+    };
+    for (const Same& k : same) {
+        ImageState state;
+        Headless quiet((dir / "expected.bmp").string(), true);
+        ASSERT_EQ(takeInText(state, quiet, {"Tessary\n2026", k.style}), IntakeResult::Prepared);
+        std::vector<std::string> options = k.options;
+        options.push_back("--text");
+        const ToolRun run = prepare(dir, "Tessary\\n2026", out.string(), options);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(readFile(out), readFile(dir / "expected.bmp")) << k.options.front();
+        EXPECT_EQ(run.out.rfind("Original image information:\nImage resolution:", 0), 0u) << run.out;
+    }
 
     struct Failing {
         std::vector<std::string> options;
@@ -126,6 +143,8 @@ TEST_F(OtherWaysIn, PrepareTakesTextAsTheIntakeDoes) {
         {{"--text"}, " \\n ", 1, std::string(kNoText)},
         {{"--text"}, std::string(600, 'x'), 1, "too large for the engraving field at size 36"},
         {{"--bold"}, "picture.gif", 2, "go with --text"},
+        {{"--size", "0", "--text"}, "x", 2, "--size takes a whole number from 1 to 490"},
+        {{"--size", "40", "--fill", "--text"}, "x", 2, "exclude each other"},
         {{"--align", "justified", "--text"}, "x", 2, "unknown alignment 'justified'"},
     };
     std::filesystem::remove(out);

@@ -53,7 +53,7 @@ TEST(TypedText, SizeIsTheHeightOfACapitalInDotsAndFillingTheWidthIsAChoice) {
     EXPECT_EQ(filled.width(), engraved("Happy birthday", sized(300, true)).width());
 }
 
-TEST(TypedText, TooLargeOrUndrawableTextIsSaidSoAndEveryLengthStillDraws) {
+TEST(TypedText, TooLargeTooLongOrUndrawableTextIsSaidSoAndEveryLengthStillDraws) {
     const std::string tenThousand(10000, 'x');
     struct Case {
         std::string text;
@@ -66,8 +66,9 @@ TEST(TypedText, TooLargeOrUndrawableTextIsSaidSoAndEveryLengthStillDraws) {
         {"W", sized(490), "too large for the engraving field at size 490"},
         {"Happy birthday, dear Anna!", sized(36), " or less fits, or fill the width."},
         {tenThousand, sized(36), "shorten its lines"},
-        {tenThousand, sized(36, true), ""},
+        {tenThousand, sized(36, true), "less than a dot high"},
         {"Anna \U0010FFFD", sized(36), "(U+10FFFD)"},
+        {std::string(20001, 'x'), sized(36, true), "longer than 20,000 characters"},
     };
     for (const Case& c : cases) {
         const std::string refusal = render::textRefusal(c.text, c.style);
@@ -76,9 +77,10 @@ TEST(TypedText, TooLargeOrUndrawableTextIsSaidSoAndEveryLengthStillDraws) {
             EXPECT_EQ(refusal, "");
         else
             EXPECT_NE(refusal.find(c.refusal), std::string::npos);
-        // The picture is never larger than the field, whatever the text.
+        // The picture is never larger than the field, whatever the text; one too long is not laid out.
         const image::Raster r = render::renderText(c.text, c.style);
-        EXPECT_TRUE(!r.empty() && r.width <= render::kTextField && r.height <= render::kTextField);
+        EXPECT_EQ(r.empty(), c.text.size() > render::kMaxTextLength);
+        EXPECT_TRUE(r.width <= render::kTextField && r.height <= render::kTextField);
     }
     // The size it names fits, one more does not.
     const std::string wide = "Happy birthday, dear Anna!";

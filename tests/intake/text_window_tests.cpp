@@ -12,14 +12,17 @@ namespace {
 
 class TextWindow : public MainWindow {
   protected:
-    // Opens the window from the preview's context menu; `inside` runs while it is open.
-    void open(std::function<void(Window&)> inside) {
+    // Opens the window from the preview's context menu (or Ctrl+T); `inside` runs while it is open.
+    void open(std::function<void(Window&)> inside, bool ctrlT = false) {
         QTimer::singleShot(0, [this, inside] {
             ASSERT_NE(console().setting(), nullptr);
             inside(*console().setting());
             if (console().setting()) console().setting()->close();
         });
-        console().dispatch(mainWindowDefinition(), "图片框1", event::kMenuItem + 2, {});
+        if (ctrlT)
+            console().dispatch(mainWindowDefinition(), "", event::kShortcut + 2, {});
+        else
+            console().dispatch(mainWindowDefinition(), "图片框1", event::kMenuItem + 2, {});
     }
     void press(const char* unit) { console().dispatch(textWindowDefinition(), unit, event::kClick, {}); }
 };
@@ -57,11 +60,14 @@ TEST_F(TextWindow, PreviewFollowsTheTypingOkTakesInWhatFitsAndTheTextIsRemembere
         w.set("fillWidthButton", prop::button::kChecked, 1);
         press("fillWidthButton");
         look(w);
+        w.set("textBox", prop::editbox::kContent, std::string(10000, 'x'));
+        look(w);
+        w.set("textBox", prop::editbox::kContent, wide);
         w.set("fillWidthButton", prop::button::kChecked, 0);
         w.set("sizeBox", prop::editbox::kContent, std::string("20"));
         press("okButton");
     });
-    ASSERT_EQ(seen.size(), 6u);
+    ASSERT_EQ(seen.size(), 7u);
     EXPECT_EQ(seen[0].status, "Type the text to engrave.");
     EXPECT_TRUE(seen[1].status.starts_with("Engraved ")) << seen[1].status;
     EXPECT_TRUE(seen[2].status.starts_with("Engraved ") && seen[2].status != seen[1].status)
@@ -75,6 +81,7 @@ TEST_F(TextWindow, PreviewFollowsTheTypingOkTakesInWhatFitsAndTheTextIsRemembere
     EXPECT_TRUE(
         dialogs.shown[1].text.starts_with("The text is too large for the engraving field at size 200"));
     EXPECT_TRUE(seen[5].status.starts_with("Engraved 492 \xC3\x97 ") && seen[5].sizeOff) << seen[5].status;
+    EXPECT_TRUE(seen[6].status.starts_with("Too long to fill the width")) << seen[6].status;
 
     ASSERT_TRUE(state().typedText);
     EXPECT_EQ(state().typedText->text, wide);
@@ -85,14 +92,16 @@ TEST_F(TextWindow, PreviewFollowsTheTypingOkTakesInWhatFitsAndTheTextIsRemembere
     click("按钮重载");
     EXPECT_EQ(readFile(previewFile()), taken) << "Reload renders the same text again";
 
-    // Opened again: what was typed is there; Cancel takes nothing in.
+    // Opened again (Ctrl+T): what was typed is there; Cancel takes nothing in.
     const std::string logBefore = log();
     std::string text, size;
-    open([&](Window& w) {
-        text = w.getText("textBox", prop::editbox::kContent);
-        size = w.getText("sizeBox", prop::editbox::kContent);
-        press("cancelButton");
-    });
+    open(
+        [&](Window& w) {
+            text = w.getText("textBox", prop::editbox::kContent);
+            size = w.getText("sizeBox", prop::editbox::kContent);
+            press("cancelButton");
+        },
+        true);
     EXPECT_EQ(text, wide);
     EXPECT_EQ(size, "20");
     EXPECT_EQ(console().settings().value(kTextKey), wide);

@@ -18,6 +18,7 @@
 #include "link/com_ports.h"
 #include "link/handlers/link_handlers.h"
 #include "link/lost_port_watch.h"
+#include "link/port_arrival_watch.h"
 #include "link/serial_port.h"
 #include "link/usb_adapters.h"
 #include "pty_fixture.h"
@@ -66,7 +67,8 @@ std::string portLine(int n) {
            std::to_string(n) + "\r\n\r\n";
 }
 
-// The console with its real main window; every Open's port number is recorded through the resolver seam.
+// The console with its real main window; every port number resolved (each Open's, and the watch's after a
+// failed scan) is recorded through the resolver seam.
 class MainWindow : public ::testing::Test {
   protected:
     MainWindow() {
@@ -146,6 +148,12 @@ std::vector<int> scanUpTo(int last) {
     return ports;
 }
 
+// The attempts of the start-up scan: the first 32 resolved (the watch for a machine plugged in later looks
+// next).
+std::vector<int> scanned(const std::vector<int>& attempts) {
+    return {attempts.begin(), attempts.begin() + std::min<std::ptrdiff_t>(32, std::ssize(attempts))};
+}
+
 TEST_F(MainWindow, StartUpFindsTheMachineOnCom5) {
     Pty machine;
     dir.link(5, machine.slavePath());
@@ -177,7 +185,7 @@ TEST_F(MainWindow, AMachineThatVanishesDuringTheScanIsPassedOver) {
 
 TEST_F(MainWindow, StartUpWithoutPortsTries32TimesAndOffersTheComList) {
     start();
-    EXPECT_EQ(attempts, scanUpTo(31));
+    EXPECT_EQ(scanned(attempts), scanUpTo(31));
     EXPECT_EQ(dialogs.boxes, (std::vector<Box>{{"Automatic connection failed !", 0, "Information"}}));
     EXPECT_EQ(log(), welcome() + "Automatic Connecting...\r\n\r\n" +
                          "Change another USB port and try again\r\n\r\n");
@@ -203,7 +211,7 @@ TEST_F(MainWindow, AMachineOnCom32IsNotScannedButConnectsByHand) {
     dir.link(32, machine.slavePath());
     start();
     EXPECT_EQ(controls(), disconnected(0));
-    EXPECT_EQ(attempts, scanUpTo(31));
+    EXPECT_EQ(scanned(attempts), scanUpTo(31));
     attempts.clear();
     main().set(kComList, prop::combobox::kSelection, 32);
     click(kConnect);
@@ -318,6 +326,49 @@ TEST_F(MainWindow, AVanishedMachineIsShownDisconnectedAndReopenedWhenItComesBack
         EXPECT_EQ(controls(), c.afterReturn);
         EXPECT_EQ(portOpen(), !c.pressBreak);
         EXPECT_EQ(clock.ticks.live(), 0u) << "nothing is watched once the port is back or after Break";
+        console_.reset();
+    }
+}
+
+TEST_F(MainWindow, AMachinePluggedInAfterAFailedStartUpIsConnectedAsByConnectUntilConnectIsPressed) {
+    struct Case {
+        const char* what;
+        bool pressConnect;  // Connect pressed (on COM0, which fails) before the machine comes
+        bool heldCom2;  // instead of a machine plugged in, COM2, held by another program at the scan, let go
+        std::string logAfter;
+        Controls after;
+        std::size_t watching;
+    };
+    const Case cases[] = {
+        {"plugged in as COM3", false, false, "Connecting...\r\n\r\nConnected!\r\n\r\n" + portLine(3),
+         connected(3), 0},
+        {"Connect pressed first", true, false, "", disconnected(0), 0},
+        {"a port there at the scan is no machine plugged in", false, true, "", disconnected(0), 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Pty held, machine;
+        RecordingSink sink;
+        SerialPort other("端口1", {}, sink);
+        dir.link(2, c.heldCom2 ? held.slavePath() : "/nonexistent");
+        dir.link(3, "/nonexistent");
+        other.write(prop::serial::kPortNumber, 2);
+        ASSERT_EQ(other.Open(), c.heldCom2);
+        start();
+        ASSERT_EQ(controls(), disconnected(0));
+        if (c.pressConnect) click(kConnect);
+        const std::string before = log();
+        clock.ticks.tick(PortArrivalWatch::kLookEvery + 1);
+        EXPECT_EQ(log(), before) << "nothing new is there yet";
+
+        if (c.heldCom2)
+            other.Close();
+        else
+            dir.link(3, machine.slavePath());
+        clock.ticks.tick(PortArrivalWatch::kLookEvery + 1);
+        EXPECT_EQ(log().substr(before.size()), c.logAfter);
+        EXPECT_EQ(controls(), c.after);
+        EXPECT_EQ(clock.ticks.live(), c.watching) << "watched until connected, or Connect is pressed";
         console_.reset();
     }
 }

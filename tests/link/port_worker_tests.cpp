@@ -40,6 +40,7 @@ class SlowDevice final : public PortDevice {
         woken_ = false;
     }
     std::size_t read(std::uint8_t*, std::size_t, std::vector<QueueEntry>&) override { return 0; }
+    void settleInput() override {}
     bool watchesLines() const override { return false; }
     void lineEvents(std::vector<QueueEntry>&) override {}
     std::optional<std::size_t> write(const std::uint8_t*, std::size_t count) override { return count; }

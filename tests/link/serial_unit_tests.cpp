@@ -6,6 +6,7 @@
 #include "app/model/serial_settings.h"
 #include "link/serial_port.h"
 #include "pty_fixture.h"
+#include "settings_after.h"
 
 namespace tessary::link {
 namespace {
@@ -86,14 +87,6 @@ TEST(SerialPortProperties, OpenOnCreateOpensTheStoredPort) {
     auto port = createSerialPortUnit("端口1", encodeSerialSettings(s), sink);
     ASSERT_TRUE(port);
     EXPECT_TRUE(port->isOpen());
-}
-
-PortSettings settingsAfter(const std::vector<std::pair<int, Value>>& writes) {
-    RecordingSink sink;
-    SerialPort port("端口1", {}, sink);
-    port.write(sp::kBaudRate, 57600);
-    for (const auto& [p, v] : writes) port.write(p, v);
-    return port.settings();
 }
 
 TEST(SerialPortOpen, LineSettingsReachTheTty) {

@@ -17,6 +17,8 @@ fi
 build=$(cd "${1:?usage: package_test.sh BUILD_DIR TESTDATA_DIR}" && pwd)
 testdata=${2:?usage: package_test.sh BUILD_DIR TESTDATA_DIR}
 picture=$testdata/jpeg/Landscape_1.jpg
+heic=$testdata/heif/photo.heic
+svg=$testdata/svg/logo.svg
 app_id=org.example.Tessary
 user=nobody
 
@@ -37,7 +39,7 @@ for tool in cpack dpkg-deb dpkg-query apt-get runuser setsid lintian; do
   command -v "$tool" >/dev/null || fail "$tool is missing"
 done
 [ -f "$build/CPackConfig.cmake" ] || fail "$build is not a configured build tree"
-[ -r "$picture" ] || fail "no test picture at $picture"
+for file in "$picture" "$heic" "$svg"; do [ -r "$file" ] || fail "no test picture at $file"; done
 if dpkg-query -W -f='${Status}' tessary 2>/dev/null | grep -q ' installed$'; then
   fail "a tessary package is installed already; the test would replace it (apt-get purge tessary first)"
 fi
@@ -101,6 +103,15 @@ for path in /usr/bin/tessary /usr/bin/tessary-prepare /usr/bin/tessary-virtual-e
   /usr/share/icons/hicolor/{16x16,24x24,32x32,48x48,64x64,128x128,256x256}/apps/tessary.png; do
   grep -qxF "$path" "$work/paths" && [ -f "$path" ] || fail "$path is not installed by the package"
 done
+heif_module=$(grep '/tessary/tessary-heif\.so$' "$work/paths" || true)
+render_module=$(grep '/tessary/tessary-render\.so$' "$work/paths" || true)
+for module in "$heif_module" "$render_module"; do
+  [ -n "$module" ] && [ -f "$module" ] && [ ! -x "$module" ] || fail "the modules are not installed: $module"
+  if ldd "$module" | grep -q 'not found'; then
+    ldd "$module" >&2
+    fail "$module misses shared libraries"
+  fi
+done
 for program in tessary tessary-prepare tessary-virtual-engraver; do
   if ldd "/usr/bin/$program" | grep -q 'not found'; then
     ldd "/usr/bin/$program" >&2
@@ -133,6 +144,30 @@ header=$(od -An -tx1 -N30 "$work/user/prepared.bmp" | tr -d ' \n')
 [ "$(stat -c %s "$work/user/prepared.bmp")" = 32830 ] || fail "the prepared picture is not 32,830 bytes long"
 [ "${header:0:4}" = 424d ] && [ "${header:36:8}" = 00020000 ] && [ "${header:44:8}" = 00020000 ] &&
   [ "${header:56:4}" = 0100 ] || fail "the prepared picture is not a 512 x 512 1-bit BMP (header $header)"
+
+say "preparing HEIC and SVG through the installed modules, and HEIC without its module"
+cp "$heic" "$work/user/picture.heic"
+cp "$svg" "$work/user/picture.svg"
+chmod 644 "$work/user/picture.heic" "$work/user/picture.svg"
+for file in picture.heic picture.svg; do
+  as_user /usr/bin/tessary-prepare "$work/user/$file" "$work/user/prepared.bmp" >"$work/prepare.log" 2>&1 || {
+    cat "$work/prepare.log" >&2
+    fail "tessary-prepare failed on $file"
+  }
+done
+mv "$heif_module" "$work/tessary-heif.so"
+status=0
+as_user /usr/bin/tessary-prepare "$work/user/picture.heic" "$work/user/prepared.bmp" >"$work/prepare.log" 2>&1 ||
+  status=$?
+[ "$status" = 1 ] && grep -q '^tessary-heif: HEIC and AVIF pictures are refused: ' "$work/prepare.log" &&
+  grep -qx 'Wrong file type' "$work/prepare.log" || {
+  cat "$work/prepare.log" >&2
+  fail "without its module a HEIC was not refused with a line saying why (status $status)"
+}
+as_user /usr/bin/tessary-prepare "$work/user/picture.jpg" "$work/user/prepared.bmp" >"$work/prepare.log" 2>&1 || {
+  cat "$work/prepare.log" >&2
+  fail "tessary-prepare failed on a JPEG without the HEIC module"
+}
 
 # The console run as the user, with the given arguments: /usr/bin is not its to write, so its run directory is
 # $XDG_RUNTIME_DIR/tessary. Without a machine in the port directory the message box saying so does not keep
@@ -171,6 +206,11 @@ runuser -u "$user" -- mkdir -p "$work/user/home" "$work/user/ports"
 runuser -u "$user" -- mkdir -m 700 "$work/user/run"
 run_console
 rundir=$work/user/run/tessary
+say "the console refuses a HEIC without its module and goes on"
+run_console "$work/user/picture.heic"
+grep -q '^tessary-heif: HEIC and AVIF pictures are refused: ' "$work/console.log" ||
+  fail "the console did not say why it refused a HEIC without its module"
+mv "$work/tessary-heif.so" "$heif_module"
 [ -d "$rundir" ] && [ "$(stat -c '%U %a' "$rundir")" = "$user 700" ] ||
   fail "the console did not make its private run directory $rundir"
 [ ! -e "/usr/bin/Engraving Preview.bmp" ] || fail "a preview file lies in /usr/bin"

@@ -44,11 +44,7 @@ Value MemoryUnit::read(int property) const {
 MemorySurface::MemorySurface(int width, int height, std::uint32_t background)
     : pixels_(std::max(0, width), std::max(0, height)), background_(background) {
     const Rgb c = colourRgb(static_cast<std::int32_t>(background));
-    for (std::size_t i = 0; i + 2 < pixels_.rgb.size(); i += 3) {
-        pixels_.rgb[i] = c.r;
-        pixels_.rgb[i + 1] = c.g;
-        pixels_.rgb[i + 2] = c.b;
-    }
+    pixels_.fill(c.r, c.g, c.b);
 }
 
 MemoryWindow::MemoryWindow(const WindowDef& def, Console& console, const UnitFactory& serialPortFactory)

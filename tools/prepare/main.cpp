@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "image/conversion.h"
-#include "image/render/text_picture.h"
+#include "intake/drawn_pictures.h"
 #include "intake/headless.h"
 #include "platform/program.h"
 
@@ -35,6 +35,8 @@ constexpr const char* kUsage =
     "  --font FAMILY      its font family (default: the default font)\n"
     "  --bold, --italic\n"
     "  --align A          left, centre (default) or right: how its lines are aligned\n"
+    "  --size N           the height of its capital letters, N dots, 1..490 (default 36)\n"
+    "  --fill             scaled as a whole to fill the field's width (or its height); --size goes\n"
     "\n"
     "Size of the picture in the field (the default: its own, a larger picture reduced to the field):\n"
     "  --size N           its longer side N dots, 1..490; a smaller picture is enlarged\n"
@@ -244,8 +246,13 @@ int main(int argc, char** argv) {
     }
     if (textOptions && !text) return usageError("--font, --bold, --italic and --align go with --text");
     if (conversion.fill && conversion.size != 0) return usageError("--size and --fill exclude each other");
-    if (text && (conversion.fill || conversion.size != 0))
-        return usageError("--size and --fill go with a picture; the size of --text is its own");
+    if (text) {
+        // The Text window's Size and Fill the width.
+        if (conversion.size != 0) style.size = conversion.size;
+        style.fillWidth = conversion.fill;
+        conversion.size = 0;
+        conversion.fill = false;
+    }
 
     tessary::intake::ImageState state;
     state.options = conversion;
@@ -255,7 +262,8 @@ int main(int argc, char** argv) {
     if (text) {
         text->style = style;
         // Said before anything is written, as the console's Text window says it.
-        if (const std::string refusal = tessary::render::textRefusal(text->text, style); !refusal.empty()) {
+        if (const std::string refusal = tessary::intake::drawing().textRefusal(text->text, style);
+            !refusal.empty()) {
             std::fprintf(stderr, "tessary-prepare: %s\n", refusal.c_str());
             return 1;
         }

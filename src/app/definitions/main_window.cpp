@@ -125,7 +125,8 @@ WindowDef build() {
     w.events = {{event::kCreated, "startup"},
                 {event::kKeyDown, "arrowKeys"},
                 {event::kDestroying, "deletePreviewFile"}};
-    w.shortcuts = {{"Ctrl+Shift+P", "openPictureOptions"}, {"Ctrl+O", "openPicture"}};
+    w.shortcuts = {
+        {"Ctrl+Shift+P", "openPictureOptions"}, {"Ctrl+O", "openPicture"}, {"Ctrl+T", "openTextWindow"}};
     w.units = {
         button(unit::按钮旋转, unit::分组框6, {176, 24, 48, 40}, "Rotate", "rotate"),
         button(unit::按钮重载, unit::分组框6, {64, 24, 48, 40}, "Reload", "reload"),

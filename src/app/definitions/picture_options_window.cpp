@@ -40,11 +40,12 @@ WindowDef build() {
                     {prop::window::kBackColour, kDefault}};
     w.events = {{event::kCreated, "showPictureOptions"}, {event::kDestroying, "pictureOptionsClosing"}};
     w.shortcuts = {{"Escape", "closePictureOptions"}};
-    // The conversion list first: it has the focus when the window opens.
+    // The conversion list first: it has the focus when the window opens. Stepped through with the keys or
+    // the wheel, its change is finished shortly after the last step, as a slider's.
     w.units.push_back(dropDownList(unit::组合框转换, {kLeft, 30, kWidth, 24},
                                    {"Threshold", "Floyd–Steinberg", "Atkinson", "Jarvis–Judice–Ninke",
                                     "Stucki", "Ordered (Bayer 8×8)", "Halftone dots"},
-                                   0, "pictureOptionChanged"));
+                                   0, "pictureOptionSliding"));
     w.units.push_back(label(unit::标签转换, {kLeft, 10, kWidth, 18}, "Conversion:"));
     // The level as a grey 0..255; the options keep it as R + G + B (grey 128 is the default 383).
     labelledSlider(w, unit::标签阈值, unit::滑块阈值, 62, "Threshold level: 128 of 255", 0, 255, 128);

@@ -187,11 +187,8 @@ class PicBoxUnit : public QtUnit {
 };
 
 void fill(image::Raster& r, QColor c) {
-    for (std::size_t i = 0; i + 2 < r.rgb.size(); i += 3) {
-        r.rgb[i] = static_cast<std::uint8_t>(c.red());
-        r.rgb[i + 1] = static_cast<std::uint8_t>(c.green());
-        r.rgb[i + 2] = static_cast<std::uint8_t>(c.blue());
-    }
+    r.fill(static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
+           static_cast<std::uint8_t>(c.blue()));
 }
 
 class PanelUnit : public DrawPanelUnit {

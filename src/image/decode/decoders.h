@@ -34,7 +34,11 @@ int decodePhotoCd(const Input& in, RowSink& sink, const DecodeOptions& options, 
 // Tried only for files none of the six above accepts.
 int decodeWebp(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
 int decodeGif(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
+// HEIC and AVIF: sniffed here, decoded by decodeHeifPicture in the module tessary-heif (see heif_module.h);
+// refused, with a line on standard error, when the module cannot be opened.
 int decodeHeif(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
+// The decoder the module holds: the straight path below first, then libheif.
+int decodeHeifPicture(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
 // The HEIC and AVIF decoder without its own path for plain HEVC photos: libheif reads every picture.
 int decodeHeifThroughLibheif(const Input& in, RowSink& sink, const DecodeOptions& options, DecodeInfo* info);
 // That path: a HEIC whose primary picture is HEVC of 8 bits without transparency, crop or mirror, alone

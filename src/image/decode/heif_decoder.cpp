@@ -194,7 +194,7 @@ int decodeHeifFile(const Input& in, RowSink& sink, DecodeInfo* info, bool straig
 
 }  // namespace
 
-int decodeHeif(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo* info) {
+int decodeHeifPicture(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo* info) {
     return decodeHeifFile(in, sink, info, true);
 }
 

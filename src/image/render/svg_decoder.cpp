@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "image/render/gui.h"
+#include "image/render/svg_sniff.h"
 
 namespace tessary::render {
 namespace {
@@ -129,20 +130,6 @@ int readDocument(const QByteArray& bytes, Document& doc) {
     }
     if (reader.hasError()) return elements ? kConvertDecodeFailed : kConvertRefused;
     return elements ? kConvertOk : kConvertRefused;
-}
-
-// The first bytes, past a byte-order mark and white space, open markup that names an svg element.
-bool looksLikeSvg(const image::decode::Input& in) {
-    char head[4096];
-    const std::size_t n = in.size < sizeof head ? static_cast<std::size_t>(in.size) : sizeof head;
-    if (n == 0 || !image::decode::readAt(in, 0, head, n)) return false;
-    std::size_t i = n >= 3 && static_cast<unsigned char>(head[0]) == 0xEF &&
-                            static_cast<unsigned char>(head[1]) == 0xBB &&
-                            static_cast<unsigned char>(head[2]) == 0xBF
-                        ? 3
-                        : 0;
-    while (i < n && (head[i] == ' ' || head[i] == '\t' || head[i] == '\r' || head[i] == '\n')) ++i;
-    return i < n && head[i] == '<' && QByteArray::fromRawData(head, static_cast<int>(n)).contains("<svg");
 }
 
 }  // namespace

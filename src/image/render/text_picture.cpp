@@ -13,7 +13,6 @@
 #include <QTextLayout>
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <optional>
 
 #include "image/render/gui.h"
@@ -24,6 +23,7 @@ namespace {
 // Lines are laid out at this size and the whole is scaled: outlines scale smoothly, so the proportions do
 // not depend on the size.
 constexpr double kLayoutPointSize = 36;
+constexpr const char* kTooLong = "The text is longer than 20,000 characters: shorten it.";
 
 QString qtext(const std::string& utf8) {
     QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
@@ -63,7 +63,7 @@ struct Layout {
 };
 
 std::optional<Layout> layOut(const std::string& utf8, const TextStyle& style) {
-    if (!hasText(utf8) || !ensureGuiApplication()) return std::nullopt;
+    if (textTooLong(utf8) || !hasText(utf8) || !ensureGuiApplication()) return std::nullopt;
     Layout l;
     l.font = fontOf(style);
     l.lines = qtext(utf8).split(QLatin1Char('\n'));
@@ -126,6 +126,12 @@ bool hasText(const std::string& utf8) {
     return false;
 }
 
+bool textTooLong(const std::string& utf8) {
+    // Counted by the bytes that start a character.
+    const auto starts = std::count_if(utf8.begin(), utf8.end(), [](char c) { return (c & 0xC0) != 0x80; });
+    return static_cast<std::size_t>(starts) > kMaxTextLength;
+}
+
 TextFit measureText(const std::string& utf8, const TextStyle& style) {
     const auto l = layOut(utf8, style);
     if (!l) return {};
@@ -134,6 +140,9 @@ TextFit measureText(const std::string& utf8, const TextStyle& style) {
     fit.width = static_cast<int>(std::lround(l->width() * scale * kDotsPerPixel));
     fit.height = static_cast<int>(std::lround(l->height * scale * kDotsPerPixel));
     fit.fits = std::lround(l->width() * scale) <= kTextField && std::lround(l->height * scale) <= kTextField;
+    // Filled to the width, a long text could keep nothing of its letters: they must be a dot high at least,
+    // as at size 1.
+    if (style.fillWidth && l->capHeight * scale * kDotsPerPixel < 1) fit.fits = false;
     // The size at which the larger of the text's extents, rounded, is the field's.
     const double perSize = 1 / kDotsPerPixel / l->capHeight;
     const double limit = (kTextField + 0.5) / (std::max(l->width(), l->height) * perSize);
@@ -143,7 +152,7 @@ TextFit measureText(const std::string& utf8, const TextStyle& style) {
 
 std::u32string undrawableCharacters(const std::string& utf8, const TextStyle& style, std::size_t limit) {
     std::u32string missing;
-    if (!ensureGuiApplication()) return missing;
+    if (textTooLong(utf8) || !ensureGuiApplication()) return missing;
     const QFont font = fontOf(style);
     QSet<char32_t> seen;
     for (const char32_t c : qtext(utf8).toUcs4()) {
@@ -165,13 +174,8 @@ std::u32string undrawableCharacters(const std::string& utf8, const TextStyle& st
     return missing;
 }
 
-std::string codePointName(char32_t c) {
-    char name[16];
-    std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(c));
-    return name;
-}
-
 std::string textRefusal(const std::string& utf8, const TextStyle& style) {
+    if (textTooLong(utf8)) return kTooLong;
     if (const std::u32string missing = undrawableCharacters(utf8, style, 1); !missing.empty()) {
         const char32_t c = missing.front();
         return "No installed font can draw \"" + QString::fromUcs4(&c, 1).toStdString() + "\" (" +
@@ -179,6 +183,9 @@ std::string textRefusal(const std::string& utf8, const TextStyle& style) {
     }
     const TextFit fit = measureText(utf8, style);
     if (fit.fits || (fit.width == 0 && fit.height == 0)) return {};
+    if (style.fillWidth)
+        return "The text is too long to fill the width: its capital letters would be less than a dot high. "
+               "Shorten it, or break it into more lines.";
     const std::string needs = std::to_string(fit.width) + " x " + std::to_string(fit.height) + " dots of " +
                               std::to_string(kFieldDots) + " x " + std::to_string(kFieldDots);
     return "The text is too large for the engraving field at size " + std::to_string(style.size) +

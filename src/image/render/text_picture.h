@@ -3,6 +3,7 @@
 // Typed text as a picture to engrave: black on white, laid out in the chosen font, at the chosen size (the
 // height of a capital letter, in dots of the 512-dot engraving) or scaled as a whole to fill the 490-pixel
 // field's width.
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,9 @@ inline constexpr double kDotsPerPixel = 512.0 / 510.0;
 inline constexpr int kFieldDots = 492;  // the field in dots of the engraving, rounded as the text's are
 inline constexpr int kDefaultTextSize = 36;
 inline constexpr int kMaxTextSize = kTextField;
+// Longer texts are not laid out at all: they could not be read in the field, and laying them out would keep
+// the window busy for seconds at each key.
+inline constexpr std::size_t kMaxTextLength = 20000;
 
 struct TextStyle {
     std::string family;  // empty: the default font
@@ -40,11 +44,11 @@ std::string defaultFontFamily();
 // Whether the text has anything to draw (white space and invisible format characters alone have not).
 bool hasText(const std::string& utf8);
 
-// What the text needs in the field at the style's size.
+// What the text needs in the field at the style's size (nothing for a text too long).
 struct TextFit {
     int width = 0;  // dots of the engraving
     int height = 0;
-    bool fits = false;
+    bool fits = false;    // filling the width: also that its capital letters are at least a dot high
     int largestSize = 0;  // the largest size at which it fits, 0 when even size 1 does not
 };
 TextFit measureText(const std::string& utf8, const TextStyle& style);
@@ -53,15 +57,23 @@ TextFit measureText(const std::string& utf8, const TextStyle& style);
 // `limit`). Blanks and invisible format characters are none of them.
 std::u32string undrawableCharacters(const std::string& utf8, const TextStyle& style, std::size_t limit = 5);
 
-// Why the text cannot be engraved as it is, as a sentence for the operator: characters no font draws, or
-// too large for the field at its size. Empty when it can (or when it has nothing to draw at all).
+// Whether the text has more than kMaxTextLength characters.
+bool textTooLong(const std::string& utf8);
+
+// Why the text cannot be engraved as it is, as a sentence for the operator: too long, characters no font
+// draws, too large for the field at its size, or too long to fill the width. Empty when it can (or when it
+// has nothing to draw at all).
 std::string textRefusal(const std::string& utf8, const TextStyle& style);
 
 // "U+10000": a character by its code point.
-std::string codePointName(char32_t c);
+inline std::string codePointName(char32_t c) {
+    char name[16];
+    std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(c));
+    return name;
+}
 
 // The picture at the style's size, at most 490 x 490: a text too large for the field at that size is drawn
-// as large as fits (measureText tells when). Empty when the text has nothing to draw.
+// as large as fits (measureText tells when). Empty when the text has nothing to draw or is too long.
 image::Raster renderText(const std::string& utf8, const TextStyle& style);
 
 }  // namespace tessary::render

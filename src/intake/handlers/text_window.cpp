@@ -11,7 +11,7 @@
 #include "app/model/property_rules.h"
 #include "image/canvas.h"
 #include "image/picture.h"
-#include "image/render/text_picture.h"
+#include "intake/drawn_pictures.h"
 #include "intake/fitting.h"
 #include "intake/handlers/intake_handlers.h"
 #include "intake/handlers/main_window_surroundings.h"
@@ -71,11 +71,15 @@ Typed readWindow(Window& w) {
 bool sizeMatters(const Typed& t) { return !t.text.style.fillWidth; }
 
 std::string statusText(const Typed& t) {
-    if (!render::hasText(t.text.text)) return "Type the text to engrave.";
+    if (std::string missing = drawingMissing(); !missing.empty()) return missing;
+    if (drawing().textTooLong(t.text.text)) return drawing().textRefusal(t.text.text, t.text.style);
+    if (!drawing().hasText(t.text.text)) return "Type the text to engrave.";
     if (sizeMatters(t) && !t.sizeValid) return std::string(kBadSize);
-    const std::u32string missing = render::undrawableCharacters(t.text.text, t.text.style, 1);
+    const std::u32string missing = drawing().undrawableCharacters(t.text.text, t.text.style, 1);
     if (!missing.empty()) return "No installed font draws " + render::codePointName(missing.front()) + ".";
-    const render::TextFit fit = render::measureText(t.text.text, t.text.style);
+    const render::TextFit fit = drawing().measureText(t.text.text, t.text.style);
+    if (!fit.fits && !sizeMatters(t))
+        return "Too long to fill the width: its letters would be less than a dot high.";
     if (!fit.fits) {
         const std::string size = "Too large at size " + std::to_string(t.text.style.size) + ": ";
         return size +
@@ -92,7 +96,7 @@ std::string statusText(const Typed& t) {
 Bytes previewPicture(const Typed& t) {
     image::Raster field(kField, kField);
     image::clear(field, 0, 0, kField, kField, kWhite);
-    const image::Raster text = render::renderText(t.text.text, t.text.style);
+    const image::Raster text = drawing().renderText(t.text.text, t.text.style);
     if (!text.empty()) {
         const Placement p = fitIntoField(text.width, text.height);
         image::drawPicture(field, text, p.left, p.top, p.width, p.height, image::Resample::Halftone);
@@ -124,11 +128,11 @@ void onFillTextWindow(Console& console, const EventArgs&) {
     Settings& settings = console.settings();
     auto& ui = console.state<TextWindowState>();
     ui.filling = true;
-    const std::vector<std::string> families = render::installedFontFamilies();
-    const std::string family = settings.value(kFontKey).value_or(render::defaultFontFamily());
+    const std::vector<std::string> families = drawing().installedFontFamilies();
+    const std::string family = settings.value(kFontKey).value_or(drawing().defaultFontFamily());
     auto found = std::find(families.begin(), families.end(), family);
     if (found == families.end())
-        found = std::find(families.begin(), families.end(), render::defaultFontFamily());
+        found = std::find(families.begin(), families.end(), drawing().defaultFontFamily());
     w->set(tw::kFont, c::kItems, joinItems(families));
     w->set(tw::kFont, c::kSelection,
            static_cast<std::int32_t>(found == families.end() ? 0 : found - families.begin()));
@@ -154,7 +158,7 @@ void onTakeInTypedText(Console& console, const EventArgs&) {
     const Typed t = readWindow(*w);
     MainWindowSurroundings around(console);
     // Nothing can be taken in: said so, and the window stays open with what was typed.
-    if (!render::hasText(t.text.text)) {
+    if (!drawing().hasText(t.text.text)) {
         around.noText();
         return;
     }
@@ -162,7 +166,7 @@ void onTakeInTypedText(Console& console, const EventArgs&) {
         console.dialogs().messageBox(kBadSize, 0, kTitle);
         return;
     }
-    if (const std::string refusal = render::textRefusal(t.text.text, t.text.style); !refusal.empty()) {
+    if (const std::string refusal = drawing().textRefusal(t.text.text, t.text.style); !refusal.empty()) {
         console.dialogs().messageBox(refusal, 0, kTitle);
         return;
     }

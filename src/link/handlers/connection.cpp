@@ -9,6 +9,7 @@
 #include "app/shell/control_states.h"
 #include "link/handlers/link_handlers.h"
 #include "link/lost_port_watch.h"
+#include "link/port_arrival_watch.h"
 #include "link/serial_port.h"
 #include "link/usb_adapters.h"
 
@@ -21,6 +22,7 @@ constexpr std::string_view kConnectButton = unit::按钮连接;
 constexpr std::string_view kBreakButton = unit::按钮断开;
 
 constexpr int kScanAttempts = 32;
+constexpr int kLastScannedPort = kScanAttempts - 1;
 constexpr auto kWatchInterval = std::chrono::milliseconds(500);
 
 // Only a real port unit can open; any other occupant of the slot counts as a port that does not open.
@@ -50,9 +52,11 @@ void announceConnected(Console& console) {
     if (const Handler* handler = console.handlers().find(kConnectedHandler)) (*handler)(console, {});
 }
 
-// After a loss, until the port is back, the operator connects by hand, or the window closes.
+// After a loss, until the port is back, the operator connects by hand, or the window closes; after a start-up
+// scan that found nothing, until a machine is plugged in, likewise.
 struct Reconnection {
     std::unique_ptr<LostPortWatch> watch;
+    std::unique_ptr<PortArrivalWatch> arrival;
     std::unique_ptr<Ticker> ticker;
     int portNumber = 0;
     int listEntry = 0;  // the lost port's entry in the COM list, which the operator may change meanwhile
@@ -62,6 +66,19 @@ void stopWatching(Console& console) {
     auto& r = console.state<Reconnection>();
     r.ticker.reset();
     r.watch.reset();
+    r.arrival.reset();
+}
+
+// As a successful Connect leaves the window and the log.
+void showConnectedByHand(Console& console, int listEntry) {
+    Window& main = console.main();
+    showConnected(main);
+    console.appendLog("Connected!\r\n\r\n");
+    console.appendLog(portLine(listEntry));
+    shell::applyConnectedState(console);
+    main.set(kBreakButton, prop::kVisible, 1);
+    main.set(kComList, prop::kVisible, 0);
+    announceConnected(console);
 }
 
 void reconnect(Console& console) {
@@ -90,18 +107,45 @@ void reconnect(Console& console) {
     announceConnected(console);
 }
 
+// A machine plugged in after the scan: connected as Connect would connect its port, chosen in the list.
+void connectArrived(Console& console) {
+    auto& r = console.state<Reconnection>();
+    if (!r.arrival) return;
+    if (!console.hasMainWindow()) {
+        stopWatching(console);
+        return;
+    }
+    Window& main = console.main();
+    for (const int n : r.arrival->arrived()) {
+        main.set(kPort, prop::serial::kPortNumber, n);
+        if (!openPort(main)) {
+            r.arrival->refused(n);
+            continue;
+        }
+        stopWatching(console);
+        main.set(kComList, prop::combobox::kSelection, n);
+        console.appendLog("Connecting...\r\n\r\n");
+        showConnectedByHand(console, n);
+        return;
+    }
+}
+
+std::unique_ptr<Ticker> watchEvery(Console& console, void (*look)(Console&)) {
+    return console.clock().every(kWatchInterval, [&console, look] {
+        try {
+            look(console);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "tessary: reconnecting failed: %s\n", e.what());
+        }
+    });
+}
+
 void startWatching(Console& console, int portNumber, const std::string& identity, int listEntry) {
     auto& r = console.state<Reconnection>();
     r.watch = std::make_unique<LostPortWatch>(portNumber, identity);
     r.portNumber = portNumber;
     r.listEntry = listEntry;
-    r.ticker = console.clock().every(kWatchInterval, [&console] {
-        try {
-            reconnect(console);
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "tessary: reconnecting failed: %s\n", e.what());
-        }
-    });
+    r.ticker = watchEvery(console, reconnect);
 }
 
 // As Break leaves the window: the COM list shown with the port's entry still selected.
@@ -123,13 +167,7 @@ void manualConnection(Console& console, const EventArgs&) {
     main.set(kPort, prop::serial::kPortNumber, main.getInt(kComList, prop::combobox::kSelection));
     console.appendLog("Connecting...\r\n\r\n");
     if (openPort(main)) {
-        showConnected(main);
-        console.appendLog("Connected!\r\n\r\n");
-        console.appendLog(portLine(main.getInt(kComList, prop::combobox::kSelection)));
-        shell::applyConnectedState(console);
-        main.set(kBreakButton, prop::kVisible, 1);
-        main.set(kComList, prop::kVisible, 0);
-        announceConnected(console);
+        showConnectedByHand(console, main.getInt(kComList, prop::combobox::kSelection));
         return;
     }
     console.dialogs().messageBox("Empty Port", 0, "ERROR");
@@ -153,11 +191,16 @@ void automaticConnection(Console& console, const EventArgs&) {
         announceConnected(console);
         return;
     }
+    // The ports the scan met, before the operator reads the box and plugs the machine in.
+    auto arrival = std::make_unique<PortArrivalWatch>(kLastScannedPort);
     console.dialogs().messageBox("Automatic connection failed !", 0, "Information");
     console.appendLog("Change another USB port and try again\r\n\r\n");
     logMissingDrivers(console);
     main.set(kComList, prop::kVisible, 1);
     main.set(kBreakButton, prop::kVisible, 0);
+    auto& r = console.state<Reconnection>();
+    r.arrival = std::move(arrival);
+    r.ticker = watchEvery(console, connectArrived);
 }
 
 void disconnection(Console& console, const EventArgs&) {

@@ -86,14 +86,12 @@ std::vector<std::string> listSerialPorts(const fs::path& sysClassTty) {
     return names;
 }
 
-namespace {
-std::string firstLine(const fs::path& file) {
+std::string sysfsAttribute(const fs::path& file) {
     std::ifstream in(file);
     std::string line;
     std::getline(in, line);
     return line;
 }
-}  // namespace
 
 std::string usbIdentity(const std::string& devicePath, const fs::path& sysClassTty) {
     std::error_code ec;
@@ -104,10 +102,10 @@ std::string usbIdentity(const std::string& devicePath, const fs::path& sysClassT
     // The tty's device is an interface of the USB device; the USB device is the first parent with a vendor.
     for (int depth = 0; depth < 8 && !dir.empty() && dir != dir.root_path();
          ++depth, dir = dir.parent_path()) {
-        const std::string vendor = firstLine(dir / "idVendor");
+        const std::string vendor = sysfsAttribute(dir / "idVendor");
         if (vendor.empty()) continue;
-        const std::string serial = firstLine(dir / "serial");
-        return vendor + ":" + firstLine(dir / "idProduct") + (serial.empty() ? "" : ":" + serial);
+        const std::string serial = sysfsAttribute(dir / "serial");
+        return vendor + ":" + sysfsAttribute(dir / "idProduct") + (serial.empty() ? "" : ":" + serial);
     }
     return {};
 }

@@ -14,6 +14,9 @@ namespace tessary::link {
 // Device names such as "ttyUSB0", in COM order (the first is COM1).
 std::vector<std::string> listSerialPorts(const std::filesystem::path& sysClassTty = "/sys/class/tty");
 
+// The first line of a sysfs attribute file; empty when it cannot be read.
+std::string sysfsAttribute(const std::filesystem::path& file);
+
 // deviceIdentity() read from a sysfs tree.
 std::string usbIdentity(const std::string& devicePath,
                         const std::filesystem::path& sysClassTty = "/sys/class/tty");

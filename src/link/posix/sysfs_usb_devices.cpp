@@ -2,20 +2,14 @@
 #include "link/posix/sysfs_usb_devices.h"
 
 #include <charconv>
-#include <fstream>
 #include <string>
 #include <system_error>
+
+#include "link/posix/port_catalogue.h"
 
 namespace tessary::link {
 namespace fs = std::filesystem;
 namespace {
-
-std::string firstLine(const fs::path& file) {
-    std::ifstream in(file);
-    std::string line;
-    std::getline(in, line);
-    return line;
-}
 
 bool hexId(const std::string& text, std::uint16_t& id) {
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), id, 16);
@@ -43,10 +37,10 @@ std::vector<UsbDevice> usbDevicesIn(const fs::path& sysBusUsbDevices) {
     for (fs::directory_iterator it(sysBusUsbDevices, ec), end; !ec && it != end; it.increment(ec)) {
         const fs::path entry = it->path();
         UsbDevice device;
-        if (!hexId(firstLine(entry / "idVendor"), device.vendor) ||
-            !hexId(firstLine(entry / "idProduct"), device.product))
+        if (!hexId(sysfsAttribute(entry / "idVendor"), device.vendor) ||
+            !hexId(sysfsAttribute(entry / "idProduct"), device.product))
             continue;  // an interface or something unreadable, not a device
-        device.description = firstLine(entry / "product");
+        device.description = sysfsAttribute(entry / "product");
         // A device's interfaces are the folders "<device>:<config>.<interface>" inside it.
         const std::string prefix = entry.filename().string() + ":";
         bool tty = false;

@@ -42,6 +42,7 @@ class TtyDevice final : public PortDevice {
     void finish() override {}
     void wait(int timeoutMs, bool input, bool output) override;
     std::size_t read(std::uint8_t* buffer, std::size_t size, std::vector<QueueEntry>& status) override;
+    void settleInput() override {}
     bool watchesLines() const override { return counters_ || lines_; }
     void lineEvents(std::vector<QueueEntry>& out) override;
     std::optional<std::size_t> write(const std::uint8_t* data, std::size_t count) override;

@@ -245,11 +245,12 @@ bool CommDevice::queryStatus(std::vector<QueueEntry>* status, COMSTAT& stat) {
     return true;
 }
 
+void CommDevice::settleInput() { cancel(read_); }
+
 std::size_t CommDevice::read(std::uint8_t* buffer, std::size_t size, std::vector<QueueEntry>& status) {
     if (gone() || !collect(*read_)) return 0;
     if (read_->pending) {
-        // Bytes the driver holds complete the outstanding read at once; under wine a moment later. They must
-        // be taken before the purge that starts a write.
+        // Bytes the driver holds complete the outstanding read at once; under wine a moment later.
         COMSTAT stat{};
         if (!queryStatus(&status, stat) || stat.cbInQue == 0) return 0;
         ::WaitForSingleObject(read_->overlapped.hEvent, kQueuedReadWaitMs);
@@ -266,8 +267,9 @@ std::size_t CommDevice::read(std::uint8_t* buffer, std::size_t size, std::vector
     take();
     COMSTAT stat{};
     if (n < size && read_->done == 0 && queryStatus(&status, stat) && stat.cbInQue > 0) {
-        // Bytes already queued complete a read of that many at once.
+        // Bytes already queued complete a read of that many at once (wine answers a moment later).
         issueRead(static_cast<DWORD>(std::min<std::size_t>(stat.cbInQue, size - n)));
+        if (read_->pending) ::WaitForSingleObject(read_->overlapped.hEvent, kQueuedReadWaitMs);
         if (collect(*read_) && !read_->pending) take();
     }
     return n;
@@ -340,14 +342,20 @@ std::optional<std::size_t> CommDevice::pendingOutput() {
 }
 
 void CommDevice::discardOutput() {
+    const bool writing = write_->pending;
     cancel(write_);
     write_->offset = write_->length = write_->done = 0;
-    ::PurgeComm(handle_, PURGE_TXABORT | PURGE_TXCLEAR);
+    // Only what this side has not sent: wine's purge of a pseudo-terminal also takes what the far end has not
+    // read yet.
+    COMSTAT stat{};
+    if (writing || (queryStatus(nullptr, stat) && stat.cbOutQue > 0))
+        ::PurgeComm(handle_, PURGE_TXABORT | PURGE_TXCLEAR);
 }
 
 void CommDevice::purge() {
     // Not PURGE_RXABORT: the worker's own outstanding read stays.
-    ::PurgeComm(handle_, PURGE_RXCLEAR | PURGE_TXCLEAR);
+    ::PurgeComm(handle_, PURGE_RXCLEAR);
+    discardOutput();
 }
 
 void CommDevice::cancel(std::unique_ptr<Request>& request) {
@@ -355,9 +363,9 @@ void CommDevice::cancel(std::unique_ptr<Request>& request) {
     ::CancelIoEx(handle_, &request->overlapped);
     DWORD transferred = 0;
     if (::WaitForSingleObject(request->overlapped.hEvent, kCancelWaitMs) == WAIT_OBJECT_0) {
-        ::GetOverlappedResult(handle_, &request->overlapped, &transferred, FALSE);
+        request->done =
+            ::GetOverlappedResult(handle_, &request->overlapped, &transferred, FALSE) ? transferred : 0;
         request->pending = false;
-        request->done = 0;
         return;
     }
     // The driver keeps the request: its record must outlive it, and the device is of no further use.

@@ -36,6 +36,7 @@ class CommDevice final : public PortDevice {
     void finish() override;
     void wait(int timeoutMs, bool input, bool output) override;
     std::size_t read(std::uint8_t* buffer, std::size_t size, std::vector<QueueEntry>& status) override;
+    void settleInput() override;
     bool watchesLines() const override { return lines_.has_value(); }
     void lineEvents(std::vector<QueueEntry>& out) override;
     std::optional<std::size_t> write(const std::uint8_t* data, std::size_t count) override;
@@ -62,7 +63,8 @@ class CommDevice final : public PortDevice {
     // Collects a request's result without waiting; false when it failed.
     bool collect(Request& request);
     bool issueWrite();
-    // Cancels a pending request and waits a bounded time for the driver to give it back.
+    // Cancels a pending request and waits a bounded time for the driver to give it back; a read keeps what it
+    // had received.
     void cancel(std::unique_ptr<Request>& request);
     void failed(DWORD error);
     bool queryStatus(std::vector<QueueEntry>* status, COMSTAT& stat);

@@ -9,10 +9,13 @@
 // clang-format on
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
 #include <cwctype>
 #include <memory>
 
 #include "link/com_ports.h"
+#include "link/usb_adapters.h"
 
 namespace tessary::link {
 namespace {
@@ -26,17 +29,6 @@ int comNumber(const std::wstring& name) {
         n = n * 10 + (name[i] - L'0');
     }
     return n;
-}
-
-// The hexadecimal digits after `tag` ("VID_") in lower case, as Linux spells them; empty when absent.
-std::string hexAfter(const std::wstring& id, const wchar_t* tag) {
-    const auto at = id.find(tag);
-    if (at == std::wstring::npos) return {};
-    std::string digits;
-    for (std::size_t i = at + std::wcslen(tag); i < id.size() && std::iswxdigit(id[i]) && digits.size() < 4;
-         ++i)
-        digits += static_cast<char>(std::towlower(id[i]));
-    return digits.size() == 4 ? digits : std::string();
 }
 
 struct DeviceInfoSet {
@@ -96,34 +88,29 @@ std::vector<int> listSerialPorts() {
     return ports;
 }
 
-std::string usbIdentityOfInstance(const std::wstring& anyCase) {
-    std::wstring instanceId;
-    for (wchar_t c : anyCase) instanceId += static_cast<wchar_t>(std::towupper(c));
-    if (instanceId.rfind(L"USB\\", 0) != 0) return {};
-    const auto last = instanceId.rfind(L'\\');
-    const std::wstring hardware = instanceId.substr(0, last);
-    if (hardware.find(L"&MI_") != std::wstring::npos) return {};
-    const std::string vendor = hexAfter(hardware, L"VID_"), product = hexAfter(hardware, L"PID_");
-    if (vendor.empty() || product.empty()) return {};
+std::string usbIdentityOfInstance(const std::wstring& instanceId) {
+    std::string id;
+    for (wchar_t c : instanceId) id += c < 0x80 ? static_cast<char>(std::toupper(static_cast<int>(c))) : '?';
+    const auto last = id.rfind('\\');
+    const std::string hardware = id.substr(0, last);
+    UsbDevice device;
+    if (hardware.find("&MI_") != std::string::npos || !parseHardwareId(hardware, device)) return {};
     // Without a serial number of its own the device gets an instance part made up by Windows, with '&' in it.
-    const std::wstring instance = last == std::wstring::npos ? L"" : instanceId.substr(last + 1);
-    std::string serial;
-    if (!instance.empty() && instance.find(L'&') == std::wstring::npos)
-        for (wchar_t c : instance) serial += c < 0x80 ? static_cast<char>(c) : '?';
-    return vendor + ":" + product + (serial.empty() ? "" : ":" + serial);
+    const std::string instance = last == std::string::npos ? "" : id.substr(last + 1);
+    char ids[16];
+    std::snprintf(ids, sizeof ids, "%04x:%04x", device.vendor, device.product);
+    return ids + (instance.empty() || instance.find('&') != std::string::npos ? "" : ":" + instance);
 }
 
-std::map<int, std::string> portIdentities() {
+std::map<int, std::string> managedPorts() {
     std::map<int, std::string> identities;
     DeviceInfoSet ports{::SetupDiGetClassDevsW(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT)};
     if (ports.set == INVALID_HANDLE_VALUE) return identities;
     SP_DEVINFO_DATA device{};
     device.cbSize = sizeof device;
     for (DWORD i = 0; ::SetupDiEnumDeviceInfo(ports.set, i, &device); ++i) {
-        const int n = comNumber(portName(ports.set, device));
-        if (n == 0) continue;
-        if (std::string identity = identityOfNode(device.DevInst); !identity.empty())
-            identities[n] = identity;
+        if (const int n = comNumber(portName(ports.set, device)))
+            identities[n] = identityOfNode(device.DevInst);
     }
     return identities;
 }
@@ -134,7 +121,7 @@ std::string deviceIdentity(const std::string& devicePath) {
         std::wstring(devicePath.begin() + static_cast<std::ptrdiff_t>(at == std::string::npos ? 0 : at + 1),
                      devicePath.end()));
     if (n == 0) return {};
-    const auto identities = portIdentities();
+    const auto identities = managedPorts();
     const auto found = identities.find(n);
     return found == identities.end() ? std::string() : found->second;
 }

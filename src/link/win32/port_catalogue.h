@@ -16,7 +16,8 @@ std::vector<int> listSerialPorts();
 // device, a driver's bus node, a port without USB) whose parent is to be asked instead.
 std::string usbIdentityOfInstance(const std::wstring& instanceId);
 
-// The identity of every present port that has one, by port number (one walk over the system's ports).
-std::map<int, std::string> portIdentities();
+// Every present port the device manager lists, by number, with its identity (empty when it has none): one
+// walk over the system's ports.
+std::map<int, std::string> managedPorts();
 
 }  // namespace tessary::link

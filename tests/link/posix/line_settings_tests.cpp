@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "../pty_fixture.h"
+#include "../settings_after.h"
 #include "app/model/properties.h"
 #include "link/posix/line_flags.h"
 #include "link/serial_port.h"
@@ -31,14 +32,6 @@ struct LineCase {
     std::optional<std::function<void(DcbFields&)>>
         dcb;  // from the 57600 8N1 record; nullopt: no DCB holds it
 };
-
-PortSettings settingsAfter(const std::vector<std::pair<int, Value>>& writes) {
-    RecordingSink sink;
-    SerialPort port("端口1", {}, sink);
-    port.write(sp::kBaudRate, 57600);
-    for (const auto& [p, v] : writes) port.write(p, v);
-    return port.settings();
-}
 
 TEST(LineSettings, EachSettingMapsOntoTermiosFlagsAndTheDcb) {
     constexpr std::uint32_t kParity = PARENB | PARODD | CMSPAR;

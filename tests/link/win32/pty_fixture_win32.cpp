@@ -8,6 +8,7 @@
 #include <windows.h>
 // clang-format on
 
+#include <chrono>
 #include <mutex>
 #include <sstream>
 #include <stdexcept>
@@ -56,16 +57,29 @@ class Relay {
             ::closesocket(listener);
             throw std::runtime_error("cannot start tessary-pty-relay (" TESSARY_PTY_RELAY ")");
         }
-        ::CloseHandle(process.hThread);
-        ::CloseHandle(process.hProcess);
-        fd_set ready;
-        FD_ZERO(&ready);
-        FD_SET(listener, &ready);
-        timeval limit{20, 0};
-        if (::select(0, &ready, nullptr, nullptr, &limit) == 1)
-            socket_ = ::accept(listener, nullptr, nullptr);
+        // Wine starts a Linux program without a process handle, and leaves no valid thread handle either.
+        if (process.hProcess) {
+            ::CloseHandle(process.hThread);
+            ::CloseHandle(process.hProcess);
+        }
+        int error = 0;
+        const auto giveUp = std::chrono::steady_clock::now() + 20s;
+        while (socket_ == INVALID_SOCKET && std::chrono::steady_clock::now() < giveUp) {
+            fd_set ready;
+            FD_ZERO(&ready);
+            FD_SET(listener, &ready);
+            timeval slice{0, 100000};
+            const int n = ::select(0, &ready, nullptr, nullptr, &slice);
+            if (n == 1) socket_ = ::accept(listener, nullptr, nullptr);
+            if (n < 0 || (n == 1 && socket_ == INVALID_SOCKET)) {
+                error = ::WSAGetLastError();
+                ::Sleep(10);
+            }
+        }
         ::closesocket(listener);
-        if (socket_ == INVALID_SOCKET) throw std::runtime_error("tessary-pty-relay did not connect");
+        if (socket_ == INVALID_SOCKET)
+            throw std::runtime_error("tessary-pty-relay did not connect (error " + std::to_string(error) +
+                                     ")");
         const BOOL one = TRUE;
         ::setsockopt(socket_, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one), sizeof one);
     }
