@@ -136,14 +136,25 @@ TEST_F(PrepareTest, ConversionOptionsGiveTheIntakesResultAndBadValuesWriteNothin
 
 TEST_F(PrepareTest, WithoutItsModulesOnlyTheirPicturesAreRefusedWithALineSayingWhy) {
     // A copy of the program alone in a folder finds neither module beside it nor where the package puts them.
-    const auto alone = dir / "alone" / "tessary-prepare";
+    // (On Windows the libraries it loads at start go along: Windows finds them beside a program.)
+    const std::filesystem::path program = TESSARY_PREPARE;
+    const auto alone = dir / "alone" / program.filename();
     std::filesystem::create_directories(alone.parent_path());
-    std::filesystem::copy_file(TESSARY_PREPARE, alone);
+    std::filesystem::copy_file(program, alone);
+    std::string suffix = ".so";
+    for (const auto& file : std::filesystem::directory_iterator(program.parent_path())) {
+        const std::string name = file.path().filename().string();
+        if (file.path().extension() != ".dll") continue;
+        if (name.starts_with("tessary-"))
+            suffix = ".dll";
+        else
+            std::filesystem::copy_file(file.path(), alone.parent_path() / name);
+    }
     const std::string data = TESSARY_TESTDATA_DIR;
     const std::string heif =
-        "tessary-heif: HEIC and AVIF pictures are refused: tessary-heif.so is neither in ";
-    const std::string render =
-        "tessary-render: SVG pictures and typed text are refused: tessary-render.so is neither in ";
+        "tessary-heif: HEIC and AVIF pictures are refused: tessary-heif" + suffix + " is neither in ";
+    const std::string render = "tessary-render: SVG pictures and typed text are refused: tessary-render" +
+                               suffix + " is neither in ";
     const std::string wrongType = "Wrong file type\n";
     struct Case {
         std::vector<std::string> options;

@@ -23,9 +23,9 @@ struct Opened {
 
 std::string systemMessage(DWORD code) {
     wchar_t* text = nullptr;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const DWORD n = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::string message = n > 0 ? win32::textFromWide(std::wstring_view(text, n)) : std::string();
     LocalFree(text);
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
@@ -42,8 +42,8 @@ Opened open(std::string_view name) {
         if (!fs::exists(place, error)) continue;
         // The module's own DLLs are looked for beside it first, then where the program's are.
         const std::wstring path = win32::filePath(textFromPath(place));
-        if (HMODULE handle = LoadLibraryExW(path.c_str(), nullptr,
-                                            LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS))
+        if (HMODULE handle = LoadLibraryExW(
+                path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS))
             return {handle, {}};
         return {nullptr, textFromPath(place) + ": " + systemMessage(GetLastError())};
     }
