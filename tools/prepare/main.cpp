@@ -60,7 +60,7 @@ constexpr const char* kUsage =
     "  --version  the version\n"
     "\n"
     "Exit status: 0 prepared; 1 \"Wrong file type\" (IN refused or OUT.bmp not writable), no text to "
-    "draw,\nor text too large for the field or with characters no font draws;\n"
+    "draw,\nor text too large for the field, too long to fill its width or with characters no font draws;\n"
     "2 wrong usage\n"
     "(nothing is written then).\n";
 
