@@ -8,8 +8,8 @@
 namespace tessary::packaging {
 
 struct IconPicture {
-    int size = 0;                     // width and height, 1..256
-    std::vector<std::uint8_t> png;    // the picture as a PNG file
+    int size = 0;                   // width and height, 1..256
+    std::vector<std::uint8_t> png;  // the picture as a PNG file
 };
 
 // The .ico file holding the pictures in the order given; empty when a size is out of range.

@@ -50,9 +50,11 @@ std::vector<std::uint8_t> pngBytes(const RgbaImage& picture) {
     png.image.height = static_cast<png_uint_32>(picture.height);
     png.image.format = PNG_FORMAT_RGBA;
     png_alloc_size_t size = 0;
-    if (!png_image_write_to_memory(&png.image, nullptr, &size, 0, picture.pixels.data(), 0, nullptr)) return {};
+    if (!png_image_write_to_memory(&png.image, nullptr, &size, 0, picture.pixels.data(), 0, nullptr))
+        return {};
     std::vector<std::uint8_t> bytes(size);
-    if (!png_image_write_to_memory(&png.image, bytes.data(), &size, 0, picture.pixels.data(), 0, nullptr)) return {};
+    if (!png_image_write_to_memory(&png.image, bytes.data(), &size, 0, picture.pixels.data(), 0, nullptr))
+        return {};
     bytes.resize(size);
     return bytes;
 }

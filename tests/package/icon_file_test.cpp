@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The committed Windows icon (resources/icon.ico) is the program icon at each size Windows asks for, scaled as
-// the Linux icon theme's sizes are: remake it with packaging/tessary-icon-sizes when resources/icon.png changes.
+// The committed Windows icon (resources/icon.ico) is the program icon at each size Windows asks for, scaled
+// as the Linux icon theme's sizes are: remake it with packaging/tessary-icon-sizes when resources/icon.png
+// changes.
+#include "icon_file.h"
+
 #include <gtest/gtest.h>
 #include <png.h>
 
@@ -10,7 +13,6 @@
 #include <iterator>
 #include <vector>
 
-#include "icon_file.h"
 #include "icon_scale.h"
 
 namespace {

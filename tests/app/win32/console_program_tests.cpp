@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// tessary.exe is a windowed program: --help and --version still print where they were asked for, and a Windows
-// desktop counts as the display Qt needs.
+// tessary.exe is a windowed program: --help and --version still print where they were asked for, and a
+// Windows desktop counts as the display Qt needs.
 #include <gtest/gtest.h>
 
 #include "console/display_check.h"
@@ -14,8 +14,10 @@ TEST(ConsoleProgram, HelpAndVersionPrintWhereTheyWereAskedForAndEnd) {
         const char* option;
         std::string start;
     };
-    for (const Case& c : {Case{"--version", "tessary " TESSARY_VERSION "\n"}, Case{"--help", "Usage: tessary"}}) {
-        const testing::ProgramRun run = testing::runProgram(TESSARY_BINARY, {c.option}, std::chrono::seconds(30));
+    for (const Case& c :
+         {Case{"--version", "tessary " TESSARY_VERSION "\n"}, Case{"--help", "Usage: tessary"}}) {
+        const testing::ProgramRun run =
+            testing::runProgram(TESSARY_BINARY, {c.option}, std::chrono::seconds(30));
         EXPECT_EQ(run.status, 0) << c.option;
         EXPECT_TRUE(run.out.starts_with(c.start)) << c.option << ": " << run.out;
         EXPECT_EQ(run.err, "") << c.option;
