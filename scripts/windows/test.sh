@@ -5,7 +5,8 @@
 set -euo pipefail
 if [ "${1:-}" = --help ] || [ "${1:-}" = -h ]; then
   echo "Usage: scripts/windows/test.sh [DIR]
-Builds DIR (default: build-windows) with scripts/windows/build.sh, then runs its tests with CTest under wine
+Builds DIR (default: build-windows) with scripts/windows/build.sh, checks that scripts/windows/sdk.sh pins the
+versions of the SDK in use (its VERSIONS.txt), then runs its tests with CTest under wine
 (scripts/windows/wine.sh gives them a wine prefix of their own, DIR/wine, that reaches no serial port of this
 machine), all but those labelled linux-only-WHY, then starts the console itself on a virtual display with the
 virtual engraver as COM1 (scripts/windows/smoke.sh). Prints how many tests ran and passed. When the Linux build tree build/ is there (scripts/test.sh made it), it
@@ -20,6 +21,9 @@ dir=$(mkdir -p "$dir" && cd "$dir" && pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
 
 status=0
+# The recipe that makes the SDK must pin what the SDK in use was made of.
+source "$here/scripts/windows/common.sh"
+"$here/scripts/windows/sdk.sh" --check-versions "$(windows_sdk)/VERSIONS.txt" || status=1
 log=$dir/Testing/windows-tests.log
 mkdir -p "$dir/Testing"
 echo "== tests under wine =="
