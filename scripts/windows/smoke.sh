@@ -21,7 +21,8 @@ bin=$dir/bin
 prefix=$dir/wine
 out=$dir/Testing
 mkdir -p "$out"
-wine_run() { "$here/scripts/windows/wine.sh" --prefix "$prefix" "$@"; }
+# The lock (descriptor 8) stays with this script: the wine session it may start outlives it.
+wine_run() { "$here/scripts/windows/wine.sh" --prefix "$prefix" "$@" 8>&-; }
 say() { echo "smoke: $*"; }
 fail() {
   echo "smoke: FAILED: $*" >&2
@@ -59,7 +60,6 @@ export DISPLAY=:$(cat "$work/display")
 pids+=($!)
 for _ in $(seq 50); do [ -e "$work/ports/COM1" ] && break; sleep 0.1; done
 slave=$(readlink -f "$work/ports/COM1") || fail "the virtual engraver made no port"
-ln -sfn "$slave" "$prefix/dosdevices/com1"
 
 picture="$work/照片 1.jpg"
 cp "$here/tests/data/jpeg/Landscape_1.jpg" "$picture"
@@ -98,7 +98,12 @@ shoot() {
   import -window "$(window_id)" "$out/smoke-$1.png"
 }
 
+# Linked once the prefix's session runs: a session, as it starts, removes the links of the ports the prefix
+# names empty.
+# A session the tests started has a desktop without a display, where no window can be made: a new one.
+wine_run --stop
 set_dpi 96
+ln -sfn "$slave" "$prefix/dosdevices/com1"
 start_console 100
 [ "$(stat -c %s "$preview")" = 32830 ] || fail "the preview file has $(stat -c %s "$preview") bytes, not 32,830"
 say "the window is up and '照片 1.jpg' was taken in"
