@@ -23,7 +23,9 @@ find_program(TESSARY_OBJDUMP NAMES x86_64-w64-mingw32-objdump REQUIRED)
 # The DLLs and Qt plugins a program needs are worked out in one place, cmake/windows/deploy.cmake, for the
 # build tree and for installation alike: the DLLs it imports that the SDK (or the compiler) holds, following
 # their imports, and for programs on Qt Gui the plugins Qt loads at run time.
-set(TESSARY_DEPLOY_ARGUMENTS -DOBJDUMP=${TESSARY_OBJDUMP} "-DSEARCH=${WINSDK_PREFIX}/bin;${TESSARY_COMPILER_RUNTIME_DIR}"
+# The folders are joined by $<SEMICOLON>: a plain ';' would split the argument in two when the list is expanded.
+set(TESSARY_DEPLOY_ARGUMENTS -DOBJDUMP=${TESSARY_OBJDUMP}
+    "-DSEARCH=${WINSDK_PREFIX}/bin$<SEMICOLON>${TESSARY_COMPILER_RUNTIME_DIR}"
     -DPLUGINS=${WINSDK_PREFIX}/plugins)
 
 # Copies beside every given program in the build tree what it loads, once they are all linked.
