@@ -20,7 +20,7 @@ execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libssp-0.dll
 get_filename_component(TESSARY_COMPILER_RUNTIME_DIR ${TESSARY_SSP_DLL} DIRECTORY)
 find_program(TESSARY_OBJDUMP NAMES x86_64-w64-mingw32-objdump REQUIRED)
 
-# The DLLs and Qt plugins a program needs are worked out in one place, cmake/windows_deploy.cmake, for the
+# The DLLs and Qt plugins a program needs are worked out in one place, cmake/windows/deploy.cmake, for the
 # build tree and for installation alike: the DLLs it imports that the SDK (or the compiler) holds, following
 # their imports, and for programs on Qt Gui the plugins Qt loads at run time.
 set(TESSARY_DEPLOY_ARGUMENTS -DOBJDUMP=${TESSARY_OBJDUMP} "-DSEARCH=${WINSDK_PREFIX}/bin;${TESSARY_COMPILER_RUNTIME_DIR}"
@@ -34,8 +34,8 @@ function(tessary_windows_deploy)
   endforeach()
   add_custom_target(tessary-windows-deploy ALL
     COMMAND ${CMAKE_COMMAND} ${TESSARY_DEPLOY_ARGUMENTS} "-DPROGRAMS=${programs}"
-            -P ${PROJECT_SOURCE_DIR}/cmake/windows_deploy.cmake
-    DEPENDS ${ARGN} ${PROJECT_SOURCE_DIR}/cmake/windows_deploy.cmake
+            -P ${PROJECT_SOURCE_DIR}/cmake/windows/deploy.cmake
+    DEPENDS ${ARGN} ${PROJECT_SOURCE_DIR}/cmake/windows/deploy.cmake
     COMMENT "Copying the DLLs and Qt plugins beside the programs" VERBATIM)
 endfunction()
 
@@ -59,10 +59,28 @@ function(tessary_windows_install_runtime)
     execute_process(COMMAND \"${CMAKE_COMMAND}\" -DOBJDUMP=${TESSARY_OBJDUMP} \"-DSEARCH=${search}\"
                             -DPLUGINS=${WINSDK_PREFIX}/plugins \"-DPROGRAMS=${programs}\"
                             \"-DGUI_PLUGINS=${TESSARY_INSTALLED_QT_PLUGINS}\"
-                            -P \"${PROJECT_SOURCE_DIR}/cmake/windows_deploy.cmake\" RESULT_VARIABLE failed)
+                            -P \"${PROJECT_SOURCE_DIR}/cmake/windows/deploy.cmake\" RESULT_VARIABLE failed)
     if(failed)
       message(FATAL_ERROR \"the DLLs and Qt plugins of the programs could not be installed\")
     endif()")
+endfunction()
+
+# tessary_windows_resources(TARGET DESCRIPTION [ICON]): the program's version information, its manifest (Windows
+# 10 and later, long paths, no elevation) and, with ICON, the program icon (resources/icon.ico).
+enable_language(RC)
+function(tessary_windows_resources target description)
+  set(TESSARY_RC_NAME ${target})
+  set(TESSARY_RC_DESCRIPTION ${description})
+  set(TESSARY_RC_MANIFEST ${PROJECT_SOURCE_DIR}/cmake/windows/program.manifest)
+  set(TESSARY_RC_ICON "")
+  if(ARGV2 STREQUAL "ICON")
+    set(TESSARY_RC_ICON "1 ICON \"${PROJECT_SOURCE_DIR}/resources/icon.ico\"")
+  endif()
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/windows/program.rc.in ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+  set_property(SOURCE ${rc} APPEND PROPERTY OBJECT_DEPENDS ${PROJECT_SOURCE_DIR}/cmake/windows/program.manifest
+                                                            ${PROJECT_SOURCE_DIR}/resources/icon.ico)
 endfunction()
 
 # Every program and module (a DLL of ours that programs open) built by default below a folder, from the top.

@@ -5,9 +5,11 @@
 set -euo pipefail
 if [ "${1:-}" = --help ] || [ "${1:-}" = -h ]; then
   echo "Usage: scripts/windows/test.sh [DIR]
-Builds DIR (default: build-windows) with scripts/windows/build.sh, then runs its tests with CTest under wine
+Builds DIR (default: build-windows) with scripts/windows/build.sh, checks that scripts/windows/sdk.sh pins the
+versions of the SDK in use (its VERSIONS.txt), then runs its tests with CTest under wine
 (scripts/windows/wine.sh gives them a wine prefix of their own, DIR/wine, that reaches no serial port of this
-machine), all but those labelled linux-only-WHY. Prints how many tests ran and passed. When the Linux build tree build/ is there (scripts/test.sh made it), it
+machine), all but those labelled linux-only-WHY, then starts the console itself on a virtual display with the
+virtual engraver as COM1 (scripts/windows/smoke.sh). Prints how many tests ran and passed. When the Linux build tree build/ is there (scripts/test.sh made it), it
 also prints how many of its tests are Linux-only and fails when a Linux test that is not labelled so did not run
 on Windows, or when fewer than 90 % of the Linux tests ran. About 5 minutes once the build is warm."
   exit 0
@@ -19,11 +21,16 @@ dir=$(mkdir -p "$dir" && cd "$dir" && pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
 
 status=0
+# The recipe that makes the SDK must pin what the SDK in use was made of.
+source "$here/scripts/windows/common.sh"
+"$here/scripts/windows/sdk.sh" --check-versions "$(windows_sdk)/VERSIONS.txt" || status=1
 log=$dir/Testing/windows-tests.log
 mkdir -p "$dir/Testing"
 echo "== tests under wine =="
 ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 600 -LE '^linux-only' 2>&1 | tee "$log" ||
   status=1
+echo "== the console under wine on a virtual display =="
+"$here/scripts/windows/smoke.sh" "$dir" || status=1
 
 # Which tests ran here, and which the Linux build has, each with its labels.
 windows_list=$(mktemp)

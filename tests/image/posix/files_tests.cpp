@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "../files_fixture.h"
+#include "platform/paths.h"
 #include "platform/posix/user_folders.h"
 
 namespace tessary::image {
@@ -16,6 +17,12 @@ TEST_F(FilesTest, WriteFileFailsWhereNoFileCanBeWritten) {
     ::mkfifo(path("fifo").c_str(), 0600);
     const std::string places[] = {"", path("missing-dir/file.bmp"), dir_.string(), path("fifo"), path("x/")};
     for (const std::string& p : places) EXPECT_FALSE(writeFile(p, {Bytes{1}})) << "'" << p << "'";
+}
+
+TEST_F(FilesTest, AFileUrlsPathIsTheSystemsOwn) {
+    // "/C:/x" is a path like any other here: a folder named "C:" at the root.
+    for (const char* path : {"/C:/Users/a b/x.jpg", "/tmp/caf\xC3\xA9.png", "/tmp/latin\xE9.png"})
+        EXPECT_EQ(platform::localPathOfFileUrl(path), path);
 }
 
 TEST_F(FilesTest, RunDirectoryFallsBackToAPrivateUserDirectory) {

@@ -112,6 +112,18 @@ TEST_F(FilesTest, LongAndNonLatinPathsAreWrittenReadAndDeleted) {
     }
 }
 
+TEST_F(FilesTest, AFileUrlsPathIsTheSystemsOwn) {
+    // Qt hands a file: URL's path over as "/C:/..." on Windows too.
+    const std::pair<std::string, std::string> cases[] = {
+        {"/C:/Users/a b/\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE.jpg",
+         "C:/Users/a b/\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE.jpg"},
+        {"/z:/tmp/x.png", "z:/tmp/x.png"},
+        {"/tmp/x.png", "/tmp/x.png"},
+        {"/C", "/C"},
+    };
+    for (const auto& [url, path] : cases) EXPECT_EQ(platform::localPathOfFileUrl(url), path) << url;
+}
+
 TEST_F(FilesTest, RunDirectoryFallsBackToLocalAppData) {
     const std::string unwritable = path("not-there");  // stands for a folder under Program Files
     fs::create_directories(dir_ / "local");

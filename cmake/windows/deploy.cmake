@@ -1,5 +1,5 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# cmake -DOBJDUMP=... -DSEARCH=dir;dir -DPLUGINS=dir -DPROGRAMS=a.exe;b.exe [-DGUI_PLUGINS=...] -P windows_deploy.cmake
+# cmake -DOBJDUMP=... -DSEARCH=dir;dir -DPLUGINS=dir -DPROGRAMS=a.exe;b.exe [-DGUI_PLUGINS=...] -P deploy.cmake
 # Copies beside each program the DLLs it imports that SEARCH holds (Windows' own DLLs are not there, so they
 # stay out), following their imports in turn; a program on Qt Gui also gets the Qt plugins it loads at run
 # time, in the subfolders beside it where Qt looks first. Nothing is copied that is already the same.
