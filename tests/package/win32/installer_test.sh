@@ -64,7 +64,7 @@ wine_run "$setup" /S || status=$?
 [ $status -ne 0 ] || fail "an install over a running console went ahead"
 # The uninstaller goes on from a copy of itself in the temporary folder (so that it can remove its own file),
 # and its exit status is the launcher's: what it did is seen once the copy has ended.
-no_uninstaller_copy() { ! pgrep -f '~nsu[^ ]*[\\/]Un[.]exe' >/dev/null; }
+no_uninstaller_copy() { ! pgrep -f '~nsu[0-9A-Fa-f]*[.]tmp' >/dev/null; }
 wine_run 'C:\Program Files\Tessary\Uninstall.exe' /S || fail "the uninstaller could not start"
 sleep 1
 wait_for 60 no_uninstaller_copy || fail "the uninstaller's copy did not end"

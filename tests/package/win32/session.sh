@@ -30,8 +30,13 @@ start_display() {
 
 prefix=$work/prefix
 wine_run() { "$source/scripts/windows/wine.sh" --prefix "$prefix" "$@"; }
-# A registry value as wine's reg prints it; empty when the key or value is missing.
-reg_value() { wine_run reg query "$1" ${2:+/v "$2"} 2>/dev/null | tr -d '\r' || true; }
+# A registry value as wine's reg prints it; empty when the key or value is missing (reg then fails, saying so
+# on its standard output).
+reg_value() {
+  local out
+  out=$(wine_run reg query "$1" ${2:+/v "$2"} 2>/dev/null) || return 0
+  printf '%s\n' "$out" | tr -d '\r'
+}
 
 stop_session() {
   "$source/scripts/windows/wine.sh" --prefix "$prefix" --stop >/dev/null 2>&1 || true
