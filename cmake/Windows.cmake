@@ -41,21 +41,26 @@ function(tessary_windows_deploy)
     COMMENT "Copying the DLLs and Qt plugins beside the programs" VERBATIM)
 endfunction()
 
+# What an installed console needs of Qt's plugins: the Windows platform, the style it draws with, and the JPEG
+# reader for the Setting window's picture (everything else it reads with decoders of its own).
+set(TESSARY_INSTALLED_QT_PLUGINS platforms/qwindows.dll styles/qwindowsvistastyle.dll imageformats/qjpeg.dll)
+
 # tessary_windows_install_runtime(DESTINATION DIR TARGETS PROGRAM...): installs the programs into DIR (below the
 # installation prefix) with the DLLs and Qt plugins they load beside them, as in the build tree.
 function(tessary_windows_install_runtime)
   cmake_parse_arguments(ARG "" "DESTINATION" "TARGETS" ${ARGN})
-  install(TARGETS ${ARG_TARGETS} RUNTIME DESTINATION ${ARG_DESTINATION})
+  install(TARGETS ${ARG_TARGETS} RUNTIME DESTINATION ${ARG_DESTINATION} LIBRARY DESTINATION ${ARG_DESTINATION})
   set(programs)
   foreach(target ${ARG_TARGETS})
     list(APPEND programs "\${prefix}/${ARG_DESTINATION}/$<TARGET_FILE_NAME:${target}>")
   endforeach()
-  string(REPLACE ";" "\\;" programs "${programs}")
-  string(REPLACE ";" "\\;" search "${WINSDK_PREFIX}/bin;${TESSARY_COMPILER_RUNTIME_DIR}")
+  # Lists go into the install script as they are: inside a quoted argument their semicolons stay one argument.
+  set(search "${WINSDK_PREFIX}/bin;${TESSARY_COMPILER_RUNTIME_DIR}")
   install(CODE "
     set(prefix \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
     execute_process(COMMAND \"${CMAKE_COMMAND}\" -DOBJDUMP=${TESSARY_OBJDUMP} \"-DSEARCH=${search}\"
                             -DPLUGINS=${WINSDK_PREFIX}/plugins \"-DPROGRAMS=${programs}\"
+                            \"-DGUI_PLUGINS=${TESSARY_INSTALLED_QT_PLUGINS}\"
                             -P \"${PROJECT_SOURCE_DIR}/cmake/windows/deploy.cmake\" RESULT_VARIABLE failed)
     if(failed)
       message(FATAL_ERROR \"the DLLs and Qt plugins of the programs could not be installed\")
