@@ -14,10 +14,10 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/scripts/windows/wine.sh 
 # Test discovery runs the programs under wine, after the build has put their DLLs and plugins beside them.
 set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
 
-# The DLLs come from the SDK and from the compiler's own runtime folder (libssp for the stack protector).
+# The DLLs come from the SDK and from the compiler's own runtime folder (where its libssp-0.dll is).
 execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libssp-0.dll
-                OUTPUT_VARIABLE TESSARY_SSP_DLL OUTPUT_STRIP_TRAILING_WHITESPACE)
-get_filename_component(TESSARY_COMPILER_RUNTIME_DIR ${TESSARY_SSP_DLL} DIRECTORY)
+                OUTPUT_VARIABLE TESSARY_RUNTIME_DLL OUTPUT_STRIP_TRAILING_WHITESPACE)
+get_filename_component(TESSARY_COMPILER_RUNTIME_DIR ${TESSARY_RUNTIME_DLL} DIRECTORY)
 find_program(TESSARY_OBJDUMP NAMES x86_64-w64-mingw32-objdump REQUIRED)
 
 # The DLLs and Qt plugins a program needs are worked out in one place, cmake/windows/deploy.cmake, for the
