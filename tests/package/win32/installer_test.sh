@@ -97,6 +97,7 @@ say "installing for this user alone (/CurrentUser, as for a user who is no admin
 wine_run "$setup" /S /CurrentUser || fail "the per-user install exited with $?"
 profile=$(ls -d "$prefix"/drive_c/users/*/AppData/Local/Programs/Tessary 2>/dev/null | head -1)
 [ -n "$profile" ] && [ -f "$profile/tessary.exe" ] || fail "nothing installed below the user's LOCALAPPDATA\\Programs"
+(cd "$profile" && find . -type f ! -name Uninstall.exe | sort) >"$work/installed-files"
 [ ! -e "$installed" ] || fail "a per-user install wrote into Program Files"
 user_shortcut=$(find "$prefix/drive_c/users" -name Tessary.lnk -path '*Start Menu*' | head -1)
 [ -n "$user_shortcut" ] || fail "no Start-menu shortcut of the user's own"
@@ -113,4 +114,15 @@ wait_for 10 test ! -e "$profile" || fail "the user's Tessary folder is still the
 for key in "$user_classes\\Tessary.Picture" "$user_classes\\Applications\\tessary.exe" "$user_uninstall_key"; do
   [ -z "$(reg_value "$key")" ] || fail "left in the registry: $key"
 done
+say "the portable archive runs from any folder"
+archive=$(ls "$build"/packages/tessary-*-win64.zip 2>/dev/null | head -1)
+[ -n "$archive" ] || fail "no portable archive in $build/packages"
+unzip -q "$archive" -d "$work/portable"
+portable=$(dirname "$(find "$work/portable" -name tessary.exe | head -1)")
+[ "$(cd "$portable" && find . -type f | sort)" = "$(cat "$work/installed-files")" ] ||
+  fail "the archive holds other files than the installer installs"
+wine_run "$portable/tessary-prepare.exe" "Z:$named" "Z:$work/portable.bmp" >/dev/null ||
+  fail "tessary-prepare.exe from the archive refused $named"
+cmp -s "$work/portable.bmp" "$work/prepared.bmp" || fail "the archive's tessary-prepare.exe prepared it otherwise"
+
 say "passed: installed, ran, refused while running, reinstalled and removed without a trace, for all and for one user"
