@@ -7,9 +7,10 @@ if [ "${1:-}" = --help ] || [ "${1:-}" = -h ]; then
 Builds the Windows programs into DIR (default: build-windows in this clone) with scripts/windows/build.sh, then
 makes with CPack, into DIR/packages:
   tessary-VERSION-win64-setup.exe  the installer (NSIS): per machine into Program Files\\Tessary when run as an
-                                   administrator, else per user into %LOCALAPPDATA%\\Programs\\Tessary; a
-                                   Start-menu shortcut, \"Open with Tessary\" for the pictures it takes in, an
-                                   uninstaller in Apps & features; /S installs and uninstalls silently
+                                   administrator, else (or with /CurrentUser) per user into
+                                   %LOCALAPPDATA%\\Programs\\Tessary; a Start-menu shortcut, \"Open with
+                                   Tessary\" for the pictures it takes in, an uninstaller in Apps & features;
+                                   /S installs and uninstalls silently
   tessary-VERSION-win64.zip        the same files in one folder, to run from anywhere
 and prints their sizes. Needs Debian's nsis (installed when missing). The installer's tests under wine:
 ctest --test-dir DIR -L windows-package."

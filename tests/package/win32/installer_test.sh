@@ -3,7 +3,8 @@
 # The Windows installer as a user meets it, under wine in a fresh prefix: a silent install, the programs it
 # installed (--version, and a picture with a non-Latin name opened as "Open with" does), the Start-menu
 # shortcut and the association, a second install over the first, an install and an uninstall refused while
-# the console runs, then a silent uninstall that leaves no file, shortcut or registry entry behind.
+# the console runs, then a silent uninstall that leaves no file, shortcut or registry entry behind; the same
+# for one user alone (/CurrentUser).
 # Usage: installer_test.sh BUILD-DIR PICTURE (the installer is BUILD-DIR/packages/tessary-*-win64-setup.exe)
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -92,4 +93,36 @@ for key in "$classes\\Tessary.Picture" "$classes\\Applications\\tessary.exe" "$u
   [ -z "$(reg_value "$key")" ] || fail "left in the registry: $key"
 done
 ! reg_value "$classes\\.jpg\\OpenWithProgids" | grep -q Tessary || fail "JPEG pictures still offer Tessary"
-say "passed: installed, ran, refused while running, reinstalled and removed without a trace"
+say "installing for this user alone (/CurrentUser, as for a user who is no administrator)"
+wine_run "$setup" /S /CurrentUser || fail "the per-user install exited with $?"
+profile=$(ls -d "$prefix"/drive_c/users/*/AppData/Local/Programs/Tessary 2>/dev/null | head -1)
+[ -n "$profile" ] && [ -f "$profile/tessary.exe" ] || fail "nothing installed below the user's LOCALAPPDATA\\Programs"
+(cd "$profile" && find . -type f ! -name Uninstall.exe | sort) >"$work/installed-files"
+[ ! -e "$installed" ] || fail "a per-user install wrote into Program Files"
+user_shortcut=$(find "$prefix/drive_c/users" -name Tessary.lnk -path '*Start Menu*' | head -1)
+[ -n "$user_shortcut" ] || fail "no Start-menu shortcut of the user's own"
+user_classes='HKCU\Software\Classes'
+user_uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tessary'
+reg_value "$user_classes\\.png\\OpenWithProgids" Tessary.Picture | grep -q Tessary.Picture ||
+  fail "PNG pictures are not offered Open with Tessary for the user"
+[ -z "$(reg_value "$uninstall_key")" ] || fail "a per-user install made an entry for every user"
+wine_run "$profile/Uninstall.exe" /S || fail "the per-user uninstall exited with $?"
+sleep 1
+wait_for 60 no_uninstaller_copy || fail "the uninstaller's copy did not end"
+wait_for 10 test ! -e "$profile" || fail "the user's Tessary folder is still there"
+[ ! -e "$user_shortcut" ] || fail "the user's shortcut is still there"
+for key in "$user_classes\\Tessary.Picture" "$user_classes\\Applications\\tessary.exe" "$user_uninstall_key"; do
+  [ -z "$(reg_value "$key")" ] || fail "left in the registry: $key"
+done
+say "the portable archive runs from any folder"
+archive=$(ls "$build"/packages/tessary-*-win64.zip 2>/dev/null | head -1)
+[ -n "$archive" ] || fail "no portable archive in $build/packages"
+unzip -q "$archive" -d "$work/portable"
+portable=$(dirname "$(find "$work/portable" -name tessary.exe | head -1)")
+[ "$(cd "$portable" && find . -type f | sort)" = "$(cat "$work/installed-files")" ] ||
+  fail "the archive holds other files than the installer installs"
+wine_run "$portable/tessary-prepare.exe" "Z:$named" "Z:$work/portable.bmp" >/dev/null ||
+  fail "tessary-prepare.exe from the archive refused $named"
+cmp -s "$work/portable.bmp" "$work/prepared.bmp" || fail "the archive's tessary-prepare.exe prepared it otherwise"
+
+say "passed: installed, ran, refused while running, reinstalled and removed without a trace, for all and for one user"
