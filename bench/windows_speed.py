@@ -87,6 +87,15 @@ def prepare_table(linux, windows, pictures, pairs):
                                           [os.path.join(linux, "bin", "tessary-prepare"), "--version"],
                                           pairs, None, (env, None))
         print(f"{'(--version)':24} {tl:8.3f} {tw:8.3f}   wine's start-up and exit: {difference * 1000:+.0f} ms")
+        # Wine's own floor: a C program that does nothing, started the same way.
+        empty = os.path.join(work, "empty.exe")
+        source = os.path.join(work, "empty.c")
+        with open(source, "w", encoding="utf-8") as c:
+            c.write("int main(void) { return 0; }\n")
+        if subprocess.run(["x86_64-w64-mingw32-gcc", "-O2", source, "-o", empty]).returncode == 0:
+            tw, te, _, difference, _ = paired([wine, exe, "--version"], [wine, empty], pairs, None, (env, env))
+            print(f"an empty C program under the same wine: {te * 1000:.0f} ms; tessary-prepare.exe --version "
+                  f"{difference * 1000:+.0f} ms more")
     loaded = subprocess.run([wine, exe, "--version"], env=dict(env, WINEDEBUG="+loaddll"), capture_output=True,
                             text=True, check=True).stderr
     dlls = [line for line in loaded.splitlines() if " Loaded " in line]
