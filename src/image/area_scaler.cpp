@@ -200,6 +200,33 @@ void AreaScaler::row(int y, const std::uint8_t* rgb) {
     }
 }
 
+RowSink* AreaScaler::splitAt(int first) {
+    band_.reset();
+    if (!ready_ || first <= 0 || first >= sourceHeight_) return nullptr;
+    const std::int64_t bandTop = std::max<std::int64_t>(std::int64_t{first} * height_ / sourceHeight_, top_);
+    const std::int64_t end = top_ + windowHeight_;
+    if (bandTop >= end) return nullptr;
+    band_ = std::make_unique<AreaScaler>(width_, height_, left_, static_cast<int>(bandTop), windowWidth_,
+                                         static_cast<int>(end - bandTop));
+    if (!band_->begin(sourceWidth_, sourceHeight_)) band_.reset();
+    return band_.get();
+}
+
+void AreaScaler::join() {
+    if (!band_) return;
+    settleAll();
+    band_->settleAll();
+    const std::size_t at = static_cast<std::size_t>(band_->top_ - top_) * windowWidth_ * 3;
+    auto add = [](auto& to, const auto& from, std::size_t offset) {
+        for (std::size_t i = 0; i < from.size(); ++i) to[offset + i] += from[i];
+    };
+    if (narrow_)
+        add(narrowSums_, band_->narrowSums_, at);
+    else
+        add(sums_, band_->sums_, at);
+    band_.reset();
+}
+
 Raster AreaScaler::result() const {
     if (!ready_) return {};
     Raster out(windowWidth_, windowHeight_);

@@ -5,6 +5,7 @@
 // alike, so flat areas keep their colour exactly. Rows may arrive in any order, so a decoder can feed
 // a large picture straight in without it ever being held whole.
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "image/row_sink.h"
@@ -53,6 +54,10 @@ class AreaScaler : public RowSink {
 
     bool begin(int width, int height) override;
     void row(int y, const std::uint8_t* rgb) override;
+    // The band from source row `first` on goes to a scaler of the destination rows it touches; its sums
+    // are added to these by join().
+    RowSink* splitAt(int first) override;
+    void join() override;
 
     // The window's pixels (rows never delivered count as black).
     Raster result() const;
@@ -100,6 +105,7 @@ class AreaScaler : public RowSink {
     bool verticalFirst_ = false;
     int sourceFrom_ = 0;  // the first source column the window needs
     mutable OpenRow open_[2];
+    std::unique_ptr<AreaScaler> band_;
 };
 
 // AreaScaler's bytes for the window (left, top, windowWidth, windowHeight) of the picture scaled to

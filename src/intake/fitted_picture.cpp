@@ -53,6 +53,11 @@ class FittingSink : public image::RowSink {
         }
     }
 
+    image::RowSink* splitAt(int first) override { return area_ ? area_->splitAt(first) : nullptr; }
+    void join() override {
+        if (area_) area_->join();
+    }
+
     Placement placement() const { return placement_.value_or(Placement{}); }
     image::Raster take() {
         if (area_) return image::uprightRaster(area_->result(), orientation_);

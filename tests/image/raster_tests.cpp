@@ -195,6 +195,34 @@ TEST(AreaScalerSink, RowsInAnyOrderGiveTheSamePixelsAsDrawing) {
     }
 }
 
+// A decoder may feed two bands of rows to two scalers at once; joined, they give the one scaler's bytes,
+// wherever the bands meet and whatever window is drawn.
+TEST(AreaScalerSink, TwoBandsJoinedGiveTheSamePixels) {
+    struct Case {
+        int sw, sh, dw, dh, left, top, ww, wh, first;
+    };
+    const Case cases[] = {
+        {601, 403, 490, 328, 0, 0, 490, 328, 200},  // shrinking, the bands meeting inside a destination row
+        {601, 403, 490, 328, 0, 0, 490, 328, 1},   {601, 403, 490, 328, 0, 0, 490, 328, 402},
+        {60, 40, 49, 33, 5, 10, 30, 12, 20},  // a window
+        {60, 40, 49, 33, 5, 10, 30, 12, 39},  // the second band below the window
+        {20, 13, 55, 41, 0, 0, 55, 41, 7},    // enlarging
+    };
+    for (const Case& c : cases) {
+        const Raster picture = randomPicture(c.sw, c.sh, static_cast<unsigned>(c.first));
+        AreaScaler whole(c.dw, c.dh, c.left, c.top, c.ww, c.wh), split(c.dw, c.dh, c.left, c.top, c.ww, c.wh);
+        ASSERT_TRUE(whole.begin(c.sw, c.sh));
+        ASSERT_TRUE(split.begin(c.sw, c.sh));
+        RowSink* band = split.splitAt(c.first);
+        for (int y = 0; y < c.sh; ++y) {
+            whole.row(y, picture.at(0, y));
+            (y >= c.first && band ? *band : static_cast<RowSink&>(split)).row(y, picture.at(0, y));
+        }
+        split.join();
+        EXPECT_EQ(split.result().rgb, whole.result().rgb) << c.sw << "x" << c.sh << " split at " << c.first;
+    }
+}
+
 // The sums are kept in 32 bits only while 255 x the source's pixel count fits; white must stay white on
 // both sides of that limit.
 TEST(AreaScalerSink, WhiteStaysWhiteAtTheLimitOfNarrowSums) {
