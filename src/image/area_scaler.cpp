@@ -87,16 +87,10 @@ bool AreaScaler::begin(int width, int height) {
             columnWeights_.push_back(static_cast<std::uint32_t>(overlap(k, i, sw, dw)));
     }
     rowSums_.assign(static_cast<std::size_t>(windowWidth_) * 3, 0);
-    // A destination pixel's weights add up to the divisor, so its sum is at most 255 x the divisor.
-    const std::size_t sumCount =
-        static_cast<std::size_t>(windowWidth_) * static_cast<std::size_t>(windowHeight_) * 3;
-    narrow_ = mean_.divisor() <= UINT32_MAX / 255;
-    sums_.clear();
-    narrowSums_.clear();
-    if (narrow_)
-        narrowSums_.assign(sumCount, 0);
-    else
-        sums_.assign(sumCount, 0);
+    done_.assign(static_cast<std::size_t>(windowWidth_) * static_cast<std::size_t>(windowHeight_) * 3, 0);
+    received_.assign(static_cast<std::size_t>(windowHeight_), 0);
+    partial_.assign(static_cast<std::size_t>(windowHeight_), {});
+    spare_.clear();
     // A weighted column sum stays below 2^32: the weights of one destination row add up to the source height.
     sourceFrom_ = columnStart_.front();
     const std::size_t needed =
@@ -104,6 +98,7 @@ bool AreaScaler::begin(int width, int height) {
     verticalFirst_ = height >= height_ && needed <= kMaxVerticalFirstColumns * 3;
     for (OpenRow& open : open_) {
         open.row = -1;
+        open.received = 0;
         open.whole.assign(verticalFirst_ ? needed : 0, 0);
         open.weighted.assign(verticalFirst_ ? needed : 0, 0);
     }
@@ -111,34 +106,71 @@ bool AreaScaler::begin(int width, int height) {
     return true;
 }
 
+std::uint64_t* AreaScaler::partialRow(std::size_t r) const {
+    std::vector<std::uint64_t>& row = partial_[r];
+    if (row.empty()) {
+        if (!spare_.empty()) {
+            row = std::move(spare_.back());
+            spare_.pop_back();
+        }
+        row.assign(static_cast<std::size_t>(windowWidth_) * 3, 0);
+    }
+    return row.data();
+}
+
+void AreaScaler::received(std::size_t r, std::uint64_t weight) const {
+    received_[r] += weight;
+    if (received_[r] == static_cast<std::uint64_t>(sourceHeight_) && !partial_[r].empty()) finish(r);
+}
+
+void AreaScaler::finish(std::size_t r) const {
+    const std::size_t n = static_cast<std::size_t>(windowWidth_) * 3;
+    const std::uint64_t* sum = partial_[r].data();
+    std::uint8_t* out = done_.data() + r * n;
+    for (std::size_t i = 0; i < n; ++i) out[i] = mean(sum[i]);
+    spare_.push_back(std::move(partial_[r]));
+    partial_[r].clear();
+}
+
 void AreaScaler::settle(OpenRow& open) const {
     if (open.row < 0) return;
     combine(open.whole.data(), open.weighted.data(), open.whole.size(), static_cast<std::uint32_t>(height_));
-    const std::size_t at = static_cast<std::size_t>(open.row - top_) * windowWidth_ * 3;
-    auto horizontal = [&](auto* sum) {
-        using Sum = std::remove_pointer_t<decltype(sum)>;
-        for (int c = 0; c < windowWidth_; ++c, sum += 3) {
-            const std::uint32_t* p =
-                open.whole.data() + static_cast<std::size_t>(columnStart_[c] - sourceFrom_) * 3;
-            const std::uint32_t* w = columnWeights_.data() + columnWeightAt_[c];
-            std::uint64_t r = 0, g = 0, b = 0;
-            for (int n = columnCount_[c]; n > 0; --n, p += 3, ++w) {
-                r += std::uint64_t{*w} * p[0];
-                g += std::uint64_t{*w} * p[1];
-                b += std::uint64_t{*w} * p[2];
-            }
-            sum[0] += static_cast<Sum>(r);
-            sum[1] += static_cast<Sum>(g);
-            sum[2] += static_cast<Sum>(b);
+    const auto r = static_cast<std::size_t>(open.row - top_);
+    // A row whose sources all came in one piece is finished straight away.
+    const bool whole =
+        partial_[r].empty() && received_[r] + open.received == static_cast<std::uint64_t>(sourceHeight_);
+    std::uint8_t* out = done_.data() + r * static_cast<std::size_t>(windowWidth_) * 3;
+    std::uint64_t* sum = whole ? nullptr : partialRow(r);
+    for (int c = 0; c < windowWidth_; ++c) {
+        const std::uint32_t* p =
+            open.whole.data() + static_cast<std::size_t>(columnStart_[c] - sourceFrom_) * 3;
+        const std::uint32_t* w = columnWeights_.data() + columnWeightAt_[c];
+        std::uint64_t red = 0, green = 0, blue = 0;
+        for (int n = columnCount_[c]; n > 0; --n, p += 3, ++w) {
+            red += std::uint64_t{*w} * p[0];
+            green += std::uint64_t{*w} * p[1];
+            blue += std::uint64_t{*w} * p[2];
         }
-    };
-    if (narrow_)
-        horizontal(narrowSums_.data() + at);
+        if (whole) {
+            out[0] = mean(red);
+            out[1] = mean(green);
+            out[2] = mean(blue);
+            out += 3;
+        } else {
+            sum[0] += red;
+            sum[1] += green;
+            sum[2] += blue;
+            sum += 3;
+        }
+    }
+    if (whole)
+        received_[r] += open.received;
     else
-        horizontal(sums_.data() + at);
+        received(r, open.received);
     std::fill(open.whole.begin(), open.whole.end(), 0);
     std::fill(open.weighted.begin(), open.weighted.end(), 0);
     open.row = -1;
+    open.received = 0;
 }
 
 void AreaScaler::settleAll() const {
@@ -162,6 +194,7 @@ void AreaScaler::row(int y, const std::uint8_t* rgb) {
                 open.row = j;
             }
             const std::uint32_t weight = static_cast<std::uint32_t>(overlap(y, j, sh, dh));
+            open.received += weight;
             if (weight == static_cast<std::uint32_t>(dh)) {
                 addRow(open.whole.data(), from, open.whole.size());
             } else {
@@ -188,15 +221,16 @@ void AreaScaler::row(int y, const std::uint8_t* rgb) {
     const std::size_t rowLength = static_cast<std::size_t>(windowWidth_) * 3;
     for (std::int64_t j = firstRow; j < endRow; ++j) {
         const std::uint64_t weight = static_cast<std::uint64_t>(overlap(y, j, sh, dh));
-        const std::size_t at = static_cast<std::size_t>(j - top_) * rowLength;
-        if (narrow_) {
-            std::uint32_t* sum = narrowSums_.data() + at;
-            for (std::size_t n = 0; n < rowLength; ++n)
-                sum[n] += static_cast<std::uint32_t>(weight * rowSums_[n]);
-        } else {
-            std::uint64_t* sum = sums_.data() + at;
-            for (std::size_t n = 0; n < rowLength; ++n) sum[n] += weight * rowSums_[n];
+        const auto r = static_cast<std::size_t>(j - top_);
+        if (partial_[r].empty() && received_[r] + weight == static_cast<std::uint64_t>(sh)) {
+            std::uint8_t* out = done_.data() + r * rowLength;
+            for (std::size_t n = 0; n < rowLength; ++n) out[n] = mean(weight * rowSums_[n]);
+            received_[r] += weight;
+            continue;
         }
+        std::uint64_t* sum = partialRow(r);
+        for (std::size_t n = 0; n < rowLength; ++n) sum[n] += weight * rowSums_[n];
+        received(r, weight);
     }
 }
 
@@ -216,14 +250,19 @@ void AreaScaler::join() {
     if (!band_) return;
     settleAll();
     band_->settleAll();
-    const std::size_t at = static_cast<std::size_t>(band_->top_ - top_) * windowWidth_ * 3;
-    auto add = [](auto& to, const auto& from, std::size_t offset) {
-        for (std::size_t i = 0; i < from.size(); ++i) to[offset + i] += from[i];
-    };
-    if (narrow_)
-        add(narrowSums_, band_->narrowSums_, at);
-    else
-        add(sums_, band_->sums_, at);
+    const std::size_t rowLength = static_cast<std::size_t>(windowWidth_) * 3;
+    for (std::size_t b = 0; b < band_->received_.size(); ++b) {
+        const std::size_t r = static_cast<std::size_t>(band_->top_ - top_) + b;
+        if (!band_->partial_[b].empty()) {
+            std::uint64_t* sum = partialRow(r);
+            const std::uint64_t* from = band_->partial_[b].data();
+            for (std::size_t i = 0; i < rowLength; ++i) sum[i] += from[i];
+            received(r, band_->received_[b]);
+        } else if (band_->received_[b] > 0) {
+            std::copy_n(band_->done_.data() + b * rowLength, rowLength, done_.data() + r * rowLength);
+            received_[r] += band_->received_[b];
+        }
+    }
     band_.reset();
 }
 
@@ -231,6 +270,19 @@ Raster AreaScaler::result() const {
     if (!ready_) return {};
     Raster out(windowWidth_, windowHeight_);
     writeTo(out, 0, 0);
+    return out;
+}
+
+Raster AreaScaler::take() {
+    if (!ready_) return {};
+    settleAll();
+    if (!std::all_of(partial_.begin(), partial_.end(), [](const auto& row) { return row.empty(); }))
+        return result();
+    Raster out;
+    out.width = windowWidth_;
+    out.height = windowHeight_;
+    out.rgb = std::move(done_);
+    ready_ = false;
     return out;
 }
 
@@ -248,12 +300,13 @@ void AreaScaler::writeTo(Raster& dst, int left, int top) const {
     for (int y = fromY; y < toY; ++y) {
         const std::size_t at = static_cast<std::size_t>(y) * rowLength + fromX * 3;
         std::uint8_t* out = dst.at(left + fromX, top + y);
-        if (narrow_) {
-            const std::uint32_t* sum = narrowSums_.data() + at;
-            for (int n = (toX - fromX) * 3; n > 0; --n) *out++ = mean(*sum++);
+        const int n = (toX - fromX) * 3;
+        // A row still waiting for some of its sources has its means taken of what came.
+        if (const auto& partial = partial_[static_cast<std::size_t>(y)]; !partial.empty()) {
+            const std::uint64_t* sum = partial.data() + fromX * 3;
+            for (int i = 0; i < n; ++i) out[i] = mean(sum[i]);
         } else {
-            const std::uint64_t* sum = sums_.data() + at;
-            for (int n = (toX - fromX) * 3; n > 0; --n) *out++ = mean(*sum++);
+            std::copy_n(done_.data() + at, n, out);
         }
     }
 }

@@ -43,7 +43,7 @@ class AreaScaler : public RowSink {
   public:
     // Sources wider or taller than this are refused by begin(), so a horizontal sum fits 32 bits.
     static constexpr int kMaxSourceSide = 1 << 24;
-    // Larger destination windows are refused by begin() (the accumulator takes 24 bytes a pixel).
+    // Larger destination windows are refused by begin().
     static constexpr std::int64_t kMaxWindowPixels = std::int64_t{1} << 24;
 
     // Scales to width x height and computes the whole destination.
@@ -61,6 +61,8 @@ class AreaScaler : public RowSink {
 
     // The window's pixels (rows never delivered count as black).
     Raster result() const;
+    // The same, taken out of the scaler, which then takes no more rows until begun again.
+    Raster take();
     // Copies the window's pixels into dst with its top-left at (left, top); what falls outside dst is
     // dropped.
     void writeTo(Raster& dst, int left, int top) const;
@@ -69,16 +71,22 @@ class AreaScaler : public RowSink {
     std::uint8_t mean(std::uint64_t sum) const { return mean_(sum); }
     // Shrinking in height, a source row is first added, weighted, into a full-width row of each of the (at
     // most two) destination rows it covers; the horizontal pass then runs once per destination row instead
-    // of once per source row. Destination row j accumulates in slot j % 2, and is passed on to sums_ when
-    // the slot is needed for another row, or when the result is read. Rows that lie wholly inside a
-    // destination row (weight: the destination height) are summed without multiplying.
+    // of once per source row. Destination row j accumulates in slot j % 2, and is settled when the slot is
+    // needed for another row, or when the result is read. Rows that lie wholly inside a destination row
+    // (weight: the destination height) are summed without multiplying.
     struct OpenRow {
         std::int64_t row = -1;
+        std::uint64_t received = 0;           // the vertical weight added
         std::vector<std::uint32_t> whole;     // the source columns the window needs, x 3
         std::vector<std::uint32_t> weighted;  // the same columns, rows that are cut
     };
     void settle(OpenRow& open) const;
     void settleAll() const;
+    // A window row's sums: once all its vertical weight (the source height) is in, its means go to done_;
+    // until then, they wait in a row of partial sums (only rows whose sources came in pieces have one).
+    std::uint64_t* partialRow(std::size_t r) const;
+    void received(std::size_t r, std::uint64_t weight) const;
+    void finish(std::size_t r) const;
 
     int width_;
     int height_;
@@ -96,12 +104,11 @@ class AreaScaler : public RowSink {
     std::vector<int> columnCount_;
     std::vector<std::uint32_t> columnWeightAt_;
     std::vector<std::uint32_t> columnWeights_;
-    std::vector<std::uint32_t> rowSums_;  // one source row, summed horizontally: window width x 3
-    // window width x window height x 3; in 32 bits where 255 x the divisor fits (the snapshot, small
-    // pictures), which halves the memory the destination takes.
-    mutable std::vector<std::uint64_t> sums_;
-    mutable std::vector<std::uint32_t> narrowSums_;
-    bool narrow_ = false;
+    std::vector<std::uint32_t> rowSums_;           // one source row, summed horizontally: window width x 3
+    mutable std::vector<std::uint8_t> done_;       // window width x window height x 3: finished rows
+    mutable std::vector<std::uint64_t> received_;  // per window row, the vertical weight in so far
+    mutable std::vector<std::vector<std::uint64_t>> partial_;  // per window row; empty when none
+    mutable std::vector<std::vector<std::uint64_t>> spare_;    // finished rows' sums, for reuse
     bool verticalFirst_ = false;
     int sourceFrom_ = 0;  // the first source column the window needs
     mutable OpenRow open_[2];

@@ -60,7 +60,7 @@ class FittingSink : public image::RowSink {
 
     Placement placement() const { return placement_.value_or(Placement{}); }
     image::Raster take() {
-        if (area_) return image::uprightRaster(area_->result(), orientation_);
+        if (area_) return image::uprightRaster(area_->take(), orientation_);
         if (nearest_) return image::uprightRaster(nearest_->take(), orientation_);
         return {};
     }

@@ -219,7 +219,7 @@ TEST(AreaScalerSink, TwoBandsJoinedGiveTheSamePixels) {
             (y >= c.first && band ? *band : static_cast<RowSink&>(split)).row(y, picture.at(0, y));
         }
         split.join();
-        EXPECT_EQ(split.result().rgb, whole.result().rgb) << c.sw << "x" << c.sh << " split at " << c.first;
+        EXPECT_EQ(split.take().rgb, whole.result().rgb) << c.sw << "x" << c.sh << " split at " << c.first;
     }
 }
 
