@@ -20,25 +20,34 @@ std::int64_t overlap(std::int64_t k, std::int64_t i, std::int64_t src, std::int6
 // The loops below go in blocks of fixed length, so that the compiler makes vector code of them at -O2.
 constexpr std::size_t kBlock = 32;
 
+// sum := sum + from, or from for the first row added (First), which spares clearing the sums.
+template <bool First>
 void addRow(std::uint32_t* __restrict sum, const std::uint8_t* __restrict from, std::size_t n) {
     std::size_t i = 0;
     for (; i + kBlock <= n; i += kBlock)
-        for (std::size_t k = 0; k < kBlock; ++k) sum[i + k] += from[i + k];
-    for (; i < n; ++i) sum[i] += from[i];
+        for (std::size_t k = 0; k < kBlock; ++k) sum[i + k] = (First ? 0 : sum[i + k]) + from[i + k];
+    for (; i < n; ++i) sum[i] = (First ? 0 : sum[i]) + from[i];
 }
 
+template <bool First>
 void addRowWeighted(std::uint32_t* __restrict sum, const std::uint8_t* __restrict from, std::size_t n,
                     std::uint32_t weight) {
     std::size_t i = 0;
     for (; i + kBlock <= n; i += kBlock)
-        for (std::size_t k = 0; k < kBlock; ++k) sum[i + k] += weight * from[i + k];
-    for (; i < n; ++i) sum[i] += weight * from[i];
+        for (std::size_t k = 0; k < kBlock; ++k) sum[i + k] = (First ? 0 : sum[i + k]) + weight * from[i + k];
+    for (; i < n; ++i) sum[i] = (First ? 0 : sum[i]) + weight * from[i];
 }
 
-// whole := whole * weight + weighted
+// whole := whole * weight + weighted, or whole * weight without weighted rows.
 void combine(std::uint32_t* __restrict whole, const std::uint32_t* __restrict weighted, std::size_t n,
              std::uint32_t weight) {
     std::size_t i = 0;
+    if (!weighted) {
+        for (; i + kBlock <= n; i += kBlock)
+            for (std::size_t k = 0; k < kBlock; ++k) whole[i + k] *= weight;
+        for (; i < n; ++i) whole[i] *= weight;
+        return;
+    }
     for (; i + kBlock <= n; i += kBlock)
         for (std::size_t k = 0; k < kBlock; ++k) whole[i + k] = whole[i + k] * weight + weighted[i + k];
     for (; i < n; ++i) whole[i] = whole[i] * weight + weighted[i];
@@ -99,6 +108,7 @@ bool AreaScaler::begin(int width, int height) {
     for (OpenRow& open : open_) {
         open.row = -1;
         open.received = 0;
+        open.hasWhole = open.hasWeighted = false;
         open.whole.assign(verticalFirst_ ? needed : 0, 0);
         open.weighted.assign(verticalFirst_ ? needed : 0, 0);
     }
@@ -134,7 +144,13 @@ void AreaScaler::finish(std::size_t r) const {
 
 void AreaScaler::settle(OpenRow& open) const {
     if (open.row < 0) return;
-    combine(open.whole.data(), open.weighted.data(), open.whole.size(), static_cast<std::uint32_t>(height_));
+    // The column sums: the rows that lie wholly inside, weighted by the destination height, and the cut ones.
+    const std::uint32_t* columns = open.weighted.data();
+    if (open.hasWhole) {
+        combine(open.whole.data(), open.hasWeighted ? open.weighted.data() : nullptr, open.whole.size(),
+                static_cast<std::uint32_t>(height_));
+        columns = open.whole.data();
+    }
     const auto r = static_cast<std::size_t>(open.row - top_);
     // A row whose sources all came in one piece is finished straight away.
     const bool whole =
@@ -142,8 +158,7 @@ void AreaScaler::settle(OpenRow& open) const {
     std::uint8_t* out = done_.data() + r * static_cast<std::size_t>(windowWidth_) * 3;
     std::uint64_t* sum = whole ? nullptr : partialRow(r);
     for (int c = 0; c < windowWidth_; ++c) {
-        const std::uint32_t* p =
-            open.whole.data() + static_cast<std::size_t>(columnStart_[c] - sourceFrom_) * 3;
+        const std::uint32_t* p = columns + static_cast<std::size_t>(columnStart_[c] - sourceFrom_) * 3;
         const std::uint32_t* w = columnWeights_.data() + columnWeightAt_[c];
         std::uint64_t red = 0, green = 0, blue = 0;
         for (int n = columnCount_[c]; n > 0; --n, p += 3, ++w) {
@@ -167,10 +182,9 @@ void AreaScaler::settle(OpenRow& open) const {
         received_[r] += open.received;
     else
         received(r, open.received);
-    std::fill(open.whole.begin(), open.whole.end(), 0);
-    std::fill(open.weighted.begin(), open.weighted.end(), 0);
     open.row = -1;
     open.received = 0;
+    open.hasWhole = open.hasWeighted = false;
 }
 
 void AreaScaler::settleAll() const {
@@ -196,9 +210,13 @@ void AreaScaler::row(int y, const std::uint8_t* rgb) {
             const std::uint32_t weight = static_cast<std::uint32_t>(overlap(y, j, sh, dh));
             open.received += weight;
             if (weight == static_cast<std::uint32_t>(dh)) {
-                addRow(open.whole.data(), from, open.whole.size());
+                (open.hasWhole ? addRow<false> : addRow<true>)(open.whole.data(), from, open.whole.size());
+                open.hasWhole = true;
             } else {
-                addRowWeighted(open.weighted.data(), from, open.weighted.size(), weight);
+                (open.hasWeighted ? addRowWeighted<false> : addRowWeighted<true>)(open.weighted.data(), from,
+                                                                                  open.weighted.size(),
+                                                                                  weight);
+                open.hasWeighted = true;
             }
         }
         return;

@@ -76,7 +76,9 @@ class AreaScaler : public RowSink {
     // (weight: the destination height) are summed without multiplying.
     struct OpenRow {
         std::int64_t row = -1;
-        std::uint64_t received = 0;           // the vertical weight added
+        std::uint64_t received = 0;  // the vertical weight added
+        bool hasWhole = false;       // whether whole, weighted hold rows (else they are stale)
+        bool hasWeighted = false;
         std::vector<std::uint32_t> whole;     // the source columns the window needs, x 3
         std::vector<std::uint32_t> weighted;  // the same columns, rows that are cut
     };
