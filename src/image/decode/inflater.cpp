@@ -62,14 +62,18 @@ bool buildTable(const std::uint8_t* lengths, unsigned symbols, unsigned tableBit
     for (unsigned l = 1; l < 16; ++l)
         if (count[l]) longest = l;
     table.bits = tableBits;
-    table.entries.assign(std::size_t{1} << tableBits, entry(0, kInvalid, 0));
-    if (longest == 0) return true;
     int left = 1;
     for (unsigned l = 1; l < 16; ++l) {
         left = left * 2 - static_cast<int>(count[l]);
         if (left < 0) return false;
     }
-    if (left > 0 && (codeLengths || longest != 1)) return false;
+    if (left > 0 && longest != 0 && (codeLengths || longest != 1)) return false;
+    // A complete code without subtables fills every entry; otherwise the first table starts as decoding
+    // nothing (and with no stale subtable in it).
+    table.entries.resize(std::size_t{1} << tableBits);
+    if (left > 0 || longest > tableBits)
+        std::fill(table.entries.begin(), table.entries.end(), entry(0, kInvalid, 0));
+    if (longest == 0) return true;
     unsigned next[16] = {};
     for (unsigned l = 1, code = 0; l < 16; ++l) {
         code = (code + count[l - 1]) << 1;
