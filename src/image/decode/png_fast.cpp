@@ -9,7 +9,7 @@
 #include <system_error>
 #include <vector>
 
-#include "image/decode/inflater.h"
+#include "image/decode/idat_stream.h"
 #include "image/decode/row_ring.h"
 
 namespace tessary::image::decode {
@@ -18,7 +18,6 @@ namespace {
 // Filtered rows in flight between the two threads, and how many a sleeping side waits for.
 constexpr std::uint32_t kRingRows = 32;
 constexpr std::uint32_t kBatchRows = 8;
-constexpr std::uint32_t kMaxChunkLength = 0x7fffffff;
 
 std::uint32_t be32(const std::uint8_t* p) {
     return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
@@ -40,83 +39,6 @@ int channelsOf(int colorType) {
             return 1;
     }
 }
-
-// Inflates the IDAT chunks' data, checking each chunk's CRC as libpng does for a critical chunk. The
-// stream's Adler-32 value is checked by the caller, over the rows as they come out of the ring.
-class IdatStream {
-  public:
-    IdatStream(std::FILE* file, std::uint32_t firstLength)
-        : file_(file),
-          chunkLeft_(firstLength),
-          inflater_([this](std::uint8_t* to, std::size_t room) { return pull(to, room); }) {
-        crcValue_ = crc32(0, reinterpret_cast<const Bytef*>("IDAT"), 4);
-    }
-
-    // Exactly `bytes` bytes of the stream; false on any fault or a stream that ends first.
-    bool read(std::uint8_t* out, std::size_t bytes) { return inflater_.read(out, bytes); }
-
-    // After the last row: the stream must end, and the chunk holding its end must carry a good CRC; data
-    // beyond it is not read.
-    bool finish() {
-        if (!inflater_.finish()) return false;
-        // The inflater reads ahead: the chunk holding the end may lie behind, passed with a good CRC.
-        if (inflater_.endOffset() <= chunkStart_) return true;
-        std::uint8_t scratch[4096];
-        while (chunkLeft_ > 0)
-            if (take(scratch, sizeof scratch) <= 0) return false;
-        if (crc_ == Crc::Unchecked) checkCrc();
-        return crc_ == Crc::Good;
-    }
-
-    // Whether the stream's check value is that of the rows' bytes (`adler`) followed by the rest.
-    bool adlerMatches(uLong adler) const {
-        return adler32_combine(adler, inflater_.restAdler(), static_cast<z_off_t>(inflater_.restLength())) ==
-               inflater_.storedAdler();
-    }
-
-  private:
-    void checkCrc() {
-        std::uint8_t stored[4];
-        const bool good =
-            std::fread(stored, 1, 4, file_) == 4 && be32(stored) == static_cast<std::uint32_t>(crcValue_);
-        crc_ = good ? Crc::Good : Crc::Bad;
-    }
-
-    // Up to `room` bytes of the current chunk, folded into its CRC.
-    long take(std::uint8_t* to, std::size_t room) {
-        const std::size_t want = std::min<std::size_t>(room, chunkLeft_);
-        if (std::fread(to, 1, want, file_) != want) return -1;
-        crcValue_ = crc32(crcValue_, to, static_cast<uInt>(want));
-        chunkLeft_ -= static_cast<std::uint32_t>(want);
-        delivered_ += want;
-        return static_cast<long>(want);
-    }
-
-    // The next image data for the inflater; a chunk's CRC is checked before the next chunk is read, and a
-    // chunk other than IDAT ends the data.
-    long pull(std::uint8_t* to, std::size_t room) {
-        while (chunkLeft_ == 0) {
-            if (crc_ == Crc::Unchecked) checkCrc();
-            if (crc_ == Crc::Bad) return -1;
-            std::uint8_t head[8];
-            if (std::fread(head, 1, 8, file_) != 8 || std::memcmp(head + 4, "IDAT", 4) != 0) return 0;
-            chunkLeft_ = be32(head);
-            if (chunkLeft_ > kMaxChunkLength) return -1;
-            crcValue_ = crc32(0, head + 4, 4);
-            crc_ = Crc::Unchecked;
-            chunkStart_ = delivered_;
-        }
-        return take(to, room);
-    }
-
-    std::FILE* file_;
-    std::uint32_t chunkLeft_;  // bytes of the current chunk not yet read from the file
-    uLong crcValue_ = 0;       // of the current chunk's bytes so far
-    enum class Crc { Unchecked, Good, Bad } crc_ = Crc::Unchecked;  // the current chunk's stored CRC
-    std::uint64_t delivered_ = 0;                                   // image data handed to the inflater
-    std::uint64_t chunkStart_ = 0;  // where the current chunk's data begins in it
-    Inflater inflater_;
-};
 
 void inflateRows(IdatStream& stream, RowRing& ring, std::size_t stride) {
     for (std::uint32_t y = 0; y < ring.rows(); ++y) {
