@@ -365,19 +365,19 @@ void meanRow(std::uint8_t* __restrict out, const std::uint32_t* __restrict upper
         out[i] = mean(Sum{upperWeight} * upper[i] + Sum{lowerWeight} * lower[i]);
 }
 
-// The same for source pictures of fewer than 2^23 pixels (the snapshot's): there (sum + half) / divisor
-// is within one of sum x (2^31 / divisor) / 2^31, all in 32 bits but one widening multiply, which the
-// compiler makes vector code of.
+// The same for source pictures of fewer than 2^23 pixels (the snapshot's): there the sum is below 2^31,
+// and (sum + 1/2) / divisor in double precision, off by less than 2^-40, never crosses an integer that the
+// exact quotient does not (those lie at least 1 / (2 x divisor) > 2^-24 away), so truncating it gives the
+// rounded mean without a correction; the compiler makes vector code of it.
 void meanRowSmall(std::uint8_t* __restrict out, const std::uint32_t* __restrict upper,
                   const std::uint32_t* __restrict lower, std::size_t n, std::uint32_t upperWeight,
                   std::uint32_t lowerWeight, std::uint32_t divisor) {
-    const std::uint32_t half = divisor / 2;
-    const std::uint32_t reciprocal = (std::uint32_t{1} << 31) / divisor;
+    const double half = static_cast<double>(divisor / 2) + 0.5;
+    const double inverse = 1.0 / static_cast<double>(divisor);
     for (std::size_t i = 0; i < n; ++i) {
-        const std::uint32_t sum = upperWeight * upper[i] + lowerWeight * lower[i] + half;
-        std::uint32_t q = static_cast<std::uint32_t>((std::uint64_t{sum} * reciprocal) >> 31);
-        q += (q + 1) * divisor <= sum;
-        out[i] = static_cast<std::uint8_t>(q);
+        const auto sum = static_cast<std::int32_t>(upperWeight * upper[i] + lowerWeight * lower[i]);
+        out[i] =
+            static_cast<std::uint8_t>(static_cast<std::int32_t>((static_cast<double>(sum) + half) * inverse));
     }
 }
 

@@ -14,16 +14,25 @@
 namespace tessary::image {
 
 // (sum + divisor / 2) / divisor, rounded down, for a divisor below 2^48 and a sum up to 256 x the divisor:
-// estimated through the reciprocal (a division per byte of the result is the slowest step of a snapshot),
-// then corrected by one where the estimate is off.
+// estimated through the reciprocal (a division per byte of the result is the slowest step of a snapshot).
+// Below 2^36, (sum + 1/2) x the reciprocal in double precision is off by less than 2^-43, while the
+// integers it must not cross lie at least 1 / (2 x divisor) away, so it is truncated as it is; above, the
+// estimate is corrected by one where it is off.
 class RoundedMean {
   public:
     explicit RoundedMean(std::uint64_t divisor)
-        : divisor_(divisor), half_(divisor / 2), reciprocal_(1.0 / static_cast<double>(divisor)) {}
+        : divisor_(divisor),
+          half_(divisor / 2),
+          reciprocal_(1.0 / static_cast<double>(divisor)),
+          halfAndABit_(static_cast<double>(divisor / 2) + 0.5),
+          direct_(divisor < (std::uint64_t{1} << 36)) {}
     std::uint64_t divisor() const { return divisor_; }
     std::uint8_t operator()(std::uint64_t sum) const {
-        const std::uint64_t n =
-            sum + half_;  // below 2^63, so the signed conversions (single instructions) do
+        // Below 2^63, so the signed conversions (single instructions) do.
+        if (direct_)
+            return static_cast<std::uint8_t>(static_cast<std::int64_t>(
+                (static_cast<double>(static_cast<std::int64_t>(sum)) + halfAndABit_) * reciprocal_));
+        const std::uint64_t n = sum + half_;
         std::uint64_t q = static_cast<std::uint64_t>(
             static_cast<std::int64_t>(static_cast<double>(static_cast<std::int64_t>(n)) * reciprocal_));
         if (q * divisor_ > n)
@@ -37,6 +46,8 @@ class RoundedMean {
     std::uint64_t divisor_;
     std::uint64_t half_;
     double reciprocal_;
+    double halfAndABit_;
+    bool direct_;
 };
 
 class AreaScaler : public RowSink {

@@ -195,6 +195,21 @@ TEST(AreaScalerSink, RowsInAnyOrderGiveTheSamePixelsAsDrawing) {
     }
 }
 
+// The rounded mean taken through the reciprocal is the exact one at every rounding boundary, on both sides
+// of the divisor where the estimate stops being corrected.
+TEST(AreaScalerSink, RoundedMeansAreExactAtTheirBoundaries) {
+    for (std::uint64_t d :
+         {std::uint64_t{1}, std::uint64_t{3}, std::uint64_t{260100}, std::uint64_t{24'000'000},
+          (std::uint64_t{1} << 36) - 1, std::uint64_t{1} << 36, (std::uint64_t{1} << 47) + 5}) {
+        const RoundedMean mean(d);
+        for (std::uint64_t k = 0; k < 256; ++k)
+            for (const std::uint64_t boundary : {k * d + (d + 1) / 2, k * d + d / 2})
+                for (std::uint64_t sum = boundary > 1 ? boundary - 1 : 0;
+                     sum <= boundary + 1 && sum <= 255 * d; ++sum)
+                    ASSERT_EQ(mean(sum), (sum + d / 2) / d) << "divisor " << d << ", sum " << sum;
+    }
+}
+
 // A decoder may feed two bands of rows to two scalers at once; joined, they give the one scaler's bytes,
 // wherever the bands meet and whatever window is drawn.
 TEST(AreaScalerSink, TwoBandsJoinedGiveTheSamePixels) {

@@ -169,24 +169,32 @@ std::uint32_t wholeStripRows(TIFF* tif, std::uint32_t width, std::uint32_t heigh
     return rows;
 }
 
-// Strips [from, to) of `rows` rows each, their bytes read straight from the file, to the sink.
+// Strips [from, to) of `rows` rows each, their bytes read straight from the file a few rows at a time (so
+// that they are still in the cache when the sink adds them up), to the sink.
 bool readStripsAt(int fd, const std::uint64_t* offsets, std::uint32_t from, std::uint32_t to,
                   std::uint32_t rows, std::uint32_t width, std::uint32_t height, RowSink& sink) {
+    constexpr std::size_t kPieceBytes = 128 * 1024;
     const std::size_t rowBytes = std::size_t{width} * 3;
-    std::vector<std::uint8_t> strip(rows * rowBytes);
+    const std::uint32_t pieceRows =
+        std::clamp<std::uint32_t>(static_cast<std::uint32_t>(kPieceBytes / rowBytes), 1, rows);
+    std::vector<std::uint8_t> piece(pieceRows * rowBytes);
     for (std::uint32_t index = from; index < to; ++index) {
         const std::uint32_t first = index * rows;
         const std::uint32_t count = std::min(rows, height - first);
-        const std::size_t bytes = count * rowBytes;
-        for (std::size_t done = 0; done < bytes;) {
-            const ssize_t n =
-                ::pread(fd, strip.data() + done, bytes - done, static_cast<off_t>(offsets[index] + done));
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return false;
-            done += static_cast<std::size_t>(n);
+        for (std::uint32_t row = 0; row < count; row += pieceRows) {
+            const std::uint32_t n = std::min(pieceRows, count - row);
+            const std::size_t bytes = n * rowBytes;
+            const std::uint64_t at = offsets[index] + row * rowBytes;
+            for (std::size_t done = 0; done < bytes;) {
+                const ssize_t got =
+                    ::pread(fd, piece.data() + done, bytes - done, static_cast<off_t>(at + done));
+                if (got < 0 && errno == EINTR) continue;
+                if (got <= 0) return false;
+                done += static_cast<std::size_t>(got);
+            }
+            for (std::uint32_t i = 0; i < n; ++i)
+                sink.row(static_cast<int>(first + row + i), piece.data() + i * rowBytes);
         }
-        for (std::uint32_t i = 0; i < count; ++i)
-            sink.row(static_cast<int>(first + i), strip.data() + i * rowBytes);
     }
     return true;
 }
@@ -237,9 +245,14 @@ int readWholeStrips(TIFF* tif, int fd, std::uint32_t width, std::uint32_t height
     }
     deliver(0);
     bool ok = true;
-    for (std::uint32_t index = 1; ok && index < (band ? half : strips); ++index) {
-        ok = readStrip(index);
-        if (ok) deliver(index);
+    const std::uint32_t mine = band ? half : strips;
+    if (offsets) {
+        ok = readStripsAt(fd, offsets, 1, mine, rows, width, height, sink);
+    } else {
+        for (std::uint32_t index = 1; ok && index < mine; ++index) {
+            ok = readStrip(index);
+            if (ok) deliver(index);
+        }
     }
     if (band) {
         const bool rest = other.valid()
