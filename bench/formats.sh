@@ -12,21 +12,10 @@ build=${2:-$here/build}
 runs=${RUNS:-5}
 prepare=$build/bin/tessary-prepare
 [ -x "$prepare" ] || { echo "missing $prepare" >&2; exit 2; }
-convert=$([ -x /usr/bin/convert ] && echo /usr/bin/convert || command -v convert)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-mkdir -p "$pictures"
-if [ ! -f "$pictures/photo12.heic" ]; then
-  "$convert" -size 4000x3000 plasma:fractal -blur 0x2 -quality 92 "$pictures/photo12.jpg"
-  heif-enc -q 80 "$pictures/photo12.jpg" -o "$pictures/photo12.heic" >/dev/null
-  cwebp -quiet -q 80 "$pictures/photo12.jpg" -o "$pictures/photo12.webp"
-fi
-if [ ! -f "$pictures/photo12_grid.heic" ]; then
-  "$convert" "$pictures/photo12.jpg" -resize '4032x3024!' "PNG24:$work/grid.png"
-  python3 "$here/tests/data/heif/make_grid.py" "$work/grid.png" 8 6 512 "$pictures/photo12_grid.heic"
-fi
-[ -f "$pictures/logo2000.svg" ] || python3 "$here/bench/make_svg_logo.py" "$pictures/logo2000.svg" 2000
+"$here/bench/make_format_pictures.sh" "$pictures"
 
 median() {
   hyperfine -N --style none --warmup 1 --runs "$runs" --export-json "$work/h.json" "$(printf '%q ' "$@")" \

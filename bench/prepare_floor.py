@@ -9,11 +9,11 @@ Usage: bench/prepare_floor.py [PICTURE_DIR] [BUILD_DIR]
   BUILD_DIR    a build with tessary-prepare, intake_floor and plain_c_help in bin/ (default ./build)
 PAIRS (default 21) sets the number of pairs per row."""
 import os
-import statistics
 import subprocess
 import sys
 import tempfile
-import time
+
+from paired_runs import paired, remove
 
 GOALS = [  # picture, floor mode, goal for prepare / floor
     ("photo_24mp_6000x4000.jpg", "jpeg", 1.0),
@@ -24,28 +24,6 @@ HELP_GOAL_MS = 5.0
 PEAK_GOAL_MIB = 13.0
 
 
-def remove(path):
-    if path:
-        try:
-            os.unlink(path)
-        except FileNotFoundError:
-            pass
-
-
-def run(argv, out=None):
-    """Wall and CPU (user + system) seconds of one run, output discarded."""
-    remove(out)
-    with open(os.devnull, "wb") as null:
-        start = time.perf_counter()
-        pid = os.posix_spawn(argv[0], argv, os.environ, file_actions=[
-            (os.POSIX_SPAWN_DUP2, null.fileno(), 1), (os.POSIX_SPAWN_DUP2, null.fileno(), 2)])
-        _, status, usage = os.wait4(pid, 0)
-        seconds = time.perf_counter() - start
-    if os.waitstatus_to_exitcode(status) != 0:
-        sys.exit("failed: " + " ".join(argv))
-    return seconds, usage.ru_utime + usage.ru_stime
-
-
 def peak_mib(argv, out=None):
     """Peak resident MiB of one run, measured by /usr/bin/time: a child of this script would count the
     script's own memory, which its first exec carries over."""
@@ -54,24 +32,6 @@ def peak_mib(argv, out=None):
         subprocess.run(["/usr/bin/time", "-f", "%M", "-o", report.name] + argv, check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         return int(report.read().split()[-1]) / 1024.0
-
-
-def paired(a, b, pairs, out=None):
-    """Medians over the pairs: a's and b's wall times, the ratios and differences of the wall times, the
-    ratio of the CPU times."""
-    for _ in range(2):
-        run(a, out), run(b, out)
-    ra, rb = [], []
-    for i in range(pairs):
-        if i % 2 == 0:
-            ra.append(run(a, out))
-            rb.append(run(b, out))
-        else:
-            rb.append(run(b, out))
-            ra.append(run(a, out))
-    med = statistics.median
-    return (med(x[0] for x in ra), med(y[0] for y in rb), med(x[0] / y[0] for x, y in zip(ra, rb)),
-            med(x[0] - y[0] for x, y in zip(ra, rb)), med(x[1] / y[1] for x, y in zip(ra, rb)))
 
 
 def main():

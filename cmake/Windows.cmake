@@ -14,16 +14,18 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/scripts/windows/wine.sh 
 # Test discovery runs the programs under wine, after the build has put their DLLs and plugins beside them.
 set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
 
-# The DLLs come from the SDK and from the compiler's own runtime folder (libssp for the stack protector).
+# The DLLs come from the SDK and from the compiler's own runtime folder (where its libssp-0.dll is).
 execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libssp-0.dll
-                OUTPUT_VARIABLE TESSARY_SSP_DLL OUTPUT_STRIP_TRAILING_WHITESPACE)
-get_filename_component(TESSARY_COMPILER_RUNTIME_DIR ${TESSARY_SSP_DLL} DIRECTORY)
+                OUTPUT_VARIABLE TESSARY_RUNTIME_DLL OUTPUT_STRIP_TRAILING_WHITESPACE)
+get_filename_component(TESSARY_COMPILER_RUNTIME_DIR ${TESSARY_RUNTIME_DLL} DIRECTORY)
 find_program(TESSARY_OBJDUMP NAMES x86_64-w64-mingw32-objdump REQUIRED)
 
 # The DLLs and Qt plugins a program needs are worked out in one place, cmake/windows/deploy.cmake, for the
 # build tree and for installation alike: the DLLs it imports that the SDK (or the compiler) holds, following
 # their imports, and for programs on Qt Gui the plugins Qt loads at run time.
-set(TESSARY_DEPLOY_ARGUMENTS -DOBJDUMP=${TESSARY_OBJDUMP} "-DSEARCH=${WINSDK_PREFIX}/bin;${TESSARY_COMPILER_RUNTIME_DIR}"
+# The folders are joined by $<SEMICOLON>: a plain ';' would split the argument in two when the list is expanded.
+set(TESSARY_DEPLOY_ARGUMENTS -DOBJDUMP=${TESSARY_OBJDUMP}
+    "-DSEARCH=${WINSDK_PREFIX}/bin$<SEMICOLON>${TESSARY_COMPILER_RUNTIME_DIR}"
     -DPLUGINS=${WINSDK_PREFIX}/plugins)
 
 # Copies beside every given program in the build tree what it loads, once they are all linked.
@@ -39,21 +41,26 @@ function(tessary_windows_deploy)
     COMMENT "Copying the DLLs and Qt plugins beside the programs" VERBATIM)
 endfunction()
 
+# What an installed console needs of Qt's plugins: the Windows platform, the style it draws with, and the JPEG
+# reader for the Setting window's picture (everything else it reads with decoders of its own).
+set(TESSARY_INSTALLED_QT_PLUGINS platforms/qwindows.dll styles/qwindowsvistastyle.dll imageformats/qjpeg.dll)
+
 # tessary_windows_install_runtime(DESTINATION DIR TARGETS PROGRAM...): installs the programs into DIR (below the
 # installation prefix) with the DLLs and Qt plugins they load beside them, as in the build tree.
 function(tessary_windows_install_runtime)
   cmake_parse_arguments(ARG "" "DESTINATION" "TARGETS" ${ARGN})
-  install(TARGETS ${ARG_TARGETS} RUNTIME DESTINATION ${ARG_DESTINATION})
+  install(TARGETS ${ARG_TARGETS} RUNTIME DESTINATION ${ARG_DESTINATION} LIBRARY DESTINATION ${ARG_DESTINATION})
   set(programs)
   foreach(target ${ARG_TARGETS})
     list(APPEND programs "\${prefix}/${ARG_DESTINATION}/$<TARGET_FILE_NAME:${target}>")
   endforeach()
-  string(REPLACE ";" "\\;" programs "${programs}")
-  string(REPLACE ";" "\\;" search "${WINSDK_PREFIX}/bin;${TESSARY_COMPILER_RUNTIME_DIR}")
+  # Lists go into the install script as they are: inside a quoted argument their semicolons stay one argument.
+  set(search "${WINSDK_PREFIX}/bin;${TESSARY_COMPILER_RUNTIME_DIR}")
   install(CODE "
     set(prefix \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
     execute_process(COMMAND \"${CMAKE_COMMAND}\" -DOBJDUMP=${TESSARY_OBJDUMP} \"-DSEARCH=${search}\"
                             -DPLUGINS=${WINSDK_PREFIX}/plugins \"-DPROGRAMS=${programs}\"
+                            \"-DGUI_PLUGINS=${TESSARY_INSTALLED_QT_PLUGINS}\"
                             -P \"${PROJECT_SOURCE_DIR}/cmake/windows/deploy.cmake\" RESULT_VARIABLE failed)
     if(failed)
       message(FATAL_ERROR \"the DLLs and Qt plugins of the programs could not be installed\")

@@ -1,14 +1,19 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# cmake -DOBJDUMP=... -DSEARCH=dir;dir -DPLUGINS=dir -DPROGRAMS=a.exe;b.exe -P windows_deploy.cmake
+# cmake -DOBJDUMP=... -DSEARCH=dir;dir -DPLUGINS=dir -DPROGRAMS=a.exe;b.exe [-DGUI_PLUGINS=...] -P deploy.cmake
 # Copies beside each program the DLLs it imports that SEARCH holds (Windows' own DLLs are not there, so they
 # stay out), following their imports in turn; a program on Qt Gui also gets the Qt plugins it loads at run
 # time, in the subfolders beside it where Qt looks first. Nothing is copied that is already the same.
 
 cmake_minimum_required(VERSION 3.25)
 
+# The build tree's programs also run on the offscreen platform (the tests); GUI_PLUGINS narrows the list for
+# an installation.
 set(qt_gui_plugins platforms/qwindows.dll platforms/qoffscreen.dll styles/qwindowsvistastyle.dll
     imageformats/qjpeg.dll imageformats/qgif.dll imageformats/qico.dll imageformats/qsvg.dll
     iconengines/qsvgicon.dll)
+if(DEFINED GUI_PLUGINS)
+  set(qt_gui_plugins ${GUI_PLUGINS})
+endif()
 
 # The DLL names a PE file imports, in lower case; each file is read once.
 function(imports_of file out)

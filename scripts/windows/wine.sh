@@ -5,6 +5,7 @@
 set -euo pipefail
 usage="Usage: scripts/windows/wine.sh [--prefix DIR] [--path FOLDER]... [--offscreen] PROGRAM.exe [ARGUMENT...]
        scripts/windows/wine.sh [--prefix DIR] --stop
+       scripts/windows/wine.sh [--prefix DIR] [--offscreen] --environment
 Runs PROGRAM.exe under wine (wine64) in the wine prefix DIR (default: \$TESSARY_WINEPREFIX, else
 \${XDG_CACHE_HOME:-~/.cache}/tessary/wine), with the FOLDERs (Linux paths) on the Windows PATH so that DLLs are
 found there too. The first run makes the prefix (about 15 s): Windows programs write their Qt messages to
@@ -14,12 +15,15 @@ HKLM\\Software\\Wine\\Ports and whatever it links anyway is unlinked, so only li
 (dosdevices/comN to a pseudo-terminal) remain. A wine session for the prefix is kept running (it ends 10
 minutes after its last program, or with --stop), since a program then starts in hundredths of a second
 instead of about one. With --offscreen the prefix's programs use Qt's offscreen platform (the test prefix).
-Exits with the program's status."
+Exits with the program's status. With --environment it readies the prefix and its session and prints, one
+NAME=VALUE a line, the environment a program of the prefix runs in and WINE, the wine program to start it with
+(for benchmarks, which time the program rather than this script)."
 
 prefix=${TESSARY_WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/tessary/wine}
 paths=()
 offscreen=false
 stop=false
+environment=false
 while [ $# -gt 0 ]; do
   case $1 in
     --help | -h)
@@ -40,6 +44,10 @@ while [ $# -gt 0 ]; do
       ;;
     --stop)
       stop=true
+      shift
+      ;;
+    --environment)
+      environment=true
       shift
       ;;
     *) break ;;
@@ -64,7 +72,7 @@ if $stop; then
   wineserver -k 2>/dev/null || true
   exit 0
 fi
-[ $# -gt 0 ] || {
+[ $# -gt 0 ] || $environment || {
   echo "$usage" >&2
   exit 2
 }
@@ -145,6 +153,11 @@ start_session() {
   fi
 ) 9>"$WINEPREFIX.lock"
 
+if $environment; then
+  for name in WINEPREFIX WINEARCH WINEDEBUG LC_ALL WINEDLLOVERRIDES; do echo "$name=${!name}"; done
+  echo "WINE=$wine"
+  exit 0
+fi
 if [ ${#paths[@]} -gt 0 ]; then
   winepath=""
   for p in "${paths[@]}"; do winepath+="${winepath:+;}Z:$(cd "$p" && pwd)"; done

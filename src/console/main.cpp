@@ -16,6 +16,7 @@
 #include "console/display_check.h"
 #include "console/program_parts.h"
 #include "platform/program.h"
+#include "platform/running_mark.h"
 
 namespace {
 constexpr const char* kHelp =
@@ -47,6 +48,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     QApplication app(argc, argv);
+    const tessary::platform::RunningMark running;
     std::string file;  // the first argument left after Qt's own; "--" ends the options
     for (int i = 1, options = 1; i < argc && file.empty(); ++i) {
         const std::string_view arg = argv[i];

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
+#include <fstream>
 #include <functional>
 #include <set>
 
@@ -64,6 +65,25 @@ TEST_F(OptionsWindowTest, ASettingsFileThatIsNoRegularFileIsNeitherOpenedNorRepl
     settings.setValue("picture/conversion", "bayer");
     EXPECT_TRUE(std::filesystem::exists(file));
     EXPECT_FALSE(std::filesystem::is_regular_file(file));
+}
+
+TEST_F(OptionsWindowTest, OptionsThatCannotBeSavedStillApplyAndTheLogSaysSoOnce) {
+    // A configuration folder below a file: no one can make it, not even an administrator.
+    std::ofstream(dir / "a file") << "x";
+    tessary::testing::ScopedEnvironment linux{"XDG_CONFIG_HOME", (dir / "a file" / "config").string()};
+    tessary::testing::ScopedEnvironment windows{"APPDATA", (dir / "a file" / "config").string()};
+    drop(std::string(TESSARY_TESTDATA_DIR) + "/jpeg/Landscape_1.jpg");
+    const image::Bytes plain = readFile(previewFile());
+    const std::string before = log();
+    console().dispatch(mainWindowDefinition(), "图片框1", event::kMenuItem, {});
+    ASSERT_TRUE(options());
+    widgetOf<QComboBox>(options(), "组合框转换")->setCurrentIndex(1);
+    widgetOf<QPushButton>(options(), "按钮反相")->click();
+    EXPECT_NE(readFile(previewFile()), plain);
+    EXPECT_EQ(log().substr(before.size()),
+              "Options can not be saved in " + platform::settingsFile() +
+                  ": they hold until Tessary closes.\r\n\r\nConversion: Floyd–Steinberg\r\n\r\n"
+                  "Conversion: Floyd–Steinberg, inverted\r\n\r\n");
 }
 
 TEST_F(OptionsWindowTest, ContextMenuAnywhereOnThePreviewAndCtrlShiftPOpenItWithTheListFocused) {

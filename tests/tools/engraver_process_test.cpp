@@ -242,7 +242,10 @@ TEST(VirtualEngraver, TakesAnImageSavesItTheRightWayUpAndCarvesIt) {
     std::vector<Point> expected;
     for (const auto& [y, x] : black) expected.push_back({x, y});
     EXPECT_EQ(line.reports(expected.size()), expected);
-    EXPECT_NE(engraver.waitFor("carving finished, 17 pixels reported"), "");
+    EXPECT_NE(engraver.waitFor("carving finished, 17 pixels reported, burnt pixels saved as " +
+                               (images / "burn-1.png").string()),
+              "");
+    EXPECT_EQ(readPng(images / "burn-1.png", width), rows) << "the burn of a whole pass is the image";
 }
 
 TEST(VirtualEngraver, PacedReportsAreSpreadOutAndNoneIsLost) {

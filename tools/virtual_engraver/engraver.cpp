@@ -174,6 +174,7 @@ std::string Engraver::saveImage(const WireImage& image) {
     std::string stem;
     for (int n = 1;; ++n) {
         stem = outDir_ + "/image-" + std::to_string(n);
+        imageNumber_ = n;
         if (!exists(stem + ".png") && !exists(stem + ".bmp")) break;
     }
     std::string problem;
@@ -181,6 +182,13 @@ std::string Engraver::saveImage(const WireImage& image) {
     if (options_.keepBmp && !writeBmp(image, stem + ".bmp", problem))
         return "saved " + stem + ".png, " + problem;
     return "saved " + stem + ".png" + (options_.keepBmp ? " and " + stem + ".bmp" : "");
+}
+
+std::string Engraver::saveBurn() {
+    if (!machine_.burnt()) return {};
+    const std::string path = outDir_ + "/burn-" + std::to_string(imageNumber_) + ".png";
+    std::string problem;
+    return writePng(*machine_.burnt(), path, problem) ? ", burnt pixels saved as " + path : ", " + problem;
 }
 
 void Engraver::produceReports(Clock::time_point now) {
@@ -212,7 +220,8 @@ void Engraver::produceReports(Clock::time_point now) {
     }
     if (const auto note = machine_.takeNote()) {
         say(*note +
-            (droppedReports_ > 0 ? ", " + std::to_string(droppedReports_) + " not read by the console" : ""));
+            (droppedReports_ > 0 ? ", " + std::to_string(droppedReports_) + " not read by the console" : "") +
+            saveBurn());
         droppedReports_ = 0;
     }
     wasMoving_ = machine_.moving();

@@ -33,6 +33,7 @@ class Engraver {
     void checkLine();
     void lineClosed();
     std::string saveImage(const WireImage& image);
+    std::string saveBurn();
 
     Options options_;
     int master_;
@@ -46,6 +47,7 @@ class Engraver {
     Clock::time_point nextReport_{};
     std::vector<std::uint8_t> pending_;
     std::size_t droppedReports_ = 0;
+    int imageNumber_ = 0;  // of the last image saved, which the burn sheet goes with
 };
 
 }  // namespace tessary::virtual_engraver

@@ -57,6 +57,7 @@ std::string Machine::apply(Message message) {
 
 std::string Machine::erase() {
     image_.reset();
+    burnt_.reset();
     blackPixels_ = 0;
     walk_ = Walk::Stopped;
     row_ = column_ = reported_ = 0;
@@ -68,6 +69,7 @@ std::string Machine::load(WireImage image) {
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) black += image.burns(x, y) ? 1 : 0;
     }
+    burnt_ = image.blank();
     image_ = std::move(image);
     blackPixels_ = black;
     walk_ = Walk::Stopped;
@@ -177,6 +179,7 @@ std::optional<Point> Machine::next() {
     for (; row_ < image_->height(); ++row_, column_ = 0) {
         for (; column_ < image_->width(); ++column_) {
             if (image_->burns(column_, row_)) {
+                burnt_->markBurnt(column_, row_);
                 head_ = {column_++, row_};
                 ++reported_;
                 return head_;

@@ -42,6 +42,8 @@ class Machine {
     Walk walk() const { return walk_; }
     Point head() const { return head_; }
     int row() const { return row_; }
+    /// What the carving passes burnt since the image came (the image's layout, burnt pixels black).
+    const std::optional<WireImage>& burnt() const { return burnt_; }
 
   private:
     std::string start();
@@ -55,6 +57,7 @@ class Machine {
 
     int jogStep_;
     std::optional<WireImage> image_;
+    std::optional<WireImage> burnt_;
     int blackPixels_ = 0;
     Walk walk_ = Walk::Stopped;
     int row_ = 0;

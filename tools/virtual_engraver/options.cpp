@@ -131,7 +131,8 @@ What the machine is assumed to do (beyond the bytes the console sends):
     are read as commands again.
   - A received image replaces the last one and is saved as image-N.png, the
     right way up: the first row on the wire is the preview's top row. A 0 bit
-    (colour 0, black) is burnt.
+    (colour 0, black) is burnt. When a carving pass finishes, the pixels burnt
+    since that image came are saved as burn-N.png beside it (black: burnt).
   - The head travels over the console's 510 x 510 drawing surface; reported
     positions are image pixels, x to the right, y downwards, from the top-left.
   - F1 Start carves the black pixels row by row from the top, left to right,

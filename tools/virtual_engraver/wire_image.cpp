@@ -3,6 +3,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -126,6 +127,20 @@ bool WireImage::burns(int x, int y) const {
     const std::uint8_t byte =
         file_[header_.pixelOffset + header_.stride * y + static_cast<std::size_t>(x) / 8];
     return (byte & (0x80u >> (x % 8))) == 0;
+}
+
+WireImage WireImage::blank() const {
+    WireImage sheet = *this;
+    for (int y = 0; y < header_.rows; ++y)
+        std::fill_n(
+            sheet.file_.begin() + static_cast<std::ptrdiff_t>(header_.pixelOffset + header_.stride * y),
+            header_.stride, std::uint8_t{0xFF});
+    return sheet;
+}
+
+void WireImage::markBurnt(int x, int y) {
+    file_[header_.pixelOffset + header_.stride * y + static_cast<std::size_t>(x) / 8] &=
+        static_cast<std::uint8_t>(~(0x80u >> (x % 8)));
 }
 
 bool writeBmp(const WireImage& image, const std::string& path, std::string& problem) {

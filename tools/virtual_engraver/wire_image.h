@@ -46,6 +46,10 @@ class WireImage {
     /// A 0 bit is burnt (colour 0 is black).
     bool burns(int x, int y) const;
 
+    /// The same layout with no pixel burnt: the sheet on which a carving pass marks what it burnt.
+    WireImage blank() const;
+    void markBurnt(int x, int y);
+
   private:
     WireImageHeader header_;
     std::vector<std::uint8_t> file_;

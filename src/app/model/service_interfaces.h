@@ -55,7 +55,10 @@ class Settings {
   public:
     virtual ~Settings() = default;
     virtual std::optional<std::string> value(std::string_view key) = 0;
-    virtual void setValue(std::string_view key, std::string_view value) = 0;
+    // False when the value will not be there in the next run (its file cannot be written).
+    virtual bool setValue(std::string_view key, std::string_view value) = 0;
+    // Where the values are kept, as the user would look for them; empty when nowhere.
+    virtual std::string location() const { return {}; }
 };
 
 // Remembers for the run only.
@@ -65,8 +68,9 @@ class MemorySettings : public Settings {
         const auto it = values_.find(key);
         return it != values_.end() ? std::optional<std::string>(it->second) : std::nullopt;
     }
-    void setValue(std::string_view key, std::string_view value) override {
+    bool setValue(std::string_view key, std::string_view value) override {
         values_[std::string(key)] = value;
+        return true;
     }
 
   private:

@@ -138,10 +138,14 @@ std::optional<std::string> ConfigFileSettings::value(std::string_view key) {
     return v.toString().toStdString();
 }
 
-void ConfigFileSettings::setValue(std::string_view key, std::string_view value) {
-    if (!usableSettingsFile(settingsFile())) return;
+bool ConfigFileSettings::setValue(std::string_view key, std::string_view value) {
+    if (!usableSettingsFile(settingsFile())) return false;
     QSettings settings(settingsFile(), QSettings::IniFormat);
     settings.setValue(keyOf(key), QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
+    settings.sync();
+    return settings.status() == QSettings::NoError;
 }
+
+std::string ConfigFileSettings::location() const { return platform::settingsFile(); }
 
 }  // namespace tessary::qt

@@ -29,7 +29,8 @@ class MessageBoxes : public Dialogs {
 class ConfigFileSettings : public Settings {
   public:
     std::optional<std::string> value(std::string_view key) override;
-    void setValue(std::string_view key, std::string_view value) override;
+    bool setValue(std::string_view key, std::string_view value) override;
+    std::string location() const override;
 };
 
 // Shows program errors in a message box before the program ends (see programError).

@@ -39,6 +39,10 @@ std::string pictureFilters() {
     return "Pictures (" + patterns + ");;All files (*)";
 }
 
+struct UnsavedOptionsState {
+    bool said = false;
+};
+
 // Where the file chooser opens: the folder of the last picture chosen in it.
 struct OpenPictureState {
     std::string folder;
@@ -52,6 +56,15 @@ void viewOperation(Console& console, const EventArgs&) {
 }
 
 }  // namespace
+
+void rememberOrSay(Console& console, bool remembered) {
+    bool& said = console.state<UnsavedOptionsState>().said;
+    if (remembered || said) return;
+    said = true;
+    const std::string where = console.settings().location();
+    console.appendLog("Options can not be saved" + (where.empty() ? std::string() : " in " + where) +
+                      ": they hold until Tessary closes.\r\n\r\n");
+}
 
 void onFilesDropped(Console& console, const EventArgs& args) {
     loadPictureOptions(console);

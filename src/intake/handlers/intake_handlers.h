@@ -18,6 +18,9 @@ void onOpenPicture(Console& console, const EventArgs& args);
 // The main window is about to be destroyed: the preview file goes.
 void onMainWindowClosing(Console& console, const EventArgs& args);
 
+// Options the user chose are kept for the next run; when they cannot be, the log says so once a run.
+void rememberOrSay(Console& console, bool remembered);
+
 // The conversion options the user chose, read from the settings once per run (before the first intake).
 void loadPictureOptions(Console& console);
 // Context menu of the preview and Ctrl+Shift+P: opens the Picture options window (or brings it forward).

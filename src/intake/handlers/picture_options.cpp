@@ -96,9 +96,12 @@ struct OptionsWindowState {
 
 void saveOptions(Console& console, const image::ConversionOptions& o) {
     Settings& settings = console.settings();
-    settings.setValue(kModeKey, image::conversionKey(o.mode));
-    for (const auto& [key, field] : kNumberKeys) settings.setValue(key, std::to_string(o.*field));
-    for (const auto& [key, field] : kSwitchKeys) settings.setValue(key, o.*field ? "true" : "false");
+    bool saved = settings.setValue(kModeKey, image::conversionKey(o.mode));
+    for (const auto& [key, field] : kNumberKeys)
+        saved = settings.setValue(key, std::to_string(o.*field)) && saved;
+    for (const auto& [key, field] : kSwitchKeys)
+        saved = settings.setValue(key, o.*field ? "true" : "false") && saved;
+    rememberOrSay(console, saved);
 }
 
 // The labels, and which controls the chosen options use: the others are disabled (and so skipped by Tab).

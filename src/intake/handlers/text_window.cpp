@@ -185,12 +185,14 @@ void onKeepTypedText(Console& console, const EventArgs&) {
     const Typed t = readWindow(*w);
     const render::TextStyle& style = t.text.style;
     Settings& settings = console.settings();
-    settings.setValue(kTextKey, t.text.text);
-    settings.setValue(kFontKey, style.family);
-    if (t.sizeValid) settings.setValue(kSizeKey, std::to_string(style.size));
-    settings.setValue(kFillWidthKey, style.fillWidth ? "true" : "false");
-    settings.setValue(kStyleKey, std::to_string((style.bold ? 1 : 0) + (style.italic ? 2 : 0)));
-    settings.setValue(kAlignmentKey, std::to_string(static_cast<int>(style.alignment)));
+    bool saved = settings.setValue(kTextKey, t.text.text);
+    saved = settings.setValue(kFontKey, style.family) && saved;
+    if (t.sizeValid) saved = settings.setValue(kSizeKey, std::to_string(style.size)) && saved;
+    saved = settings.setValue(kFillWidthKey, style.fillWidth ? "true" : "false") && saved;
+    saved =
+        settings.setValue(kStyleKey, std::to_string((style.bold ? 1 : 0) + (style.italic ? 2 : 0))) && saved;
+    saved = settings.setValue(kAlignmentKey, std::to_string(static_cast<int>(style.alignment))) && saved;
+    rememberOrSay(console, saved);
 }
 
 }  // namespace tessary::intake

@@ -1,25 +1,35 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/program.h"
 
-// The other Windows headers need windows.h first.
-// clang-format off
 #include <windows.h>
-#include <shellapi.h>
-// clang-format on
 
 #include <cstdio>
 
 #include "platform/win32/wide.h"
 
+namespace {
+
+// The C runtime's own parse of the UTF-16 command line, as a wmain program gets it: the same rules as main's
+// arguments. Declared here since only the runtime's internal headers declare it; shell32's parser would load
+// user32 and gdi32 with it.
+struct StartupInfo {
+    int newMode;
+};
+extern "C" int __wgetmainargs(int* argc, wchar_t*** argv, wchar_t*** environment, int expandWildcards,
+                              StartupInfo* startup);
+
+}  // namespace
+
 namespace tessary::platform {
 
 std::vector<std::string> systemArguments(int argc, char** argv) {
     int count = 0;
-    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (!wide) return {argv, argv + argc};
+    wchar_t** wide = nullptr;
+    wchar_t** environment = nullptr;
+    StartupInfo startup{0};
+    if (__wgetmainargs(&count, &wide, &environment, 0, &startup) != 0 || !wide) return {argv, argv + argc};
     std::vector<std::string> args;
     for (int i = 0; i < count; ++i) args.push_back(win32::textFromWide(wide[i]));
-    LocalFree(wide);
     return args;
 }
 

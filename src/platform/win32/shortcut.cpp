@@ -8,6 +8,7 @@
 #include <cstring>
 #include <cwctype>
 
+#include "platform/win32/system_procedure.h"
 #include "platform/win32/wide.h"
 
 namespace tessary::platform::win32 {
@@ -27,15 +28,27 @@ bool endsWithLnk(const std::wstring& path) {
 // COM for this thread, for as long as it is needed; a thread where COM runs already keeps it as it is.
 class ComScope {
   public:
-    ComScope() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
+    ComScope()
+        : initialize_(systemProcedure<decltype(CoInitializeEx)>(L"ole32.dll", "CoInitializeEx")),
+          uninitialize_(systemProcedure<decltype(CoUninitialize)>(L"ole32.dll", "CoUninitialize")),
+          createInstance_(systemProcedure<decltype(CoCreateInstance)>(L"ole32.dll", "CoCreateInstance")),
+          result_(initialize_ && uninitialize_ && createInstance_
+                      ? initialize_(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)
+                      : E_FAIL) {}
     ~ComScope() {
-        if (SUCCEEDED(result_)) CoUninitialize();
+        if (SUCCEEDED(result_)) uninitialize_();
     }
     ComScope(const ComScope&) = delete;
     ComScope& operator=(const ComScope&) = delete;
     bool usable() const { return SUCCEEDED(result_) || result_ == RPC_E_CHANGED_MODE; }
+    HRESULT createInstance(REFCLSID type, REFIID kind, void** out) const {
+        return createInstance_(type, nullptr, CLSCTX_INPROC_SERVER, kind, out);
+    }
 
   private:
+    decltype(CoInitializeEx)* initialize_;
+    decltype(CoUninitialize)* uninitialize_;
+    decltype(CoCreateInstance)* createInstance_;
     HRESULT result_;
 };
 
@@ -64,8 +77,7 @@ std::wstring shortcutTarget(const std::wstring& path) {
     if (!com.usable()) return {};
     Released<IShellLinkW> link;
     Released<IPersistFile> file;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                reinterpret_cast<void**>(&link.p))) ||
+    if (FAILED(com.createInstance(CLSID_ShellLink, IID_IShellLinkW, reinterpret_cast<void**>(&link.p))) ||
         FAILED(link.p->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file.p))) ||
         FAILED(file.p->Load(plainPath(path).c_str(), STGM_READ)))
         return {};

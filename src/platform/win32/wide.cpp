@@ -9,6 +9,8 @@
 #include <cwctype>
 #include <memory>
 
+#include "platform/win32/system_procedure.h"
+
 namespace tessary::platform::win32 {
 namespace {
 
@@ -110,11 +112,14 @@ std::wstring folderOf(const std::wstring& path) {
 }
 
 std::string knownFolder(const GUID& id) {
+    const auto getPath =
+        systemProcedure<decltype(SHGetKnownFolderPath)>(L"shell32.dll", "SHGetKnownFolderPath");
+    const auto release = systemProcedure<decltype(CoTaskMemFree)>(L"ole32.dll", "CoTaskMemFree");
+    if (!getPath || !release) return {};
     PWSTR folder = nullptr;
     std::string text;
-    if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, &folder)) && folder)
-        text = textFromWide(folder);
-    CoTaskMemFree(folder);
+    if (SUCCEEDED(getPath(id, KF_FLAG_DEFAULT, nullptr, &folder)) && folder) text = textFromWide(folder);
+    release(folder);
     return text;
 }
 
