@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // TIFF through libtiff's RGBA reader, a band of rows at a time so that a large picture is never held whole.
 #include <tiffio.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <future>
 #include <memory>
 #include <mutex>
@@ -12,6 +10,7 @@
 #include <vector>
 
 #include "image/decode/decoders.h"
+#include "platform/files.h"
 
 namespace tessary::image::decode {
 namespace {
@@ -185,13 +184,8 @@ bool readStripsAt(int fd, const std::uint64_t* offsets, std::uint32_t from, std:
             const std::uint32_t n = std::min(pieceRows, count - row);
             const std::size_t bytes = n * rowBytes;
             const std::uint64_t at = offsets[index] + row * rowBytes;
-            for (std::size_t done = 0; done < bytes;) {
-                const ssize_t got =
-                    ::pread(fd, piece.data() + done, bytes - done, static_cast<off_t>(at + done));
-                if (got < 0 && errno == EINTR) continue;
-                if (got <= 0) return false;
-                done += static_cast<std::size_t>(got);
-            }
+            if (!platform::readFileAt(fd, piece.data(), bytes, at)) return false;
+
             for (std::uint32_t i = 0; i < n; ++i)
                 sink.row(static_cast<int>(first + row + i), piece.data() + i * rowBytes);
         }
