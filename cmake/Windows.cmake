@@ -23,10 +23,7 @@ find_program(TESSARY_OBJDUMP NAMES x86_64-w64-mingw32-objdump REQUIRED)
 # The DLLs and Qt plugins a program needs are worked out in one place, cmake/windows/deploy.cmake, for the
 # build tree and for installation alike: the DLLs it imports that the SDK (or the compiler) holds, following
 # their imports, and for programs on Qt Gui the plugins Qt loads at run time.
-# The folders are joined by $<SEMICOLON>: a plain ';' would split the argument in two when the list is expanded.
-set(TESSARY_DEPLOY_ARGUMENTS -DOBJDUMP=${TESSARY_OBJDUMP}
-    "-DSEARCH=${WINSDK_PREFIX}/bin$<SEMICOLON>${TESSARY_COMPILER_RUNTIME_DIR}"
-    -DPLUGINS=${WINSDK_PREFIX}/plugins)
+set(TESSARY_DEPLOY_SEARCH "${WINSDK_PREFIX}/bin;${TESSARY_COMPILER_RUNTIME_DIR}")
 
 # Copies beside every given program in the build tree what it loads, once they are all linked.
 function(tessary_windows_deploy)
@@ -35,7 +32,9 @@ function(tessary_windows_deploy)
     list(APPEND programs $<TARGET_FILE:${target}>)
   endforeach()
   add_custom_target(tessary-windows-deploy ALL
-    COMMAND ${CMAKE_COMMAND} ${TESSARY_DEPLOY_ARGUMENTS} "-DPROGRAMS=${programs}"
+    # Each list in a quoted argument of its own: there its semicolons keep it one argument.
+    COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${TESSARY_OBJDUMP} "-DSEARCH=${TESSARY_DEPLOY_SEARCH}"
+            -DPLUGINS=${WINSDK_PREFIX}/plugins "-DPROGRAMS=${programs}"
             -P ${PROJECT_SOURCE_DIR}/cmake/windows/deploy.cmake
     DEPENDS ${ARGN} ${PROJECT_SOURCE_DIR}/cmake/windows/deploy.cmake
     COMMENT "Copying the DLLs and Qt plugins beside the programs" VERBATIM)
@@ -55,10 +54,9 @@ function(tessary_windows_install_runtime)
     list(APPEND programs "\${prefix}/${ARG_DESTINATION}/$<TARGET_FILE_NAME:${target}>")
   endforeach()
   # Lists go into the install script as they are: inside a quoted argument their semicolons stay one argument.
-  set(search "${WINSDK_PREFIX}/bin;${TESSARY_COMPILER_RUNTIME_DIR}")
   install(CODE "
     set(prefix \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
-    execute_process(COMMAND \"${CMAKE_COMMAND}\" -DOBJDUMP=${TESSARY_OBJDUMP} \"-DSEARCH=${search}\"
+    execute_process(COMMAND \"${CMAKE_COMMAND}\" -DOBJDUMP=${TESSARY_OBJDUMP} \"-DSEARCH=${TESSARY_DEPLOY_SEARCH}\"
                             -DPLUGINS=${WINSDK_PREFIX}/plugins \"-DPROGRAMS=${programs}\"
                             \"-DGUI_PLUGINS=${TESSARY_INSTALLED_QT_PLUGINS}\"
                             -P \"${PROJECT_SOURCE_DIR}/cmake/windows/deploy.cmake\" RESULT_VARIABLE failed)

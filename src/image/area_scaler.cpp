@@ -20,25 +20,34 @@ std::int64_t overlap(std::int64_t k, std::int64_t i, std::int64_t src, std::int6
 // The loops below go in blocks of fixed length, so that the compiler makes vector code of them at -O2.
 constexpr std::size_t kBlock = 32;
 
+// sum := sum + from, or from for the first row added (First), which spares clearing the sums.
+template <bool First>
 void addRow(std::uint32_t* __restrict sum, const std::uint8_t* __restrict from, std::size_t n) {
     std::size_t i = 0;
     for (; i + kBlock <= n; i += kBlock)
-        for (std::size_t k = 0; k < kBlock; ++k) sum[i + k] += from[i + k];
-    for (; i < n; ++i) sum[i] += from[i];
+        for (std::size_t k = 0; k < kBlock; ++k) sum[i + k] = (First ? 0 : sum[i + k]) + from[i + k];
+    for (; i < n; ++i) sum[i] = (First ? 0 : sum[i]) + from[i];
 }
 
+template <bool First>
 void addRowWeighted(std::uint32_t* __restrict sum, const std::uint8_t* __restrict from, std::size_t n,
                     std::uint32_t weight) {
     std::size_t i = 0;
     for (; i + kBlock <= n; i += kBlock)
-        for (std::size_t k = 0; k < kBlock; ++k) sum[i + k] += weight * from[i + k];
-    for (; i < n; ++i) sum[i] += weight * from[i];
+        for (std::size_t k = 0; k < kBlock; ++k) sum[i + k] = (First ? 0 : sum[i + k]) + weight * from[i + k];
+    for (; i < n; ++i) sum[i] = (First ? 0 : sum[i]) + weight * from[i];
 }
 
-// whole := whole * weight + weighted
+// whole := whole * weight + weighted, or whole * weight without weighted rows.
 void combine(std::uint32_t* __restrict whole, const std::uint32_t* __restrict weighted, std::size_t n,
              std::uint32_t weight) {
     std::size_t i = 0;
+    if (!weighted) {
+        for (; i + kBlock <= n; i += kBlock)
+            for (std::size_t k = 0; k < kBlock; ++k) whole[i + k] *= weight;
+        for (; i < n; ++i) whole[i] *= weight;
+        return;
+    }
     for (; i + kBlock <= n; i += kBlock)
         for (std::size_t k = 0; k < kBlock; ++k) whole[i + k] = whole[i + k] * weight + weighted[i + k];
     for (; i < n; ++i) whole[i] = whole[i] * weight + weighted[i];
@@ -87,16 +96,10 @@ bool AreaScaler::begin(int width, int height) {
             columnWeights_.push_back(static_cast<std::uint32_t>(overlap(k, i, sw, dw)));
     }
     rowSums_.assign(static_cast<std::size_t>(windowWidth_) * 3, 0);
-    // A destination pixel's weights add up to the divisor, so its sum is at most 255 x the divisor.
-    const std::size_t sumCount =
-        static_cast<std::size_t>(windowWidth_) * static_cast<std::size_t>(windowHeight_) * 3;
-    narrow_ = mean_.divisor() <= UINT32_MAX / 255;
-    sums_.clear();
-    narrowSums_.clear();
-    if (narrow_)
-        narrowSums_.assign(sumCount, 0);
-    else
-        sums_.assign(sumCount, 0);
+    done_.assign(static_cast<std::size_t>(windowWidth_) * static_cast<std::size_t>(windowHeight_) * 3, 0);
+    received_.assign(static_cast<std::size_t>(windowHeight_), 0);
+    partial_.assign(static_cast<std::size_t>(windowHeight_), {});
+    spare_.clear();
     // A weighted column sum stays below 2^32: the weights of one destination row add up to the source height.
     sourceFrom_ = columnStart_.front();
     const std::size_t needed =
@@ -104,6 +107,8 @@ bool AreaScaler::begin(int width, int height) {
     verticalFirst_ = height >= height_ && needed <= kMaxVerticalFirstColumns * 3;
     for (OpenRow& open : open_) {
         open.row = -1;
+        open.received = 0;
+        open.hasWhole = open.hasWeighted = false;
         open.whole.assign(verticalFirst_ ? needed : 0, 0);
         open.weighted.assign(verticalFirst_ ? needed : 0, 0);
     }
@@ -111,34 +116,75 @@ bool AreaScaler::begin(int width, int height) {
     return true;
 }
 
+std::uint64_t* AreaScaler::partialRow(std::size_t r) const {
+    std::vector<std::uint64_t>& row = partial_[r];
+    if (row.empty()) {
+        if (!spare_.empty()) {
+            row = std::move(spare_.back());
+            spare_.pop_back();
+        }
+        row.assign(static_cast<std::size_t>(windowWidth_) * 3, 0);
+    }
+    return row.data();
+}
+
+void AreaScaler::received(std::size_t r, std::uint64_t weight) const {
+    received_[r] += weight;
+    if (received_[r] == static_cast<std::uint64_t>(sourceHeight_) && !partial_[r].empty()) finish(r);
+}
+
+void AreaScaler::finish(std::size_t r) const {
+    const std::size_t n = static_cast<std::size_t>(windowWidth_) * 3;
+    const std::uint64_t* sum = partial_[r].data();
+    std::uint8_t* out = done_.data() + r * n;
+    for (std::size_t i = 0; i < n; ++i) out[i] = mean(sum[i]);
+    spare_.push_back(std::move(partial_[r]));
+    partial_[r].clear();
+}
+
 void AreaScaler::settle(OpenRow& open) const {
     if (open.row < 0) return;
-    combine(open.whole.data(), open.weighted.data(), open.whole.size(), static_cast<std::uint32_t>(height_));
-    const std::size_t at = static_cast<std::size_t>(open.row - top_) * windowWidth_ * 3;
-    auto horizontal = [&](auto* sum) {
-        using Sum = std::remove_pointer_t<decltype(sum)>;
-        for (int c = 0; c < windowWidth_; ++c, sum += 3) {
-            const std::uint32_t* p =
-                open.whole.data() + static_cast<std::size_t>(columnStart_[c] - sourceFrom_) * 3;
-            const std::uint32_t* w = columnWeights_.data() + columnWeightAt_[c];
-            std::uint64_t r = 0, g = 0, b = 0;
-            for (int n = columnCount_[c]; n > 0; --n, p += 3, ++w) {
-                r += std::uint64_t{*w} * p[0];
-                g += std::uint64_t{*w} * p[1];
-                b += std::uint64_t{*w} * p[2];
-            }
-            sum[0] += static_cast<Sum>(r);
-            sum[1] += static_cast<Sum>(g);
-            sum[2] += static_cast<Sum>(b);
+    // The column sums: the rows that lie wholly inside, weighted by the destination height, and the cut ones.
+    const std::uint32_t* columns = open.weighted.data();
+    if (open.hasWhole) {
+        combine(open.whole.data(), open.hasWeighted ? open.weighted.data() : nullptr, open.whole.size(),
+                static_cast<std::uint32_t>(height_));
+        columns = open.whole.data();
+    }
+    const auto r = static_cast<std::size_t>(open.row - top_);
+    // A row whose sources all came in one piece is finished straight away.
+    const bool whole =
+        partial_[r].empty() && received_[r] + open.received == static_cast<std::uint64_t>(sourceHeight_);
+    std::uint8_t* out = done_.data() + r * static_cast<std::size_t>(windowWidth_) * 3;
+    std::uint64_t* sum = whole ? nullptr : partialRow(r);
+    for (int c = 0; c < windowWidth_; ++c) {
+        const std::uint32_t* p = columns + static_cast<std::size_t>(columnStart_[c] - sourceFrom_) * 3;
+        const std::uint32_t* w = columnWeights_.data() + columnWeightAt_[c];
+        std::uint64_t red = 0, green = 0, blue = 0;
+        for (int n = columnCount_[c]; n > 0; --n, p += 3, ++w) {
+            red += std::uint64_t{*w} * p[0];
+            green += std::uint64_t{*w} * p[1];
+            blue += std::uint64_t{*w} * p[2];
         }
-    };
-    if (narrow_)
-        horizontal(narrowSums_.data() + at);
+        if (whole) {
+            out[0] = mean(red);
+            out[1] = mean(green);
+            out[2] = mean(blue);
+            out += 3;
+        } else {
+            sum[0] += red;
+            sum[1] += green;
+            sum[2] += blue;
+            sum += 3;
+        }
+    }
+    if (whole)
+        received_[r] += open.received;
     else
-        horizontal(sums_.data() + at);
-    std::fill(open.whole.begin(), open.whole.end(), 0);
-    std::fill(open.weighted.begin(), open.weighted.end(), 0);
+        received(r, open.received);
     open.row = -1;
+    open.received = 0;
+    open.hasWhole = open.hasWeighted = false;
 }
 
 void AreaScaler::settleAll() const {
@@ -162,10 +208,15 @@ void AreaScaler::row(int y, const std::uint8_t* rgb) {
                 open.row = j;
             }
             const std::uint32_t weight = static_cast<std::uint32_t>(overlap(y, j, sh, dh));
+            open.received += weight;
             if (weight == static_cast<std::uint32_t>(dh)) {
-                addRow(open.whole.data(), from, open.whole.size());
+                (open.hasWhole ? addRow<false> : addRow<true>)(open.whole.data(), from, open.whole.size());
+                open.hasWhole = true;
             } else {
-                addRowWeighted(open.weighted.data(), from, open.weighted.size(), weight);
+                (open.hasWeighted ? addRowWeighted<false> : addRowWeighted<true>)(open.weighted.data(), from,
+                                                                                  open.weighted.size(),
+                                                                                  weight);
+                open.hasWeighted = true;
             }
         }
         return;
@@ -188,22 +239,68 @@ void AreaScaler::row(int y, const std::uint8_t* rgb) {
     const std::size_t rowLength = static_cast<std::size_t>(windowWidth_) * 3;
     for (std::int64_t j = firstRow; j < endRow; ++j) {
         const std::uint64_t weight = static_cast<std::uint64_t>(overlap(y, j, sh, dh));
-        const std::size_t at = static_cast<std::size_t>(j - top_) * rowLength;
-        if (narrow_) {
-            std::uint32_t* sum = narrowSums_.data() + at;
-            for (std::size_t n = 0; n < rowLength; ++n)
-                sum[n] += static_cast<std::uint32_t>(weight * rowSums_[n]);
-        } else {
-            std::uint64_t* sum = sums_.data() + at;
-            for (std::size_t n = 0; n < rowLength; ++n) sum[n] += weight * rowSums_[n];
+        const auto r = static_cast<std::size_t>(j - top_);
+        if (partial_[r].empty() && received_[r] + weight == static_cast<std::uint64_t>(sh)) {
+            std::uint8_t* out = done_.data() + r * rowLength;
+            for (std::size_t n = 0; n < rowLength; ++n) out[n] = mean(weight * rowSums_[n]);
+            received_[r] += weight;
+            continue;
+        }
+        std::uint64_t* sum = partialRow(r);
+        for (std::size_t n = 0; n < rowLength; ++n) sum[n] += weight * rowSums_[n];
+        received(r, weight);
+    }
+}
+
+RowSink* AreaScaler::splitAt(int first) {
+    band_.reset();
+    if (!ready_ || first <= 0 || first >= sourceHeight_) return nullptr;
+    const std::int64_t bandTop = std::max<std::int64_t>(std::int64_t{first} * height_ / sourceHeight_, top_);
+    const std::int64_t end = top_ + windowHeight_;
+    if (bandTop >= end) return nullptr;
+    band_ = std::make_unique<AreaScaler>(width_, height_, left_, static_cast<int>(bandTop), windowWidth_,
+                                         static_cast<int>(end - bandTop));
+    if (!band_->begin(sourceWidth_, sourceHeight_)) band_.reset();
+    return band_.get();
+}
+
+void AreaScaler::join() {
+    if (!band_) return;
+    settleAll();
+    band_->settleAll();
+    const std::size_t rowLength = static_cast<std::size_t>(windowWidth_) * 3;
+    for (std::size_t b = 0; b < band_->received_.size(); ++b) {
+        const std::size_t r = static_cast<std::size_t>(band_->top_ - top_) + b;
+        if (!band_->partial_[b].empty()) {
+            std::uint64_t* sum = partialRow(r);
+            const std::uint64_t* from = band_->partial_[b].data();
+            for (std::size_t i = 0; i < rowLength; ++i) sum[i] += from[i];
+            received(r, band_->received_[b]);
+        } else if (band_->received_[b] > 0) {
+            std::copy_n(band_->done_.data() + b * rowLength, rowLength, done_.data() + r * rowLength);
+            received_[r] += band_->received_[b];
         }
     }
+    band_.reset();
 }
 
 Raster AreaScaler::result() const {
     if (!ready_) return {};
     Raster out(windowWidth_, windowHeight_);
     writeTo(out, 0, 0);
+    return out;
+}
+
+Raster AreaScaler::take() {
+    if (!ready_) return {};
+    settleAll();
+    if (!std::all_of(partial_.begin(), partial_.end(), [](const auto& row) { return row.empty(); }))
+        return result();
+    Raster out;
+    out.width = windowWidth_;
+    out.height = windowHeight_;
+    out.rgb = std::move(done_);
+    ready_ = false;
     return out;
 }
 
@@ -221,12 +318,13 @@ void AreaScaler::writeTo(Raster& dst, int left, int top) const {
     for (int y = fromY; y < toY; ++y) {
         const std::size_t at = static_cast<std::size_t>(y) * rowLength + fromX * 3;
         std::uint8_t* out = dst.at(left + fromX, top + y);
-        if (narrow_) {
-            const std::uint32_t* sum = narrowSums_.data() + at;
-            for (int n = (toX - fromX) * 3; n > 0; --n) *out++ = mean(*sum++);
+        const int n = (toX - fromX) * 3;
+        // A row still waiting for some of its sources has its means taken of what came.
+        if (const auto& partial = partial_[static_cast<std::size_t>(y)]; !partial.empty()) {
+            const std::uint64_t* sum = partial.data() + fromX * 3;
+            for (int i = 0; i < n; ++i) out[i] = mean(sum[i]);
         } else {
-            const std::uint64_t* sum = sums_.data() + at;
-            for (int n = (toX - fromX) * 3; n > 0; --n) *out++ = mean(*sum++);
+            std::copy_n(done_.data() + at, n, out);
         }
     }
 }
@@ -267,19 +365,19 @@ void meanRow(std::uint8_t* __restrict out, const std::uint32_t* __restrict upper
         out[i] = mean(Sum{upperWeight} * upper[i] + Sum{lowerWeight} * lower[i]);
 }
 
-// The same for source pictures of fewer than 2^23 pixels (the snapshot's): there (sum + half) / divisor
-// is within one of sum x (2^31 / divisor) / 2^31, all in 32 bits but one widening multiply, which the
-// compiler makes vector code of.
+// The same for source pictures of fewer than 2^23 pixels (the snapshot's): there the sum is below 2^31,
+// and (sum + 1/2) / divisor in double precision, off by less than 2^-40, never crosses an integer that the
+// exact quotient does not (those lie at least 1 / (2 x divisor) > 2^-24 away), so truncating it gives the
+// rounded mean without a correction; the compiler makes vector code of it.
 void meanRowSmall(std::uint8_t* __restrict out, const std::uint32_t* __restrict upper,
                   const std::uint32_t* __restrict lower, std::size_t n, std::uint32_t upperWeight,
                   std::uint32_t lowerWeight, std::uint32_t divisor) {
-    const std::uint32_t half = divisor / 2;
-    const std::uint32_t reciprocal = (std::uint32_t{1} << 31) / divisor;
+    const double half = static_cast<double>(divisor / 2) + 0.5;
+    const double inverse = 1.0 / static_cast<double>(divisor);
     for (std::size_t i = 0; i < n; ++i) {
-        const std::uint32_t sum = upperWeight * upper[i] + lowerWeight * lower[i] + half;
-        std::uint32_t q = static_cast<std::uint32_t>((std::uint64_t{sum} * reciprocal) >> 31);
-        q += (q + 1) * divisor <= sum;
-        out[i] = static_cast<std::uint8_t>(q);
+        const auto sum = static_cast<std::int32_t>(upperWeight * upper[i] + lowerWeight * lower[i]);
+        out[i] =
+            static_cast<std::uint8_t>(static_cast<std::int32_t>((static_cast<double>(sum) + half) * inverse));
     }
 }
 

@@ -19,6 +19,14 @@ class RowSink {
     // One row, `width` pixels of red, green, blue. Rows may come in any order (a bottom-up BMP sends the
     // bottom row first), each exactly once.
     virtual void row(int y, const std::uint8_t* rgb) = 0;
+    // For a decoder that can read two bands of rows at once: after begin and before any row, a sink that
+    // can take the rows from `first` on on a second thread hands out a sink for them (owned by this one),
+    // and join(), called once both bands are in, adds what it took back in. nullptr: one thread only.
+    virtual RowSink* splitAt(int first) {
+        static_cast<void>(first);
+        return nullptr;
+    }
+    virtual void join() {}
 };
 
 // Where a scaler writes its window's rows: row r starts at first + r * stride (a negative stride for rows

@@ -53,9 +53,14 @@ class FittingSink : public image::RowSink {
         }
     }
 
+    image::RowSink* splitAt(int first) override { return area_ ? area_->splitAt(first) : nullptr; }
+    void join() override {
+        if (area_) area_->join();
+    }
+
     Placement placement() const { return placement_.value_or(Placement{}); }
     image::Raster take() {
-        if (area_) return image::uprightRaster(area_->result(), orientation_);
+        if (area_) return image::uprightRaster(area_->take(), orientation_);
         if (nearest_) return image::uprightRaster(nearest_->take(), orientation_);
         return {};
     }

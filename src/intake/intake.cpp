@@ -42,11 +42,10 @@ image::Raster turnedClockwise(const image::Raster& in) {
     return out;
 }
 
+// The snapshot's pixels, which the black-and-white conversion reads, and its BMP data made from them.
 void takeSnapshot(ImageState& state, Surroundings& around) {
-    state.lastSnapshot =
-        image::takeSnapshot(around.canvas(), kSnapshotSize, kSnapshotSize, around.resampling());
-    // Its pixels, which the black-and-white conversion reads.
-    state.kept = image::LoadPicture(state.lastSnapshot).value_or(image::Raster());
+    state.kept = image::stretch(around.canvas(), kSnapshotSize, kSnapshotSize, around.resampling());
+    state.lastSnapshot = image::bmp24(state.kept, true);
 }
 
 bool hasPicture(const ImageState& state) { return state.pictureWidth > 0 && state.pictureHeight > 0; }
@@ -79,10 +78,15 @@ Placement placement(const ImageState& state) {
 // it is inverted before it meets the canvas's margin.
 void drawKeptPicture(ImageState& state, Surroundings& around) {
     clearCanvas(around);
-    image::Raster picture = state.picture;
-    for (int turn = 0; turn < state.quarterTurns; ++turn) picture = turnedClockwise(picture);
-    if (state.options.invert)
-        for (std::uint8_t& b : picture.rgb) b = static_cast<std::uint8_t>(255 - b);
+    // A copy only when it is turned or inverted.
+    std::optional<image::Raster> changed;
+    for (int turn = 0; turn < state.quarterTurns; ++turn)
+        changed = turnedClockwise(changed ? *changed : state.picture);
+    if (state.options.invert) {
+        if (!changed) changed = state.picture;
+        for (std::uint8_t& b : changed->rgb) b = static_cast<std::uint8_t>(255 - b);
+    }
+    const image::Raster& picture = changed ? *changed : state.picture;
     const Placement p = placement(state);
     image::drawPicture(around.canvas(), picture, p.left, p.top, p.width, p.height, around.resampling());
     around.canvasChanged();

@@ -28,6 +28,10 @@ struct FileIdentity {
 // regular file opens that file, as a symbolic link does on POSIX systems.
 UniqueFd openRegularFile(const std::string& path);
 
+// Reads `size` bytes at `offset` of an open file, so that two threads can read one file at once (the
+// descriptor's own position is not used, but may be moved); false when fewer bytes are there.
+bool readFileAt(int fd, void* buffer, std::size_t size, std::uint64_t offset);
+
 // Replaces the file at a path with a new one: the bytes go to a new file beside it, which commit() moves
 // over the path, so the file at the path is always whole. A link (symbolic link, reparse point) at the path
 // is replaced, never written through; a directory, FIFO, device or socket there refuses. Exclusive: while

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -115,6 +116,27 @@ class CheckingSink : public RowSink {
         for (int n : deliveries)
             if (n != 1) return false;
         return !misplacedRow && begins == 1;
+    }
+
+    // With `split`, the rows from the one asked for on may come to a second sink, on another thread.
+    bool split = false;
+    std::unique_ptr<CheckingSink> band;
+    int bandFrom = -1;
+    RowSink* splitAt(int first) override {
+        if (!split) return nullptr;
+        band = std::make_unique<CheckingSink>();
+        band->begin(picture.width, picture.height);
+        bandFrom = first;
+        return band.get();
+    }
+    void join() override {
+        for (int y = 0; y < picture.height; ++y) {
+            if (band->deliveries[y] == 0) continue;
+            misplacedRow = misplacedRow || y < bandFrom;
+            deliveries[y] += band->deliveries[y];
+            std::copy(band->picture.at(0, y), band->picture.at(0, y) + picture.width * 3, picture.at(0, y));
+        }
+        misplacedRow = misplacedRow || band->misplacedRow;
     }
 };
 

@@ -53,11 +53,15 @@ TEST(PlainTiff, StripsReadWholeOrRefused) {
         int rowsPerStrip;
         std::function<void(Bytes&)> spoil;
         int result;
+        bool split = false;  // a sink that takes the later strips on a second thread
     };
     const Case cases[] = {
         {"one row a strip", 1, {}, kConvertOk},
         {"8 rows a strip, a shorter last one", 8, {}, kConvertOk},
         {"one strip", kHeight, {}, kConvertOk},
+        {"one row a strip, in two bands", 1, {}, kConvertOk, true},
+        {"8 rows a strip, in two bands", 8, {}, kConvertOk, true},
+        {"too few strips for two bands", 16, {}, kConvertOk, true},
         {"strips counted shorter than their rows", 8,
          [&](Bytes& f) {
              shortenStripCounts(f, static_cast<std::uint32_t>(8 * rowBytes),
@@ -76,10 +80,12 @@ TEST(PlainTiff, StripsReadWholeOrRefused) {
             writeBytes(path, file);
         }
         CheckingSink sink;
+        sink.split = c.split;
         DecodeInfo info;
         ASSERT_EQ(decodePicture(path, sink, DecodeOptions{}, &info), c.result);
         if (c.result != kConvertOk) continue;
         ASSERT_TRUE(sink.everyRowOnce());
+        EXPECT_EQ(sink.band != nullptr, c.split && (kHeight + c.rowsPerStrip - 1) / c.rowsPerStrip >= 4);
         for (int y = 0; y < kHeight; ++y)
             for (int x = 0; x < kWidth; ++x)
                 for (int ch = 0; ch < 3; ++ch)

@@ -195,6 +195,49 @@ TEST(AreaScalerSink, RowsInAnyOrderGiveTheSamePixelsAsDrawing) {
     }
 }
 
+// The rounded mean taken through the reciprocal is the exact one at every rounding boundary, on both sides
+// of the divisor where the estimate stops being corrected.
+TEST(AreaScalerSink, RoundedMeansAreExactAtTheirBoundaries) {
+    for (std::uint64_t d :
+         {std::uint64_t{1}, std::uint64_t{3}, std::uint64_t{260100}, std::uint64_t{24'000'000},
+          (std::uint64_t{1} << 36) - 1, std::uint64_t{1} << 36, (std::uint64_t{1} << 47) + 5}) {
+        const RoundedMean mean(d);
+        for (std::uint64_t k = 0; k < 256; ++k)
+            for (const std::uint64_t boundary : {k * d + (d + 1) / 2, k * d + d / 2})
+                for (std::uint64_t sum = boundary > 1 ? boundary - 1 : 0;
+                     sum <= boundary + 1 && sum <= 255 * d; ++sum)
+                    ASSERT_EQ(mean(sum), (sum + d / 2) / d) << "divisor " << d << ", sum " << sum;
+    }
+}
+
+// A decoder may feed two bands of rows to two scalers at once; joined, they give the one scaler's bytes,
+// wherever the bands meet and whatever window is drawn.
+TEST(AreaScalerSink, TwoBandsJoinedGiveTheSamePixels) {
+    struct Case {
+        int sw, sh, dw, dh, left, top, ww, wh, first;
+    };
+    const Case cases[] = {
+        {601, 403, 490, 328, 0, 0, 490, 328, 200},  // shrinking, the bands meeting inside a destination row
+        {601, 403, 490, 328, 0, 0, 490, 328, 1},   {601, 403, 490, 328, 0, 0, 490, 328, 402},
+        {60, 40, 49, 33, 5, 10, 30, 12, 20},  // a window
+        {60, 40, 49, 33, 5, 10, 30, 12, 39},  // the second band below the window
+        {20, 13, 55, 41, 0, 0, 55, 41, 7},    // enlarging
+    };
+    for (const Case& c : cases) {
+        const Raster picture = randomPicture(c.sw, c.sh, static_cast<unsigned>(c.first));
+        AreaScaler whole(c.dw, c.dh, c.left, c.top, c.ww, c.wh), split(c.dw, c.dh, c.left, c.top, c.ww, c.wh);
+        ASSERT_TRUE(whole.begin(c.sw, c.sh));
+        ASSERT_TRUE(split.begin(c.sw, c.sh));
+        RowSink* band = split.splitAt(c.first);
+        for (int y = 0; y < c.sh; ++y) {
+            whole.row(y, picture.at(0, y));
+            (y >= c.first && band ? *band : static_cast<RowSink&>(split)).row(y, picture.at(0, y));
+        }
+        split.join();
+        EXPECT_EQ(split.take().rgb, whole.result().rgb) << c.sw << "x" << c.sh << " split at " << c.first;
+    }
+}
+
 // The sums are kept in 32 bits only while 255 x the source's pixel count fits; white must stay white on
 // both sides of that limit.
 TEST(AreaScalerSink, WhiteStaysWhiteAtTheLimitOfNarrowSums) {

@@ -45,6 +45,65 @@ void onJpegMessage(j_common_ptr cinfo, int level) {
 
 void noOutput(j_common_ptr) {}
 
+// The file read in large pieces: libjpeg decodes a block of Huffman data in its fast path only when the
+// buffer holds enough bytes for a whole MCU, which its own 4 KiB file source often does not. The same bytes
+// reach the decoder either way; the end of the file is handled as libjpeg's file source handles it.
+constexpr std::size_t kSourceBytes = 256 * 1024;
+
+struct FileSource {
+    jpeg_source_mgr pub;  // first: libjpeg hands back a pointer to it
+    std::FILE* file;
+    bool startOfFile;
+    JOCTET buffer[kSourceBytes];
+};
+
+void initSource(j_decompress_ptr cinfo) { reinterpret_cast<FileSource*>(cinfo->src)->startOfFile = true; }
+
+boolean fillSource(j_decompress_ptr cinfo) {
+    auto* src = reinterpret_cast<FileSource*>(cinfo->src);
+    std::size_t got = std::fread(src->buffer, 1, kSourceBytes, src->file);
+    if (got == 0) {
+        if (src->startOfFile) ERREXIT(cinfo, JERR_INPUT_EMPTY);
+        WARNMS(cinfo, JWRN_JPEG_EOF);
+        src->buffer[0] = 0xFF;
+        src->buffer[1] = JPEG_EOI;
+        got = 2;
+    }
+    src->pub.next_input_byte = src->buffer;
+    src->pub.bytes_in_buffer = got;
+    src->startOfFile = false;
+    return TRUE;
+}
+
+void skipSource(j_decompress_ptr cinfo, long count) {
+    if (count <= 0) return;
+    jpeg_source_mgr& src = *cinfo->src;
+    auto left = static_cast<std::size_t>(count);
+    while (left > src.bytes_in_buffer) {
+        left -= src.bytes_in_buffer;
+        fillSource(cinfo);
+    }
+    src.next_input_byte += left;
+    src.bytes_in_buffer -= left;
+}
+
+void termSource(j_decompress_ptr) {}
+
+void useFileSource(jpeg_decompress_struct& cinfo, std::FILE* file) {
+    auto* src = static_cast<FileSource*>((*cinfo.mem->alloc_large)(reinterpret_cast<j_common_ptr>(&cinfo),
+                                                                   JPOOL_PERMANENT, sizeof(FileSource)));
+    src->pub.init_source = initSource;
+    src->pub.fill_input_buffer = fillSource;
+    src->pub.skip_input_data = skipSource;
+    src->pub.resync_to_restart = jpeg_resync_to_restart;
+    src->pub.term_source = termSource;
+    src->pub.next_input_byte = nullptr;
+    src->pub.bytes_in_buffer = 0;
+    src->file = file;
+    src->startOfFile = true;
+    cinfo.src = &src->pub;
+}
+
 // Owns the decompressor; jpeg_destroy_decompress copes with a struct that was never fully created.
 struct Decompressor {
     jpeg_decompress_struct cinfo{};
@@ -119,7 +178,7 @@ int decodeJpeg(const Input& in, RowSink& sink, const DecodeOptions& options, Dec
 
     jpeg_create_decompress(&cinfo);
     cinfo.mem->max_memory_to_use = kJpegMemoryLimit;
-    jpeg_stdio_src(&cinfo, in.file);
+    useFileSource(cinfo, in.file);
     jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
     if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) return kConvertRefused;
     // Four components are inks, CMYK or YCCK (which libjpeg turns into CMYK).

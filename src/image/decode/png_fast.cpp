@@ -9,19 +9,15 @@
 #include <system_error>
 #include <vector>
 
+#include "image/decode/idat_stream.h"
 #include "image/decode/row_ring.h"
 
 namespace tessary::image::decode {
 namespace {
 
-// libpng hands zlib the image data in pieces of this many bytes, counted from each chunk's start; the
-// same pieces and one inflate call per row make zlib see exactly what it sees under libpng.
-constexpr std::uint32_t kLibpngSlice = 8192;
-constexpr std::size_t kReadBytes = 32 * kLibpngSlice;
 // Filtered rows in flight between the two threads, and how many a sleeping side waits for.
 constexpr std::uint32_t kRingRows = 32;
 constexpr std::uint32_t kBatchRows = 8;
-constexpr std::uint32_t kMaxChunkLength = 0x7fffffff;
 
 std::uint32_t be32(const std::uint8_t* p) {
     return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
@@ -43,114 +39,6 @@ int channelsOf(int colorType) {
             return 1;
     }
 }
-
-// Inflates the IDAT chunks' data, checking each chunk's CRC as libpng does for a critical chunk.
-class IdatStream {
-  public:
-    IdatStream(std::FILE* file, std::uint32_t firstLength) : file_(file), chunkLeft_(firstLength) {
-        crc_ = crc32(0, reinterpret_cast<const Bytef*>("IDAT"), 4);
-        buffer_.resize(kReadBytes);
-    }
-    ~IdatStream() {
-        if (zReady_) inflateEnd(&z_);
-    }
-    IdatStream(const IdatStream&) = delete;
-    IdatStream& operator=(const IdatStream&) = delete;
-
-    bool init() {
-        // Window size from the stream's own header, as libpng asks for.
-        zReady_ = inflateInit2(&z_, 0) == Z_OK;
-        return zReady_;
-    }
-
-    // Exactly `bytes` bytes of the stream; false on any fault or a stream that ends first.
-    bool read(std::uint8_t* out, std::size_t bytes) {
-        z_.next_out = out;
-        z_.avail_out = static_cast<uInt>(bytes);
-        while (z_.avail_out > 0) {
-            if (ended_) return false;
-            if (z_.avail_in == 0 && !nextSlice()) return false;
-            const int ret = inflate(&z_, Z_NO_FLUSH);
-            if (ret == Z_STREAM_END) {
-                ended_ = true;
-            } else if (ret != Z_OK) {
-                return false;
-            }
-        }
-        return true;
-    }
-
-    // After the last row: the stream must end with its check value intact and the chunk holding its end
-    // must carry a good CRC; data beyond it is not read.
-    bool finish() {
-        std::uint8_t scratch[1024];
-        while (!ended_) {
-            if (z_.avail_in == 0 && !nextSlice()) return false;
-            z_.next_out = scratch;
-            z_.avail_out = sizeof scratch;
-            const int ret = inflate(&z_, Z_NO_FLUSH);
-            if (ret == Z_STREAM_END)
-                ended_ = true;
-            else if (ret != Z_OK)
-                return false;
-        }
-        while (chunkLeft_ > 0) {
-            if (!fill()) return false;
-            have_ = 0;
-        }
-        return checkCrc();
-    }
-
-  private:
-    bool checkCrc() {
-        std::uint8_t stored[4];
-        if (std::fread(stored, 1, 4, file_) != 4) return false;
-        return be32(stored) == static_cast<std::uint32_t>(crc_);
-    }
-
-    // Reads the next part of the current chunk into the buffer, folding it into the CRC.
-    bool fill() {
-        const std::size_t want = std::min<std::size_t>(kReadBytes, chunkLeft_);
-        if (std::fread(buffer_.data(), 1, want, file_) != want) return false;
-        crc_ = crc32(crc_, buffer_.data(), static_cast<uInt>(want));
-        chunkLeft_ -= static_cast<std::uint32_t>(want);
-        at_ = 0;
-        have_ = want;
-        return true;
-    }
-
-    bool nextSlice() {
-        while (have_ == 0) {
-            if (chunkLeft_ > 0) {
-                if (!fill()) return false;
-                break;
-            }
-            if (!checkCrc()) return false;
-            std::uint8_t head[8];
-            if (std::fread(head, 1, 8, file_) != 8 || std::memcmp(head + 4, "IDAT", 4) != 0) return false;
-            chunkLeft_ = be32(head);
-            if (chunkLeft_ > kMaxChunkLength) return false;
-            crc_ = crc32(0, head + 4, 4);
-        }
-        // Reads start at slice boundaries of the chunk and are whole slices long, or run to its end.
-        const std::size_t slice = std::min<std::size_t>(kLibpngSlice, have_);
-        z_.next_in = buffer_.data() + at_;
-        z_.avail_in = static_cast<uInt>(slice);
-        at_ += slice;
-        have_ -= slice;
-        return true;
-    }
-
-    std::FILE* file_;
-    std::uint32_t chunkLeft_;  // bytes of the current chunk not yet read from the file
-    uLong crc_ = 0;
-    std::vector<std::uint8_t> buffer_;
-    std::size_t at_ = 0;    // first byte of the buffer not yet given to zlib
-    std::size_t have_ = 0;  // bytes of the buffer not yet given to zlib
-    z_stream z_{};
-    bool zReady_ = false;
-    bool ended_ = false;
-};
 
 void inflateRows(IdatStream& stream, RowRing& ring, std::size_t stride) {
     for (std::uint32_t y = 0; y < ring.rows(); ++y) {
@@ -326,7 +214,6 @@ int decodePngFast(const Input& in, const PngFastPicture& picture, RowSink& sink,
     const std::vector<std::uint8_t> none(rowBytes, 0);  // the row above the first
     std::vector<std::uint8_t> rgb(std::size_t{picture.width} * 3);
     IdatStream stream(in.file, be32(head));
-    if (!stream.init()) return kConvertDecodeFailed;
     RowRing ring(stride, picture.height, kRingRows, kBatchRows);
     if (!startRows(sink, info, PictureFormat::Png, picture.width, picture.height, picture.width,
                    picture.height))
@@ -335,8 +222,10 @@ int decodePngFast(const Input& in, const PngFastPicture& picture, RowSink& sink,
     try {
         RowReader inflater(ring, [&] { inflateRows(stream, ring, stride); });
         // Rows are unfiltered where they were inflated; each is released once the row below it is done.
+        uLong adler = adler32(0, nullptr, 0);
         for (std::uint32_t y = 0; y < picture.height; ++y) {
             if (!ring.waitForRow(y)) return kConvertDecodeFailed;
+            adler = adler32(adler, ring.slot(y), static_cast<uInt>(stride));
             std::uint8_t* row = ring.slot(y) + 1;
             const std::uint8_t* above = y > 0 ? ring.slot(y - 1) + 1 : none.data();
             if (!unfilterRow(bpp, row[-1], row, above, rowBytes)) return kConvertDecodeFailed;
@@ -344,7 +233,7 @@ int decodePngFast(const Input& in, const PngFastPicture& picture, RowSink& sink,
             if (y > 0) ring.consumed(y - 1);
         }
         ring.consumed(picture.height - 1);
-        return ring.waitForEnd() ? kConvertOk : kConvertDecodeFailed;
+        return ring.waitForEnd() && stream.adlerMatches(adler) ? kConvertOk : kConvertDecodeFailed;
     } catch (const std::system_error&) {
         return kConvertDecodeFailed;  // no thread to inflate on
     }

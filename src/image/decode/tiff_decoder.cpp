@@ -3,11 +3,14 @@
 #include <tiffio.h>
 
 #include <algorithm>
+#include <future>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <vector>
 
 #include "image/decode/decoders.h"
+#include "platform/files.h"
 
 namespace tessary::image::decode {
 namespace {
@@ -165,29 +168,103 @@ std::uint32_t wholeStripRows(TIFF* tif, std::uint32_t width, std::uint32_t heigh
     return rows;
 }
 
-int readWholeStrips(TIFF* tif, std::uint32_t width, std::uint32_t height, std::uint32_t rows, RowSink& sink,
-                    DecodeInfo* info) {
+// Strips [from, to) of `rows` rows each, their bytes read straight from the file a few rows at a time (so
+// that they are still in the cache when the sink adds them up), to the sink.
+bool readStripsAt(int fd, const std::uint64_t* offsets, std::uint32_t from, std::uint32_t to,
+                  std::uint32_t rows, std::uint32_t width, std::uint32_t height, RowSink& sink) {
+    constexpr std::size_t kPieceBytes = 128 * 1024;
     const std::size_t rowBytes = std::size_t{width} * 3;
-    std::vector<std::uint8_t> strip(rows * rowBytes);
-    for (std::uint32_t first = 0, index = 0; first < height; first += rows, ++index) {
+    const std::uint32_t pieceRows =
+        std::clamp<std::uint32_t>(static_cast<std::uint32_t>(kPieceBytes / rowBytes), 1, rows);
+    std::vector<std::uint8_t> piece(pieceRows * rowBytes);
+    for (std::uint32_t index = from; index < to; ++index) {
+        const std::uint32_t first = index * rows;
         const std::uint32_t count = std::min(rows, height - first);
+        for (std::uint32_t row = 0; row < count; row += pieceRows) {
+            const std::uint32_t n = std::min(pieceRows, count - row);
+            const std::size_t bytes = n * rowBytes;
+            const std::uint64_t at = offsets[index] + row * rowBytes;
+            if (!platform::readFileAt(fd, piece.data(), bytes, at)) return false;
+
+            for (std::uint32_t i = 0; i < n; ++i)
+                sink.row(static_cast<int>(first + row + i), piece.data() + i * rowBytes);
+        }
+    }
+    return true;
+}
+
+// The strips' offsets when their bytes are what TIFFReadEncodedStrip gives (the usual bit order, which it
+// would otherwise reverse); nullptr when not.
+const std::uint64_t* straightStrips(TIFF* tif) {
+    std::uint16_t fillOrder = 0;
+    std::uint64_t* offsets = nullptr;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_FILLORDER, &fillOrder);
+    if (fillOrder != FILLORDER_MSB2LSB || TIFFGetField(tif, TIFFTAG_STRIPOFFSETS, &offsets) != 1)
+        return nullptr;
+    return offsets;
+}
+
+int readWholeStrips(TIFF* tif, int fd, std::uint32_t width, std::uint32_t height, std::uint32_t rows,
+                    RowSink& sink, DecodeInfo* info) {
+    const std::size_t rowBytes = std::size_t{width} * 3;
+    const std::uint32_t strips = (height - 1) / rows + 1;
+    std::vector<std::uint8_t> strip(rows * rowBytes);
+    auto readStrip = [&](std::uint32_t index) {
+        const std::uint32_t count = std::min(rows, height - index * rows);
         const auto bytes = static_cast<tmsize_t>(count * rowBytes);
-        if (TIFFReadEncodedStrip(tif, index, strip.data(), bytes) != bytes) return kConvertDecodeFailed;
-        if (first == 0 && !startRows(sink, info, PictureFormat::Tiff, width, height, width, height))
-            return kConvertDecodeFailed;
+        return TIFFReadEncodedStrip(tif, index, strip.data(), bytes) == bytes;
+    };
+    auto deliver = [&](std::uint32_t index) {
+        const std::uint32_t first = index * rows;
+        const std::uint32_t count = std::min(rows, height - first);
         for (std::uint32_t i = 0; i < count; ++i)
             sink.row(static_cast<int>(first + i), strip.data() + i * rowBytes);
+    };
+    // Nothing of picture size is allocated by the sink until the first strip has been read.
+    if (!readStrip(0) || !startRows(sink, info, PictureFormat::Tiff, width, height, width, height))
+        return kConvertDecodeFailed;
+    // The second half of the strips is read and scaled on a second thread when the sink can take it there.
+    const std::uint64_t* offsets = strips >= 4 && fd >= 0 ? straightStrips(tif) : nullptr;
+    const std::uint32_t half = strips / 2;
+    RowSink* band = offsets ? sink.splitAt(static_cast<int>(half * rows)) : nullptr;
+    std::future<bool> other;
+    if (band) {
+        try {
+            other = std::async(std::launch::async, [=] {
+                return readStripsAt(fd, offsets, half, strips, rows, width, height, *band);
+            });
+        } catch (const std::system_error&) {
+            // no second thread: this one reads that band too
+        }
     }
-    return kConvertOk;
+    deliver(0);
+    bool ok = true;
+    const std::uint32_t mine = band ? half : strips;
+    if (offsets) {
+        ok = readStripsAt(fd, offsets, 1, mine, rows, width, height, sink);
+    } else {
+        for (std::uint32_t index = 1; ok && index < mine; ++index) {
+            ok = readStrip(index);
+            if (ok) deliver(index);
+        }
+    }
+    if (band) {
+        const bool rest = other.valid()
+                              ? other.get()
+                              : ok && readStripsAt(fd, offsets, half, strips, rows, width, height, *band);
+        ok = ok && rest;
+        if (ok) sink.join();
+    }
+    return ok ? kConvertOk : kConvertDecodeFailed;
 }
 
 // Its rows as they are stored: the same pixels as through the RGBA reader, without packing and unpacking
 // each one.
-int readPlainRgb(TIFF* tif, std::uint32_t width, std::uint32_t height, RowSink& sink, DecodeInfo* info,
-                 std::uint64_t fileSize) {
+int readPlainRgb(TIFF* tif, int fd, std::uint32_t width, std::uint32_t height, RowSink& sink,
+                 DecodeInfo* info, std::uint64_t fileSize) {
     if (TIFFScanlineSize64(tif) != std::uint64_t{width} * 3) return kConvertDecodeFailed;
     if (const std::uint32_t rows = wholeStripRows(tif, width, height, fileSize); rows > 0)
-        return readWholeStrips(tif, width, height, rows, sink, info);
+        return readWholeStrips(tif, fd, width, height, rows, sink, info);
     std::vector<std::uint8_t> row(std::size_t{width} * 3);
     for (std::uint32_t y = 0; y < height; ++y) {
         if (TIFFReadScanline(tif, row.data(), y, 0) < 0) return kConvertDecodeFailed;
@@ -221,7 +298,8 @@ int decodeTiff(const Input& in, RowSink& sink, const DecodeOptions&, DecodeInfo*
         return kConvertDecodeFailed;
     char message[1024];
     if (!TIFFRGBAImageOK(tif.get(), message)) return kConvertDecodeFailed;
-    if (plainRgb(tif.get())) return readPlainRgb(tif.get(), width, height, sink, info, in.size);
+    if (plainRgb(tif.get()))
+        return readPlainRgb(tif.get(), fileno(in.file), width, height, sink, info, in.size);
     RgbaReader reader;
     if (!TIFFRGBAImageBegin(&reader.img, tif.get(), 1, message)) return kConvertDecodeFailed;
     reader.begun = true;

@@ -157,4 +157,15 @@ UniqueFd openRegularFile(const std::string& path) {
     return fd;
 }
 
+bool readFileAt(int fd, void* buffer, std::size_t size, std::uint64_t offset) {
+    auto* to = static_cast<unsigned char*>(buffer);
+    for (std::size_t done = 0; done < size;) {
+        const ssize_t n = ::pread(fd, to + done, size - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
 }  // namespace tessary::platform

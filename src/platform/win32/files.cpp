@@ -5,6 +5,7 @@
 #include <io.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <random>
 
@@ -195,6 +196,23 @@ UniqueFd openRegularFile(const std::string& path) {
         if (!file || !isDiskFile(file.get()) || win32::isShellLink(linked, file.get())) return UniqueFd();
     }
     return descriptorOf(std::move(file));
+}
+
+bool readFileAt(int fd, void* buffer, std::size_t size, std::uint64_t offset) {
+    const auto file = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+    if (file == INVALID_HANDLE_VALUE) return false;
+    auto* to = static_cast<unsigned char*>(buffer);
+    for (std::size_t done = 0; done < size;) {
+        OVERLAPPED at{};
+        const std::uint64_t where = offset + done;
+        at.Offset = static_cast<DWORD>(where);
+        at.OffsetHigh = static_cast<DWORD>(where >> 32);
+        const auto want = static_cast<DWORD>(std::min<std::size_t>(size - done, 1u << 30));
+        DWORD got = 0;
+        if (!ReadFile(file, to + done, want, &got, &at) || got == 0) return false;
+        done += got;
+    }
+    return true;
 }
 
 }  // namespace tessary::platform
