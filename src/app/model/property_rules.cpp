@@ -2,6 +2,7 @@
 #include "app/model/property_rules.h"
 
 #include <algorithm>
+#include <span>
 
 #include "app/model/properties.h"
 
@@ -21,310 +22,141 @@ constexpr PropertyRule font{PropertyType::Font};
 constexpr PropertyRule border = choice(kBorderNone, kBorderLine);
 constexpr std::int32_t kShortMax = 32767;
 
-std::optional<PropertyRule> commonRule(int number) {
-    switch (number) {
-        case prop::kLeft:
-        case prop::kTop:
-            return integer(-prop::kCoordinateLimit, prop::kCoordinateLimit);
-        case prop::kWidth:
-        case prop::kHeight:
-            return integer(0, prop::kCoordinateLimit);
-        case prop::kTag:
-            return text;
-        case prop::kVisible:
-        case prop::kDisabled:
-            return boolean;
-        case prop::kMousePointer:
-            return bytes;
-        default:
-            return std::nullopt;
-    }
-}
+struct NumberedRule {
+    int number;
+    PropertyRule rule;
+};
+using namespace prop;
 
-std::optional<PropertyRule> windowRule(int n) {
-    using namespace prop::window;
-    switch (n) {
-        case kCaption:
-            return text;
-        case kBorderStyle:
-            return choice(0, 6);
-        case kBackColour:
-            return colour;
-        case kBackPicture:
-            return bytes;
-        case kBackPictureMode:
-            return choice(0, 2);
-        default:
-            return std::nullopt;
-    }
-}
+// Left and top may go off the window, width and height not below 0 (numbers 0 to 7 are every kind's).
+constexpr NumberedRule kCommon[] = {{kLeft, integer(-kCoordinateLimit, kCoordinateLimit)},
+                                    {kTop, integer(-kCoordinateLimit, kCoordinateLimit)},
+                                    {kWidth, integer(0, kCoordinateLimit)},
+                                    {kHeight, integer(0, kCoordinateLimit)},
+                                    {kTag, text},
+                                    {kVisible, boolean},
+                                    {kDisabled, boolean},
+                                    {kMousePointer, bytes}};
 
-std::optional<PropertyRule> buttonRule(int n) {
-    using namespace prop::button;
-    switch (n) {
-        case kPicture:
-            return bytes;
-        case kType:
-            return choice(0, 2);
-        case kCaption:
-            return text;
-        case kHAlign:
-        case kVAlign:
-            return choice(0, 2);
-        case kFont:
-            return font;
-        case kChecked:
-            return boolean;
-        default:
-            return std::nullopt;
-    }
-}
+constexpr NumberedRule kWindow[] = {{window::kCaption, text},
+                                    {window::kBorderStyle, choice(0, 6)},
+                                    {window::kBackColour, colour},
+                                    {window::kBackPicture, bytes},
+                                    {window::kBackPictureMode, choice(0, 2)}};
+constexpr NumberedRule kButton[] = {{button::kPicture, bytes},       {button::kType, choice(0, 2)},
+                                    {button::kCaption, text},        {button::kHAlign, choice(0, 2)},
+                                    {button::kVAlign, choice(0, 2)}, {button::kFont, font},
+                                    {button::kChecked, boolean}};
+constexpr NumberedRule kGroupBox[] = {{groupbox::kCaption, text},
+                                      {groupbox::kCaptionAlign, choice(0, 2)},
+                                      {groupbox::kCaptionColour, colour},
+                                      {groupbox::kBackColour, colour},
+                                      {groupbox::kFont, font}};
+constexpr NumberedRule kLabel[] = {{label::kCaption, text},
+                                   {label::kBorder, border},
+                                   {label::kFont, font},
+                                   {label::kTextColour, colour},
+                                   {label::kBackColour, colour},
+                                   {label::kBackPicture, bytes},
+                                   {label::kBackPictureMode, choice(0, 2)}};
+constexpr NumberedRule kEditBox[] = {{editbox::kContent, text},
+                                     {editbox::kBorder, border},
+                                     {editbox::kTextColour, colour},
+                                     {editbox::kBackColour, colour},
+                                     {editbox::kFont, font},
+                                     {editbox::kHideSelection, boolean},
+                                     {editbox::kMaxLength, integer(0)},
+                                     {editbox::kMultiLine, boolean},
+                                     {editbox::kScrollBars, choice(0, 3)},
+                                     {editbox::kAlignment, choice(0, 2)},
+                                     {editbox::kInputMode, choice(0, 3)},
+                                     {editbox::kPasswordChar, text},
+                                     {editbox::kCaseConversion, choice(0, 2)}};
+// The selection's upper end depends on the items (comboSelection).
+constexpr NumberedRule kComboBox[] = {{combobox::kType, choice(0, 2)},
+                                      {combobox::kText, text},
+                                      {combobox::kMaxTextLength, integer(0)},
+                                      {combobox::kSorted, boolean},
+                                      {combobox::kTextColour, colour},
+                                      {combobox::kBackColour, colour},
+                                      {combobox::kFont, font},
+                                      {combobox::kSelection, integer(-1)},
+                                      {combobox::kItems, text}};
+// The position is clamped into the range by the slider (sliderPosition).
+constexpr NumberedRule kSliderBar[] = {{slider::kBorder, border},
+                                       {slider::kVertical, boolean},
+                                       {slider::kTickMarks, choice(0, 3)},
+                                       {slider::kTickFrequency, integer(0)},
+                                       {slider::kSelectionShown, boolean},
+                                       {slider::kSelectionStart, integer()},
+                                       {slider::kSelectionLength, integer()},
+                                       {slider::kPageSize, integer(1, kShortMax)},
+                                       {slider::kLineSize, integer(1, kShortMax)},
+                                       {slider::kMinimum, integer(0, kShortMax)},
+                                       {slider::kMaximum, integer(0, kShortMax)},
+                                       {slider::kPosition, integer()}};
+constexpr NumberedRule kPicBox[] = {{picbox::kBorder, border},
+                                    {picbox::kBackColour, colour},
+                                    {picbox::kPicture, bytes},
+                                    {picbox::kDisplayMode, choice(0, 2)}};
+constexpr NumberedRule kDrawPanel[] = {
+    {drawpanel::kBorder, border},          {drawpanel::kBackColour, colour},
+    {drawpanel::kBackPicture, bytes},      {drawpanel::kBackPictureMode, choice(0, 2)},
+    {drawpanel::kAutoRedraw, boolean},     {drawpanel::kPenType, choice(0, 6)},
+    {drawpanel::kDrawMode, choice(0, 15)}, {drawpanel::kPenWidth, integer(0, kShortMax)},
+    {drawpanel::kPenColour, colour},       {drawpanel::kBrushType, integer(0)},
+    {drawpanel::kBrushColour, colour},     {drawpanel::kTextColour, colour},
+    {drawpanel::kTextBackColour, colour},  {drawpanel::kFont, font}};
+constexpr NumberedRule kSerialPort[] = {
+    {serial::kPortNumber, integer(1)},   {serial::kBaudRate, integer(0)},
+    {serial::kDataBits, integer()},      {serial::kStopBits, choice(1, 3)},
+    {serial::kParityCheck, boolean},     {serial::kEventChar, text},
+    {serial::kTimeout, integer(0)},      {serial::kOpenOnCreate, boolean},
+    {serial::kParity, choice(0, 4)},     {serial::kFlowControl, choice(0, 5)},
+    {serial::kRtsControl, choice(0, 2)}, {serial::kDtrControl, choice(0, 2)}};
+constexpr NumberedRule kDropTarget[] = {{droptarget::kAcceptText, boolean},
+                                        {droptarget::kAcceptHtml, boolean},
+                                        {droptarget::kAcceptUrls, boolean},
+                                        {droptarget::kAcceptFiles, boolean}};
 
-std::optional<PropertyRule> groupBoxRule(int n) {
-    using namespace prop::groupbox;
-    switch (n) {
-        case kCaption:
-            return text;
-        case kCaptionAlign:
-            return choice(0, 2);
-        case kCaptionColour:
-        case kBackColour:
-            return colour;
-        case kFont:
-            return font;
-        default:
-            return std::nullopt;
-    }
-}
-
-std::optional<PropertyRule> labelRule(int n) {
-    using namespace prop::label;
-    switch (n) {
-        case kCaption:
-            return text;
-        case kBorder:
-            return border;
-        case kFont:
-            return font;
-        case kTextColour:
-        case kBackColour:
-            return colour;
-        case kBackPicture:
-            return bytes;
-        case kBackPictureMode:
-            return choice(0, 2);
-        default:
-            return std::nullopt;
-    }
-}
-
-std::optional<PropertyRule> editBoxRule(int n) {
-    using namespace prop::editbox;
-    switch (n) {
-        case kContent:
-            return text;
-        case kBorder:
-            return border;
-        case kTextColour:
-        case kBackColour:
-            return colour;
-        case kFont:
-            return font;
-        case kHideSelection:
-            return boolean;
-        case kMaxLength:
-            return integer(0);
-        case kMultiLine:
-            return boolean;
-        case kScrollBars:
-            return choice(0, 3);
-        case kAlignment:
-            return choice(0, 2);
-        case kInputMode:
-            return choice(0, 3);
-        case kPasswordChar:
-            return text;
-        case kCaseConversion:
-            return choice(0, 2);
-        default:
-            return std::nullopt;
-    }
-}
-
-std::optional<PropertyRule> comboBoxRule(int n) {
-    using namespace prop::combobox;
-    switch (n) {
-        case kType:
-            return choice(0, 2);
-        case kText:
-            return text;
-        case kMaxTextLength:
-            return integer(0);
-        case kSorted:
-            return boolean;
-        case kTextColour:
-        case kBackColour:
-            return colour;
-        case kFont:
-            return font;
-        case kSelection:
-            return integer(-1);  // the upper end depends on the items (comboSelection)
-        case kItems:
-            return text;
-        default:
-            return std::nullopt;
-    }
-}
-
-std::optional<PropertyRule> sliderRule(int n) {
-    using namespace prop::slider;
-    switch (n) {
-        case kBorder:
-            return border;
-        case kVertical:
-            return boolean;
-        case kTickMarks:
-            return choice(0, 3);
-        case kTickFrequency:
-            return integer(0);
-        case kSelectionShown:
-            return boolean;
-        case kSelectionStart:
-        case kSelectionLength:
-            return integer();
-        case kPageSize:
-        case kLineSize:
-            return integer(1, kShortMax);
-        case kMinimum:
-        case kMaximum:
-            return integer(0, kShortMax);
-        case kPosition:
-            return integer();  // clamped into the range by the slider (sliderPosition)
-        default:
-            return std::nullopt;
-    }
-}
-
-std::optional<PropertyRule> picBoxRule(int n) {
-    using namespace prop::picbox;
-    switch (n) {
-        case kBorder:
-            return border;
-        case kBackColour:
-            return colour;
-        case kPicture:
-            return bytes;
-        case kDisplayMode:
-            return choice(0, 2);
-        default:
-            return std::nullopt;
-    }
-}
-
-std::optional<PropertyRule> drawPanelRule(int n) {
-    using namespace prop::drawpanel;
-    switch (n) {
-        case kBorder:
-            return border;
-        case kBackColour:
-            return colour;
-        case kBackPicture:
-            return bytes;
-        case kBackPictureMode:
-            return choice(0, 2);
-        case kAutoRedraw:
-            return boolean;
-        case kPenType:
-            return choice(0, 6);
-        case kDrawMode:
-            return choice(0, 15);
-        case kPenWidth:
-            return integer(0, kShortMax);
-        case kPenColour:
-            return colour;
-        case kBrushType:
-            return integer(0);
-        case kBrushColour:
-        case kTextColour:
-        case kTextBackColour:
-            return colour;
-        case kFont:
-            return font;
-        default:
-            return std::nullopt;
-    }
-}
-
-std::optional<PropertyRule> serialPortRule(int n) {
-    using namespace prop::serial;
-    switch (n) {
-        case kPortNumber:
-            return integer(1);
-        case kBaudRate:
-            return integer(0);
-        case kDataBits:
-            return integer();
-        case kStopBits:
-            return choice(1, 3);
-        case kParityCheck:
-            return boolean;
-        case kEventChar:
-            return text;
-        case kTimeout:
-            return integer(0);
-        case kOpenOnCreate:
-            return boolean;
-        case kParity:
-            return choice(0, 4);
-        case kFlowControl:
-            return choice(0, 5);
-        case kRtsControl:
-        case kDtrControl:
-            return choice(0, 2);
-        default:
-            return std::nullopt;
-    }
-}
-
-std::optional<PropertyRule> dropTargetRule(int n) {
-    using namespace prop::droptarget;
-    if (n >= kAcceptText && n <= kAcceptFiles) return boolean;
-    return std::nullopt;
-}
-
-std::optional<PropertyRule> kindRule(Kind kind, int n) {
+std::span<const NumberedRule> kindRules(Kind kind) {
     switch (kind) {
         case Kind::Window:
-            return windowRule(n);
+            return kWindow;
         case Kind::Button:
-            return buttonRule(n);
+            return kButton;
         case Kind::GroupBox:
-            return groupBoxRule(n);
+            return kGroupBox;
         case Kind::Label:
-            return labelRule(n);
+            return kLabel;
         case Kind::EditBox:
-            return editBoxRule(n);
+            return kEditBox;
         case Kind::ComboBox:
-            return comboBoxRule(n);
+            return kComboBox;
         case Kind::SliderBar:
-            return sliderRule(n);
+            return kSliderBar;
         case Kind::PicBox:
-            return picBoxRule(n);
+            return kPicBox;
         case Kind::DrawPanel:
-            return drawPanelRule(n);
+            return kDrawPanel;
         case Kind::SerialPort:
-            return serialPortRule(n);
+            return kSerialPort;
         case Kind::DropTarget:
-            return dropTargetRule(n);
+            return kDropTarget;
     }
+    return {};
+}
+
+std::optional<PropertyRule> find(std::span<const NumberedRule> rules, int number) {
+    for (const NumberedRule& r : rules)
+        if (r.number == number) return r.rule;
     return std::nullopt;
 }
 
 }  // namespace
 
 std::optional<PropertyRule> propertyRule(Kind kind, int number) {
-    if (number < 8) return commonRule(number);
-    return kindRule(kind, number);
+    return number < 8 ? find(kCommon, number) : find(kindRules(kind), number);
 }
 
 Value normaliseProperty(Kind kind, int number, const Value& value) {
