@@ -9,8 +9,11 @@ namespace tessary::image::decode {
 namespace {
 
 constexpr std::uint32_t kMaxChunkLength = 0x7fffffff;
-constexpr std::size_t kBlocks = 4;
+constexpr std::size_t kBlocks = 8;
 constexpr std::size_t kBlockBytes = 64 * 1024;
+// A reading thread that found every block full sleeps until this many are free again, so that it is woken
+// once for several blocks: each wake costs a system call, and under wine a round trip to its server.
+constexpr std::size_t kRefillBlocks = kBlocks / 2;
 
 std::uint32_t be32(const std::uint8_t* p) {
     return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
@@ -69,7 +72,11 @@ void IdatStream::readAhead() {
     for (;;) {
         {
             std::unique_lock lock(mutex_);
-            changed_.wait(lock, [&] { return stop_ || filled_ - taken_ < kBlocks; });
+            if (filled_ - taken_ == kBlocks) {
+                readerWaits_ = true;
+                changed_.wait(lock, [&] { return stop_ || filled_ - taken_ <= kBlocks - kRefillBlocks; });
+                readerWaits_ = false;
+            }
             if (stop_) return;
         }
         Block& block = blocks_[filled_ % kBlocks];
@@ -82,7 +89,7 @@ void IdatStream::readAhead() {
         std::lock_guard lock(mutex_);
         if (block.length > 0) ++filled_;
         if (status <= 0) end_ = status;
-        changed_.notify_all();
+        if (inflaterWaits_) changed_.notify_all();
         if (status <= 0) return;
     }
 }
@@ -101,9 +108,13 @@ long IdatStream::pull(std::uint8_t* to, std::size_t room) {
     if (taken_ < filled_ && at_ == blocks_[taken_ % kBlocks].length) {
         ++taken_;
         at_ = 0;
-        changed_.notify_all();
+        if (readerWaits_ && filled_ - taken_ <= kBlocks - kRefillBlocks) changed_.notify_all();
     }
-    changed_.wait(lock, [&] { return taken_ < filled_ || end_ != 1; });
+    if (taken_ == filled_ && end_ == 1) {
+        inflaterWaits_ = true;
+        changed_.wait(lock, [&] { return taken_ < filled_ || end_ != 1; });
+        inflaterWaits_ = false;
+    }
     if (taken_ == filled_) return end_;
     const Block& block = blocks_[taken_ % kBlocks];
     lock.unlock();

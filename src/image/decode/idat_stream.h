@@ -64,7 +64,9 @@ class IdatStream {
     std::uint64_t taken_ = 0;   // blocks used up
     long end_ = 1;              // after the last block: 0 the data ended, -1 a fault; 1 more to come
     bool stop_ = false;
-    std::size_t at_ = 0;  // in the block being taken
+    bool readerWaits_ = false;    // the reading thread sleeps until blocks are free
+    bool inflaterWaits_ = false;  // the inflating thread sleeps until a block is filled
+    std::size_t at_ = 0;          // in the block being taken
     bool started_ = false;
     std::thread reader_;
 
