@@ -13,6 +13,10 @@ fi
 here=$(cd "$(dirname "$0")/.." && pwd)
 pictures=${1:?usage: make_format_pictures.sh OUTDIR}
 convert=$([ -x /usr/bin/convert ] && echo /usr/bin/convert || command -v convert)
+for tool in "$convert" heif-enc cwebp; do
+  command -v "$tool" >/dev/null ||
+    { echo "make_format_pictures.sh: ${tool:-convert} is missing (apt-get install imagemagick libheif-examples webp)" >&2; exit 1; }
+done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
