@@ -18,7 +18,7 @@ packages=(
   qt6-svg-dev libwebp-dev libgif-dev libheif-dev libde265-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
-  xvfb xauth fonts-dejavu-core
+  xvfb xauth fonts-dejavu-core xdotool python3-xlib
   dpkg-dev desktop-file-utils appstream file lintian man-db
 )
 # cpack's DEB generator needs file; the log's full-width colon (U+FF1A) needs a font that has it.

@@ -6,7 +6,7 @@ windows_packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   cmake ninja-build pkg-config ccache xz-utils qt6-base-dev qt6-base-dev-tools
   wine wine64 xvfb xauth xdotool imagemagick fonts-dejavu-core fonts-droid-fallback python3
-  nsis xclip unzip
+  nsis xclip unzip python3-xlib
 )
 
 # Installs the packages above that are missing (apt-get update first), through sudo when not root.

@@ -9,7 +9,8 @@ With the Windows build DIR (default: build-windows) and the Linux build build/ (
 here when missing), on Xvfb and in the prefix DIR/wine: starts tessary.exe with the Windows platform plugin and
 '照片 1.jpg' on its command line, checks that it connects to the virtual engraver as COM1 (the port is open) and
 takes the picture in (the preview file appears beside it, 32,830 bytes), saves a screenshot to
-DIR/Testing/smoke-100.png, asks it to close as Windows does (WM_CLOSE) and checks that it ends and deletes the
+DIR/Testing/smoke-100.png, drops 'фото 2.png' on the window as a file manager does (XDND; its preview must be
+tessary-prepare.exe's), asks it to close as Windows does (WM_CLOSE) and checks that it ends and deletes the
 preview file. Then the same window at 150 % (144 DPI, DIR/Testing/smoke-150.png) must keep its proportions,
 and the log's lines, \"Port：COM1\" with its full-width colon included, must be drawn with real glyphs by the
 Windows platform plugin. Fails on the first check that fails."
@@ -113,6 +114,17 @@ holder=$(find /proc/[0-9]*/fd -lname "$slave" 2>/dev/null | head -1 || true)
 say "the console holds COM1 ($slave) open"
 shoot 100
 size100=$(xdotool getwindowgeometry "$(window_id)" | awk '/Geometry/ { print $2 }')
+# A picture dropped from a file manager: wine hands the XDND drop to the window's OLE drop target.
+dropped="$work/фото 2.png"
+cp "$here/tests/data/png/kodim23.png" "$dropped"
+wine_run "$bin/tessary-prepare.exe" "$dropped" "$work/expected.bmp" >/dev/null ||
+  fail "tessary-prepare.exe did not take in '$dropped'"
+read -r wx wy <<<"$(xdotool getwindowgeometry "$(window_id)" | awk '/Position/ { split($2, p, ","); print p[1], p[2] }')"
+/usr/bin/python3 "$here/tests/support/xdnd_drop.py" "$(window_id)" "$dropped" $((wx + 300)) $((wy + 250)) ||
+  fail "the console did not take the picture dropped on it"
+for _ in $(seq 100); do cmp -s "$preview" "$work/expected.bmp" && break; sleep 0.1; done
+cmp -s "$preview" "$work/expected.bmp" || fail "the preview file is not that of the picture dropped on the window"
+say "a picture dropped on the window (XDND, 'фото 2.png') was taken in as tessary-prepare.exe takes it in"
 close_console
 [ -e "$preview" ] && fail "the preview file is still there after the console ended"
 say "WM_CLOSE ended it and the preview file went with it"
