@@ -7,6 +7,7 @@
 #include "app/definitions/unit_names.h"
 #include "app/model/properties.h"
 #include "app/shell/control_states.h"
+#include "link/com_ports.h"
 #include "link/handlers/link_handlers.h"
 #include "link/lost_port_watch.h"
 #include "link/port_arrival_watch.h"
@@ -179,8 +180,9 @@ void manualConnection(Console& console, const EventArgs&) {
 void automaticConnection(Console& console, const EventArgs&) {
     Window& main = console.main();
     console.appendLog("Automatic Connecting...\r\n\r\n");
-    // PortNumber stores 0 as 1, so the scan opens COM1 twice and never reaches COM32.
-    for (int n = 0; n < kScanAttempts; ++n) {
+    // PortNumber stores 0 as 1, so the scan opens COM1 twice and never reaches COM32. USB adapters come
+    // first where the system numbers the ports.
+    for (const int n : startupScanOrder(kScanAttempts)) {
         main.set(kPort, prop::serial::kPortNumber, n);
         if (!openPort(main)) continue;
         showConnected(main);

@@ -121,4 +121,6 @@ std::string comDevicePath(int n) {
 
 std::string deviceIdentity(const std::string& devicePath) { return usbIdentity(devicePath); }
 
+std::map<int, PortKind> systemPortKinds() { return {}; }
+
 }  // namespace tessary::link

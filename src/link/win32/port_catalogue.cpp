@@ -63,6 +63,23 @@ std::string identityOfNode(DEVINST node) {
     return {};
 }
 
+// Each present port's number and device node.
+template <typename Visit>
+void forEachPort(Visit visit) {
+    DeviceInfoSet ports{::SetupDiGetClassDevsW(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT)};
+    if (ports.set == INVALID_HANDLE_VALUE) return;
+    SP_DEVINFO_DATA device{};
+    device.cbSize = sizeof device;
+    for (DWORD i = 0; ::SetupDiEnumDeviceInfo(ports.set, i, &device); ++i)
+        if (const int n = comNumber(portName(ports.set, device))) visit(n, device.DevInst);
+}
+
+bool isBluetoothLink(DEVINST node) {
+    wchar_t id[MAX_DEVICE_ID_LEN + 1] = {};
+    return ::CM_Get_Device_IDW(node, id, MAX_DEVICE_ID_LEN, 0) == CR_SUCCESS &&
+           _wcsnicmp(id, L"BTHENUM\\", 8) == 0;
+}
+
 }  // namespace
 
 std::string comDevicePath(int n) { return n < 1 ? std::string() : "\\\\.\\COM" + std::to_string(n); }
@@ -104,15 +121,18 @@ std::string usbIdentityOfInstance(const std::wstring& instanceId) {
 
 std::map<int, std::string> managedPorts() {
     std::map<int, std::string> identities;
-    DeviceInfoSet ports{::SetupDiGetClassDevsW(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT)};
-    if (ports.set == INVALID_HANDLE_VALUE) return identities;
-    SP_DEVINFO_DATA device{};
-    device.cbSize = sizeof device;
-    for (DWORD i = 0; ::SetupDiEnumDeviceInfo(ports.set, i, &device); ++i) {
-        if (const int n = comNumber(portName(ports.set, device)))
-            identities[n] = identityOfNode(device.DevInst);
-    }
+    forEachPort([&](int n, DEVINST node) { identities[n] = identityOfNode(node); });
     return identities;
+}
+
+std::map<int, PortKind> systemPortKinds() {
+    std::map<int, PortKind> kinds;
+    forEachPort([&](int n, DEVINST node) {
+        kinds[n] = !identityOfNode(node).empty() ? PortKind::Usb
+                   : isBluetoothLink(node)       ? PortKind::Bluetooth
+                                                 : PortKind::Other;
+    });
+    return kinds;
 }
 
 std::string deviceIdentity(const std::string& devicePath) {
