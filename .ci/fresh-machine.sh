@@ -195,7 +195,7 @@ as_user 'out=$(mktemp -d) && tessary-prepare tessary/tests/data/jpeg/Landscape_1
 
 say "a screenshot of the installed console on the virtual engraver, under Xvfb"
 as_user 'd=$(mktemp -d); mkdir "$d/fb" "$d/ports" "$d/run"; chmod 700 "$d/run"
-  Xvfb :7 -screen 0 1280x800x24 -nolisten tcp -fbdir "$d/fb" >"$d/xvfb.log" 2>&1 &
+  Xvfb :7 -screen 0 1280x800x24 -nolisten tcp -noreset -fbdir "$d/fb" >"$d/xvfb.log" 2>&1 &
   x=$!
   tessary-virtual-engraver --port-dir "$d/ports" --com 1 >"$d/engraver.log" 2>&1 &
   e=$!

@@ -26,7 +26,7 @@ keys=${TESSARY_SCREENSHOT_KEYS:-}
 [ -z "$keys" ] || command -v xdotool >/dev/null || { echo "xdotool is missing (apt-get install xdotool)" >&2; exit 1; }
 
 display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 "${TESSARY_SCREENSHOT_SCREEN:-1280x800}x24" -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 "${TESSARY_SCREENSHOT_SCREEN:-1280x800}x24" -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
 console=
 cleanup() {

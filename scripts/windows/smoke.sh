@@ -51,11 +51,8 @@ trap cleanup EXIT
 exec 8>"$prefix/tessary-com-ports.lock"
 flock -w 600 8 || fail "the prefix's COM ports stayed in use"
 
-Xvfb -displayfd 7 -screen 0 2560x1600x24 -nolisten tcp 7>"$work/display" 2>/dev/null &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=:$(cat "$work/display")
+source "$here/tests/support/xvfb.sh"
+start_xvfb "$work" 2560x1600 || fail "Xvfb did not start, or took no client"
 
 "$engraver" --port-dir "$work/ports" --com 1 >"$work/engraver.log" 2>&1 &
 pids+=($!)

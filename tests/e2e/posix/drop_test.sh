@@ -27,11 +27,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb -displayfd 7 -screen 0 1280x800x24 -nolisten tcp 7>"$work/display" 2>/dev/null &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=:$(cat "$work/display")
+source "$here/tests/support/xvfb.sh"
+start_xvfb "$work" 1280x800 || fail "Xvfb did not start, or took no client"
 
 "$bin/tessary-virtual-engraver" --port-dir "$work/ports" --com 1 >"$work/engraver.log" 2>&1 &
 pids+=($!)

@@ -22,7 +22,7 @@ wait_for() {
 
 start_display() {
   local fd_file=$work/display
-  Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp >"$fd_file" 2>/dev/null &
+  Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp -noreset >"$fd_file" 2>/dev/null &
   xvfb_pid=$!
   wait_for 20 test -s "$fd_file" || fail "Xvfb did not start"
   export DISPLAY=:$(head -1 "$fd_file")
