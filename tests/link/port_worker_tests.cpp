@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Closing the port worker over a device whose driver is slow to send, or never does.
+// Closing the port worker over a device whose driver is slow to send, or never does; opening a device that is
+// slow to open.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <condition_variable>
+#include <future>
 #include <mutex>
+#include <stdexcept>
+#include <thread>
 
+#include "link/open_within.h"
 #include "link/port_worker.h"
 
 namespace tessary::link {
@@ -20,7 +25,7 @@ struct DriverLog {
 };
 
 // A device that received nothing and holds bytes to send until `sentBy`.
-class SlowDevice final : public PortDevice {
+class SlowDevice : public PortDevice {
   public:
     explicit SlowDevice(DriverLog& log) : log_(log) {}
     void wake() override {
@@ -78,6 +83,51 @@ TEST(PortWorkerClose, TheDriverGetsAtMostTwoSecondsToSendWhatItHoldsThenItIsDisc
         EXPECT_GE(took, c.closeAtLeast) << c.what;
         EXPECT_LE(took, c.closeAtMost) << c.what;
         EXPECT_TRUE(log.discarded) << c.what;
+    }
+}
+
+// A device that says when it is closed, on whichever thread.
+class ClosingDevice final : public SlowDevice {
+  public:
+    ClosingDevice(std::shared_ptr<DriverLog> log, std::shared_ptr<std::promise<void>> closed)
+        : SlowDevice(*log), log_(std::move(log)), closed_(std::move(closed)) {}
+    ~ClosingDevice() override { closed_->set_value(); }
+
+  private:
+    std::shared_ptr<DriverLog> log_;
+    std::shared_ptr<std::promise<void>> closed_;
+};
+
+// An Open waits for the system only so long; a device that opens after that is closed, not kept or leaked.
+TEST(OpenWithin, GivesUpOnAnOpenThatTakesTooLong) {
+    struct Case {
+        const char* what;
+        std::chrono::milliseconds takes;
+        bool opens, throws, given;
+    };
+    const Case cases[] = {
+        {"opens at once", 0ms, true, false, true},
+        {"refused at once", 0ms, false, false, false},
+        {"throws", 0ms, false, true, false},
+        {"opens too late", 600ms, true, false, false},
+        {"refused too late", 600ms, false, false, false},
+    };
+    for (const Case& c : cases) {
+        auto closed = std::make_shared<std::promise<void>>();
+        std::future<void> closing = closed->get_future();
+        const auto start = Clock::now();
+        auto device = openWithin(150ms, [c, closed]() -> std::unique_ptr<PortDevice> {
+            std::this_thread::sleep_for(c.takes);
+            if (c.throws) throw std::runtime_error("no such port");
+            if (!c.opens) return nullptr;
+            return std::make_unique<ClosingDevice>(std::make_shared<DriverLog>(), closed);
+        });
+        EXPECT_LT(Clock::now() - start, 500ms) << c.what;
+        EXPECT_EQ(device != nullptr, c.given) << c.what;
+        device.reset();
+        if (c.opens) {
+            EXPECT_EQ(closing.wait_for(5s), std::future_status::ready) << c.what << ": never closed";
+        }
     }
 }
 
