@@ -12,7 +12,6 @@
 #include "app/model/window.h"
 #include "link/com_ports.h"
 #include "link/event_queue.h"
-#include "link/open_within.h"
 #include "link/port_device.h"
 #include "link/port_worker.h"
 
@@ -61,8 +60,7 @@ bool SerialPort::Open() {
     const std::string path = resolveCom(settings_.portNumber);
     if (path.empty()) return false;
 
-    auto device =
-        openWithin(kOpenLimit, [path, settings = settings_] { return openPortDevice(path, settings); });
+    auto device = openPortDevice(path, settings_);
     if (!device) return false;
     // Events reach the window thread through the target; without an application there is no one to post to.
     if (!QCoreApplication::instance() || !target_) return false;

@@ -18,7 +18,6 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <mutex>
 #include <thread>
 
 #include "link/posix/line_flags.h"
@@ -38,9 +37,6 @@ void setModemLine(int fd, int line, bool on) {
 // The log pane keeps only the connection texts; the reason an open was refused goes to the terminal, once
 // for a device (the start-up scan tries COM1 twice).
 void reportPermissionDenied(const std::string& path) {
-    // Opens run on threads of their own; one that gave up waiting may still be under way.
-    static std::mutex mutex;
-    const std::lock_guard lock(mutex);
     static std::string lastReported;
     std::error_code ec;
     std::string device = std::filesystem::canonical(path, ec).string();

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <cwctype>
 
+#include "link/open_within.h"
 #include "link/win32/dcb_fields.h"
 
 namespace tessary::link {
@@ -62,11 +63,33 @@ bool deviceLostError(DWORD error) {
     }
 }
 
-std::unique_ptr<PortDevice> openPortDevice(const std::string& path, const PortSettings& settings) {
-    auto device = CommDevice::open(widen(path));
+namespace {
+
+// Whether a port is a Bluetooth link, whose open calls the paired device and can take the system many
+// seconds: the system's name for the device behind it ("\\.\COM5" → \Device\BthModem0).
+bool bluetoothLink(const std::wstring& path) {
+    const std::wstring prefix = L"\\\\.\\";
+    if (path.compare(0, prefix.size(), prefix) != 0) return false;
+    wchar_t target[1024] = {};
+    return ::QueryDosDeviceW(path.substr(prefix.size()).c_str(), target, 1024) != 0 &&
+           _wcsnicmp(target, L"\\Device\\Bth", 11) == 0;
+}
+
+std::unique_ptr<PortDevice> openDevice(const std::wstring& path, const PortSettings& settings) {
+    auto device = CommDevice::open(path);
     if (!device || !device->configure(settings)) return nullptr;
     device->purge();
     return device;
+}
+
+}  // namespace
+
+std::unique_ptr<PortDevice> openPortDevice(const std::string& path, const PortSettings& settings) {
+    const std::wstring wide = widen(path);
+    // The window waits for a Bluetooth link only so long; other ports open or fail at once.
+    if (bluetoothLink(wide))
+        return openWithin(kOpenLimit, [wide, settings] { return openDevice(wide, settings); });
+    return openDevice(wide, settings);
 }
 
 CommDevice::Request::Request() { overlapped.hEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr); }
