@@ -39,18 +39,25 @@ UsbDeviceSource installedSource;
 
 }  // namespace
 
-std::vector<std::string> missingDriverLines(const std::vector<UsbDevice>& devices, std::string_view advice) {
+std::vector<std::string> unreachableAdapterLines(const std::vector<UsbDevice>& devices,
+                                                 std::string_view driverAdvice, int highestPort) {
     std::vector<std::string> lines;
     for (const UsbDevice& device : devices) {
-        if (!device.withoutPort || lines.size() == kMostLines) continue;
+        const bool beyond = !device.withoutPort && device.comPort > highestPort;
+        if ((!device.withoutPort && !beyond) || lines.size() == kMostLines) continue;
         for (const Maker& maker : kSerialMakers) {
             if (maker.vendor != device.vendor) continue;
             char ids[16];
             std::snprintf(ids, sizeof ids, "%04X:%04X", device.vendor, device.product);
             const std::string name = printable(device.description);
-            lines.push_back("USB serial adapter " + std::string(maker.chips) + " (" + ids +
-                            (name.empty() ? "" : ", \"" + name + "\"") +
-                            ") has no COM port: " + std::string(advice) + "\r\n\r\n");
+            const std::string adapter = "USB serial adapter " + std::string(maker.chips) + " (" + ids +
+                                        (name.empty() ? "" : ", \"" + name + "\"") + ")";
+            const std::string port = "COM" + std::to_string(device.comPort);
+            lines.push_back(beyond
+                                ? adapter + " is on " + port + ", beyond COM" + std::to_string(highestPort) +
+                                      ": give it a lower number in Device Manager (" + port +
+                                      ", Properties, Port Settings, Advanced)\r\n\r\n"
+                                : adapter + " has no COM port: " + std::string(driverAdvice) + "\r\n\r\n");
         }
     }
     return lines;
@@ -76,13 +83,14 @@ UsbDeviceSource setUsbDeviceSource(UsbDeviceSource source) {
     return std::exchange(installedSource, std::move(source));
 }
 
-std::vector<std::string> missingDriverLines() {
+std::vector<std::string> unreachableAdapterLines(int highestPort) {
     UsbDeviceSource source;
     {
         std::lock_guard lock(sourceMutex);
         source = installedSource;
     }
-    return missingDriverLines(source ? source() : presentUsbDevices(), missingDriverAdvice());
+    return unreachableAdapterLines(source ? source() : presentUsbDevices(), missingDriverAdvice(),
+                                   highestPort);
 }
 
 }  // namespace tessary::link

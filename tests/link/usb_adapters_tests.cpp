@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Naming a USB serial adapter that has no port: the decision over a device list, and the ids Windows gives.
+// Naming a USB serial adapter that has no port, or one beyond the scan: the decision over a device list, and
+// the ids Windows gives.
 #include <gtest/gtest.h>
 
 #include "link/usb_adapters.h"
@@ -7,7 +8,7 @@
 namespace tessary::link {
 namespace {
 
-TEST(MissingDriver, OnlyPortlessAdaptersOfTheUsualMakersAreNamed) {
+TEST(MissingDriver, OnlyAdaptersOfTheUsualMakersWithoutAPortOrBeyondTheScanAreNamed) {
     const std::string advice = "install it";
     struct Case {
         std::vector<UsbDevice> devices;
@@ -25,11 +26,17 @@ TEST(MissingDriver, OnlyPortlessAdaptersOfTheUsualMakersAreNamed) {
           {0x067B, 0x2303, "x", false}},
          {"USB serial adapter CP210x (10C4:EA60) has no COM port: install it\r\n\r\n",
           "USB serial adapter FTDI (0403:6001, \"FT232R\") has no COM port: install it\r\n\r\n"}},
+        // Windows numbered it beyond the ports the console opens.
+        {{{0x1A86, 0x7523, "USB-SERIAL CH340", false, 40}, {0x10C4, 0xEA60, "", false, 31}},
+         {"USB serial adapter CH340/CH341 (1A86:7523, \"USB-SERIAL CH340\") is on COM40, beyond COM31: give "
+          "it a "
+          "lower number in Device Manager (COM40, Properties, Port Settings, Advanced)\r\n\r\n"}},
+        {{{0x046D, 0xC52B, "Receiver", false, 40}}, {}},
         {std::vector<UsbDevice>(9, {0x067B, 0x2303, "", true}),
          std::vector<std::string>(
              4, "USB serial adapter PL2303 (067B:2303) has no COM port: install it\r\n\r\n")},
     };
-    for (const Case& c : cases) EXPECT_EQ(missingDriverLines(c.devices, advice), c.lines);
+    for (const Case& c : cases) EXPECT_EQ(unreachableAdapterLines(c.devices, advice, 31), c.lines);
 }
 
 TEST(MissingDriver, WindowsHardwareIdsGiveVendorAndProduct) {

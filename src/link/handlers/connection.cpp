@@ -32,9 +32,10 @@ bool openPort(Window& main) {
     return port && port->Open();
 }
 
-// An adapter that the system sees without a port is the likeliest reason that nothing opened.
-void logMissingDrivers(Console& console) {
-    for (const std::string& line : missingDriverLines()) console.appendLog(line);
+// An adapter that the system sees without a port, or with one the scan does not reach, is the likeliest
+// reason that nothing opened.
+void logUnreachableAdapters(Console& console) {
+    for (const std::string& line : unreachableAdapterLines(kLastScannedPort)) console.appendLog(line);
 }
 
 std::string portLine(int number) {
@@ -174,7 +175,7 @@ void manualConnection(Console& console, const EventArgs&) {
     console.dialogs().messageBox("Empty Port", 0, "ERROR");
     console.appendLog("connection failed!\r\n\r\n");
     console.appendLog("change anyother port and try again\r\n\r\n");
-    logMissingDrivers(console);
+    logUnreachableAdapters(console);
 }
 
 void automaticConnection(Console& console, const EventArgs&) {
@@ -197,7 +198,7 @@ void automaticConnection(Console& console, const EventArgs&) {
     auto arrival = std::make_unique<PortArrivalWatch>(kLastScannedPort);
     console.dialogs().messageBox("Automatic connection failed !", 0, "Information");
     console.appendLog("Change another USB port and try again\r\n\r\n");
-    logMissingDrivers(console);
+    logUnreachableAdapters(console);
     main.set(kComList, prop::kVisible, 1);
     main.set(kBreakButton, prop::kVisible, 0);
     auto& r = console.state<Reconnection>();

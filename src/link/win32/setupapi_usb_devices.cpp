@@ -6,10 +6,12 @@
 #include <cfgmgr32.h>
 #include <setupapi.h>
 
+#include <map>
 #include <memory>
 #include <string>
 
 #include "link/usb_adapters.h"
+#include "link/win32/port_catalogue.h"
 
 namespace tessary::link {
 namespace {
@@ -36,9 +38,21 @@ std::string property(HDEVINFO list, SP_DEVINFO_DATA& info, DWORD which) {
     return utf8(buffer);
 }
 
+// The COM port whose device belongs to this USB device (known by vendor, product and serial number).
+int comPortOf(HDEVINFO list, SP_DEVINFO_DATA& info, const std::map<int, std::string>& ports) {
+    wchar_t id[MAX_DEVICE_ID_LEN + 1] = {};
+    if (!SetupDiGetDeviceInstanceIdW(list, &info, id, MAX_DEVICE_ID_LEN, nullptr)) return 0;
+    const std::string identity = usbIdentityOfInstance(id);
+    if (identity.empty()) return 0;
+    for (const auto& [number, owner] : ports)
+        if (owner == identity) return number;
+    return 0;
+}
+
 }  // namespace
 
 std::vector<UsbDevice> presentUsbDevices() {
+    const std::map<int, std::string> ports = managedPorts();
     std::vector<UsbDevice> devices;
     HDEVINFO raw = SetupDiGetClassDevsW(nullptr, L"USB", nullptr, DIGCF_ALLCLASSES | DIGCF_PRESENT);
     if (raw == INVALID_HANDLE_VALUE) return devices;
@@ -53,6 +67,7 @@ std::vector<UsbDevice> presentUsbDevices() {
         ULONG status = 0, problem = 0;
         device.withoutPort = CM_Get_DevNode_Status(&status, &problem, info.DevInst, 0) == CR_SUCCESS &&
                              (status & DN_HAS_PROBLEM) && problem == CM_PROB_FAILED_INSTALL;
+        if (!device.withoutPort) device.comPort = comPortOf(raw, info, ports);
         devices.push_back(std::move(device));
     }
     return devices;
