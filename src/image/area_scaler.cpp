@@ -20,37 +20,72 @@ std::int64_t overlap(std::int64_t k, std::int64_t i, std::int64_t src, std::int6
 // The loops below go in blocks of fixed length, so that the compiler makes vector code of them at -O2.
 constexpr std::size_t kBlock = 32;
 
-// sum := sum + from, or from for the first row added (First), which spares clearing the sums.
-template <bool First>
-void addRow(std::uint32_t* __restrict sum, const std::uint8_t* __restrict from, std::size_t n) {
+// sum := sum + the rows from[0..Count), or their sum alone for the first rows added (First), in 16 bits: an
+// open row is settled before it holds more than kMaxWholeRows rows.
+constexpr int kMaxWholeRows = 65535 / 255;
+constexpr int kMaxRun = 4;
+
+template <bool First, int Count>
+void addRuns(std::uint16_t* __restrict sum, const std::uint8_t* const* from, std::size_t n) {
+    const std::uint8_t* __restrict r[Count];
+    for (int c = 0; c < Count; ++c) r[c] = from[c];
+    auto add = [&](std::size_t i) {
+        unsigned s = First ? 0 : sum[i];
+        for (int c = 0; c < Count; ++c) s += r[c][i];
+        sum[i] = static_cast<std::uint16_t>(s);
+    };
     std::size_t i = 0;
     for (; i + kBlock <= n; i += kBlock)
-        for (std::size_t k = 0; k < kBlock; ++k) sum[i + k] = (First ? 0 : sum[i + k]) + from[i + k];
-    for (; i < n; ++i) sum[i] = (First ? 0 : sum[i]) + from[i];
+        for (std::size_t k = 0; k < kBlock; ++k) add(i + k);
+    for (; i < n; ++i) add(i);
 }
 
 template <bool First>
-void addRowWeighted(std::uint32_t* __restrict sum, const std::uint8_t* __restrict from, std::size_t n,
-                    std::uint32_t weight) {
-    std::size_t i = 0;
-    for (; i + kBlock <= n; i += kBlock)
-        for (std::size_t k = 0; k < kBlock; ++k) sum[i + k] = (First ? 0 : sum[i + k]) + weight * from[i + k];
-    for (; i < n; ++i) sum[i] = (First ? 0 : sum[i]) + weight * from[i];
-}
-
-// whole := whole * weight + weighted, or whole * weight without weighted rows.
-void combine(std::uint32_t* __restrict whole, const std::uint32_t* __restrict weighted, std::size_t n,
-             std::uint32_t weight) {
-    std::size_t i = 0;
-    if (!weighted) {
-        for (; i + kBlock <= n; i += kBlock)
-            for (std::size_t k = 0; k < kBlock; ++k) whole[i + k] *= weight;
-        for (; i < n; ++i) whole[i] *= weight;
-        return;
+void addRows(std::uint16_t* sum, const std::uint8_t* const* from, int count, std::size_t n) {
+    switch (count) {
+        case 1:
+            return addRuns<First, 1>(sum, from, n);
+        case 2:
+            return addRuns<First, 2>(sum, from, n);
+        case 3:
+            return addRuns<First, 3>(sum, from, n);
+        default:
+            return addRuns<First, 4>(sum, from, n);
     }
+}
+
+// columns := whole x dh + the cut rows x their weights (no whole rows: 0), each column's vertical sum, which
+// stays below 2^32. Factors below 2^16 (Narrow) are multiplied in 16-bit lanes.
+template <bool HasWhole, typename Factor>
+void combine(std::uint32_t* __restrict columns, const std::uint16_t* __restrict whole,
+             const std::uint16_t* __restrict above, const std::uint16_t* __restrict below, std::size_t n,
+             Factor dh, Factor aboveWeight, Factor belowWeight) {
+    auto one = [&](std::size_t i) {
+        const std::uint32_t inside = HasWhole ? std::uint32_t{whole[i]} * std::uint32_t{dh} : 0;
+        const std::uint32_t top = std::uint32_t{above[i]} * std::uint32_t{aboveWeight};
+        const std::uint32_t bottom = std::uint32_t{below[i]} * std::uint32_t{belowWeight};
+        columns[i] = inside + top + bottom;
+    };
+    std::size_t i = 0;
     for (; i + kBlock <= n; i += kBlock)
-        for (std::size_t k = 0; k < kBlock; ++k) whole[i + k] = whole[i + k] * weight + weighted[i + k];
-    for (; i < n; ++i) whole[i] = whole[i] * weight + weighted[i];
+        for (std::size_t k = 0; k < kBlock; ++k) one(i + k);
+    for (; i < n; ++i) one(i);
+}
+
+// The same for the open row's sums, with 16-bit factors where they are small enough.
+void combineOpenRow(std::uint32_t* columns, const std::uint16_t* whole, bool hasWhole,
+                    const std::uint16_t* above, const std::uint16_t* below, std::size_t n, std::uint32_t dh,
+                    std::uint32_t aboveWeight, std::uint32_t belowWeight) {
+    if (dh < 65536) {
+        const auto h = static_cast<std::uint16_t>(dh), a = static_cast<std::uint16_t>(aboveWeight),
+                   b = static_cast<std::uint16_t>(belowWeight);
+        (hasWhole ? combine<true, std::uint16_t> : combine<false, std::uint16_t>)(columns, whole, above,
+                                                                                  below, n, h, a, b);
+    } else {
+        (hasWhole ? combine<true, std::uint32_t> : combine<false, std::uint32_t>)(columns, whole, above,
+                                                                                  below, n, dh, aboveWeight,
+                                                                                  belowWeight);
+    }
 }
 
 // Wider sources take the horizontal pass per source row, so that the open rows stay small.
@@ -105,12 +140,16 @@ bool AreaScaler::begin(int width, int height) {
     const std::size_t needed =
         static_cast<std::size_t>(columnStart_.back() + columnCount_.back() - sourceFrom_) * 3;
     verticalFirst_ = height >= height_ && needed <= kMaxVerticalFirstColumns * 3;
+    columns_.assign(verticalFirst_ ? needed : 0, 0);
     for (OpenRow& open : open_) {
         open.row = -1;
         open.received = 0;
-        open.hasWhole = open.hasWeighted = false;
+        open.wholeRows = 0;
         open.whole.assign(verticalFirst_ ? needed : 0, 0);
-        open.weighted.assign(verticalFirst_ ? needed : 0, 0);
+        for (int i = 0; i < 2; ++i) {
+            open.cut[i].assign(verticalFirst_ ? needed : 0, 0);
+            open.cutWeight[i] = 0;
+        }
     }
     ready_ = true;
     return true;
@@ -144,47 +183,49 @@ void AreaScaler::finish(std::size_t r) const {
 
 void AreaScaler::settle(OpenRow& open) const {
     if (open.row < 0) return;
-    // The column sums: the rows that lie wholly inside, weighted by the destination height, and the cut ones.
-    const std::uint32_t* columns = open.weighted.data();
-    if (open.hasWhole) {
-        combine(open.whole.data(), open.hasWeighted ? open.weighted.data() : nullptr, open.whole.size(),
-                static_cast<std::uint32_t>(height_));
-        columns = open.whole.data();
-    }
+    // A column's vertical sum: its whole rows weighted by the destination height, and its cut rows by theirs.
+    combineOpenRow(columns_.data(), open.whole.data(), open.wholeRows > 0, open.cut[0].data(),
+                   open.cut[1].data(), columns_.size(), static_cast<std::uint32_t>(height_),
+                   open.cutWeight[0], open.cutWeight[1]);
+    const std::uint32_t* columns = columns_.data();
     const auto r = static_cast<std::size_t>(open.row - top_);
     // A row whose sources all came in one piece is finished straight away.
-    const bool whole =
+    const bool complete =
         partial_[r].empty() && received_[r] + open.received == static_cast<std::uint64_t>(sourceHeight_);
     std::uint8_t* out = done_.data() + r * static_cast<std::size_t>(windowWidth_) * 3;
-    std::uint64_t* sum = whole ? nullptr : partialRow(r);
+    std::uint64_t* sum = complete ? nullptr : partialRow(r);
+    const std::uint64_t dw = static_cast<std::uint64_t>(width_);
     for (int c = 0; c < windowWidth_; ++c) {
+        // Of the source columns a destination column covers, all but the first and the last lie wholly
+        // inside it and weigh the destination width: they are added up first and weighted once.
         const std::uint32_t* p = columns + static_cast<std::size_t>(columnStart_[c] - sourceFrom_) * 3;
+        const int count = columnCount_[c];
         const std::uint32_t* w = columnWeights_.data() + columnWeightAt_[c];
-        std::uint64_t red = 0, green = 0, blue = 0;
-        for (int n = columnCount_[c]; n > 0; --n, p += 3, ++w) {
-            red += std::uint64_t{*w} * p[0];
-            green += std::uint64_t{*w} * p[1];
-            blue += std::uint64_t{*w} * p[2];
+        std::uint64_t rgb[3] = {std::uint64_t{w[0]} * p[0], std::uint64_t{w[0]} * p[1],
+                                std::uint64_t{w[0]} * p[2]};
+        if (count > 1) {
+            const std::uint32_t* q = p + static_cast<std::size_t>(count - 1) * 3;
+            std::uint64_t inside[3] = {0, 0, 0};
+            for (const std::uint32_t* i = p + 3; i < q; i += 3)
+                for (int ch = 0; ch < 3; ++ch) inside[ch] += i[ch];
+            for (int ch = 0; ch < 3; ++ch) rgb[ch] += std::uint64_t{w[count - 1]} * q[ch] + dw * inside[ch];
         }
-        if (whole) {
-            out[0] = mean(red);
-            out[1] = mean(green);
-            out[2] = mean(blue);
+        if (complete) {
+            for (int ch = 0; ch < 3; ++ch) out[ch] = mean(rgb[ch]);
             out += 3;
         } else {
-            sum[0] += red;
-            sum[1] += green;
-            sum[2] += blue;
+            for (int ch = 0; ch < 3; ++ch) sum[ch] += rgb[ch];
             sum += 3;
         }
     }
-    if (whole)
+    if (complete)
         received_[r] += open.received;
     else
         received(r, open.received);
     open.row = -1;
     open.received = 0;
-    open.hasWhole = open.hasWeighted = false;
+    open.wholeRows = 0;
+    open.cutWeight[0] = open.cutWeight[1] = 0;
 }
 
 void AreaScaler::settleAll() const {
@@ -202,22 +243,17 @@ void AreaScaler::row(int y, const std::uint8_t* rgb) {
     if (verticalFirst_) {
         const std::uint8_t* from = rgb + static_cast<std::size_t>(sourceFrom_) * 3;
         for (std::int64_t j = firstRow; j < endRow; ++j) {
-            OpenRow& open = open_[j & 1];
-            if (open.row != j) {
-                settle(open);
-                open.row = j;
-            }
             const std::uint32_t weight = static_cast<std::uint32_t>(overlap(y, j, sh, dh));
-            open.received += weight;
             if (weight == static_cast<std::uint32_t>(dh)) {
-                (open.hasWhole ? addRow<false> : addRow<true>)(open.whole.data(), from, open.whole.size());
-                open.hasWhole = true;
-            } else {
-                (open.hasWeighted ? addRowWeighted<false> : addRowWeighted<true>)(open.weighted.data(), from,
-                                                                                  open.weighted.size(),
-                                                                                  weight);
-                open.hasWeighted = true;
+                addWholeRows(j, &from, 1);
+                continue;
             }
+            OpenRow& open = openRow(j);
+            open.received += weight;
+            // The first source row of destination row j starts above it, the last ends below it.
+            const int side = std::int64_t{y} * dh < j * sh ? 0 : 1;
+            std::copy_n(from, open.cut[side].size(), open.cut[side].data());  // widened to 16 bits
+            open.cutWeight[side] = weight;
         }
         return;
     }
@@ -249,6 +285,57 @@ void AreaScaler::row(int y, const std::uint8_t* rgb) {
         std::uint64_t* sum = partialRow(r);
         for (std::size_t n = 0; n < rowLength; ++n) sum[n] += weight * rowSums_[n];
         received(r, weight);
+    }
+}
+
+AreaScaler::OpenRow& AreaScaler::openRow(std::int64_t j) const {
+    OpenRow& open = open_[j & 1];
+    if (open.row != j) {
+        settle(open);
+        open.row = j;
+    }
+    return open;
+}
+
+void AreaScaler::addWholeRows(std::int64_t j, const std::uint8_t* const* from, int count) {
+    OpenRow& open = openRow(j);
+    if (open.wholeRows + count > kMaxWholeRows) {
+        settle(open);
+        open.row = j;
+    }
+    open.received += static_cast<std::uint64_t>(count) * static_cast<std::uint64_t>(height_);
+    (open.wholeRows > 0 ? addRows<false> : addRows<true>)(open.whole.data(), from, count, open.whole.size());
+    open.wholeRows += count;
+}
+
+void AreaScaler::rows(int y, const std::uint8_t* rgb, std::size_t stride, int count) {
+    if (!ready_ || !verticalFirst_ || y < 0 || count <= 0 || count > sourceHeight_ - y) {
+        RowSink::rows(y, rgb, stride, count);
+        return;
+    }
+    const std::int64_t sh = sourceHeight_;
+    const std::int64_t dh = height_;
+    // Whether source row k lies wholly inside window row j.
+    auto inside = [&](std::int64_t k, std::int64_t j) {
+        return j >= top_ && j < top_ + windowHeight_ && k * dh >= j * sh && (k + 1) * dh <= (j + 1) * sh;
+    };
+    const std::size_t offset = static_cast<std::size_t>(sourceFrom_) * 3;
+    for (int i = 0; i < count;) {
+        const std::int64_t k = std::int64_t{y} + i;
+        const std::int64_t j = k * dh / sh;
+        int run = 0;
+        const std::uint8_t* from[kMaxRun];
+        while (run < kMaxRun && i + run < count && inside(k + run, j)) {
+            from[run] = rgb + static_cast<std::size_t>(i + run) * stride + offset;
+            ++run;
+        }
+        if (run < 2) {
+            row(static_cast<int>(k), rgb + static_cast<std::size_t>(i) * stride);
+            ++i;
+            continue;
+        }
+        addWholeRows(j, from, run);
+        i += run;
     }
 }
 
@@ -356,6 +443,82 @@ Taps enlargingTaps(std::int64_t src, std::int64_t dst, int from, int count) {
     return t;
 }
 
+// Runs of window columns whose two source pixels lie at the same distance behind them (most columns when
+// a side barely grows): there, output element e of a row is weightA[e] x source element e + shift plus
+// weightB[e] x source element e + shift + 3, which the compiler makes vector code of; the other columns
+// (Straight false) are added up one by one.
+struct ColumnRun {
+    int from = 0, to = 0;
+    bool straight = false;
+    std::ptrdiff_t shift = 0;
+};
+constexpr int kMinStraightRun = 8;
+
+struct ColumnPlan {
+    std::vector<ColumnRun> runs;
+    std::vector<std::uint16_t> weightA, weightB;  // per output element of the straight runs
+};
+
+ColumnPlan planColumns(const Taps& t, int sourceWidth) {
+    ColumnPlan plan;
+    const int count = static_cast<int>(t.first.size());
+    // Weights below 2^16 multiply in 16-bit lanes.
+    const bool small = sourceWidth < 65536;
+    auto straightAt = [&](int c) { return small && t.second[c] == t.first[c] + 1; };
+    for (int c = 0; c < count;) {
+        int end = c + 1;
+        if (straightAt(c))
+            while (end < count && straightAt(end) && t.first[end] - end == t.first[c] - c) ++end;
+        ColumnRun run{c, end, straightAt(c) && end - c >= kMinStraightRun,
+                      (static_cast<std::ptrdiff_t>(t.first[c]) - c) * 3};
+        if (!plan.runs.empty() && !run.straight && !plan.runs.back().straight)
+            plan.runs.back().to = end;
+        else
+            plan.runs.push_back(run);
+        c = end;
+    }
+    plan.weightA.resize(static_cast<std::size_t>(count) * 3);
+    plan.weightB.resize(static_cast<std::size_t>(count) * 3);
+    for (int c = 0; c < count && small; ++c)
+        for (int ch = 0; ch < 3; ++ch) {
+            plan.weightA[c * 3 + ch] = static_cast<std::uint16_t>(t.firstWeight[c]);
+            plan.weightB[c * 3 + ch] = static_cast<std::uint16_t>(t.secondWeight[c]);
+        }
+    return plan;
+}
+
+// One source row's horizontal sums for the window's columns, red first.
+void enlargeRow(std::uint32_t* __restrict out, const std::uint8_t* __restrict row, const Taps& t,
+                const ColumnPlan& plan) {
+    for (const ColumnRun& run : plan.runs) {
+        if (run.straight) {
+            const std::size_t from = static_cast<std::size_t>(run.from) * 3,
+                              to = static_cast<std::size_t>(run.to) * 3;
+            const std::uint8_t* p = row + run.shift;
+            const std::uint8_t* q = p + 3;
+            const std::uint16_t* a = plan.weightA.data();
+            const std::uint16_t* b = plan.weightB.data();
+            auto one = [&](std::size_t e) {
+                const std::uint32_t x = std::uint32_t{a[e]} * std::uint32_t{std::uint16_t{p[e]}};
+                const std::uint32_t y = std::uint32_t{b[e]} * std::uint32_t{std::uint16_t{q[e]}};
+                out[e] = x + y;
+            };
+            std::size_t e = from;
+            for (; e + kBlock <= to; e += kBlock)
+                for (std::size_t k = 0; k < kBlock; ++k) one(e + k);
+            for (; e < to; ++e) one(e);
+            continue;
+        }
+        for (int c = run.from; c < run.to; ++c) {
+            const std::uint8_t* p = row + static_cast<std::size_t>(t.first[c]) * 3;
+            const std::uint8_t* q = row + static_cast<std::size_t>(t.second[c]) * 3;
+            const std::uint32_t a = t.firstWeight[c];
+            const std::uint32_t b = t.secondWeight[c];
+            for (int ch = 0; ch < 3; ++ch) out[c * 3 + ch] = a * p[ch] + b * q[ch];
+        }
+    }
+}
+
 // Vertical pass and rounding of one destination row from the horizontal sums of its two source rows.
 template <typename Sum>
 void meanRow(std::uint8_t* __restrict out, const std::uint32_t* __restrict upper,
@@ -400,27 +563,16 @@ bool enlargeArea(const Raster& picture, int width, int height, int left, int top
     const RoundedMean mean(static_cast<std::uint64_t>(sw) * static_cast<std::uint64_t>(sh));
     const bool narrow = mean.divisor() <= UINT32_MAX / 255;
     const std::size_t rowLength = static_cast<std::size_t>(windowWidth) * 3;
-    // The horizontal sums of the last two source rows used (slot y % 2), in the order they are written.
+    const ColumnPlan plan = planColumns(columns, sw);
+    // The horizontal sums of the last two source rows used (slot y % 2).
     std::vector<std::uint32_t> sums[2] = {std::vector<std::uint32_t>(rowLength),
                                           std::vector<std::uint32_t>(rowLength)};
     int summed[2] = {-1, -1};
-    const int red = to.bgr ? 2 : 0;
-    const int blue = 2 - red;
     auto horizontal = [&](int y) -> const std::uint32_t* {
         std::uint32_t* out = sums[y & 1].data();
-        if (summed[y & 1] == y) return out;
+        if (summed[y & 1] != y) enlargeRow(out, picture.at(0, y), columns, plan);
         summed[y & 1] = y;
-        const std::uint8_t* row = picture.at(0, y);
-        for (int c = 0; c < windowWidth; ++c, out += 3) {
-            const std::uint8_t* p = row + static_cast<std::size_t>(columns.first[c]) * 3;
-            const std::uint8_t* q = row + static_cast<std::size_t>(columns.second[c]) * 3;
-            const std::uint32_t a = columns.firstWeight[c];
-            const std::uint32_t b = columns.secondWeight[c];
-            out[red] = a * p[0] + b * q[0];
-            out[1] = a * p[1] + b * q[1];
-            out[blue] = a * p[2] + b * q[2];
-        }
-        return sums[y & 1].data();
+        return out;
     };
     for (int r = 0; r < windowHeight; ++r) {
         std::uint8_t* out = to.first + r * to.stride;
@@ -435,6 +587,8 @@ bool enlargeArea(const Raster& picture, int width, int height, int left, int top
         else
             meanRow<std::uint64_t>(out, upper, lower, rowLength, rows.firstWeight[r], rows.secondWeight[r],
                                    mean);
+        if (to.bgr)
+            for (std::size_t i = 0; i < rowLength; i += 3) std::swap(out[i], out[i + 2]);
     }
     return true;
 }

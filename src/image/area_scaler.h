@@ -65,6 +65,7 @@ class AreaScaler : public RowSink {
 
     bool begin(int width, int height) override;
     void row(int y, const std::uint8_t* rgb) override;
+    void rows(int y, const std::uint8_t* rgb, std::size_t stride, int count) override;
     // The band from source row `first` on goes to a scaler of the destination rows it touches; its sums
     // are added to these by join().
     RowSink* splitAt(int first) override;
@@ -80,19 +81,24 @@ class AreaScaler : public RowSink {
 
   private:
     std::uint8_t mean(std::uint64_t sum) const { return mean_(sum); }
-    // Shrinking in height, a source row is first added, weighted, into a full-width row of each of the (at
-    // most two) destination rows it covers; the horizontal pass then runs once per destination row instead
-    // of once per source row. Destination row j accumulates in slot j % 2, and is settled when the slot is
-    // needed for another row, or when the result is read. Rows that lie wholly inside a destination row
-    // (weight: the destination height) are summed without multiplying.
+    // Shrinking in height, the source rows that lie wholly inside a destination row are first added up, in
+    // 16 bits, into a full-width row of it; the (at most two) rows that are cut, its first and its last,
+    // are kept as they came with their weights. The horizontal pass then runs once per destination row
+    // instead of once per source row. Destination row j accumulates in slot j % 2, and is settled when the
+    // slot is needed for another row, when its sums could overflow, or when the result is read.
     struct OpenRow {
         std::int64_t row = -1;
-        std::uint64_t received = 0;  // the vertical weight added
-        bool hasWhole = false;       // whether whole, weighted hold rows (else they are stale)
-        bool hasWeighted = false;
-        std::vector<std::uint32_t> whole;     // the source columns the window needs, x 3
-        std::vector<std::uint32_t> weighted;  // the same columns, rows that are cut
+        std::uint64_t received = 0;        // the vertical weight added
+        int wholeRows = 0;                 // how many rows whole holds (none: it is stale)
+        std::vector<std::uint16_t> whole;  // the source columns the window needs, x 3
+        // The cut rows above and below (those columns), and their weights; 0 for none.
+        std::vector<std::uint16_t> cut[2];
+        std::uint32_t cutWeight[2] = {0, 0};
     };
+    // Adds source rows that lie wholly inside window row j to its open row.
+    void addWholeRows(std::int64_t j, const std::uint8_t* const* from, int count);
+    // The open row for window row j, the row it held settled first.
+    OpenRow& openRow(std::int64_t j) const;
     void settle(OpenRow& open) const;
     void settleAll() const;
     // A window row's sums: once all its vertical weight (the source height) is in, its means go to done_;
@@ -125,6 +131,7 @@ class AreaScaler : public RowSink {
     bool verticalFirst_ = false;
     int sourceFrom_ = 0;  // the first source column the window needs
     mutable OpenRow open_[2];
+    mutable std::vector<std::uint32_t> columns_;  // an open row's column sums while it is settled
     std::unique_ptr<AreaScaler> band_;
 };
 

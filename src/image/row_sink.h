@@ -19,6 +19,11 @@ class RowSink {
     // One row, `width` pixels of red, green, blue. Rows may come in any order (a bottom-up BMP sends the
     // bottom row first), each exactly once.
     virtual void row(int y, const std::uint8_t* rgb) = 0;
+    // `count` rows from y on, row y + i at rgb + i x stride: the same as a row() each, for a sink that adds
+    // several rows up in one pass.
+    virtual void rows(int y, const std::uint8_t* rgb, std::size_t stride, int count) {
+        for (int i = 0; i < count; ++i) row(y + i, rgb + static_cast<std::size_t>(i) * stride);
+    }
     // For a decoder that can read two bands of rows at once: after begin and before any row, a sink that
     // can take the rows from `first` on on a second thread hands out a sink for them (owned by this one),
     // and join(), called once both bands are in, adds what it took back in. nullptr: one thread only.

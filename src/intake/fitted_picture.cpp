@@ -53,6 +53,13 @@ class FittingSink : public image::RowSink {
         }
     }
 
+    void rows(int y, const std::uint8_t* rgb, std::size_t stride, int count) override {
+        if (area_)
+            area_->rows(y, rgb, stride, count);
+        else
+            RowSink::rows(y, rgb, stride, count);
+    }
+
     image::RowSink* splitAt(int first) override { return area_ ? area_->splitAt(first) : nullptr; }
     void join() override {
         if (area_) area_->join();

@@ -26,7 +26,6 @@ struct ImageState {
     std::optional<TypedText> typedText;  // set when the last intake was typed text: Reload renders it again
     std::string previewPath;
     image::FileIdentity previewWritten;  // the preview file as last written; only that file is deleted
-    image::Bytes lastSnapshot;           // 24-bit BMP data of the last 512 x 512 snapshot
     int zoomSize = 0;                    // 512 after each intake; only Zoom out changes it
     image::ConversionOptions options;
     // The last snapshot's pixels before the black-and-white conversion, and where the picture lies in it.

@@ -42,10 +42,9 @@ image::Raster turnedClockwise(const image::Raster& in) {
     return out;
 }
 
-// The snapshot's pixels, which the black-and-white conversion reads, and its BMP data made from them.
+// The snapshot's pixels, which the black-and-white conversion reads.
 void takeSnapshot(ImageState& state, Surroundings& around) {
     state.kept = image::stretch(around.canvas(), kSnapshotSize, kSnapshotSize, around.resampling());
-    state.lastSnapshot = image::bmp24(state.kept, true);
 }
 
 bool hasPicture(const ImageState& state) { return state.pictureWidth > 0 && state.pictureHeight > 0; }

@@ -195,6 +195,64 @@ TEST(AreaScalerSink, RowsInAnyOrderGiveTheSamePixelsAsDrawing) {
     }
 }
 
+// Each window pixel's mean computed straight from the overlaps of the source pixels under it.
+Raster areaMeans(const Raster& picture, int dw, int dh, int left, int top, int ww, int wh) {
+    const std::int64_t sw = picture.width, sh = picture.height;
+    auto overlap = [](std::int64_t k, std::int64_t i, std::int64_t src, std::int64_t dst) {
+        return std::max<std::int64_t>(0, std::min((k + 1) * dst, (i + 1) * src) - std::max(k * dst, i * src));
+    };
+    const std::uint64_t d = static_cast<std::uint64_t>(sw * sh);
+    Raster out(ww, wh);
+    for (std::int64_t j = top; j < top + wh; ++j)
+        for (std::int64_t i = left; i < left + ww; ++i)
+            for (int ch = 0; ch < 3; ++ch) {
+                std::uint64_t sum = 0;
+                for (std::int64_t l = j * sh / dh; l < std::min(sh, ((j + 1) * sh + dh - 1) / dh); ++l)
+                    for (std::int64_t k = i * sw / dw; k < std::min(sw, ((i + 1) * sw + dw - 1) / dw); ++k)
+                        sum += static_cast<std::uint64_t>(overlap(k, i, sw, dw) * overlap(l, j, sh, dh)) *
+                               picture.at(static_cast<int>(k), static_cast<int>(l))[ch];
+                out.at(static_cast<int>(i - left), static_cast<int>(j - top))[ch] =
+                    static_cast<std::uint8_t>((sum + d / 2) / d);
+            }
+    return out;
+}
+
+// Shrinking, whether the rows come one by one or several at a time, in one band or two, the scaler gives
+// the exact means: tall sources put more rows into a destination row than its 16-bit sums hold at once,
+// and destinations taller than 2^16 rows multiply in 32 bits.
+TEST(AreaScalerSink, ShrinkingGivesTheExactAreaMeans) {
+    struct Case {
+        int sw, sh, dw, dh, left, top, ww, wh, batch, split;
+    };
+    const Case cases[] = {
+        {601, 403, 490, 328, 0, 0, 490, 328, 1, 0},    {601, 403, 490, 328, 0, 0, 490, 328, 7, 200},
+        {600, 4000, 49, 327, 0, 0, 49, 327, 29, 0},    {37, 1100, 5, 3, 0, 0, 5, 3, 1, 0},
+        {37, 1100, 5, 3, 0, 0, 5, 3, 9, 550},          {60, 40, 49, 33, 5, 10, 30, 12, 5, 20},
+        {2, 70001, 1, 65537, 0, 60000, 1, 5537, 6, 0},
+    };
+    for (const Case& c : cases) {
+        Raster picture = randomPicture(c.sw, c.sh, static_cast<unsigned>(c.sh + c.batch));
+        if (c.sh > 257 * c.dh)
+            for (auto& b : picture.rgb) b |= 0xc0;  // bright, so that 16-bit sums would overflow
+        AreaScaler scaler(c.dw, c.dh, c.left, c.top, c.ww, c.wh);
+        ASSERT_TRUE(scaler.begin(c.sw, c.sh));
+        RowSink* band = c.split > 0 ? scaler.splitAt(c.split) : nullptr;
+        const std::size_t stride = static_cast<std::size_t>(c.sw) * 3;
+        for (int y = 0; y < c.sh;) {
+            RowSink& to = band && y >= c.split ? *band : static_cast<RowSink&>(scaler);
+            const int end = std::min({c.sh, y + c.batch, y < c.split ? c.split : c.sh});
+            if (c.batch == 1)
+                to.row(y, picture.at(0, y));
+            else
+                to.rows(y, picture.at(0, y), stride, end - y);
+            y = end;
+        }
+        scaler.join();
+        EXPECT_EQ(scaler.take().rgb, areaMeans(picture, c.dw, c.dh, c.left, c.top, c.ww, c.wh).rgb)
+            << c.sw << "x" << c.sh << " to " << c.dw << "x" << c.dh << ", " << c.batch << " rows at a time";
+    }
+}
+
 // The rounded mean taken through the reciprocal is the exact one at every rounding boundary, on both sides
 // of the divisor where the estimate stops being corrected.
 TEST(AreaScalerSink, RoundedMeansAreExactAtTheirBoundaries) {
@@ -271,6 +329,7 @@ TEST(AreaScalerSink, EnlargingDirectlyGivesTheAccumulatorsBytes) {
         {4100, 2100, 4200, 2101, 2000, 1000, 9, 7},  // 2^23 pixels and more: the general rounding
         // 255 x the source's pixel count no longer fits 32 bits (bright, so that the sums do not either)
         {16843, 1001, 16900, 1002, 8000, 500, 9, 7},
+        {70000, 2, 70003, 3, 0, 0, 70003, 3},  // weights too wide for 16-bit lanes
     };
     for (const Case& c : cases) {
         Raster picture = randomPicture(c.sw, c.sh, static_cast<unsigned>(c.sw * 31 + c.dh));

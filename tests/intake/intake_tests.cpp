@@ -5,6 +5,7 @@
 
 #include "app/shell/control_states.h"
 #include "image/canvas.h"
+#include "image/picture.h"
 #include "intake/fitting.h"
 #include "intake/intake.h"
 #include "intake_fixture.h"
@@ -41,7 +42,8 @@ TEST_F(IntakeTest, DrawsThePictureWhereTheFieldRuleSaysAndLogsItsOwnSize) {
         image::Raster surface(510, 510);
         image::clear(surface, 0, 0, 510, 510, face);
         image::clear(surface, c.drawn.left, c.drawn.top, c.drawn.width, c.drawn.height, 0);
-        EXPECT_EQ(state().lastSnapshot, image::takeSnapshot(surface, 512, 512, image::Resample::Halftone));
+        EXPECT_EQ(image::bmp24(state().kept, true),
+                  image::takeSnapshot(surface, 512, 512, image::Resample::Halftone));
         const std::string resolution =
             "Image resolution:" + std::to_string(c.w) + "*" + std::to_string(c.h) + "\r\n\r\n";
         EXPECT_EQ(log(), before + kFirstLines + resolution + (c.tooLarge ? kTooLarge : "") + kConverted);

@@ -168,30 +168,51 @@ std::uint32_t wholeStripRows(TIFF* tif, std::uint32_t width, std::uint32_t heigh
     return rows;
 }
 
-// Strips [from, to) of `rows` rows each, their bytes read straight from the file a few rows at a time (so
-// that they are still in the cache when the sink adds them up), to the sink.
-bool readStripsAt(int fd, const std::uint64_t* offsets, std::uint32_t from, std::uint32_t to,
-                  std::uint32_t rows, std::uint32_t width, std::uint32_t height, RowSink& sink) {
-    constexpr std::size_t kPieceBytes = 128 * 1024;
-    const std::size_t rowBytes = std::size_t{width} * 3;
-    const std::uint32_t pieceRows =
-        std::clamp<std::uint32_t>(static_cast<std::uint32_t>(kPieceBytes / rowBytes), 1, rows);
-    std::vector<std::uint8_t> piece(pieceRows * rowBytes);
-    for (std::uint32_t index = from; index < to; ++index) {
-        const std::uint32_t first = index * rows;
-        const std::uint32_t count = std::min(rows, height - first);
-        for (std::uint32_t row = 0; row < count; row += pieceRows) {
-            const std::uint32_t n = std::min(pieceRows, count - row);
-            const std::size_t bytes = n * rowBytes;
-            const std::uint64_t at = offsets[index] + row * rowBytes;
-            if (!platform::readFileAt(fd, piece.data(), bytes, at)) return false;
+// Rows of an uncompressed picture whose strips hold `rows` rows each, read straight from the file a few rows
+// at a time (so that they are still in the cache when the sink adds them up), never across a strip's end.
+class StripRows {
+  public:
+    StripRows(int fd, const std::uint64_t* offsets, std::uint32_t rows, std::uint32_t width,
+              std::uint32_t height)
+        : fd_(fd),
+          offsets_(offsets),
+          rows_(rows),
+          height_(height),
+          rowBytes_(std::size_t{width} * 3),
+          pieceRows_(std::clamp<std::uint32_t>(static_cast<std::uint32_t>(kPieceBytes / rowBytes_), 1, rows)),
+          piece_(std::make_unique_for_overwrite<std::uint8_t[]>(pieceRows_ * rowBytes_)) {}
 
-            for (std::uint32_t i = 0; i < n; ++i)
-                sink.row(static_cast<int>(first + row + i), piece.data() + i * rowBytes);
-        }
+    // Reads the piece that starts at row y into the buffer; its row count, 0 when the file fails.
+    std::uint32_t read(std::uint32_t y) {
+        const std::uint32_t strip = y / rows_;
+        const std::uint32_t end = std::min<std::uint64_t>(std::uint64_t{strip + 1} * rows_, height_);
+        const std::uint32_t n = std::min(pieceRows_, end - y);
+        const std::uint64_t at = offsets_[strip] + std::uint64_t{y - strip * rows_} * rowBytes_;
+        return platform::readFileAt(fd_, piece_.get(), n * rowBytes_, at) ? n : 0;
     }
-    return true;
-}
+    void deliver(std::uint32_t y, std::uint32_t n, RowSink& sink) const {
+        sink.rows(static_cast<int>(y), piece_.get(), rowBytes_, static_cast<int>(n));
+    }
+    // Rows [from, to) to the sink.
+    bool copy(std::uint32_t from, std::uint32_t to, RowSink& sink) {
+        for (std::uint32_t y = from; y < to;) {
+            const std::uint32_t n = std::min(read(y), to - y);
+            if (n == 0) return false;
+            deliver(y, n, sink);
+            y += n;
+        }
+        return true;
+    }
+
+  private:
+    static constexpr std::size_t kPieceBytes = 128 * 1024;
+    int fd_;
+    const std::uint64_t* offsets_;
+    std::uint32_t rows_, height_;
+    std::size_t rowBytes_;
+    std::uint32_t pieceRows_;
+    std::unique_ptr<std::uint8_t[]> piece_;
+};
 
 // The strips' offsets when their bytes are what TIFFReadEncodedStrip gives (the usual bit order, which it
 // would otherwise reverse); nullptr when not.
@@ -204,58 +225,55 @@ const std::uint64_t* straightStrips(TIFF* tif) {
     return offsets;
 }
 
-int readWholeStrips(TIFF* tif, int fd, std::uint32_t width, std::uint32_t height, std::uint32_t rows,
-                    RowSink& sink, DecodeInfo* info) {
-    const std::size_t rowBytes = std::size_t{width} * 3;
-    const std::uint32_t strips = (height - 1) / rows + 1;
-    std::vector<std::uint8_t> strip(rows * rowBytes);
-    auto readStrip = [&](std::uint32_t index) {
-        const std::uint32_t count = std::min(rows, height - index * rows);
-        const auto bytes = static_cast<tmsize_t>(count * rowBytes);
-        return TIFFReadEncodedStrip(tif, index, strip.data(), bytes) == bytes;
-    };
-    auto deliver = [&](std::uint32_t index) {
-        const std::uint32_t first = index * rows;
-        const std::uint32_t count = std::min(rows, height - first);
-        for (std::uint32_t i = 0; i < count; ++i)
-            sink.row(static_cast<int>(first + i), strip.data() + i * rowBytes);
-    };
-    // Nothing of picture size is allocated by the sink until the first strip has been read.
-    if (!readStrip(0) || !startRows(sink, info, PictureFormat::Tiff, width, height, width, height))
+// Straight strips read from the file, the lower half of the rows on a second thread when the sink can take
+// them there.
+int readStraightStrips(int fd, const std::uint64_t* offsets, std::uint32_t width, std::uint32_t height,
+                       std::uint32_t rows, RowSink& sink, DecodeInfo* info) {
+    StripRows mine(fd, offsets, rows, width, height);
+    // Nothing of picture size is allocated by the sink until the first rows have been read.
+    const std::uint32_t first = mine.read(0);
+    if (first == 0 || !startRows(sink, info, PictureFormat::Tiff, width, height, width, height))
         return kConvertDecodeFailed;
-    // The second half of the strips is read and scaled on a second thread when the sink can take it there.
-    const std::uint64_t* offsets = strips >= 4 && fd >= 0 ? straightStrips(tif) : nullptr;
-    const std::uint32_t half = strips / 2;
-    RowSink* band = offsets ? sink.splitAt(static_cast<int>(half * rows)) : nullptr;
+    const std::uint32_t strips = (height - 1) / rows + 1;
+    const std::uint32_t half = strips >= 4 ? strips / 2 * rows : height;
+    RowSink* band = half < height ? sink.splitAt(static_cast<int>(half)) : nullptr;
     std::future<bool> other;
     if (band) {
         try {
             other = std::async(std::launch::async, [=] {
-                return readStripsAt(fd, offsets, half, strips, rows, width, height, *band);
+                StripRows theirs(fd, offsets, rows, width, height);
+                return theirs.copy(half, height, *band);
             });
         } catch (const std::system_error&) {
             // no second thread: this one reads that band too
         }
     }
-    deliver(0);
-    bool ok = true;
-    const std::uint32_t mine = band ? half : strips;
-    if (offsets) {
-        ok = readStripsAt(fd, offsets, 1, mine, rows, width, height, sink);
-    } else {
-        for (std::uint32_t index = 1; ok && index < mine; ++index) {
-            ok = readStrip(index);
-            if (ok) deliver(index);
-        }
-    }
+    mine.deliver(0, first, sink);
+    bool ok = mine.copy(first, band ? half : height, sink);
     if (band) {
-        const bool rest = other.valid()
-                              ? other.get()
-                              : ok && readStripsAt(fd, offsets, half, strips, rows, width, height, *band);
+        const bool rest = other.valid() ? other.get() : ok && mine.copy(half, height, *band);
         ok = ok && rest;
         if (ok) sink.join();
     }
     return ok ? kConvertOk : kConvertDecodeFailed;
+}
+
+int readWholeStrips(TIFF* tif, int fd, std::uint32_t width, std::uint32_t height, std::uint32_t rows,
+                    RowSink& sink, DecodeInfo* info) {
+    if (const std::uint64_t* offsets = fd >= 0 ? straightStrips(tif) : nullptr)
+        return readStraightStrips(fd, offsets, width, height, rows, sink, info);
+    const std::size_t rowBytes = std::size_t{width} * 3;
+    std::vector<std::uint8_t> strip(rows * rowBytes);
+    for (std::uint32_t index = 0, first = 0; first < height; ++index, first += rows) {
+        const std::uint32_t count = std::min(rows, height - first);
+        const auto bytes = static_cast<tmsize_t>(count * rowBytes);
+        if (TIFFReadEncodedStrip(tif, index, strip.data(), bytes) != bytes) return kConvertDecodeFailed;
+        // Nothing of picture size is allocated by the sink until the first strip has been read.
+        if (index == 0 && !startRows(sink, info, PictureFormat::Tiff, width, height, width, height))
+            return kConvertDecodeFailed;
+        sink.rows(static_cast<int>(first), strip.data(), rowBytes, static_cast<int>(count));
+    }
+    return kConvertOk;
 }
 
 // Its rows as they are stored: the same pixels as through the RGBA reader, without packing and unpacking
