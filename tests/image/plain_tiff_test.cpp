@@ -18,10 +18,10 @@ constexpr int kHeight = 50;
 
 std::uint8_t sample(int x, int y, int c) { return static_cast<std::uint8_t>(x * 5 + y * 3 + c * 80); }
 
-bool writePlainTiff(const std::string& path, int rowsPerStrip) {
+bool writePlainTiff(const std::string& path, int rowsPerStrip, int width) {
     TIFF* t = TIFFOpen(path.c_str(), "w");
     if (!t) return false;
-    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, kWidth);
+    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, width);
     TIFFSetField(t, TIFFTAG_IMAGELENGTH, kHeight);
     TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 8);
     TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 3);
@@ -29,9 +29,9 @@ bool writePlainTiff(const std::string& path, int rowsPerStrip) {
     TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, rowsPerStrip);
     bool ok = true;
-    Bytes row(kWidth * 3);
+    Bytes row(static_cast<std::size_t>(width) * 3);
     for (int y = 0; y < kHeight; ++y) {
-        for (int x = 0; x < kWidth; ++x)
+        for (int x = 0; x < width; ++x)
             for (int c = 0; c < 3; ++c) row[x * 3 + c] = sample(x, y, c);
         ok = ok && TIFFWriteScanline(t, row.data(), y) == 1;
     }
@@ -54,6 +54,7 @@ TEST(PlainTiff, StripsReadWholeOrRefused) {
         std::function<void(Bytes&)> spoil;
         int result;
         bool split = false;  // a sink that takes the later strips on a second thread
+        int width = kWidth;
     };
     const Case cases[] = {
         {"one row a strip", 1, {}, kConvertOk},
@@ -62,6 +63,7 @@ TEST(PlainTiff, StripsReadWholeOrRefused) {
         {"one row a strip, in two bands", 1, {}, kConvertOk, true},
         {"8 rows a strip, in two bands", 8, {}, kConvertOk, true},
         {"too few strips for two bands", 16, {}, kConvertOk, true},
+        {"strips larger than one read, in two bands", 16, {}, kConvertOk, true, 3001},
         {"strips counted shorter than their rows", 8,
          [&](Bytes& f) {
              shortenStripCounts(f, static_cast<std::uint32_t>(8 * rowBytes),
@@ -73,7 +75,7 @@ TEST(PlainTiff, StripsReadWholeOrRefused) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string path = dir.file("p.tif");
-        ASSERT_TRUE(writePlainTiff(path, c.rowsPerStrip));
+        ASSERT_TRUE(writePlainTiff(path, c.rowsPerStrip, c.width));
         if (c.spoil) {
             Bytes file = readBytes(path);
             c.spoil(file);
@@ -87,7 +89,7 @@ TEST(PlainTiff, StripsReadWholeOrRefused) {
         ASSERT_TRUE(sink.everyRowOnce());
         EXPECT_EQ(sink.band != nullptr, c.split && (kHeight + c.rowsPerStrip - 1) / c.rowsPerStrip >= 4);
         for (int y = 0; y < kHeight; ++y)
-            for (int x = 0; x < kWidth; ++x)
+            for (int x = 0; x < c.width; ++x)
                 for (int ch = 0; ch < 3; ++ch)
                     ASSERT_EQ(sink.picture.at(x, y)[ch], sample(x, y, ch)) << x << "," << y;
     }
