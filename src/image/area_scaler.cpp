@@ -55,7 +55,7 @@ void addRows(std::uint16_t* sum, const std::uint8_t* const* from, int count, std
 }
 
 // columns := whole x dh + the cut rows x their weights (no whole rows: 0), each column's vertical sum, which
-// stays below 2^32. Factors below 2^16 (Narrow) are multiplied in 16-bit lanes.
+// stays below 2^32. With 16-bit factors (Factor uint16_t) the compiler multiplies in 16-bit vector lanes.
 template <bool HasWhole, typename Factor>
 void combine(std::uint32_t* __restrict columns, const std::uint16_t* __restrict whole,
              const std::uint16_t* __restrict above, const std::uint16_t* __restrict below, std::size_t n,
