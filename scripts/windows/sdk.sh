@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Windows SDK that scripts/windows/build.sh uses, from Debian 12's own source packages, with Debian's
-# mingw-w64 toolchain (posix threads): Qt 6 (qtbase, qtsvg), the picture libraries, GoogleTest and Google
+# mingw-w64 toolchain (posix threads): Qt 6 (qtbase, qtsvg), the picture libraries, the QR Code generator, GoogleTest and Google
 # Benchmark, as DLLs with their import libraries, CMake packages and pkg-config files, and a CMake toolchain file.
 set -euo pipefail
 usage="Usage: scripts/windows/sdk.sh [--out DIR] [--work DIR] [--jobs N]
@@ -34,6 +34,9 @@ pinned=(
 qtsvg_version=6.4.2
 # Debian's one patch to qtsvg 6.4.2 (CVE-2023-32573), upstream's commit.
 qtsvg_fix=ff22c3cc
+# The QR Code generator's C++ library, built from upstream's tarball in Debian's source package (the mirror does
+# not serve the packaging part) as Debian's libqrcodegencpp-dev ships it.
+qrcodegen_version=1.8.0-1.1
 toolchain_package=g++-mingw-w64-x86-64-posix
 toolchain_version="12.2.0-14+deb12u1+25.2+b1"
 
@@ -42,6 +45,7 @@ manifest() {
   local entry
   for entry in "${pinned[@]}"; do echo "$entry"; done
   echo "qt6-svg $qtsvg_version (upstream tag v$qtsvg_version + the CVE-2023-32573 fix, as Debian's $qtsvg_version-2)"
+  echo "qr-code-generator $qrcodegen_version (upstream tarball; Debian's packaging part is not served)"
   echo "toolchain $toolchain_package $toolchain_version"
 }
 
@@ -380,6 +384,28 @@ svg_tarball=qtsvg-everywhere-src-$qtsvg_version.tar.xz
 cmake_build "$src/qtsvg-everywhere-src-$qtsvg_version" qtsvg \
   -DCMAKE_TOOLCHAIN_FILE="$prefix/lib/cmake/Qt6/qt.toolchain.cmake"
 versions+=("qt6-svg $qtsvg_version (upstream tag v$qtsvg_version + the CVE-2023-32573 fix, as Debian's $qtsvg_version-2)")
+
+# ---- QR Code generator: upstream's two C++ files as a static library, laid out as Debian's -dev package ----
+say "qr-code-generator"
+(
+  cd "$src"
+  apt-get "${apt_options[@]}" source --tar-only -q "qr-code-generator=$qrcodegen_version" \
+    >"$work/fetch-qr-code-generator.log" 2>&1 || fail "cannot fetch qr-code-generator (see $work/fetch-qr-code-generator.log)"
+  tar -xf qr-code-generator_"${qrcodegen_version%-*}".orig.tar.*
+)
+qrsrc=$(find "$src" -maxdepth 3 -path '*/cpp/qrcodegen.cpp' | head -1)
+[ -n "$qrsrc" ] || fail "no cpp/qrcodegen.cpp in qr-code-generator's tarball"
+mkdir -p "$build/qrcodegen" "$prefix/include/qrcodegen" "$prefix/lib/pkgconfig"
+$triple-g++-posix -O2 -std=c++11 -c "$qrsrc" -o "$build/qrcodegen/qrcodegen.o"
+$triple-ar rcs "$prefix/lib/libqrcodegencpp.a" "$build/qrcodegen/qrcodegen.o"
+cp "$(dirname "$qrsrc")/qrcodegen.hpp" "$prefix/include/qrcodegen/"
+printf 'prefix=%s\nlibdir=${prefix}/lib\nincludedir=${prefix}/include/qrcodegen\n\nName: qrcodegencpp\n' "$prefix" \
+  >"$prefix/lib/pkgconfig/qrcodegencpp.pc"
+printf 'Description: QR Code generator library - C++ version\nVersion: %s\nLibs: -L${libdir} -lqrcodegencpp\nCflags: -I${includedir}\n' \
+  "${qrcodegen_version%-*}" >>"$prefix/lib/pkgconfig/qrcodegencpp.pc"
+mkdir -p "$prefix/licenses"
+sed -n '1,/^ \*\/$/p' "$qrsrc" >"$prefix/licenses/qr-code-generator-${qrcodegen_version%-*}.copyright"
+versions+=("qr-code-generator $qrcodegen_version (upstream tarball; Debian's packaging part is not served)")
 
 # ---- the mingw runtime the DLLs need ----
 for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
