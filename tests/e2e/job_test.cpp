@@ -100,6 +100,8 @@ class Engraver {
                                       "--com",
                                       "5",
                                       "--fast",
+                                      "--baud",
+                                      "57600",
                                       "--keep-bmp",
                                       "--out",
                                       out};
