@@ -214,25 +214,75 @@ void diffuseRow(float* row, std::ptrdiff_t stride, int w, std::uint8_t* out, std
     }
 }
 
+// Rows above the picture and columns beside it, each its nearest edge pixel again, that the diffusion runs
+// through first: the picture's outer lines then receive error as its inside does, instead of none.
+constexpr int kLeadIn = 24;  // even, so the picture's rows keep the direction they have without it
+
 // Error diffusion in a serpentine scan: each row runs the other way than the one before.
 template <class Kernel>
 void diffuse(const Grey& grey, std::vector<std::uint8_t>& white) {
     constexpr int kPad = 2;
     const int w = grey.width, h = grey.height;
-    const std::ptrdiff_t stride = w + 2 * kPad;
+    const int ew = w + 2 * kLeadIn, eh = h + kLeadIn;
+    const std::ptrdiff_t stride = ew + 2 * kPad;
     thread_local std::vector<float> work;
-    work.assign(static_cast<std::size_t>(stride) * (h + kPad), 0.0f);
-    for (int y = 0; y < h; ++y)
-        std::copy_n(grey.v.data() + static_cast<std::size_t>(y) * w, w, work.data() + y * stride + kPad);
-    for (int y = 0; y < h; ++y) {
+    thread_local std::vector<std::uint8_t> outRow;
+    work.assign(static_cast<std::size_t>(stride) * (eh + kPad), 0.0f);
+    outRow.resize(static_cast<std::size_t>(ew));
+    for (int y = 0; y < eh; ++y) {
+        const float* src = grey.v.data() + static_cast<std::size_t>(std::max(0, y - kLeadIn)) * w;
+        float* dst = work.data() + y * stride + kPad;
+        std::fill_n(dst, kLeadIn, src[0]);
+        std::copy_n(src, w, dst + kLeadIn);
+        std::fill_n(dst + kLeadIn + w, kLeadIn, src[w - 1]);
+    }
+    for (int y = 0; y < eh; ++y) {
         float* row = work.data() + y * stride + kPad;
-        std::uint8_t* out = white.data() + static_cast<std::size_t>(y) * w;
         constexpr auto taps = std::make_index_sequence<Kernel::kTaps.size()>();
         if (y & 1)
-            diffuseRow<Kernel, -1>(row, stride, w, out, taps);
+            diffuseRow<Kernel, -1>(row, stride, ew, outRow.data(), taps);
         else
-            diffuseRow<Kernel, 1>(row, stride, w, out, taps);
+            diffuseRow<Kernel, 1>(row, stride, ew, outRow.data(), taps);
+        if (y >= kLeadIn)
+            std::copy_n(outRow.data() + kLeadIn, w, white.data() + static_cast<std::size_t>(y - kLeadIn) * w);
     }
+}
+
+bool diffuses(Conversion mode) {
+    return mode == Conversion::FloydSteinberg || mode == Conversion::Atkinson || mode == Conversion::Jarvis ||
+           mode == Conversion::Stucki;
+}
+
+// The canvas with the margin's share taken out of the rectangle's blended outer lines: each of their
+// pixels holds the picture's own colour, as if the enlargement had not reached over the margin.
+Raster withoutMargin(const Raster& canvas, const PictureRect& r, const MarginBlend& blend) {
+    Raster out = canvas;
+    const float margin[3] = {static_cast<float>(blend.colour & 0xFF),
+                             static_cast<float>((blend.colour >> 8) & 0xFF),
+                             static_cast<float>((blend.colour >> 16) & 0xFF)};
+    const auto share = [](int i, int n, float first, float last) {
+        return i == 0 ? first : i == n - 1 ? last : 1.0f;
+    };
+    const auto takeOut = [&](int x, int y) {
+        const float s =
+            share(y, r.height, blend.top, blend.bottom) * share(x, r.width, blend.left, blend.right);
+        // Below a sixteenth the picture's colour is lost in the rounding.
+        if (s >= 1.0f || s < 1.0f / 16) return;
+        std::uint8_t* p = out.at(r.left + x, r.top + y);
+        for (int c = 0; c < 3; ++c) {
+            const float own = (static_cast<float>(p[c]) - (1.0f - s) * margin[c]) / s;
+            p[c] = static_cast<std::uint8_t>(std::lround(std::clamp(own, 0.0f, 255.0f)));
+        }
+    };
+    for (int y = 0; y < r.height; ++y) {
+        if (y == 0 || y == r.height - 1) {
+            for (int x = 0; x < r.width; ++x) takeOut(x, y);
+        } else {
+            takeOut(0, y);
+            takeOut(r.width - 1, y);
+        }
+    }
+    return out;
 }
 
 constexpr std::array<std::array<int, 8>, 8> kBayer = {{
@@ -316,7 +366,7 @@ bool ConversionOptions::valid() const {
 }
 
 Bitmap convertToBlackAndWhite(const Raster& canvas, const PictureRect& picture,
-                              const ConversionOptions& options) {
+                              const ConversionOptions& options, const MarginBlend& blend) {
     Bitmap out = Bitmap::create(canvas.width, canvas.height, 1);
     if (out.empty()) return out;
     const ConversionOptions o = effective(options);
@@ -333,7 +383,15 @@ Bitmap convertToBlackAndWhite(const Raster& canvas, const PictureRect& picture,
     for (int y = 0; y < canvas.height; ++y) std::fill_n(out.topRow(y), out.stride(), 0xFF);
     if (r.width == 0 || r.height == 0) return out;
 
-    const Grey grey = adjustedGrey(canvas, r, o);
+    // A side cut off by the canvas's edge is not blended with the margin.
+    MarginBlend shares = blend;
+    if (r.left != picture.left) shares.left = 1;
+    if (r.top != picture.top) shares.top = 1;
+    if (r.left + r.width != picture.left + picture.width) shares.right = 1;
+    if (r.top + r.height != picture.top + picture.height) shares.bottom = 1;
+    const bool blended = shares.left < 1 || shares.top < 1 || shares.right < 1 || shares.bottom < 1;
+    const Grey grey = diffuses(o.mode) && blended ? adjustedGrey(withoutMargin(canvas, r, shares), r, o)
+                                                  : adjustedGrey(canvas, r, o);
     std::vector<std::uint8_t> white(grey.v.size(), 0);
     switch (o.mode) {
         case Conversion::Threshold: {
