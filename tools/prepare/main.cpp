@@ -13,6 +13,7 @@
 #include "intake/drawn_pictures.h"
 #include "intake/headless.h"
 #include "platform/program.h"
+#include "threshold_option.h"
 
 namespace {
 
@@ -44,8 +45,9 @@ constexpr const char* kUsage =
     "\n"
     "Conversion (the defaults give the console's default result):\n"
     "  --conversion MODE  threshold (default), floyd-steinberg, atkinson, jarvis, stucki, bayer, halftone\n"
-    "  --threshold N      threshold: white where the grey (by brightness) reaches N / 3, 0..765\n"
-    "                     (default 383: the grey 128)\n"
+    "  --threshold G      threshold: white where the grey reaches G, 0..255, as the Picture options\n"
+    "                     window shows the level (default 128); the former R+G+B form (up to 765) is\n"
+    "                     refused with the grey to write instead\n"
     "  --cell N           halftone: screen cell in pixels, 2..32 (default 6)\n"
     "  --angle D          halftone: screen angle in degrees, 0..90 (default 45)\n"
     "Adjustments of the picture before the conversion:\n"
@@ -99,7 +101,6 @@ struct Numeric {
     bool decimal;
 };
 constexpr Numeric kNumeric[] = {
-    {"--threshold", &image::ConversionOptions::threshold, image::kThresholdRange, false},
     {"--cell", &image::ConversionOptions::cell, image::kCellRange, false},
     {"--angle", &image::ConversionOptions::angle, image::kAngleRange, false},
     {"--brightness", &image::ConversionOptions::brightness, image::kBrightnessRange, false},
@@ -216,6 +217,14 @@ int main(int argc, char** argv) {
                     "unknown conversion '" + std::string(*v) +
                     "' (threshold, floyd-steinberg, atkinson, jarvis, stucki, bayer or halftone)");
             conversion.mode = *mode;
+            continue;
+        }
+        if (arg == "--threshold") {
+            const auto v = takeValue();
+            if (!v) return usageError("--threshold needs a value");
+            const auto level = tessary::prepare::thresholdFromGrey(*v);
+            if (const auto* refusal = std::get_if<std::string>(&level)) return usageError(*refusal);
+            conversion.threshold = std::get<int>(level);
             continue;
         }
         const Numeric* numeric = nullptr;
