@@ -355,6 +355,7 @@ bool ConversionOptions::plainThreshold() const {
     ConversionOptions o = effective(*this);
     o.size = 0;
     o.fill = false;
+    o.mirror = false;
     return o == ConversionOptions{};
 }
 
@@ -367,6 +368,11 @@ bool ConversionOptions::valid() const {
 
 Bitmap convertToBlackAndWhite(const Raster& canvas, const PictureRect& picture,
                               const ConversionOptions& options, const MarginBlend& blend) {
+    if (options.mirror) {
+        ConversionOptions unmirrored = options;
+        unmirrored.mirror = false;
+        return convertToBlackAndWhite(canvas, picture, unmirrored, blend).Mirror(true, false);
+    }
     Bitmap out = Bitmap::create(canvas.width, canvas.height, 1);
     if (out.empty()) return out;
     const ConversionOptions o = effective(options);
@@ -466,6 +472,7 @@ std::string describeConversion(const ConversionOptions& options) {
     if (o.autoLevel) text += ", auto level";
     if (o.size != d.size) text += ", size " + std::to_string(o.size);
     if (o.fill) text += ", fill the field";
+    if (o.mirror) text += ", mirrored";
     return text;
 }
 

@@ -43,12 +43,14 @@ struct ConversionOptions {
     // larger pictures reduced to the field), or the whole field, small pictures enlarged.
     int size = 0;
     bool fill = false;
+    // The whole engraving mirrored left to right, as the machine is to burn it (stamps, glass from behind).
+    bool mirror = false;
 
     bool operator==(const ConversionOptions&) const = default;
     // Whether the output is the plain threshold at 383 of the picture at its own size: options the mode
     // does not use are not counted.
     bool isDefault() const;
-    // Whether the conversion is the plain threshold at 383, wherever the picture lies.
+    // Whether the conversion is the plain threshold at 383, wherever the picture lies and mirrored or not.
     bool plainThreshold() const;
     // Every value inside its range.
     bool valid() const;
@@ -73,6 +75,7 @@ struct MarginBlend {
 // included; otherwise the adjustments and the conversion act on the picture's rectangle only, on the grey
 // by brightness (Rec. 601 luma). With invert, the canvas holds the picture already inverted (black for
 // white, before it met the margin), and the adjustments act as on the picture before its inversion.
+// Mirrored, the whole image is reversed left to right at the end.
 // The error diffusion takes the margin's share out of the blended outer lines, so the paper passes no
 // error into the picture, and starts from the error of the picture's own edges carried on beyond them.
 Bitmap convertToBlackAndWhite(const Raster& canvas, const PictureRect& picture,

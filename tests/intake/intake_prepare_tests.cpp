@@ -134,7 +134,8 @@ TEST_F(PrepareTest, ConversionOptionsGiveTheIntakesResultAndBadValuesWriteNothin
     const ToolRun help = prepare(dir, "--help", "x");
     for (const char* option :
          {"--conversion", "--threshold", "--cell", "--angle", "--brightness", "--contrast", "--gamma",
-          "--sharpen", "--invert", "--auto-level", "--size", "--fill", "floyd-steinberg", "halftone"})
+          "--sharpen", "--invert", "--auto-level", "--size", "--fill", "floyd-steinberg", "halftone", "--qr",
+          "--module", "--ecc", "--quiet-zone", "--mirror"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
 }
 
