@@ -61,7 +61,43 @@ std::array<float, 766> toneCurve(const ConversionOptions& o, int low, int high) 
     return curve;
 }
 
-Grey adjustedGrey(const Raster& canvas, const PictureRect& r, const ConversionOptions& o) {
+// The picture's own colour of the rectangle's outer-line pixels that the enlargement blended with the margin.
+class Unblend {
+  public:
+    Unblend(const MarginBlend& blend, const PictureRect& r)
+        : blend_(blend),
+          width_(r.width),
+          height_(r.height),
+          margin_{static_cast<float>(blend.colour & 0xFF), static_cast<float>((blend.colour >> 8) & 0xFF),
+                  static_cast<float>((blend.colour >> 16) & 0xFF)} {}
+
+    bool onEdge(int x, int y) const { return x == 0 || y == 0 || x == width_ - 1 || y == height_ - 1; }
+
+    // lumaThirds of the pixel at (x, y) of the rectangle with the margin's share taken out.
+    int thirds(const std::uint8_t* p, int x, int y) const {
+        const float s =
+            line(y, height_, blend_.top, blend_.bottom) * line(x, width_, blend_.left, blend_.right);
+        // Below a sixteenth the picture's colour is lost in the rounding.
+        if (s >= 1.0f || s < 1.0f / 16) return lumaThirds(p);
+        std::uint8_t own[3];
+        for (int c = 0; c < 3; ++c)
+            own[c] = static_cast<std::uint8_t>(std::lround(
+                std::clamp((static_cast<float>(p[c]) - (1.0f - s) * margin_[c]) / s, 0.0f, 255.0f)));
+        return lumaThirds(own);
+    }
+
+  private:
+    static float line(int i, int n, float first, float last) {
+        return i == 0 ? first : i == n - 1 ? last : 1.0f;
+    }
+    MarginBlend blend_;
+    int width_, height_;
+    float margin_[3];
+};
+
+// unblend: the outer lines' blends with the margin taken out (nullptr: read as they are).
+Grey adjustedGrey(const Raster& canvas, const PictureRect& r, const ConversionOptions& o,
+                  const Unblend* unblend) {
     Grey grey;
     grey.width = r.width;
     grey.height = r.height;
@@ -73,7 +109,8 @@ Grey adjustedGrey(const Raster& canvas, const PictureRect& r, const ConversionOp
         for (int y = 0; y < r.height; ++y) {
             const std::uint8_t* p = canvas.at(r.left, r.top + y);
             for (int x = 0; x < r.width; ++x, p += 3) {
-                const int thirds = lumaThirds(p);
+                const int thirds =
+                    unblend && unblend->onEdge(x, y) ? unblend->thirds(p, x, y) : lumaThirds(p);
                 low = std::min(low, thirds);
                 high = std::max(high, thirds);
             }
@@ -92,6 +129,20 @@ Grey adjustedGrey(const Raster& canvas, const PictureRect& r, const ConversionOp
         const std::uint8_t* p = canvas.at(r.left, r.top + y);
         float* g = grey.v.data() + static_cast<std::size_t>(y) * r.width;
         for (int x = 0; x < r.width; ++x, p += 3) g[x] = curve[lumaThirds(p)];
+    }
+    if (unblend) {
+        const auto own = [&](int x, int y) {
+            grey.v[static_cast<std::size_t>(y) * r.width + x] =
+                curve[unblend->thirds(canvas.at(r.left + x, r.top + y), x, y)];
+        };
+        for (int x = 0; x < r.width; ++x) {
+            own(x, 0);
+            own(x, r.height - 1);
+        }
+        for (int y = 1; y < r.height - 1; ++y) {
+            own(0, y);
+            own(r.width - 1, y);
+        }
     }
 
     if (o.sharpen > 0) {
@@ -253,38 +304,6 @@ bool diffuses(Conversion mode) {
            mode == Conversion::Stucki;
 }
 
-// The canvas with the margin's share taken out of the rectangle's blended outer lines: each of their
-// pixels holds the picture's own colour, as if the enlargement had not reached over the margin.
-Raster withoutMargin(const Raster& canvas, const PictureRect& r, const MarginBlend& blend) {
-    Raster out = canvas;
-    const float margin[3] = {static_cast<float>(blend.colour & 0xFF),
-                             static_cast<float>((blend.colour >> 8) & 0xFF),
-                             static_cast<float>((blend.colour >> 16) & 0xFF)};
-    const auto share = [](int i, int n, float first, float last) {
-        return i == 0 ? first : i == n - 1 ? last : 1.0f;
-    };
-    const auto takeOut = [&](int x, int y) {
-        const float s =
-            share(y, r.height, blend.top, blend.bottom) * share(x, r.width, blend.left, blend.right);
-        // Below a sixteenth the picture's colour is lost in the rounding.
-        if (s >= 1.0f || s < 1.0f / 16) return;
-        std::uint8_t* p = out.at(r.left + x, r.top + y);
-        for (int c = 0; c < 3; ++c) {
-            const float own = (static_cast<float>(p[c]) - (1.0f - s) * margin[c]) / s;
-            p[c] = static_cast<std::uint8_t>(std::lround(std::clamp(own, 0.0f, 255.0f)));
-        }
-    };
-    for (int y = 0; y < r.height; ++y) {
-        if (y == 0 || y == r.height - 1) {
-            for (int x = 0; x < r.width; ++x) takeOut(x, y);
-        } else {
-            takeOut(0, y);
-            takeOut(r.width - 1, y);
-        }
-    }
-    return out;
-}
-
 constexpr std::array<std::array<int, 8>, 8> kBayer = {{
     {0, 32, 8, 40, 2, 34, 10, 42},
     {48, 16, 56, 24, 50, 18, 58, 26},
@@ -396,8 +415,8 @@ Bitmap convertToBlackAndWhite(const Raster& canvas, const PictureRect& picture,
     if (r.left + r.width != picture.left + picture.width) shares.right = 1;
     if (r.top + r.height != picture.top + picture.height) shares.bottom = 1;
     const bool blended = shares.left < 1 || shares.top < 1 || shares.right < 1 || shares.bottom < 1;
-    const Grey grey = diffuses(o.mode) && blended ? adjustedGrey(withoutMargin(canvas, r, shares), r, o)
-                                                  : adjustedGrey(canvas, r, o);
+    const Unblend unblend(shares, r);
+    const Grey grey = adjustedGrey(canvas, r, o, diffuses(o.mode) && blended ? &unblend : nullptr);
     std::vector<std::uint8_t> white(grey.v.size(), 0);
     switch (o.mode) {
         case Conversion::Threshold: {

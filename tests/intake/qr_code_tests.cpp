@@ -2,6 +2,7 @@
 // QR codes drawn dot for dot and refused with what would fit; the mirror of the whole engraving.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <variant>
 
 #include "image/qr/qr_code.h"
