@@ -2,6 +2,7 @@
 // tessary-prepare runs the console's intake: the same preview file, the same log lines, the same refusal.
 #include <cstdlib>
 
+#include "app/definitions/unit_names.h"
 #include "intake/headless.h"
 #include "intake/intake.h"
 #include "intake_fixture.h"
@@ -14,8 +15,8 @@ using PrepareTest = MainWindow;
 TEST_F(PrepareTest, WritesTheConsolesPreviewFileAndPrintsItsLogLines) {
     // The console's canvas takes the palette's button face when the window is made, which differs between
     // platforms; the tool has the visual style's.
-    main().set("画板1", prop::drawpanel::kBackColour, static_cast<std::int32_t>(kButtonFace));
-    ASSERT_EQ(main().drawPanel("画板1").background(), kButtonFace);
+    main().set(main_window::kCanvas, prop::drawpanel::kBackColour, static_cast<std::int32_t>(kButtonFace));
+    ASSERT_EQ(main().drawPanel(main_window::kCanvas).background(), kButtonFace);
     image::Raster photo(1200, 800);
     for (int y = 0; y < photo.height; ++y)
         for (int x = 0; x < photo.width; ++x) {

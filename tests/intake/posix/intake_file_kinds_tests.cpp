@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "../intake_fixture.h"
+#include "app/definitions/unit_names.h"
 #include "image/decode/decode.h"
 #include "image/picture.h"
 
@@ -56,7 +57,7 @@ TEST_F(FileKindsTest, EveryReadingPathRefusesWhatIsNotARegularFileWithoutBlockin
         SCOPED_TRACE(kind);
         dialogs.shown.clear();
         drop(kind);
-        click("按钮重载");
+        click(main_window::kReload);
         EXPECT_EQ(dialogs.shown, (std::vector<Shown>(2, {"Wrong file type", 0, "Sorry "})));
         EXPECT_EQ(readFile(previewFile()), preview);
 

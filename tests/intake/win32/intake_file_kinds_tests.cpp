@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "../intake_fixture.h"
+#include "app/definitions/unit_names.h"
 #include "image/decode/decode.h"
 #include "image/picture.h"
 #include "platform/paths.h"
@@ -109,7 +110,7 @@ TEST_F(FileKindsTest, EveryReadingPathRefusesWhatIsNotARegularFileWithoutBlockin
         SCOPED_TRACE(kind);
         dialogs.shown.clear();
         drop(kind);
-        click("按钮重载");
+        click(main_window::kReload);
         EXPECT_EQ(dialogs.shown, (std::vector<Shown>(2, {"Wrong file type", 0, "Sorry "})));
         EXPECT_EQ(readFile(previewFile()), preview);
 
