@@ -100,7 +100,7 @@ TEST(PropertyRules, ConvertAndClampEachKindsProperties) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(normaliseProperty(c.kind, c.property, c.written), c.stored)
-            << kindName(c.kind) << " property " << c.property;
+            << static_cast<int>(c.kind) << " property " << c.property;
     }
 }
 

@@ -10,9 +10,12 @@
 #include "intake/fitting.h"
 #include "intake/intake.h"
 #include "intake_fixture.h"
+#include "support/bitmap_pixels.h"
 
 namespace tessary::intake::testing {
 namespace {
+
+using tessary::testing::indexAt;
 
 const std::string kFirstLines = "Original image information:\r\n\r\n";
 const std::string kTooLarge = "Image is too large,It has been adjusted to the optimal resolution\r\n\r\n";
@@ -80,8 +83,8 @@ TEST_F(IntakeTest, PreviewFileIsTheEngravingBitmapFlippedTopToBottom) {
     int black = 0;
     for (int y = 0; y < 512; ++y)
         for (int x = 0; x < 512; ++x) {
-            ASSERT_EQ(state().engraving.GetIndex(x, y), shown.GetIndex(x, 511 - y)) << x << "," << y;
-            black += shown.GetIndex(x, y) == 0;
+            ASSERT_EQ(indexAt(state().engraving, x, y), indexAt(shown, x, 511 - y)) << x << "," << y;
+            black += indexAt(shown, x, y) == 0;
         }
     EXPECT_GT(black, 1000);  // the picture is in it, not only margins
 }
@@ -95,9 +98,9 @@ TEST_F(IntakeTest, BlackAndWhiteSplitsBetween127And128WithWhiteMargins) {
         SCOPED_TRACE(int{c.grey});
         drop(picture("grey.bmp", solid(300, 300, c.grey, c.grey, c.grey)));  // at (95, 95) of the surface
         const image::Bitmap shown = bitmapOf(readFile(previewFile()));
-        for (int at : {100, 256, 390}) EXPECT_EQ(shown.GetIndex(at, at), c.inside) << at;
+        for (int at : {100, 256, 390}) EXPECT_EQ(indexAt(shown, at, at), c.inside) << at;
         for (auto [x, y] : {std::pair{5, 5}, {256, 50}, {480, 256}, {511, 511}, {256, 505}})
-            EXPECT_EQ(shown.GetIndex(x, y), 1) << x << "," << y;
+            EXPECT_EQ(indexAt(shown, x, y), 1) << x << "," << y;
     }
 }
 

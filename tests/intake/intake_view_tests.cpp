@@ -4,9 +4,13 @@
 #include "image/canvas.h"
 #include "image/picture.h"
 #include "intake_fixture.h"
+#include "support/bitmap_pixels.h"
 
 namespace tessary::intake::testing {
 namespace {
+
+using tessary::testing::indexAt;
+using tessary::testing::setIndexAt;
 
 using ViewTest = MainWindow;
 
@@ -14,7 +18,7 @@ using ViewTest = MainWindow;
 image::Bitmap engravingWithBlack(std::initializer_list<std::pair<int, int>> black) {
     image::Bitmap b = image::Bitmap::create(512, 512, 1);
     for (int y = 0; y < 512; ++y) std::fill_n(b.storedRow(y), b.stride(), 0xFF);
-    for (auto [x, y] : black) b.SetIndex(x, 511 - y, 0);
+    for (auto [x, y] : black) setIndexAt(b, x, 511 - y, 0);
     return b;
 }
 
@@ -22,7 +26,7 @@ std::vector<std::pair<int, int>> blackPixels(const image::Bitmap& preview) {
     std::vector<std::pair<int, int>> out;
     for (int y = 0; y < preview.height(); ++y)
         for (int x = 0; x < preview.width(); ++x)
-            if (preview.GetIndex(x, y) == 0) out.emplace_back(x, y);
+            if (indexAt(preview, x, y) == 0) out.emplace_back(x, y);
     return out;
 }
 
@@ -33,7 +37,7 @@ TEST_F(ViewTest, RotateTurnsThePreviewClockwiseWithoutResampling) {
     ASSERT_EQ(preview.size(), 32830u);
     EXPECT_EQ(blackPixels(bitmapOf(preview)), (std::vector<std::pair<int, int>>{{511, 0}}));
     EXPECT_EQ(asBytes(main().get(main_window::kPreview, prop::picbox::kPicture)), preview);
-    EXPECT_EQ(state().engraving.GetIndex(511, 511), 0);
+    EXPECT_EQ(indexAt(state().engraving, 511, 511), 0);
 
     drop(picture("photo.bmp", [] {
         image::Raster r(333, 222);

@@ -11,6 +11,7 @@
 #include "engrave/handlers/engrave_handlers.h"
 #include "engrave/handlers/job_display.h"
 #include "engrave/handlers/machine_port.h"
+#include "engrave/log_texts.h"
 #include "engrave/protocol.h"
 #include "image/canvas.h"
 #include "image/files.h"

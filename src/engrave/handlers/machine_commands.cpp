@@ -9,6 +9,8 @@
 #include "engrave/handlers/engrave_handlers.h"
 #include "engrave/handlers/job_display.h"
 #include "engrave/handlers/machine_port.h"
+#include "engrave/jog_keys.h"
+#include "engrave/log_texts.h"
 #include "engrave/protocol.h"
 #include "engrave/step_pulse.h"
 #include "image/picture.h"
