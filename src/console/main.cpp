@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
     }
     QApplication::setApplicationName(QStringLiteral("Tessary"));
     // Lets Wayland desktops match the window to the installed desktop entry and its icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Tessary"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(TESSARY_APP_ID));
     // The program ends when its main window is destroyed, not when a message box happens to be the last
     // window shown.
     QApplication::setQuitOnLastWindowClosed(false);

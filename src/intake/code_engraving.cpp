@@ -15,8 +15,9 @@ image::Bitmap engravingOfDots(const image::Raster& dots, bool mirror) {
     for (int y = std::max(0, -top); y < dots.height && top + y < kSnapshotSize; ++y)
         for (int x = std::max(0, -left); x < dots.width && left + x < kSnapshotSize; ++x) {
             const std::uint8_t* p = dots.at(x, y);
-            if (p[0] + p[1] + p[2] < 383)
-                out.SetIndex(mirror ? kSnapshotSize - 1 - (left + x) : left + x, top + y, 0);
+            if (p[0] + p[1] + p[2] >= 383) continue;
+            const int column = mirror ? kSnapshotSize - 1 - (left + x) : left + x;
+            out.topRow(top + y)[column / 8] &= static_cast<std::uint8_t>(~(0x80 >> (column % 8)));
         }
     return out;
 }

@@ -25,8 +25,8 @@ struct ImageState {
     std::string droppedFileName;         // what the last drop delivered, for Reload
     std::optional<TypedText> typedText;  // set when the last intake was typed text: Reload renders it again
     std::string previewPath;
-    image::FileIdentity previewWritten;  // the preview file as last written; only that file is deleted
-    int zoomSize = 0;                    // 512 after each intake; only Zoom out changes it
+    platform::FileIdentity previewWritten;  // the preview file as last written; only that file is deleted
+    int zoomSize = 0;                       // 512 after each intake; only Zoom out changes it
     image::ConversionOptions options;
     // The last snapshot's pixels before the black-and-white conversion, and where the picture lies in it.
     image::Raster kept;

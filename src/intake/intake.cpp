@@ -155,7 +155,7 @@ std::optional<image::Raster> loadPreview(ImageState& state, Surroundings& around
     state.previewPath = around.previewFile();
     // A second console in the same run directory writes (and at its close deletes) the same preview file:
     // once this console has written it, it zooms its own picture, whatever the file now holds.
-    if (!state.previewWritten.empty() && !image::isSameFile(state.previewPath, state.previewWritten))
+    if (!state.previewWritten.empty() && !platform::isSameFile(state.previewPath, state.previewWritten))
         return image::LoadPicture(state.engraving.Mirror(false, true).ToByteSet());
     return image::LoadPicture(state.previewPath);
 }
@@ -188,7 +188,7 @@ IntakeResult takeInFitted(ImageState& state, Surroundings& around, Produce produ
     IntakeResult result = IntakeResult::Refused;
     if (produce(picture))
         // Checked only after a successful decoding, so that a refused picture never touches the preview file.
-        result = image::canWriteFile(previewFile) ? IntakeResult::Prepared : IntakeResult::PreviewUnwritable;
+        result = platform::canReplace(previewFile) ? IntakeResult::Prepared : IntakeResult::PreviewUnwritable;
     const int w = picture.info.width;
     const int h = picture.info.height;
     if (result == IntakeResult::Prepared) {

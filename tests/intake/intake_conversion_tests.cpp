@@ -5,9 +5,12 @@
 
 #include "intake/headless.h"
 #include "intake_fixture.h"
+#include "support/bitmap_pixels.h"
 
 namespace tessary::intake::testing {
 namespace {
+
+using tessary::testing::indexAt;
 
 using ConversionIntakeTest = MainWindow;
 
@@ -65,7 +68,7 @@ TEST_F(ConversionIntakeTest, DitheringKeepsTheToneOfEveryBlockAndLeavesTheMargin
                         for (int x = bx; x < bx + 16; ++x) {
                             const std::uint8_t* p = state.kept.at(x, y);
                             grey += (0.299 * p[0] + 0.587 * p[1] + 0.114 * p[2]) / 255.0;
-                            white += preview.GetIndex(x, y);
+                            white += indexAt(preview, x, y);
                         }
                     grey /= 256.0;
                     const bool extreme = grey < 0.2 || grey > 0.8;
@@ -81,7 +84,7 @@ TEST_F(ConversionIntakeTest, DitheringKeepsTheToneOfEveryBlockAndLeavesTheMargin
                     const bool inside =
                         x >= r.left && x < r.left + r.width && y >= r.top && y < r.top + r.height;
                     if (!inside) {
-                        ASSERT_EQ(preview.GetIndex(x, y), 1) << x << "," << y;
+                        ASSERT_EQ(indexAt(preview, x, y), 1) << x << "," << y;
                     }
                 }
         }
@@ -117,8 +120,8 @@ TEST_F(ConversionIntakeTest, EveryEdgeOfAFlatPictureDithersAsItsInsideDoes) {
             const auto black = [&](bool row, int i) {
                 int n = 0;
                 for (int j = 0; j < (row ? r.width : r.height); ++j)
-                    n += 1 - (row ? preview.GetIndex(r.left + j, r.top + i)
-                                  : preview.GetIndex(r.left + i, r.top + j));
+                    n += 1 - (row ? indexAt(preview, r.left + j, r.top + i)
+                                  : indexAt(preview, r.left + i, r.top + j));
                 return 100.0 * n / (row ? r.width : r.height);
             };
             for (const Edge edge : {Top, Bottom, Left, Right}) {

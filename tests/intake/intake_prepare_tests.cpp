@@ -2,20 +2,24 @@
 // tessary-prepare runs the console's intake: the same preview file, the same log lines, the same refusal.
 #include <cstdlib>
 
+#include "app/definitions/unit_names.h"
 #include "intake/headless.h"
 #include "intake/intake.h"
 #include "intake_fixture.h"
+#include "support/bitmap_pixels.h"
 
 namespace tessary::intake::testing {
 namespace {
+
+using tessary::testing::indexAt;
 
 using PrepareTest = MainWindow;
 
 TEST_F(PrepareTest, WritesTheConsolesPreviewFileAndPrintsItsLogLines) {
     // The console's canvas takes the palette's button face when the window is made, which differs between
     // platforms; the tool has the visual style's.
-    main().set("画板1", prop::drawpanel::kBackColour, static_cast<std::int32_t>(kButtonFace));
-    ASSERT_EQ(main().drawPanel("画板1").background(), kButtonFace);
+    main().set(main_window::kCanvas, prop::drawpanel::kBackColour, static_cast<std::int32_t>(kButtonFace));
+    ASSERT_EQ(main().drawPanel(main_window::kCanvas).background(), kButtonFace);
     image::Raster photo(1200, 800);
     for (int y = 0; y < photo.height; ++y)
         for (int x = 0; x < photo.width; ++x) {
@@ -157,7 +161,7 @@ TEST_F(PrepareTest, TheThresholdIsTheGreyThePictureOptionsWindowShows) {
         const image::Bitmap preview = bitmapOf(readFile(out));
         const image::PictureRect r = state.pictureRect;
         for (int x = r.left; x < r.left + r.width; ++x)
-            ASSERT_EQ(preview.GetIndex(x, r.top + 30), state.kept.at(x, r.top + 30)[0] >= grey ? 1 : 0)
+            ASSERT_EQ(indexAt(preview, x, r.top + 30), state.kept.at(x, r.top + 30)[0] >= grey ? 1 : 0)
                 << "grey " << grey << " at " << x;
     }
     const ToolRun plain = prepare(dir, in, out.string(), {"--threshold", "+128"});

@@ -8,9 +8,12 @@
 #include "image/qr/qr_code.h"
 #include "intake/code_engraving.h"
 #include "intake_fixture.h"
+#include "support/bitmap_pixels.h"
 
 namespace tessary::intake::testing {
 namespace {
+
+using tessary::testing::indexAt;
 
 using image::QrLevel;
 using image::QrOptions;
@@ -76,11 +79,11 @@ TEST(QrCodeTest, ACodeAloneIsCentredInTheFieldDotForDot) {
     const image::QrOptions options{"HELLO", image::QrLevel::Medium, 3, 4};  // 21 modules, 87 dots
     const image::Bitmap engraving = engravingOfDots(image::renderQr(options), false);
     // The finder pattern's outer corner, inside the 12-dot quiet zone of a code at (202, 202).
-    EXPECT_EQ(engraving.GetIndex(214, 214), 0);
-    EXPECT_EQ(engraving.GetIndex(213, 214), 1);
-    EXPECT_EQ(engraving.GetIndex(214, 213), 1);
-    EXPECT_EQ(engraving.GetIndex(202 + 87 - 12 - 1, 214), 0);
-    EXPECT_EQ(engraving.GetIndex(202 + 87 - 12, 214), 1);
+    EXPECT_EQ(indexAt(engraving, 214, 214), 0);
+    EXPECT_EQ(indexAt(engraving, 213, 214), 1);
+    EXPECT_EQ(indexAt(engraving, 214, 213), 1);
+    EXPECT_EQ(indexAt(engraving, 202 + 87 - 12 - 1, 214), 0);
+    EXPECT_EQ(indexAt(engraving, 202 + 87 - 12, 214), 1);
 }
 
 using PrepareQrTest = MainWindow;
@@ -149,8 +152,8 @@ TEST_F(MirrorTest, MirroredEngravingsAreTheUnmirroredOnesReversedRowByRow) {
         int differ = 0;
         for (int y = 0; y < 512; ++y)
             for (int x = 0; x < 512; ++x) {
-                ASSERT_EQ(engravings[1].GetIndex(x, y), engravings[0].GetIndex(511 - x, y)) << x << "," << y;
-                differ += engravings[0].GetIndex(x, y) != engravings[0].GetIndex(511 - x, y);
+                ASSERT_EQ(indexAt(engravings[1], x, y), indexAt(engravings[0], 511 - x, y)) << x << "," << y;
+                differ += indexAt(engravings[0], x, y) != indexAt(engravings[0], 511 - x, y);
             }
         EXPECT_GT(differ, 100) << "a picture that is its own mirror tells nothing";
     }

@@ -8,7 +8,8 @@
 
 #include "image/decode/decoders.h"
 #include "image/decode/orientation.h"
-#include "image/files.h"
+#include "platform/files.h"
+#include "platform/unique_fd.h"
 
 namespace tessary::image {
 namespace decode {
@@ -71,7 +72,7 @@ int decodePicture(const std::string& path, RowSink& sink, const DecodeOptions& o
     if (info) *info = DecodeInfo{};
     if (path.empty()) return kConvertMissingPath;
     // Only regular files, opened without blocking: a FIFO or a device could block or never end.
-    UniqueFd fd = openRegularFile(path);
+    platform::UniqueFd fd = platform::openRegularFile(path);
     if (!fd) return kConvertRefused;
     FilePtr file(::fdopen(fd.get(), "rb"));
     if (!file) return kConvertRefused;
