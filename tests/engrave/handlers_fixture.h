@@ -81,7 +81,18 @@ class Boxes : public Dialogs {
         shown.push_back(std::string(title) + ": " + std::string(text) +
                         (code ? " (code " + std::to_string(code) + ")" : ""));
     }
+    // Questions are answered from `answers`, then with the last choice (the one that changes nothing).
+    std::size_t ask(std::string_view text, std::string_view,
+                    const std::vector<std::string>& choices) override {
+        asked.emplace_back(text);
+        if (answers.empty()) return choices.size() - 1;
+        const std::size_t answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
+    }
     std::vector<std::string> shown;
+    std::vector<std::string> asked;
+    std::vector<std::size_t> answers;
 };
 
 class ConsoleTest : public ::testing::Test {
