@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Services that tests answer and record.
+// The dialogs and the clock as tests answer, record and drive them: the one set every test uses.
 #include <algorithm>
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,14 +26,28 @@ class RecordingDialogs : public Dialogs {
         shown.push_back({std::string(text), code, std::string(title)});
         if (onShow) onShow();
     }
+    // The file chooser answers with the queued paths (nothing: cancelled), recording where it opened.
+    std::optional<std::string> openFile(std::string_view, std::string_view folder,
+                                        std::string_view filters) override {
+        chooserFolders.emplace_back(folder);
+        chooserFilters = filters;
+        if (chooserAnswers.empty()) return std::nullopt;
+        std::optional<std::string> answer = chooserAnswers.front();
+        chooserAnswers.erase(chooserAnswers.begin());
+        return answer;
+    }
+    // The boxes shown as "title: text", with " (code N)" for a code other than 0.
+    std::vector<std::string> lines() const {
+        std::vector<std::string> out;
+        for (const ShownMessage& m : shown)
+            out.push_back(m.title + ": " + m.text + (m.code ? " (code " + std::to_string(m.code) + ")" : ""));
+        return out;
+    }
     std::vector<ShownMessage> shown;
     std::function<void()> onShow;  // runs while the box is "open"
-};
-
-class RecordingClock : public Clock {
-  public:
-    void sleep(std::chrono::milliseconds pause) override { pauses.push_back(pause); }
-    std::vector<std::chrono::milliseconds> pauses;
+    std::vector<std::optional<std::string>> chooserAnswers;
+    std::vector<std::string> chooserFolders;
+    std::string chooserFilters;
 };
 
 // Tickers that run when the test says so rather than by the time; a tick may end its own ticker.
@@ -77,6 +92,25 @@ class ManualTicks {
     };
     std::shared_ptr<Entries> entries_ = std::make_shared<Entries>();
     int lastId_ = 0;
+};
+
+// Records pauses and runs `during` (if set) in place of each; its time is what the test sets, and its tickers
+// tick when the test says so (or, without canTick, it is a clock that cannot tick).
+class ScriptedClock : public Clock {
+  public:
+    void sleep(std::chrono::milliseconds pause) override {
+        pauses.push_back(pause);
+        if (during) during();
+    }
+    std::chrono::steady_clock::time_point now() override { return current; }
+    std::unique_ptr<Ticker> every(std::chrono::milliseconds, std::function<void()> tick) override {
+        return canTick ? ticks.add(std::move(tick)) : nullptr;
+    }
+    bool canTick = true;
+    ManualTicks ticks;
+    std::vector<std::chrono::milliseconds> pauses;
+    std::function<void()> during;
+    std::chrono::steady_clock::time_point current{};
 };
 
 }  // namespace tessary::testing
