@@ -50,16 +50,19 @@ class PortWorker {
 
   private:
     using Clock = std::chrono::steady_clock;
-    // When a write gives up for want of progress: `limit` moves on each time the bytes sent change.
+    // When a write gives up for want of progress: `limit` moves on each time the bytes sent change, and
+    // never comes before the line could have carried the bytes the driver has taken.
     class StallWatch {
       public:
-        StallWatch(std::int32_t timeoutMs, const LinkClock& clock);
-        Clock::time_point limit(Clock::time_point deadline, std::size_t sent);
+        StallWatch(std::int32_t timeoutMs, std::int32_t baudRate, const LinkClock& clock);
+        Clock::time_point limit(Clock::time_point deadline, std::size_t sent, std::size_t taken);
 
       private:
         const LinkClock& clock_;
         long long allowance_;
+        double slowestBytesPerSecond_;
         std::size_t sent_ = 0;
+        Clock::time_point start_;
         Clock::time_point lastMove_;
     };
 

@@ -93,6 +93,8 @@ class Engraver {
                                       "--com",
                                       "5",
                                       "--fast",
+                                      "--baud",
+                                      "57600",
                                       "--keep-bmp",
                                       "--out",
                                       out};

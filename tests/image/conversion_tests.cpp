@@ -194,6 +194,11 @@ TEST(ConversionTest, DescriptionNamesTheModeAndWhatDiffersFromTheDefaults) {
     filled.size = 200;  // not used when the picture fills the field
     EXPECT_EQ(describeConversion(fs), "Floyd–Steinberg, brightness +10, inverted");
     EXPECT_EQ(describeConversion(filled), "Threshold, fill the field");
+    ConversionOptions mirrored;
+    mirrored.mirror = true;
+    EXPECT_EQ(describeConversion(mirrored), "Threshold, mirrored");
+    EXPECT_TRUE(mirrored.plainThreshold());
+    EXPECT_FALSE(mirrored.isDefault());
     EXPECT_TRUE(filled.plainThreshold());
     EXPECT_FALSE(filled.isDefault());
     EXPECT_EQ(describeConversion(dots),

@@ -27,7 +27,7 @@ out=$work/out
 mkdir -p "$ports" "$out"
 plug_in() {
   : >"$work/engraver.log"
-  "$engraver" --port-dir "$ports" --com 1 --out "$out" --keep-bmp --pace 4000 >"$work/engraver.log" 2>&1 &
+  "$engraver" --port-dir "$ports" --com 1 --out "$out" --keep-bmp --pace 4000 --baud 57600 >"$work/engraver.log" 2>&1 &
   engraver_pid=$!
   wait_for 10 test -L "$ports/COM1" || fail "the virtual engraver made no port"
   ln -sfn "$(readlink "$ports/COM1")" "$prefix/dosdevices/com1"
@@ -74,7 +74,7 @@ wait_for 60 console_window || fail "no console window"
 window=$(xdotool search --name '^Tessary$' | head -1)
 expect_engraver "line opened by the console" 30
 expect_log "Succesed to connected the machine!" 30
-expect_log "Port：COM0" 5
+expect_log "Port：COM1" 5
 wait_for 30 test -f "$preview" || fail "the photo was not taken in"
 
 say "Send Image To Machine"
