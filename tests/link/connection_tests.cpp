@@ -154,7 +154,7 @@ TEST_F(MainWindow, APortHeldByAnotherProgramIsNamed) {
     Pty machine;
     dir.link(3, machine.slavePath());
     RecordingSink otherSink;
-    SerialPort other("端口1", PortSettings{}, otherSink);
+    SerialPort other(main_window::kPort, PortSettings{}, otherSink);
     other.write(prop::serial::kPortNumber, 3);
     ASSERT_TRUE(other.Open());
     const std::string inUse = "COM3 is in use by another program\r\n\r\n";
@@ -166,7 +166,7 @@ TEST_F(MainWindow, APortHeldByAnotherProgramIsNamed) {
     click(main_window::kConnect);
     EXPECT_EQ(log(), before + "Connecting...\r\n\r\nconnection failed!\r\n\r\n" +
                          "change anyother port and try again\r\n\r\n" + inUse);
-    EXPECT_EQ(dialogs.boxes.back(), (Box{"Empty Port", 0, "ERROR"}));
+    EXPECT_EQ(dialogs.shown.back(), (testing::ShownMessage{"Empty Port", 0, "ERROR"}));
     // Once it lets go, the port connects as any other.
     other.Close();
     click(main_window::kConnect);
