@@ -12,6 +12,7 @@
 #include "image/conversion.h"
 #include "intake/drawn_pictures.h"
 #include "intake/headless.h"
+#include "job_options.h"
 #include "platform/program.h"
 
 namespace {
@@ -140,6 +141,7 @@ int main(int argc, char** argv) {
     tessary::render::TextStyle style;
     bool textOptions = false;
     bool options = true;
+    tessary::prepare::JobOptions jobOptions;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
         if (!options || arg.size() < 2 || arg[0] != '-') {
@@ -152,6 +154,7 @@ int main(int argc, char** argv) {
         }
         if (arg == "--help") {
             std::fputs(kUsage, stdout);
+            std::fputs(tessary::prepare::kJobUsage, stdout);
             return 0;
         }
         if (arg == "--version") {
@@ -218,6 +221,11 @@ int main(int argc, char** argv) {
             conversion.mode = *mode;
             continue;
         }
+        if (const auto taken = tessary::prepare::takeJobOption(arg, takeValue, jobOptions);
+            taken != tessary::prepare::Taken::No) {
+            if (taken == tessary::prepare::Taken::Wrong) return 2;
+            continue;
+        }
         const Numeric* numeric = nullptr;
         for (const Numeric& n : kNumeric)
             if (arg == n.name) numeric = &n;
@@ -253,6 +261,10 @@ int main(int argc, char** argv) {
         conversion.size = 0;
         conversion.fill = false;
     }
+    if (const auto status =
+            tessary::prepare::runJobs(files, text, style, conversion,
+                                      textOptions || conversion != image::ConversionOptions{}, jobOptions))
+        return *status;
 
     tessary::intake::ImageState state;
     state.options = conversion;
