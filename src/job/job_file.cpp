@@ -56,14 +56,19 @@ bool isJobFile(const std::string& path) {
     return fd && platform::readFileAt(fd.get(), start, sizeof start, 0) && looksLikeJob(start);
 }
 
-JobReading readJob(std::span<const std::uint8_t> bytes, std::string_view fileName) {
+JobReading readJob(std::span<const std::uint8_t> bytes, std::string_view fileName,
+                   std::uint64_t maxUnpacked) {
     const auto refuse = [&](const std::string& why) {
         return JobReading{std::nullopt, refusal(fileName, why)};
     };
     if (bytes.size() > kMaxJobFileBytes) return refuse("it is too large for a job");
     if (!looksLikeJob(bytes)) return refuse("it is not a Tessary job (its first bytes say otherwise)");
     std::vector<ArchiveEntry> entries;
-    if (std::string why = readArchive(bytes, ArchiveLimits{}, entries); !why.empty()) return refuse(why);
+    if (std::string why = readArchive(
+            bytes, ArchiveLimits{64, std::min<std::uint64_t>(maxUnpacked, kMaxJobFileBytes), maxUnpacked},
+            entries);
+        !why.empty())
+        return refuse(why);
     if (entries.size() < 2 || entries[0].name != kMimetypeEntry || entries[0].deflate ||
         entries[0].data != bytesOf(kMediaType) || entries[1].name != kDescriptionEntry)
         return refuse("it is damaged (its first files are not the media type and the description)");

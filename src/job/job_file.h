@@ -27,8 +27,10 @@ struct JobReading {
     std::string error;  // "FILE: why it was refused" when there is no job
 };
 
-// `fileName` names the file in the error sentence.
-JobReading readJob(std::span<const std::uint8_t> bytes, std::string_view fileName);
+inline constexpr std::uint64_t kMaxUnpackedBytes = 512u << 20;
+// `fileName` names the file in the error sentence; all its files unpacked are at most `maxUnpacked` bytes.
+JobReading readJob(std::span<const std::uint8_t> bytes, std::string_view fileName,
+                   std::uint64_t maxUnpacked = kMaxUnpackedBytes);
 JobReading readJobFile(const std::string& path);
 
 // A regular file's bytes, at most kMaxJobFileBytes (a picture to keep in a job, or a job); nothing when it
