@@ -430,6 +430,8 @@ std::string jobProblem(const Job& job) {
             return "an item's turns and zoom are out of range";
         if (const auto* picture = std::get_if<PictureSource>(&item.source)) {
             if (!picture->bytes || picture->bytes->empty()) return "a picture item holds no picture";
+            if (picture->bytes->size() > kMaxPictureBytes)
+                return "a picture is too large to keep in a job (over 256 MiB)";
         } else {
             const auto& typed = std::get<intake::TypedText>(item.source);
             if (typed.text.empty() || typed.text.size() > 4 * render::kMaxTextLength ||

@@ -65,7 +65,7 @@ JobReading readJob(std::span<const std::uint8_t> bytes, std::string_view fileNam
     if (!looksLikeJob(bytes)) return refuse("it is not a Tessary job (its first bytes say otherwise)");
     std::vector<ArchiveEntry> entries;
     if (std::string why = readArchive(
-            bytes, ArchiveLimits{64, std::min<std::uint64_t>(maxUnpacked, kMaxJobFileBytes), maxUnpacked},
+            bytes, ArchiveLimits{64, std::min<std::uint64_t>(maxUnpacked, kMaxPictureBytes), maxUnpacked},
             entries);
         !why.empty())
         return refuse(why);
@@ -148,6 +148,8 @@ std::vector<std::uint8_t> encodeJob(const Job& job) {
 std::string writeJobFile(const std::string& path, const Job& job) {
     if (std::string why = jobProblem(job); !why.empty()) return refusal(path, "not saved: " + why);
     const std::vector<std::uint8_t> bytes = encodeJob(job);
+    if (bytes.size() > kMaxJobFileBytes)
+        return refusal(path, "not saved: it would be over 256 MiB, more than a job holds");
     platform::FileReplacement file(path);
     if (!file.ready())
         return refusal(path, "it cannot be written (a folder, a device, or no room to write beside it)");

@@ -77,6 +77,10 @@ TEST(PrepareJob, AJobGivesWhatItsOptionsGiveOnItsPicture) {
         ASSERT_EQ(prepare({(dir / "text.tessary").string(), (dir / "opened.bmp").string()}).status, 0);
         EXPECT_EQ(fileBytes(dir / "opened.bmp"), fileBytes(dir / "direct.bmp"));
     }
+    // Known by its content, whatever its name.
+    std::filesystem::rename(dir / "text.tessary", dir / "sign.png");
+    EXPECT_EQ(prepare({(dir / "sign.png").string(), (dir / "renamed.bmp").string()}).status, 0);
+    EXPECT_EQ(fileBytes(dir / "renamed.bmp"), fileBytes(dir / "direct.bmp"));
 }
 
 TEST(PrepareJob, RefusesABadJobWithStatusTwoAndWritesNothing) {

@@ -59,6 +59,8 @@ TEST(JobReplay, OpensWithTheEngravingItWasKeptWith) {
                                    "NRIO", "NIDO", "OND",   "ONOD", "ROORNDOIR", std::string(80, 'O')};
     for (const bool photo : {false, true})
         for (const std::string& script : scripts) {
+            // Every click draws anew with the photo options: the long run tells only with the defaults.
+            if (photo && script.size() > 20) continue;
             intake::ImageState state;
             if (photo) state.options = photoOptions();
             intake::Headless around((folder.path() / "console.bmp").string(), true);

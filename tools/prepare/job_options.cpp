@@ -137,7 +137,9 @@ int prepareAndSaveJob(const std::optional<std::string>& in, const std::optional<
     } else {
         auto bytes = job::readWholeFile(*in);
         if (!bytes) {
-            around.wrongFileType();
+            std::fprintf(stderr,
+                         "tessary-prepare: %s cannot be read whole, or is over the 256 MiB a job keeps\n",
+                         in->c_str());
             return 1;
         }
         result = intake::takeInBytes(state, around, *in,
