@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "intake/intake.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <optional>
@@ -332,9 +333,14 @@ bool reconvert(ImageState& state, Surroundings& around) {
 void replayTrail(ImageState& state, Surroundings& around, const ViewTrail& trail) {
     if (!hasPicture(state)) return;
     if (state.trail != ViewTrail{trail.quarterTurns, trail.zoomSteps, trail.zoomSize, {}}) {
-        state.quarterTurns = trail.quarterTurns;
-        state.zoomSteps = trail.zoomSteps;
-        state.zoomSize = trail.zoomSize;
+        state.quarterTurns = ((trail.quarterTurns % 4) + 4) % 4;
+        // No further than the buttons can go with this picture: a trail from elsewhere may ask for more.
+        const DrawnSize size = sizeBeforeZoom(state);
+        int steps = 0;
+        while (steps < trail.zoomSteps && zoomInStep(size, steps) != steps) ++steps;
+        while (steps > trail.zoomSteps && zoomOutStep(size, steps) != steps) --steps;
+        state.zoomSteps = steps;
+        state.zoomSize = std::clamp(trail.zoomSize, 0, kSnapshotSize);
         reconvert(state, around);
         around.drawRulers();
     }

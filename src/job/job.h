@@ -22,7 +22,7 @@ inline constexpr image::Range kBurnTimeRange{1, 240};
 inline constexpr image::Range kPassesRange{1, 10};
 inline constexpr image::Range kCopiesRange{1, 999};
 inline constexpr std::size_t kMaxMaterialBytes = 200;
-inline constexpr std::size_t kMaxClicks = 4096;
+inline constexpr std::size_t kMaxClicks = 1000;
 // A picture kept in a job, as a reader takes it (so that every job written can be read).
 inline constexpr std::uint64_t kMaxPictureBytes = 256u << 20;
 

@@ -3,6 +3,7 @@
 // it had: with the default options the clicks compound on the preview, and only their replay gives it back.
 #include <gtest/gtest.h>
 
+#include "intake/fitting.h"
 #include "intake/headless.h"
 #include "job/job_file.h"
 #include "job/replay.h"
@@ -73,6 +74,23 @@ TEST(JobReplay, OpensWithTheEngravingItWasKeptWith) {
             EXPECT_EQ(opened.engraving, state.engraving.ToByteSet()) << (photo ? "photo " : "") << script;
             EXPECT_EQ(opened.preview, fileBytes(folder.path() / "console.bmp")) << script;
         }
+}
+
+TEST(JobReplay, ZoomsAJobNoFurtherThanTheButtonsCan) {
+    tessary::testing::TempFolder folder;
+    intake::Headless around((folder.path() / "console.bmp").string(), true);
+    Job job = pictureJob(patternBmp(700, 420));
+    job.items[0].options = photoOptions();
+    intake::ImageState clicked;
+    clicked.options = photoOptions();
+    ASSERT_EQ(openJobItem(job.items[0], clicked, around), intake::IntakeResult::Prepared);
+    for (int i = 0; i < 60; ++i) intake::zoomIn(clicked, around);
+    ASSERT_LT(clicked.zoomSteps, 60);
+    job.items[0].view.zoomSteps = intake::kZoomStepLimit;
+    intake::ImageState opened;
+    ASSERT_EQ(openJobItem(job.items[0], opened, around), intake::IntakeResult::Prepared);
+    EXPECT_EQ(opened.zoomSteps, clicked.zoomSteps);
+    EXPECT_EQ(opened.engraving.ToByteSet(), clicked.engraving.ToByteSet());
 }
 
 TEST(JobReplay, OpensTypedTextAndReloadsAJobsPictureFromMemory) {
