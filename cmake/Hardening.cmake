@@ -16,7 +16,7 @@ if(WIN32)
   add_library(tessary_stack_guard STATIC ${PROJECT_SOURCE_DIR}/src/platform/win32/stack_guard.cpp)
   set_source_files_properties(${PROJECT_SOURCE_DIR}/src/platform/win32/stack_guard.cpp PROPERTIES
                               COMPILE_OPTIONS -fno-stack-protector)
-  target_compile_definitions(tessary_stack_guard PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+  target_link_libraries(tessary_stack_guard PRIVATE tessary_windows_defines)
   link_libraries(tessary_stack_guard)
   add_link_options(-Wl,--undefined=__stack_chk_guard)
   execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libssp.a OUTPUT_VARIABLE TESSARY_SSP_STATIC

@@ -36,7 +36,7 @@ if [ -z "${TESSARY_PORT_DIR:-}" ] && ! ls /dev/ttyUSB* /dev/ttyACM* >/dev/null 2
   if [ -x "$bin/tessary-virtual-engraver" ]; then
     port_dir=$(mktemp -d "${TMPDIR:-/tmp}/tessary-ports.XXXXXX")
     echo "tessary: no USB serial adapter found; starting the virtual engraver as COM1 (log: $port_dir/engraver.log)"
-    "$bin/tessary-virtual-engraver" --port-dir "$port_dir" --com 1 >"$port_dir/engraver.log" 2>&1 &
+    "$bin/tessary-virtual-engraver" --port-dir "$port_dir" --com 1 --baud 57600 >"$port_dir/engraver.log" 2>&1 &
     engraver_pid=$!
     for _ in $(seq 50); do [ -e "$port_dir/COM1" ] && break; sleep 0.1; done
     export TESSARY_PORT_DIR="$port_dir"

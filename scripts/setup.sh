@@ -20,6 +20,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   xvfb xauth fonts-dejavu-core xdotool python3-xlib
   dpkg-dev desktop-file-utils appstream file lintian man-db
+  libqrcodegencpp-dev zbar-tools
 )
 # cpack's DEB generator needs file; the log's full-width colon (U+FF1A) needs a font that has it.
 packages+=(file fonts-wqy-microhei)

@@ -79,16 +79,18 @@ int main(int argc, char** argv) {
         console.setMainWindowGone([] { QCoreApplication::quit(); });
         tessary::qt::TerminationRequests onTermination([] { QCoreApplication::quit(); });
         if (!console.createMainWindow(tessary::mainWindowDefinition()) ||
-            console.main().getText("按钮连接", tessary::prop::button::kCaption) != "Connected") {
+            console.main().getText(tessary::main_window::kConnect, tessary::prop::button::kCaption) !=
+                "Connected") {
             std::fprintf(stderr, "the console did not connect\n");
             status = 1;
         } else {
             tessary::Window& main = console.main();
             if (!idle) {
-                static_cast<tessary::qt::QtWindow&>(main).raise("拖放对象1", tessary::event::kFilesDropped,
+                static_cast<tessary::qt::QtWindow&>(main).raise(tessary::main_window::kDropTarget,
+                                                                tessary::event::kFilesDropped,
                                                                 {0, 0, 0, writePicture(dir).string()});
-                click(main, "按钮发送数据");
-                click(main, "按钮开始");
+                click(main, tessary::main_window::kUploadImage);
+                click(main, tessary::main_window::kStart);
             }
             std::printf("%s\n", idle ? "ready" : "started");
             std::fflush(stdout);

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The position-report path of the console: report bytes written into the machine's end of a pty, read by the
-// serial port unit, delivered as DataArrived to the real main window's handler, decoded and plotted on 画板1
-// (with the marks shown over the preview). Every position of the 510 x 510 surface is reported once per
-// round, so nothing lost means every pixel red at the end.
-// Usage: engrave_report_bench [rounds=3]
+// serial port unit, delivered as DataArrived to the real main window's handler, decoded and plotted on the
+// canvas (with the marks shown over the preview). Every position of the 510 x 510 surface is reported once
+// per round, so nothing lost means every pixel red at the end. Usage: engrave_report_bench [rounds=3]
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
@@ -101,11 +100,12 @@ int main(int argc, char** argv) {
         tessary::Console console(clock, boxes, host, handlers);
         console.setRunDirectory(dir.string());
         if (!console.createMainWindow(tessary::mainWindowDefinition()) ||
-            console.main().getText("按钮连接", tessary::prop::button::kCaption) != "Connected") {
+            console.main().getText(tessary::main_window::kConnect, tessary::prop::button::kCaption) !=
+                "Connected") {
             std::fprintf(stderr, "the console did not connect\n");
             return 1;
         }
-        tessary::DrawSurface& canvas = console.main().drawPanel("画板1");
+        tessary::DrawSurface& canvas = console.main().drawPanel(tessary::main_window::kCanvas);
         const tessary::Bytes bytes = allPositions();
         std::printf("report path, pty to canvas: %zu bytes (%d reports) per round\n", bytes.size(),
                     tessary::engrave::kSurfaceWidth * tessary::engrave::kSurfaceHeight);

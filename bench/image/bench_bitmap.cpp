@@ -8,6 +8,7 @@
 #include "image/area_scaler.h"
 #include "image/bitmap.h"
 #include "image/canvas.h"
+#include "image/conversion.h"
 
 namespace {
 
@@ -20,27 +21,18 @@ Raster randomRaster(int w, int h) {
     return r;
 }
 
-Bitmap snapshotBitmap() {
-    Bitmap b;
-    b.载入数据(takeSnapshot(randomRaster(510, 510), 512, 512, Resample::Halftone));
-    return b;
-}
-
-void ConvertDepth24To1(benchmark::State& state) {
-    const Bitmap snapshot = snapshotBitmap();
-    for (auto _ : state) benchmark::DoNotOptimize(snapshot.ConvertDepth(1));
-}
-BENCHMARK(ConvertDepth24To1)->Unit(benchmark::kMillisecond);
+// The engraving bitmap of a snapshot, as the intake makes it with the default options.
+Bitmap engravingBitmap() { return convertToBlackAndWhite(randomRaster(512, 512), {0, 0, 512, 512}, {}); }
 
 void Rotate90OneBit(benchmark::State& state) {
-    const Bitmap bw = snapshotBitmap().ConvertDepth(1);
+    const Bitmap bw = engravingBitmap();
     const bool clockwise = state.range(0) != 0;
     for (auto _ : state) benchmark::DoNotOptimize(bw.Rotate90(clockwise));
 }
 BENCHMARK(Rotate90OneBit)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
 void MirrorOneBit(benchmark::State& state) {
-    const Bitmap bw = snapshotBitmap().ConvertDepth(1);
+    const Bitmap bw = engravingBitmap();
     for (auto _ : state) benchmark::DoNotOptimize(bw.Mirror(true, false));
 }
 BENCHMARK(MirrorOneBit)->Unit(benchmark::kMillisecond);

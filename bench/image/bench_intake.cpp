@@ -9,6 +9,7 @@
 #include <random>
 #include <string>
 
+#include "image/conversion.h"
 #include "image/files.h"
 #include "intake/fitted_picture.h"
 #include "intake/intake.h"
@@ -59,29 +60,29 @@ void Snapshot(benchmark::State& state) {
 }
 BENCHMARK(Snapshot)->Unit(benchmark::kMicrosecond);
 
+image::Raster snapshotRaster() {
+    image::Raster snapshot(512, 512);
+    std::mt19937 gen(1);
+    for (auto& b : snapshot.rgb) b = static_cast<std::uint8_t>(gen());
+    return snapshot;
+}
+
 void BlackAndWhite(benchmark::State& state) {
-    const image::Bytes snapshot = image::takeSnapshot(canvasWithPhoto(), 512, 512, image::Resample::Halftone);
-    for (auto _ : state) {
-        image::Bitmap b;
-        b.载入数据(snapshot);
-        benchmark::DoNotOptimize(b.ConvertDepth(1));
-    }
+    const image::Raster snapshot = snapshotRaster();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(image::convertToBlackAndWhite(snapshot, {0, 0, 512, 512}, {}));
 }
 BENCHMARK(BlackAndWhite)->Unit(benchmark::kMicrosecond);
 
 void FlipForEngraver(benchmark::State& state) {
-    image::Bitmap b;
-    b.载入数据(image::takeSnapshot(canvasWithPhoto(), 512, 512, image::Resample::Halftone));
-    const image::Bitmap bw = b.ConvertDepth(1);
+    const image::Bitmap bw = image::convertToBlackAndWhite(snapshotRaster(), {0, 0, 512, 512}, {});
     for (auto _ : state) benchmark::DoNotOptimize(bw.Mirror(false, true));
 }
 BENCHMARK(FlipForEngraver)->Unit(benchmark::kMicrosecond);
 
 // What Rotate does per click.
 void QuarterTurn(benchmark::State& state) {
-    image::Bitmap b;
-    b.载入数据(image::takeSnapshot(canvasWithPhoto(), 512, 512, image::Resample::Halftone));
-    const image::Bitmap bw = b.ConvertDepth(1);
+    const image::Bitmap bw = image::convertToBlackAndWhite(snapshotRaster(), {0, 0, 512, 512}, {});
     for (auto _ : state) benchmark::DoNotOptimize(bw.Mirror(true, false).Rotate90(false));
 }
 BENCHMARK(QuarterTurn)->Unit(benchmark::kMicrosecond);
@@ -91,7 +92,7 @@ void WritePreview(benchmark::State& state) {
     const std::string path = (std::filesystem::temp_directory_path() / "bench-intake-preview.bmp").string();
     for (auto _ : state)
         benchmark::DoNotOptimize(image::writeFile(path, {std::span<const std::uint8_t>(bmp)}));
-    image::deleteFile(path);
+    platform::deleteFile(path);
 }
 BENCHMARK(WritePreview)->Unit(benchmark::kMicrosecond);
 
@@ -121,7 +122,7 @@ void WholeIntake(benchmark::State& state, const char* name) {
             return;
         }
     }
-    image::deleteFile(around.path);
+    platform::deleteFile(around.path);
 }
 BENCHMARK_CAPTURE(WholeIntake, jpeg_24mp, "photo_24mp_6000x4000.jpg")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(WholeIntake, png_24mp, "photo_24mp_6000x4000.png")->Unit(benchmark::kMillisecond);

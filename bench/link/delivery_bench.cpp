@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "app/definitions/unit_names.h"
 #include "app/model/properties.h"
 #include "link/serial_port.h"
 
@@ -100,7 +101,7 @@ int main(int argc, char** argv) {
     ::setenv("TESSARY_PORT_DIR", dir, 1);
 
     CountingSink sink;
-    tessary::link::SerialPort port("端口1", {}, sink);
+    tessary::link::SerialPort port(tessary::main_window::kPort, {}, sink);
     port.write(tessary::prop::serial::kBaudRate, 57600);
     if (!port.Open()) {
         std::fprintf(stderr, "cannot open the pty\n");

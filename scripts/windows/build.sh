@@ -30,7 +30,9 @@ windows_install_packages
 sdk=$(windows_sdk)
 echo "tessary: Windows SDK $sdk" >&2
 # Release at the Linux build's optimisation level (-O2, whose warnings the code is clean of) and no benchmarks
-# unless asked for: the defaults go first, so that arguments given override them.
+# unless asked for, and the Linux build's virtual engraver for the job test: the defaults go first, so that
+# arguments given override them.
 "$here/scripts/build.sh" "$dir" -DCMAKE_BUILD_TYPE=Release "-DCMAKE_C_FLAGS_RELEASE=-O2 -DNDEBUG" \
   "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" -DTESSARY_BENCH=OFF \
+  -DTESSARY_LINUX_VIRTUAL_ENGRAVER="$here/build/bin/tessary-virtual-engraver" \
   -DCMAKE_TOOLCHAIN_FILE="$sdk/toolchain-x86_64-w64-mingw32.cmake" "$@"

@@ -122,6 +122,21 @@ read -r wx wy <<<"$(xdotool getwindowgeometry "$(window_id)" | awk '/Position/ {
 for _ in $(seq 100); do cmp -s "$preview" "$work/expected.bmp" && break; sleep 0.1; done
 cmp -s "$preview" "$work/expected.bmp" || fail "the preview file is not that of the picture dropped on the window"
 say "a picture dropped on the window (XDND, 'фото 2.png') was taken in as tessary-prepare.exe takes it in"
+# A second start with another picture ("Open with", a second double-click) hands it to the running console.
+second="$work/照片 3.jpg"
+cp "$here/tests/data/jpeg/Landscape_6.jpg" "$second"
+wine_run "$bin/tessary-prepare.exe" "$second" "$work/expected-second.bmp" >/dev/null ||
+  fail "tessary-prepare.exe did not take in '$second'"
+wine_run "$bin/tessary.exe" -platform windows "$second" >"$work/second.log" 2>&1 &
+second_pid=$!
+for _ in $(seq 300); do kill -0 "$second_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$second_pid" 2>/dev/null && fail "the second start did not end within 30 s"
+wait "$second_pid" || fail "the second start ended with status $?: $(cat "$work/second.log")"
+for _ in $(seq 100); do cmp -s "$preview" "$work/expected-second.bmp" && break; sleep 0.1; done
+cmp -s "$preview" "$work/expected-second.bmp" || fail "the running console did not take in the second start's picture"
+[ "$(xdotool search --onlyvisible --name '^Tessary' 2>/dev/null | wc -l)" = 1 ] ||
+  fail "more than one console window after the second start"
+say "a second start handed '照片 3.jpg' to the running console, which took it in, and ended"
 close_console
 [ -e "$preview" ] && fail "the preview file is still there after the console ended"
 say "WM_CLOSE ended it and the preview file went with it"

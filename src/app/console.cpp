@@ -32,7 +32,7 @@ Window& Console::main() {
     return *main_;
 }
 
-void Console::appendLog(std::string_view text) { main().appendText(unit::编辑框1, text); }
+void Console::appendLog(std::string_view text) { main().appendText(main_window::kLog, text); }
 
 bool Console::createMainWindow(const WindowDef& def) {
     if (main_) return false;

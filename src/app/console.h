@@ -80,7 +80,7 @@ class Console {
     Window* window(std::string_view name);
     // Raises the window's about-to-be-destroyed event and destroys it, once the running handler has returned.
     void closeWindow(Window& window);
-    void appendLog(std::string_view text);  // main window's log pane 编辑框1
+    void appendLog(std::string_view text);  // main window's log pane
     void applyVisualStyle(int style) { host_.applyVisualStyle(style); }
 
     // ---- lifecycle (shell and window layer) ----

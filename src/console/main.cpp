@@ -4,17 +4,20 @@
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
 #include "app/console.h"
 #include "app/definitions/definitions.h"
+#include "app/qt/later_starts.h"
 #include "app/qt/qt_services.h"
 #include "app/qt/qt_window_host.h"
 #include "app/qt/termination.h"
 #include "app/qt/visual_style.h"
 #include "console/display_check.h"
 #include "console/program_parts.h"
+#include "platform/paths.h"
 #include "platform/program.h"
 #include "platform/running_mark.h"
 
@@ -24,9 +27,18 @@ constexpr const char* kHelp =
     "The console for a small laser engraver on a USB serial port: connect, prepare a picture, send it,\n"
     "drive the machine and follow the laser.\n"
     "\n"
-    "  FILE       a picture taken in at start, as if it had been dropped on the window\n"
+    "  FILE       a picture taken in at start, as if it had been dropped on the window; when Tessary\n"
+    "             already runs on this desktop, that console takes it in and comes to the front\n"
     "  --help     print this text\n"
     "  --version  print the version\n";
+std::string absolutePath(const std::string& path) {
+    if (path.empty()) return path;
+    std::error_code error;
+    const auto absolute = std::filesystem::absolute(tessary::platform::pathFromText(path), error);
+    const std::string text = tessary::platform::textFromPath(absolute);
+    return error || text.empty() ? path : text;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -57,9 +69,21 @@ int main(int argc, char** argv) {
         else if (!options || arg.empty() || arg[0] != '-')
             file = arg;
     }
+    // One console for each desktop: a later start hands its file to the first and ends.
+    tessary::Console* current = nullptr;
+    const tessary::qt::LaterStarts laterStarts(absolutePath(file), [&current](const std::string& request) {
+        if (!current) return;
+        tessary::qt::bringToFront(*current);
+        tessary::takeInAtStart(*current, tessary::mainWindowDefinition(), request);
+    });
+    if (laterStarts.handedOver()) {
+        std::fprintf(stderr, "tessary: Tessary already runs on this desktop; it %s\n",
+                     file.empty() ? "comes to the front" : ("takes in " + file).c_str());
+        return 0;
+    }
     QApplication::setApplicationName(QStringLiteral("Tessary"));
     // Lets Wayland desktops match the window to the installed desktop entry and its icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Tessary"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(TESSARY_APP_ID));
     // The program ends when its main window is destroyed, not when a message box happens to be the last
     // window shown.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -79,7 +103,11 @@ int main(int argc, char** argv) {
         tessary::Console console(clock, dialogs, host, handlers);
         console.setRunDirectory(tessary::programRunDirectory());
         console.setSettings(settings);
-        console.setMainWindowGone([] { QCoreApplication::quit(); });
+        console.setMainWindowGone([&current] {
+            current = nullptr;
+            QCoreApplication::quit();
+        });
+        current = &console;
         tessary::qt::TerminationRequests onTermination([&console] { tessary::qt::requestClose(console); });
         // The end of the Windows session: the process ends once this returns, so the window goes at once.
         QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [&console] {
@@ -95,6 +123,7 @@ int main(int argc, char** argv) {
             });
             QApplication::exec();
         }
+        current = nullptr;
         console.destroyMainWindow();
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -10,6 +10,7 @@
 #include "link/handlers/link_handlers.h"
 #include "link/serial_port.h"
 #include "platform/paths.h"
+#include "platform/user_folders.h"
 
 namespace tessary {
 
@@ -55,6 +56,6 @@ void takeInAtStart(Console& console, const WindowDef& mainWindow, const std::str
     }
 }
 
-std::string programRunDirectory() { return image::runDirectory(); }
+std::string programRunDirectory() { return platform::runDirectory(); }
 
 }  // namespace tessary

@@ -62,17 +62,7 @@ static_assert(tableInEnumOrder());
 
 }  // namespace
 
-std::span<const MessageSpec> messageTable() { return kTable; }
-
 const MessageSpec& specOf(Message message) { return kTable[static_cast<std::size_t>(message)]; }
-
-std::vector<std::uint8_t> bytesOf(Message message, std::uint8_t parameter) {
-    const MessageSpec& spec = specOf(message);
-    std::vector<std::uint8_t> bytes(spec.bytes.begin(), spec.bytes.end());
-    if (message == Message::StepPulse) bytes.push_back(parameter);
-    if (message == Message::BurningTime) bytes.push_back(parameter);
-    return bytes;
-}
 
 std::optional<Message> singleByteCommand(std::uint8_t byte) {
     for (const MessageSpec& spec : kTable) {
@@ -92,29 +82,8 @@ std::optional<Message> prefixedCommand(std::uint8_t subCode) {
     return std::nullopt;
 }
 
-std::optional<Message> jogForKey(int keyCode) {
-    switch (keyCode) {
-        case kKeyUp:
-            return Message::JogUp;
-        case kKeyDown:
-            return Message::JogDown;
-        case kKeyLeft:
-            return Message::JogLeft;
-        case kKeyRight:
-            return Message::JogRight;
-        default:
-            return std::nullopt;
-    }
-}
-
 std::uint8_t burningTimeByte(int position) {
     return static_cast<std::uint8_t>(std::clamp(position, kBurningTimeMin, kBurningTimeMax));
-}
-
-std::string burningTimeCaption(int position) { return "Burning time:" + std::to_string(position); }
-
-std::string burningTimeLogLine(int position) {
-    return burningTimeCaption(burningTimeByte(position)) + "\r\n\r\n";
 }
 
 }  // namespace tessary::engrave

@@ -6,9 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <string>
 #include <string_view>
-#include <vector>
 
 namespace tessary::engrave {
 
@@ -43,13 +41,7 @@ struct MessageSpec {
     std::chrono::milliseconds pause;
 };
 
-/// All messages, in the order of the Message enumeration.
-std::span<const MessageSpec> messageTable();
 const MessageSpec& specOf(Message message);
-
-/// The bytes of a message; `parameter` is the step pulse byte or the burning time, ignored otherwise.
-/// ImageData yields nothing (its bytes are the image itself).
-std::vector<std::uint8_t> bytesOf(Message message, std::uint8_t parameter = 0);
 
 /// The single-byte command a byte stands for (F1..F9, FB), if any.
 std::optional<Message> singleByteCommand(std::uint8_t byte);
@@ -61,29 +53,10 @@ inline constexpr std::uint8_t kStepPulseByte = 0xFA;
 inline constexpr std::uint8_t kEraseByte = 0xFE;
 inline constexpr int kEraseBurstLength = 8;
 
-// The upload's own log lines, around the erase burst and the image.
-inline constexpr std::string_view kLogPleaseWait = "----Please wait----.\r\n\r\n";
-inline constexpr std::string_view kLogErasingLastImage = "Erasing Last Image...\r\n\r\n";
-inline constexpr std::string_view kLogSendingNewImage = "Sending New Image...\r\n\r\n";
-inline constexpr std::string_view kLogSendingCompleted = "Sending completed !\r\n\r\n";
-
-// Virtual-key codes of the arrow keys.
-inline constexpr int kKeyLeft = 0x25;
-inline constexpr int kKeyUp = 0x26;
-inline constexpr int kKeyRight = 0x27;
-inline constexpr int kKeyDown = 0x28;
-
-/// The jog an arrow key stands for; any other key stands for nothing.
-std::optional<Message> jogForKey(int keyCode);
-
 inline constexpr int kBurningTimeMin = 1;
 inline constexpr int kBurningTimeMax = 240;
 
 /// The burning-time byte. Clamped to 1..240: a larger value would reach the machine as a command code.
 std::uint8_t burningTimeByte(int position);
-/// "Burning time:60", the slider label's caption.
-std::string burningTimeCaption(int position);
-/// "Burning time:60\r\n\r\n", logged after the byte (with the value that was sent).
-std::string burningTimeLogLine(int position);
 
 }  // namespace tessary::engrave

@@ -46,17 +46,6 @@ unsigned getIndexAt(int bits, const std::uint8_t* row, int x) {
     }
 }
 
-void setIndexAt(int bits, std::uint8_t* row, int x, unsigned index) {
-    switch (bits) {
-        case 1:
-            return setIndexAt<1>(row, x, index);
-        case 4:
-            return setIndexAt<4>(row, x, index);
-        default:
-            return setIndexAt<8>(row, x, index);
-    }
-}
-
 // Copies one pixel (colour-table index or stored colour bytes) between rows of the same depth.
 template <int Bits>
 inline void copyPixel(const std::uint8_t* src, int x, std::uint8_t* dst, int xn) {
@@ -99,50 +88,9 @@ void remapAnyDepth(const Bitmap& src, Bitmap& dst, Map map) {
     }
 }
 
-// The black-and-white rule: nearer to white than to black. With the table (black, white) this is
-// exactly the nearest-palette choice, as |c - white|^2 - |c - black|^2 = 3 * 255^2 - 510 * (r + g + b).
-inline unsigned whiteBit(unsigned r, unsigned g, unsigned b) { return r + g + b >= 383 ? 1u : 0u; }
-
-void packBlackWhite(const std::uint8_t* bgr, int step, int width, std::uint8_t* out) {
-    int x = 0;
-    for (; x + 8 <= width; x += 8, bgr += 8 * step) {
-        unsigned byte = 0;
-        for (int i = 0; i < 8; ++i) {
-            const std::uint8_t* p = bgr + i * step;
-            byte = (byte << 1) | whiteBit(p[2], p[1], p[0]);
-        }
-        *out++ = static_cast<std::uint8_t>(byte);
-    }
-    if (x < width) {
-        unsigned byte = 0;
-        int i = 0;
-        for (; x < width; ++x, ++i, bgr += step) byte |= whiteBit(bgr[2], bgr[1], bgr[0]) << (7 - i);
-        *out = static_cast<std::uint8_t>(byte);
-    }
-}
-
 }  // namespace
 
-Bitmap::Bitmap(const Bitmap& other)
-    : block_(other.block_),
-      width_(other.width_),
-      height_(other.height_),
-      bits_(other.bits_),
-      colours_(other.colours_),
-      stride_(other.stride_),
-      pixelStart_(other.pixelStart_),
-      lastError_(other.lastError_) {}
-
-Bitmap& Bitmap::operator=(const Bitmap& other) {
-    if (this != &other) {
-        Bitmap copy(other);
-        *this = std::move(copy);
-    }
-    return *this;
-}
-
 void Bitmap::adopt(Bytes block) {
-    palette_.reset();
     block_ = std::move(block);
     if (block_.empty()) {
         width_ = height_ = bits_ = 0;
@@ -160,14 +108,9 @@ void Bitmap::adopt(Bytes block) {
 
 Bitmap Bitmap::blank(int width, int height, int bits, std::span<const std::uint32_t> table) {
     Bitmap out;
-    if (!isBitmapDepth(bits)) {
-        out.fail(kErrorInvalidDepth);
+    if (!isBitmapDepth(bits) || width <= 0 || height <= 0 ||
+        static_cast<std::int64_t>(width) * height > kMaxBitmapPixels)
         return out;
-    }
-    if (width <= 0 || height <= 0 || static_cast<std::int64_t>(width) * height > kMaxBitmapPixels) {
-        out.fail(kErrorUnsupportedData);
-        return out;
-    }
     const std::size_t pixelBytes =
         static_cast<std::size_t>(bmpStride(width, bits)) * static_cast<std::size_t>(height);
     Bytes block(kBmpInfoHeaderSize + table.size() * 4 + pixelBytes, 0);
@@ -197,12 +140,8 @@ Bitmap Bitmap::create(int width, int height, int bitsPerPixel) {
 
 bool Bitmap::载入数据(std::span<const std::uint8_t> data) {
     adopt({});
-    lastError_.clear();
     const auto header = bitmapLayout(data, data.size());
-    if (!header) {
-        fail(kErrorUnsupportedData);
-        return false;
-    }
+    if (!header) return false;
     Bytes block(kBmpInfoHeaderSize + header->colours * 4 + header->pixelBytes, 0);
     std::uint8_t* b = block.data();
     const std::uint8_t* info = data.data() + kBmpFileHeaderSize;
@@ -226,11 +165,7 @@ bool Bitmap::载入数据(std::span<const std::uint8_t> data) {
 }
 
 Bytes Bitmap::ToByteSet() const {
-    lastError_.clear();
-    if (empty()) {
-        fail(kErrorEmpty);
-        return {};
-    }
+    if (empty()) return {};
     Bytes out(kBmpFileHeaderSize + block_.size());
     out[0] = 'B';
     out[1] = 'M';
@@ -246,59 +181,10 @@ std::uint32_t Bitmap::tableColour(unsigned index) const {
     return colourOf(e[2], e[1], e[0]);
 }
 
-std::vector<std::uint32_t> Bitmap::GetColourTable() const {
-    lastError_.clear();
-    if (empty()) {
-        fail(kErrorEmpty);
-        return {};
-    }
-    if (bits_ > 8) {
-        fail(kErrorNoColourTable);
-        return {};
-    }
+std::vector<std::uint32_t> Bitmap::colourTable() const {
     std::vector<std::uint32_t> table(colours_);
     for (std::size_t i = 0; i < colours_; ++i) table[i] = tableColour(static_cast<unsigned>(i));
     return table;
-}
-
-bool Bitmap::SetColourTable(std::span<const std::uint32_t> colours) {
-    lastError_.clear();
-    if (empty()) {
-        fail(kErrorEmpty);
-        return false;
-    }
-    if (bits_ > 8) {
-        fail(kErrorNoColourTable);
-        return false;
-    }
-    if (colours.size() != colours_) {
-        fail(kErrorColourTable);
-        return false;
-    }
-    std::uint8_t* t = block_.data() + kBmpInfoHeaderSize;
-    for (std::uint32_t c : colours) {
-        t[0] = static_cast<std::uint8_t>(c >> 16);
-        t[1] = static_cast<std::uint8_t>(c >> 8);
-        t[2] = static_cast<std::uint8_t>(c);
-        t[3] = 0;
-        t += 4;
-    }
-    palette_.reset();
-    return true;
-}
-
-bool Bitmap::isBlackWhiteTable() const {
-    return bits_ == 1 && colours_ == 2 && tableColour(0) == 0 && tableColour(1) == 0xFFFFFFu;
-}
-
-NearestPaletteIndex& Bitmap::nearest() {
-    if (!palette_) {
-        // Only indices the depth can store take part.
-        std::vector<std::uint32_t> table(std::min<std::size_t>(colours_, std::size_t{1} << bits_));
-        for (std::size_t i = 0; i < table.size(); ++i) table[i] = tableColour(static_cast<unsigned>(i));
-        palette_ = std::make_unique<NearestPaletteIndex>(table);
-    }
-    return *palette_;
 }
 
 void Bitmap::readRow(int y, std::uint32_t* colours) const {
@@ -326,170 +212,10 @@ void Bitmap::readRow(int y, std::uint32_t* colours) const {
     }
 }
 
-void Bitmap::writeRow(int y, const std::uint32_t* colours) {
-    std::uint8_t* row = topRow(y);
-    switch (bits_) {
-        case 1:
-        case 4:
-        case 8:
-            if (isBlackWhiteTable()) {
-                for (int x = 0; x < width_; ++x) {
-                    const std::uint32_t c = colours[x];
-                    setIndexAt<1>(row, x, whiteBit(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
-                }
-            } else {
-                NearestPaletteIndex& lookup = nearest();
-                for (int x = 0; x < width_; ++x)
-                    setIndexAt(bits_, row, x, static_cast<unsigned>(lookup(colours[x])));
-            }
-            break;
-        case 16:
-            for (int x = 0; x < width_; ++x) {
-                const std::uint32_t c = colours[x];
-                writeU16(row + 2 * x,
-                         ((c & 0xFF) >> 3) << 10 | (((c >> 8) & 0xFF) >> 3) << 5 | ((c >> 16) & 0xFF) >> 3);
-            }
-            break;
-        default: {
-            const int step = bits_ / 8;
-            for (int x = 0; x < width_; ++x, row += step) {
-                row[0] = static_cast<std::uint8_t>(colours[x] >> 16);
-                row[1] = static_cast<std::uint8_t>(colours[x] >> 8);
-                row[2] = static_cast<std::uint8_t>(colours[x]);
-                if (step == 4) row[3] = 0;
-            }
-        }
-    }
-}
-
-std::uint32_t Bitmap::GetPixel(int x, int y) const {
-    lastError_.clear();
-    if (empty()) {
-        fail(kErrorEmpty);
-        return 0;
-    }
-    if (!inside(x, y)) {
-        fail(kErrorCoordinate);
-        return 0;
-    }
-    if (bits_ <= 8) {
-        const unsigned index = getIndexAt(bits_, topRow(y), x);
-        if (index >= colours_) fail(kErrorColourIndex);
-        return tableColour(index);
-    }
-    const std::uint8_t* row = topRow(y);
-    if (bits_ == 16) {
-        const unsigned v = readU16(row + 2 * x);
-        return colourOf(((v >> 10) & 31) * 8, ((v >> 5) & 31) * 8, (v & 31) * 8);
-    }
-    const std::uint8_t* p = row + x * (bits_ / 8);
-    return colourOf(p[2], p[1], p[0]);
-}
-
-bool Bitmap::SetPixel(int x, int y, std::uint32_t colour) {
-    lastError_.clear();
-    if (empty()) {
-        fail(kErrorEmpty);
-        return false;
-    }
-    if (!inside(x, y)) {
-        fail(kErrorCoordinate);
-        return false;
-    }
-    std::uint8_t* row = topRow(y);
-    if (bits_ <= 8) {
-        setIndexAt(bits_, row, x, static_cast<unsigned>(nearest()(colour)));
-    } else if (bits_ == 16) {
-        writeU16(row + 2 * x, ((colour & 0xFF) >> 3) << 10 | (((colour >> 8) & 0xFF) >> 3) << 5 |
-                                  ((colour >> 16) & 0xFF) >> 3);
-    } else {
-        std::uint8_t* p = row + x * (bits_ / 8);
-        p[0] = static_cast<std::uint8_t>(colour >> 16);
-        p[1] = static_cast<std::uint8_t>(colour >> 8);
-        p[2] = static_cast<std::uint8_t>(colour);
-        if (bits_ == 32) p[3] = 0;
-    }
-    return true;
-}
-
-int Bitmap::GetIndex(int x, int y) const {
-    lastError_.clear();
-    if (empty()) {
-        fail(kErrorEmpty);
-        return -1;
-    }
-    if (bits_ > 8) {
-        fail(kErrorNoColourTable);
-        return -1;
-    }
-    if (!inside(x, y)) {
-        fail(kErrorCoordinate);
-        return -1;
-    }
-    return static_cast<int>(getIndexAt(bits_, topRow(y), x));
-}
-
-bool Bitmap::SetIndex(int x, int y, int index) {
-    lastError_.clear();
-    if (empty()) {
-        fail(kErrorEmpty);
-        return false;
-    }
-    if (bits_ > 8) {
-        fail(kErrorNoColourTable);
-        return false;
-    }
-    if (!inside(x, y)) {
-        fail(kErrorCoordinate);
-        return false;
-    }
-    if (index < 0 || static_cast<std::size_t>(index) >= colours_ || index >= (1 << bits_)) {
-        fail(kErrorColourIndex);
-        return false;
-    }
-    setIndexAt(bits_, topRow(y), x, static_cast<unsigned>(index));
-    return true;
-}
-
-Bitmap Bitmap::ConvertDepth(int bitsPerPixel) const {
-    lastError_.clear();
-    if (empty()) {
-        fail(kErrorEmpty);
-        return {};
-    }
-    if (!isBitmapDepth(bitsPerPixel)) {
-        fail(kErrorInvalidDepth);
-        return {};
-    }
-    if (bitsPerPixel == bits_) {
-        Bitmap copy;
-        copy.adopt(block_);
-        return copy;
-    }
-    Bitmap out = create(width_, height_, bitsPerPixel);
-    if (bitsPerPixel == 1 && bits_ >= 24) {
-        // The snapshot's black-and-white step, straight from the stored bytes.
-        const int step = bits_ / 8;
-        for (int r = 0; r < height_; ++r) packBlackWhite(storedRow(r), step, width_, out.storedRow(r));
-        return out;
-    }
-    std::vector<std::uint32_t> row(static_cast<std::size_t>(width_));
-    for (int y = 0; y < height_; ++y) {
-        readRow(y, row.data());
-        out.writeRow(y, row.data());
-    }
-    return out;
-}
-
-// An empty image of this depth and colour table for Rotate90 and Mirror; nullopt (and the error) when empty.
+// An empty image of this depth and colour table for Rotate90 and Mirror; nullopt when this one is empty.
 std::optional<Bitmap> Bitmap::sameDepthBlank(int width, int height) const {
-    lastError_.clear();
-    if (empty()) {
-        fail(kErrorEmpty);
-        return std::nullopt;
-    }
-    const std::vector<std::uint32_t> table = bits_ <= 8 ? GetColourTable() : std::vector<std::uint32_t>{};
-    return blank(width, height, bits_, table);
+    if (empty()) return std::nullopt;
+    return blank(width, height, bits_, colourTable());
 }
 
 Bitmap Bitmap::Rotate90(bool clockwise) const {

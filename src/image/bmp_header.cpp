@@ -3,8 +3,6 @@
 
 #include <algorithm>
 
-#include "image/bitmap.h"
-
 namespace tessary::image {
 
 bool isBitmapDepth(int bitsPerPixel) {

@@ -23,6 +23,18 @@ inline void writeU32(std::uint8_t* p, std::uint32_t v) {
     writeU16(p + 2, v >> 16);
 }
 
+inline constexpr std::size_t kBmpFileHeaderSize = 14;
+inline constexpr std::size_t kBmpInfoHeaderSize = 40;
+inline constexpr std::size_t kBmpCoreHeaderSize = 12;
+
+// Pictures above this many pixels are refused: the system works on 512 x 512.
+inline constexpr std::int64_t kMaxBitmapPixels = 100'000'000;
+
+// 1, 4, 8, 16, 24 or 32 bits per pixel.
+bool isBitmapDepth(int bitsPerPixel);
+// Bytes per stored row: rows are padded to a multiple of 4 bytes.
+std::int64_t bmpStride(std::int64_t width, int bitsPerPixel);
+
 // What the headers of BMP data say, as stored; nothing here is checked against the data's length.
 struct BmpHeader {
     bool osTwo = false;  // signature "BA" rather than "BM"

@@ -61,7 +61,43 @@ std::array<float, 766> toneCurve(const ConversionOptions& o, int low, int high) 
     return curve;
 }
 
-Grey adjustedGrey(const Raster& canvas, const PictureRect& r, const ConversionOptions& o) {
+// The picture's own colour of the rectangle's outer-line pixels that the enlargement blended with the margin.
+class Unblend {
+  public:
+    Unblend(const MarginBlend& blend, const PictureRect& r)
+        : blend_(blend),
+          width_(r.width),
+          height_(r.height),
+          margin_{static_cast<float>(blend.colour & 0xFF), static_cast<float>((blend.colour >> 8) & 0xFF),
+                  static_cast<float>((blend.colour >> 16) & 0xFF)} {}
+
+    bool onEdge(int x, int y) const { return x == 0 || y == 0 || x == width_ - 1 || y == height_ - 1; }
+
+    // lumaThirds of the pixel at (x, y) of the rectangle with the margin's share taken out.
+    int thirds(const std::uint8_t* p, int x, int y) const {
+        const float s =
+            line(y, height_, blend_.top, blend_.bottom) * line(x, width_, blend_.left, blend_.right);
+        // Below a sixteenth the picture's colour is lost in the rounding.
+        if (s >= 1.0f || s < 1.0f / 16) return lumaThirds(p);
+        std::uint8_t own[3];
+        for (int c = 0; c < 3; ++c)
+            own[c] = static_cast<std::uint8_t>(std::lround(
+                std::clamp((static_cast<float>(p[c]) - (1.0f - s) * margin_[c]) / s, 0.0f, 255.0f)));
+        return lumaThirds(own);
+    }
+
+  private:
+    static float line(int i, int n, float first, float last) {
+        return i == 0 ? first : i == n - 1 ? last : 1.0f;
+    }
+    MarginBlend blend_;
+    int width_, height_;
+    float margin_[3];
+};
+
+// unblend: the outer lines' blends with the margin taken out (nullptr: read as they are).
+Grey adjustedGrey(const Raster& canvas, const PictureRect& r, const ConversionOptions& o,
+                  const Unblend* unblend) {
     Grey grey;
     grey.width = r.width;
     grey.height = r.height;
@@ -73,7 +109,8 @@ Grey adjustedGrey(const Raster& canvas, const PictureRect& r, const ConversionOp
         for (int y = 0; y < r.height; ++y) {
             const std::uint8_t* p = canvas.at(r.left, r.top + y);
             for (int x = 0; x < r.width; ++x, p += 3) {
-                const int thirds = lumaThirds(p);
+                const int thirds =
+                    unblend && unblend->onEdge(x, y) ? unblend->thirds(p, x, y) : lumaThirds(p);
                 low = std::min(low, thirds);
                 high = std::max(high, thirds);
             }
@@ -92,6 +129,20 @@ Grey adjustedGrey(const Raster& canvas, const PictureRect& r, const ConversionOp
         const std::uint8_t* p = canvas.at(r.left, r.top + y);
         float* g = grey.v.data() + static_cast<std::size_t>(y) * r.width;
         for (int x = 0; x < r.width; ++x, p += 3) g[x] = curve[lumaThirds(p)];
+    }
+    if (unblend) {
+        const auto own = [&](int x, int y) {
+            grey.v[static_cast<std::size_t>(y) * r.width + x] =
+                curve[unblend->thirds(canvas.at(r.left + x, r.top + y), x, y)];
+        };
+        for (int x = 0; x < r.width; ++x) {
+            own(x, 0);
+            own(x, r.height - 1);
+        }
+        for (int y = 1; y < r.height - 1; ++y) {
+            own(0, y);
+            own(r.width - 1, y);
+        }
     }
 
     if (o.sharpen > 0) {
@@ -214,25 +265,43 @@ void diffuseRow(float* row, std::ptrdiff_t stride, int w, std::uint8_t* out, std
     }
 }
 
+// Rows above the picture and columns beside it, each its nearest edge pixel again, that the diffusion runs
+// through first: the picture's outer lines then receive error as its inside does, instead of none.
+constexpr int kLeadIn = 24;  // even, so the picture's rows keep the direction they have without it
+
 // Error diffusion in a serpentine scan: each row runs the other way than the one before.
 template <class Kernel>
 void diffuse(const Grey& grey, std::vector<std::uint8_t>& white) {
     constexpr int kPad = 2;
     const int w = grey.width, h = grey.height;
-    const std::ptrdiff_t stride = w + 2 * kPad;
+    const int ew = w + 2 * kLeadIn, eh = h + kLeadIn;
+    const std::ptrdiff_t stride = ew + 2 * kPad;
     thread_local std::vector<float> work;
-    work.assign(static_cast<std::size_t>(stride) * (h + kPad), 0.0f);
-    for (int y = 0; y < h; ++y)
-        std::copy_n(grey.v.data() + static_cast<std::size_t>(y) * w, w, work.data() + y * stride + kPad);
-    for (int y = 0; y < h; ++y) {
+    thread_local std::vector<std::uint8_t> outRow;
+    work.assign(static_cast<std::size_t>(stride) * (eh + kPad), 0.0f);
+    outRow.resize(static_cast<std::size_t>(ew));
+    for (int y = 0; y < eh; ++y) {
+        const float* src = grey.v.data() + static_cast<std::size_t>(std::max(0, y - kLeadIn)) * w;
+        float* dst = work.data() + y * stride + kPad;
+        std::fill_n(dst, kLeadIn, src[0]);
+        std::copy_n(src, w, dst + kLeadIn);
+        std::fill_n(dst + kLeadIn + w, kLeadIn, src[w - 1]);
+    }
+    for (int y = 0; y < eh; ++y) {
         float* row = work.data() + y * stride + kPad;
-        std::uint8_t* out = white.data() + static_cast<std::size_t>(y) * w;
         constexpr auto taps = std::make_index_sequence<Kernel::kTaps.size()>();
         if (y & 1)
-            diffuseRow<Kernel, -1>(row, stride, w, out, taps);
+            diffuseRow<Kernel, -1>(row, stride, ew, outRow.data(), taps);
         else
-            diffuseRow<Kernel, 1>(row, stride, w, out, taps);
+            diffuseRow<Kernel, 1>(row, stride, ew, outRow.data(), taps);
+        if (y >= kLeadIn)
+            std::copy_n(outRow.data() + kLeadIn, w, white.data() + static_cast<std::size_t>(y - kLeadIn) * w);
     }
+}
+
+bool diffuses(Conversion mode) {
+    return mode == Conversion::FloydSteinberg || mode == Conversion::Atkinson || mode == Conversion::Jarvis ||
+           mode == Conversion::Stucki;
 }
 
 constexpr std::array<std::array<int, 8>, 8> kBayer = {{
@@ -305,6 +374,7 @@ bool ConversionOptions::plainThreshold() const {
     ConversionOptions o = effective(*this);
     o.size = 0;
     o.fill = false;
+    o.mirror = false;
     return o == ConversionOptions{};
 }
 
@@ -316,7 +386,12 @@ bool ConversionOptions::valid() const {
 }
 
 Bitmap convertToBlackAndWhite(const Raster& canvas, const PictureRect& picture,
-                              const ConversionOptions& options) {
+                              const ConversionOptions& options, const MarginBlend& blend) {
+    if (options.mirror) {
+        ConversionOptions unmirrored = options;
+        unmirrored.mirror = false;
+        return convertToBlackAndWhite(canvas, picture, unmirrored, blend).Mirror(true, false);
+    }
     Bitmap out = Bitmap::create(canvas.width, canvas.height, 1);
     if (out.empty()) return out;
     const ConversionOptions o = effective(options);
@@ -333,7 +408,15 @@ Bitmap convertToBlackAndWhite(const Raster& canvas, const PictureRect& picture,
     for (int y = 0; y < canvas.height; ++y) std::fill_n(out.topRow(y), out.stride(), 0xFF);
     if (r.width == 0 || r.height == 0) return out;
 
-    const Grey grey = adjustedGrey(canvas, r, o);
+    // A side cut off by the canvas's edge is not blended with the margin.
+    MarginBlend shares = blend;
+    if (r.left != picture.left) shares.left = 1;
+    if (r.top != picture.top) shares.top = 1;
+    if (r.left + r.width != picture.left + picture.width) shares.right = 1;
+    if (r.top + r.height != picture.top + picture.height) shares.bottom = 1;
+    const bool blended = shares.left < 1 || shares.top < 1 || shares.right < 1 || shares.bottom < 1;
+    const Unblend unblend(shares, r);
+    const Grey grey = adjustedGrey(canvas, r, o, diffuses(o.mode) && blended ? &unblend : nullptr);
     std::vector<std::uint8_t> white(grey.v.size(), 0);
     switch (o.mode) {
         case Conversion::Threshold: {
@@ -408,6 +491,7 @@ std::string describeConversion(const ConversionOptions& options) {
     if (o.autoLevel) text += ", auto level";
     if (o.size != d.size) text += ", size " + std::to_string(o.size);
     if (o.fill) text += ", fill the field";
+    if (o.mirror) text += ", mirrored";
     return text;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 // The black-and-white conversion of the 512 x 512 canvas into the engraving image, with the operator's
 // choice of conversion and the adjustments applied to the picture before it.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,12 +43,14 @@ struct ConversionOptions {
     // larger pictures reduced to the field), or the whole field, small pictures enlarged.
     int size = 0;
     bool fill = false;
+    // The whole engraving mirrored left to right, as the machine is to burn it (stamps, glass from behind).
+    bool mirror = false;
 
     bool operator==(const ConversionOptions&) const = default;
     // Whether the output is the plain threshold at 383 of the picture at its own size: options the mode
     // does not use are not counted.
     bool isDefault() const;
-    // Whether the conversion is the plain threshold at 383, wherever the picture lies.
+    // Whether the conversion is the plain threshold at 383, wherever the picture lies and mirrored or not.
     bool plainThreshold() const;
     // Every value inside its range.
     bool valid() const;
@@ -59,13 +62,24 @@ struct PictureRect {
     bool operator==(const PictureRect&) const = default;
 };
 
+// Where enlarging the canvas blended the picture's outer lines with the margin: the share of each outer
+// line that is picture (1: all of it), and the margin's colour (0x00BBGGRR).
+struct MarginBlend {
+    float left = 1, top = 1, right = 1, bottom = 1;
+    std::uint32_t colour = 0x00FFFFFF;
+    bool operator==(const MarginBlend&) const = default;
+};
+
 // The 1-bit image (colour table black, white; 1 = white = no burn) of the canvas, in the canvas's
 // orientation. With the plain threshold it is the canvas's threshold of R + G + B >= 383 everywhere, margins
 // included; otherwise the adjustments and the conversion act on the picture's rectangle only, on the grey
 // by brightness (Rec. 601 luma). With invert, the canvas holds the picture already inverted (black for
 // white, before it met the margin), and the adjustments act as on the picture before its inversion.
+// Mirrored, the whole image is reversed left to right at the end.
+// The error diffusion takes the margin's share out of the blended outer lines, so the paper passes no
+// error into the picture, and starts from the error of the picture's own edges carried on beyond them.
 Bitmap convertToBlackAndWhite(const Raster& canvas, const PictureRect& picture,
-                              const ConversionOptions& options);
+                              const ConversionOptions& options, const MarginBlend& blend = {});
 
 // Names as the operator sees them ("Floyd–Steinberg") and as tessary-prepare takes them ("floyd-steinberg").
 std::string_view conversionName(Conversion mode);

@@ -2,13 +2,12 @@
 #include "image/files.h"
 
 #include "platform/paths.h"
-#include "platform/user_folders.h"
 
 namespace tessary::image {
 namespace {
 
 template <class ByteSets>
-bool writeByteSets(const std::string& path, const ByteSets& byteSets, FileIdentity* written) {
+bool writeByteSets(const std::string& path, const ByteSets& byteSets, platform::FileIdentity* written) {
     platform::FileReplacement file(path);
     if (!file.ready()) return false;
     for (const auto& bytes : byteSets) {
@@ -19,21 +18,17 @@ bool writeByteSets(const std::string& path, const ByteSets& byteSets, FileIdenti
 
 }  // namespace
 
-std::string runDirectory() { return platform::runDirectory(); }
-
 std::string previewFilePath(const std::string& runDirectory) {
     return platform::textFromPath(platform::pathFromText(runDirectory) / kPreviewFileName);
 }
 
 bool writeFile(const std::string& path, std::initializer_list<std::span<const std::uint8_t>> byteSets,
-               FileIdentity* written) {
+               platform::FileIdentity* written) {
     return writeByteSets(path, byteSets, written);
 }
 
-bool writeFile(const std::string& path, const std::vector<Bytes>& byteSets, FileIdentity* written) {
+bool writeFile(const std::string& path, const std::vector<Bytes>& byteSets, platform::FileIdentity* written) {
     return writeByteSets(path, byteSets, written);
 }
-
-bool canWriteFile(const std::string& path) { return platform::canReplace(path); }
 
 }  // namespace tessary::image

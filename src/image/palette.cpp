@@ -47,35 +47,4 @@ std::span<const std::uint32_t> defaultColourTable(int bitsPerPixel) {
     }
 }
 
-NearestPaletteIndex::NearestPaletteIndex(std::span<const std::uint32_t> table)
-    : table_(table.begin(), table.end()) {}
-
-int NearestPaletteIndex::operator()(std::uint32_t colour) {
-    colour &= 0xFFFFFFu;
-    const std::size_t slot = (colour * 2654435761u) >> 20 & (kMemoSize - 1);
-    if (memoColour_[slot] == (colour | 0x01000000u)) return memoIndex_[slot];
-    const int r = colour & 0xFF;
-    const int g = (colour >> 8) & 0xFF;
-    const int b = (colour >> 16) & 0xFF;
-    int best = 0;
-    int bestDistance = 0x7FFFFFFF;
-    for (std::size_t i = 0; i < table_.size(); ++i) {
-        const int dr = r - static_cast<int>(table_[i] & 0xFF);
-        const int dg = g - static_cast<int>((table_[i] >> 8) & 0xFF);
-        const int db = b - static_cast<int>((table_[i] >> 16) & 0xFF);
-        const int d = dr * dr + dg * dg + db * db;
-        if (d < bestDistance) {
-            bestDistance = d;
-            best = static_cast<int>(i);
-            if (d == 0) break;
-        }
-    }
-    // Indices above 255 cannot be stored in any depth, so they are never memoised.
-    if (best < 256) {
-        memoColour_[slot] = colour | 0x01000000u;
-        memoIndex_[slot] = static_cast<std::uint8_t>(best);
-    }
-    return best;
-}
-
 }  // namespace tessary::image

@@ -9,7 +9,8 @@
 #include <cstring>
 
 #include "image/bmp_header.h"
-#include "image/files.h"
+#include "platform/files.h"
+#include "platform/unique_fd.h"
 
 namespace tessary::image {
 namespace {
@@ -28,7 +29,7 @@ long readFully(int fd, std::uint8_t* buffer, std::size_t size) {
 }
 
 // The file's headers, checked against its length; the file is left positioned after them.
-std::optional<BitmapLayout> readHeader(const UniqueFd& fd) {
+std::optional<BitmapLayout> readHeader(const platform::UniqueFd& fd) {
     struct stat st {};
     if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
     std::uint8_t head[kBmpMinimumLength];
@@ -36,7 +37,7 @@ std::optional<BitmapLayout> readHeader(const UniqueFd& fd) {
     return bitmapLayout(head, static_cast<std::uint64_t>(st.st_size));
 }
 
-UniqueFd openForReading(const std::string& path) { return openRegularFile(path); }
+platform::UniqueFd openForReading(const std::string& path) { return platform::openRegularFile(path); }
 
 }  // namespace
 
@@ -101,7 +102,7 @@ std::optional<Raster> LoadPicture(std::span<const std::uint8_t> data) {
 
 std::optional<Raster> LoadPicture(const std::string& path) {
     // The headers say how much data there must be, so a huge or foreign file is never read whole.
-    UniqueFd fd = openForReading(path);
+    platform::UniqueFd fd = openForReading(path);
     const auto header = readHeader(fd);
     if (!header) return std::nullopt;
     const std::size_t length = header->pixelOffset + header->pixelBytes;
@@ -111,16 +112,6 @@ std::optional<Raster> LoadPicture(const std::string& path) {
     // The file-size field may count bytes after the pixel rows, which were not read.
     writeU32(data.data() + 2, 0);
     return LoadPicture(data);
-}
-
-int PictureWidth(const std::string& path) {
-    const auto header = readHeader(openForReading(path));
-    return header ? header->width : 0;
-}
-
-int PictureHeight(const std::string& path) {
-    const auto header = readHeader(openForReading(path));
-    return header ? header->height : 0;
 }
 
 }  // namespace tessary::image

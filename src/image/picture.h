@@ -15,10 +15,6 @@ namespace tessary::image {
 std::optional<Raster> LoadPicture(std::span<const std::uint8_t> data);
 std::optional<Raster> LoadPicture(const std::string& path);
 
-// The size of a BMP file, read from its headers; 0 when the file cannot be loaded.
-int PictureWidth(const std::string& path);
-int PictureHeight(const std::string& path);
-
 Raster toRaster(const Bitmap& bitmap);
 // Uncompressed 24-bit BMP data: pixel offset 54, rows bottom-up; the image-size field holds the
 // pixel bytes when fillImageSize is set, else 0.

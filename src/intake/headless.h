@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The intake's surroundings without a window: a canvas in memory as the console's 画板1 is on a
+// The intake's surroundings without a window: a canvas in memory as the console's canvas is on a
 // true-colour display, the preview file at a chosen path, the log to standard output and the refusal to
 // standard error. tessary-prepare runs the intake over it.
 #include <cstdio>

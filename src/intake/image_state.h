@@ -46,12 +46,13 @@ struct ImageState {
     // them in again.
     std::shared_ptr<const std::vector<std::uint8_t>> pictureBytes;
     std::string previewPath;
-    image::FileIdentity previewWritten;  // the preview file as last written; only that file is deleted
-    int zoomSize = 0;                    // 512 after each intake; only Zoom out changes it
+    platform::FileIdentity previewWritten;  // the preview file as last written; only that file is deleted
+    int zoomSize = 0;                       // 512 after each intake; only Zoom out changes it
     image::ConversionOptions options;
     // The last snapshot's pixels before the black-and-white conversion, and where the picture lies in it.
     image::Raster kept;
     image::PictureRect pictureRect;
+    image::MarginBlend marginBlend;  // how the snapshot blended the picture's outer lines with the margin
     // The picture as taken in, upright, at the size the field gives it by default, and its own size (0
     // before the first picture): every engraving is drawn from it anew, at the chosen size, turned by the
     // Rotate clicks and zoomed by the steps since.

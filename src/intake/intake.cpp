@@ -29,6 +29,26 @@ image::PictureRect onSnapshot(double left, double top, double width, double heig
     return {l, t, at(left + width) - l, at(top + height) - t};
 }
 
+// How much of the rectangle's outer lines is picture once the snapshot has enlarged the surface, blending
+// them with the margin; stretching that drops and repeats whole pixels blends nothing.
+image::MarginBlend blendOnSnapshot(const Placement& p, const image::PictureRect& r, Surroundings& around) {
+    image::MarginBlend blend;
+    blend.colour = around.canvasBackground();
+    if (around.resampling() != image::Resample::Halftone || r.width <= 0 || r.height <= 0) return blend;
+    constexpr double k = kSnapshotSize / 510.0;
+    const auto covered = [](int line, double from, double to) {
+        return static_cast<float>(
+            std::clamp(std::min(line + 1.0, to) - std::max<double>(line, from), 0.0, 1.0));
+    };
+    const double left = p.left * k, right = std::min(p.left + p.width, 510) * k;
+    const double top = p.top * k, bottom = std::min(p.top + p.height, 510) * k;
+    blend.left = covered(r.left, left, right);
+    blend.right = covered(r.left + r.width - 1, left, right);
+    blend.top = covered(r.top, top, bottom);
+    blend.bottom = covered(r.top + r.height - 1, top, bottom);
+    return blend;
+}
+
 // The kept picture's rectangle after its preview has been drawn at (offset, offset) with this size.
 image::PictureRect redrawn(const image::PictureRect& r, int offset, int size) {
     const double f = size / static_cast<double>(kSnapshotSize);
@@ -104,14 +124,15 @@ void drawKeptPicture(ImageState& state, Surroundings& around) {
     image::drawPicture(around.canvas(), picture, p.left, p.top, p.width, p.height, around.resampling());
     around.canvasChanged();
     state.pictureRect = onSnapshot(p.left, p.top, p.width, p.height);
+    state.marginBlend = blendOnSnapshot(p, state.pictureRect, around);
     takeSnapshot(state, around);
 }
 
 // The black-and-white image of the kept snapshot becomes the engraving bitmap.
 void blackAndWhite(ImageState& state) {
-    state.engraving = state.kept.empty()
-                          ? image::Bitmap()
-                          : image::convertToBlackAndWhite(state.kept, state.pictureRect, state.options);
+    state.engraving = state.kept.empty() ? image::Bitmap()
+                                         : image::convertToBlackAndWhite(state.kept, state.pictureRect,
+                                                                         state.options, state.marginBlend);
 }
 
 void logConversion(const ImageState& state, Surroundings& around) {
@@ -147,7 +168,7 @@ std::optional<image::Raster> loadPreview(ImageState& state, Surroundings& around
     state.previewPath = around.previewFile();
     // A second console in the same run directory writes (and at its close deletes) the same preview file:
     // once this console has written it, it zooms its own picture, whatever the file now holds.
-    if (!state.previewWritten.empty() && !image::isSameFile(state.previewPath, state.previewWritten))
+    if (!state.previewWritten.empty() && !platform::isSameFile(state.previewPath, state.previewWritten))
         return image::LoadPicture(state.engraving.Mirror(false, true).ToByteSet());
     return image::LoadPicture(state.previewPath);
 }
@@ -180,7 +201,7 @@ IntakeResult takeInFitted(ImageState& state, Surroundings& around, Produce produ
     IntakeResult result = IntakeResult::Refused;
     if (produce(picture))
         // Checked only after a successful decoding, so that a refused picture never touches the preview file.
-        result = image::canWriteFile(previewFile) ? IntakeResult::Prepared : IntakeResult::PreviewUnwritable;
+        result = platform::canReplace(previewFile) ? IntakeResult::Prepared : IntakeResult::PreviewUnwritable;
     const int w = picture.info.width;
     const int h = picture.info.height;
     if (result == IntakeResult::Prepared) {
@@ -296,6 +317,7 @@ void zoomOut(ImageState& state, Surroundings& around) {
         around.canvasChanged();
     }
     state.pictureRect = redrawn(state.pictureRect, offset, picture ? state.zoomSize : 0);
+    state.marginBlend = {};
     takeSnapshot(state, around);
     commonTail(state, around);
 }
@@ -316,6 +338,7 @@ void zoomIn(ImageState& state, Surroundings& around) {
         around.canvasChanged();
     }
     state.pictureRect = redrawn(state.pictureRect, -20, picture ? 550 : 0);
+    state.marginBlend = {};
     takeSnapshot(state, around);
     commonTail(state, around);
 }

@@ -37,7 +37,8 @@ inline bool tooLarge(int width, int height) { return width >= kSnapshotSize || h
 class Surroundings {
   public:
     virtual ~Surroundings() = default;
-    // The working canvas (画板1's surface), its background colour (0x00BBGGRR) and how it stretches.
+    // The working canvas (the main window's draw panel), its background colour (0x00BBGGRR) and how it
+    // stretches.
     virtual image::Raster& canvas() = 0;
     virtual std::uint32_t canvasBackground() = 0;
     virtual image::Resample resampling() = 0;

@@ -35,8 +35,9 @@ void drawOnPanel(DrawSurface& panel, const Raster& picture, int width, int heigh
 }
 
 void drawRulers(Window& main) {
-    drawRuler(main, unit::画板2, resources::verticalRulerBmp(), kRulerWidth, kSnapshotSize);
-    drawRuler(main, unit::画板3, resources::horizontalRulerBmp(), kSnapshotSize, kRulerWidth);
+    drawRuler(main, main_window::kVerticalRuler, resources::verticalRulerBmp(), kRulerWidth, kSnapshotSize);
+    drawRuler(main, main_window::kHorizontalRuler, resources::horizontalRulerBmp(), kSnapshotSize,
+              kRulerWidth);
 }
 
 }  // namespace tessary::intake

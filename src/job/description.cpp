@@ -204,6 +204,7 @@ const std::vector<std::pair<std::string_view, Key<Options>>>& optionKeys() {
         {"auto_level", flag(&Options::autoLevel)},
         {"size", number(&Options::size, image::kSizeRange)},
         {"fill", flag(&Options::fill)},
+        {"mirror", flag(&Options::mirror)},
     };
     return keys;
 }

@@ -23,7 +23,9 @@ struct Opening {
 }  // namespace
 
 std::unique_ptr<PortDevice> openWithin(std::chrono::milliseconds limit,
-                                       std::function<std::unique_ptr<PortDevice>()> open) {
+                                       std::function<std::unique_ptr<PortDevice>()> open,
+                                       const LinkClock& clock) {
+    const auto deadline = clock.now() + limit;
     auto opening = std::make_shared<Opening>();
     try {
         std::thread([opening, open = std::move(open)] {
@@ -47,7 +49,7 @@ std::unique_ptr<PortDevice> openWithin(std::chrono::milliseconds limit,
         return nullptr;
     }
     std::unique_lock lock(opening->mutex);
-    if (!opening->ended.wait_for(lock, limit, [&] { return opening->done; })) {
+    if (!clock.waitUntil(opening->ended, lock, deadline, [&] { return opening->done; })) {
         opening->abandoned = true;
         std::fprintf(stderr, "tessary: the port did not open within %lld ms\n",
                      static_cast<long long>(limit.count()));

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "link/event_queue.h"
 #include "link/port_settings.h"
+#include "link/queue_entry.h"
 
 namespace tessary::link {
 

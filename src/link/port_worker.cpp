@@ -28,11 +28,6 @@ constexpr auto kWaitSlice = milliseconds(15);
 
 QueueEntry status(std::uint8_t code) { return {QueueEntry::Type::LineStatus, code}; }
 
-int remainingMs(Clock::time_point deadline) {
-    auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now()).count();
-    return static_cast<int>(std::clamp<long long>(left, 0, 1000 * 60 * 60));
-}
-
 // The line's write time-out: the constant plus the multiplier per byte, both the unit's Timeout.
 long long writeTimeLimitMs(std::int32_t timeoutMs, std::size_t count) {
     constexpr long long kCap = 1LL << 40;  // about 35 years; keeps the clock arithmetic in range
@@ -47,15 +42,31 @@ long long writeTimeLimitMs(std::int32_t timeoutMs, std::size_t count) {
 // The write's total allowance grows with its length (hours for an image at the unit's time-out), so a far
 // end that stops taking bytes would hold the window thread that long: a write during which no byte leaves
 // for as long as a one-byte write may last has stalled and fails.
-PortWorker::StallWatch::StallWatch(std::int32_t timeoutMs)
-    : allowance_(writeTimeLimitMs(timeoutMs, 1)), lastMove_(Clock::now()) {}
+// A driver may take more than it reports as queued: a pseudo-terminal under wine takes some 20 KB at once and
+// reports none of it, USB and Bluetooth adapters keep buffers of their own. While the line is still carrying
+// what the driver took, at the slowest a byte may go (12 bits: start, 8 data, parity, 2 stop), its silence is
+// no stall.
+PortWorker::StallWatch::StallWatch(std::int32_t timeoutMs, std::int32_t baudRate, const LinkClock& clock)
+    : clock_(clock),
+      allowance_(writeTimeLimitMs(timeoutMs, 1)),
+      slowestBytesPerSecond_(std::max(baudRate, 12) / 12.0),
+      start_(clock.now()),
+      lastMove_(start_) {}
 
-Clock::time_point PortWorker::StallWatch::limit(Clock::time_point deadline, std::size_t sent) {
+Clock::time_point PortWorker::StallWatch::limit(Clock::time_point deadline, std::size_t sent,
+                                                std::size_t taken) {
     if (sent != sent_) {
         sent_ = sent;
-        lastMove_ = Clock::now();
+        lastMove_ = clock_.now();
     }
-    return std::min(deadline, lastMove_ + milliseconds(allowance_));
+    const auto carried = start_ + std::chrono::duration_cast<Clock::duration>(
+                                      std::chrono::duration<double>(taken / slowestBytesPerSecond_));
+    return std::min(deadline, std::max(lastMove_, carried) + milliseconds(allowance_));
+}
+
+int PortWorker::remainingMs(Clock::time_point deadline) const {
+    auto left = std::chrono::duration_cast<milliseconds>(deadline - now()).count();
+    return static_cast<int>(std::clamp<long long>(left, 0, 1000 * 60 * 60));
 }
 
 PortWorker::PortWorker(std::unique_ptr<PortDevice> device, std::shared_ptr<EventQueue> queue,
@@ -86,8 +97,8 @@ bool PortWorker::stopRequested() { return stopRequested_.load(); }
 // A wedged adapter must not hold the window thread: what the driver has not sent by then is thrown away, so
 // that closing the device has nothing left to wait for.
 void PortWorker::closeDevice() {
-    const auto until = Clock::now() + kCloseDrain;
-    while (!device_->gone() && Clock::now() < until) {
+    const auto until = now() + kCloseDrain;
+    while (!device_->gone() && now() < until) {
         const auto pending = device_->pendingOutput();
         if (!pending || *pending == 0) break;
         device_->wait(std::min(10, remainingMs(until)), false, false);
@@ -145,7 +156,7 @@ bool PortWorker::waitOnce() {
     if (stopRequested()) return false;
     const bool gone = device_->gone();
     const bool sampleLines = device_->watchesLines() && !gone;
-    const bool resting = !gone && Clock::now() < restUntil_;
+    const bool resting = !gone && now() < restUntil_;
     int timeout = sampleLines ? kLineSampleMs : -1;
     if (resting) timeout = std::max(1, remainingMs(restUntil_));
     device_->wait(timeout, !gone && !resting, false);
@@ -164,7 +175,7 @@ bool PortWorker::waitOnce() {
     }
     if (!gone && !resting) {
         const std::size_t taken = readAvailable();
-        if (taken > 0 && taken < kTrickleBytes) restUntil_ = Clock::now() + kTrickleRest;
+        if (taken > 0 && taken < kTrickleBytes) restUntil_ = now() + kTrickleRest;
     }
 
     if (request) {
@@ -203,8 +214,8 @@ bool PortWorker::performWrite(const Bytes& bytes) {
     if (device_->gone()) return false;
     device_->purge();
     const bool limited = options_.timeoutMs > 0;
-    const auto deadline = Clock::now() + milliseconds(writeTimeLimitMs(options_.timeoutMs, bytes.size()));
-    StallWatch stall(options_.timeoutMs);
+    const auto deadline = now() + milliseconds(writeTimeLimitMs(options_.timeoutMs, bytes.size()));
+    StallWatch stall(options_.timeoutMs, options_.baudRate, *options_.clock);
 
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -219,7 +230,7 @@ bool PortWorker::performWrite(const Bytes& bytes) {
         // The driver has no room: wait for it, taking in what arrives meanwhile.
         const std::size_t pending = device_->pendingOutput().value_or(0);
         sent_.store(done > pending ? done - pending : 0);
-        const auto until = stall.limit(deadline, sent_.load());
+        const auto until = stall.limit(deadline, sent_.load(), done);
         if (stopRequested() || (limited && remainingMs(until) == 0)) {
             device_->discardOutput();
             return false;
@@ -242,7 +253,7 @@ bool PortWorker::waitForTransmitter(std::size_t total, Clock::time_point deadlin
         }
         if (*queued == 0) break;
         sent_.store(total > *queued ? total - *queued : 0);
-        const auto until = stall.limit(deadline, sent_.load());
+        const auto until = stall.limit(deadline, sent_.load(), total);
         if (stopRequested() || (limited && remainingMs(until) == 0)) {
             device_->discardOutput();
             return false;

@@ -15,14 +15,16 @@
 
 #include "app/model/value.h"
 #include "link/event_queue.h"
+#include "link/link_clock.h"
 #include "link/port_device.h"
 
 namespace tessary::link {
 
 struct WorkerOptions {
     std::optional<std::uint8_t> eventChar;
-    std::int32_t timeoutMs = 1000;  // write deadline: this plus this per byte; 0 means none
-    std::int32_t baudRate = 57600;  // paces the wait for the transmitter to empty
+    std::int32_t timeoutMs = 1000;                // write deadline: this plus this per byte; 0 means none
+    std::int32_t baudRate = 57600;                // paces the wait for the transmitter to empty
+    const LinkClock* clock = &steadyLinkClock();  // the deadlines of writes, rests and the close
 };
 
 class PortWorker {
@@ -48,18 +50,25 @@ class PortWorker {
 
   private:
     using Clock = std::chrono::steady_clock;
-    // When a write gives up for want of progress: `limit` moves on each time the bytes sent change.
+    // When a write gives up for want of progress: `limit` moves on each time the bytes sent change, and
+    // never comes before the line could have carried the bytes the driver has taken.
     class StallWatch {
       public:
-        explicit StallWatch(std::int32_t timeoutMs);
-        Clock::time_point limit(Clock::time_point deadline, std::size_t sent);
+        StallWatch(std::int32_t timeoutMs, std::int32_t baudRate, const LinkClock& clock);
+        Clock::time_point limit(Clock::time_point deadline, std::size_t sent, std::size_t taken);
 
       private:
+        const LinkClock& clock_;
         long long allowance_;
+        double slowestBytesPerSecond_;
         std::size_t sent_ = 0;
+        Clock::time_point start_;
         Clock::time_point lastMove_;
     };
 
+    Clock::time_point now() const { return options_.clock->now(); }
+    // Milliseconds until the deadline, 0 once it has passed.
+    int remainingMs(Clock::time_point deadline) const;
     void run();
     bool waitOnce();
     bool stopRequested();

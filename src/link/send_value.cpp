@@ -42,8 +42,4 @@ struct ByteForm {
 
 std::optional<Bytes> byteForm(const SendValue& value) { return std::visit(ByteForm{}, value); }
 
-SendValue toSendValue(const Value& value) {
-    return std::visit([](const auto& v) -> SendValue { return v; }, value);
-}
-
 }  // namespace tessary::link

@@ -29,7 +29,4 @@ using SendValue = std::variant<std::uint8_t, std::int16_t, std::int32_t, std::in
 // nullopt for a value without a byte form.
 std::optional<Bytes> byteForm(const SendValue& value);
 
-// A property-model value as SendData takes it: integer, text or byte set.
-SendValue toSendValue(const Value& value);
-
 }  // namespace tessary::link

@@ -11,6 +11,7 @@
 #include "app/model/properties.h"
 #include "app/model/window.h"
 #include "link/com_ports.h"
+#include "link/delivery_target.h"
 #include "link/event_queue.h"
 #include "link/port_device.h"
 #include "link/port_worker.h"

@@ -148,8 +148,8 @@ using ConsoleDeathTest = ConsoleTest;
 TEST_F(ConsoleDeathTest, UnknownUnitEndsTheProgramWithMinusOne) {
     Console console(clock, dialogs, host, registry);
     ASSERT_TRUE(console.createMainWindow(def));
-    EXPECT_EXIT(console.main().set("按钮不存在", prop::kVisible, 0),
-                ::testing::ExitedWithCode(exitStatusOf(-1)), "按钮不存在");
+    EXPECT_EXIT(console.main().set("noSuchUnit", prop::kVisible, 0),
+                ::testing::ExitedWithCode(exitStatusOf(-1)), "noSuchUnit");
     EXPECT_EXIT(console.main().getInt("nope", prop::kLeft), ::testing::ExitedWithCode(exitStatusOf(-1)),
                 "no unit");
 }

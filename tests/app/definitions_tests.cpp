@@ -22,51 +22,54 @@ struct Placement {
 
 // The main window's units in definition order.
 const Placement kMainUnits[] = {
-    {"按钮旋转", Kind::Button, "分组框6", 176, 24, 48, 40, "Rotate"},
-    {"按钮重载", Kind::Button, "分组框6", 64, 24, 48, 40, "Reload"},
-    {"按钮缩小", Kind::Button, "", 888, 536, 40, 40, " Zoom Out"},
-    {"按钮放大", Kind::Button, "", 784, 536, 40, 40, " Zoom In"},
-    {"分组框6", Kind::GroupBox, "", 768, 512, 232, 80, "Image Editing"},
-    {"按钮快进", Kind::Button, "", 928, 456, 64, 40, "   Fast   Forward"},
-    {"按钮复位", Kind::Button, "", 856, 456, 64, 40, "Recarve"},
-    {"按钮快退", Kind::Button, "", 784, 456, 64, 40, "   Fast  Backward"},
-    {"分组框5", Kind::GroupBox, "", 768, 440, 232, 64, "Carve Rate Control"},
-    {"按钮右", Kind::Button, "", 920, 384, 56, 40, "Right"},
-    {"按钮左", Kind::Button, "", 792, 384, 56, 40, "Left"},
-    {"按钮下", Kind::Button, "", 856, 384, 56, 40, "Down"},
-    {"按钮上", Kind::Button, "", 856, 336, 56, 40, "Up"},
-    {"分组框4", Kind::GroupBox, "", 768, 320, 232, 112, "Movement"},
-    {"画板3", Kind::DrawPanel, "画板1", 0, 499, 511, 12, nullptr},
-    {"画板2", Kind::DrawPanel, "画板1", 499, 0, 12, 512, nullptr},
-    {"组合框1", Kind::ComboBox, "", 136, 16, 64, 20, nullptr},
-    {"按钮框定位", Kind::Button, "分组框3", 48, 144, 136, 56, "Carving Preview"},
-    {"按钮中心", Kind::Button, "分组框3", 48, 80, 136, 56, "To Middle of Image"},
-    {"按钮点定位", Kind::Button, "分组框3", 48, 16, 136, 56, "To Left Lower Corner"},
-    {"分组框3", Kind::GroupBox, "", 768, 96, 232, 208, "Location Mode"},
-    {"图片框1", Kind::PicBox, "画板1", 0, 0, 512, 512, nullptr},
-    {"按钮高级", Kind::Button, "", 920, 592, 64, 32, "Setting"},
-    {"按钮重启", Kind::Button, "", 648, 8, 96, 40, "Restart"},
-    {"画板1", Kind::DrawPanel, "分组框2", 8, 16, 512, 512, nullptr},
-    {"分组框2", Kind::GroupBox, "", 232, 56, 530, 536, "Carve Preview"},
-    {"按钮断开", Kind::Button, "", 136, 8, 64, 32, "Break"},
-    {"按钮暂停", Kind::Button, "", 464, 8, 96, 40, "Pause"},
-    {"拖放对象1", Kind::DropTarget, "", 1016, 8, 24, 24, nullptr},
-    {"编辑框1", Kind::EditBox, "分组框1", 8, 16, 176, 512, nullptr},
-    {"分组框1", Kind::GroupBox, "", 24, 56, 192, 536, "Message"},
-    {"按钮连接", Kind::Button, "", 40, 8, 64, 32, "Connect"},
-    {"滑块标签", Kind::Label, "", 784, 592, 112, 32, "Burning time:60"},
-    {"滑块条1", Kind::SliderBar, "", 24, 600, 752, 24, nullptr},
-    {"按钮开始", Kind::Button, "", 280, 8, 96, 40, "Start"},
-    {"按钮发送数据", Kind::Button, "", 800, 16, 160, 72, "Send Image To Machine"},
-    {"端口1", Kind::SerialPort, "", 968, 16, 24, 24, nullptr},
+    {main_window::kRotate, Kind::Button, main_window::kImageEditingGroup, 176, 24, 48, 40, "Rotate"},
+    {main_window::kReload, Kind::Button, main_window::kImageEditingGroup, 64, 24, 48, 40, "Reload"},
+    {main_window::kZoomOut, Kind::Button, "", 888, 536, 40, 40, " Zoom Out"},
+    {main_window::kZoomIn, Kind::Button, "", 784, 536, 40, 40, " Zoom In"},
+    {main_window::kImageEditingGroup, Kind::GroupBox, "", 768, 512, 232, 80, "Image Editing"},
+    {main_window::kFastForward, Kind::Button, "", 928, 456, 64, 40, "   Fast   Forward"},
+    {main_window::kRecarve, Kind::Button, "", 856, 456, 64, 40, "Recarve"},
+    {main_window::kFastBackward, Kind::Button, "", 784, 456, 64, 40, "   Fast  Backward"},
+    {main_window::kCarveRateGroup, Kind::GroupBox, "", 768, 440, 232, 64, "Carve Rate Control"},
+    {main_window::kJogRight, Kind::Button, "", 920, 384, 56, 40, "Right"},
+    {main_window::kJogLeft, Kind::Button, "", 792, 384, 56, 40, "Left"},
+    {main_window::kJogDown, Kind::Button, "", 856, 384, 56, 40, "Down"},
+    {main_window::kJogUp, Kind::Button, "", 856, 336, 56, 40, "Up"},
+    {main_window::kMovementGroup, Kind::GroupBox, "", 768, 320, 232, 112, "Movement"},
+    {main_window::kHorizontalRuler, Kind::DrawPanel, main_window::kCanvas, 0, 499, 511, 12, nullptr},
+    {main_window::kVerticalRuler, Kind::DrawPanel, main_window::kCanvas, 499, 0, 12, 512, nullptr},
+    {main_window::kComList, Kind::ComboBox, "", 136, 16, 64, 20, nullptr},
+    {main_window::kFrameCarvingArea, Kind::Button, main_window::kLocationGroup, 48, 144, 136, 56,
+     "Carving Preview"},
+    {main_window::kToMiddle, Kind::Button, main_window::kLocationGroup, 48, 80, 136, 56,
+     "To Middle of Image"},
+    {main_window::kToLowerLeft, Kind::Button, main_window::kLocationGroup, 48, 16, 136, 56,
+     "To Left Lower Corner"},
+    {main_window::kLocationGroup, Kind::GroupBox, "", 768, 96, 232, 208, "Location Mode"},
+    {main_window::kPreview, Kind::PicBox, main_window::kCanvas, 0, 0, 512, 512, nullptr},
+    {main_window::kSetting, Kind::Button, "", 920, 592, 64, 32, "Setting"},
+    {main_window::kRestart, Kind::Button, "", 648, 8, 96, 40, "Restart"},
+    {main_window::kCanvas, Kind::DrawPanel, main_window::kPreviewGroup, 8, 16, 512, 512, nullptr},
+    {main_window::kPreviewGroup, Kind::GroupBox, "", 232, 56, 530, 536, "Carve Preview"},
+    {main_window::kDisconnect, Kind::Button, "", 136, 8, 64, 32, "Break"},
+    {main_window::kPause, Kind::Button, "", 464, 8, 96, 40, "Pause"},
+    {main_window::kDropTarget, Kind::DropTarget, "", 1016, 8, 24, 24, nullptr},
+    {main_window::kLog, Kind::EditBox, main_window::kLogGroup, 8, 16, 176, 512, nullptr},
+    {main_window::kLogGroup, Kind::GroupBox, "", 24, 56, 192, 536, "Message"},
+    {main_window::kConnect, Kind::Button, "", 40, 8, 64, 32, "Connect"},
+    {main_window::kBurningTimeLabel, Kind::Label, "", 784, 592, 112, 32, "Burning time:60"},
+    {main_window::kBurningTime, Kind::SliderBar, "", 24, 600, 752, 24, nullptr},
+    {main_window::kStart, Kind::Button, "", 280, 8, 96, 40, "Start"},
+    {main_window::kUploadImage, Kind::Button, "", 800, 16, 160, 72, "Send Image To Machine"},
+    {main_window::kPort, Kind::SerialPort, "", 968, 16, 24, 24, nullptr},
 };
 
 const Placement kSettingUnits[] = {
-    {"按钮2", Kind::Button, "", 432, 256, 88, 32, "Version"},
-    {"图片框1", Kind::PicBox, "", 24, 16, 488, 224, nullptr},
-    {"标签2", Kind::Label, "", 104, 259, 112, 32, "Motor Step Pluse :"},
-    {"编辑框1", Kind::EditBox, "", 224, 264, 48, 24, nullptr},
-    {"按钮1", Kind::Button, "", 296, 264, 48, 24, "Save"},
+    {setting_window::kVersion, Kind::Button, "", 432, 256, 88, 32, "Version"},
+    {setting_window::kPicture, Kind::PicBox, "", 24, 16, 488, 224, nullptr},
+    {setting_window::kStepPulseLabel, Kind::Label, "", 104, 259, 112, 32, "Motor Step Pluse :"},
+    {setting_window::kStepPulse, Kind::EditBox, "", 224, 264, 48, 24, nullptr},
+    {setting_window::kSave, Kind::Button, "", 296, 264, 48, 24, "Save"},
 };
 
 int captionProperty(Kind k) {
@@ -129,15 +132,15 @@ TEST(WindowDefinitions, SettingWindowHoldsItsFiveUnits) {
     const WindowDef& def = settingWindowDefinition();
     expectUnits(def, kSettingUnits);
     EXPECT_EQ(asText(*def.property(prop::window::kCaption)), "");
-    const UnitDef& box = *def.find("编辑框1");
+    const UnitDef& box = *def.find(setting_window::kStepPulse);
     EXPECT_EQ(asText(*box.property(prop::editbox::kContent)), "35");
     EXPECT_EQ(asInt(*box.property(prop::editbox::kInputMode)), 3) << "digits and minus only";
-    EXPECT_EQ(asInt(*def.find("图片框1")->property(prop::picbox::kDisplayMode)), 1);
+    EXPECT_EQ(asInt(*def.find(setting_window::kPicture)->property(prop::picbox::kDisplayMode)), 1);
 }
 
 TEST(WindowDefinitions, BothEditBoxesNamedAlikeAreDistinctUnits) {
-    const UnitDef* log = mainWindowDefinition().find("编辑框1");
-    const UnitDef* step = settingWindowDefinition().find("编辑框1");
+    const UnitDef* log = mainWindowDefinition().find(main_window::kLog);
+    const UnitDef* step = settingWindowDefinition().find(setting_window::kStepPulse);
     ASSERT_TRUE(log && step);
     EXPECT_TRUE(asBool(*log->property(prop::editbox::kMultiLine)));
     EXPECT_FALSE(asBool(*step->property(prop::editbox::kMultiLine)));
@@ -159,45 +162,45 @@ TEST(WindowDefinitions, BindEveryEventOfTheBindingTableAndNothingElse) {
         {"", event::kShortcut, "openPictureOptions"},
         {"", event::kShortcut + 1, "openPicture"},
         {"", event::kShortcut + 2, "openTextWindow"},
-        {"按钮旋转", event::kClick, "rotate"},
-        {"按钮重载", event::kClick, "reload"},
-        {"按钮缩小", event::kClick, "zoomOut"},
-        {"按钮放大", event::kClick, "zoomIn"},
-        {"按钮快进", event::kClick, "fastForward"},
-        {"按钮复位", event::kClick, "recarve"},
-        {"按钮快退", event::kClick, "fastBackward"},
-        {"按钮右", event::kClick, "jogRight"},
-        {"按钮右", event::kKeyDown, "arrowKeys"},
-        {"按钮左", event::kClick, "jogLeft"},
-        {"按钮左", event::kKeyDown, "arrowKeys"},
-        {"按钮下", event::kClick, "jogDown"},
-        {"按钮下", event::kKeyDown, "arrowKeys"},
-        {"按钮上", event::kClick, "jogUp"},
-        {"按钮上", event::kKeyDown, "arrowKeys"},
-        {"画板3", event::kMenuItem, "openPictureOptions"},
-        {"画板3", event::kMenuItem + 1, "openPicture"},
-        {"画板3", event::kMenuItem + 2, "openTextWindow"},
-        {"画板2", event::kMenuItem, "openPictureOptions"},
-        {"画板2", event::kMenuItem + 1, "openPicture"},
-        {"画板2", event::kMenuItem + 2, "openTextWindow"},
-        {"按钮框定位", event::kClick, "frameCarvingArea"},
-        {"按钮中心", event::kClick, "toMiddle"},
-        {"按钮点定位", event::kClick, "toLowerLeft"},
-        {"图片框1", event::kMenuItem, "openPictureOptions"},
-        {"图片框1", event::kMenuItem + 1, "openPicture"},
-        {"图片框1", event::kMenuItem + 2, "openTextWindow"},
-        {"按钮高级", event::kClick, "openSetting"},
-        {"按钮重启", event::kClick, "restart"},
-        {"按钮断开", event::kClick, "disconnect"},
-        {"按钮暂停", event::kClick, "pause"},
-        {"拖放对象1", event::kFilesDropped, "takeInPicture"},
-        {"按钮连接", event::kClick, "connect"},
-        {"滑块条1", event::kMouseMove, "showBurningTime"},
-        {"滑块条1", event::kLeftUp, "sendBurningTime"},
-        {"按钮开始", event::kClick, "start"},
-        {"按钮发送数据", event::kClick, "uploadImage"},
-        {"端口1", event::kDataArrived, "positionReport"},
-        {"端口1", event::kDeviceGone, "connectionLost"},
+        {main_window::kRotate, event::kClick, "rotate"},
+        {main_window::kReload, event::kClick, "reload"},
+        {main_window::kZoomOut, event::kClick, "zoomOut"},
+        {main_window::kZoomIn, event::kClick, "zoomIn"},
+        {main_window::kFastForward, event::kClick, "fastForward"},
+        {main_window::kRecarve, event::kClick, "recarve"},
+        {main_window::kFastBackward, event::kClick, "fastBackward"},
+        {main_window::kJogRight, event::kClick, "jogRight"},
+        {main_window::kJogRight, event::kKeyDown, "arrowKeys"},
+        {main_window::kJogLeft, event::kClick, "jogLeft"},
+        {main_window::kJogLeft, event::kKeyDown, "arrowKeys"},
+        {main_window::kJogDown, event::kClick, "jogDown"},
+        {main_window::kJogDown, event::kKeyDown, "arrowKeys"},
+        {main_window::kJogUp, event::kClick, "jogUp"},
+        {main_window::kJogUp, event::kKeyDown, "arrowKeys"},
+        {main_window::kHorizontalRuler, event::kMenuItem, "openPictureOptions"},
+        {main_window::kHorizontalRuler, event::kMenuItem + 1, "openPicture"},
+        {main_window::kHorizontalRuler, event::kMenuItem + 2, "openTextWindow"},
+        {main_window::kVerticalRuler, event::kMenuItem, "openPictureOptions"},
+        {main_window::kVerticalRuler, event::kMenuItem + 1, "openPicture"},
+        {main_window::kVerticalRuler, event::kMenuItem + 2, "openTextWindow"},
+        {main_window::kFrameCarvingArea, event::kClick, "frameCarvingArea"},
+        {main_window::kToMiddle, event::kClick, "toMiddle"},
+        {main_window::kToLowerLeft, event::kClick, "toLowerLeft"},
+        {main_window::kPreview, event::kMenuItem, "openPictureOptions"},
+        {main_window::kPreview, event::kMenuItem + 1, "openPicture"},
+        {main_window::kPreview, event::kMenuItem + 2, "openTextWindow"},
+        {main_window::kSetting, event::kClick, "openSetting"},
+        {main_window::kRestart, event::kClick, "restart"},
+        {main_window::kDisconnect, event::kClick, "disconnect"},
+        {main_window::kPause, event::kClick, "pause"},
+        {main_window::kDropTarget, event::kFilesDropped, "takeInPicture"},
+        {main_window::kConnect, event::kClick, "connect"},
+        {main_window::kBurningTime, event::kMouseMove, "showBurningTime"},
+        {main_window::kBurningTime, event::kLeftUp, "sendBurningTime"},
+        {main_window::kStart, event::kClick, "start"},
+        {main_window::kUploadImage, event::kClick, "uploadImage"},
+        {main_window::kPort, event::kDataArrived, "positionReport"},
+        {main_window::kPort, event::kDeviceGone, "connectionLost"},
     };
     std::vector<std::tuple<std::string, int, std::string>> actual;
     for (const auto& b : bindingsOf(mainWindowDefinition())) actual.emplace_back(b.unit, b.event, b.handler);
@@ -206,13 +209,13 @@ TEST(WindowDefinitions, BindEveryEventOfTheBindingTableAndNothingElse) {
     actual.clear();
     for (const auto& b : bindingsOf(settingWindowDefinition()))
         actual.emplace_back(b.unit, b.event, b.handler);
-    EXPECT_EQ(actual,
-              (std::vector<std::tuple<std::string, int, std::string>>{
-                  {"按钮2", event::kClick, "showVersion"}, {"按钮1", event::kClick, "saveStepPulse"}}));
+    EXPECT_EQ(actual, (std::vector<std::tuple<std::string, int, std::string>>{
+                          {setting_window::kVersion, event::kClick, "showVersion"},
+                          {setting_window::kSave, event::kClick, "saveStepPulse"}}));
 }
 
 TEST(WindowDefinitions, SerialPortCarriesTheFiftyTwoByteSettingsBlock) {
-    const UnitDef& port = *mainWindowDefinition().find("端口1");
+    const UnitDef& port = *mainWindowDefinition().find(main_window::kPort);
     ASSERT_EQ(port.serialSettings.size(), 52u);
     const auto s = decodeSerialSettings(port.serialSettings);
     ASSERT_TRUE(s);
@@ -224,7 +227,7 @@ TEST(WindowDefinitions, SerialPortCarriesTheFiftyTwoByteSettingsBlock) {
 }
 
 TEST(WindowDefinitions, ComListHoldsCom0ToCom32WithCom0Selected) {
-    const UnitDef& list = *mainWindowDefinition().find("组合框1");
+    const UnitDef& list = *mainWindowDefinition().find(main_window::kComList);
     const auto items = splitItems(asText(*list.property(prop::combobox::kItems)));
     ASSERT_EQ(items.size(), 33u);
     for (int n = 0; n <= 32; ++n) EXPECT_EQ(items[n], "COM" + std::to_string(n));
@@ -233,7 +236,8 @@ TEST(WindowDefinitions, ComListHoldsCom0ToCom32WithCom0Selected) {
 }
 
 TEST(WindowDefinitions, PlaceholderIsASixteenColourBmpOfTheStatedSize) {
-    const Bytes picture = asBytes(*mainWindowDefinition().find("图片框1")->property(prop::picbox::kPicture));
+    const Bytes picture =
+        asBytes(*mainWindowDefinition().find(main_window::kPreview)->property(prop::picbox::kPicture));
     ASSERT_EQ(picture.size(), 131190u);
     EXPECT_EQ(picture[0], 'B');
     EXPECT_EQ(picture[1], 'M');

@@ -2,6 +2,7 @@
 // The property model's conversions and clamping, and the stored blocks of window definitions.
 #include <gtest/gtest.h>
 
+#include "app/definitions/unit_names.h"
 #include "app/model/font_record.h"
 #include "app/model/properties.h"
 #include "app/model/property_rules.h"
@@ -99,7 +100,7 @@ TEST(PropertyRules, ConvertAndClampEachKindsProperties) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(normaliseProperty(c.kind, c.property, c.written), c.stored)
-            << kindName(c.kind) << " property " << c.property;
+            << static_cast<int>(c.kind) << " property " << c.property;
     }
 }
 
@@ -129,7 +130,7 @@ TEST(PropertyRules, ItemsTravelAsOneText) {
 }
 
 TEST(StoredUnits, ReadBackWhatTheRulesStoredOrTheEmptyValueOfTheType) {
-    StoredUnit unit("拖放对象1", Kind::DropTarget);
+    StoredUnit unit(main_window::kDropTarget, Kind::DropTarget);
     EXPECT_EQ(unit.read(prop::droptarget::kAcceptFiles), Value{0});
     unit.write(prop::droptarget::kAcceptFiles, std::string("3"));
     EXPECT_EQ(unit.read(prop::droptarget::kAcceptFiles), Value{1});

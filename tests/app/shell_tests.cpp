@@ -108,7 +108,8 @@ TEST_F(ShellTest, ControlStatesSwitchExactlyTheTwentyMachineControlsInOrder) {
             EXPECT_EQ(c.main().getInt(unit, prop::kDisabled), disabled);
     }
     for (const char* untouched :
-         {"按钮连接", "按钮断开", "组合框1", "编辑框1", "滑块标签", "图片框1", "分组框4"}) {
+         {main_window::kConnect, main_window::kDisconnect, main_window::kComList, main_window::kLog,
+          main_window::kBurningTimeLabel, main_window::kPreview, main_window::kMovementGroup}) {
         EXPECT_EQ(c.main().getInt(untouched, prop::kDisabled), 0) << untouched;
     }
 }
@@ -122,21 +123,22 @@ TEST_F(ShellTest, StartUpRunsItsStepsInOrder) {
     EXPECT_TRUE(host.main->inner().dropTargetAttached());
 
     std::vector<Write> expected = controlStateWrites(1);
-    expected.push_back({"组合框1", prop::kVisible, 0});
-    expected.push_back({"端口1", prop::serial::kBaudRate, 57600});
-    expected.push_back({"端口1", prop::serial::kDataBits, 8});
-    expected.push_back({"端口1", prop::serial::kStopBits, 1});
-    expected.push_back({"端口1", prop::serial::kParityCheck, 0});
-    for (std::string_view line : shell::kWelcomeLines) expected.push_back({"编辑框1", -1, std::string(line)});
+    expected.push_back({main_window::kComList, prop::kVisible, 0});
+    expected.push_back({main_window::kPort, prop::serial::kBaudRate, 57600});
+    expected.push_back({main_window::kPort, prop::serial::kDataBits, 8});
+    expected.push_back({main_window::kPort, prop::serial::kStopBits, 1});
+    expected.push_back({main_window::kPort, prop::serial::kParityCheck, 0});
+    for (std::string_view line : shell::kWelcomeLines)
+        expected.push_back({main_window::kLog, -1, std::string(line)});
     EXPECT_EQ(atConnection, expected) << "the automatic connection comes last";
     EXPECT_EQ(host.main->writes, expected);
-    EXPECT_EQ(c.main().getInt("按钮断开", prop::kVisible), 1) << "Break stays shown";
-    EXPECT_EQ(c.main().getInt("端口1", prop::serial::kBaudRate), 57600);
+    EXPECT_EQ(c.main().getInt(main_window::kDisconnect, prop::kVisible), 1) << "Break stays shown";
+    EXPECT_EQ(c.main().getInt(main_window::kPort, prop::serial::kBaudRate), 57600);
 }
 
 TEST_F(ShellTest, LogStartsWithTheThreeWelcomeLinesByteForByte) {
     Console& c = start();
-    EXPECT_EQ(c.main().getText("编辑框1", prop::editbox::kContent),
+    EXPECT_EQ(c.main().getText(main_window::kLog, prop::editbox::kContent),
               "        Welcome(^_^)\r\n\r\n"
               "Drag the picture to this window to start your engraving\r\n\r\n"
               "Tips:Optimal size of image is 500*500\r\n\r\n");
@@ -145,8 +147,8 @@ TEST_F(ShellTest, LogStartsWithTheThreeWelcomeLinesByteForByte) {
 TEST_F(ShellTest, StartUpWithoutAConnectionHandlerDoesNotPretendToConnect) {
     Console& c = start();
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_EQ(c.main().getInt("组合框1", prop::kVisible), 0);
-    EXPECT_EQ(c.main().getInt("端口1", prop::serial::kPortNumber), 1);
+    EXPECT_EQ(c.main().getInt(main_window::kComList, prop::kVisible), 0);
+    EXPECT_EQ(c.main().getInt(main_window::kPort, prop::serial::kPortNumber), 1);
 }
 
 TEST_F(ShellTest, SettingWindowStartsFromItsDefinitionOnEachOpening) {
@@ -155,24 +157,25 @@ TEST_F(ShellTest, SettingWindowStartsFromItsDefinitionOnEachOpening) {
     std::vector<std::string> boxTexts;
     host.onModal = [&](Window& setting) {
         EXPECT_EQ(c.setting(), &setting);
-        boxTexts.push_back(setting.getText("编辑框1", prop::editbox::kContent));
-        setting.set("编辑框1", prop::editbox::kContent, std::string("200"));
-        EXPECT_EQ(c.main().getText("编辑框1", prop::editbox::kContent).rfind("        Welcome", 0), 0u)
-            << "the two 编辑框1 are different units";
+        boxTexts.push_back(setting.getText(setting_window::kStepPulse, prop::editbox::kContent));
+        setting.set(setting_window::kStepPulse, prop::editbox::kContent, std::string("200"));
+        EXPECT_EQ(c.main().getText(main_window::kLog, prop::editbox::kContent).rfind("        Welcome", 0),
+                  0u)
+            << "the log and the step-pulse box are different units";
     };
     for (int i = 0; i < 2; ++i)
-        static_cast<MemoryWindow&>(host.main->inner()).raise("按钮高级", event::kClick, {});
+        static_cast<MemoryWindow&>(host.main->inner()).raise(main_window::kSetting, event::kClick, {});
     EXPECT_EQ(boxTexts, (std::vector<std::string>{"35", "35"}));
     EXPECT_EQ(c.setting(), nullptr);
 }
 
 TEST_F(ShellTest, VersionButtonShowsTheVersionMessageAndLogsNothing) {
     Console& c = start();
-    const std::string log = c.main().getText("编辑框1", prop::editbox::kContent);
+    const std::string log = c.main().getText(main_window::kLog, prop::editbox::kContent);
     host.onModal = [&](Window& setting) {
-        static_cast<MemoryWindow&>(setting).raise("按钮2", event::kClick, {});
+        static_cast<MemoryWindow&>(setting).raise(setting_window::kVersion, event::kClick, {});
     };
-    host.main->inner().raise("按钮高级", event::kClick, {});
+    host.main->inner().raise(main_window::kSetting, event::kClick, {});
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].title, "Version 2.0.1");
     EXPECT_EQ(dialogs.shown[0].code, 0);
@@ -180,7 +183,7 @@ TEST_F(ShellTest, VersionButtonShowsTheVersionMessageAndLogsNothing) {
     EXPECT_EQ(text.rfind("Any improvements or suggestions email to ", 0), 0u);
     EXPECT_NE(text.find('@'), std::string::npos);
     EXPECT_EQ(text.substr(text.size() - 4), " ^_^");
-    EXPECT_EQ(c.main().getText("编辑框1", prop::editbox::kContent), log);
+    EXPECT_EQ(c.main().getText(main_window::kLog, prop::editbox::kContent), log);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "app/definitions/unit_names.h"
 #include "app/model/properties.h"
 #include "app/qt/qt_services.h"
 #include "app/qt/termination.h"
@@ -55,7 +56,7 @@ class InputTest : public WindowTest {
 TEST_F(InputTest, ArrowKeysOnAJogButtonReachItsHandlerNotTheFocusMovement) {
     Console& c = start();
     shell::applyConnectedState(c);
-    auto* up = widget<QPushButton>("按钮上");
+    auto* up = widget<QPushButton>(main_window::kJogUp);
     up->setFocus();
     QTest::keyClick(up, Qt::Key_Left);
     QTest::keyClick(up, Qt::Key_Down, Qt::ShiftModifier);
@@ -73,7 +74,7 @@ TEST_F(InputTest, ArrowKeysReachTheWindowEvenWhileTheJogButtonsAreDisabled) {
     QTest::keyClick(mainWidget(), Qt::Key_A);
     EXPECT_EQ(calls, (std::vector<std::string>{"arrowKeys:38", "arrowKeys:65"}));
     calls.clear();
-    auto* connect = widget<QPushButton>("按钮连接");
+    auto* connect = widget<QPushButton>(main_window::kConnect);
     connect->setFocus();
     QTest::keyClick(connect, Qt::Key_Right);
     EXPECT_EQ(calls, std::vector<std::string>{"arrowKeys:39"})
@@ -85,9 +86,9 @@ TEST_F(InputTest, SliderReportsMouseMovesAndTheReleaseWithItsNewPosition) {
     shell::applyConnectedState(c);
     int positionAtRelease = 0;
     registry.add("sendBurningTime", [&](Console& k, const EventArgs&) {
-        positionAtRelease = k.main().getInt("滑块条1", prop::slider::kPosition);
+        positionAtRelease = k.main().getInt(main_window::kBurningTime, prop::slider::kPosition);
     });
-    auto* slider = widget<QSlider>("滑块条1");
+    auto* slider = widget<QSlider>(main_window::kBurningTime);
     QTest::mouseMove(slider, QPoint(100, 10));
     ASSERT_FALSE(calls.empty());
     EXPECT_EQ(calls.front().rfind("showBurningTime:", 0), 0u) << "no button held";
@@ -129,7 +130,7 @@ TEST_F(InputTest, DropTargetAcceptsFileListsOnlyAnywhereOnTheWindow) {
     for (const auto& k : cases) EXPECT_EQ(w.acceptedDrop(k.data.get()), k.text);
 
     // A drop over the log box reaches the window, which raises the drop target's event.
-    auto* log = widget<QPlainTextEdit>("编辑框1");
+    auto* log = widget<QPlainTextEdit>(main_window::kLog);
     EXPECT_FALSE(log->viewport()->acceptDrops());
     std::unique_ptr<QMimeData> data(files({"file:///tmp/picture.jpg"}));
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
@@ -164,7 +165,7 @@ void whileModal(std::function<void(QWidget*)> check) {
 
 TEST_F(InputTest, SettingOpensOnlyWhileItsButtonIsEnabledModallyAndFreshEachTime) {
     Console& c = start();
-    auto* settingButton = widget<QPushButton>("按钮高级");
+    auto* settingButton = widget<QPushButton>(main_window::kSetting);
     QTest::mouseClick(settingButton, Qt::LeftButton);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_EQ(c.setting(), nullptr) << "disconnected: the Setting button is disabled";
@@ -176,16 +177,16 @@ TEST_F(InputTest, SettingOpensOnlyWhileItsButtonIsEnabledModallyAndFreshEachTime
             ASSERT_NE(c.setting(), nullptr);
             EXPECT_EQ(modal, dynamic_cast<qt::QtWindow*>(c.setting())->widget());
             EXPECT_EQ(modal->windowModality(), Qt::ApplicationModal);
-            auto* box = widget<QLineEdit>("编辑框1", c.setting());
+            auto* box = widget<QLineEdit>(setting_window::kStepPulse, c.setting());
             shownTexts.push_back(box->text().toStdString());
             box->setFocus();
             QTest::keyClicks(box, "x-9");
-            EXPECT_EQ(c.setting()->getText("编辑框1", prop::editbox::kContent), "35-9")
+            EXPECT_EQ(c.setting()->getText(setting_window::kStepPulse, prop::editbox::kContent), "35-9")
                 << "digits and minus only";
-            QTest::mouseClick(widget<QPushButton>("按钮2", c.setting()), Qt::LeftButton);
+            QTest::mouseClick(widget<QPushButton>(setting_window::kVersion, c.setting()), Qt::LeftButton);
             // The main window is blocked meanwhile: a click on Connect, as the platform delivers it, does not
             // arrive.
-            QWidget* connect = unit("按钮连接").widget();
+            QWidget* connect = unit(main_window::kConnect).widget();
             QTest::mouseClick(mainWidget()->windowHandle(), Qt::LeftButton, {},
                               connect->mapTo(mainWidget(), connect->rect().center()));
         });
@@ -193,7 +194,7 @@ TEST_F(InputTest, SettingOpensOnlyWhileItsButtonIsEnabledModallyAndFreshEachTime
     }
     EXPECT_EQ(shownTexts, (std::vector<std::string>{"35", "35"}));
     EXPECT_TRUE(std::find(calls.begin(), calls.end(), "connect:0") == calls.end());
-    QWidget* connect = unit("按钮连接").widget();
+    QWidget* connect = unit(main_window::kConnect).widget();
     QTest::mouseClick(mainWidget()->windowHandle(), Qt::LeftButton, {},
                       connect->mapTo(mainWidget(), connect->rect().center()));
     EXPECT_TRUE(std::find(calls.begin(), calls.end(), "connect:0") != calls.end()) << "unblocked once closed";
@@ -211,7 +212,7 @@ TEST_F(InputTest, TerminationSignalClosesModalWindowsThenTheMainWindowLikeItsClo
     qt::TerminationRequests onTermination([&c] { qt::requestClose(c); });
     ASSERT_TRUE(onTermination.installed());
     QTimer::singleShot(0, [] { platform::raiseTerminationRequest(); });
-    QTest::mouseClick(widget<QPushButton>("按钮高级"),
+    QTest::mouseClick(widget<QPushButton>(main_window::kSetting),
                       Qt::LeftButton);  // returns once the Setting window is closed
     for (int i = 0; i < 50 && !gone; ++i) QTest::qWait(5);
     EXPECT_TRUE(gone);
@@ -234,8 +235,9 @@ TEST_F(InputTest, EscapeClosesAnOpenDropDownOnlyAndASecondEscapeTheWindow) {
         const char* list;
         const char* box;  // typed into before the list opens; empty: none
     };
-    const Case cases[] = {{&textWindowDefinition(), "closeTextWindow", "styleList", "textBox"},
-                          {&pictureOptionsWindowDefinition(), "closePictureOptions", "组合框转换", ""}};
+    const Case cases[] = {
+        {&textWindowDefinition(), "closeTextWindow", "styleList", "textBox"},
+        {&pictureOptionsWindowDefinition(), "closePictureOptions", picture_options_window::kConversion, ""}};
     for (const Case& k : cases) {
         std::vector<std::string> steps;
         registry.add(k.closer, [&steps](Console& console, const EventArgs&) {

@@ -14,6 +14,7 @@
 #include <QTextLayout>
 #include <QTimer>
 
+#include "app/definitions/unit_names.h"
 #include "app/model/properties.h"
 #include "app/model/property_rules.h"
 #include "app/shell/control_states.h"
@@ -69,11 +70,13 @@ TEST_F(WindowTest, EarlierUnitsLieAboveLaterOnes) {
         QWidget* w = unit(name).widget();
         return w->parentWidget()->children().indexOf(w);  // later children are drawn on top
     };
-    EXPECT_GT(stackIndex("按钮放大"), stackIndex("分组框6")) << "zoom buttons over their group box";
-    EXPECT_GT(stackIndex("按钮快进"), stackIndex("分组框5"));
-    EXPECT_GT(stackIndex("按钮上"), stackIndex("分组框4"));
-    EXPECT_GT(stackIndex("画板2"), stackIndex("图片框1")) << "rulers over the preview";
-    EXPECT_GT(stackIndex("画板3"), stackIndex("图片框1"));
+    EXPECT_GT(stackIndex(main_window::kZoomIn), stackIndex(main_window::kImageEditingGroup))
+        << "zoom buttons over their group box";
+    EXPECT_GT(stackIndex(main_window::kFastForward), stackIndex(main_window::kCarveRateGroup));
+    EXPECT_GT(stackIndex(main_window::kJogUp), stackIndex(main_window::kMovementGroup));
+    EXPECT_GT(stackIndex(main_window::kVerticalRuler), stackIndex(main_window::kPreview))
+        << "rulers over the preview";
+    EXPECT_GT(stackIndex(main_window::kHorizontalRuler), stackIndex(main_window::kPreview));
 }
 
 TEST_F(WindowTest, StartUpLeavesTheDisconnectedStateWithTheComListHidden) {
@@ -82,26 +85,26 @@ TEST_F(WindowTest, StartUpLeavesTheDisconnectedStateWithTheComListHidden) {
         EXPECT_FALSE(unit(name).widget()->isEnabled()) << name;
         EXPECT_EQ(c.main().getInt(name, prop::kDisabled), 1);
     }
-    EXPECT_TRUE(unit("按钮连接").widget()->isEnabled());
-    EXPECT_EQ(c.main().getInt("组合框1", prop::kVisible), 0);
-    EXPECT_EQ(c.main().getInt("按钮断开", prop::kVisible), 1);
+    EXPECT_TRUE(unit(main_window::kConnect).widget()->isEnabled());
+    EXPECT_EQ(c.main().getInt(main_window::kComList, prop::kVisible), 0);
+    EXPECT_EQ(c.main().getInt(main_window::kDisconnect, prop::kVisible), 1);
     EXPECT_TRUE(mainWidget()->acceptDrops()) << "drop target attached";
 }
 
 TEST_F(WindowTest, VisibleReadsFalseInsideAHiddenContainer) {
     Console& c = start();
-    c.main().set("分组框3", prop::kVisible, 0);
-    EXPECT_EQ(c.main().getInt("按钮中心", prop::kVisible), 0);
-    EXPECT_EQ(c.main().getInt("分组框4", prop::kVisible), 1);
-    c.main().set("分组框3", prop::kVisible, 1);
-    EXPECT_EQ(c.main().getInt("按钮中心", prop::kVisible), 1);
-    c.main().set("画板1", prop::kVisible, 0);
-    EXPECT_EQ(c.main().getInt("图片框1", prop::kVisible), 0) << "inside a hidden draw panel";
+    c.main().set(main_window::kLocationGroup, prop::kVisible, 0);
+    EXPECT_EQ(c.main().getInt(main_window::kToMiddle, prop::kVisible), 0);
+    EXPECT_EQ(c.main().getInt(main_window::kMovementGroup, prop::kVisible), 1);
+    c.main().set(main_window::kLocationGroup, prop::kVisible, 1);
+    EXPECT_EQ(c.main().getInt(main_window::kToMiddle, prop::kVisible), 1);
+    c.main().set(main_window::kCanvas, prop::kVisible, 0);
+    EXPECT_EQ(c.main().getInt(main_window::kPreview, prop::kVisible), 0) << "inside a hidden draw panel";
 }
 
 TEST_F(WindowTest, ComListSelectionFollowsItsRules) {
     Console& c = start();
-    auto* combo = widget<QComboBox>("组合框1");
+    auto* combo = widget<QComboBox>(main_window::kComList);
     ASSERT_EQ(combo->count(), 33);
     EXPECT_EQ(combo->itemText(32), "COM32");
     EXPECT_FALSE(combo->isEditable());
@@ -112,17 +115,17 @@ TEST_F(WindowTest, ComListSelectionFollowsItsRules) {
     };
     for (const Case& k : {Case{0, 0, "COM0"}, Case{-1, -1, ""}, Case{100, 32, "COM32"}, Case{5, 5, "COM5"},
                           Case{-100, -1, ""}}) {
-        c.main().set("组合框1", prop::combobox::kSelection, k.written);
-        EXPECT_EQ(c.main().getInt("组合框1", prop::combobox::kSelection), k.read) << k.written;
+        c.main().set(main_window::kComList, prop::combobox::kSelection, k.written);
+        EXPECT_EQ(c.main().getInt(main_window::kComList, prop::combobox::kSelection), k.read) << k.written;
         EXPECT_EQ(combo->currentText().toStdString(), k.shown);
     }
     combo->setCurrentIndex(7);  // the operator's choice
-    EXPECT_EQ(c.main().getInt("组合框1", prop::combobox::kSelection), 7);
+    EXPECT_EQ(c.main().getInt(main_window::kComList, prop::combobox::kSelection), 7);
 }
 
 TEST_F(WindowTest, SliderIsTheBurningTimeRangeWithATickPerPositionBelow) {
     Console& c = start();
-    auto* slider = widget<QSlider>("滑块条1");
+    auto* slider = widget<QSlider>(main_window::kBurningTime);
     EXPECT_EQ(slider->minimum(), 1);
     EXPECT_EQ(slider->maximum(), 240);
     EXPECT_EQ(slider->value(), 60);
@@ -131,15 +134,15 @@ TEST_F(WindowTest, SliderIsTheBurningTimeRangeWithATickPerPositionBelow) {
     EXPECT_EQ(slider->tickInterval(), 1);
     EXPECT_EQ(slider->tickPosition(), QSlider::TicksBelow);
     EXPECT_TRUE(slider->hasMouseTracking()) << "mouse moves arrive without a button held";
-    c.main().set("滑块条1", prop::slider::kPosition, 500);
-    EXPECT_EQ(c.main().getInt("滑块条1", prop::slider::kPosition), 240);
+    c.main().set(main_window::kBurningTime, prop::slider::kPosition, 500);
+    EXPECT_EQ(c.main().getInt(main_window::kBurningTime, prop::slider::kPosition), 240);
     slider->setValue(17);
-    EXPECT_EQ(c.main().getInt("滑块条1", prop::slider::kPosition), 17);
+    EXPECT_EQ(c.main().getInt(main_window::kBurningTime, prop::slider::kPosition), 17);
 }
 
 TEST_F(WindowTest, LogAppendGoesToTheVeryEndWhateverTheOperatorDid) {
     Console& c = start();
-    auto* log = widget<QPlainTextEdit>("编辑框1");
+    auto* log = widget<QPlainTextEdit>(main_window::kLog);
     EXPECT_FALSE(log->isReadOnly());
     EXPECT_EQ(log->lineWrapMode(), QPlainTextEdit::WidgetWidth);
     EXPECT_EQ(log->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
@@ -157,7 +160,7 @@ TEST_F(WindowTest, LogAppendGoesToTheVeryEndWhateverTheOperatorDid) {
 
     c.appendLog("Connecting...\r\n\r\n");
     c.appendLog("Port：COM5\r\n\r\n");
-    const std::string text = c.main().getText("编辑框1", prop::editbox::kContent);
+    const std::string text = c.main().getText(main_window::kLog, prop::editbox::kContent);
     EXPECT_EQ(text.rfind("typed\r\n        Welcome(^_^)\r\n\r\n", 0), 0u) << text;
     const std::string appended = "Connecting...\r\n\r\nPort：COM5\r\n\r\n";
     ASSERT_GT(text.size(), appended.size());
@@ -165,14 +168,15 @@ TEST_F(WindowTest, LogAppendGoesToTheVeryEndWhateverTheOperatorDid) {
     EXPECT_EQ(log->textCursor().position(), log->document()->characterCount() - 1) << "caret at the end";
 
     log->undo();
-    EXPECT_EQ(c.main().getText("编辑框1", prop::editbox::kContent), text) << "a log line cannot be undone";
+    EXPECT_EQ(c.main().getText(main_window::kLog, prop::editbox::kContent), text)
+        << "a log line cannot be undone";
 }
 
 // Every character the console writes into the log is drawn from a font that has it, not as the missing-glyph
 // box: the glyph runs of the laid-out block name the fonts really used after fallback.
 TEST_F(WindowTest, LogLinesAreDrawnWithRealGlyphs) {
     Console& c = start();
-    auto* log = widget<QPlainTextEdit>("编辑框1");
+    auto* log = widget<QPlainTextEdit>(main_window::kLog);
     const char* const lines[] = {"        Welcome(^_^)",
                                  "Port\xEF\xBC\x9A"
                                  "COM1",
@@ -202,12 +206,12 @@ TEST_F(WindowTest, LogGrowsWithoutLimit) {
     Console& c = start();
     const std::string line(200, 'x');
     for (int i = 0; i < 2000; ++i) c.appendLog(line + "\r\n\r\n");
-    EXPECT_GT(c.main().getText("编辑框1", prop::editbox::kContent).size(), 2000u * 200u);
+    EXPECT_GT(c.main().getText(main_window::kLog, prop::editbox::kContent).size(), 2000u * 200u);
 }
 
 TEST_F(WindowTest, CanvasKeepsItsOffScreenImageAcrossRepaints) {
     Console& c = start();
-    DrawSurface& canvas = c.main().drawPanel("画板1");
+    DrawSurface& canvas = c.main().drawPanel(main_window::kCanvas);
     image::Raster& pixels = canvas.pixels();
     ASSERT_EQ(pixels.width, 510) << "512 less the one-pixel line on each side";
     ASSERT_EQ(pixels.height, 510);
@@ -218,7 +222,7 @@ TEST_F(WindowTest, CanvasKeepsItsOffScreenImageAcrossRepaints) {
     std::uint8_t* p = pixels.at(123, 245);
     p[0] = 255, p[1] = 0, p[2] = 0;
     canvas.changed();
-    QWidget* inside = unit("画板1").clientArea();
+    QWidget* inside = unit(main_window::kCanvas).clientArea();
     inside->repaint();
     for (int i = 0; i < 2; ++i) {
         // The panel itself, without the preview and rulers that cover it on the screen.
@@ -228,8 +232,9 @@ TEST_F(WindowTest, CanvasKeepsItsOffScreenImageAcrossRepaints) {
         EXPECT_EQ(shot.pixelColor(124, 245), QColor(bg.r, bg.g, bg.b));
         inside->update();
     }
-    EXPECT_EQ(c.main().drawPanel("画板2").pixels().width, 12) << "a ruler strip has no frame";
-    EXPECT_EQ(c.main().drawPanel("画板3").pixels().height, 12);
+    EXPECT_EQ(c.main().drawPanel(main_window::kVerticalRuler).pixels().width, 12)
+        << "a ruler strip has no frame";
+    EXPECT_EQ(c.main().drawPanel(main_window::kHorizontalRuler).pixels().height, 12);
 }
 
 Bytes tinyBmp() {
@@ -243,15 +248,16 @@ Bytes tinyBmp() {
 
 TEST_F(WindowTest, PictureBoxShowsTheBmpBytesWrittenToIt) {
     Console& c = start();
-    QWidget* preview = unit("图片框1").widget();
+    QWidget* preview = unit(main_window::kPreview).widget();
     EXPECT_EQ(preview->grab().toImage().pixelColor(5, 5), QColor(Qt::white))
         << "the placeholder is almost all white";
-    c.main().set("图片框1", prop::picbox::kPicture, tinyBmp());
+    c.main().set(main_window::kPreview, prop::picbox::kPicture, tinyBmp());
     const QImage shot = preview->grab().toImage();
     EXPECT_EQ(shot.pixelColor(0, 0), QColor(255, 0, 0));
     EXPECT_EQ(shot.pixelColor(1, 0), QColor(0, 0, 255));
-    EXPECT_EQ(asBytes(c.main().get("图片框1", prop::picbox::kPicture)), tinyBmp());
-    c.main().set("图片框1", prop::picbox::kPicture, Bytes{1, 2, 3});  // not a picture: shows nothing
+    EXPECT_EQ(asBytes(c.main().get(main_window::kPreview, prop::picbox::kPicture)), tinyBmp());
+    c.main().set(main_window::kPreview, prop::picbox::kPicture,
+                 Bytes{1, 2, 3});  // not a picture: shows nothing
     EXPECT_NE(preview->grab().toImage().pixelColor(0, 0), QColor(255, 0, 0));
 }
 

@@ -100,6 +100,8 @@ class Engraver {
                                       "--com",
                                       "5",
                                       "--fast",
+                                      "--baud",
+                                      "57600",
                                       "--keep-bmp",
                                       "--out",
                                       out};
@@ -165,7 +167,7 @@ TEST_F(Job, DroppedPictureIsSentAndCarvedWithTheLaserShownOverThePreview) {
     console_->setRunDirectory(dir_.string());
     ASSERT_TRUE(console_->createMainWindow(mainWindowDefinition()));
     Window& main = console_->main();
-    ASSERT_EQ(main.getText("按钮连接", prop::button::kCaption), "Connected");
+    ASSERT_EQ(main.getText(main_window::kConnect, prop::button::kCaption), "Connected");
 
     // A small black cross in a white picture: a short walk.
     image::Raster picture(60, 60);
@@ -189,20 +191,20 @@ TEST_F(Job, DroppedPictureIsSentAndCarvedWithTheLaserShownOverThePreview) {
     QApplication::sendEvent(window, &drop);
     ASSERT_TRUE(drop.isAccepted());
     ASSERT_TRUE(processUntil([&] { return !console_->state<intake::ImageState>().engraving.empty(); }, 10s))
-        << main.getText("编辑框1", prop::editbox::kContent)
+        << main.getText(main_window::kLog, prop::editbox::kContent)
         << (boxes_.shown.empty() ? "" : boxes_.shown.front());
     const Bytes wireImage = console_->state<intake::ImageState>().engraving.ToByteSet();
 
     QString barDuringPause;
     QTimer::singleShot(1500, [&] {
-        for (auto* bar : widget("分组框2")->findChildren<QProgressBar*>()) {
+        for (auto* bar : widget(main_window::kPreviewGroup)->findChildren<QProgressBar*>()) {
             if (bar->isVisible()) barDuringPause = bar->text();
         }
     });
-    click("按钮发送数据");
+    click(main_window::kUploadImage);
     EXPECT_TRUE(barDuringPause.startsWith("Erasing the last image")) << barDuringPause.toStdString();
     EXPECT_TRUE(boxes_.shown.empty());
-    click("按钮开始");
+    click(main_window::kStart);
 
     // The black pixels of the preview, as the machine walks them.
     const auto preview = image::LoadPicture(image::Bytes(wireImage));
@@ -216,7 +218,7 @@ TEST_F(Job, DroppedPictureIsSentAndCarvedWithTheLaserShownOverThePreview) {
     }
     ASSERT_FALSE(black.empty());
     const auto red = [&](int x, int y) {
-        const std::uint8_t* p = main.drawPanel("画板1").pixels().at(x, y);
+        const std::uint8_t* p = main.drawPanel(main_window::kCanvas).pixels().at(x, y);
         return p[0] == 255 && p[1] == 0 && p[2] == 0;
     };
     EXPECT_TRUE(processUntil(
@@ -226,7 +228,7 @@ TEST_F(Job, DroppedPictureIsSentAndCarvedWithTheLaserShownOverThePreview) {
         30s))
         << engraver_->log();
     // The console saw the job end at the machine's last report, once, and took its bar away.
-    const auto logText = [&] { return main.getText("编辑框1", prop::editbox::kContent); };
+    const auto logText = [&] { return main.getText(main_window::kLog, prop::editbox::kContent); };
     EXPECT_TRUE(
         processUntil([&] { return logText().find("Engraving finished in ") != std::string::npos; }, 10s))
         << logText();
@@ -238,8 +240,9 @@ TEST_F(Job, DroppedPictureIsSentAndCarvedWithTheLaserShownOverThePreview) {
     EXPECT_NE(engraver_->log().find("carving finished, " + std::to_string(black.size()) + " pixels reported"),
               std::string::npos)
         << engraver_->log();
-    for (auto* bar : widget("分组框2")->findChildren<QProgressBar*>()) EXPECT_FALSE(bar->isVisible());
-    const QImage shown = widget("图片框1")->grab().toImage();
+    for (auto* bar : widget(main_window::kPreviewGroup)->findChildren<QProgressBar*>())
+        EXPECT_FALSE(bar->isVisible());
+    const QImage shown = widget(main_window::kPreview)->grab().toImage();
     for (const auto& [x, y] : black) {
         const QColor c = shown.pixelColor(x, y);
         EXPECT_TRUE(c.red() == 255 && c.green() == 0 && c.blue() == 0) << x << "," << y;

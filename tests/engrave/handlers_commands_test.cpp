@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QTimer>
 
+#include "app/definitions/unit_names.h"
 #include "app/model/properties.h"
 #include "app/shell/control_states.h"
 #include "engrave/handlers/engrave_handlers.h"
@@ -25,19 +26,19 @@ TEST_F(ConsoleTest, EveryButtonSendsItsBytesThenLogsThenPauses) {
     };
     // Start comes last: it disables three of the buttons before it.
     const Case cases[] = {
-        {"按钮暂停", {0xF2}, "Engraving pause !\r\n\r\n", {}},
-        {"按钮重启", {0xF9}, "Restarting...\r\n\r\n", {}},
-        {"按钮复位", {0xFC, 0x77}, "Recarve\r\n\r\n", {}},
-        {"按钮框定位", {0xF4}, "Simulation Carving area\r\n\r\n", {}},
-        {"按钮快退", {0xFC, 0x55}, "Fast backward for 15 row\r\n\r\n", {}},
-        {"按钮快进", {0xFC, 0xAA}, "Fast forward for 15 row\r\n\r\n", {}},
-        {"按钮中心", {0xFB}, "To Middle of Image\r\n\r\n", {}},
-        {"按钮点定位", {0xF3}, "To Left Lower Corner\r\n\r\n", {}},
-        {"按钮上", {0xF5}, "Laser movement:Up\r\n\r\n", {50ms}},
-        {"按钮下", {0xF6}, "Laser movement:Down\r\n\r\n", {50ms}},
-        {"按钮左", {0xF7}, "Laser movement:Left\r\n\r\n", {50ms}},
-        {"按钮右", {0xF8}, "Laser movement:Right\r\n\r\n", {50ms}},
-        {"按钮开始", {0xF1}, "Start carving\r\n\r\n", {}},
+        {main_window::kPause, {0xF2}, "Engraving pause !\r\n\r\n", {}},
+        {main_window::kRestart, {0xF9}, "Restarting...\r\n\r\n", {}},
+        {main_window::kRecarve, {0xFC, 0x77}, "Recarve\r\n\r\n", {}},
+        {main_window::kFrameCarvingArea, {0xF4}, "Simulation Carving area\r\n\r\n", {}},
+        {main_window::kFastBackward, {0xFC, 0x55}, "Fast backward for 15 row\r\n\r\n", {}},
+        {main_window::kFastForward, {0xFC, 0xAA}, "Fast forward for 15 row\r\n\r\n", {}},
+        {main_window::kToMiddle, {0xFB}, "To Middle of Image\r\n\r\n", {}},
+        {main_window::kToLowerLeft, {0xF3}, "To Left Lower Corner\r\n\r\n", {}},
+        {main_window::kJogUp, {0xF5}, "Laser movement:Up\r\n\r\n", {50ms}},
+        {main_window::kJogDown, {0xF6}, "Laser movement:Down\r\n\r\n", {50ms}},
+        {main_window::kJogLeft, {0xF7}, "Laser movement:Left\r\n\r\n", {50ms}},
+        {main_window::kJogRight, {0xF8}, "Laser movement:Right\r\n\r\n", {50ms}},
+        {main_window::kStart, {0xF1}, "Start carving\r\n\r\n", {}},
     };
     std::string logAtPause;
     clock.during = [&] { logAtPause = newLog(); };
@@ -52,14 +53,15 @@ TEST_F(ConsoleTest, EveryButtonSendsItsBytesThenLogsThenPauses) {
             << c.button << ": the line comes before the pause";
     }
     machine.clear();
-    click("按钮快进");
-    click("按钮快进");
+    click(main_window::kFastForward);
+    click(main_window::kFastForward);
     EXPECT_EQ(machine.received(4), (Bytes{0xFC, 0xAA, 0xFC, 0xAA}));
 }
 
 TEST_F(ConsoleTest, ACommandThatDidNotGoOutSaysSoAndHasNoOtherEffect) {
     start();
-    for (const char* unit : {"按钮快退", "按钮快进", "按钮复位"}) main().set(unit, prop::kDisabled, 1);
+    for (const char* unit : {main_window::kFastBackward, main_window::kFastForward, main_window::kRecarve})
+        main().set(unit, prop::kDisabled, 1);
     std::vector<int> before;
     for (std::string_view unit : shell::kMachineControls)
         before.push_back(main().getInt(unit, prop::kDisabled));
@@ -67,11 +69,12 @@ TEST_F(ConsoleTest, ACommandThatDidNotGoOutSaysSoAndHasNoOtherEffect) {
     // The machine is gone, and the window has not heard of it yet.
     machine.hangUp();
     for (const char* button :
-         {"按钮开始", "按钮重启", "按钮暂停", "按钮框定位", "按钮中心", "按钮点定位", "按钮上", "按钮右"}) {
+         {main_window::kStart, main_window::kRestart, main_window::kPause, main_window::kFrameCarvingArea,
+          main_window::kToMiddle, main_window::kToLowerLeft, main_window::kJogUp, main_window::kJogRight}) {
         click(button);
         EXPECT_EQ(newLog(), notSent) << button;
     }
-    static_cast<qt::QtWindow&>(main()).raise("滑块条1", event::kLeftUp, {});
+    static_cast<qt::QtWindow&>(main()).raise(main_window::kBurningTime, event::kLeftUp, {});
     EXPECT_EQ(newLog(), notSent) << "burning time";
     EXPECT_TRUE(clock.pauses.empty()) << "no jog pause";
     std::vector<int> after;
@@ -90,12 +93,16 @@ TEST_F(ConsoleTest, ACommandThatDidNotGoOutSaysSoAndHasNoOtherEffect) {
 
 TEST_F(ConsoleTest, StartSwitchesToJobControlsAndRestartEnablesEverything) {
     start();
-    for (const char* unit : {"按钮快退", "按钮快进", "按钮复位"}) main().set(unit, prop::kDisabled, 1);
-    click("按钮开始");
-    for (const char* unit : {"按钮快退", "按钮快进", "按钮复位", "按钮开始", "按钮暂停"})
+    for (const char* unit : {main_window::kFastBackward, main_window::kFastForward, main_window::kRecarve})
+        main().set(unit, prop::kDisabled, 1);
+    click(main_window::kStart);
+    for (const char* unit : {main_window::kFastBackward, main_window::kFastForward, main_window::kRecarve,
+                             main_window::kStart, main_window::kPause})
         EXPECT_TRUE(enabled(unit)) << unit;
-    for (const char* unit : {"按钮点定位", "按钮框定位", "按钮中心"}) EXPECT_FALSE(enabled(unit)) << unit;
-    click("按钮重启");
+    for (const char* unit :
+         {main_window::kToLowerLeft, main_window::kFrameCarvingArea, main_window::kToMiddle})
+        EXPECT_FALSE(enabled(unit)) << unit;
+    click(main_window::kRestart);
     for (std::string_view unit : shell::kMachineControls) EXPECT_TRUE(enabled(unit)) << unit;
     EXPECT_EQ(machine.received(2), (Bytes{0xF1, 0xF9}));
 }
@@ -114,13 +121,15 @@ TEST_F(ConsoleTest, ArrowKeysJogFromTheWindowAndFromAFocusedJogButton) {
         {"", Qt::Key_Down, Qt::NoModifier, {0xF6}, "Laser movement:Down\r\n\r\n"},
         {"", Qt::Key_Left, Qt::ShiftModifier, {0xF7}, "Laser movement:Left\r\n\r\n"},
         {"", Qt::Key_Right, Qt::ControlModifier | Qt::AltModifier, {0xF8}, "Laser movement:Right\r\n\r\n"},
-        {"按钮上", Qt::Key_Up, Qt::NoModifier, {0xF5}, "Laser movement:Up\r\n\r\n"},
-        {"按钮右", Qt::Key_Left, Qt::ShiftModifier, {0xF7}, "Laser movement:Left\r\n\r\n"},
+        {main_window::kJogUp, Qt::Key_Up, Qt::NoModifier, {0xF5}, "Laser movement:Up\r\n\r\n"},
+        {main_window::kJogRight, Qt::Key_Left, Qt::ShiftModifier, {0xF7}, "Laser movement:Left\r\n\r\n"},
         {"", Qt::Key_A, Qt::NoModifier, {}, ""},
-        {"按钮下", Qt::Key_A, Qt::NoModifier, {}, ""},
+        {main_window::kJogDown, Qt::Key_A, Qt::NoModifier, {}, ""},
     };
     // The key handler does not look at the buttons: disabled jog buttons still jog from the window.
-    for (const char* unit : {"按钮上", "按钮下", "按钮左", "按钮右"}) main().set(unit, prop::kDisabled, 1);
+    for (const char* unit :
+         {main_window::kJogUp, main_window::kJogDown, main_window::kJogLeft, main_window::kJogRight})
+        main().set(unit, prop::kDisabled, 1);
     for (const Case& c : cases) {
         if (*c.target) main().set(c.target, prop::kDisabled, 0);
         QWidget* target = *c.target ? widget(c.target) : static_cast<qt::QtWindow&>(main()).widget();
@@ -136,20 +145,20 @@ TEST_F(ConsoleTest, ArrowKeysJogFromTheWindowAndFromAFocusedJogButton) {
 
 TEST_F(ConsoleTest, SliderShowsOnMouseMoveAndSendsOnRelease) {
     start();
-    QWidget* slider = widget("滑块条1");
+    QWidget* slider = widget(main_window::kBurningTime);
     ASSERT_NE(slider, nullptr);
     std::string caption = "Burning time:60";
     for (int position : {1, 60, 240}) {
         machine.clear();
-        main().set("滑块条1", prop::slider::kPosition, position);
-        EXPECT_EQ(main().getText("滑块标签", prop::label::kCaption), caption)
+        main().set(main_window::kBurningTime, prop::slider::kPosition, position);
+        EXPECT_EQ(main().getText(main_window::kBurningTimeLabel, prop::label::kCaption), caption)
             << "not shown before the mouse moves";
         const QPointF at(5, 5);
         QMouseEvent move(QEvent::MouseMove, at, slider->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
                          Qt::NoModifier);
         QApplication::sendEvent(slider, &move);
         caption = "Burning time:" + std::to_string(position);
-        EXPECT_EQ(main().getText("滑块标签", prop::label::kCaption), caption);
+        EXPECT_EQ(main().getText(main_window::kBurningTimeLabel, prop::label::kCaption), caption);
         EXPECT_EQ(machine.received(), Bytes{}) << "moving sends nothing";
         QMouseEvent release(QEvent::MouseButtonRelease, at, slider->mapToGlobal(at), Qt::LeftButton,
                             Qt::NoButton, Qt::NoModifier);
@@ -169,12 +178,12 @@ TEST_F(ConsoleTest, SaveSendsTheStepPulseAndKeepsTheSettingWindowOpen) {
     QTimer::singleShot(0, [&] {
         Window* setting = console->setting();
         ASSERT_NE(setting, nullptr);
-        auto* save =
-            qobject_cast<QAbstractButton*>(dynamic_cast<qt::QtUnit&>(setting->unit("按钮1")).widget());
+        auto* save = qobject_cast<QAbstractButton*>(
+            dynamic_cast<qt::QtUnit&>(setting->unit(setting_window::kSave)).widget());
         for (const auto& [text, bytes] : cases) {
             machine.clear();
             boxes.shown.clear();
-            setting->set("编辑框1", prop::editbox::kContent, std::string(text));
+            setting->set(setting_window::kStepPulse, prop::editbox::kContent, std::string(text));
             save->click();
             EXPECT_EQ(machine.received(bytes.size()), bytes) << '"' << text << '"';
             EXPECT_EQ(boxes.shown, std::vector<std::string>{"Info: Saved! do not need save every time"});
@@ -183,7 +192,7 @@ TEST_F(ConsoleTest, SaveSendsTheStepPulseAndKeepsTheSettingWindowOpen) {
         ran = true;
         dynamic_cast<qt::QtWindow*>(setting)->widget()->close();
     });
-    click("按钮高级");
+    click(main_window::kSetting);
     EXPECT_TRUE(ran);
     EXPECT_EQ(newLog(), "") << "Save logs nothing";
 }

@@ -115,17 +115,17 @@ void ConsoleTest::start(Clock* useClock) {
     console->setRunDirectory(runDir);
     ASSERT_TRUE(console->createMainWindow(mainWindowDefinition()));
     QCoreApplication::processEvents();
-    ASSERT_EQ(main().getText("按钮连接", prop::button::kCaption), "Connected");
+    ASSERT_EQ(main().getText(main_window::kConnect, prop::button::kCaption), "Connected");
     newLog();
 }
 
 bool ConsoleTest::machinePortOpen() {
-    auto* port = link::findSerialPort(main(), "端口1");
+    auto* port = link::findSerialPort(main(), main_window::kPort);
     return port && port->isOpen();
 }
 
 std::string ConsoleTest::previewBar() {
-    for (auto* bar : widget("分组框2")->findChildren<QProgressBar*>()) {
+    for (auto* bar : widget(main_window::kPreviewGroup)->findChildren<QProgressBar*>()) {
         if (bar->isVisible()) return bar->text().toStdString();
     }
     return {};
@@ -143,14 +143,14 @@ void ConsoleTest::click(std::string_view button) {
 }
 
 std::string ConsoleTest::newLog() {
-    const std::string log = main().getText("编辑框1", prop::editbox::kContent);
+    const std::string log = main().getText(main_window::kLog, prop::editbox::kContent);
     const std::string added = log.substr(std::min(logSeen_, log.size()));
     logSeen_ = log.size();
     return added;
 }
 
 void ConsoleTest::takeIn(const std::string& path) {
-    static_cast<qt::QtWindow&>(main()).raise("拖放对象1", event::kFilesDropped, {0, 0, 0, path});
+    static_cast<qt::QtWindow&>(main()).raise(main_window::kDropTarget, event::kFilesDropped, {0, 0, 0, path});
     newLog();
 }
 

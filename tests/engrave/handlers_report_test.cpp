@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The machine's position reports: red pixels on the canvas 画板1, shown over the preview that covers it.
+// The machine's position reports: red pixels on the canvas, shown over the preview that covers it.
 #include <QTimer>
 
+#include "app/definitions/unit_names.h"
 #include "app/qt/qt_services.h"
 #include "engrave/job_progress.h"
 #include "engrave/report_decoder.h"
@@ -15,20 +16,20 @@ namespace {
 constexpr int kRed = 0x0000FF;
 
 bool canvasRed(Window& main, int x, int y) {
-    const image::Raster& r = main.drawPanel("画板1").pixels();
+    const image::Raster& r = main.drawPanel(main_window::kCanvas).pixels();
     const std::uint8_t* p = r.at(x, y);
     return p[0] == 255 && p[1] == 0 && p[2] == 0;
 }
 
 int canvasRedCount(Window& main) {
-    const image::Raster& r = main.drawPanel("画板1").pixels();
+    const image::Raster& r = main.drawPanel(main_window::kCanvas).pixels();
     int n = 0;
     for (int y = 0; y < r.height; ++y)
         for (int x = 0; x < r.width; ++x) n += canvasRed(main, x, y);
     return n;
 }
 
-QImage preview(ConsoleTest& t) { return t.widget("图片框1")->grab().toImage(); }
+QImage preview(ConsoleTest& t) { return t.widget(main_window::kPreview)->grab().toImage(); }
 
 TEST_F(ConsoleTest, ReportsDrawRedPixelsVisibleOverThePreview) {
     struct Case {
@@ -89,7 +90,7 @@ TEST_F(ConsoleTest, BytesArrivingDuringAPauseWaitForTheHandlerAndComeInOrder) {
         machine.write({0xFF, 0x00, 0x01, 0x00, 0x02, 0xFF, 0x00, 0x03, 0x00, 0x04});
     });
     QTimer::singleShot(45, [&] { drawnDuringPause = canvasRedCount(main()) > 0; });
-    click("按钮上");
+    click(main_window::kJogUp);
     EXPECT_FALSE(drawnDuringPause);
     EXPECT_TRUE(processUntil([&] { return canvasRed(main(), 3, 4); }));
     EXPECT_TRUE(canvasRed(main(), 1, 2));
@@ -101,7 +102,7 @@ TEST_F(ConsoleTest, AJobsReportsShowItsProgressAndItsEndOnTheBarOverThePreview) 
     for (int y = 10; y < 15; ++y)
         for (int x = 10; x < 16; ++x) points.emplace_back(x, y);
     takeIn(writePicture(pictureWithBlack(40, 40, points)));
-    click("按钮发送数据");
+    click(main_window::kUploadImage);
     ASSERT_EQ(newLog(),
               "----Please wait----.\r\n\r\nErasing Last Image...\r\n\r\nSending New Image...\r\n\r\n"
               "Sending completed !\r\n\r\n");
@@ -119,7 +120,8 @@ TEST_F(ConsoleTest, AJobsReportsShowItsProgressAndItsEndOnTheBarOverThePreview) 
     const auto report = [&](engrave::Point p, std::chrono::seconds at) {
         clock.current = std::chrono::steady_clock::time_point{} + at;
         const auto bytes = *engrave::encodeReport(p);
-        std::fill_n(main().drawPanel("画板1").pixels().at(p.x, p.y), 3, std::uint8_t{255});  // to see it come
+        std::fill_n(main().drawPanel(main_window::kCanvas).pixels().at(p.x, p.y), 3,
+                    std::uint8_t{255});  // to see it come
         machine.write(Bytes(bytes.begin(), bytes.end()));
         return processUntil([&] { return canvasRed(main(), p.x, p.y); });
     };
@@ -129,21 +131,21 @@ TEST_F(ConsoleTest, AJobsReportsShowItsProgressAndItsEndOnTheBarOverThePreview) 
     EXPECT_EQ(newLog(), "") << "a report before Start is no job's";
     EXPECT_EQ(previewBar(), "");
 
-    click("按钮开始");
+    click(main_window::kStart);
     EXPECT_EQ(previewBar(), "Engraving: 0 %");
     ASSERT_TRUE(report({0, 0}, 0s));  // before the first black pixel
     ASSERT_TRUE(report(black[half - 1], std::chrono::seconds(half)));
     EXPECT_EQ(previewBar(), "Engraving: " + std::to_string(half * 100 / n) + " % \xC2\xB7 about " +
                                 engrave::durationText(std::chrono::seconds(n - half)) + " left");
-    click("按钮暂停");
+    click(main_window::kPause);
     EXPECT_EQ(previewBar(), "Paused");
-    click("按钮暂停");
+    click(main_window::kPause);
     EXPECT_TRUE(previewBar().starts_with("Engraving: ")) << previewBar();
     // Broken off, the bar claims no time left until the machine's reports come again.
-    click("按钮断开");
+    click(main_window::kDisconnect);
     EXPECT_EQ(previewBar(),
               "Engraving: " + std::to_string(half * 100 / n) + " % \xC2\xB7 machine not connected");
-    click("按钮连接");
+    click(main_window::kConnect);
     ASSERT_TRUE(machinePortOpen());
     ASSERT_TRUE(report(black[half], std::chrono::seconds(half + 1)));
     EXPECT_TRUE(previewBar().starts_with("Engraving: ") &&
@@ -166,7 +168,7 @@ namespace {
 TEST_F(ConsoleTest, AfterAReplugTheBarShowsTheJobSaysWhenTheMachineSendsNothingAndANewRunStartsUnmarked) {
     start();
     takeIn(writePicture(pictureWithBlack(40, 40, {{10, 10}, {11, 10}})));
-    click("按钮发送数据");
+    click(main_window::kUploadImage);
     const auto report = [&](engrave::Point p) {
         const auto bytes = *engrave::encodeReport(p);
         machine.write(Bytes(bytes.begin(), bytes.end()));
@@ -177,9 +179,9 @@ TEST_F(ConsoleTest, AfterAReplugTheBarShowsTheJobSaysWhenTheMachineSendsNothingA
         clock.ticks.tick();
         return previewBar();
     };
-    click("按钮开始");
+    click(main_window::kStart);
     ASSERT_TRUE(report({0, 0}));
-    click("按钮暂停");
+    click(main_window::kPause);
     machine.hangUp();
     ASSERT_TRUE(processUntil([&] { return previewBar() == "Paused \xC2\xB7 machine not connected"; }));
     machine.plugInAgain();
@@ -189,7 +191,7 @@ TEST_F(ConsoleTest, AfterAReplugTheBarShowsTheJobSaysWhenTheMachineSendsNothingA
                            "COM5\r\n\r\n"));
     EXPECT_EQ(previewBar(), "Paused") << "the job as it stands";
 
-    click("按钮开始");  // the machine was switched off and on: it has no image and sends nothing
+    click(main_window::kStart);  // the machine was switched off and on: it has no image and sends nothing
     const std::string silent = "Engraving: 0 %" + std::string(engrave::JobProgress::kSilentText);
     EXPECT_EQ(after(4s), "Engraving: 0 %");
     EXPECT_EQ(after(1s), silent);
@@ -204,7 +206,7 @@ TEST_F(ConsoleTest, AfterAReplugTheBarShowsTheJobSaysWhenTheMachineSendsNothingA
     ASSERT_TRUE(report(last));
     EXPECT_NE(newLog().find("Engraving finished in"), std::string::npos);
     ASSERT_GT(canvasRedCount(main()), 0);
-    click("按钮开始");
+    click(main_window::kStart);
     EXPECT_EQ(canvasRedCount(main()), 0) << "the new run's marks are its own";
     processUntil([] { return false; }, 20ms);
     EXPECT_FALSE(isRed(preview(*this), last.x, last.y));

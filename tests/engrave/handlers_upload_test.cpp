@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/definitions/unit_names.h"
 #include "app/model/properties.h"
 #include "app/shell/control_states.h"
 #include "engrave/handlers/engrave_handlers.h"
@@ -52,14 +53,15 @@ TEST_F(ConsoleTest, UploadErasesWaitsThenSendsThePreparedImage) {
     for (int round = 1; round <= 2; ++round) {
         machine.clear();
         clock.pauses.clear();
-        click("按钮发送数据");
+        click(main_window::kUploadImage);
         EXPECT_EQ(atPause, erase) << "round " << round << ": only the erase burst before the pause";
         EXPECT_EQ(clock.pauses, std::vector<std::chrono::milliseconds>{3000ms});
         EXPECT_EQ(machine.received(expected.size()), expected) << "round " << round;
         EXPECT_EQ(newLog(), kUploadLog);
         EXPECT_TRUE(boxes.shown.empty());
         for (std::string_view unit : shell::kMachineControls) {
-            const bool off = unit == "按钮快退" || unit == "按钮快进" || unit == "按钮复位";
+            const bool off = unit == main_window::kFastBackward || unit == main_window::kFastForward ||
+                             unit == main_window::kRecarve;
             EXPECT_EQ(enabled(unit), !off) << unit;
         }
     }
@@ -92,7 +94,7 @@ TEST_F(ConsoleTest, UploadThatCannotSendSaysSoAndLeavesTheControlsAlone) {
         {"the link is closed",
          [&](ConsoleTest& t) {
              picture(t);
-             t.click("按钮断开");
+             t.click(main_window::kDisconnect);
              t.newLog();
          },
          {},
@@ -115,7 +117,7 @@ TEST_F(ConsoleTest, UploadThatCannotSendSaysSoAndLeavesTheControlsAlone) {
         c.setUp(*this);
         machine.clear();
         const auto before = controlStates(*this, main());
-        static_cast<qt::QtWindow&>(main()).raise("按钮发送数据", event::kClick, {});
+        static_cast<qt::QtWindow&>(main()).raise(main_window::kUploadImage, event::kClick, {});
         EXPECT_EQ(machine.received(c.sent.size()), c.sent);
         EXPECT_EQ(newLog(), c.log);
         EXPECT_EQ(boxes.shown, std::vector<std::string>{c.box});

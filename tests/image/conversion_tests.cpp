@@ -8,6 +8,7 @@
 
 #include "image/conversion.h"
 #include "image/picture.h"
+#include "support/bitmap_pixels.h"
 
 namespace tessary::image {
 namespace {
@@ -25,7 +26,7 @@ Raster flat(std::uint8_t g) {
     return r;
 }
 
-int whiteOf(const Bitmap& b, int x, int y) { return b.GetIndex(x, y); }
+int whiteOf(const Bitmap& b, int x, int y) { return tessary::testing::indexAt(b, x, y); }
 
 TEST(ConversionTest, DefaultOptionsGiveTheThresholdOfTheWholeCanvasBitForBit) {
     ConversionOptions unused;  // options the threshold does not use change nothing
@@ -35,11 +36,15 @@ TEST(ConversionTest, DefaultOptionsGiveTheThresholdOfTheWholeCanvasBitForBit) {
         ASSERT_TRUE(options.isDefault());
         for (std::uint32_t seed : {1u, 2u}) {
             const Raster canvas = randomCanvas(seed);
-            Bitmap expected;
-            // The bitmap object's own depth change is the reference: white when R + G + B >= 383.
-            ASSERT_TRUE(expected.载入数据(bmp24(canvas, true)));
+            // The reference: white when R + G + B >= 383, pixel by pixel.
+            Bitmap expected = Bitmap::create(512, 512, 1);
+            for (int y = 0; y < 512; ++y)
+                for (int x = 0; x < 512; ++x) {
+                    const std::uint8_t* p = canvas.at(x, y);
+                    tessary::testing::setIndexAt(expected, x, y, p[0] + p[1] + p[2] >= 383 ? 1 : 0);
+                }
             EXPECT_EQ(convertToBlackAndWhite(canvas, {100, 100, 50, 50}, options).ToByteSet(),
-                      expected.ConvertDepth(1).ToByteSet());
+                      expected.ToByteSet());
         }
     }
 }
@@ -189,6 +194,11 @@ TEST(ConversionTest, DescriptionNamesTheModeAndWhatDiffersFromTheDefaults) {
     filled.size = 200;  // not used when the picture fills the field
     EXPECT_EQ(describeConversion(fs), "Floyd–Steinberg, brightness +10, inverted");
     EXPECT_EQ(describeConversion(filled), "Threshold, fill the field");
+    ConversionOptions mirrored;
+    mirrored.mirror = true;
+    EXPECT_EQ(describeConversion(mirrored), "Threshold, mirrored");
+    EXPECT_TRUE(mirrored.plainThreshold());
+    EXPECT_FALSE(mirrored.isDefault());
     EXPECT_TRUE(filled.plainThreshold());
     EXPECT_FALSE(filled.isDefault());
     EXPECT_EQ(describeConversion(dots),

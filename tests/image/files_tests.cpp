@@ -3,6 +3,7 @@
 
 #include "files_fixture.h"
 #include "platform/paths.h"
+#include "platform/user_folders.h"
 
 namespace tessary::image {
 namespace {
@@ -49,7 +50,7 @@ TEST_F(FilesTest, WriteFileFailsWithoutTouchingAFileAnotherWriterHolds) {
         platform::FileReplacement other(p);
         ASSERT_TRUE(other.ready());
         EXPECT_FALSE(writeFile(p, {Bytes{1}}));
-        EXPECT_FALSE(canWriteFile(p));
+        EXPECT_FALSE(platform::canReplace(p));
         EXPECT_EQ(contents(p), (Bytes{9, 9, 9}));
     }
     EXPECT_TRUE(writeFile(p, {Bytes{1}}));
@@ -58,29 +59,29 @@ TEST_F(FilesTest, WriteFileFailsWithoutTouchingAFileAnotherWriterHolds) {
 
 TEST_F(FilesTest, DeleteFileRemovesOnlyWhatExists) {
     put(path("a.bmp"), Bytes{1});
-    EXPECT_TRUE(deleteFile(path("a.bmp")));
+    EXPECT_TRUE(platform::deleteFile(path("a.bmp")));
     EXPECT_FALSE(fs::exists(path("a.bmp")));
-    EXPECT_FALSE(deleteFile(path("a.bmp")));
-    EXPECT_FALSE(deleteFile(""));
+    EXPECT_FALSE(platform::deleteFile(path("a.bmp")));
+    EXPECT_FALSE(platform::deleteFile(""));
 }
 
 TEST_F(FilesTest, DeleteIfSameRemovesOnlyTheFileThatWasWritten) {
-    FileIdentity written;
+    platform::FileIdentity written;
     ASSERT_TRUE(writeFile(path("p.bmp"), {Bytes{1, 2}}, &written));
-    EXPECT_TRUE(isSameFile(path("p.bmp"), written));
-    ASSERT_TRUE(deleteFile(path("p.bmp")));
+    EXPECT_TRUE(platform::isSameFile(path("p.bmp"), written));
+    ASSERT_TRUE(platform::deleteFile(path("p.bmp")));
     put(path("p.bmp"), Bytes{1, 2});  // another file, with the same size and name
-    EXPECT_FALSE(isSameFile(path("p.bmp"), written));
-    EXPECT_FALSE(deleteFileIfSame(path("p.bmp"), written));
+    EXPECT_FALSE(platform::isSameFile(path("p.bmp"), written));
+    EXPECT_FALSE(platform::deleteFileIfSame(path("p.bmp"), written));
     EXPECT_TRUE(fs::exists(path("p.bmp")));
     ASSERT_TRUE(writeFile(path("p.bmp"), {Bytes{3}}, &written));
-    EXPECT_TRUE(deleteFileIfSame(path("p.bmp"), written));
+    EXPECT_TRUE(platform::deleteFileIfSame(path("p.bmp"), written));
     EXPECT_FALSE(fs::exists(path("p.bmp")));
 }
 
 TEST_F(FilesTest, RunDirectoryIsTheProgramDirectoryWhileItIsWritable) {
     // The test program's own directory (the build tree) is writable.
-    const std::string run = runDirectory();
+    const std::string run = platform::runDirectory();
     const fs::path dir = platform::pathFromText(run);
     EXPECT_TRUE(fs::exists(dir / "image_tests") || fs::exists(dir / "image_tests.exe")) << run;
     EXPECT_NE(run.back(), '/');

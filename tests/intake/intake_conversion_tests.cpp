@@ -5,9 +5,12 @@
 
 #include "intake/headless.h"
 #include "intake_fixture.h"
+#include "support/bitmap_pixels.h"
 
 namespace tessary::intake::testing {
 namespace {
+
+using tessary::testing::indexAt;
 
 using ConversionIntakeTest = MainWindow;
 
@@ -56,14 +59,16 @@ TEST_F(ConversionIntakeTest, DitheringKeepsTheToneOfEveryBlockAndLeavesTheMargin
             const image::PictureRect r = state.pictureRect;
             ASSERT_GT(r.width, 300);
             double worst = 0;
-            for (int by = r.top; by + 16 <= r.top + r.height; by += 16)
-                for (int bx = r.left; bx + 16 <= r.left + r.width; bx += 16) {
+            // The snapshot's outer lines of the picture are blends with the margin, lighter than the
+            // picture that is dithered there: the blocks lie inside them.
+            for (int by = r.top + 1; by + 16 < r.top + r.height; by += 16)
+                for (int bx = r.left + 1; bx + 16 < r.left + r.width; bx += 16) {
                     double grey = 0, white = 0;
                     for (int y = by; y < by + 16; ++y)
                         for (int x = bx; x < bx + 16; ++x) {
                             const std::uint8_t* p = state.kept.at(x, y);
                             grey += (0.299 * p[0] + 0.587 * p[1] + 0.114 * p[2]) / 255.0;
-                            white += preview.GetIndex(x, y);
+                            white += indexAt(preview, x, y);
                         }
                     grey /= 256.0;
                     const bool extreme = grey < 0.2 || grey > 0.8;
@@ -79,10 +84,68 @@ TEST_F(ConversionIntakeTest, DitheringKeepsTheToneOfEveryBlockAndLeavesTheMargin
                     const bool inside =
                         x >= r.left && x < r.left + r.width && y >= r.top && y < r.top + r.height;
                     if (!inside) {
-                        ASSERT_EQ(preview.GetIndex(x, y), 1) << x << "," << y;
+                        ASSERT_EQ(indexAt(preview, x, y), 1) << x << "," << y;
                     }
                 }
         }
+}
+
+TEST_F(ConversionIntakeTest, EveryEdgeOfAFlatPictureDithersAsItsInsideDoes) {
+    // The snapshot blends the picture's outer lines with the margin, and the diffusion has no error from
+    // beyond the picture: neither may show as a darker or lighter line along an edge. An edge line must
+    // look like some line of the inside (give or take 4 points), and the outer two lines together like
+    // the inside as a whole (within 5): Atkinson at grey 60 alternates rows of 67 % and 100 % black.
+    struct Grey {
+        std::uint8_t grey;
+        bool invert;
+    };
+    const Grey greys[] = {{165, false}, {60, false}, {90, true}};
+    const image::Conversion modes[] = {image::Conversion::FloydSteinberg, image::Conversion::Atkinson,
+                                       image::Conversion::Jarvis, image::Conversion::Stucki};
+    enum Edge { Top, Bottom, Left, Right };
+    constexpr const char* kEdgeNames[] = {"top", "bottom", "left", "right"};
+    for (const Grey& g : greys) {
+        const auto picture = dir / "flat.bmp";
+        writeBytes(picture, image::bmp24(solid(600, 400, g.grey, g.grey, g.grey), false));
+        for (const image::Conversion mode : modes) {
+            ImageState state;
+            state.options.mode = mode;
+            state.options.invert = g.invert;
+            const auto out = dir / "out.bmp";
+            Headless around(out.string(), true);
+            ASSERT_EQ(takeIn(state, around, picture.string()), IntakeResult::Prepared);
+            const image::Bitmap preview = bitmapOf(readFile(out));
+            const image::PictureRect r = state.pictureRect;
+            // The black share, in per cent, of row or column i of the picture.
+            const auto black = [&](bool row, int i) {
+                int n = 0;
+                for (int j = 0; j < (row ? r.width : r.height); ++j)
+                    n += 1 - (row ? indexAt(preview, r.left + j, r.top + i)
+                                  : indexAt(preview, r.left + i, r.top + j));
+                return 100.0 * n / (row ? r.width : r.height);
+            };
+            for (const Edge edge : {Top, Bottom, Left, Right}) {
+                SCOPED_TRACE(std::string(image::conversionName(mode)) + " grey " + std::to_string(g.grey) +
+                             (g.invert ? " inverted, " : ", ") + kEdgeNames[edge]);
+                const bool rows = edge == Top || edge == Bottom;
+                const int lines = rows ? r.height : r.width;
+                double low = 100, high = 0, mean = 0;
+                for (int i = 24; i < lines - 24; ++i) {
+                    const double b = black(rows, i);
+                    low = std::min(low, b);
+                    high = std::max(high, b);
+                    mean += b / (lines - 48);
+                }
+                const int outer = edge == Top || edge == Left ? 0 : lines - 1;
+                const int next = edge == Top || edge == Left ? 1 : lines - 2;
+                for (const int i : {outer, next}) {
+                    EXPECT_GE(black(rows, i), low - 4) << "line " << i;
+                    EXPECT_LE(black(rows, i), high + 4) << "line " << i;
+                }
+                EXPECT_NEAR((black(rows, outer) + black(rows, next)) / 2, mean, 5);
+            }
+        }
+    }
 }
 
 TEST_F(ConversionIntakeTest, AnOptionChangeConvertsTheKeptPictureAgainAndDefaultsRestoreTheBytes) {

@@ -114,7 +114,7 @@ class MainWindow : public ::testing::Test {
     Window& main() { return console_->main(); }
     ImageState& state() { return console_->state<ImageState>(); }
     std::filesystem::path previewFile() const { return dir / image::kPreviewFileName; }
-    std::string log() { return main().getText("编辑框1", prop::editbox::kContent); }
+    std::string log() { return main().getText(main_window::kLog, prop::editbox::kContent); }
 
     std::string picture(const std::string& name, const image::Raster& pixels) {
         const auto path = dir / name;
@@ -124,7 +124,7 @@ class MainWindow : public ::testing::Test {
     void drop(const std::string& text) {
         EventArgs args;
         args.text = text;
-        console_->dispatch(mainWindowDefinition(), "拖放对象1", event::kFilesDropped, args);
+        console_->dispatch(mainWindowDefinition(), main_window::kDropTarget, event::kFilesDropped, args);
     }
     void click(std::string_view unit) {
         console_->dispatch(mainWindowDefinition(), std::string(unit), event::kClick, {});

@@ -75,10 +75,10 @@ TEST_F(OptionsWindowTest, OptionsThatCannotBeSavedStillApplyAndTheLogSaysSoOnce)
     drop(std::string(TESSARY_TESTDATA_DIR) + "/jpeg/Landscape_1.jpg");
     const image::Bytes plain = readFile(previewFile());
     const std::string before = log();
-    console().dispatch(mainWindowDefinition(), "图片框1", event::kMenuItem, {});
+    console().dispatch(mainWindowDefinition(), main_window::kPreview, event::kMenuItem, {});
     ASSERT_TRUE(options());
-    widgetOf<QComboBox>(options(), "组合框转换")->setCurrentIndex(1);
-    widgetOf<QPushButton>(options(), "按钮反相")->click();
+    widgetOf<QComboBox>(options(), picture_options_window::kConversion)->setCurrentIndex(1);
+    widgetOf<QPushButton>(options(), picture_options_window::kInvert)->click();
     EXPECT_NE(readFile(previewFile()), plain);
     EXPECT_EQ(log().substr(before.size()),
               "Options can not be saved in " + platform::settingsFile() +
@@ -87,7 +87,8 @@ TEST_F(OptionsWindowTest, OptionsThatCannotBeSavedStillApplyAndTheLogSaysSoOnce)
 }
 
 TEST_F(OptionsWindowTest, ContextMenuAnywhereOnThePreviewAndCtrlShiftPOpenItWithTheListFocused) {
-    for (std::string_view unit : {"图片框1", "画板2", "画板3"}) {
+    for (std::string_view unit :
+         {main_window::kPreview, main_window::kVerticalRuler, main_window::kHorizontalRuler}) {
         SCOPED_TRACE(std::string(unit));
         QWidget* target = widgetOf<QWidget>(&main(), unit);
         ASSERT_TRUE(target);
@@ -101,7 +102,8 @@ TEST_F(OptionsWindowTest, ContextMenuAnywhereOnThePreviewAndCtrlShiftPOpenItWith
         menu->close();
         ASSERT_TRUE(options());
         EXPECT_EQ(topOf(options())->windowTitle().toStdString(), "Picture options");
-        EXPECT_EQ(topOf(options())->focusWidget(), widgetOf<QComboBox>(options(), "组合框转换"));
+        EXPECT_EQ(topOf(options())->focusWidget(),
+                  widgetOf<QComboBox>(options(), picture_options_window::kConversion));
         EXPECT_FALSE(topOf(options())->isModal());
         typeInto(options(), Qt::Key_Escape);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -109,7 +111,7 @@ TEST_F(OptionsWindowTest, ContextMenuAnywhereOnThePreviewAndCtrlShiftPOpenItWith
     }
     typeInto(&main(), Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
     ASSERT_TRUE(options());
-    auto* list = widgetOf<QComboBox>(options(), "组合框转换");
+    auto* list = widgetOf<QComboBox>(options(), picture_options_window::kConversion);
     ASSERT_TRUE(list);
     std::vector<std::string> items;
     for (int i = 0; i < list->count(); ++i) items.push_back(list->itemText(i).toStdString());
@@ -125,28 +127,30 @@ TEST_F(OptionsWindowTest, ChangesApplyAtOnceSurviveTheViewButtonsAndARestartAndD
     drop(photo);
     const image::Bytes plain = readFile(previewFile());
     const std::string plainLog = log();
-    console().dispatch(mainWindowDefinition(), "图片框1", event::kMenuItem, {});
+    console().dispatch(mainWindowDefinition(), main_window::kPreview, event::kMenuItem, {});
     ASSERT_TRUE(options());
 
-    widgetOf<QComboBox>(options(), "组合框转换")->setCurrentIndex(1);
+    widgetOf<QComboBox>(options(), picture_options_window::kConversion)->setCurrentIndex(1);
     // The slider holds brightness + 100, so that the window reaches below 0 too.
-    widgetOf<QSlider>(options(), "滑块亮度")->setValue(90);
-    widgetOf<QPushButton>(options(), "按钮反相")->click();
-    EXPECT_EQ(options()->getText("标签亮度", prop::label::kCaption), "Brightness: -10");
-    EXPECT_EQ(options()->getInt("滑块阈值", prop::kDisabled), 1) << "the threshold level is Threshold's only";
+    widgetOf<QSlider>(options(), picture_options_window::kBrightness)->setValue(90);
+    widgetOf<QPushButton>(options(), picture_options_window::kInvert)->click();
+    EXPECT_EQ(options()->getText(picture_options_window::kBrightnessLabel, prop::label::kCaption),
+              "Brightness: -10");
+    EXPECT_EQ(options()->getInt(picture_options_window::kThreshold, prop::kDisabled), 1)
+        << "the threshold level is Threshold's only";
     const image::Bytes dithered = readFile(previewFile());
     EXPECT_NE(dithered, plain);
-    EXPECT_EQ(asBytes(main().get("图片框1", prop::picbox::kPicture)), dithered);
+    EXPECT_EQ(asBytes(main().get(main_window::kPreview, prop::picbox::kPicture)), dithered);
     EXPECT_EQ(state().engraving.ToByteSet(), bitmapOf(dithered).Mirror(false, true).ToByteSet());
     EXPECT_EQ(log().substr(plainLog.size()),
               "Conversion: Floyd–Steinberg\r\n\r\nConversion: Floyd–Steinberg, brightness -10\r\n\r\n"
               "Conversion: Floyd–Steinberg, brightness -10, inverted\r\n\r\n");
 
     // Rotate, Zoom and Reload keep the options; Reload names them after the black-and-white line.
-    click("按钮旋转");
-    click("按钮缩小");
-    click("按钮放大");
-    click("按钮重载");
+    click(main_window::kRotate);
+    click(main_window::kZoomOut);
+    click(main_window::kZoomIn);
+    click(main_window::kReload);
     EXPECT_EQ(readFile(previewFile()), dithered);
     const std::string tail =
         "Image has been converted to black and white\r\n\r\n"
@@ -168,26 +172,26 @@ TEST_F(OptionsWindowTest, ChangesApplyAtOnceSurviveTheViewButtonsAndARestartAndD
         ASSERT_TRUE(second.createMainWindow(mainWindowDefinition()));
         EventArgs args;
         args.text = photo;
-        second.dispatch(mainWindowDefinition(), "拖放对象1", event::kFilesDropped, args);
+        second.dispatch(mainWindowDefinition(), main_window::kDropTarget, event::kFilesDropped, args);
         EXPECT_EQ(readFile(dir / "second" / image::kPreviewFileName), dithered);
         second.dispatch(mainWindowDefinition(), "", event::kShortcut, {});
         Window* again = second.window("Picture options");
         ASSERT_TRUE(again);
-        EXPECT_EQ(again->getInt("组合框转换", prop::combobox::kSelection), 1);
-        EXPECT_EQ(again->getInt("滑块亮度", prop::slider::kPosition), 90);
-        EXPECT_EQ(again->getInt("按钮反相", prop::button::kChecked), 1);
+        EXPECT_EQ(again->getInt(picture_options_window::kConversion, prop::combobox::kSelection), 1);
+        EXPECT_EQ(again->getInt(picture_options_window::kBrightness, prop::slider::kPosition), 90);
+        EXPECT_EQ(again->getInt(picture_options_window::kInvert, prop::button::kChecked), 1);
         second.destroyMainWindow();
         EXPECT_FALSE(second.window("Picture options")) << "the options window goes with the main window";
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     const std::string before = log();
-    widgetOf<QPushButton>(options(), "按钮默认")->click();
+    widgetOf<QPushButton>(options(), picture_options_window::kDefaults)->click();
     EXPECT_EQ(log(), before) << "nothing is logged for the default options";
-    EXPECT_EQ(options()->getInt("组合框转换", prop::combobox::kSelection), 0);
-    EXPECT_EQ(options()->getInt("按钮反相", prop::button::kChecked), 0);
+    EXPECT_EQ(options()->getInt(picture_options_window::kConversion, prop::combobox::kSelection), 0);
+    EXPECT_EQ(options()->getInt(picture_options_window::kInvert, prop::button::kChecked), 0);
     EXPECT_EQ(readFile(previewFile()), plain);
-    click("按钮重载");
+    click(main_window::kReload);
     EXPECT_EQ(readFile(previewFile()), plain);
     EXPECT_EQ(log().substr(before.size()),
               "Original image information:\r\n\r\nImage resolution:1800*1200\r\n\r\n"
@@ -205,20 +209,30 @@ TEST_F(OptionsWindowTest, ControlsThatDoNotApplyAreDisabledAndSkippedByTab) {
         std::set<std::string> unused;
     };
     const Case cases[] = {
-        {0, false, false, {"滑块网格", "滑块角度"}},
-        {0, true, false, {"滑块阈值", "滑块网格", "滑块角度"}},
-        {2, false, false, {"滑块阈值", "滑块网格", "滑块角度"}},
-        {6, false, true, {"滑块阈值", "滑块尺寸"}},
+        {0, false, false, {picture_options_window::kHalftoneCell, picture_options_window::kHalftoneAngle}},
+        {0,
+         true,
+         false,
+         {picture_options_window::kThreshold, picture_options_window::kHalftoneCell,
+          picture_options_window::kHalftoneAngle}},
+        {2,
+         false,
+         false,
+         {picture_options_window::kThreshold, picture_options_window::kHalftoneCell,
+          picture_options_window::kHalftoneAngle}},
+        {6, false, true, {picture_options_window::kThreshold, picture_options_window::kSize}},
     };
-    const std::map<std::string, std::string> labels = {{"滑块阈值", "标签阈值"},
-                                                       {"滑块网格", "标签网格"},
-                                                       {"滑块角度", "标签角度"},
-                                                       {"滑块尺寸", "标签尺寸"}};
+    const std::map<std::string, std::string> labels = {
+        {picture_options_window::kThreshold, picture_options_window::kThresholdLabel},
+        {picture_options_window::kHalftoneCell, picture_options_window::kHalftoneCellLabel},
+        {picture_options_window::kHalftoneAngle, picture_options_window::kHalftoneAngleLabel},
+        {picture_options_window::kSize, picture_options_window::kSizeLabel}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mode);
-        auto* list = widgetOf<QComboBox>(options(), "组合框转换");
+        auto* list = widgetOf<QComboBox>(options(), picture_options_window::kConversion);
         list->setCurrentIndex(c.mode);
-        for (const auto& [unit, on] : {std::pair{"按钮自动色阶", c.autoLevel}, std::pair{"按钮填满", c.fill}})
+        for (const auto& [unit, on] : {std::pair{picture_options_window::kAutoLevel, c.autoLevel},
+                                       std::pair{picture_options_window::kFill, c.fill}})
             if (widgetOf<QPushButton>(options(), unit)->isChecked() != on)
                 widgetOf<QPushButton>(options(), unit)->click();
         // Tab from the list round the window: every slider it reaches applies, every one it skips does not.
@@ -244,14 +258,15 @@ TEST_F(OptionsWindowTest, TheThresholdShowsAsGreyAndADragIsLoggedOnceWhenLetGo) 
     drop(std::string(TESSARY_TESTDATA_DIR) + "/jpeg/Landscape_1.jpg");
     console().dispatch(mainWindowDefinition(), "", event::kShortcut, {});
     ASSERT_TRUE(options());
-    auto* threshold = widgetOf<QSlider>(options(), "滑块阈值");
+    auto* threshold = widgetOf<QSlider>(options(), picture_options_window::kThreshold);
     EXPECT_EQ(threshold->maximum(), 255);
     EXPECT_EQ(threshold->value(), 128);
-    EXPECT_EQ(options()->getText("标签阈值", prop::label::kCaption), "Threshold level: 128 of 255");
+    EXPECT_EQ(options()->getText(picture_options_window::kThresholdLabel, prop::label::kCaption),
+              "Threshold level: 128 of 255");
     const std::string before = log();
 
     // The brightness slider held in its middle (its value 0) and dragged in steps to the right.
-    auto* brightness = widgetOf<QSlider>(options(), "滑块亮度");
+    auto* brightness = widgetOf<QSlider>(options(), picture_options_window::kBrightness);
     const QPoint middle(brightness->width() / 2, brightness->height() / 2);
     const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons held) {
         QMouseEvent e(type, at, brightness->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
@@ -309,11 +324,11 @@ TEST_F(OptionsWindowTest, KeysOnASliderOrTheListAreLoggedOnceAMomentAfterTheLast
     ASSERT_TRUE(keyed.createMainWindow(mainWindowDefinition()));
     EventArgs args;
     args.text = std::string(TESSARY_TESTDATA_DIR) + "/jpeg/Landscape_1.jpg";
-    keyed.dispatch(mainWindowDefinition(), "拖放对象1", event::kFilesDropped, args);
+    keyed.dispatch(mainWindowDefinition(), main_window::kDropTarget, event::kFilesDropped, args);
     keyed.dispatch(mainWindowDefinition(), "", event::kShortcut, {});
     Window* window = keyed.window("Picture options");
     ASSERT_TRUE(window);
-    const auto logText = [&] { return keyed.main().getText("编辑框1", prop::editbox::kContent); };
+    const auto logText = [&] { return keyed.main().getText(main_window::kLog, prop::editbox::kContent); };
     struct Case {
         const char* unit;
         Qt::Key key;
@@ -321,8 +336,10 @@ TEST_F(OptionsWindowTest, KeysOnASliderOrTheListAreLoggedOnceAMomentAfterTheLast
         std::string line;
     };
     const Case cases[] = {
-        {"滑块亮度", Qt::Key_Right, 5, "Conversion: Threshold, brightness +5\r\n\r\n"},
-        {"组合框转换", Qt::Key_Down, 3, "Conversion: Jarvis–Judice–Ninke, brightness +5\r\n\r\n"},
+        {picture_options_window::kBrightness, Qt::Key_Right, 5,
+         "Conversion: Threshold, brightness +5\r\n\r\n"},
+        {picture_options_window::kConversion, Qt::Key_Down, 3,
+         "Conversion: Jarvis–Judice–Ninke, brightness +5\r\n\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.unit);
@@ -340,7 +357,8 @@ TEST_F(OptionsWindowTest, KeysOnASliderOrTheListAreLoggedOnceAMomentAfterTheLast
 }
 
 TEST_F(OptionsWindowTest, ThePreviewSaysThatARightClickOpensPictureOptions) {
-    for (std::string_view unit : {"图片框1", "画板2", "画板3"}) {
+    for (std::string_view unit :
+         {main_window::kPreview, main_window::kVerticalRuler, main_window::kHorizontalRuler}) {
         const std::string tip = widgetOf<QWidget>(&main(), unit)->toolTip().toStdString();
         EXPECT_NE(tip.find("Right-click"), std::string::npos) << unit;
         EXPECT_NE(tip.find("Picture options"), std::string::npos) << unit;

@@ -2,20 +2,24 @@
 // tessary-prepare runs the console's intake: the same preview file, the same log lines, the same refusal.
 #include <cstdlib>
 
+#include "app/definitions/unit_names.h"
 #include "intake/headless.h"
 #include "intake/intake.h"
 #include "intake_fixture.h"
+#include "support/bitmap_pixels.h"
 
 namespace tessary::intake::testing {
 namespace {
+
+using tessary::testing::indexAt;
 
 using PrepareTest = MainWindow;
 
 TEST_F(PrepareTest, WritesTheConsolesPreviewFileAndPrintsItsLogLines) {
     // The console's canvas takes the palette's button face when the window is made, which differs between
     // platforms; the tool has the visual style's.
-    main().set("画板1", prop::drawpanel::kBackColour, static_cast<std::int32_t>(kButtonFace));
-    ASSERT_EQ(main().drawPanel("画板1").background(), kButtonFace);
+    main().set(main_window::kCanvas, prop::drawpanel::kBackColour, static_cast<std::int32_t>(kButtonFace));
+    ASSERT_EQ(main().drawPanel(main_window::kCanvas).background(), kButtonFace);
     image::Raster photo(1200, 800);
     for (int y = 0; y < photo.height; ++y)
         for (int x = 0; x < photo.width; ++x) {
@@ -102,8 +106,12 @@ TEST_F(PrepareTest, ConversionOptionsGiveTheIntakesResultAndBadValuesWriteNothin
     };
     const Bad bad[] = {
         {{"--conversion", "sierra"}, "unknown conversion 'sierra'"},
-        {{"--threshold", "766"}, "--threshold takes a whole number from 0 to 765, not '766'"},
+        {{"--threshold", "766"}, "--threshold takes a grey, a whole number from 0 to 255, not '766'"},
         {{"--threshold=-1"}, "not '-1'"},
+        {{"--threshold", "0x80"}, "not '0x80'"},
+        {{"--threshold", "256"}, "--threshold takes grey 0-255; for R+G+B 256 write --threshold 86"},
+        {{"--threshold", "510"}, "--threshold takes grey 0-255; for R+G+B 510 write --threshold 170"},
+        {{"--threshold=765"}, "for R+G+B 765 write --threshold 255"},
         {{"--cell", "1"}, "--cell takes a whole number from 2 to 32"},
         {{"--angle", "45.5"}, "--angle takes a whole number"},
         {{"--brightness", "101"}, "from -100 to 100"},
@@ -130,8 +138,34 @@ TEST_F(PrepareTest, ConversionOptionsGiveTheIntakesResultAndBadValuesWriteNothin
     const ToolRun help = prepare(dir, "--help", "x");
     for (const char* option :
          {"--conversion", "--threshold", "--cell", "--angle", "--brightness", "--contrast", "--gamma",
-          "--sharpen", "--invert", "--auto-level", "--size", "--fill", "floyd-steinberg", "halftone"})
+          "--sharpen", "--invert", "--auto-level", "--size", "--fill", "floyd-steinberg", "halftone", "--qr",
+          "--module", "--ecc", "--quiet-zone", "--mirror"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
+}
+
+TEST_F(PrepareTest, TheThresholdIsTheGreyThePictureOptionsWindowShows) {
+    image::Raster ramp(256, 64);
+    for (int y = 0; y < ramp.height; ++y)
+        for (int x = 0; x < ramp.width; ++x) std::fill_n(ramp.at(x, y), 3, static_cast<std::uint8_t>(x));
+    const std::string in = picture("ramp.bmp", ramp);
+    const auto out = dir / "out.bmp";
+    Headless quiet((dir / "expected.bmp").string(), true);
+    for (const int grey : {0, 1, 90, 128, 200, 255}) {
+        ImageState state;
+        state.options.threshold = image::thresholdLevel(grey);
+        ASSERT_EQ(takeIn(state, quiet, in), IntakeResult::Prepared);
+        const ToolRun run = prepare(dir, in, out.string(), {"--threshold", std::to_string(grey)});
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(readFile(out), readFile(dir / "expected.bmp")) << grey;
+        // White exactly where the grey reaches the level.
+        const image::Bitmap preview = bitmapOf(readFile(out));
+        const image::PictureRect r = state.pictureRect;
+        for (int x = r.left; x < r.left + r.width; ++x)
+            ASSERT_EQ(indexAt(preview, x, r.top + 30), state.kept.at(x, r.top + 30)[0] >= grey ? 1 : 0)
+                << "grey " << grey << " at " << x;
+    }
+    const ToolRun plain = prepare(dir, in, out.string(), {"--threshold", "+128"});
+    EXPECT_EQ(plain.out.find("Conversion:"), std::string::npos) << "128 is the default level";
 }
 
 TEST_F(PrepareTest, WithoutItsModulesOnlyTheirPicturesAreRefusedWithALineSayingWhy) {

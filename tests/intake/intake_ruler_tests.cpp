@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The two rulers: tick positions, the compiled-in pictures, and what the intake draws of them.
+#include "app/definitions/unit_names.h"
 #include "image/picture.h"
 #include "intake_fixture.h"
 #include "ruler_drawing.h"
@@ -83,8 +84,8 @@ TEST_F(RulerOnWindow, EveryDropDrawsBothRulers) {
     drop((dir / "nothing.png").string());
     const auto vertical = *image::LoadPicture(resources::verticalRulerBmp());
     const auto horizontal = *image::LoadPicture(resources::horizontalRulerBmp());
-    image::Raster& v = main().drawPanel("画板2").pixels();
-    image::Raster& h = main().drawPanel("画板3").pixels();
+    image::Raster& v = main().drawPanel(main_window::kVerticalRuler).pixels();
+    image::Raster& h = main().drawPanel(main_window::kHorizontalRuler).pixels();
     ASSERT_EQ(v.width, 12);
     ASSERT_EQ(v.height, 512);
     EXPECT_EQ(v.rgb, vertical.rgb);

@@ -6,9 +6,12 @@
 #include "intake/fitting.h"
 #include "intake/headless.h"
 #include "intake_fixture.h"
+#include "support/bitmap_pixels.h"
 
 namespace tessary::intake::testing {
 namespace {
+
+using tessary::testing::indexAt;
 
 using SizeTest = MainWindow;
 
@@ -17,7 +20,7 @@ image::PictureRect blackBounds(const image::Bitmap& preview) {
     int left = preview.width(), top = preview.height(), right = -1, bottom = -1;
     for (int y = 0; y < preview.height(); ++y)
         for (int x = 0; x < preview.width(); ++x)
-            if (preview.GetIndex(x, y) == 0) {
+            if (indexAt(preview, x, y) == 0) {
                 left = std::min(left, x), right = std::max(right, x);
                 top = std::min(top, y), bottom = std::max(bottom, y);
             }
@@ -156,7 +159,7 @@ TEST_F(SizeTest, AnInvertedPictureMeetsTheMarginWithoutADarkLine) {
         const auto blackShare = [&](int x0, int y0, int w, int h) {
             int black = 0;
             for (int y = y0; y < y0 + h; ++y)
-                for (int x = x0; x < x0 + w; ++x) black += 1 - preview.GetIndex(x, y);
+                for (int x = x0; x < x0 + w; ++x) black += 1 - indexAt(preview, x, y);
             return black / static_cast<double>(w * h);
         };
         const double inside = blackShare(r.left + 8, r.top + 8, r.width - 16, r.height - 16);

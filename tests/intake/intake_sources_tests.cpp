@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Ways in other than a drop: the file chooser (Ctrl+O), a file named at start, and typed text. Each runs the
 // intake a drop runs.
+#include "app/definitions/unit_names.h"
 #include "console/program_parts.h"
 #include "intake/headless.h"
 #include "intake/intake.h"
@@ -13,9 +14,9 @@ class OtherWaysIn : public MainWindow {
   protected:
     // The preview's context menu: "Picture options…", "Open picture…", "Text…".
     void menuItem(int index) {
-        const auto& menu = mainWindowDefinition().find("图片框1")->contextMenu;
+        const auto& menu = mainWindowDefinition().find(main_window::kPreview)->contextMenu;
         ASSERT_GT(menu.size(), static_cast<std::size_t>(index));
-        console().dispatch(mainWindowDefinition(), "图片框1", event::kMenuItem + index, {});
+        console().dispatch(mainWindowDefinition(), main_window::kPreview, event::kMenuItem + index, {});
     }
     void shortcut(std::string_view keys) {
         const auto& shortcuts = mainWindowDefinition().shortcuts;
@@ -28,7 +29,7 @@ class OtherWaysIn : public MainWindow {
 };
 
 TEST(PreviewMenu, OpenPictureAndTextFollowPictureOptions) {
-    const auto& menu = mainWindowDefinition().find("图片框1")->contextMenu;
+    const auto& menu = mainWindowDefinition().find(main_window::kPreview)->contextMenu;
     ASSERT_EQ(menu.size(), 3u);
     EXPECT_EQ(menu[0].caption, "Picture options…");
     EXPECT_EQ(menu[1].caption, "Open picture…");
@@ -72,7 +73,7 @@ TEST_F(OtherWaysIn, ChosenAndStartFilesAreTakenInAsADrop) {
          std::filesystem::absolute(relative).string()},
     };
     for (const Way& way : ways) {
-        main().set("编辑框1", prop::editbox::kContent, droppedLog);
+        main().set(main_window::kLog, prop::editbox::kContent, droppedLog);
         way.run();
         EXPECT_EQ(log(), droppedLog + droppedLog.substr(droppedLog.find("Original"))) << way.name;
         EXPECT_EQ(readFile(previewFile()), droppedPreview) << way.name;

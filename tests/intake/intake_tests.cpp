@@ -3,15 +3,19 @@
 // refusals and the controls that follow.
 #include <array>
 
+#include "app/definitions/unit_names.h"
 #include "app/shell/control_states.h"
 #include "image/canvas.h"
 #include "image/picture.h"
 #include "intake/fitting.h"
 #include "intake/intake.h"
 #include "intake_fixture.h"
+#include "support/bitmap_pixels.h"
 
 namespace tessary::intake::testing {
 namespace {
+
+using tessary::testing::indexAt;
 
 const std::string kFirstLines = "Original image information:\r\n\r\n";
 const std::string kTooLarge = "Image is too large,It has been adjusted to the optimal resolution\r\n\r\n";
@@ -32,7 +36,7 @@ TEST_F(IntakeTest, DrawsThePictureWhereTheFieldRuleSaysAndLogsItsOwnSize) {
         {600, 600, {0, 0, 490, 490}, true},      {511, 200, {0, 149, 490, 191}, false},
         {512, 200, {0, 149, 490, 191}, true},
     };
-    const std::uint32_t face = main().drawPanel("画板1").background();
+    const std::uint32_t face = main().drawPanel(main_window::kCanvas).background();
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h));
         EXPECT_EQ(fitIntoField(c.w, c.h), c.drawn);
@@ -65,7 +69,7 @@ TEST_F(IntakeTest, PreviewFileIsTheEngravingBitmapFlippedTopToBottom) {
 
     const image::Bytes preview = readFile(previewFile());
     ASSERT_EQ(preview.size(), 32830u);
-    EXPECT_EQ(asBytes(main().get("图片框1", prop::picbox::kPicture)), preview);
+    EXPECT_EQ(asBytes(main().get(main_window::kPreview, prop::picbox::kPicture)), preview);
     const image::Bytes engraving = state().engraving.ToByteSet();
     ASSERT_EQ(engraving.size(), 32830u);
     EXPECT_EQ(image::Bytes(engraving.begin(), engraving.begin() + 62),
@@ -79,8 +83,8 @@ TEST_F(IntakeTest, PreviewFileIsTheEngravingBitmapFlippedTopToBottom) {
     int black = 0;
     for (int y = 0; y < 512; ++y)
         for (int x = 0; x < 512; ++x) {
-            ASSERT_EQ(state().engraving.GetIndex(x, y), shown.GetIndex(x, 511 - y)) << x << "," << y;
-            black += shown.GetIndex(x, y) == 0;
+            ASSERT_EQ(indexAt(state().engraving, x, y), indexAt(shown, x, 511 - y)) << x << "," << y;
+            black += indexAt(shown, x, y) == 0;
         }
     EXPECT_GT(black, 1000);  // the picture is in it, not only margins
 }
@@ -94,16 +98,16 @@ TEST_F(IntakeTest, BlackAndWhiteSplitsBetween127And128WithWhiteMargins) {
         SCOPED_TRACE(int{c.grey});
         drop(picture("grey.bmp", solid(300, 300, c.grey, c.grey, c.grey)));  // at (95, 95) of the surface
         const image::Bitmap shown = bitmapOf(readFile(previewFile()));
-        for (int at : {100, 256, 390}) EXPECT_EQ(shown.GetIndex(at, at), c.inside) << at;
+        for (int at : {100, 256, 390}) EXPECT_EQ(indexAt(shown, at, at), c.inside) << at;
         for (auto [x, y] : {std::pair{5, 5}, {256, 50}, {480, 256}, {511, 511}, {256, 505}})
-            EXPECT_EQ(shown.GetIndex(x, y), 1) << x << "," << y;
+            EXPECT_EQ(indexAt(shown, x, y), 1) << x << "," << y;
     }
 }
 
 TEST_F(IntakeTest, RefusedDropKeepsThePreviousPictureEverywhere) {
     drop(picture("first.bmp", solid(400, 300, 0, 0, 0)));
     const image::Bytes preview = readFile(previewFile());
-    const image::Bytes shown = asBytes(main().get("图片框1", prop::picbox::kPicture));
+    const image::Bytes shown = asBytes(main().get(main_window::kPreview, prop::picbox::kPicture));
     const image::Bytes engraving = state().engraving.ToByteSet();
     const std::string previewPath = state().previewPath;
     const std::string logBefore = log();
@@ -120,13 +124,13 @@ TEST_F(IntakeTest, RefusedDropKeepsThePreviousPictureEverywhere) {
         drop(text);
         EXPECT_EQ(dialogs.shown, (std::vector<Shown>{{"Wrong file type", 0, "Sorry "}}));
         EXPECT_EQ(readFile(previewFile()), preview);
-        EXPECT_EQ(asBytes(main().get("图片框1", prop::picbox::kPicture)), shown);
+        EXPECT_EQ(asBytes(main().get(main_window::kPreview, prop::picbox::kPicture)), shown);
         EXPECT_EQ(state().engraving.ToByteSet(), engraving);
         EXPECT_EQ(state().previewPath, previewPath);
         EXPECT_EQ(state().zoomSize, 301);
         EXPECT_EQ(state().droppedFileName, text);
         EXPECT_EQ(log(), logBefore);
-        click("按钮重载");  // repeats the refusal
+        click(main_window::kReload);  // repeats the refusal
         EXPECT_EQ(dialogs.shown.size(), 2u);
         EXPECT_EQ(readFile(previewFile()), preview);
     }
@@ -142,8 +146,9 @@ TEST_F(IntakeTest, PictureWhosePreviewFileCannotBeWrittenIsRefusedAndTouchesNoth
 }
 
 TEST_F(IntakeTest, EveryDropLeavesOnlyTheFiveImageControlsOfTheMachineSetEnabled) {
-    const std::array<std::string_view, 5> imageControls = {"按钮发送数据", "按钮放大", "按钮缩小", "按钮旋转",
-                                                           "按钮重载"};
+    const std::array<std::string_view, 5> imageControls = {main_window::kUploadImage, main_window::kZoomIn,
+                                                           main_window::kZoomOut, main_window::kRotate,
+                                                           main_window::kReload};
     for (const std::string& text :
          {(dir / "nothing.bmp").string(), picture("p.bmp", solid(20, 20, 1, 2, 3))}) {
         for (auto unit : shell::kMachineControls) main().set(unit, prop::kDisabled, std::int32_t{0});

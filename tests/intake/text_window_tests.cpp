@@ -3,6 +3,7 @@
 // in only what fits, and what was typed is there again at the next opening.
 #include <QTimer>
 
+#include "app/definitions/unit_names.h"
 #include "intake/handlers/text_window.h"
 #include "intake/intake.h"
 #include "intake_fixture.h"
@@ -22,7 +23,7 @@ class TextWindow : public MainWindow {
         if (ctrlT)
             console().dispatch(mainWindowDefinition(), "", event::kShortcut + 2, {});
         else
-            console().dispatch(mainWindowDefinition(), "图片框1", event::kMenuItem + 2, {});
+            console().dispatch(mainWindowDefinition(), main_window::kPreview, event::kMenuItem + 2, {});
     }
     void press(const char* unit) { console().dispatch(textWindowDefinition(), unit, event::kClick, {}); }
 };
@@ -89,7 +90,7 @@ TEST_F(TextWindow, PreviewFollowsTheTypingOkTakesInWhatFitsAndTheTextIsRemembere
     EXPECT_FALSE(state().typedText->style.fillWidth);
     EXPECT_NE(log().find("Image resolution:"), std::string::npos);
     const Bytes taken = readFile(previewFile());
-    click("按钮重载");
+    click(main_window::kReload);
     EXPECT_EQ(readFile(previewFile()), taken) << "Reload renders the same text again";
 
     // Opened again (Ctrl+T): what was typed is there; Cancel takes nothing in.

@@ -32,6 +32,7 @@ Job everyValueSet() {
     item.options.autoLevel = true;
     item.options.size = 490;
     item.options.fill = false;
+    item.options.mirror = true;
     item.view = {3, -200, 0, "RIOOIR"};
     return job;
 }

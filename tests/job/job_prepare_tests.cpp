@@ -23,8 +23,8 @@ ProgramRun prepare(std::vector<std::string> arguments) {
 // Option sets taken in turn over the pictures: the defaults every other time.
 const std::vector<std::vector<std::string>> kOptionSets = {
     {}, {"--conversion", "jarvis", "--gamma", "1.3", "--fill"},
-    {}, {"--conversion", "halftone", "--cell", "5", "--angle", "30", "--invert", "--size", "200"},
-    {}, {"--threshold", "300", "--auto-level", "--brightness", "20", "--contrast", "-10", "--sharpen", "40"},
+    {}, {"--conversion", "halftone", "--cell", "5", "--angle", "30", "--invert", "--size", "200", "--mirror"},
+    {}, {"--threshold", "100", "--auto-level", "--brightness", "20", "--contrast", "-10", "--sharpen", "40"},
 };
 
 TEST(PrepareJob, AJobGivesWhatItsOptionsGiveOnItsPicture) {

@@ -18,6 +18,7 @@ image::ConversionOptions photoOptions() {
     o.mode = image::Conversion::FloydSteinberg;
     o.gamma = 140;
     o.size = 300;
+    o.mirror = true;
     return o;
 }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "app/definitions/unit_names.h"
 #include "app/model/properties.h"
 #include "link/com_ports.h"
 #include "link/serial_port.h"
@@ -26,7 +27,7 @@ TEST(ComPorts, EveryOpenGoesThroughTheInstalledResolver) {
         return comDevicePath(n);
     });
     RecordingSink sink;
-    SerialPort port("端口1", {}, sink);
+    SerialPort port(main_window::kPort, {}, sink);
     for (int n : {0, 4, 9}) {
         port.write(prop::serial::kPortNumber, n);
         port.Open();

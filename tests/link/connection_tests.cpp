@@ -28,8 +28,6 @@ namespace {
 
 using namespace tessary::test;
 
-constexpr std::string_view kComList = "组合框1", kConnect = "按钮连接", kBreak = "按钮断开", kLog = "编辑框1";
-
 struct Box {
     std::string text;
     int code;
@@ -96,11 +94,11 @@ class MainWindow : public ::testing::Test {
     }
     Window& main() { return console_->main(); }
     HandlerRegistry& handlers() { return handlers_; }
-    std::string log() { return main().getText(kLog, prop::editbox::kContent); }
+    std::string log() { return main().getText(main_window::kLog, prop::editbox::kContent); }
     void click(std::string_view unit) {
         console_->dispatch(mainWindowDefinition(), std::string(unit), event::kClick, {});
     }
-    bool portOpen() { return findSerialPort(main(), "端口1")->isOpen(); }
+    bool portOpen() { return findSerialPort(main(), main_window::kPort)->isOpen(); }
 
     // What the operator sees of the connection: caption, Connect disabled, COM list shown and its selection,
     // Break shown, and the machine controls' disabled flags.
@@ -111,11 +109,11 @@ class MainWindow : public ::testing::Test {
         bool operator==(const Controls&) const = default;
     };
     Controls controls() {
-        Controls c{main().getText(kConnect, prop::button::kCaption),
-                   main().getInt(kConnect, prop::kDisabled),
-                   main().getInt(kComList, prop::kVisible),
-                   main().getInt(kComList, prop::combobox::kSelection),
-                   main().getInt(kBreak, prop::kVisible),
+        Controls c{main().getText(main_window::kConnect, prop::button::kCaption),
+                   main().getInt(main_window::kConnect, prop::kDisabled),
+                   main().getInt(main_window::kComList, prop::kVisible),
+                   main().getInt(main_window::kComList, prop::combobox::kSelection),
+                   main().getInt(main_window::kDisconnect, prop::kVisible),
                    {}};
         for (auto unit : shell::kMachineControls)
             c.machineDisabled.push_back(main().getInt(unit, prop::kDisabled));
@@ -201,7 +199,7 @@ TEST_F(MainWindow, AnAdapterWithoutItsDriverIsNamedAfterEveryFailedConnection) {
     EXPECT_EQ(log(), welcome() + "Automatic Connecting...\r\n\r\n" +
                          "Change another USB port and try again\r\n\r\n" + named);
     const std::string before = log();
-    click(kConnect);
+    click(main_window::kConnect);
     EXPECT_EQ(log(), before + "Connecting...\r\n\r\nconnection failed!\r\n\r\n" +
                          "change anyother port and try again\r\n\r\n" + named);
 }
@@ -213,8 +211,8 @@ TEST_F(MainWindow, AMachineOnCom32IsNotScannedButConnectsByHand) {
     EXPECT_EQ(controls(), disconnected(0));
     EXPECT_EQ(scanned(attempts), scanUpTo(31));
     attempts.clear();
-    main().set(kComList, prop::combobox::kSelection, 32);
-    click(kConnect);
+    main().set(main_window::kComList, prop::combobox::kSelection, 32);
+    click(main_window::kConnect);
     EXPECT_EQ(attempts, std::vector<int>{32});
     EXPECT_EQ(controls(), connected(32));
     EXPECT_TRUE(log().ends_with("Connecting...\r\n\r\nConnected!\r\n\r\n" + portLine(32)));
@@ -225,7 +223,7 @@ TEST_F(MainWindow, Com0OpensCom1AndTheLogNamesCom0) {
     Pty machine;
     dir.link(1, machine.slavePath());
     attempts.clear();
-    click(kConnect);
+    click(main_window::kConnect);
     EXPECT_EQ(attempts, std::vector<int>{1});
     EXPECT_EQ(controls(), connected(0));
     EXPECT_TRUE(log().ends_with("Connecting...\r\n\r\nConnected!\r\n\r\n" + portLine(0)));
@@ -235,18 +233,18 @@ TEST_F(MainWindow, DisconnectThenConnectReopensTheSelectedPort) {
     Pty machine;
     dir.link(5, machine.slavePath());
     start();
-    click(kBreak);
+    click(main_window::kDisconnect);
     EXPECT_FALSE(portOpen());
     EXPECT_EQ(controls(), disconnected(5));
     EXPECT_TRUE(log().ends_with(portLine(5) + "Disconnected connection\r\n\r\n"));
     {
         RecordingSink sink;
-        SerialPort other("端口1", {}, sink);
+        SerialPort other(main_window::kPort, {}, sink);
         other.write(prop::serial::kPortNumber, 5);
         EXPECT_TRUE(other.Open()) << "Break released the port";
     }
     attempts.clear();
-    click(kConnect);
+    click(main_window::kConnect);
     EXPECT_EQ(attempts, std::vector<int>{5});
     EXPECT_EQ(controls(), connected(5));
     EXPECT_TRUE(portOpen());
@@ -254,10 +252,10 @@ TEST_F(MainWindow, DisconnectThenConnectReopensTheSelectedPort) {
 
 TEST_F(MainWindow, AFailedManualConnectionChangesNothingButTheLog) {
     start();
-    main().set(kComList, prop::combobox::kSelection, 7);
+    main().set(main_window::kComList, prop::combobox::kSelection, 7);
     const std::string before = log();
     dialogs.boxes.clear();
-    click(kConnect);
+    click(main_window::kConnect);
     EXPECT_EQ(dialogs.boxes, (std::vector<Box>{{"Empty Port", 0, "ERROR"}}));
     EXPECT_EQ(
         log(),
@@ -302,7 +300,7 @@ TEST_F(MainWindow, AVanishedMachineIsShownDisconnectedAndReopenedWhenItComesBack
         auto machine = std::make_unique<Pty>();
         dir.link(5, machine->slavePath());
         start();
-        if (c.pressBreak) click(kBreak);
+        if (c.pressBreak) click(main_window::kDisconnect);
         std::string seen = log();
         const auto gained = [&] {
             const std::string now = log(), added = now.substr(seen.size());
@@ -317,7 +315,8 @@ TEST_F(MainWindow, AVanishedMachineIsShownDisconnectedAndReopenedWhenItComesBack
         EXPECT_TRUE(dialogs.boxes.empty());
         clock.ticks.tick(LostPortWatch::kLookEvery + 1);
         EXPECT_EQ(gained(), "") << "nothing to reopen while the link leads nowhere";
-        if (c.pickedMeanwhile >= 0) main().set(kComList, prop::combobox::kSelection, c.pickedMeanwhile);
+        if (c.pickedMeanwhile >= 0)
+            main().set(main_window::kComList, prop::combobox::kSelection, c.pickedMeanwhile);
 
         machine = std::make_unique<Pty>();
         dir.link(5, machine->slavePath());
@@ -349,14 +348,14 @@ TEST_F(MainWindow, AMachinePluggedInAfterAFailedStartUpIsConnectedAsByConnectUnt
         SCOPED_TRACE(c.what);
         Pty held, machine;
         RecordingSink sink;
-        SerialPort other("端口1", {}, sink);
+        SerialPort other(main_window::kPort, {}, sink);
         dir.link(2, c.heldCom2 ? held.slavePath() : "/nonexistent");
         dir.link(3, "/nonexistent");
         other.write(prop::serial::kPortNumber, 2);
         ASSERT_EQ(other.Open(), c.heldCom2);
         start();
         ASSERT_EQ(controls(), disconnected(0));
-        if (c.pressConnect) click(kConnect);
+        if (c.pressConnect) click(main_window::kConnect);
         const std::string before = log();
         clock.ticks.tick(PortArrivalWatch::kLookEvery + 1);
         EXPECT_EQ(log(), before) << "nothing new is there yet";

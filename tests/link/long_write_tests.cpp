@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <thread>
 
+#include "app/definitions/unit_names.h"
 #include "app/model/properties.h"
 #include "link/serial_port.h"
 #include "pty_fixture.h"
@@ -21,7 +22,7 @@ TEST(LongWrite, KeepsTheThreadGoingHoldsReceivedBytesAndReportsProgress) {
     Pty pty;
     dir.link(5, pty.slavePath());
     RecordingSink sink;
-    SerialPort port("端口1", PortSettings{}, sink);
+    SerialPort port(main_window::kPort, PortSettings{}, sink);
     port.write(prop::serial::kPortNumber, 5);
     ASSERT_TRUE(port.Open());
 
@@ -53,7 +54,7 @@ TEST(LongWrite, KeepsTheThreadGoingHoldsReceivedBytesAndReportsProgress) {
     EXPECT_EQ(progress.back(), big.size());
     EXPECT_EQ(deliveredDuring, 0u) << "received bytes wait for the write to end";
     EXPECT_TRUE(processUntil([&] { return !sink.events.empty(); }));
-    EXPECT_EQ(sink.events, (std::vector<RaisedEvent>{{"端口1", event::kDataArrived, 0x42}}));
+    EXPECT_EQ(sink.events, (std::vector<RaisedEvent>{{main_window::kPort, event::kDataArrived, 0x42}}));
 }
 
 }  // namespace

@@ -48,6 +48,8 @@ class Pty {
     void write(const Bytes& bytes) const;
     // Bytes the port sent, gathered until `count` arrived or nothing came for `quiet`.
     Bytes read(std::size_t count, std::chrono::milliseconds quiet = 300ms) const;
+    // The same, taken no faster than a line carries `bytesPerSecond` (57600 baud: 5,760).
+    Bytes readAtRate(std::size_t count, int bytesPerSecond, std::chrono::milliseconds quiet = 3s) const;
     // The line settings the port gave the slave side.
     TtyLine line() const;
     // The machine is unplugged: the slave side hangs up.

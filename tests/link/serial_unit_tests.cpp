@@ -2,6 +2,7 @@
 // The SerialPort unit's properties, stored settings block and line settings, on real ptys.
 #include <gtest/gtest.h>
 
+#include "app/definitions/unit_names.h"
 #include "app/model/properties.h"
 #include "app/model/serial_settings.h"
 #include "link/serial_port.h"
@@ -39,7 +40,7 @@ TEST(SerialPortProperties, WritesStoreTheAdjustedValue) {
         {sp::kRtsControl, 3, 2},  {sp::kDtrControl, -2, 0},      {sp::kBaudRate, "9600", 9600},
     };
     RecordingSink sink;
-    SerialPort port("端口1", {}, sink);
+    SerialPort port(main_window::kPort, {}, sink);
     for (const auto& c : cases) {
         port.write(c.property, c.written);
         EXPECT_EQ(port.read(c.property), c.stored) << "property " << c.property;
@@ -48,8 +49,8 @@ TEST(SerialPortProperties, WritesStoreTheAdjustedValue) {
 
 TEST(SerialPortProperties, KindDefaultsAndTheMainWindowBlock) {
     RecordingSink sink;
-    auto defaults = createSerialPortUnit("端口1", {}, sink);
-    auto fromBlock = createSerialPortUnit("端口1", mainWindowBlock(), sink);
+    auto defaults = createSerialPortUnit(main_window::kPort, {}, sink);
+    auto fromBlock = createSerialPortUnit(main_window::kPort, mainWindowBlock(), sink);
     ASSERT_TRUE(defaults && fromBlock);
     ASSERT_EQ(mainWindowBlock().size(), 52u);
     const std::int32_t kindDefaults[] = {1, 19200, 8, 1, 0, 0, 1000, 0, 0, 0, 0, 0};
@@ -72,8 +73,8 @@ TEST(SerialPortProperties, BlocksThatDoNotLoadCreateNoUnit) {
     version5[0] = 5;
     Bytes truncated = mainWindowBlock();
     truncated.resize(40);
-    EXPECT_EQ(createSerialPortUnit("端口1", version5, sink), nullptr);
-    EXPECT_EQ(createSerialPortUnit("端口1", truncated, sink), nullptr);
+    EXPECT_EQ(createSerialPortUnit(main_window::kPort, version5, sink), nullptr);
+    EXPECT_EQ(createSerialPortUnit(main_window::kPort, truncated, sink), nullptr);
 }
 
 TEST(SerialPortProperties, OpenOnCreateOpensTheStoredPort) {
@@ -84,7 +85,7 @@ TEST(SerialPortProperties, OpenOnCreateOpensTheStoredPort) {
     s.portNumber = 3;
     s.openOnCreate = true;
     RecordingSink sink;
-    auto port = createSerialPortUnit("端口1", encodeSerialSettings(s), sink);
+    auto port = createSerialPortUnit(main_window::kPort, encodeSerialSettings(s), sink);
     ASSERT_TRUE(port);
     EXPECT_TRUE(port->isOpen());
 }
@@ -94,7 +95,7 @@ TEST(SerialPortOpen, LineSettingsReachTheTty) {
     Pty pty;
     dir.link(1, pty.slavePath());
     RecordingSink sink;
-    SerialPort port("端口1", settingsAfter({{sp::kStopBits, 3}, {sp::kFlowControl, 1}}), sink);
+    SerialPort port(main_window::kPort, settingsAfter({{sp::kStopBits, 3}, {sp::kFlowControl, 1}}), sink);
     ASSERT_TRUE(port.Open());
     EXPECT_EQ(pty.line(), (TtyLine{57600, 8, 2, 'n', true, false, true}));
 }
@@ -119,13 +120,13 @@ TEST(SerialPortOpen, SettingsThePlatformCannotExpressFailTheOpen) {
     for (const auto& [what, writes, opensOnWindows] : cases) {
         const bool opens = opensOnWindows && serialUnitIsWindows();
         RecordingSink sink;
-        SerialPort port("端口1", {}, sink);
+        SerialPort port(main_window::kPort, {}, sink);
         for (const auto& [p, v] : writes) port.write(p, v);
         EXPECT_EQ(port.Open(), opens) << what;
         EXPECT_EQ(port.isOpen(), opens) << what;
         port.Close();
         // The refused open released the device.
-        SerialPort other("端口1", {}, sink);
+        SerialPort other(main_window::kPort, {}, sink);
         EXPECT_TRUE(other.Open()) << what;
     }
 }
@@ -135,7 +136,7 @@ TEST(SerialPortOpen, ABaudRateWrittenWhileOpenTakesEffectAtTheNextOpen) {
     Pty pty;
     dir.link(5, pty.slavePath());
     RecordingSink sink;
-    SerialPort port("端口1", {}, sink);
+    SerialPort port(main_window::kPort, {}, sink);
     port.write(sp::kPortNumber, 5);
     port.write(sp::kBaudRate, 57600);
     ASSERT_TRUE(port.Open());
@@ -151,7 +152,7 @@ TEST(SerialPortOpen, OpenClosesFirstAndAFailedReopenLeavesTheUnitClosed) {
     Pty pty;
     dir.link(5, pty.slavePath());
     RecordingSink sink;
-    SerialPort port("端口1", {}, sink);
+    SerialPort port(main_window::kPort, {}, sink);
     port.write(sp::kPortNumber, 5);
     ASSERT_TRUE(port.Open());
     ASSERT_TRUE(port.Open()) << "reopening the same port must not find it held by the unit itself";
@@ -159,7 +160,7 @@ TEST(SerialPortOpen, OpenClosesFirstAndAFailedReopenLeavesTheUnitClosed) {
     EXPECT_FALSE(port.Open());
     EXPECT_FALSE(port.isOpen());
     EXPECT_FALSE(port.SendData(std::uint8_t{1}));
-    SerialPort other("端口1", {}, sink);
+    SerialPort other(main_window::kPort, {}, sink);
     other.write(sp::kPortNumber, 5);
     EXPECT_TRUE(other.Open()) << "the failed reopen must have released COM5";
 }
@@ -170,7 +171,7 @@ TEST(SerialPortOpen, APortIsOpenedExclusively) {
     dir.link(2, pty.slavePath());
     dir.link(3, pty.slavePath());  // the same device under a second name
     RecordingSink sink;
-    SerialPort first("端口1", {}, sink), second("端口1", {}, sink);
+    SerialPort first(main_window::kPort, {}, sink), second(main_window::kPort, {}, sink);
     first.write(sp::kPortNumber, 2);
     second.write(sp::kPortNumber, 3);
     ASSERT_TRUE(first.Open());
@@ -185,7 +186,7 @@ TEST(SerialPortOpen, PortsThatDoNotExistOrAreNoTerminalDoNotOpen) {
     dir.link(1, pty.slavePath());
     dir.link(2, "/dev/null");
     RecordingSink sink;
-    SerialPort port("端口1", {}, sink);
+    SerialPort port(main_window::kPort, {}, sink);
     port.write(sp::kPortNumber, 0);  // stored as 1
     EXPECT_TRUE(port.Open());
     for (int n : {2, 3}) {

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/definitions/unit_names.h"
 #include "app/model/properties.h"
 #include "link/serial_port.h"
 #include "pty_fixture.h"
@@ -12,7 +13,7 @@ namespace tessary::test {
 
 inline link::PortSettings settingsAfter(const std::vector<std::pair<int, Value>>& writes) {
     RecordingSink sink;
-    link::SerialPort port("端口1", {}, sink);
+    link::SerialPort port(main_window::kPort, {}, sink);
     port.write(prop::serial::kBaudRate, 57600);
     for (const auto& [p, v] : writes) port.write(p, v);
     return port.settings();

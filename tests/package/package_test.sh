@@ -2,24 +2,24 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from a built tree, installs it into this machine with apt-get, runs the installed
 # programs as an ordinary user (nobody), purges the package and checks that nothing of it is left in /usr.
-# Usage: package_test.sh BUILD_DIR TESTDATA_DIR
+# Usage: package_test.sh BUILD_DIR TESTDATA_DIR APP_ID
 # Needs root (or sudo without a password, then it runs itself with sudo); exit status 77 means skipped.
 set -euo pipefail
 if [ "${1:-}" = --help ] || [ "${1:-}" = -h ]; then
-  echo "Usage: tests/package/package_test.sh BUILD_DIR TESTDATA_DIR
+  echo "Usage: tests/package/package_test.sh BUILD_DIR TESTDATA_DIR APP_ID
 Builds the Debian package from the built tree BUILD_DIR with cpack, installs it into this machine with apt-get,
 runs the installed programs as the user nobody (tessary-prepare on a picture from TESTDATA_DIR), purges the
-package and checks that nothing of it is left in /usr. Needs root or password-less sudo; exit status 77 means
+package and checks that nothing of it is left in /usr (its desktop entry and metainfo named APP_ID among them). Needs root or password-less sudo; exit status 77 means
 skipped. CTest runs it when configured with -DTESSARY_PACKAGE_TEST=ON."
   exit 0
 fi
 
-build=$(cd "${1:?usage: package_test.sh BUILD_DIR TESTDATA_DIR}" && pwd)
-testdata=${2:?usage: package_test.sh BUILD_DIR TESTDATA_DIR}
+build=$(cd "${1:?usage: package_test.sh BUILD_DIR TESTDATA_DIR APP_ID}" && pwd)
+testdata=${2:?usage: package_test.sh BUILD_DIR TESTDATA_DIR APP_ID}
 picture=$testdata/jpeg/Landscape_1.jpg
 heic=$testdata/heif/photo.heic
 svg=$testdata/svg/logo.svg
-app_id=org.example.Tessary
+app_id=${3:?usage: package_test.sh BUILD_DIR TESTDATA_DIR APP_ID}
 user=nobody
 
 say() { echo "package test: $*"; }
@@ -30,7 +30,7 @@ fail() {
 
 if [ "$(id -u)" -ne 0 ]; then
   if command -v sudo >/dev/null && sudo -n true 2>/dev/null; then
-    exec sudo -n bash "$0" "$build" "$testdata"
+    exec sudo -n bash "$0" "$build" "$testdata" "$app_id"
   fi
   say "skipped: installing a package needs root or sudo without a password"
   exit 77

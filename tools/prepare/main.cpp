@@ -14,6 +14,8 @@
 #include "intake/headless.h"
 #include "job_options.h"
 #include "platform/program.h"
+#include "qr_option.h"
+#include "threshold_option.h"
 
 namespace {
 
@@ -23,6 +25,7 @@ constexpr const char* kUsage =
     "Usage: tessary-prepare [OPTION]... [--] IN OUT.bmp\n"
     "       tessary-prepare [OPTION]... --text TEXT [--font FAMILY] [--bold] [--italic]\n"
     "                       [--align left|centre|right] OUT.bmp\n"
+    "       tessary-prepare [--module N] [--ecc L|M|Q|H] [--quiet-zone N] [--mirror] --qr TEXT OUT.bmp\n"
     "Takes in the picture IN as the console does when it is dropped on its window: fitted into the\n"
     "490 x 490 field, converted to black and white, and written to OUT.bmp as the engraving preview\n"
     "(512 x 512, 1 bit per pixel). Prints the log lines of the intake.\n"
@@ -39,14 +42,22 @@ constexpr const char* kUsage =
     "  --size N           the height of its capital letters, N dots, 1..490 (default 36)\n"
     "  --fill             scaled as a whole to fill the field's width (or its height); --size goes\n"
     "\n"
+    "A QR code instead of a picture (black on white, centred in the field, each module whole dots):\n"
+    "  --qr TEXT          the text or web address it holds, UTF-8\n"
+    "  --module N         dots a module (default 3; 0.075 mm a dot: 0.225 mm)\n"
+    "  --ecc L|M|Q|H      error correction: 7, 15 (default), 25 or 30 % of the code can be restored\n"
+    "  --quiet-zone N     the white border, N modules wide (default 4)\n"
+    "A code that would not fit the 490-dot field is refused with how much of the text would.\n"
+    "\n"
     "Size of the picture in the field (the default: its own, a larger picture reduced to the field):\n"
     "  --size N           its longer side N dots, 1..490; a smaller picture is enlarged\n"
     "  --fill             its longer side across the whole field, 490 dots; a smaller picture is enlarged\n"
     "\n"
     "Conversion (the defaults give the console's default result):\n"
     "  --conversion MODE  threshold (default), floyd-steinberg, atkinson, jarvis, stucki, bayer, halftone\n"
-    "  --threshold N      threshold: white where the grey (by brightness) reaches N / 3, 0..765\n"
-    "                     (default 383: the grey 128)\n"
+    "  --threshold G      threshold: white where the grey reaches G, 0..255, as the Picture options\n"
+    "                     window shows the level (default 128); the former R+G+B form (up to 765) is\n"
+    "                     refused with the grey to write instead\n"
     "  --cell N           halftone: screen cell in pixels, 2..32 (default 6)\n"
     "  --angle D          halftone: screen angle in degrees, 0..90 (default 45)\n"
     "Adjustments of the picture before the conversion:\n"
@@ -57,11 +68,15 @@ constexpr const char* kUsage =
     "  --invert           black for white and white for black\n"
     "  --auto-level       stretch the picture's grey range; with threshold, the level by Otsu's method\n"
     "\n"
+    "  --mirror           the whole engraving mirrored left to right, as the machine is to burn it (for\n"
+    "                     stamps, and glass engraved from behind)\n"
+    "\n"
     "  --help     this text\n"
     "  --version  the version\n"
     "\n"
     "Exit status: 0 prepared; 1 \"Wrong file type\" (IN refused or OUT.bmp not writable), no text to "
-    "draw,\nor text too large for the field, too long to fill its width or with characters no font draws;\n"
+    "draw,\nor text too large for the field, too long to fill its width or with characters no font draws,\n"
+    "or a QR code that does not fit the field;\n"
     "2 wrong usage\n"
     "(nothing is written then).\n";
 
@@ -100,7 +115,6 @@ struct Numeric {
     bool decimal;
 };
 constexpr Numeric kNumeric[] = {
-    {"--threshold", &image::ConversionOptions::threshold, image::kThresholdRange, false},
     {"--cell", &image::ConversionOptions::cell, image::kCellRange, false},
     {"--angle", &image::ConversionOptions::angle, image::kAngleRange, false},
     {"--brightness", &image::ConversionOptions::brightness, image::kBrightnessRange, false},
@@ -140,6 +154,7 @@ int main(int argc, char** argv) {
     std::optional<tessary::intake::TypedText> text;
     tessary::render::TextStyle style;
     bool textOptions = false;
+    tessary::prepare::QrRequest qr;
     bool options = true;
     tessary::prepare::JobOptions jobOptions;
     for (int i = 1; i < argc; ++i) {
@@ -173,6 +188,10 @@ int main(int argc, char** argv) {
             conversion.fill = true;
             continue;
         }
+        if (arg == "--mirror") {
+            conversion.mirror = true;
+            continue;
+        }
         if (arg == "--bold" || arg == "--italic") {
             (arg == "--bold" ? style.bold : style.italic) = true;
             textOptions = true;
@@ -189,6 +208,12 @@ int main(int argc, char** argv) {
             if (i + 1 < argc) return std::string_view(argv[++i]);
             return std::nullopt;
         };
+        std::string refusal;
+        if (const auto taken = tessary::prepare::takeQrOption(arg, takeValue, qr, refusal);
+            taken != tessary::prepare::OptionTaken::NotMine) {
+            if (taken == tessary::prepare::OptionTaken::Refused) return usageError(refusal);
+            continue;
+        }
         if (arg == "--text" || arg == "--font" || arg == "--align") {
             const auto v = takeValue();
             if (!v) return usageError(std::string(arg) + " needs a value");
@@ -221,6 +246,14 @@ int main(int argc, char** argv) {
             conversion.mode = *mode;
             continue;
         }
+        if (arg == "--threshold") {
+            const auto v = takeValue();
+            if (!v) return usageError("--threshold needs a value");
+            const auto level = tessary::prepare::thresholdFromGrey(*v);
+            if (const auto* refusal = std::get_if<std::string>(&level)) return usageError(*refusal);
+            conversion.threshold = std::get<int>(level);
+            continue;
+        }
         if (const auto taken = tessary::prepare::takeJobOption(arg, takeValue, jobOptions);
             taken != tessary::prepare::Taken::No) {
             if (taken == tessary::prepare::Taken::Wrong) return 2;
@@ -247,12 +280,23 @@ int main(int argc, char** argv) {
         }
         conversion.*(numeric->field) = *number;
     }
-    const std::size_t expected = text ? 1 : 2;
+    const std::size_t expected = text || qr.wanted ? 1 : 2;
     if (files.size() != expected || files.front().empty() || files.back().empty()) {
         std::fputs(kUsage, stderr);
         return 2;
     }
     if (textOptions && !text) return usageError("--font, --bold, --italic and --align go with --text");
+    if (qr.options && !qr.wanted) return usageError("--module, --ecc and --quiet-zone go with --qr");
+    if (qr.wanted && (jobOptions.saveJob || jobOptions.settingsGiven))
+        return usageError("a job keeps a picture or a text: --qr goes without --save-job");
+    if (qr.wanted) {
+        image::ConversionOptions mirrorOnly;
+        mirrorOnly.mirror = conversion.mirror;
+        if (text || !(conversion == mirrorOnly))
+            return usageError(
+                "--qr draws the code alone: it takes --mirror, but no text, size or conversion");
+        return tessary::prepare::writeQrCode(qr.code, conversion.mirror, files.back());
+    }
     if (conversion.fill && conversion.size != 0) return usageError("--size and --fill exclude each other");
     if (text) {
         // The Text window's Size and Fill the width.

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 
 namespace tessary::virtual_engraver {
@@ -17,6 +18,9 @@ using engrave::Message;
 // Above this much unsent output the console is not reading: --fast waits, a paced head drops reports.
 constexpr std::size_t kOutputLimit = 4096;
 constexpr std::chrono::milliseconds kLineCheck{50};
+// A paced line is read in pieces of this size, as a UART's FIFO or one USB packet hands them on; the line
+// holds no more than this when the engraver has been slow to read.
+constexpr double kLinePiece = 32;
 
 std::string hexBytes(std::span<const std::uint8_t> bytes) {
     std::string text;
@@ -68,8 +72,11 @@ void Engraver::run(int stopFd) {
         }
         if (!lineUp_) wake = std::min(wake, now + kLineCheck);
         if (machine_.moving() && !options_.fast) wake = std::min(wake, nextReport_);
+        const bool mayRead = readAllowance(now) > 0;
+        if (!mayRead) wake = std::min(wake, nextReadDue(now));
 
-        pollfd fds[2] = {{stopFd, POLLIN, 0}, {lineUp_ ? master_ : -1, POLLIN, 0}};
+        pollfd fds[2] = {{stopFd, POLLIN, 0},
+                         {lineUp_ ? master_ : -1, static_cast<short>(mayRead ? POLLIN : 0), 0}};
         if (!pending_.empty() || (options_.fast && machine_.moving())) fds[1].events |= POLLOUT;
         const auto waitMs =
             std::chrono::ceil<std::chrono::milliseconds>(std::max(wake - now, Clock::duration{}));
@@ -99,7 +106,7 @@ void Engraver::checkLine() {
         say("line opened by the console");
     }
     // What a console wrote before closing again is still read.
-    if ((fd.revents & POLLIN) != 0) readInput(Clock::now());
+    if ((fd.revents & POLLIN) != 0 && readAllowance(Clock::now()) > 0) readInput(Clock::now());
     if (!up) lineClosed();
 }
 
@@ -110,11 +117,29 @@ void Engraver::lineClosed() {
     say("line closed");
 }
 
+std::size_t Engraver::readAllowance(Clock::time_point now) {
+    if (options_.baud <= 0) return SIZE_MAX;
+    const double rate = options_.baud / 10.0;
+    lineCredit_ =
+        std::min(kLinePiece, lineCredit_ + std::chrono::duration<double>(now - creditAt_).count() * rate);
+    creditAt_ = now;
+    return lineCredit_ >= kLinePiece / 2 ? static_cast<std::size_t>(lineCredit_) : 0;
+}
+
+Engraver::Clock::time_point Engraver::nextReadDue(Clock::time_point now) {
+    const double seconds = (kLinePiece / 2 - lineCredit_) / (options_.baud / 10.0);
+    return now +
+           std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(std::max(seconds, 0.0)));
+}
+
 void Engraver::readInput(Clock::time_point now) {
     std::uint8_t buffer[65536];
     for (;;) {
-        const ssize_t n = ::read(master_, buffer, sizeof buffer);
+        const std::size_t allowed = std::min(readAllowance(now), sizeof buffer);
+        if (allowed == 0) return;
+        const ssize_t n = ::read(master_, buffer, allowed);
         if (n > 0) {
+            if (options_.baud > 0) lineCredit_ -= static_cast<double>(n);
             for (Received& r : stream_.feed(std::span(buffer, static_cast<std::size_t>(n)), millis(now))) {
                 handle(std::move(r));
             }

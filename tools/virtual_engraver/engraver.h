@@ -27,6 +27,10 @@ class Engraver {
 
     Millis millis(Clock::time_point t) const;
     void readInput(Clock::time_point now);
+    // Bytes the line has carried since the last read, when it has a rate; SIZE_MAX without one.
+    std::size_t readAllowance(Clock::time_point now);
+    // When the line will have carried enough bytes to be worth a read.
+    Clock::time_point nextReadDue(Clock::time_point now);
     void handle(Received received);
     void produceReports(Clock::time_point now);
     void writeOutput();
@@ -47,6 +51,8 @@ class Engraver {
     Clock::time_point nextReport_{};
     std::vector<std::uint8_t> pending_;
     std::size_t droppedReports_ = 0;
+    double lineCredit_ = 0;  // bytes the line has carried and the engraver not yet read
+    Clock::time_point creditAt_ = Clock::now();
     int imageNumber_ = 0;  // of the last image saved, which the burn sheet goes with
 };
 

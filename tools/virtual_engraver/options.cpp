@@ -77,6 +77,12 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args,
                 problem = "--timeout takes milliseconds, 10 to 600000";
                 return std::nullopt;
             }
+        } else if (arg == "--baud") {
+            if (!value(text)) return std::nullopt;
+            if (!number(text, 0, 4000000, options.baud) || (options.baud > 0 && options.baud < 300)) {
+                problem = "--baud takes bits per second, 300 to 4000000, or 0 for no limit";
+                return std::nullopt;
+            }
         } else {
             problem = "unknown option " + arg;
             return std::nullopt;
@@ -118,6 +124,9 @@ Options:
   --timeout MS    quiet time after which an unfinished message is given up:
                   an image cut short, FC or FA without its second byte
                   (default 1000)
+  --baud N        read the console's bytes no faster than a line of N baud
+                  carries them (N / 10 bytes a second: 57600 gives 5,760, as
+                  the machine reads); 0, the default, reads them as they come
   --version       print the version
   --help          print this text
 

@@ -16,6 +16,7 @@ struct Options {
     bool keepBmp = false;  // also save the received file as it came
     int jogStep = 10;      // pixels per jog
     int timeoutMs = 1000;  // quiet time that ends an unfinished message
+    int baud = 0;          // reads at this line rate (bits per second, 10 bits a byte); 0: as fast as written
     bool help = false;
     bool version = false;
 };

@@ -24,7 +24,7 @@ std::string comPortItems() {
 
 UnitDef logBox() {
     namespace e = prop::editbox;
-    UnitDef u = plain(unit::编辑框1, Kind::EditBox, unit::分组框1, {8, 16, 176, 512});
+    UnitDef u = plain(main_window::kLog, Kind::EditBox, main_window::kLogGroup, {8, 16, 176, 512});
     FontRecord font;
     font.height = -12;
     font.weight = 400;
@@ -40,7 +40,7 @@ UnitDef logBox() {
 
 UnitDef comList() {
     namespace c = prop::combobox;
-    UnitDef u = plain(unit::组合框1, Kind::ComboBox, "", {136, 16, 64, 20});
+    UnitDef u = plain(main_window::kComList, Kind::ComboBox, "", {136, 16, 64, 20});
     u.properties = {{c::kType, 2},
                     {c::kSorted, 0},
                     {c::kTextColour, kBlack},
@@ -52,7 +52,7 @@ UnitDef comList() {
 
 UnitDef burningTimeSlider() {
     namespace s = prop::slider;
-    UnitDef u = plain(unit::滑块条1, Kind::SliderBar, "", {24, 600, 752, 24});
+    UnitDef u = plain(main_window::kBurningTime, Kind::SliderBar, "", {24, 600, 752, 24});
     u.properties = {{s::kBorder, 0},         {s::kVertical, 0}, {s::kTickMarks, 2}, {s::kTickFrequency, 1},
                     {s::kSelectionShown, 0}, {s::kPageSize, 5}, {s::kLineSize, 1},  {s::kMinimum, 1},
                     {s::kMaximum, 240},      {s::kPosition, 60}};
@@ -62,14 +62,14 @@ UnitDef burningTimeSlider() {
 
 UnitDef dropTarget() {
     namespace d = prop::droptarget;
-    UnitDef u = plain(unit::拖放对象1, Kind::DropTarget, "", {1016, 8, 24, 24});
+    UnitDef u = plain(main_window::kDropTarget, Kind::DropTarget, "", {1016, 8, 24, 24});
     u.properties = {{d::kAcceptText, 0}, {d::kAcceptHtml, 0}, {d::kAcceptUrls, 0}, {d::kAcceptFiles, 1}};
     u.events = {{event::kFilesDropped, "takeInPicture"}};
     return u;
 }
 
 UnitDef serialPort() {
-    UnitDef u = plain(unit::端口1, Kind::SerialPort, "", {968, 16, 24, 24});
+    UnitDef u = plain(main_window::kPort, Kind::SerialPort, "", {968, 16, 24, 24});
     SerialSettings settings;
     settings.portNumber = 1;
     settings.baudRate = 57600;
@@ -128,42 +128,48 @@ WindowDef build() {
     w.shortcuts = {
         {"Ctrl+Shift+P", "openPictureOptions"}, {"Ctrl+O", "openPicture"}, {"Ctrl+T", "openTextWindow"}};
     w.units = {
-        button(unit::按钮旋转, unit::分组框6, {176, 24, 48, 40}, "Rotate", "rotate"),
-        button(unit::按钮重载, unit::分组框6, {64, 24, 48, 40}, "Reload", "reload"),
-        button(unit::按钮缩小, "", {888, 536, 40, 40}, " Zoom Out", "zoomOut"),
-        button(unit::按钮放大, "", {784, 536, 40, 40}, " Zoom In", "zoomIn"),
-        groupBox(unit::分组框6, {768, 512, 232, 80}, "Image Editing", kTeal),
-        button(unit::按钮快进, "", {928, 456, 64, 40}, "   Fast   Forward", "fastForward"),
-        button(unit::按钮复位, "", {856, 456, 64, 40}, "Recarve", "recarve"),
-        button(unit::按钮快退, "", {784, 456, 64, 40}, "   Fast  Backward", "fastBackward"),
-        groupBox(unit::分组框5, {768, 440, 232, 64}, "Carve Rate Control", kTeal),
-        withArrowKeys(button(unit::按钮右, "", {920, 384, 56, 40}, "Right", "jogRight")),
-        withArrowKeys(button(unit::按钮左, "", {792, 384, 56, 40}, "Left", "jogLeft")),
-        withArrowKeys(button(unit::按钮下, "", {856, 384, 56, 40}, "Down", "jogDown")),
-        withArrowKeys(button(unit::按钮上, "", {856, 336, 56, 40}, "Up", "jogUp")),
-        groupBox(unit::分组框4, {768, 320, 232, 112}, "Movement", kTeal),
-        withPreviewMenu(drawPanel(unit::画板3, unit::画板1, {0, 499, 511, 12}, kBorderNone)),
-        withPreviewMenu(drawPanel(unit::画板2, unit::画板1, {499, 0, 12, 512}, kBorderNone)),
+        button(main_window::kRotate, main_window::kImageEditingGroup, {176, 24, 48, 40}, "Rotate", "rotate"),
+        button(main_window::kReload, main_window::kImageEditingGroup, {64, 24, 48, 40}, "Reload", "reload"),
+        button(main_window::kZoomOut, "", {888, 536, 40, 40}, " Zoom Out", "zoomOut"),
+        button(main_window::kZoomIn, "", {784, 536, 40, 40}, " Zoom In", "zoomIn"),
+        groupBox(main_window::kImageEditingGroup, {768, 512, 232, 80}, "Image Editing", kTeal),
+        button(main_window::kFastForward, "", {928, 456, 64, 40}, "   Fast   Forward", "fastForward"),
+        button(main_window::kRecarve, "", {856, 456, 64, 40}, "Recarve", "recarve"),
+        button(main_window::kFastBackward, "", {784, 456, 64, 40}, "   Fast  Backward", "fastBackward"),
+        groupBox(main_window::kCarveRateGroup, {768, 440, 232, 64}, "Carve Rate Control", kTeal),
+        withArrowKeys(button(main_window::kJogRight, "", {920, 384, 56, 40}, "Right", "jogRight")),
+        withArrowKeys(button(main_window::kJogLeft, "", {792, 384, 56, 40}, "Left", "jogLeft")),
+        withArrowKeys(button(main_window::kJogDown, "", {856, 384, 56, 40}, "Down", "jogDown")),
+        withArrowKeys(button(main_window::kJogUp, "", {856, 336, 56, 40}, "Up", "jogUp")),
+        groupBox(main_window::kMovementGroup, {768, 320, 232, 112}, "Movement", kTeal),
+        withPreviewMenu(
+            drawPanel(main_window::kHorizontalRuler, main_window::kCanvas, {0, 499, 511, 12}, kBorderNone)),
+        withPreviewMenu(
+            drawPanel(main_window::kVerticalRuler, main_window::kCanvas, {499, 0, 12, 512}, kBorderNone)),
         comList(),
-        button(unit::按钮框定位, unit::分组框3, {48, 144, 136, 56}, "Carving Preview", "frameCarvingArea"),
-        button(unit::按钮中心, unit::分组框3, {48, 80, 136, 56}, "To Middle of Image", "toMiddle"),
-        button(unit::按钮点定位, unit::分组框3, {48, 16, 136, 56}, "To Left Lower Corner", "toLowerLeft"),
-        groupBox(unit::分组框3, {768, 96, 232, 208}, "Location Mode", kTeal),
-        withPreviewMenu(picBox(unit::图片框1, unit::画板1, {0, 0, 512, 512}, placeholderPicture(), 0)),
-        button(unit::按钮高级, "", {920, 592, 64, 32}, "Setting", "openSetting"),
-        button(unit::按钮重启, "", {648, 8, 96, 40}, "Restart", "restart"),
-        drawPanel(unit::画板1, unit::分组框2, {8, 16, 512, 512}, kBorderLine),
-        groupBox(unit::分组框2, {232, 56, 530, 536}, "Carve Preview", kBlack),
-        button(unit::按钮断开, "", {136, 8, 64, 32}, "Break", "disconnect"),
-        button(unit::按钮暂停, "", {464, 8, 96, 40}, "Pause", "pause"),
+        button(main_window::kFrameCarvingArea, main_window::kLocationGroup, {48, 144, 136, 56},
+               "Carving Preview", "frameCarvingArea"),
+        button(main_window::kToMiddle, main_window::kLocationGroup, {48, 80, 136, 56}, "To Middle of Image",
+               "toMiddle"),
+        button(main_window::kToLowerLeft, main_window::kLocationGroup, {48, 16, 136, 56},
+               "To Left Lower Corner", "toLowerLeft"),
+        groupBox(main_window::kLocationGroup, {768, 96, 232, 208}, "Location Mode", kTeal),
+        withPreviewMenu(
+            picBox(main_window::kPreview, main_window::kCanvas, {0, 0, 512, 512}, placeholderPicture(), 0)),
+        button(main_window::kSetting, "", {920, 592, 64, 32}, "Setting", "openSetting"),
+        button(main_window::kRestart, "", {648, 8, 96, 40}, "Restart", "restart"),
+        drawPanel(main_window::kCanvas, main_window::kPreviewGroup, {8, 16, 512, 512}, kBorderLine),
+        groupBox(main_window::kPreviewGroup, {232, 56, 530, 536}, "Carve Preview", kBlack),
+        button(main_window::kDisconnect, "", {136, 8, 64, 32}, "Break", "disconnect"),
+        button(main_window::kPause, "", {464, 8, 96, 40}, "Pause", "pause"),
         dropTarget(),
         logBox(),
-        groupBox(unit::分组框1, {24, 56, 192, 536}, "Message", kBlack),
-        button(unit::按钮连接, "", {40, 8, 64, 32}, "Connect", "connect"),
-        label(unit::滑块标签, {784, 592, 112, 32}, "Burning time:60"),
+        groupBox(main_window::kLogGroup, {24, 56, 192, 536}, "Message", kBlack),
+        button(main_window::kConnect, "", {40, 8, 64, 32}, "Connect", "connect"),
+        label(main_window::kBurningTimeLabel, {784, 592, 112, 32}, "Burning time:60"),
         burningTimeSlider(),
-        button(unit::按钮开始, "", {280, 8, 96, 40}, "Start", "start"),
-        button(unit::按钮发送数据, "", {800, 16, 160, 72}, "Send Image To Machine", "uploadImage"),
+        button(main_window::kStart, "", {280, 8, 96, 40}, "Start", "start"),
+        button(main_window::kUploadImage, "", {800, 16, 160, 72}, "Send Image To Machine", "uploadImage"),
         serialPort(),
     };
     return w;

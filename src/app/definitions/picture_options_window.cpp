@@ -32,7 +32,7 @@ WindowDef build() {
     w.height = 555;
     w.clientWidth = 330;
     w.clientHeight = 526;
-    w.besideMainClearOf = unit::分组框2;  // the preview it changes stays in view
+    w.besideMainClearOf = main_window::kPreviewGroup;  // the preview it changes stays in view
     w.minimizeBox = false;
     w.maximizeBox = false;
     w.properties = {{prop::window::kCaption, std::string("Picture options")},
@@ -42,30 +42,39 @@ WindowDef build() {
     w.shortcuts = {{"Escape", "closePictureOptions"}};
     // The conversion list first: it has the focus when the window opens. Stepped through with the keys or
     // the wheel, its change is finished shortly after the last step, as a slider's.
-    w.units.push_back(dropDownList(unit::组合框转换, {kLeft, 30, kWidth, 24},
+    w.units.push_back(dropDownList(picture_options_window::kConversion, {kLeft, 30, kWidth, 24},
                                    {"Threshold", "Floyd–Steinberg", "Atkinson", "Jarvis–Judice–Ninke",
                                     "Stucki", "Ordered (Bayer 8×8)", "Halftone dots"},
                                    0, "pictureOptionSliding"));
-    w.units.push_back(label(unit::标签转换, {kLeft, 10, kWidth, 18}, "Conversion:"));
+    w.units.push_back(
+        label(picture_options_window::kConversionLabel, {kLeft, 10, kWidth, 18}, "Conversion:"));
     // The level as a grey 0..255; the options keep it as R + G + B (grey 128 is the default 383).
-    labelledSlider(w, unit::标签阈值, unit::滑块阈值, 62, "Threshold level: 128 of 255", 0, 255, 128);
-    labelledSlider(w, unit::标签网格, unit::滑块网格, 112, "Halftone cell: 6 px", 2, 32, 6);
-    labelledSlider(w, unit::标签角度, unit::滑块角度, 162, "Halftone angle: 45°", 0, 90, 45);
+    labelledSlider(w, picture_options_window::kThresholdLabel, picture_options_window::kThreshold, 62,
+                   "Threshold level: 128 of 255", 0, 255, 128);
+    labelledSlider(w, picture_options_window::kHalftoneCellLabel, picture_options_window::kHalftoneCell, 112,
+                   "Halftone cell: 6 px", 2, 32, 6);
+    labelledSlider(w, picture_options_window::kHalftoneAngleLabel, picture_options_window::kHalftoneAngle,
+                   162, "Halftone angle: 45°", 0, 90, 45);
     // Brightness and contrast run from -100 to 100: their sliders hold the value + 100.
-    labelledSlider(w, unit::标签亮度, unit::滑块亮度, 212, "Brightness: 0", 0, 200, 100);
-    labelledSlider(w, unit::标签对比度, unit::滑块对比度, 262, "Contrast: 0", 0, 200, 100);
-    labelledSlider(w, unit::标签伽马, unit::滑块伽马, 312, "Gamma: 1.00", 20, 500, 100);
-    labelledSlider(w, unit::标签锐化, unit::滑块锐化, 362, "Sharpen: 0", 0, 100, 0);
+    labelledSlider(w, picture_options_window::kBrightnessLabel, picture_options_window::kBrightness, 212,
+                   "Brightness: 0", 0, 200, 100);
+    labelledSlider(w, picture_options_window::kContrastLabel, picture_options_window::kContrast, 262,
+                   "Contrast: 0", 0, 200, 100);
+    labelledSlider(w, picture_options_window::kGammaLabel, picture_options_window::kGamma, 312, "Gamma: 1.00",
+                   20, 500, 100);
+    labelledSlider(w, picture_options_window::kSharpenLabel, picture_options_window::kSharpen, 362,
+                   "Sharpen: 0", 0, 100, 0);
     // Dots across the picture's longer side; 0 is its own size.
-    labelledSlider(w, unit::标签尺寸, unit::滑块尺寸, 412, "Size: its own, at most the field", 0, 490, 0,
-                   200);
+    labelledSlider(w, picture_options_window::kSizeLabel, picture_options_window::kSize, 412,
+                   "Size: its own, at most the field", 0, 490, 0, 200);
+    w.units.push_back(toggle(picture_options_window::kFill, {kLeft + 210, 428, 96, 30}, "Fill the field",
+                             "pictureOptionChanged"));
     w.units.push_back(
-        toggle(unit::按钮填满, {kLeft + 210, 428, 96, 30}, "Fill the field", "pictureOptionChanged"));
-    w.units.push_back(toggle(unit::按钮反相, {kLeft, 478, 96, 32}, "Invert", "pictureOptionChanged"));
-    w.units.push_back(
-        toggle(unit::按钮自动色阶, {kLeft + 105, 478, 96, 32}, "Auto level", "pictureOptionChanged"));
-    w.units.push_back(
-        button(unit::按钮默认, "", {kLeft + 210, 478, 96, 32}, "Defaults", "pictureOptionsDefaults"));
+        toggle(picture_options_window::kInvert, {kLeft, 478, 96, 32}, "Invert", "pictureOptionChanged"));
+    w.units.push_back(toggle(picture_options_window::kAutoLevel, {kLeft + 105, 478, 96, 32}, "Auto level",
+                             "pictureOptionChanged"));
+    w.units.push_back(button(picture_options_window::kDefaults, "", {kLeft + 210, 478, 96, 32}, "Defaults",
+                             "pictureOptionsDefaults"));
     return w;
 }
 

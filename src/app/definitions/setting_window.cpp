@@ -14,7 +14,7 @@ using namespace records;
 
 UnitDef stepPulseBox() {
     namespace e = prop::editbox;
-    UnitDef u = plain(unit::编辑框1, Kind::EditBox, "", {224, 264, 48, 24});
+    UnitDef u = plain(setting_window::kStepPulse, Kind::EditBox, "", {224, 264, 48, 24});
     u.properties = {{e::kContent, std::string("35")},
                     {e::kBorder, kBorderSunken},
                     {e::kTextColour, kBlack},
@@ -38,11 +38,11 @@ WindowDef build() {
                     {prop::window::kBorderStyle, 2},
                     {prop::window::kBackColour, kDefault}};
     w.units = {
-        button(unit::按钮2, "", {432, 256, 88, 32}, "Version", "showVersion"),
-        picBox(unit::图片框1, "", {24, 16, 488, 224}, Bytes(jpeg.begin(), jpeg.end()), 1),
-        label(unit::标签2, {104, 259, 112, 32}, "Motor Step Pluse :"),
+        button(setting_window::kVersion, "", {432, 256, 88, 32}, "Version", "showVersion"),
+        picBox(setting_window::kPicture, "", {24, 16, 488, 224}, Bytes(jpeg.begin(), jpeg.end()), 1),
+        label(setting_window::kStepPulseLabel, {104, 259, 112, 32}, "Motor Step Pluse :"),
         stepPulseBox(),
-        button(unit::按钮1, "", {296, 264, 48, 24}, "Save", "saveStepPulse"),
+        button(setting_window::kSave, "", {296, 264, 48, 24}, "Save", "saveStepPulse"),
     };
     return w;
 }

@@ -1,73 +1,93 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The unit names of the main window, the Setting window and the Picture options window, each written once:
-// definitions and handlers
-// use these. Both windows have an 编辑框1 and a 图片框1; a name is looked up in the window it is used with.
-namespace tessary::unit {
+// The units of each window by role. The values are the units' names in the window definitions, which keep the
+// original forms' names; everything else, handlers and tests alike, names a unit by its role here.
+namespace tessary {
 
-inline constexpr char 分组框1[] = "分组框1";
-inline constexpr char 分组框2[] = "分组框2";
-inline constexpr char 分组框3[] = "分组框3";
-inline constexpr char 分组框4[] = "分组框4";
-inline constexpr char 分组框5[] = "分组框5";
-inline constexpr char 分组框6[] = "分组框6";
-inline constexpr char 图片框1[] = "图片框1";
-inline constexpr char 拖放对象1[] = "拖放对象1";
-inline constexpr char 按钮1[] = "按钮1";
-inline constexpr char 按钮2[] = "按钮2";
-inline constexpr char 按钮上[] = "按钮上";
-inline constexpr char 按钮下[] = "按钮下";
-inline constexpr char 按钮中心[] = "按钮中心";
-inline constexpr char 按钮发送数据[] = "按钮发送数据";
-inline constexpr char 按钮右[] = "按钮右";
-inline constexpr char 按钮复位[] = "按钮复位";
-inline constexpr char 按钮左[] = "按钮左";
-inline constexpr char 按钮开始[] = "按钮开始";
-inline constexpr char 按钮快进[] = "按钮快进";
-inline constexpr char 按钮快退[] = "按钮快退";
-inline constexpr char 按钮放大[] = "按钮放大";
-inline constexpr char 按钮断开[] = "按钮断开";
-inline constexpr char 按钮旋转[] = "按钮旋转";
-inline constexpr char 按钮暂停[] = "按钮暂停";
-inline constexpr char 按钮框定位[] = "按钮框定位";
-inline constexpr char 按钮点定位[] = "按钮点定位";
-inline constexpr char 按钮缩小[] = "按钮缩小";
-inline constexpr char 按钮连接[] = "按钮连接";
-inline constexpr char 按钮重启[] = "按钮重启";
-inline constexpr char 按钮重载[] = "按钮重载";
-inline constexpr char 按钮高级[] = "按钮高级";
-inline constexpr char 标签2[] = "标签2";
-inline constexpr char 滑块条1[] = "滑块条1";
-inline constexpr char 滑块标签[] = "滑块标签";
-inline constexpr char 画板1[] = "画板1";
-inline constexpr char 画板2[] = "画板2";
-inline constexpr char 画板3[] = "画板3";
-inline constexpr char 端口1[] = "端口1";
-inline constexpr char 组合框1[] = "组合框1";
-inline constexpr char 编辑框1[] = "编辑框1";
+namespace main_window {
+inline constexpr char kLogGroup[] = "分组框1";
+inline constexpr char kPreviewGroup[] = "分组框2";
+inline constexpr char kLocationGroup[] = "分组框3";
+inline constexpr char kMovementGroup[] = "分组框4";
+inline constexpr char kCarveRateGroup[] = "分组框5";
+inline constexpr char kImageEditingGroup[] = "分组框6";
+inline constexpr char kPreview[] = "图片框1";
+inline constexpr char kDropTarget[] = "拖放对象1";
+inline constexpr char kJogUp[] = "按钮上";
+inline constexpr char kJogDown[] = "按钮下";
+inline constexpr char kJogLeft[] = "按钮左";
+inline constexpr char kJogRight[] = "按钮右";
+inline constexpr char kToMiddle[] = "按钮中心";
+inline constexpr char kToLowerLeft[] = "按钮点定位";
+inline constexpr char kFrameCarvingArea[] = "按钮框定位";
+inline constexpr char kUploadImage[] = "按钮发送数据";
+inline constexpr char kStart[] = "按钮开始";
+inline constexpr char kPause[] = "按钮暂停";
+inline constexpr char kRestart[] = "按钮重启";
+inline constexpr char kRecarve[] = "按钮复位";
+inline constexpr char kFastForward[] = "按钮快进";
+inline constexpr char kFastBackward[] = "按钮快退";
+inline constexpr char kZoomIn[] = "按钮放大";
+inline constexpr char kZoomOut[] = "按钮缩小";
+inline constexpr char kRotate[] = "按钮旋转";
+inline constexpr char kReload[] = "按钮重载";
+inline constexpr char kConnect[] = "按钮连接";
+inline constexpr char kDisconnect[] = "按钮断开";
+inline constexpr char kSetting[] = "按钮高级";
+inline constexpr char kBurningTime[] = "滑块条1";
+inline constexpr char kBurningTimeLabel[] = "滑块标签";
+inline constexpr char kCanvas[] = "画板1";
+inline constexpr char kVerticalRuler[] = "画板2";
+inline constexpr char kHorizontalRuler[] = "画板3";
+inline constexpr char kPort[] = "端口1";
+inline constexpr char kComList[] = "组合框1";
+inline constexpr char kLog[] = "编辑框1";
+}  // namespace main_window
 
-// The Picture options window.
-inline constexpr char 组合框转换[] = "组合框转换";
-inline constexpr char 标签转换[] = "标签转换";
-inline constexpr char 标签阈值[] = "标签阈值";
-inline constexpr char 滑块阈值[] = "滑块阈值";
-inline constexpr char 标签网格[] = "标签网格";
-inline constexpr char 滑块网格[] = "滑块网格";
-inline constexpr char 标签角度[] = "标签角度";
-inline constexpr char 滑块角度[] = "滑块角度";
-inline constexpr char 标签亮度[] = "标签亮度";
-inline constexpr char 滑块亮度[] = "滑块亮度";
-inline constexpr char 标签对比度[] = "标签对比度";
-inline constexpr char 滑块对比度[] = "滑块对比度";
-inline constexpr char 标签伽马[] = "标签伽马";
-inline constexpr char 滑块伽马[] = "滑块伽马";
-inline constexpr char 标签锐化[] = "标签锐化";
-inline constexpr char 滑块锐化[] = "滑块锐化";
-inline constexpr char 标签尺寸[] = "标签尺寸";
-inline constexpr char 滑块尺寸[] = "滑块尺寸";
-inline constexpr char 按钮填满[] = "按钮填满";
-inline constexpr char 按钮反相[] = "按钮反相";
-inline constexpr char 按钮自动色阶[] = "按钮自动色阶";
-inline constexpr char 按钮默认[] = "按钮默认";
+namespace setting_window {
+inline constexpr char kPicture[] = "图片框1";
+inline constexpr char kVersion[] = "按钮2";
+inline constexpr char kStepPulseLabel[] = "标签2";
+inline constexpr char kStepPulse[] = "编辑框1";
+inline constexpr char kSave[] = "按钮1";
+}  // namespace setting_window
 
-}  // namespace tessary::unit
+namespace picture_options_window {
+inline constexpr char kConversion[] = "组合框转换";
+inline constexpr char kConversionLabel[] = "标签转换";
+inline constexpr char kThreshold[] = "滑块阈值";
+inline constexpr char kThresholdLabel[] = "标签阈值";
+inline constexpr char kHalftoneCell[] = "滑块网格";
+inline constexpr char kHalftoneCellLabel[] = "标签网格";
+inline constexpr char kHalftoneAngle[] = "滑块角度";
+inline constexpr char kHalftoneAngleLabel[] = "标签角度";
+inline constexpr char kBrightness[] = "滑块亮度";
+inline constexpr char kBrightnessLabel[] = "标签亮度";
+inline constexpr char kContrast[] = "滑块对比度";
+inline constexpr char kContrastLabel[] = "标签对比度";
+inline constexpr char kGamma[] = "滑块伽马";
+inline constexpr char kGammaLabel[] = "标签伽马";
+inline constexpr char kSharpen[] = "滑块锐化";
+inline constexpr char kSharpenLabel[] = "标签锐化";
+inline constexpr char kSize[] = "滑块尺寸";
+inline constexpr char kSizeLabel[] = "标签尺寸";
+inline constexpr char kFill[] = "按钮填满";
+inline constexpr char kInvert[] = "按钮反相";
+inline constexpr char kAutoLevel[] = "按钮自动色阶";
+inline constexpr char kDefaults[] = "按钮默认";
+}  // namespace picture_options_window
+
+namespace text_window {
+inline constexpr char kText[] = "textBox";
+inline constexpr char kFont[] = "fontList";
+inline constexpr char kSize[] = "sizeBox";
+inline constexpr char kStyle[] = "styleList";          // Regular, Bold, Italic, Bold italic
+inline constexpr char kAlignment[] = "alignmentList";  // Left, Centre, Right
+inline constexpr char kFillWidth[] = "fillWidthButton";
+inline constexpr char kStatus[] = "statusLabel";  // what the text needs in the field
+inline constexpr char kPreview[] = "previewBox";
+inline constexpr char kOk[] = "okButton";
+inline constexpr char kCancel[] = "cancelButton";
+}  // namespace text_window
+
+}  // namespace tessary

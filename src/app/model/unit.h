@@ -22,8 +22,6 @@ enum class Kind {
     DropTarget
 };
 
-std::string_view kindName(Kind k);
-
 // Event numbers.
 namespace event {
 inline constexpr int kLeftDown = -1, kLeftUp = -2, kDoubleClick = -3, kRightDown = -4, kRightUp = -5,

@@ -53,32 +53,4 @@ Bytes asBytes(const Value& v) {
     return {};
 }
 
-std::string_view kindName(Kind k) {
-    switch (k) {
-        case Kind::Window:
-            return "window";
-        case Kind::Button:
-            return "Button";
-        case Kind::GroupBox:
-            return "GroupBox";
-        case Kind::Label:
-            return "Label";
-        case Kind::EditBox:
-            return "EditBox";
-        case Kind::ComboBox:
-            return "ComboBox";
-        case Kind::SliderBar:
-            return "SliderBar";
-        case Kind::PicBox:
-            return "PicBox";
-        case Kind::DrawPanel:
-            return "DrawPanel";
-        case Kind::SerialPort:
-            return "SerialPort";
-        case Kind::DropTarget:
-            return "DropTarget";
-    }
-    return "unknown";
-}
-
 }  // namespace tessary

@@ -129,8 +129,6 @@ void applyVisualStyle(int style) {
     appliedStyle = style;
 }
 
-bool visualStyleApplied() { return appliedStyle != 0; }
-
 void useDefaultGuiFont() {
     QFont font = QApplication::font();
     font.setFamilies(

@@ -8,7 +8,6 @@ namespace tessary::qt {
 
 // Applies a visual style (the console uses 1) to every widget of the application, present and future.
 void applyVisualStyle(int style);
-bool visualStyleApplied();
 
 // The default GUI font of the console's controls: a compact sans-serif, so that captions fit buttons
 // laid out for it.

@@ -13,10 +13,26 @@ class Console;
 namespace tessary::shell {
 
 inline constexpr std::array<std::string_view, 20> kMachineControls = {
-    unit::按钮上,   unit::按钮下,     unit::按钮左,     unit::按钮右,       unit::按钮暂停,
-    unit::按钮开始, unit::按钮框定位, unit::按钮点定位, unit::按钮发送数据, unit::按钮重启,
-    unit::滑块条1,  unit::按钮高级,   unit::按钮中心,   unit::按钮快进,     unit::按钮快退,
-    unit::按钮复位, unit::按钮放大,   unit::按钮缩小,   unit::按钮旋转,     unit::按钮重载,
+    main_window::kJogUp,
+    main_window::kJogDown,
+    main_window::kJogLeft,
+    main_window::kJogRight,
+    main_window::kPause,
+    main_window::kStart,
+    main_window::kFrameCarvingArea,
+    main_window::kToLowerLeft,
+    main_window::kUploadImage,
+    main_window::kRestart,
+    main_window::kBurningTime,
+    main_window::kSetting,
+    main_window::kToMiddle,
+    main_window::kFastForward,
+    main_window::kFastBackward,
+    main_window::kRecarve,
+    main_window::kZoomIn,
+    main_window::kZoomOut,
+    main_window::kRotate,
+    main_window::kReload,
 };
 
 void applyConnectedState(Console& console);

@@ -13,13 +13,13 @@ namespace shell {
 void onStartup(Console& console, const EventArgs& args) {
     console.applyVisualStyle(1);
     Window& main = console.main();
-    main.attachDropTarget(unit::拖放对象1);
+    main.attachDropTarget(main_window::kDropTarget);
     applyDisconnectedState(console);
-    main.set(unit::组合框1, prop::kVisible, std::int32_t{0});
-    main.set(unit::端口1, prop::serial::kBaudRate, std::int32_t{57600});
-    main.set(unit::端口1, prop::serial::kDataBits, std::int32_t{8});
-    main.set(unit::端口1, prop::serial::kStopBits, std::int32_t{1});
-    main.set(unit::端口1, prop::serial::kParityCheck, std::int32_t{0});
+    main.set(main_window::kComList, prop::kVisible, std::int32_t{0});
+    main.set(main_window::kPort, prop::serial::kBaudRate, std::int32_t{57600});
+    main.set(main_window::kPort, prop::serial::kDataBits, std::int32_t{8});
+    main.set(main_window::kPort, prop::serial::kStopBits, std::int32_t{1});
+    main.set(main_window::kPort, prop::serial::kParityCheck, std::int32_t{0});
     for (std::string_view line : kWelcomeLines) console.appendLog(line);
     if (const Handler* connect = console.handlers().find(kAutomaticConnection)) (*connect)(console, args);
 }

@@ -27,7 +27,8 @@ void onJogRight(Console& console, const EventArgs& args);
 // Key down on the main window or a jog button: an arrow key acts as its jog button's click.
 void onArrowKey(Console& console, const EventArgs& args);
 
-// Mouse moved over 滑块条1: its label shows the position. Left button released over it: the position is sent.
+// Mouse moved over the burning-time slider: its label shows the position. Left button released over it: the
+// position is sent.
 void onBurningTimeShown(Console& console, const EventArgs& args);
 void onBurningTimeSent(Console& console, const EventArgs& args);
 // Save in the Setting window: FA and the step pulse typed there.
@@ -36,7 +37,7 @@ void onSaveStepPulse(Console& console, const EventArgs& args);
 // Send Image To Machine.
 void onUploadImage(Console& console, const EventArgs& args);
 
-// DataArrived of 端口1: one received byte of the machine's position reports.
+// DataArrived of the main window's port: one received byte of the machine's position reports.
 void onPositionReport(Console& console, const EventArgs& args);
 // The link to the machine is gone (lost or broken off): a running job's bar stops claiming a time left.
 void onMachineGone(Console& console);

@@ -11,6 +11,7 @@
 #include "engrave/handlers/engrave_handlers.h"
 #include "engrave/handlers/job_display.h"
 #include "engrave/handlers/machine_port.h"
+#include "engrave/log_texts.h"
 #include "engrave/protocol.h"
 #include "image/canvas.h"
 #include "image/files.h"
@@ -20,8 +21,6 @@
 
 namespace tessary::engrave {
 namespace {
-
-constexpr std::string_view kPreviewGroup = unit::分组框2;
 
 std::string sentText(std::size_t sent, std::size_t total) {
     return "Sending image: " + std::to_string(sent) + " of " + std::to_string(total) + " bytes";
@@ -34,18 +33,18 @@ bool eraseAndSend(Console& console, const image::Bytes& imageData) {
     const MessageSpec& erase = specOf(Message::EraseLastImage);
     console.appendLog(kLogErasingLastImage);
     if (!sendEach(console, erase.bytes)) return false;
-    main.showProgress(kPreviewGroup, {"Erasing the last image: ", 0, 0, erase.pause});
+    main.showProgress(main_window::kPreviewGroup, {"Erasing the last image: ", 0, 0, erase.pause});
     console.clock().sleep(erase.pause);
     console.appendLog(kLogSendingNewImage);
     link::SerialPort* port = machinePort(console);
     if (!port) return false;
-    main.showProgress(kPreviewGroup,
+    main.showProgress(main_window::kPreviewGroup,
                       {sentText(0, imageData.size()), 0, static_cast<std::int64_t>(imageData.size())});
     // An empty image has no bytes to write: that is no upload.
     if (imageData.empty()) return false;
     return port->SendData(link::SendValue(imageData), [&main](std::size_t sent, std::size_t total) {
-        main.showProgress(kPreviewGroup, {sentText(sent, total), static_cast<std::int64_t>(sent),
-                                          static_cast<std::int64_t>(total)});
+        main.showProgress(main_window::kPreviewGroup, {sentText(sent, total), static_cast<std::int64_t>(sent),
+                                                       static_cast<std::int64_t>(total)});
     });
 }
 
@@ -73,13 +72,14 @@ void onUploadImage(Console& console, const EventArgs&) {
     forgetJobBar(console);
     const image::Bytes imageData = engraving.ToByteSet();
     const bool sent = eraseAndSend(console, imageData);
-    main.showProgress(kPreviewGroup, {});
+    main.showProgress(main_window::kPreviewGroup, {});
     if (sent) {
         if (auto order = CarvingOrder::fromWireImage(imageData))
             jobProgress(console).imageSent(std::move(*order));
         console.appendLog(kLogSendingCompleted);
         shell::applyConnectedState(console);
-        for (std::string_view unit : {unit::按钮快退, unit::按钮快进, unit::按钮复位})
+        for (std::string_view unit :
+             {main_window::kFastBackward, main_window::kFastForward, main_window::kRecarve})
             main.set(unit, prop::kDisabled, std::int32_t{1});
     } else {
         console.appendLog(kLogSendingFailed);

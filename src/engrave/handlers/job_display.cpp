@@ -12,8 +12,6 @@
 namespace tessary::engrave {
 namespace {
 
-constexpr std::string_view kPreviewGroup = unit::分组框2;
-constexpr std::string_view kCanvas = unit::画板1;
 constexpr auto kSilenceLook = std::chrono::milliseconds(500);
 
 struct Job {
@@ -46,17 +44,18 @@ void showJobProgress(Console& console) {
     if (text == job.shown) return;
     job.shown = text;
     if (text.empty()) {
-        console.main().showProgress(kPreviewGroup, {});
+        console.main().showProgress(main_window::kPreviewGroup, {});
         return;
     }
-    console.main().showProgress(kPreviewGroup, {std::move(text), job.progress.done(),
-                                                std::max<std::int64_t>(job.progress.total(), 1)});
+    console.main().showProgress(
+        main_window::kPreviewGroup,
+        {std::move(text), job.progress.done(), std::max<std::int64_t>(job.progress.total(), 1)});
 }
 
 void forgetJobBar(Console& console) { console.state<Job>().shown.clear(); }
 
 void redrawCanvas(Console& console, const image::Raster& picture) {
-    intake::drawOnPanel(console.main().drawPanel(kCanvas), picture, intake::kSnapshotSize,
+    intake::drawOnPanel(console.main().drawPanel(main_window::kCanvas), picture, intake::kSnapshotSize,
                         intake::kSnapshotSize);
 }
 

@@ -15,7 +15,7 @@ JobProgress& jobProgress(Console& console);
 void showJobProgress(Console& console);
 // The upload takes the bar over.
 void forgetJobBar(Console& console);
-// The canvas 画板1 shows the picture again, without the marks of the reports so far.
+// The canvas shows the picture again, without the marks of the reports so far.
 void redrawCanvas(Console& console, const image::Raster& picture);
 
 }  // namespace tessary::engrave

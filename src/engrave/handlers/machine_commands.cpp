@@ -9,6 +9,8 @@
 #include "engrave/handlers/engrave_handlers.h"
 #include "engrave/handlers/job_display.h"
 #include "engrave/handlers/machine_port.h"
+#include "engrave/jog_keys.h"
+#include "engrave/log_texts.h"
 #include "engrave/protocol.h"
 #include "engrave/step_pulse.h"
 #include "image/picture.h"
@@ -16,10 +18,6 @@
 
 namespace tessary::engrave {
 namespace {
-
-constexpr std::string_view kSlider = unit::滑块条1;
-constexpr std::string_view kSliderLabel = unit::滑块标签;
-constexpr std::string_view kStepPulseBox = unit::编辑框1;  // the Setting window's
 
 // Bytes, then the log line, then the pause. A command that did not go out says so and has no other effect:
 // the log must not claim what the machine never heard. False then.
@@ -53,9 +51,11 @@ void onStart(Console& console, const EventArgs&) {
     if (!command(console, Message::StartCarving)) return;
     if (jobProgress(console).start(console.clock().now())) freshCanvas(console);
     showJobProgress(console);
-    for (std::string_view unit : {unit::按钮快退, unit::按钮快进, unit::按钮复位})
+    for (std::string_view unit :
+         {main_window::kFastBackward, main_window::kFastForward, main_window::kRecarve})
         setEnabled(console, unit, true);
-    for (std::string_view unit : {unit::按钮点定位, unit::按钮框定位, unit::按钮中心})
+    for (std::string_view unit :
+         {main_window::kToLowerLeft, main_window::kFrameCarvingArea, main_window::kToMiddle})
         setEnabled(console, unit, false);
 }
 
@@ -97,12 +97,12 @@ void onArrowKey(Console& console, const EventArgs& args) {
 
 void onBurningTimeShown(Console& console, const EventArgs&) {
     Window& main = console.main();
-    main.set(kSliderLabel, prop::label::kCaption,
-             burningTimeCaption(main.getInt(kSlider, prop::slider::kPosition)));
+    main.set(main_window::kBurningTimeLabel, prop::label::kCaption,
+             burningTimeCaption(main.getInt(main_window::kBurningTime, prop::slider::kPosition)));
 }
 
 void onBurningTimeSent(Console& console, const EventArgs&) {
-    const int position = console.main().getInt(kSlider, prop::slider::kPosition);
+    const int position = console.main().getInt(main_window::kBurningTime, prop::slider::kPosition);
     const std::array<std::uint8_t, 1> byte{burningTimeByte(position)};
     console.appendLog(sendEach(console, byte) ? burningTimeLogLine(position) : std::string(kLogNotSent));
 }
@@ -111,7 +111,7 @@ void onSaveStepPulse(Console& console, const EventArgs&) {
     Window* setting = console.setting();
     if (!setting) return;
     const std::array<std::uint8_t, 2> bytes{
-        kStepPulseByte, stepPulseByte(setting->getText(kStepPulseBox, prop::editbox::kContent))};
+        kStepPulseByte, stepPulseByte(setting->getText(setting_window::kStepPulse, prop::editbox::kContent))};
     if (!sendEach(console, bytes)) {
         console.appendLog(kLogNotSent);
         return;

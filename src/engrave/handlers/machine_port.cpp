@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engrave/handlers/machine_port.h"
 
+#include "app/definitions/unit_names.h"
+
 namespace tessary::engrave {
 
-link::SerialPort* machinePort(Console& console) { return link::findSerialPort(console.main(), kMachinePort); }
+link::SerialPort* machinePort(Console& console) {
+    return link::findSerialPort(console.main(), main_window::kPort);
+}
 
 bool sendEach(Console& console, std::span<const std::uint8_t> bytes) {
     link::SerialPort* port = machinePort(console);

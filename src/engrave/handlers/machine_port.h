@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The main window's link to the machine, 端口1, as the engraving handlers use it.
+// The main window's link to the machine, its serial port unit, as the engraving handlers use it.
 #include <cstdint>
 #include <span>
 
@@ -9,8 +9,6 @@
 #include "link/serial_port.h"
 
 namespace tessary::engrave {
-
-inline constexpr std::string_view kMachinePort = unit::端口1;
 
 // nullptr when the main window's port is not a serial port unit.
 link::SerialPort* machinePort(Console& console);

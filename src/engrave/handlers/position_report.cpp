@@ -9,7 +9,6 @@
 namespace tessary::engrave {
 namespace {
 
-constexpr std::string_view kCanvas = unit::画板1;
 constexpr std::uint32_t kReportColour = 0x000000FF;  // red, as 0x00BBGGRR
 
 // The decoder lives from start-up to exit; nothing but the sync byte resets it.
@@ -36,7 +35,7 @@ void onPositionReport(Console& console, const EventArgs& args) {
             break;
     }
     if (!onSurface(*position)) return;
-    console.main().drawPanel(kCanvas).plotMark(position->x, position->y, kReportColour);
+    console.main().drawPanel(main_window::kCanvas).plotMark(position->x, position->y, kReportColour);
 }
 
 void onMachineGone(Console& console) {

@@ -8,7 +8,8 @@
 
 #include "image/decode/decoders.h"
 #include "image/decode/orientation.h"
-#include "image/files.h"
+#include "platform/files.h"
+#include "platform/unique_fd.h"
 
 namespace tessary::image {
 namespace decode {
@@ -71,10 +72,10 @@ int decodePicture(const std::string& path, RowSink& sink, const DecodeOptions& o
     if (info) *info = DecodeInfo{};
     if (path.empty()) return kConvertMissingPath;
     // Only regular files, opened without blocking: a FIFO or a device could block or never end.
-    return decodePicture(openRegularFile(path), sink, options, info, later);
+    return decodePicture(platform::openRegularFile(path), sink, options, info, later);
 }
 
-int decodePicture(UniqueFd fd, RowSink& sink, const DecodeOptions& options, DecodeInfo* info,
+int decodePicture(platform::UniqueFd fd, RowSink& sink, const DecodeOptions& options, DecodeInfo* info,
                   std::span<const Decoder> later) {
     if (info) *info = DecodeInfo{};
     if (!fd) return kConvertRefused;

@@ -89,8 +89,8 @@ void onZoomIn(Console& console, const EventArgs& args) { viewOperation<zoomIn>(c
 void onReload(Console& console, const EventArgs& args) { viewOperation<reload>(console, args); }
 
 void onMainWindowClosing(Console& console, const EventArgs&) {
-    image::deleteFileIfSame(image::previewFilePath(console.runDirectory()),
-                            console.state<ImageState>().previewWritten);
+    platform::deleteFileIfSame(image::previewFilePath(console.runDirectory()),
+                               console.state<ImageState>().previewWritten);
 }
 
 }  // namespace intake

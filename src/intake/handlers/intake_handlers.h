@@ -6,7 +6,7 @@
 namespace tessary {
 
 namespace intake {
-// Files dropped on 拖放对象1: the dropped text is the picture's path (several paths fail).
+// Files dropped on the drop target: the dropped text is the picture's path (several paths fail).
 void onFilesDropped(Console& console, const EventArgs& args);
 void onRotate(Console& console, const EventArgs& args);
 void onZoomOut(Console& console, const EventArgs& args);

@@ -15,16 +15,15 @@
 
 namespace tessary::intake {
 
-constexpr std::string_view kCanvas = unit::画板1;
-constexpr std::string_view kPreview = unit::图片框1;
 // Enabled after every intake, in this order.
-constexpr std::array<std::string_view, 5> kImageControls = {unit::按钮发送数据, unit::按钮放大,
-                                                            unit::按钮缩小, unit::按钮旋转, unit::按钮重载};
+constexpr std::array<std::string_view, 5> kImageControls = {main_window::kUploadImage, main_window::kZoomIn,
+                                                            main_window::kZoomOut, main_window::kRotate,
+                                                            main_window::kReload};
 
 class MainWindowSurroundings : public Surroundings {
   public:
     explicit MainWindowSurroundings(Console& console)
-        : console_(console), canvas_(console.main().drawPanel(kCanvas)) {}
+        : console_(console), canvas_(console.main().drawPanel(main_window::kCanvas)) {}
 
     image::Raster& canvas() override { return canvas_.pixels(); }
     std::uint32_t canvasBackground() override { return canvas_.background(); }
@@ -33,7 +32,7 @@ class MainWindowSurroundings : public Surroundings {
     std::string previewFile() override { return image::previewFilePath(console_.runDirectory()); }
     void log(std::string_view line) override { console_.appendLog(line); }
     void showPreview(const image::Bytes& bmp) override {
-        console_.main().set(kPreview, prop::picbox::kPicture, bmp);
+        console_.main().set(main_window::kPreview, prop::picbox::kPicture, bmp);
     }
     void wrongFileType() override { console_.dialogs().messageBox(kWrongFileType, 0, kWrongFileTypeTitle); }
     void noText() override { console_.dialogs().messageBox(kNoText, 0, "Text"); }

@@ -18,10 +18,6 @@
 namespace tessary::intake {
 namespace {
 
-constexpr std::string_view kList = unit::组合框转换;
-constexpr std::string_view kInvert = unit::按钮反相;
-constexpr std::string_view kAutoLevel = unit::按钮自动色阶;
-constexpr std::string_view kFill = unit::按钮填满;
 // A change is finished this long after the last step that came without the mouse (keys, the wheel).
 constexpr std::chrono::milliseconds kQuietAfterKeys{500};
 
@@ -48,22 +44,24 @@ int plus100(int v) { return v + 100; }
 int minus100(int p) { return p - 100; }
 
 constexpr std::array<SliderOption, 8> kSliders = {{
-    {unit::滑块阈值, unit::标签阈值, &image::ConversionOptions::threshold, image::thresholdGrey,
-     image::thresholdLevel,
+    {picture_options_window::kThreshold, picture_options_window::kThresholdLabel,
+     &image::ConversionOptions::threshold, image::thresholdGrey, image::thresholdLevel,
      [](int v) { return format("Threshold level: %d of 255", image::thresholdGrey(v)); }},
-    {unit::滑块网格, unit::标签网格, &image::ConversionOptions::cell, same, same,
-     [](int v) { return format("Halftone cell: %d px", v); }},
-    {unit::滑块角度, unit::标签角度, &image::ConversionOptions::angle, same, same,
-     [](int v) { return format("Halftone angle: %d°", v); }},
-    {unit::滑块亮度, unit::标签亮度, &image::ConversionOptions::brightness, plus100, minus100,
+    {picture_options_window::kHalftoneCell, picture_options_window::kHalftoneCellLabel,
+     &image::ConversionOptions::cell, same, same, [](int v) { return format("Halftone cell: %d px", v); }},
+    {picture_options_window::kHalftoneAngle, picture_options_window::kHalftoneAngleLabel,
+     &image::ConversionOptions::angle, same, same, [](int v) { return format("Halftone angle: %d°", v); }},
+    {picture_options_window::kBrightness, picture_options_window::kBrightnessLabel,
+     &image::ConversionOptions::brightness, plus100, minus100,
      [](int v) { return format("Brightness: %d", v); }},
-    {unit::滑块对比度, unit::标签对比度, &image::ConversionOptions::contrast, plus100, minus100,
-     [](int v) { return format("Contrast: %d", v); }},
-    {unit::滑块伽马, unit::标签伽马, &image::ConversionOptions::gamma, same, same,
-     [](int v) { return format("Gamma: %d.", v / 100) + format("%02d", v % 100); }},
-    {unit::滑块锐化, unit::标签锐化, &image::ConversionOptions::sharpen, same, same,
-     [](int v) { return format("Sharpen: %d", v); }},
-    {unit::滑块尺寸, unit::标签尺寸, &image::ConversionOptions::size, same, same,
+    {picture_options_window::kContrast, picture_options_window::kContrastLabel,
+     &image::ConversionOptions::contrast, plus100, minus100, [](int v) { return format("Contrast: %d", v); }},
+    {picture_options_window::kGamma, picture_options_window::kGammaLabel, &image::ConversionOptions::gamma,
+     same, same, [](int v) { return format("Gamma: %d.", v / 100) + format("%02d", v % 100); }},
+    {picture_options_window::kSharpen, picture_options_window::kSharpenLabel,
+     &image::ConversionOptions::sharpen, same, same, [](int v) { return format("Sharpen: %d", v); }},
+    {picture_options_window::kSize, picture_options_window::kSizeLabel, &image::ConversionOptions::size, same,
+     same,
      [](int v) {
          return v ? format("Size: %d dots across the longer side", v) : "Size: its own, at most the field";
      }},
@@ -109,13 +107,19 @@ void showValues(Window& window, const image::ConversionOptions& o) {
     for (const SliderOption& s : kSliders)
         window.set(s.label, prop::label::kCaption, s.caption(o.*(s.field)));
     if (o.fill)
-        window.set(unit::标签尺寸, prop::label::kCaption, std::string("Size: the whole field, 490 dots"));
+        window.set(picture_options_window::kSizeLabel, prop::label::kCaption,
+                   std::string("Size: the whole field, 490 dots"));
     const bool threshold = o.mode == image::Conversion::Threshold && !o.autoLevel;
     const bool halftone = o.mode == image::Conversion::Halftone;
     const std::pair<std::string_view, bool> used[] = {
-        {unit::滑块阈值, threshold}, {unit::标签阈值, threshold}, {unit::滑块网格, halftone},
-        {unit::标签网格, halftone},  {unit::滑块角度, halftone},  {unit::标签角度, halftone},
-        {unit::滑块尺寸, !o.fill},   {unit::标签尺寸, !o.fill},
+        {picture_options_window::kThreshold, threshold},
+        {picture_options_window::kThresholdLabel, threshold},
+        {picture_options_window::kHalftoneCell, halftone},
+        {picture_options_window::kHalftoneCellLabel, halftone},
+        {picture_options_window::kHalftoneAngle, halftone},
+        {picture_options_window::kHalftoneAngleLabel, halftone},
+        {picture_options_window::kSize, !o.fill},
+        {picture_options_window::kSizeLabel, !o.fill},
     };
     for (const auto& [unit, on] : used) window.set(unit, prop::kDisabled, std::int32_t{on ? 0 : 1});
 }
@@ -123,12 +127,13 @@ void showValues(Window& window, const image::ConversionOptions& o) {
 void setControls(Console& console, Window& window, const image::ConversionOptions& o) {
     auto& ui = console.state<OptionsWindowState>();
     ui.applying = true;
-    window.set(kList, prop::combobox::kSelection, static_cast<std::int32_t>(o.mode));
+    window.set(picture_options_window::kConversion, prop::combobox::kSelection,
+               static_cast<std::int32_t>(o.mode));
     for (const SliderOption& s : kSliders)
         window.set(s.slider, prop::slider::kPosition, std::int32_t{s.position(o.*(s.field))});
-    window.set(kInvert, prop::button::kChecked, std::int32_t{o.invert ? 1 : 0});
-    window.set(kAutoLevel, prop::button::kChecked, std::int32_t{o.autoLevel ? 1 : 0});
-    window.set(kFill, prop::button::kChecked, std::int32_t{o.fill ? 1 : 0});
+    window.set(picture_options_window::kInvert, prop::button::kChecked, std::int32_t{o.invert ? 1 : 0});
+    window.set(picture_options_window::kAutoLevel, prop::button::kChecked, std::int32_t{o.autoLevel ? 1 : 0});
+    window.set(picture_options_window::kFill, prop::button::kChecked, std::int32_t{o.fill ? 1 : 0});
     ui.applying = false;
     showValues(window, o);
 }
@@ -137,16 +142,16 @@ void setControls(Console& console, Window& window, const image::ConversionOption
 // scale shows rounded stays as it was).
 image::ConversionOptions readControls(Window& window, const image::ConversionOptions& current) {
     image::ConversionOptions o;
-    const int mode = window.getInt(kList, prop::combobox::kSelection);
+    const int mode = window.getInt(picture_options_window::kConversion, prop::combobox::kSelection);
     o.mode = mode >= 0 && mode < image::kConversionCount ? static_cast<image::Conversion>(mode)
                                                          : image::Conversion{};
     for (const SliderOption& s : kSliders) {
         const int position = window.getInt(s.slider, prop::slider::kPosition);
         o.*(s.field) = position == s.position(current.*(s.field)) ? current.*(s.field) : s.value(position);
     }
-    o.invert = window.getInt(kInvert, prop::button::kChecked) != 0;
-    o.autoLevel = window.getInt(kAutoLevel, prop::button::kChecked) != 0;
-    o.fill = window.getInt(kFill, prop::button::kChecked) != 0;
+    o.invert = window.getInt(picture_options_window::kInvert, prop::button::kChecked) != 0;
+    o.autoLevel = window.getInt(picture_options_window::kAutoLevel, prop::button::kChecked) != 0;
+    o.fill = window.getInt(picture_options_window::kFill, prop::button::kChecked) != 0;
     return o;
 }
 

@@ -17,18 +17,13 @@
 namespace tessary::link {
 namespace {
 
-constexpr std::string_view kPort = unit::端口1;
-constexpr std::string_view kComList = unit::组合框1;
-constexpr std::string_view kConnectButton = unit::按钮连接;
-constexpr std::string_view kBreakButton = unit::按钮断开;
-
 constexpr int kScanAttempts = 32;
 constexpr int kLastScannedPort = kScanAttempts - 1;
 constexpr auto kWatchInterval = std::chrono::milliseconds(500);
 
 // Only a real port unit can open; any other occupant of the slot counts as a port that does not open.
 bool openPort(Window& main) {
-    auto* port = dynamic_cast<SerialPort*>(&main.unit(kPort));
+    auto* port = dynamic_cast<SerialPort*>(&main.unit(main_window::kPort));
     return port && port->Open();
 }
 
@@ -45,8 +40,8 @@ std::string portLine(int number) {
 }
 
 void showConnected(Window& main) {
-    main.set(kConnectButton, prop::button::kCaption, "Connected");
-    main.set(kConnectButton, prop::kDisabled, 1);
+    main.set(main_window::kConnect, prop::button::kCaption, "Connected");
+    main.set(main_window::kConnect, prop::kDisabled, 1);
 }
 
 // The rest of the console hears that the machine's link is open again.
@@ -78,8 +73,8 @@ void showConnectedByHand(Console& console, int listEntry) {
     console.appendLog("Connected!\r\n\r\n");
     console.appendLog(portLine(listEntry));
     shell::applyConnectedState(console);
-    main.set(kBreakButton, prop::kVisible, 1);
-    main.set(kComList, prop::kVisible, 0);
+    main.set(main_window::kDisconnect, prop::kVisible, 1);
+    main.set(main_window::kComList, prop::kVisible, 0);
     announceConnected(console);
 }
 
@@ -92,7 +87,7 @@ void reconnect(Console& console) {
     }
     if (!r.watch->deviceBack()) return;
     Window& main = console.main();
-    auto* port = dynamic_cast<SerialPort*>(&main.unit(kPort));
+    auto* port = dynamic_cast<SerialPort*>(&main.unit(main_window::kPort));
     if (!port) return;
     port->write(prop::serial::kPortNumber, r.watch->portNumber());
     if (!port->Open()) return;
@@ -100,12 +95,12 @@ void reconnect(Console& console) {
     const int listEntry = r.watch->portNumber() == r.portNumber ? r.listEntry : r.watch->portNumber();
     stopWatching(console);
     showConnected(main);
-    main.set(kComList, prop::combobox::kSelection, listEntry);
+    main.set(main_window::kComList, prop::combobox::kSelection, listEntry);
     console.appendLog(kReconnectedLine);
     console.appendLog(portLine(listEntry));
     shell::applyConnectedState(console);
-    main.set(kBreakButton, prop::kVisible, 1);
-    main.set(kComList, prop::kVisible, 0);
+    main.set(main_window::kDisconnect, prop::kVisible, 1);
+    main.set(main_window::kComList, prop::kVisible, 0);
     announceConnected(console);
 }
 
@@ -119,13 +114,13 @@ void connectArrived(Console& console) {
     }
     Window& main = console.main();
     for (const int n : r.arrival->arrived()) {
-        main.set(kPort, prop::serial::kPortNumber, n);
+        main.set(main_window::kPort, prop::serial::kPortNumber, n);
         if (!openPort(main)) {
             r.arrival->refused(n);
             continue;
         }
         stopWatching(console);
-        main.set(kComList, prop::combobox::kSelection, n);
+        main.set(main_window::kComList, prop::combobox::kSelection, n);
         console.appendLog("Connecting...\r\n\r\n");
         showConnectedByHand(console, n);
         return;
@@ -153,12 +148,12 @@ void startWatching(Console& console, int portNumber, const std::string& identity
 // As Break leaves the window: the COM list shown with the port's entry still selected.
 void showDisconnected(Console& console, std::string_view logLine) {
     Window& main = console.main();
-    main.set(kConnectButton, prop::button::kCaption, "Connect");
-    main.set(kConnectButton, prop::kDisabled, 0);
+    main.set(main_window::kConnect, prop::button::kCaption, "Connect");
+    main.set(main_window::kConnect, prop::kDisabled, 0);
     console.appendLog(logLine);
     shell::applyDisconnectedState(console);
-    main.set(kComList, prop::kVisible, 1);
-    main.set(kBreakButton, prop::kVisible, 0);
+    main.set(main_window::kComList, prop::kVisible, 1);
+    main.set(main_window::kDisconnect, prop::kVisible, 0);
 }
 
 }  // namespace
@@ -166,10 +161,11 @@ void showDisconnected(Console& console, std::string_view logLine) {
 void manualConnection(Console& console, const EventArgs&) {
     stopWatching(console);
     Window& main = console.main();
-    main.set(kPort, prop::serial::kPortNumber, main.getInt(kComList, prop::combobox::kSelection));
+    main.set(main_window::kPort, prop::serial::kPortNumber,
+             main.getInt(main_window::kComList, prop::combobox::kSelection));
     console.appendLog("Connecting...\r\n\r\n");
     if (openPort(main)) {
-        showConnectedByHand(console, main.getInt(kComList, prop::combobox::kSelection));
+        showConnectedByHand(console, main.getInt(main_window::kComList, prop::combobox::kSelection));
         return;
     }
     console.dialogs().messageBox("Empty Port", 0, "ERROR");
@@ -184,12 +180,12 @@ void automaticConnection(Console& console, const EventArgs&) {
     // PortNumber stores 0 as 1, so the scan opens COM1 twice and never reaches COM32. USB adapters come
     // first where the system numbers the ports.
     for (const int n : startupScanOrder(kScanAttempts)) {
-        main.set(kPort, prop::serial::kPortNumber, n);
+        main.set(main_window::kPort, prop::serial::kPortNumber, n);
         if (!openPort(main)) continue;
         showConnected(main);
         console.appendLog("Succesed to connected the machine!\r\n\r\n");
         console.appendLog(portLine(n));
-        main.set(kComList, prop::combobox::kSelection, n);
+        main.set(main_window::kComList, prop::combobox::kSelection, n);
         shell::applyConnectedState(console);
         announceConnected(console);
         return;
@@ -199,8 +195,8 @@ void automaticConnection(Console& console, const EventArgs&) {
     console.dialogs().messageBox("Automatic connection failed !", 0, "Information");
     console.appendLog("Change another USB port and try again\r\n\r\n");
     logUnreachableAdapters(console);
-    main.set(kComList, prop::kVisible, 1);
-    main.set(kBreakButton, prop::kVisible, 0);
+    main.set(main_window::kComList, prop::kVisible, 1);
+    main.set(main_window::kDisconnect, prop::kVisible, 0);
     auto& r = console.state<Reconnection>();
     r.arrival = std::move(arrival);
     r.ticker = watchEvery(console, connectArrived);
@@ -208,19 +204,19 @@ void automaticConnection(Console& console, const EventArgs&) {
 
 void disconnection(Console& console, const EventArgs&) {
     stopWatching(console);
-    if (auto* port = dynamic_cast<SerialPort*>(&console.main().unit(kPort))) port->Close();
+    if (auto* port = dynamic_cast<SerialPort*>(&console.main().unit(main_window::kPort))) port->Close();
     showDisconnected(console, "Disconnected connection\r\n\r\n");
 }
 
 void connectionLost(Console& console, const EventArgs&) {
-    auto* port = dynamic_cast<SerialPort*>(&console.main().unit(kPort));
+    auto* port = dynamic_cast<SerialPort*>(&console.main().unit(main_window::kPort));
     // Break may have closed the port while the news of the loss was on its way.
     if (!port || !port->isOpen()) return;
-    const int portNumber = console.main().getInt(kPort, prop::serial::kPortNumber);
+    const int portNumber = console.main().getInt(main_window::kPort, prop::serial::kPortNumber);
     port->Close();
     showDisconnected(console, kConnectionLostLine);
     startWatching(console, portNumber, port->deviceIdentity(),
-                  console.main().getInt(kComList, prop::combobox::kSelection));
+                  console.main().getInt(main_window::kComList, prop::combobox::kSelection));
 }
 
 }  // namespace tessary::link

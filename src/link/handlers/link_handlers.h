@@ -1,19 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Connection management of the main window: which COM port 端口1 opens, and the controls that follow it.
+// Connection management of the main window: which COM port its port unit opens, and the controls that follow
+// it.
 #include "app/console.h"
 
 namespace tessary {
 
 namespace link {
-// Click on 按钮连接: opens the port chosen in the COM list.
+// Click on Connect: opens the port chosen in the COM list.
 void manualConnection(Console& console, const EventArgs& args);
 // Last step of start-up: COM1, COM1, COM2 ... COM31, the first that opens is the machine's.
 void automaticConnection(Console& console, const EventArgs& args);
-// Click on 按钮断开.
+// Click on Break.
 void disconnection(Console& console, const EventArgs& args);
-// DeviceGone of 端口1: the port is closed, the window shows it disconnected, and the console watches for
-// the device to come back and reopens it.
+// DeviceGone of the port unit: the port is closed, the window shows it disconnected, and the console watches
+// for the device to come back and reopens it.
 void connectionLost(Console& console, const EventArgs& args);
 
 inline constexpr std::string_view kConnectionLostLine =

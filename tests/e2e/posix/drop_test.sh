@@ -2,11 +2,13 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The console on a real X display (Xvfb), connected to the virtual engraver, takes in a picture dropped on its
 # window as a file manager drops it (XDND), with a non-Latin name: its preview file must be what
-# tessary-prepare makes of the same picture.
-# Usage: drop_test.sh BIN_DIR PICTURE
+# tessary-prepare makes of the same picture. Then a second start with another picture (a second double-click,
+# "Open with") hands it to the running console and ends: the one window takes it in.
+# Usage: drop_test.sh BIN_DIR PICTURE SECOND_PICTURE
 set -euo pipefail
 bin=$1
 source_picture=$2
+second_picture=$3
 here=$(cd "$(dirname "$0")/../../.." && pwd)
 fail() {
   echo "drop_test: FAILED: $*" >&2
@@ -42,6 +44,8 @@ picture="$work/фото 2.png"
 cp "$source_picture" "$picture"
 "$bin/tessary-prepare" "$picture" "$work/expected.bmp" >/dev/null || fail "tessary-prepare did not take in the picture"
 
+mkdir -m 700 "$work/run"
+export XDG_RUNTIME_DIR="$work/run"
 (cd "$work" && TESSARY_PORT_DIR="$work/ports" XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb \
   exec "$work/bin/tessary") >"$work/console.log" 2>&1 &
 console=$!
@@ -63,3 +67,18 @@ for _ in $(seq 100); do cmp -s "$preview" "$work/expected.bmp" 2>/dev/null && br
 cmp -s "$preview" "$work/expected.bmp" || fail "the preview file is not tessary-prepare's for the dropped picture"
 kill -0 "$console" || fail "the console ended"
 echo "drop_test: 'фото 2.png' dropped on the window (XDND) was taken in as tessary-prepare takes it in"
+
+second="$work/照片 3.jpg"
+cp "$second_picture" "$second"
+"$bin/tessary-prepare" "$second" "$work/expected-second.bmp" >/dev/null || fail "tessary-prepare did not take in $second"
+status=0
+(cd "$work" && TESSARY_PORT_DIR="$work/ports" XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb \
+  exec timeout 20 "$work/bin/tessary" "照片 3.jpg") >"$work/second.log" 2>&1 || status=$?
+[ "$status" = 0 ] || fail "the second start ended with $status: $(cat "$work/second.log")"
+grep -q "already runs" "$work/second.log" || fail "the second start said nothing of the first: $(cat "$work/second.log")"
+for _ in $(seq 100); do cmp -s "$preview" "$work/expected-second.bmp" 2>/dev/null && break; sleep 0.1; done
+cmp -s "$preview" "$work/expected-second.bmp" || fail "the running console did not take in the second start's picture"
+windows=$(xdotool search --onlyvisible --name '^Tessary' 2>/dev/null | wc -l)
+[ "$windows" = 1 ] || fail "$windows console windows after the second start"
+kill -0 "$console" || fail "the console ended"
+echo "drop_test: a second start handed '照片 3.jpg' to the running console, which took it in"

@@ -27,7 +27,7 @@ out=$work/out
 mkdir -p "$ports" "$out"
 plug_in() {
   : >"$work/engraver.log"
-  "$engraver" --port-dir "$ports" --com 1 --out "$out" --keep-bmp --pace 4000 >"$work/engraver.log" 2>&1 &
+  "$engraver" --port-dir "$ports" --com 1 --out "$out" --keep-bmp --pace 4000 --baud 57600 >"$work/engraver.log" 2>&1 &
   engraver_pid=$!
   wait_for 10 test -L "$ports/COM1" || fail "the virtual engraver made no port"
   ln -sfn "$(readlink "$ports/COM1")" "$prefix/dosdevices/com1"

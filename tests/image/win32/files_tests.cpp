@@ -5,6 +5,7 @@
 
 #include "../files_fixture.h"
 #include "platform/paths.h"
+#include "platform/user_folders.h"
 #include "platform/win32/user_folders.h"
 #include "platform/win32/wide.h"
 #include "support/win32/shortcut_file.h"
@@ -46,7 +47,7 @@ TEST_F(FilesTest, WriteFileFailsWhereNoFileCanBeWritten) {
                                   pipe.name(),
                                   "\\\\.\\COM1"};
     for (const std::string& p : places) {
-        EXPECT_FALSE(canWriteFile(p)) << "'" << p << "'";
+        EXPECT_FALSE(platform::canReplace(p)) << "'" << p << "'";
         EXPECT_FALSE(writeFile(p, {Bytes{1}})) << "'" << p << "'";
     }
 }
@@ -55,7 +56,7 @@ TEST_F(FilesTest, OpenRegularFileRefusesDevicesPipesAndFoldersAtOnce) {
     const SilentPipe pipe;
     ASSERT_TRUE(pipe);
     put(path("empty.jpg"), {});
-    EXPECT_TRUE(openRegularFile(path("empty.jpg")));  // a file, though no picture
+    EXPECT_TRUE(platform::openRegularFile(path("empty.jpg")));  // a file, though no picture
     const std::string refused[] = {"NUL",
                                    "CON",
                                    "COM1",
@@ -67,7 +68,7 @@ TEST_F(FilesTest, OpenRegularFileRefusesDevicesPipesAndFoldersAtOnce) {
                                    pipe.name(),
                                    "\\\\?\\GLOBALROOT",
                                    path("no such file.jpg")};
-    for (const std::string& p : refused) EXPECT_FALSE(openRegularFile(p)) << "'" << p << "'";
+    for (const std::string& p : refused) EXPECT_FALSE(platform::openRegularFile(p)) << "'" << p << "'";
 }
 
 TEST_F(FilesTest, AShortcutToAFileOpensThatFileAndNothingElse) {
@@ -79,14 +80,14 @@ TEST_F(FilesTest, AShortcutToAFileOpensThatFileAndNothingElse) {
     ASSERT_TRUE(testing::makeShortcut(toFile.wstring(), (dir_ / "photo.jpg").wstring()));
     ASSERT_TRUE(testing::makeShortcut(toFolder.wstring(), (dir_ / "folder").wstring()));
     ASSERT_TRUE(testing::makeShortcut(toShortcut.wstring(), toFile.wstring()));
-    UniqueFd fd = openRegularFile(text(toFile));
+    platform::UniqueFd fd = platform::openRegularFile(text(toFile));
     ASSERT_TRUE(fd);
     char bytes[4] = {};
     EXPECT_EQ(::read(fd.get(), bytes, sizeof bytes), 3);
     EXPECT_EQ(std::string(bytes), "jpg");
-    EXPECT_FALSE(openRegularFile(text(toFolder)));
-    EXPECT_FALSE(openRegularFile(text(toShortcut)));
-    EXPECT_TRUE(openRegularFile(path("not a shortcut.lnk")));  // read as what it is
+    EXPECT_FALSE(platform::openRegularFile(text(toFolder)));
+    EXPECT_FALSE(platform::openRegularFile(text(toShortcut)));
+    EXPECT_TRUE(platform::openRegularFile(path("not a shortcut.lnk")));  // read as what it is
 }
 
 TEST_F(FilesTest, LongAndNonLatinPathsAreWrittenReadAndDeleted) {
@@ -97,16 +98,16 @@ TEST_F(FilesTest, LongAndNonLatinPathsAreWrittenReadAndDeleted) {
         for (const fs::path& folder : {dir_, deep}) {
             const std::string p = text(folder / name);
             SCOPED_TRACE(p);
-            FileIdentity written;
+            platform::FileIdentity written;
             ASSERT_TRUE(writeFile(p, {Bytes{7, 8}}, &written));
             EXPECT_TRUE(fs::exists(folder / name));
-            UniqueFd fd = openRegularFile(p);
+            platform::UniqueFd fd = platform::openRegularFile(p);
             ASSERT_TRUE(fd);
             unsigned char bytes[3] = {};
             EXPECT_EQ(::read(fd.get(), bytes, sizeof bytes), 2);
             EXPECT_EQ(bytes[1], 8);
             fd.reset();
-            EXPECT_TRUE(deleteFileIfSame(p, written));
+            EXPECT_TRUE(platform::deleteFileIfSame(p, written));
             EXPECT_FALSE(fs::exists(folder / name));
         }
     }

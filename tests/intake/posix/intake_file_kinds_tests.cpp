@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "../intake_fixture.h"
+#include "app/definitions/unit_names.h"
 #include "image/decode/decode.h"
 #include "image/picture.h"
 
@@ -56,7 +57,7 @@ TEST_F(FileKindsTest, EveryReadingPathRefusesWhatIsNotARegularFileWithoutBlockin
         SCOPED_TRACE(kind);
         dialogs.shown.clear();
         drop(kind);
-        click("按钮重载");
+        click(main_window::kReload);
         EXPECT_EQ(dialogs.shown, (std::vector<Shown>(2, {"Wrong file type", 0, "Sorry "})));
         EXPECT_EQ(readFile(previewFile()), preview);
 
@@ -64,7 +65,6 @@ TEST_F(FileKindsTest, EveryReadingPathRefusesWhatIsNotARegularFileWithoutBlockin
         EXPECT_NE(image::decodePicture(kind, whole, nullptr), image::kConvertOk);
         EXPECT_NE(image::ConvertPictureFile(kind, out), image::kConvertOk);
         EXPECT_FALSE(image::LoadPicture(kind));
-        EXPECT_EQ(image::PictureWidth(kind), 0);
 
         const ToolRun run = prepare(dir, kind, out);
         EXPECT_EQ(run.status, 1);

@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "../pty_fixture.h"
+#include "paced_read.h"
 #include "tty_line_of.h"
 
 namespace tessary::test {
@@ -109,6 +110,10 @@ Bytes Pty::read(std::size_t count, std::chrono::milliseconds quiet) const {
         out.insert(out.end(), buffer, buffer + n);
     }
     return out;
+}
+
+Bytes Pty::readAtRate(std::size_t count, int bytesPerSecond, std::chrono::milliseconds quiet) const {
+    return pacedRead(master_->master, count, bytesPerSecond, static_cast<int>(quiet.count()));
 }
 
 TtyLine Pty::line() const { return ttyLineOf(master_->slave); }

@@ -167,6 +167,14 @@ Bytes Pty::read(std::size_t count, std::chrono::milliseconds quiet) const {
     return master_->relay.receive(std::stoul(n));
 }
 
+Bytes Pty::readAtRate(std::size_t count, int bytesPerSecond, std::chrono::milliseconds quiet) const {
+    std::lock_guard lock(master_->mutex);
+    const std::string n =
+        master_->relay.call("paced-read " + std::to_string(count) + " " + std::to_string(bytesPerSecond) +
+                            " " + std::to_string(quiet.count()));
+    return master_->relay.receive(std::stoul(n));
+}
+
 TtyLine Pty::line() const {
     std::lock_guard lock(master_->mutex);
     std::istringstream answer(master_->relay.call("line"));

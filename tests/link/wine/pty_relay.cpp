@@ -8,6 +8,7 @@
 // Usage: tessary-pty-relay PORT pty|ports
 // Requests are a text line, some followed by bytes; answers are "ok ..." or "error ...":
 //   write N <N bytes>   read COUNT QUIET_MS (answer "ok N" and N bytes)   line   close   link N TARGET
+//   paced-read COUNT BYTES_PER_SECOND QUIET_MS (as read, no faster than the rate)
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -31,6 +32,7 @@
 #include <thread>
 #include <vector>
 
+#include "../posix/paced_read.h"
 #include "../posix/tty_line_of.h"
 
 namespace {
@@ -139,6 +141,12 @@ int servePty() {
             int quiet = 0;
             request >> count >> quiet;
             const Bytes got = gather(master, count, quiet);
+            send("ok " + std::to_string(got.size()), got);
+        } else if (verb == "paced-read") {
+            std::size_t count = 0;
+            int rate = 0, quiet = 0;
+            request >> count >> rate >> quiet;
+            const Bytes got = tessary::test::pacedRead(master, count, rate, quiet);
             send("ok " + std::to_string(got.size()), got);
         } else if (verb == "line") {
             const tessary::test::TtyLine l = tessary::test::ttyLineOf(slave);
