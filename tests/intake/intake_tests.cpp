@@ -10,6 +10,8 @@
 #include "intake/fitting.h"
 #include "intake/intake.h"
 #include "intake_fixture.h"
+#include "job/job_file.h"
+#include "job/replay.h"
 #include "support/bitmap_pixels.h"
 
 namespace tessary::intake::testing {
@@ -102,6 +104,37 @@ TEST_F(IntakeTest, BlackAndWhiteSplitsBetween127And128WithWhiteMargins) {
         for (auto [x, y] : {std::pair{5, 5}, {256, 50}, {480, 256}, {511, 511}, {256, 505}})
             EXPECT_EQ(indexAt(shown, x, y), 1) << x << "," << y;
     }
+}
+
+// A job dropped on the window (or opened, or named at start) gives the engraving its picture gave when it was
+// kept; a damaged one is named and changes nothing.
+TEST_F(IntakeTest, ADroppedJobOpensAsItWasKeptAndADamagedOneChangesNothing) {
+    const std::string photo = std::string(TESSARY_TESTDATA_DIR) + "/jpeg/Landscape_1.jpg";
+    drop(photo);
+    click(main_window::kRotate);
+    const image::Bytes kept = state().engraving.ToByteSet();
+    const auto item =
+        job::itemFromState(state(), std::make_shared<const std::vector<std::uint8_t>>(readFile(photo)));
+    ASSERT_TRUE(item);
+    job::Job made;
+    made.items.push_back(*item);
+    const std::string saved = (dir / "kept.tessary").string();
+    ASSERT_EQ(job::writeJobFile(saved, made), "");
+
+    drop(picture("other.bmp", solid(40, 30, 0, 0, 0)));
+    ASSERT_NE(state().engraving.ToByteSet(), kept);
+    drop(saved);
+    EXPECT_EQ(state().engraving.ToByteSet(), kept);
+
+    image::Bytes damaged = readFile(saved);
+    damaged.resize(damaged.size() / 2);
+    writeBytes(dir / "cut.tessary", damaged);
+    dialogs.shown.clear();
+    drop((dir / "cut.tessary").string());
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_TRUE(
+        dialogs.shown[0].text.starts_with("This job cannot be opened.\n\n" + (dir / "cut.tessary").string()));
+    EXPECT_EQ(state().engraving.ToByteSet(), kept);
 }
 
 TEST_F(IntakeTest, RefusedDropKeepsThePreviousPictureEverywhere) {

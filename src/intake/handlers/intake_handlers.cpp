@@ -14,6 +14,8 @@
 #include "intake/handlers/main_window_surroundings.h"
 #include "intake/handlers/text_window.h"
 #include "intake/intake.h"
+#include "job/job_file.h"
+#include "job/replay.h"
 #include "platform/paths.h"
 #include "tessary_resources.h"
 
@@ -36,7 +38,7 @@ std::string pictureFilters() {
             patterns += (patterns.empty() ? "*." : " *.") + ext;
         }
     }
-    return "Pictures (" + patterns + ");;All files (*)";
+    return "Pictures and jobs (" + patterns + " *.tessary);;All files (*)";
 }
 
 struct UnsavedOptionsState {
@@ -66,9 +68,31 @@ void rememberOrSay(Console& console, bool remembered) {
                       ": they hold until Tessary closes.\r\n\r\n");
 }
 
+namespace {
+
+// A job file (known by its content, whatever its name) opens as it was kept: its picture or text, options and
+// view. One that cannot be read is named with the reason, and the current picture stays.
+void openJob(Console& console, Surroundings& around, const std::string& path) {
+    const job::JobReading reading = job::readJobFile(path);
+    if (!reading.job || reading.job->items.empty()) {
+        const std::string why =
+            reading.error.empty() ? path + ": it holds nothing to engrave" : reading.error;
+        console.dialogs().messageBox("This job cannot be opened.\n\n" + why, 0, "Tessary");
+        console.appendLog("Job not opened: " + why + "\r\n\r\n");
+        return;
+    }
+    job::openJobItem(reading.job->items.front(), console.state<ImageState>(), around);
+}
+
+}  // namespace
+
 void onFilesDropped(Console& console, const EventArgs& args) {
     loadPictureOptions(console);
     MainWindowSurroundings around(console);
+    if (job::isJobFile(args.text)) {
+        openJob(console, around, args.text);
+        return;
+    }
     takeIn(console.state<ImageState>(), around, args.text);
 }
 
