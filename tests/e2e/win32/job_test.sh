@@ -83,6 +83,8 @@ expect_engraver "FE x8 Erase last image" 20
 expect_engraver "image 32830 bytes" 30
 pause=$(sed -n 's/.*image 32830 bytes, \([0-9]*\) ms after the erase burst.*/\1/p' "$work/engraver.log")
 [ "$pause" -ge 3000 ] || fail "the image came $pause ms after the erase burst, not after the 3 s pause"
+took=$(awk -F'[][]' '/FE x8 Erase last image/ { erase = $2 } /image 32830 bytes/ { printf "%.0f", 1000 * ($2 - erase) }' "$work/engraver.log")
+say "upload at 57,600 baud: the image began $pause ms and was complete $took ms after the erase burst (floor 8,700 ms)"
 # The machine gets the preview's headers and its rows in the other order: it burns the first row it is given
 # at the top.
 python3 - "$out/image-1.bmp" "$preview" <<'EOF' || fail "the machine got other bytes than the preview's, flipped"
