@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <variant>
 
@@ -61,14 +62,16 @@ image::PictureRect storedRect(int orientation, int l, int t, int w, int h, int u
 // size asked, so that only the crop is ever held, at the drawn size.
 class CropSink : public image::RowSink {
   public:
-    CropSink(const Crop& crop, int longest) : crop_(crop), longest_(longest) {}
+    // `longest` gives the side the crop is resampled to from the crop's size, once the picture's is known.
+    CropSink(const Crop& crop, std::function<int(int, int)> longest)
+        : crop_(crop), longest_(std::move(longest)) {}
 
     image::DecodeOptions options() {
         image::DecodeOptions o;
         o.drawnSize = [this](int width, int height) {
             own_ = {width, height};
             const Crop c = cropOf(width, height);
-            const auto [tw, th] = fitWithin(c.width, c.height, longest_);
+            const auto [tw, th] = fitWithin(c.width, c.height, longest_(c.width, c.height));
             // The whole picture at the scale that gives the crop its drawn size.
             const double sx = static_cast<double>(tw) / c.width, sy = static_cast<double>(th) / c.height;
             return std::pair{std::max(1, static_cast<int>(std::ceil(width * sx))),
@@ -97,7 +100,7 @@ class CropSink : public image::RowSink {
         const int bottom = std::clamp(static_cast<int>(std::ceil((r.top + r.height) * fy)), top_ + 1, height);
         cw_ = right - left_;
         ch_ = bottom - top_;
-        auto [tw, th] = fitWithin(c.width, c.height, longest_);
+        auto [tw, th] = fitWithin(c.width, c.height, longest_(c.width, c.height));
         if (swap) std::swap(tw, th);
         scaler_ = std::make_unique<image::AreaScaler>(tw, th);
         return scaler_->begin(cw_, ch_);
@@ -114,7 +117,7 @@ class CropSink : public image::RowSink {
   private:
     Crop cropOf(int w, int h) const { return crop_.whole() ? Crop{0, 0, w, h} : crop_; }
     Crop crop_;
-    int longest_;
+    std::function<int(int, int)> longest_;
     int orientation_ = 1;
     std::optional<std::pair<int, int>> own_;
     bool outside_ = false;
@@ -193,18 +196,24 @@ std::vector<ItemNote> Pieces::prepare(const Layout& layout) {
                                                : std::make_shared<SharedPicture>(
                                                      SharedPicture{item.file, item.crop, 0, 0, {}}));
     }
-    for (const auto& picture : shared) {
-        const bool known = picture->ownWidth > 0;
-        const int cropW = picture->crop.whole() ? picture->ownWidth : picture->crop.width;
-        const int cropH = picture->crop.whole() ? picture->ownHeight : picture->crop.height;
-        int longest = 1;
-        for (const Item& item : layout.items)
-            if (item.kind == ItemKind::Picture && item.file == picture->file && item.crop == picture->crop)
-                longest = std::max(longest, known ? longestDrawnSide(item, cropW, cropH)
-                                                  : std::max({item.width, item.height, kFieldDots}));
-        longest = std::min(longest, kMaxItemSide);
-        const int have = std::max(picture->pixels.width, picture->pixels.height);
-        if (known && have > 0 && have >= std::min(longest, std::max(cropW, cropH))) continue;
+    for (auto& picture : shared) {
+        // The largest side any of its items draws it at: a function of the layout alone, so that a redraw
+        // and a fresh composition give the same pixels.
+        const auto longest = [&layout, file = picture->file, crop = picture->crop](int cropW, int cropH) {
+            int side = 1;
+            for (const Item& item : layout.items)
+                if (item.kind == ItemKind::Picture && item.file == file && item.crop == crop)
+                    side = std::max(side, longestDrawnSide(item, cropW, cropH));
+            return std::min(side, kMaxItemSide);
+        };
+        if (picture->ownWidth > 0 && !picture->pixels.empty()) {
+            const int cropW = picture->crop.whole() ? picture->ownWidth : picture->crop.width;
+            const int cropH = picture->crop.whole() ? picture->ownHeight : picture->crop.height;
+            const auto [tw, th] = fitWithin(cropW, cropH, longest(cropW, cropH));
+            if (picture->pixels.width == tw && picture->pixels.height == th) continue;
+        }
+        // A new one, never the kept one changed: converted items are known by their source's address.
+        picture = std::make_shared<SharedPicture>(SharedPicture{picture->file, picture->crop, 0, 0, {}});
         CropSink sink(picture->crop, longest);
         static constexpr image::Decoder kLater[] = {intake::decodeSvg};
         image::DecodeInfo info;
@@ -296,7 +305,22 @@ image::Bitmap itemEngraving(const Item& item, const image::Raster& source) {
     return image::convertToBlackAndWhite(drawn, {0, 0, drawn.width, drawn.height}, options);
 }
 
-Composition compose(const Layout& layout, const Pieces& pieces) {
+const image::Bitmap& Pieces::engraving(std::size_t index, const Item& item) {
+    if (engravings_.size() <= index) engravings_.resize(index + 1);
+    Item unplaced = item;
+    unplaced.placed = false;
+    unplaced.x = unplaced.y = 0;
+    Converted& kept = engravings_[index];
+    const image::Raster* from = source(index);
+    if (kept.bitmap.empty() || kept.source != from || !(kept.item == unplaced)) {
+        kept.item = std::move(unplaced);
+        kept.source = from;
+        kept.bitmap = from ? itemEngraving(item, *from) : image::Bitmap();
+    }
+    return kept.bitmap;
+}
+
+Composition compose(const Layout& layout, Pieces& pieces) {
     Composition out;
     for (std::size_t i = 0; i < layout.items.size(); ++i)
         if (!pieces.source(i)) out.refusals.push_back({i + 1, "nothing to draw"});
@@ -314,7 +338,7 @@ Composition compose(const Layout& layout, const Pieces& pieces) {
             out.offField.push_back({i + 1, "lies wholly off the engraving: nothing of it is engraved"});
             continue;
         }
-        const image::Bitmap alone = itemEngraving(item, source);
+        const image::Bitmap& alone = pieces.engraving(i, item);
         for (int y = y0; y < y1; ++y) {
             const std::uint8_t* from = alone.topRow(y - box.top);
             std::uint8_t* to = engraving.topRow(y);

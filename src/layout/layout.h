@@ -91,10 +91,20 @@ class Pieces {
     // The item's upright source (before its turn), or nullptr when it had none.
     const image::Raster* source(std::size_t index) const;
     std::size_t sharedPictures() const { return shared_.size(); }
+    // The item converted alone (itemEngraving), kept while nothing but its place changes, so that a redraw
+    // after a move only combines.
+    const image::Bitmap& engraving(std::size_t index, const Item& item);
+    void forgetEngravings() { engravings_.clear(); }
 
   private:
+    struct Converted {
+        Item item;  // placed, x and y cleared
+        const image::Raster* source = nullptr;
+        image::Bitmap bitmap;
+    };
     std::vector<std::shared_ptr<SharedPicture>> shared_;
     std::vector<std::shared_ptr<const image::Raster>> sources_;  // one per item
+    std::vector<Converted> engravings_;                          // one per item, once converted
 };
 
 // The box an item takes on the engraving, its natural size from its source.
@@ -110,7 +120,7 @@ image::Bitmap itemEngraving(const Item& item, const image::Raster& source);
 
 // The layout's engraving from prepared pieces: each item converted on its own, clipped to the engraving,
 // black wins; mirrored at the end.
-Composition compose(const Layout& layout, const Pieces& pieces);
+Composition compose(const Layout& layout, Pieces& pieces);
 // Pieces prepared and composed at once.
 Composition compose(const Layout& layout);
 

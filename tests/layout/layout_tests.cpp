@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -144,6 +145,31 @@ image::Raster detailed(int w, int h) {
 bool writeBmp(const std::string& path, const image::Raster& r) {
     const image::Bytes bmp = image::takeSnapshot(r, r.width, r.height, image::Resample::Halftone);
     return image::writeFile(path, {std::span<const std::uint8_t>(bmp)});
+}
+
+TEST(LayoutTest, ARedrawAfterEachEditIsWhatAFreshCompositionGives) {
+    testing::TempFolder folder;
+    const std::string large = folder.string() + "/large.bmp";
+    ASSERT_TRUE(writeBmp(large, detailed(1000, 800)));
+    Layout layout{{picture(0, 0, 200), code(300, 300), picture(250, 20, 150)}};
+    layout.items[2].file = large;
+    Pieces pieces;
+    ASSERT_TRUE(pieces.prepare(layout).empty());
+    const std::function<void(Layout&)> edits[] = {
+        [](Layout& l) { l.items[0].x += 7; },
+        [](Layout& l) { l.items[0].conversion.mode = image::Conversion::Jarvis; },
+        [](Layout& l) { l.items[1].quarterTurns = 1; },
+        [](Layout& l) { l.items[2].width = 480; },  // decoded again, larger
+        [](Layout& l) { l.items[2].width = 90; },   // and smaller
+        [](Layout& l) { l.items.push_back(l.items[2]); },
+        [](Layout& l) { l.mirror = true; },
+    };
+    for (std::size_t i = 0; i < std::size(edits); ++i) {
+        SCOPED_TRACE(i);
+        edits[i](layout);
+        ASSERT_TRUE(pieces.prepare(layout).empty());
+        EXPECT_EQ(compose(layout, pieces).preview.ToByteSet(), compose(layout).preview.ToByteSet());
+    }
 }
 
 TEST(LayoutTest, ACropOfALargePictureIsTheSameCropMadeBeforehand) {
