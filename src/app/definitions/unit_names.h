@@ -74,6 +74,7 @@ inline constexpr char kSizeLabel[] = "标签尺寸";
 inline constexpr char kFill[] = "按钮填满";
 inline constexpr char kInvert[] = "按钮反相";
 inline constexpr char kAutoLevel[] = "按钮自动色阶";
+inline constexpr char kMirror[] = "按钮镜像";
 inline constexpr char kDefaults[] = "按钮默认";
 }  // namespace picture_options_window
 
