@@ -318,6 +318,14 @@ bool reconvert(ImageState& state, Surroundings& around) {
     return written;
 }
 
+bool showEngraving(ImageState& state, Surroundings& around, const image::Bitmap& preview) {
+    state.engraving = preview;
+    const bool written = writePreview(state, around);
+    showAndFlip(state, around);
+    around.drawRulers();
+    return written;
+}
+
 void reload(ImageState& state, Surroundings& around) {
     if (state.typedText)
         takeInText(state, around, *state.typedText);

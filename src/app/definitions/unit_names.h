@@ -91,4 +91,20 @@ inline constexpr char kOk[] = "okButton";
 inline constexpr char kCancel[] = "cancelButton";
 }  // namespace text_window
 
+namespace layout_window {
+inline constexpr char kItems[] = "itemList";      // the items, back to front; the chosen one is edited
+inline constexpr char kContent[] = "contentBox";  // the text or web address Add text and Add QR code take
+inline constexpr char kAddPicture[] = "addPictureButton";
+inline constexpr char kAddText[] = "addTextButton";
+inline constexpr char kAddCode[] = "addCodeButton";
+inline constexpr char kRemove[] = "removeButton";
+inline constexpr char kX[] = "xBox";
+inline constexpr char kY[] = "yBox";
+inline constexpr char kWidth[] = "widthBox";
+inline constexpr char kHeight[] = "heightBox";
+inline constexpr char kTurn[] = "turnList";  // 0°, 90°, 180°, 270° clockwise
+inline constexpr char kStatus[] = "statusLabel";
+inline constexpr char kPreview[] = "previewBox";  // the engraving with every item's outline
+}  // namespace layout_window
+
 }  // namespace tessary

@@ -21,24 +21,6 @@ namespace tessary {
 namespace intake {
 namespace {
 
-// What the chooser offers: every extension of the formats the intake reads (the content decides, so all
-// files are offered too).
-std::string pictureFilters() {
-    static constexpr std::string_view kExtensions[] = {"jpg",  "jpeg", "jpe",  "jfif", "bmp",  "tif",
-                                                       "tiff", "png",  "pcx",  "pcd",  "webp", "gif",
-                                                       "heic", "heif", "avif", "svg"};
-    std::string patterns;
-    for (const bool upper : {false, true}) {
-        for (std::string_view e : kExtensions) {
-            std::string ext(e);
-            if (upper)
-                for (char& c : ext) c = static_cast<char>(c - 'a' + 'A');
-            patterns += (patterns.empty() ? "*." : " *.") + ext;
-        }
-    }
-    return "Pictures (" + patterns + ");;All files (*)";
-}
-
 struct UnsavedOptionsState {
     bool said = false;
 };
@@ -56,6 +38,24 @@ void viewOperation(Console& console, const EventArgs&) {
 }
 
 }  // namespace
+
+// What the chooser offers: every extension of the formats the intake reads (the content decides, so all
+// files are offered too).
+std::string pictureFilters() {
+    static constexpr std::string_view kExtensions[] = {"jpg",  "jpeg", "jpe",  "jfif", "bmp",  "tif",
+                                                       "tiff", "png",  "pcx",  "pcd",  "webp", "gif",
+                                                       "heic", "heif", "avif", "svg"};
+    std::string patterns;
+    for (const bool upper : {false, true}) {
+        for (std::string_view e : kExtensions) {
+            std::string ext(e);
+            if (upper)
+                for (char& c : ext) c = static_cast<char>(c - 'a' + 'A');
+            patterns += (patterns.empty() ? "*." : " *.") + ext;
+        }
+    }
+    return "Pictures (" + patterns + ");;All files (*)";
+}
 
 void rememberOrSay(Console& console, bool remembered) {
     bool& said = console.state<UnsavedOptionsState>().said;
@@ -113,6 +113,7 @@ void registerIntakeHandlers(HandlerRegistry& registry) {
     registry.add("closePictureOptions", intake::onClosePictureOptions);
     registry.add("openPicture", intake::onOpenPicture);
     registerTextWindowHandlers(registry);
+    registerLayoutWindowHandlers(registry);
 }
 
 }  // namespace tessary
