@@ -94,6 +94,7 @@ std::vector<MenuItem> previewMenu() {
         {"Picture options…", "openPictureOptions"},
         {"Open picture…", "openPicture"},
         {"Text…", "openTextWindow"},
+        {"Layout…", "openLayoutWindow"},
     };
 }
 
