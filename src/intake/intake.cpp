@@ -425,6 +425,14 @@ void replayTrail(ImageState& state, Surroundings& around, const ViewTrail& trail
     }
 }
 
+bool showEngraving(ImageState& state, Surroundings& around, const image::Bitmap& preview) {
+    state.engraving = preview;
+    const bool written = writePreview(state, around);
+    showAndFlip(state, around);
+    around.drawRulers();
+    return written;
+}
+
 void reload(ImageState& state, Surroundings& around) {
     if (state.typedText)
         takeInText(state, around, *state.typedText);

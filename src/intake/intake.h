@@ -98,6 +98,10 @@ bool reconvert(ImageState& state, Surroundings& around);
 // hold a picture just taken in.
 void replayTrail(ImageState& state, Surroundings& around, const ViewTrail& trail);
 
+// An engraving made elsewhere (a layout of several pieces; 512 x 512, 1 bit per pixel, as the preview shows
+// it) becomes the engraving bitmap, the preview file and the preview. False when the file was not written.
+bool showEngraving(ImageState& state, Surroundings& around, const image::Bitmap& preview);
+
 // "Conversion: " with the options that differ from the defaults, as the intake logs it; empty for the
 // defaults.
 std::string conversionLine(const ImageState& state);

@@ -44,6 +44,15 @@ const std::map<std::string, Area> kHandlerAreas = {
     {"closeTextWindow", Area::Image},
     {"textWindowChanged", Area::Image},
     {"keepTypedText", Area::Image},
+    {"openLayoutWindow", Area::Image},
+    {"showLayoutWindow", Area::Image},
+    {"layoutItemChosen", Area::Image},
+    {"layoutNumbersChanged", Area::Image},
+    {"layoutRemove", Area::Image},
+    {"layoutAddPicture", Area::Image},
+    {"layoutAddText", Area::Image},
+    {"layoutAddCode", Area::Image},
+    {"closeLayoutWindow", Area::Image},
     {"arrowKeys", Area::Engrave},
     {"jogUp", Area::Engrave},
     {"jogDown", Area::Engrave},
@@ -68,8 +77,9 @@ const std::map<std::string, Area> kHandlerAreas = {
 TEST(Bindings, EveryBoundHandlerIsRegistered) {
     HandlerRegistry registry;
     registerAllHandlers(registry);
-    for (const WindowDef* def : {&mainWindowDefinition(), &settingWindowDefinition(),
-                                 &pictureOptionsWindowDefinition(), &textWindowDefinition()}) {
+    for (const WindowDef* def :
+         {&mainWindowDefinition(), &settingWindowDefinition(), &pictureOptionsWindowDefinition(),
+          &textWindowDefinition(), &layoutWindowDefinition()}) {
         for (const auto& b : bindingsOf(*def)) {
             const auto area = kHandlerAreas.find(b.handler);
             ASSERT_NE(area, kHandlerAreas.end()) << "no area brings \"" << b.handler << "\"";
@@ -86,8 +96,9 @@ TEST(Bindings, AreasRegisterEveryHandlerTheyBring) {
 
 TEST(Bindings, EveryAreaHandlerIsBoundSomewhere) {
     std::set<std::string> bound;
-    for (const WindowDef* def : {&mainWindowDefinition(), &settingWindowDefinition(),
-                                 &pictureOptionsWindowDefinition(), &textWindowDefinition()}) {
+    for (const WindowDef* def :
+         {&mainWindowDefinition(), &settingWindowDefinition(), &pictureOptionsWindowDefinition(),
+          &textWindowDefinition(), &layoutWindowDefinition()}) {
         for (const auto& b : bindingsOf(*def)) bound.insert(b.handler);
     }
     for (const auto& [id, area] : kHandlerAreas) {

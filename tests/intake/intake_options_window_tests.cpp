@@ -86,6 +86,27 @@ TEST_F(OptionsWindowTest, OptionsThatCannotBeSavedStillApplyAndTheLogSaysSoOnce)
                   "Conversion: Floyd–Steinberg, inverted\r\n\r\n");
 }
 
+TEST_F(OptionsWindowTest, MirrorIsOffByDefaultMirrorsTheWholeEngravingThroughTheViewButtonsAndIsRemembered) {
+    drop(std::string(TESSARY_TESTDATA_DIR) + "/jpeg/Landscape_1.jpg");
+    const image::Bytes plain = readFile(previewFile());
+    console().dispatch(mainWindowDefinition(), "", event::kShortcut, {});
+    ASSERT_TRUE(options());
+    EXPECT_EQ(options()->getInt(picture_options_window::kMirror, prop::button::kChecked), 0);
+    const std::string before = log();
+    widgetOf<QPushButton>(options(), picture_options_window::kMirror)->click();
+    EXPECT_EQ(readFile(previewFile()), bitmapOf(plain).Mirror(true, false).ToByteSet());
+    EXPECT_EQ(state().engraving.ToByteSet(), bitmapOf(plain).Mirror(true, true).ToByteSet());
+    EXPECT_EQ(log().substr(before.size()), "Conversion: Threshold, mirrored\r\n\r\n");
+    EXPECT_EQ(settings.value("picture/mirror"), "true");
+    // Four turns bring back the same mirrored engraving.
+    for (int i = 0; i < 4; ++i) click(main_window::kRotate);
+    EXPECT_EQ(readFile(previewFile()), bitmapOf(plain).Mirror(true, false).ToByteSet());
+    widgetOf<QPushButton>(options(), picture_options_window::kDefaults)->click();
+    EXPECT_EQ(options()->getInt(picture_options_window::kMirror, prop::button::kChecked), 0);
+    EXPECT_EQ(readFile(previewFile()), plain);
+    EXPECT_EQ(settings.value("picture/mirror"), "false");
+}
+
 TEST_F(OptionsWindowTest, ContextMenuAnywhereOnThePreviewAndCtrlShiftPOpenItWithTheListFocused) {
     for (std::string_view unit :
          {main_window::kPreview, main_window::kVerticalRuler, main_window::kHorizontalRuler}) {

@@ -12,7 +12,7 @@ namespace {
 
 class OtherWaysIn : public MainWindow {
   protected:
-    // The preview's context menu: "Picture options…", "Open picture…", "Text…".
+    // The preview's context menu: "Picture options…", "Open picture…", "Text…", "Layout…".
     void menuItem(int index) {
         const auto& menu = mainWindowDefinition().find(main_window::kPreview)->contextMenu;
         ASSERT_GT(menu.size(), static_cast<std::size_t>(index));
@@ -30,12 +30,14 @@ class OtherWaysIn : public MainWindow {
 
 TEST(PreviewMenu, OpenPictureAndTextFollowPictureOptions) {
     const auto& menu = mainWindowDefinition().find(main_window::kPreview)->contextMenu;
-    ASSERT_EQ(menu.size(), 3u);
+    ASSERT_EQ(menu.size(), 4u);
     EXPECT_EQ(menu[0].caption, "Picture options…");
     EXPECT_EQ(menu[1].caption, "Open picture…");
     EXPECT_EQ(menu[1].handler, "openPicture");
     EXPECT_EQ(menu[2].caption, "Text…");
     EXPECT_EQ(menu[2].handler, "openTextWindow");
+    EXPECT_EQ(menu[3].caption, "Layout…");
+    EXPECT_EQ(menu[3].handler, "openLayoutWindow");
 }
 
 TEST_F(OtherWaysIn, ChosenAndStartFilesAreTakenInAsADrop) {

@@ -13,6 +13,7 @@
 #include "intake/drawn_pictures.h"
 #include "intake/headless.h"
 #include "job_options.h"
+#include "layout_option.h"
 #include "platform/program.h"
 #include "qr_option.h"
 #include "threshold_option.h"
@@ -26,6 +27,7 @@ constexpr const char* kUsage =
     "       tessary-prepare [OPTION]... --text TEXT [--font FAMILY] [--bold] [--italic]\n"
     "                       [--align left|centre|right] OUT.bmp\n"
     "       tessary-prepare [--module N] [--ecc L|M|Q|H] [--quiet-zone N] [--mirror] --qr TEXT OUT.bmp\n"
+    "       tessary-prepare [--mirror] --layout FILE OUT.bmp\n"
     "Takes in the picture IN as the console does when it is dropped on its window: fitted into the\n"
     "490 x 490 field, converted to black and white, and written to OUT.bmp as the engraving preview\n"
     "(512 x 512, 1 bit per pixel). Prints the log lines of the intake.\n"
@@ -48,6 +50,10 @@ constexpr const char* kUsage =
     "  --ecc L|M|Q|H      error correction: 7, 15 (default), 25 or 30 % of the code can be restored\n"
     "  --quiet-zone N     the white border, N modules wide (default 4)\n"
     "A code that would not fit the 490-dot field is refused with how much of the text would.\n"
+    "\n"
+    "Several pictures, text blocks and QR codes on one engraving:\n"
+    "  --layout FILE      the layout description (see the manual page): each item placed, sized, turned\n"
+    "                     and converted on its own, then combined, black winning\n"
     "\n"
     "Size of the picture in the field (the default: its own, a larger picture reduced to the field):\n"
     "  --size N           its longer side N dots, 1..490; a smaller picture is enlarged\n"
@@ -155,6 +161,7 @@ int main(int argc, char** argv) {
     tessary::render::TextStyle style;
     bool textOptions = false;
     tessary::prepare::QrRequest qr;
+    std::optional<std::string> layoutFile;
     bool options = true;
     tessary::prepare::JobOptions jobOptions;
     for (int i = 1; i < argc; ++i) {
@@ -212,6 +219,12 @@ int main(int argc, char** argv) {
         if (const auto taken = tessary::prepare::takeQrOption(arg, takeValue, qr, refusal);
             taken != tessary::prepare::OptionTaken::NotMine) {
             if (taken == tessary::prepare::OptionTaken::Refused) return usageError(refusal);
+            continue;
+        }
+        if (arg == "--layout") {
+            const auto v = takeValue();
+            if (!v) return usageError("--layout needs a file");
+            layoutFile = std::string(*v);
             continue;
         }
         if (arg == "--text" || arg == "--font" || arg == "--align") {
@@ -280,7 +293,7 @@ int main(int argc, char** argv) {
         }
         conversion.*(numeric->field) = *number;
     }
-    const std::size_t expected = text || qr.wanted ? 1 : 2;
+    const std::size_t expected = text || qr.wanted || layoutFile ? 1 : 2;
     if (files.size() != expected || files.front().empty() || files.back().empty()) {
         std::fputs(kUsage, stderr);
         return 2;
@@ -289,6 +302,16 @@ int main(int argc, char** argv) {
     if (qr.options && !qr.wanted) return usageError("--module, --ecc and --quiet-zone go with --qr");
     if (qr.wanted && (jobOptions.saveJob || jobOptions.settingsGiven))
         return usageError("a job keeps a picture or a text: --qr goes without --save-job");
+    if (layoutFile && (jobOptions.saveJob || jobOptions.settingsGiven))
+        return usageError("a job keeps one picture or text today: --layout goes without --save-job");
+    if (layoutFile) {
+        image::ConversionOptions mirrorOnly;
+        mirrorOnly.mirror = conversion.mirror;
+        if (text || qr.wanted || qr.options || textOptions || !(conversion == mirrorOnly))
+            return usageError(
+                "--layout sets each item's text, code and conversion itself: it takes --mirror only");
+        return tessary::prepare::writeLayout(*layoutFile, conversion.mirror, files.back());
+    }
     if (qr.wanted) {
         image::ConversionOptions mirrorOnly;
         mirrorOnly.mirror = conversion.mirror;

@@ -9,6 +9,8 @@ namespace tessary {
 const WindowDef& mainWindowDefinition();
 const WindowDef& settingWindowDefinition();
 const WindowDef& textWindowDefinition();
+// Not modal: several pictures, text blocks and QR codes on one engraving, placed by their numbers.
+const WindowDef& layoutWindowDefinition();
 // Not modal: the conversion and the adjustments of the prepared picture, applied as they change.
 const WindowDef& pictureOptionsWindowDefinition();
 

@@ -29,9 +29,9 @@ WindowDef build() {
     WindowDef w;
     w.name = "Picture options";
     w.width = 336;
-    w.height = 555;
+    w.height = 595;
     w.clientWidth = 330;
-    w.clientHeight = 526;
+    w.clientHeight = 566;
     w.besideMainClearOf = main_window::kPreviewGroup;  // the preview it changes stays in view
     w.minimizeBox = false;
     w.maximizeBox = false;
@@ -75,6 +75,9 @@ WindowDef build() {
                              "pictureOptionChanged"));
     w.units.push_back(button(picture_options_window::kDefaults, "", {kLeft + 210, 478, 96, 32}, "Defaults",
                              "pictureOptionsDefaults"));
+    // The whole engraving mirrored left to right, as stamps and glass engraved from behind need it.
+    w.units.push_back(
+        toggle(picture_options_window::kMirror, {kLeft, 518, 96, 32}, "Mirror", "pictureOptionChanged"));
     return w;
 }
 

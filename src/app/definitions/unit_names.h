@@ -74,6 +74,7 @@ inline constexpr char kSizeLabel[] = "标签尺寸";
 inline constexpr char kFill[] = "按钮填满";
 inline constexpr char kInvert[] = "按钮反相";
 inline constexpr char kAutoLevel[] = "按钮自动色阶";
+inline constexpr char kMirror[] = "按钮镜像";
 inline constexpr char kDefaults[] = "按钮默认";
 }  // namespace picture_options_window
 
@@ -89,5 +90,21 @@ inline constexpr char kPreview[] = "previewBox";
 inline constexpr char kOk[] = "okButton";
 inline constexpr char kCancel[] = "cancelButton";
 }  // namespace text_window
+
+namespace layout_window {
+inline constexpr char kItems[] = "itemList";      // the items, back to front; the chosen one is edited
+inline constexpr char kContent[] = "contentBox";  // the text or web address Add text and Add QR code take
+inline constexpr char kAddPicture[] = "addPictureButton";
+inline constexpr char kAddText[] = "addTextButton";
+inline constexpr char kAddCode[] = "addCodeButton";
+inline constexpr char kRemove[] = "removeButton";
+inline constexpr char kX[] = "xBox";
+inline constexpr char kY[] = "yBox";
+inline constexpr char kWidth[] = "widthBox";
+inline constexpr char kHeight[] = "heightBox";
+inline constexpr char kTurn[] = "turnList";  // 0°, 90°, 180°, 270° clockwise
+inline constexpr char kStatus[] = "statusLabel";
+inline constexpr char kPreview[] = "previewBox";  // the engraving with every item's outline
+}  // namespace layout_window
 
 }  // namespace tessary

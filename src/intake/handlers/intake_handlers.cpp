@@ -23,24 +23,6 @@ namespace tessary {
 namespace intake {
 namespace {
 
-// What the chooser offers: every extension of the formats the intake reads (the content decides, so all
-// files are offered too).
-std::string pictureFilters() {
-    static constexpr std::string_view kExtensions[] = {"jpg",  "jpeg", "jpe",  "jfif", "bmp",  "tif",
-                                                       "tiff", "png",  "pcx",  "pcd",  "webp", "gif",
-                                                       "heic", "heif", "avif", "svg"};
-    std::string patterns;
-    for (const bool upper : {false, true}) {
-        for (std::string_view e : kExtensions) {
-            std::string ext(e);
-            if (upper)
-                for (char& c : ext) c = static_cast<char>(c - 'a' + 'A');
-            patterns += (patterns.empty() ? "*." : " *.") + ext;
-        }
-    }
-    return "Pictures and jobs (" + patterns + " *.tessary);;All files (*)";
-}
-
 struct UnsavedOptionsState {
     bool said = false;
 };
@@ -58,6 +40,25 @@ void viewOperation(Console& console, const EventArgs&) {
 }
 
 }  // namespace
+
+// What the chooser offers: every extension of the formats the intake reads (the content decides, so all
+// files are offered too).
+std::string pictureFilters(bool withJobs) {
+    static constexpr std::string_view kExtensions[] = {"jpg",  "jpeg", "jpe",  "jfif", "bmp",  "tif",
+                                                       "tiff", "png",  "pcx",  "pcd",  "webp", "gif",
+                                                       "heic", "heif", "avif", "svg"};
+    std::string patterns;
+    for (const bool upper : {false, true}) {
+        for (std::string_view e : kExtensions) {
+            std::string ext(e);
+            if (upper)
+                for (char& c : ext) c = static_cast<char>(c - 'a' + 'A');
+            patterns += (patterns.empty() ? "*." : " *.") + ext;
+        }
+    }
+    if (withJobs) return "Pictures and jobs (" + patterns + " *.tessary);;All files (*)";
+    return "Pictures (" + patterns + ");;All files (*)";
+}
 
 void rememberOrSay(Console& console, bool remembered) {
     bool& said = console.state<UnsavedOptionsState>().said;
@@ -99,7 +100,7 @@ void onFilesDropped(Console& console, const EventArgs& args) {
 void onOpenPicture(Console& console, const EventArgs&) {
     std::string& folder = console.state<OpenPictureState>().folder;
     const std::optional<std::string> path =
-        console.dialogs().openFile(kOpenPictureTitle, folder, pictureFilters());
+        console.dialogs().openFile(kOpenPictureTitle, folder, pictureFilters(true));
     if (!path || path->empty()) return;
     folder = platform::textFromPath(platform::pathFromText(*path).parent_path());
     EventArgs drop;
@@ -137,6 +138,7 @@ void registerIntakeHandlers(HandlerRegistry& registry) {
     registry.add("closePictureOptions", intake::onClosePictureOptions);
     registry.add("openPicture", intake::onOpenPicture);
     registerTextWindowHandlers(registry);
+    registerLayoutWindowHandlers(registry);
 }
 
 }  // namespace tessary

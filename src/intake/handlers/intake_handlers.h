@@ -18,6 +18,9 @@ void onOpenPicture(Console& console, const EventArgs& args);
 // The main window is about to be destroyed: the preview file goes.
 void onMainWindowClosing(Console& console, const EventArgs& args);
 
+// The file chooser's filters for pictures (every extension the intake reads, and all files).
+std::string pictureFilters(bool withJobs = false);
+
 // Options the user chose are kept for the next run; when they cannot be, the log says so once a run.
 void rememberOrSay(Console& console, bool remembered);
 
@@ -46,5 +49,8 @@ void onClosePictureOptions(Console& console, const EventArgs& args);
 // "pictureOptionReleased", "pictureOptionsDefaults", "pictureOptionsClosing", "closePictureOptions",
 // "openPicture", "openTextWindow", "fillTextWindow", "takeInTypedText", "closeTextWindow".
 void registerIntakeHandlers(HandlerRegistry& registry);
+// "openLayoutWindow", "showLayoutWindow", "layoutItemChosen", "layoutNumbersChanged", "layoutRemove",
+// "layoutAddPicture", "layoutAddText", "layoutAddCode", "closeLayoutWindow".
+void registerLayoutWindowHandlers(HandlerRegistry& registry);
 
 }  // namespace tessary

@@ -79,10 +79,11 @@ constexpr std::array<std::pair<std::string_view, int image::ConversionOptions::*
     {"picture/sharpen", &image::ConversionOptions::sharpen},
     {"picture/size", &image::ConversionOptions::size},
 }};
-constexpr std::array<std::pair<std::string_view, bool image::ConversionOptions::*>, 3> kSwitchKeys = {{
+constexpr std::array<std::pair<std::string_view, bool image::ConversionOptions::*>, 4> kSwitchKeys = {{
     {"picture/invert", &image::ConversionOptions::invert},
     {"picture/autoLevel", &image::ConversionOptions::autoLevel},
     {"picture/fill", &image::ConversionOptions::fill},
+    {"picture/mirror", &image::ConversionOptions::mirror},
 }};
 
 struct OptionsWindowState {
@@ -134,6 +135,7 @@ void setControls(Console& console, Window& window, const image::ConversionOption
     window.set(picture_options_window::kInvert, prop::button::kChecked, std::int32_t{o.invert ? 1 : 0});
     window.set(picture_options_window::kAutoLevel, prop::button::kChecked, std::int32_t{o.autoLevel ? 1 : 0});
     window.set(picture_options_window::kFill, prop::button::kChecked, std::int32_t{o.fill ? 1 : 0});
+    window.set(picture_options_window::kMirror, prop::button::kChecked, std::int32_t{o.mirror ? 1 : 0});
     ui.applying = false;
     showValues(window, o);
 }
@@ -152,6 +154,7 @@ image::ConversionOptions readControls(Window& window, const image::ConversionOpt
     o.invert = window.getInt(picture_options_window::kInvert, prop::button::kChecked) != 0;
     o.autoLevel = window.getInt(picture_options_window::kAutoLevel, prop::button::kChecked) != 0;
     o.fill = window.getInt(picture_options_window::kFill, prop::button::kChecked) != 0;
+    o.mirror = window.getInt(picture_options_window::kMirror, prop::button::kChecked) != 0;
     return o;
 }
 
