@@ -63,13 +63,20 @@ const std::map<std::string, Area> kHandlerAreas = {
     {"sendBurningTime", Area::Engrave},
     {"positionReport", Area::Engrave},
     {"saveStepPulse", Area::Engrave},
+    {"openJobWindow", Area::Engrave},
+    {"fillJobWindow", Area::Engrave},
+    {"jobPassesKey", Area::Engrave},
+    {"jobCopiesKey", Area::Engrave},
+    {"keepJobCounts", Area::Engrave},
+    {"closeJobWindow", Area::Engrave},
 };
 
 TEST(Bindings, EveryBoundHandlerIsRegistered) {
     HandlerRegistry registry;
     registerAllHandlers(registry);
-    for (const WindowDef* def : {&mainWindowDefinition(), &settingWindowDefinition(),
-                                 &pictureOptionsWindowDefinition(), &textWindowDefinition()}) {
+    for (const WindowDef* def :
+         {&mainWindowDefinition(), &settingWindowDefinition(), &pictureOptionsWindowDefinition(),
+          &textWindowDefinition(), &jobWindowDefinition()}) {
         for (const auto& b : bindingsOf(*def)) {
             const auto area = kHandlerAreas.find(b.handler);
             ASSERT_NE(area, kHandlerAreas.end()) << "no area brings \"" << b.handler << "\"";
@@ -86,8 +93,9 @@ TEST(Bindings, AreasRegisterEveryHandlerTheyBring) {
 
 TEST(Bindings, EveryAreaHandlerIsBoundSomewhere) {
     std::set<std::string> bound;
-    for (const WindowDef* def : {&mainWindowDefinition(), &settingWindowDefinition(),
-                                 &pictureOptionsWindowDefinition(), &textWindowDefinition()}) {
+    for (const WindowDef* def :
+         {&mainWindowDefinition(), &settingWindowDefinition(), &pictureOptionsWindowDefinition(),
+          &textWindowDefinition(), &jobWindowDefinition()}) {
         for (const auto& b : bindingsOf(*def)) bound.insert(b.handler);
     }
     for (const auto& [id, area] : kHandlerAreas) {

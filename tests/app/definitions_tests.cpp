@@ -162,6 +162,7 @@ TEST(WindowDefinitions, BindEveryEventOfTheBindingTableAndNothingElse) {
         {"", event::kShortcut, "openPictureOptions"},
         {"", event::kShortcut + 1, "openPicture"},
         {"", event::kShortcut + 2, "openTextWindow"},
+        {"", event::kShortcut + 3, "openJobWindow"},
         {main_window::kRotate, event::kClick, "rotate"},
         {main_window::kReload, event::kClick, "reload"},
         {main_window::kZoomOut, event::kClick, "zoomOut"},

@@ -14,6 +14,7 @@
 #include <QEventLoop>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QTest>
 #include <QTimer>
 #include <QUrl>
 #include <cctype>
@@ -81,7 +82,9 @@ class NoBoxes : public Dialogs {
     void messageBox(std::string_view text, int, std::string_view title) override {
         shown.push_back(std::string(title) + ": " + std::string(text));
     }
+    void askForAttention(Window&) override { ++calls; }
     std::vector<std::string> shown;
+    int calls = 0;  // the notices when work was done
 };
 
 // The virtual engraver, started on COM5 of a fresh port directory and stopped by its pid.
@@ -149,6 +152,74 @@ class Job : public ::testing::Test {
     }
     void click(std::string_view unit) { qobject_cast<QAbstractButton*>(widget(unit))->click(); }
 
+    // The virtual engraver on COM5 and the console connected to it.
+    void connectedConsole() {
+        engraver_ = std::make_unique<Engraver>(dir_);
+        ASSERT_TRUE(engraver_->started());
+        ASSERT_TRUE(processUntil([&] { return fs::exists(dir_ / "COM5"); }, 10s)) << engraver_->log();
+        console_ = std::make_unique<Console>(clock_, boxes_, host_, registry_);
+        console_->setRunDirectory(dir_.string());
+        ASSERT_TRUE(console_->createMainWindow(mainWindowDefinition()));
+        ASSERT_EQ(console_->main().getText(main_window::kConnect, prop::button::kCaption), "Connected");
+    }
+
+    // A small black cross in a white picture (a short walk), dropped on the window; the image it makes.
+    Bytes dropCross() {
+        image::Raster picture(60, 60);
+        std::fill(picture.rgb.begin(), picture.rgb.end(), std::uint8_t{255});
+        for (int i = 20; i < 40; ++i) {
+            for (const auto& [x, y] : {std::pair{i, 30}, std::pair{30, i}})
+                std::fill_n(picture.at(x, y), 3, std::uint8_t{0});
+        }
+        const fs::path picturePath = dir_ / "cross.bmp";
+        const Bytes bmp = image::bmp24(picture, false);
+        std::ofstream(picturePath, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(picturePath.string()))});
+        QWidget* window = static_cast<qt::QtWindow&>(console_->main()).widget();
+        QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        // A drop goes to the widget that took the drag's entry.
+        QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window, &enter);
+        QApplication::sendEvent(window, &drop);
+        EXPECT_TRUE(drop.isAccepted());
+        EXPECT_TRUE(
+            processUntil([&] { return !console_->state<intake::ImageState>().engraving.empty(); }, 10s));
+        return console_->state<intake::ImageState>().engraving.ToByteSet();
+    }
+
+    std::string logText() { return console_->main().getText(main_window::kLog, prop::editbox::kContent); }
+    std::size_t logCount(std::string_view line) {
+        const std::string log = logText();
+        std::size_t n = 0;
+        for (auto at = log.find(line); at != std::string::npos; at = log.find(line, at + 1)) ++n;
+        return n;
+    }
+    QString barText() {
+        for (auto* bar : widget(main_window::kPreviewGroup)->findChildren<QProgressBar*>())
+            if (bar->isVisible()) return bar->text();
+        return {};
+    }
+
+    // What the machine heard and did: "FE x8 Erase last image: ...", "image 32830 bytes, ...",
+    // "F1 Start carving: ...", "carving finished, ...".
+    std::vector<std::string> machineLines() {
+        std::vector<std::string> messages;
+        std::istringstream lines(engraver_->log());
+        for (std::string line; std::getline(lines, line);) {
+            const auto close = line.find("] ");
+            if (line.empty() || line[0] != '[' || close == std::string::npos) continue;
+            const std::string text = line.substr(close + 2);
+            const bool hex = text.size() > 2 && std::isxdigit(static_cast<unsigned char>(text[0])) &&
+                             std::isxdigit(static_cast<unsigned char>(text[1])) && text[2] == ' ';
+            if (hex || text.starts_with("FE x") || text.starts_with("image ") ||
+                text.starts_with("dropped ") || text.starts_with("carving finished"))
+                messages.push_back(text);
+        }
+        return messages;
+    }
+
     fs::path dir_;
     TimedClock clock_;
     NoBoxes boxes_;
@@ -159,41 +230,10 @@ class Job : public ::testing::Test {
 };
 
 TEST_F(Job, DroppedPictureIsSentAndCarvedWithTheLaserShownOverThePreview) {
-    engraver_ = std::make_unique<Engraver>(dir_);
-    ASSERT_TRUE(engraver_->started());
-    ASSERT_TRUE(processUntil([&] { return fs::exists(dir_ / "COM5"); }, 10s)) << engraver_->log();
-
-    console_ = std::make_unique<Console>(clock_, boxes_, host_, registry_);
-    console_->setRunDirectory(dir_.string());
-    ASSERT_TRUE(console_->createMainWindow(mainWindowDefinition()));
+    connectedConsole();
     Window& main = console_->main();
-    ASSERT_EQ(main.getText(main_window::kConnect, prop::button::kCaption), "Connected");
-
-    // A small black cross in a white picture: a short walk.
-    image::Raster picture(60, 60);
-    std::fill(picture.rgb.begin(), picture.rgb.end(), std::uint8_t{255});
-    for (int i = 20; i < 40; ++i) {
-        for (const auto& [x, y] : {std::pair{i, 30}, std::pair{30, i}})
-            std::fill_n(picture.at(x, y), 3, std::uint8_t{0});
-    }
-    const fs::path picturePath = dir_ / "cross.bmp";
-    std::ofstream(picturePath, std::ios::binary)
-        .write(reinterpret_cast<const char*>(image::bmp24(picture, false).data()),
-               static_cast<std::streamsize>(image::bmp24(picture, false).size()));
-
-    QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(picturePath.string()))});
-    QWidget* window = static_cast<qt::QtWindow&>(main).widget();
-    QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    // A drop goes to the widget that took the drag's entry.
-    QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(window, &enter);
-    QApplication::sendEvent(window, &drop);
-    ASSERT_TRUE(drop.isAccepted());
-    ASSERT_TRUE(processUntil([&] { return !console_->state<intake::ImageState>().engraving.empty(); }, 10s))
-        << main.getText(main_window::kLog, prop::editbox::kContent)
-        << (boxes_.shown.empty() ? "" : boxes_.shown.front());
-    const Bytes wireImage = console_->state<intake::ImageState>().engraving.ToByteSet();
+    const Bytes wireImage = dropCross();
+    ASSERT_FALSE(wireImage.empty()) << logText() << (boxes_.shown.empty() ? "" : boxes_.shown.front());
 
     QString barDuringPause;
     QTimer::singleShot(1500, [&] {
@@ -240,8 +280,10 @@ TEST_F(Job, DroppedPictureIsSentAndCarvedWithTheLaserShownOverThePreview) {
     EXPECT_NE(engraver_->log().find("carving finished, " + std::to_string(black.size()) + " pixels reported"),
               std::string::npos)
         << engraver_->log();
-    for (auto* bar : widget(main_window::kPreviewGroup)->findChildren<QProgressBar*>())
-        EXPECT_FALSE(bar->isVisible());
+    // The notice: the window asked for attention once, and the bar says how long the piece took.
+    EXPECT_EQ(boxes_.calls, 1);
+    EXPECT_TRUE(std::regex_match(barText().toStdString(), std::regex("Finished in ([0-9]+ min )?[0-9]+ s")))
+        << barText().toStdString();
     const QImage shown = widget(main_window::kPreview)->grab().toImage();
     for (const auto& [x, y] : black) {
         const QColor c = shown.pixelColor(x, y);
@@ -250,19 +292,7 @@ TEST_F(Job, DroppedPictureIsSentAndCarvedWithTheLaserShownOverThePreview) {
 
     // What the machine heard: the erase burst, the image after the console's real pause, then Start.
     const std::string log = engraver_->log();
-    std::vector<std::string> messages;
-    std::istringstream lines(log);
-    for (std::string line; std::getline(lines, line);) {
-        // "[   12.345] FE x8 Erase last image: ...": the machine's line for each message it read.
-        const auto close = line.find("] ");
-        if (line.empty() || line[0] != '[' || close == std::string::npos) continue;
-        const std::string text = line.substr(close + 2);
-        const bool hex = text.size() > 2 && std::isxdigit(static_cast<unsigned char>(text[0])) &&
-                         std::isxdigit(static_cast<unsigned char>(text[1])) && text[2] == ' ';
-        if (hex || text.starts_with("FE x") || text.starts_with("image ") || text.starts_with("dropped ")) {
-            messages.push_back(text);
-        }
-    }
+    const std::vector<std::string> messages = machineLines();
     ASSERT_GE(messages.size(), 3u) << log;
     EXPECT_TRUE(messages[0].starts_with("FE x8 Erase last image")) << log;
     const std::string imageLine = "image 32830 bytes, ";
@@ -275,6 +305,110 @@ TEST_F(Job, DroppedPictureIsSentAndCarvedWithTheLaserShownOverThePreview) {
     EXPECT_GE(std::stoi(gap), 2900);
     EXPECT_TRUE(messages[2].starts_with("F1 Start carving")) << log;
     EXPECT_EQ(readFile(dir_ / "out" / "image-1.bmp"), std::string(wireImage.begin(), wireImage.end()));
+}
+
+Window* jobWindow(Console& console) { return console.window(jobWindowDefinition().name); }
+
+void setJobCounts(Console& console, const std::string& passes, const std::string& copies) {
+    console.openWindow(jobWindowDefinition());
+    Window* w = jobWindow(console);
+    ASSERT_TRUE(w);
+    w->set(job_window::kPasses, prop::editbox::kContent, passes);
+    w->set(job_window::kCopies, prop::editbox::kContent, copies);
+    qobject_cast<QAbstractButton*>(dynamic_cast<qt::QtUnit&>(w->unit(job_window::kOk)).widget())->click();
+    ASSERT_FALSE(jobWindow(console));
+}
+
+TEST_F(Job, TwoPassesSendOneRecarveAfterTheFirstPassFinishedAndCallWhenDone) {
+    connectedConsole();
+    setJobCounts(*console_, "2", "1");
+    dropCross();
+    click(main_window::kUploadImage);
+    click(main_window::kStart);
+    // Each report redraws the bar within one delivery of many bytes: its texts are caught as they change.
+    QString secondPass;
+    for (auto* bar : widget(main_window::kPreviewGroup)->findChildren<QProgressBar*>())
+        QObject::connect(bar, &QProgressBar::valueChanged, [&secondPass, bar] {
+            if (bar->text().startsWith("Pass 2 of 2")) secondPass = bar->text();
+        });
+    ASSERT_TRUE(processUntil([&] { return logCount("Engraving finished in ") == 2; }, 60s))
+        << logText() << engraver_->log();
+    EXPECT_TRUE(secondPass.startsWith("Pass 2 of 2 \u00B7 Engraving: ")) << secondPass.toStdString();
+    processUntil([&] { return machineLines().size() >= 6; }, 5s);
+    const std::vector<std::string> heard = machineLines();
+    const std::vector<std::string> starts = {"FE x8",  "image 32830 bytes", "F1 ", "carving finished",
+                                             "FC 77 ", "carving finished"};
+    ASSERT_EQ(heard.size(), starts.size()) << engraver_->log();
+    for (std::size_t i = 0; i < starts.size(); ++i) EXPECT_TRUE(heard[i].starts_with(starts[i])) << heard[i];
+    EXPECT_EQ(logCount("Recarve\r\n\r\n"), 1u);
+    EXPECT_EQ(boxes_.calls, 1);
+    EXPECT_TRUE(barText().startsWith("Finished in ")) << barText().toStdString();
+}
+
+TEST_F(Job, EachPieceButTheLastWaitsForStartAndTheCountSurvivesALostMachine) {
+    connectedConsole();
+    setJobCounts(*console_, "1", "2");
+    dropCross();
+    click(main_window::kUploadImage);
+    click(main_window::kStart);
+    const std::string waiting = "Piece 1 of 2 done: put the next piece in place and press Start";
+    ASSERT_TRUE(processUntil([&] { return barText().toStdString() == waiting; }, 60s)) << logText();
+    EXPECT_EQ(boxes_.calls, 1);
+    // Break and Connect again: nothing is sent, and the next Start burns piece 2.
+    const std::size_t heardBefore = machineLines().size();
+    click(main_window::kDisconnect);
+    click(main_window::kConnect);
+    ASSERT_EQ(console_->main().getText(main_window::kConnect, prop::button::kCaption), "Connected");
+    processUntil([] { return false; }, 300ms);
+    EXPECT_EQ(machineLines().size(), heardBefore);
+    EXPECT_EQ(barText().toStdString(), waiting);
+    click(main_window::kStart);
+    EXPECT_TRUE(barText().startsWith("Piece 2 of 2")) << barText().toStdString();
+    ASSERT_TRUE(processUntil([&] { return logCount("Engraving finished in ") == 2; }, 60s)) << logText();
+    EXPECT_EQ(boxes_.calls, 2);
+    EXPECT_TRUE(barText().startsWith("Finished in ")) << barText().toStdString();
+    EXPECT_EQ(logCount("Recarve\r\n\r\n"), 0u);
+}
+
+// The window itself, as the operator uses it: Ctrl+J, the focus on Passes, Up, Return.
+TEST_F(Job, TheJobWindowOpensOnPassesRaisesItWithUpAndKeepsItWithReturn) {
+    console_ = std::make_unique<Console>(clock_, boxes_, host_, registry_);
+    console_->setRunDirectory(dir_.string());
+    ASSERT_TRUE(console_->createMainWindow(mainWindowDefinition()));
+    QWidget* mainWidget = static_cast<qt::QtWindow&>(console_->main()).widget();
+    const auto press = [](QWidget* top, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        top->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(top, 30000));
+        QTest::keyClick(top->focusWidget() ? top->focusWidget() : top, key, modifiers);
+    };
+    const std::string before = logText();
+    for (const auto& [keys, passes] :
+         {std::pair{std::vector{Qt::Key_Up, Qt::Key_Up}, "3"},
+          std::pair{std::vector{Qt::Key_Down, Qt::Key_Down, Qt::Key_Down}, "1"}}) {
+        press(mainWidget, Qt::Key_J, Qt::ControlModifier);
+        Window* w = jobWindow(*console_);
+        ASSERT_TRUE(w);
+        QWidget* top = static_cast<qt::QtWindow*>(w)->widget();
+        top->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(top, 30000));
+        EXPECT_EQ(top->focusWidget(), dynamic_cast<qt::QtUnit&>(w->unit(job_window::kPasses)).widget());
+        for (Qt::Key key : keys) press(top, key);
+        EXPECT_EQ(w->getText(job_window::kPasses, prop::editbox::kContent), passes);
+        press(top, Qt::Key_Return);
+        EXPECT_FALSE(jobWindow(*console_));
+        // Opened again, it shows what was kept.
+        console_->openWindow(jobWindowDefinition());
+        EXPECT_EQ(jobWindow(*console_)->getText(job_window::kPasses, prop::editbox::kContent), passes);
+        console_->closeWindow(*jobWindow(*console_));
+    }
+    // Escape closes it without keeping; nothing of it reaches the log.
+    console_->openWindow(jobWindowDefinition());
+    jobWindow(*console_)->set(job_window::kCopies, prop::editbox::kContent, std::string("7"));
+    press(static_cast<qt::QtWindow*>(jobWindow(*console_))->widget(), Qt::Key_Escape);
+    EXPECT_FALSE(jobWindow(*console_));
+    console_->openWindow(jobWindowDefinition());
+    EXPECT_EQ(jobWindow(*console_)->getText(job_window::kCopies, prop::editbox::kContent), "1");
+    EXPECT_EQ(logText(), before);
 }
 
 }  // namespace

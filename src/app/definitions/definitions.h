@@ -11,5 +11,7 @@ const WindowDef& settingWindowDefinition();
 const WindowDef& textWindowDefinition();
 // Not modal: the conversion and the adjustments of the prepared picture, applied as they change.
 const WindowDef& pictureOptionsWindowDefinition();
+// Not modal: passes, copies and the notice when the work is done.
+const WindowDef& jobWindowDefinition();
 
 }  // namespace tessary

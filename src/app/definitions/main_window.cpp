@@ -125,8 +125,10 @@ WindowDef build() {
     w.events = {{event::kCreated, "startup"},
                 {event::kKeyDown, "arrowKeys"},
                 {event::kDestroying, "deletePreviewFile"}};
-    w.shortcuts = {
-        {"Ctrl+Shift+P", "openPictureOptions"}, {"Ctrl+O", "openPicture"}, {"Ctrl+T", "openTextWindow"}};
+    w.shortcuts = {{"Ctrl+Shift+P", "openPictureOptions"},
+                   {"Ctrl+O", "openPicture"},
+                   {"Ctrl+T", "openTextWindow"},
+                   {"Ctrl+J", "openJobWindow"}};
     w.units = {
         button(main_window::kRotate, main_window::kImageEditingGroup, {176, 24, 48, 40}, "Rotate", "rotate"),
         button(main_window::kReload, main_window::kImageEditingGroup, {64, 24, 48, 40}, "Reload", "reload"),

@@ -90,4 +90,11 @@ inline constexpr char kOk[] = "okButton";
 inline constexpr char kCancel[] = "cancelButton";
 }  // namespace text_window
 
+namespace job_window {
+inline constexpr char kPasses[] = "passesBox";
+inline constexpr char kCopies[] = "copiesBox";
+inline constexpr char kNotify[] = "notifyButton";
+inline constexpr char kOk[] = "okButton";
+}  // namespace job_window
+
 }  // namespace tessary

@@ -13,6 +13,8 @@
 
 namespace tessary {
 
+class Window;
+
 // Runs its tick until it is destroyed.
 class Ticker {
   public:
@@ -48,6 +50,9 @@ class Dialogs {
         (void)title, (void)folder, (void)filters;
         return std::nullopt;
     }
+    // The work is done: the window asks for attention as the system does it (a taskbar flash, an urgency
+    // hint) with a short sound.
+    virtual void askForAttention(Window& window) { (void)window; }
 };
 
 // What the console remembers for its user between runs, as texts under keys ("group/name").

@@ -44,6 +44,17 @@ void onMachineGone(Console& console);
 // The link is open again (Connect, or the lost machine back): the bar shows the job as it stands.
 void onMachineBack(Console& console, const EventArgs& args);
 
+// A pass of the job finished: Recarve for the next pass, or the piece is done (the notice, and a stop for
+// the next piece when copies remain).
+void afterPass(Console& console);
+// The Job window (Ctrl+J): passes, copies, the notice.
+void onOpenJobWindow(Console& console, const EventArgs& args);
+void onFillJobWindow(Console& console, const EventArgs& args);
+void onPassesKey(Console& console, const EventArgs& args);
+void onCopiesKey(Console& console, const EventArgs& args);
+void onKeepJobCounts(Console& console, const EventArgs& args);
+void onCloseJobWindow(Console& console, const EventArgs& args);
+
 // The upload's own texts beyond the protocol's log lines.
 inline constexpr std::string_view kNoPictureText =
     "Please drag and drop pictures to a specified location before you start carving";
@@ -61,7 +72,8 @@ inline constexpr std::string_view kStepPulseSavedTitle = "Info";
 
 // "start", "pause", "restart", "recarve", "frameCarvingArea", "fastBackward", "fastForward", "toMiddle",
 // "toLowerLeft", "jogUp", "jogDown", "jogLeft", "jogRight", "arrowKeys", "showBurningTime",
-// "sendBurningTime", "saveStepPulse", "uploadImage", "positionReport".
+// "sendBurningTime", "saveStepPulse", "uploadImage", "positionReport", "openJobWindow", "fillJobWindow",
+// "jobPassesKey", "jobCopiesKey", "keepJobCounts", "closeJobWindow".
 void registerEngraveHandlers(HandlerRegistry& registry);
 
 }  // namespace tessary

@@ -49,7 +49,11 @@ void freshCanvas(Console& console) {
 
 void onStart(Console& console, const EventArgs&) {
     if (!command(console, Message::StartCarving)) return;
-    if (jobProgress(console).start(console.clock().now())) freshCanvas(console);
+    if (jobProgress(console).start(console.clock().now())) {
+        freshCanvas(console);
+        jobRepeats(console).started(console.clock().now());
+        showFinished(console, {});
+    }
     showJobProgress(console);
     for (std::string_view unit :
          {main_window::kFastBackward, main_window::kFastForward, main_window::kRecarve})
@@ -62,6 +66,8 @@ void onStart(Console& console, const EventArgs&) {
 void onRestart(Console& console, const EventArgs&) {
     if (!command(console, Message::Restart)) return;
     jobProgress(console).restart();
+    jobRepeats(console).ended();
+    showFinished(console, {});
     showJobProgress(console);
     shell::applyConnectedState(console);
 }
@@ -74,7 +80,12 @@ void onPause(Console& console, const EventArgs&) {
 
 void onRecarve(Console& console, const EventArgs&) {
     if (!command(console, Message::Recarve)) return;
-    if (jobProgress(console).recarve(console.clock().now())) freshCanvas(console);
+    if (jobProgress(console).recarve(console.clock().now())) {
+        freshCanvas(console);
+        // Recarve outside a counted pass begins the job as Start would.
+        if (!jobRepeats(console).running()) jobRepeats(console).started(console.clock().now());
+        showFinished(console, {});
+    }
     showJobProgress(console);
 }
 void onFrameCarvingArea(Console& console, const EventArgs&) { command(console, Message::FrameCarvingArea); }

@@ -31,7 +31,7 @@ void onPositionReport(Console& console, const EventArgs& args) {
             break;
         case JobProgress::Step::Finished:
             console.appendLog("Engraving finished in " + durationText(job.elapsed(now)) + "\r\n\r\n");
-            showJobProgress(console);
+            afterPass(console);
             break;
     }
     if (!onSurface(*position)) return;

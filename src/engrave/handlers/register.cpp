@@ -24,6 +24,12 @@ void registerEngraveHandlers(HandlerRegistry& registry) {
     registry.add("saveStepPulse", onSaveStepPulse);
     registry.add("uploadImage", onUploadImage);
     registry.add("positionReport", onPositionReport);
+    registry.add("openJobWindow", onOpenJobWindow);
+    registry.add("fillJobWindow", onFillJobWindow);
+    registry.add("jobPassesKey", onPassesKey);
+    registry.add("jobCopiesKey", onCopiesKey);
+    registry.add("keepJobCounts", onKeepJobCounts);
+    registry.add("closeJobWindow", onCloseJobWindow);
 }
 
 }  // namespace tessary
