@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <algorithm>
 // The console's real main window (offscreen Qt) with the shell's and the image area's real handlers,
 // a run directory of its own, and a message box service that records.
 #include <gtest/gtest.h>
@@ -35,6 +36,20 @@ struct Shown {
     std::string title;
     bool operator==(const Shown&) const = default;
 };
+
+// The log without the lines that say why a file was not taken in.
+inline std::string withoutRefusals(std::string log) {
+    for (std::size_t at; (at = log.find("Not taken in: ")) != std::string::npos;)
+        log.erase(at, log.find("\r\n\r\n", at) + 4 - at);
+    return log;
+}
+
+// `count` boxes of a refused file: the usual text, then which file and why.
+inline bool refusalBoxes(const std::vector<Shown>& shown, std::size_t count) {
+    return shown.size() == count && std::all_of(shown.begin(), shown.end(), [](const Shown& s) {
+               return s.text.starts_with("Wrong file type\n\n") && s.code == 0 && s.title == "Sorry ";
+           });
+}
 
 class RecordingDialogs : public Dialogs {
   public:

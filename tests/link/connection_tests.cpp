@@ -165,6 +165,39 @@ TEST_F(MainWindow, StartUpFindsTheMachineOnCom5) {
     EXPECT_TRUE(machine.read(1, 100ms).empty()) << "connecting writes nothing to the machine";
 }
 
+TEST_F(MainWindow, TheScansFirstAttemptOpensCom1AndTheLogNamesCom1) {
+    Pty machine;
+    dir.link(1, machine.slavePath());
+    start();
+    EXPECT_EQ(attempts, scanUpTo(0));
+    EXPECT_TRUE(log().ends_with("Succesed to connected the machine!\r\n\r\n" + portLine(1)));
+    EXPECT_EQ(controls(), connected(0)) << "the list keeps its COM0 entry";
+}
+
+// A port that another program holds is named, after the usual texts, both by the scan and by Connect.
+TEST_F(MainWindow, APortHeldByAnotherProgramIsNamed) {
+    Pty machine;
+    dir.link(3, machine.slavePath());
+    RecordingSink otherSink;
+    SerialPort other("端口1", PortSettings{}, otherSink);
+    other.write(prop::serial::kPortNumber, 3);
+    ASSERT_TRUE(other.Open());
+    const std::string inUse = "COM3 is in use by another program\r\n\r\n";
+    start();
+    EXPECT_EQ(log(), welcome() + "Automatic Connecting...\r\n\r\n" +
+                         "Change another USB port and try again\r\n\r\n" + inUse);
+    main().set(main_window::kComList, prop::combobox::kSelection, 3);
+    const std::string before = log();
+    click(main_window::kConnect);
+    EXPECT_EQ(log(), before + "Connecting...\r\n\r\nconnection failed!\r\n\r\n" +
+                         "change anyother port and try again\r\n\r\n" + inUse);
+    EXPECT_EQ(dialogs.boxes.back(), (Box{"Empty Port", 0, "ERROR"}));
+    // Once it lets go, the port connects as any other.
+    other.Close();
+    click(main_window::kConnect);
+    EXPECT_EQ(controls(), connected(3));
+}
+
 TEST_F(MainWindow, AMachineThatVanishesDuringTheScanIsPassedOver) {
     Pty leaving, staying;
     dir.link(3, leaving.slavePath());
@@ -218,7 +251,7 @@ TEST_F(MainWindow, AMachineOnCom32IsNotScannedButConnectsByHand) {
     EXPECT_TRUE(log().ends_with("Connecting...\r\n\r\nConnected!\r\n\r\n" + portLine(32)));
 }
 
-TEST_F(MainWindow, Com0OpensCom1AndTheLogNamesCom0) {
+TEST_F(MainWindow, Com0OpensCom1AndTheLogNamesTheOpenedPort) {
     start();
     Pty machine;
     dir.link(1, machine.slavePath());
@@ -226,7 +259,7 @@ TEST_F(MainWindow, Com0OpensCom1AndTheLogNamesCom0) {
     click(main_window::kConnect);
     EXPECT_EQ(attempts, std::vector<int>{1});
     EXPECT_EQ(controls(), connected(0));
-    EXPECT_TRUE(log().ends_with("Connecting...\r\n\r\nConnected!\r\n\r\n" + portLine(0)));
+    EXPECT_TRUE(log().ends_with("Connecting...\r\n\r\nConnected!\r\n\r\n" + portLine(1)));
 }
 
 TEST_F(MainWindow, DisconnectThenConnectReopensTheSelectedPort) {
