@@ -67,6 +67,8 @@ class JobProgress {
     // on has lost its image and sends nothing).
     bool awaitingReport() const { return awaiting_ && !silent_ && !lost_ && state_ == State::Running; }
     bool checkSilence(Time now);
+    // A running job has waited kSilence for a report and still waits.
+    bool silent() const { return silent_ && state_ == State::Running; }
 
     State state() const { return state_; }
     std::int64_t done() const { return done_; }

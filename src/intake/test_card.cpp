@@ -113,4 +113,8 @@ image::Bitmap testCardEngraving(const TestCardLayout& layout, std::optional<std:
     return engravingOfDots(testCardDots(layout, only), false);
 }
 
+image::Bitmap testCardUpload(const TestCardLayout& layout, std::size_t cell) {
+    return testCardEngraving(layout, cell).Mirror(false, true);
+}
+
 }  // namespace tessary::intake

@@ -49,4 +49,8 @@ image::Raster testCardDots(const TestCardLayout& layout, std::optional<std::size
 // The engraving (512 x 512, 1 bit per pixel) of testCardDots, the card centred in the field.
 image::Bitmap testCardEngraving(const TestCardLayout& layout, std::optional<std::size_t> only = std::nullopt);
 
+// What goes over the wire for cell `cell` alone: its engraving flipped top to bottom, as the machine takes
+// it.
+image::Bitmap testCardUpload(const TestCardLayout& layout, std::size_t cell);
+
 }  // namespace tessary::intake

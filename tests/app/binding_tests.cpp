@@ -69,6 +69,11 @@ const std::map<std::string, Area> kHandlerAreas = {
     {"jobCopiesKey", Area::Engrave},
     {"keepJobCounts", Area::Engrave},
     {"closeJobWindow", Area::Engrave},
+    {"openTestCard", Area::Engrave},
+    {"fillTestCard", Area::Engrave},
+    {"runTestCard", Area::Engrave},
+    {"stopTestCard", Area::Engrave},
+    {"closeTestCard", Area::Engrave},
 };
 
 TEST(Bindings, EveryBoundHandlerIsRegistered) {
@@ -76,7 +81,7 @@ TEST(Bindings, EveryBoundHandlerIsRegistered) {
     registerAllHandlers(registry);
     for (const WindowDef* def :
          {&mainWindowDefinition(), &settingWindowDefinition(), &pictureOptionsWindowDefinition(),
-          &textWindowDefinition(), &jobWindowDefinition()}) {
+          &textWindowDefinition(), &jobWindowDefinition(), &testCardWindowDefinition()}) {
         for (const auto& b : bindingsOf(*def)) {
             const auto area = kHandlerAreas.find(b.handler);
             ASSERT_NE(area, kHandlerAreas.end()) << "no area brings \"" << b.handler << "\"";
@@ -95,7 +100,7 @@ TEST(Bindings, EveryAreaHandlerIsBoundSomewhere) {
     std::set<std::string> bound;
     for (const WindowDef* def :
          {&mainWindowDefinition(), &settingWindowDefinition(), &pictureOptionsWindowDefinition(),
-          &textWindowDefinition(), &jobWindowDefinition()}) {
+          &textWindowDefinition(), &jobWindowDefinition(), &testCardWindowDefinition()}) {
         for (const auto& b : bindingsOf(*def)) bound.insert(b.handler);
     }
     for (const auto& [id, area] : kHandlerAreas) {

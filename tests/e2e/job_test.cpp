@@ -71,6 +71,9 @@ class TimedClock : public Clock {
         real_.sleep(pause);
         longest = std::max(longest, std::chrono::steady_clock::now() - start);
     }
+    std::unique_ptr<Ticker> every(std::chrono::milliseconds interval, std::function<void()> tick) override {
+        return real_.every(interval, std::move(tick));
+    }
     std::chrono::steady_clock::duration longest{};
 
   private:
@@ -409,6 +412,56 @@ TEST_F(Job, TheJobWindowOpensOnPassesRaisesItWithUpAndKeepsItWithReturn) {
     console_->openWindow(jobWindowDefinition());
     EXPECT_EQ(jobWindow(*console_)->getText(job_window::kCopies, prop::editbox::kContent), "1");
     EXPECT_EQ(logText(), before);
+}
+
+TEST_F(Job, ATestCardBurnsEachCellsOwnImageAtItsBurnTimeOneAfterTheOtherAndStopsWhenAsked) {
+    connectedConsole();
+    console_->openWindow(testCardWindowDefinition());
+    Window* card = console_->window(testCardWindowDefinition().name);
+    ASSERT_TRUE(card);
+    const auto cardButton = [&](std::string_view unit) {
+        qobject_cast<QAbstractButton*>(dynamic_cast<qt::QtUnit&>(card->unit(unit)).widget())->click();
+    };
+    const auto status = [&] { return card->getText(test_card_window::kStatus, prop::label::kCaption); };
+    for (const auto& [unit, value] :
+         {std::pair{test_card_window::kFrom, "20"}, std::pair{test_card_window::kTo, "200"},
+          std::pair{test_card_window::kCount, "3"}, std::pair{test_card_window::kCellSize, "20"}})
+        card->set(unit, prop::editbox::kContent, std::string(value));
+    // Run uploads the first cell and starts it; Stop lets that cell finish and ends the card there.
+    cardButton(test_card_window::kRun);
+    EXPECT_EQ(status(), "Test card: cell 1 of 3 (burn time 20)");
+    EXPECT_TRUE(barText().startsWith("Test card: cell 1 of 3 (burn time 20) \u00B7 "))
+        << barText().toStdString();
+    cardButton(test_card_window::kStop);
+    ASSERT_TRUE(processUntil([&] { return status().starts_with("Test card stopped"); }, 60s)) << logText();
+    EXPECT_EQ(status(), "Test card stopped: cell 1 burnt. Run goes on from cell 2.");
+    cardButton(test_card_window::kRun);
+    EXPECT_EQ(status(), "Test card: cell 2 of 3 (burn time 110)");
+    ASSERT_TRUE(processUntil([&] { return status().starts_with("Test card finished"); }, 90s)) << logText();
+    EXPECT_EQ(status(), "Test card finished: cells 1 to 3 burnt.");
+    EXPECT_EQ(boxes_.calls, 1);
+
+    // Each cell: the erase burst, its own image, its burn time, Start, and its end before the next cell.
+    const std::vector<std::string> heard = machineLines();
+    const std::vector<std::string> burnTimes = {"14 ", "6E ", "C8 "};
+    ASSERT_EQ(heard.size(), 15u) << engraver_->log();
+    for (std::size_t k = 0; k < 3; ++k) {
+        const std::vector<std::string> starts = {"FE x8", "image 32830 bytes", burnTimes[k], "F1 ",
+                                                 "carving finished"};
+        for (std::size_t i = 0; i < starts.size(); ++i)
+            EXPECT_TRUE(heard[k * 5 + i].starts_with(starts[i])) << k << ": " << heard[k * 5 + i];
+        const fs::path expected = dir_ / ("cell-" + std::to_string(k + 1) + ".bmp");
+        const std::string command = std::string(TESSARY_PREPARE) +
+                                    " --test-card 20:200:3 --cell-size 20 --cell " + std::to_string(k + 1) +
+                                    " '" + expected.string() + "' >/dev/null";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        const std::string sent = readFile(dir_ / "out" / ("image-" + std::to_string(k + 1) + ".bmp"));
+        EXPECT_EQ(sent.size(), 32830u);
+        EXPECT_TRUE(sent == readFile(expected)) << "cell " << k + 1;
+    }
+    EXPECT_EQ(logCount("Burning time:20\r\n\r\n") + logCount("Burning time:110\r\n\r\n") +
+                  logCount("Burning time:200\r\n\r\n"),
+              3u);
 }
 
 }  // namespace

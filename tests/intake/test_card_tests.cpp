@@ -86,7 +86,8 @@ TEST_F(PrepareTestCardTest, EachCellsUploadHoldsItsPatchAndLabelWhereTheCardHasT
             Box box;
             for (int y = 0; y < 512; ++y)
                 for (int x = 0; x < 512; ++x) {
-                    if (indexAt(cell, x, y) != 0) continue;
+                    // The upload is the card's preview flipped top to bottom, as the machine takes it.
+                    if (indexAt(cell, x, 511 - y) != 0) continue;
                     ASSERT_EQ(indexAt(card, x, y), 0) << "cell " << k << " burns off the card";
                     ASSERT_EQ(owner[y * 512 + x], 0) << "cells " << owner[y * 512 + x] << " and " << k;
                     owner[y * 512 + x] = k;

@@ -91,9 +91,9 @@ int runTestCard(int argc, char** argv) {
     if (cell && (*cell < 1 || *cell > static_cast<int>(layout.cells.size())))
         return refuse("--cell takes 1 to " + std::to_string(layout.cells.size()) + ", not " +
                       std::to_string(*cell));
-    std::optional<std::size_t> only;
-    if (cell) only = static_cast<std::size_t>(*cell - 1);
-    const image::Bytes bmp = intake::testCardEngraving(layout, only).ToByteSet();
+    const std::size_t only = cell ? static_cast<std::size_t>(*cell - 1) : 0;
+    const image::Bytes bmp =
+        (cell ? intake::testCardUpload(layout, only) : intake::testCardEngraving(layout)).ToByteSet();
     if (!image::writeFile(*out, {std::span<const std::uint8_t>(bmp)})) {
         std::fprintf(stderr, "tessary-prepare: cannot write %s\n", out->c_str());
         return 1;
@@ -102,7 +102,7 @@ int runTestCard(int argc, char** argv) {
     for (const auto& c : layout.cells) times += (times.empty() ? "" : ", ") + std::to_string(c.burnTime);
     std::printf("Test card: %zu cells of %d dots, %d x %d dots; burn times %s\n", layout.cells.size(),
                 layout.cellSize, layout.width, layout.height, times.c_str());
-    if (cell) std::printf("Cell %d alone: burn time %d\n", *cell, layout.cells[*only].burnTime);
+    if (cell) std::printf("Cell %d alone: burn time %d\n", *cell, layout.cells[only].burnTime);
     return 0;
 }
 

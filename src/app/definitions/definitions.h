@@ -13,5 +13,7 @@ const WindowDef& textWindowDefinition();
 const WindowDef& pictureOptionsWindowDefinition();
 // Not modal: passes, copies and the notice when the work is done.
 const WindowDef& jobWindowDefinition();
+// Not modal: the test card, burnt one cell at a time.
+const WindowDef& testCardWindowDefinition();
 
 }  // namespace tessary

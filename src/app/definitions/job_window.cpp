@@ -43,7 +43,7 @@ WindowDef build() {
     w.shortcuts = {{"Return", "keepJobCounts"}, {"Enter", "keepJobCounts"}, {"Escape", "closeJobWindow"}};
     UnitDef notify = toggle(std::string(job_window::kNotify), {12, 76, 276, 28}, "Notify when done", "");
     notify.events.clear();
-    notify.properties.push_back({prop::button::kChecked, 1});
+    // Checked or not as the console's counts say, when the window is filled.
     w.units = {
         countBox(std::string(job_window::kPasses), 12, 2, "jobPassesKey"),
         countBox(std::string(job_window::kCopies), 44, 3, "jobCopiesKey"),

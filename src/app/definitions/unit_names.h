@@ -97,4 +97,14 @@ inline constexpr char kNotify[] = "notifyButton";
 inline constexpr char kOk[] = "okButton";
 }  // namespace job_window
 
+namespace test_card_window {
+inline constexpr char kFrom[] = "fromBox";
+inline constexpr char kTo[] = "toBox";
+inline constexpr char kCount[] = "countBox";
+inline constexpr char kCellSize[] = "cellSizeBox";
+inline constexpr char kStatus[] = "statusLabel";
+inline constexpr char kRun[] = "runButton";
+inline constexpr char kStop[] = "stopButton";
+}  // namespace test_card_window
+
 }  // namespace tessary

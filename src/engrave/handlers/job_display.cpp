@@ -18,6 +18,7 @@ struct Job {
     JobProgress progress;
     JobRepeats repeats;
     std::string finished;  // "Finished in 4 min 2 s" until the next job or upload
+    std::string heading;   // what the job is part of, before its progress; else the pass and piece
     std::string shown;     // the bar's text, empty while it is hidden
     std::unique_ptr<Ticker> silenceWatch;
 };
@@ -39,6 +40,7 @@ void watchSilence(Console& console, Job& job) {
 JobProgress& jobProgress(Console& console) { return console.state<Job>().progress; }
 JobRepeats& jobRepeats(Console& console) { return console.state<Job>().repeats; }
 void showFinished(Console& console, std::string text) { console.state<Job>().finished = std::move(text); }
+void setJobHeading(Console& console, std::string text) { console.state<Job>().heading = std::move(text); }
 
 namespace {
 
@@ -57,7 +59,8 @@ void showJobProgress(Console& console) {
     watchSilence(console, job);
     const bool inJob = job.progress.state() != JobProgress::State::Idle;
     std::string text = inJob ? job.progress.barText() : idleText(job);
-    if (inJob && !job.repeats.runningText().empty()) text = job.repeats.runningText() + " \xC2\xB7 " + text;
+    const std::string heading = job.heading.empty() ? job.repeats.runningText() : job.heading;
+    if (inJob && !heading.empty()) text = heading + " \xC2\xB7 " + text;
     if (text == job.shown) return;
     job.shown = text;
     if (text.empty()) {

@@ -34,6 +34,10 @@ void noticeDone(Console& console) {
 }  // namespace
 
 void afterPass(Console& console) {
+    if (testCardCellFinished(console)) {
+        showJobProgress(console);
+        return;
+    }
     JobRepeats& repeats = jobRepeats(console);
     const std::chrono::seconds took = repeats.pieceTime(console.clock().now());
     switch (repeats.passFinished()) {

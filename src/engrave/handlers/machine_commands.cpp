@@ -68,6 +68,7 @@ void onRestart(Console& console, const EventArgs&) {
     jobProgress(console).restart();
     jobRepeats(console).ended();
     showFinished(console, {});
+    testCardInterrupted(console, "Restart ended the cell in progress");
     showJobProgress(console);
     shell::applyConnectedState(console);
 }

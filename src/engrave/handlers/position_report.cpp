@@ -40,6 +40,7 @@ void onPositionReport(Console& console, const EventArgs& args) {
 
 void onMachineGone(Console& console) {
     jobProgress(console).machineLost();
+    testCardInterrupted(console, "the machine is not connected");
     showJobProgress(console);
 }
 

@@ -30,6 +30,11 @@ void registerEngraveHandlers(HandlerRegistry& registry) {
     registry.add("jobCopiesKey", onCopiesKey);
     registry.add("keepJobCounts", onKeepJobCounts);
     registry.add("closeJobWindow", onCloseJobWindow);
+    registry.add("openTestCard", onOpenTestCard);
+    registry.add("fillTestCard", onFillTestCard);
+    registry.add("runTestCard", onRunTestCard);
+    registry.add("stopTestCard", onStopTestCard);
+    registry.add("closeTestCard", onCloseTestCard);
 }
 
 }  // namespace tessary
