@@ -464,5 +464,34 @@ TEST_F(Job, ATestCardBurnsEachCellsOwnImageAtItsBurnTimeOneAfterTheOtherAndStops
               3u);
 }
 
+// Ctrl+Shift+B opens the card on its first field; Return runs what it shows (here refused, with the reason
+// and nothing sent); Escape closes it.
+TEST_F(Job, TheTestCardWindowOpensOnItsFirstFieldAndRefusesACardOutOfRangeWithTheReason) {
+    console_ = std::make_unique<Console>(clock_, boxes_, host_, registry_);
+    console_->setRunDirectory(dir_.string());
+    ASSERT_TRUE(console_->createMainWindow(mainWindowDefinition()));
+    const auto press = [](QWidget* top, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        top->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(top, 30000));
+        QTest::keyClick(top->focusWidget() ? top->focusWidget() : top, key, modifiers);
+    };
+    const std::string before = logText();
+    press(static_cast<qt::QtWindow&>(console_->main()).widget(), Qt::Key_B,
+          Qt::ControlModifier | Qt::ShiftModifier);
+    Window* card = console_->window(testCardWindowDefinition().name);
+    ASSERT_TRUE(card);
+    QWidget* top = static_cast<qt::QtWindow*>(card)->widget();
+    top->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(top, 30000));
+    EXPECT_EQ(top->focusWidget(), dynamic_cast<qt::QtUnit&>(card->unit(test_card_window::kFrom)).widget());
+    card->set(test_card_window::kCount, prop::editbox::kContent, std::string("13"));
+    press(top, Qt::Key_Return);
+    EXPECT_EQ(card->getText(test_card_window::kStatus, prop::label::kCaption),
+              "Not run: a card has 1 to 12 cells, not 13.");
+    EXPECT_EQ(logText(), before);
+    press(top, Qt::Key_Escape);
+    EXPECT_FALSE(console_->window(testCardWindowDefinition().name));
+}
+
 }  // namespace
 }  // namespace tessary
