@@ -10,10 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "link/port_settings.h"
 #include "link/queue_entry.h"
 
+namespace tessary {
+struct SerialSettings;
+}
+
 namespace tessary::link {
+
+using PortSettings = SerialSettings;
 
 class PortDevice {
   public:

@@ -35,6 +35,7 @@
 #include "console/program_parts.h"
 #include "image/picture.h"
 #include "intake/image_state.h"
+#include "support/test_services.h"
 
 extern char** environ;
 
@@ -78,16 +79,6 @@ class TimedClock : public Clock {
 
   private:
     qt::BlockingClock real_;
-};
-
-class NoBoxes : public Dialogs {
-  public:
-    void messageBox(std::string_view text, int, std::string_view title) override {
-        shown.push_back(std::string(title) + ": " + std::string(text));
-    }
-    void askForAttention(Window&) override { ++calls; }
-    std::vector<std::string> shown;
-    int calls = 0;  // the notices when work was done
 };
 
 // The virtual engraver, started on COM5 of a fresh port directory and stopped by its pid.
@@ -225,7 +216,7 @@ class Job : public ::testing::Test {
 
     fs::path dir_;
     TimedClock clock_;
-    NoBoxes boxes_;
+    testing::RecordingDialogs boxes_;
     qt::QtWindowHost host_;
     HandlerRegistry registry_;
     std::unique_ptr<Engraver> engraver_;
@@ -236,7 +227,7 @@ TEST_F(Job, DroppedPictureIsSentAndCarvedWithTheLaserShownOverThePreview) {
     connectedConsole();
     Window& main = console_->main();
     const Bytes wireImage = dropCross();
-    ASSERT_FALSE(wireImage.empty()) << logText() << (boxes_.shown.empty() ? "" : boxes_.shown.front());
+    ASSERT_FALSE(wireImage.empty()) << logText() << (boxes_.shown.empty() ? "" : boxes_.lines().front());
 
     QString barDuringPause;
     QTimer::singleShot(1500, [&] {
@@ -284,7 +275,7 @@ TEST_F(Job, DroppedPictureIsSentAndCarvedWithTheLaserShownOverThePreview) {
               std::string::npos)
         << engraver_->log();
     // The notice: the window asked for attention once, and the bar says how long the piece took.
-    EXPECT_EQ(boxes_.calls, 1);
+    EXPECT_EQ(boxes_.attention, 1);
     EXPECT_TRUE(std::regex_match(barText().toStdString(), std::regex("Finished in ([0-9]+ min )?[0-9]+ s")))
         << barText().toStdString();
     const QImage shown = widget(main_window::kPreview)->grab().toImage();
@@ -344,7 +335,7 @@ TEST_F(Job, TwoPassesSendOneRecarveAfterTheFirstPassFinishedAndCallWhenDone) {
     ASSERT_EQ(heard.size(), starts.size()) << engraver_->log();
     for (std::size_t i = 0; i < starts.size(); ++i) EXPECT_TRUE(heard[i].starts_with(starts[i])) << heard[i];
     EXPECT_EQ(logCount("Recarve\r\n\r\n"), 1u);
-    EXPECT_EQ(boxes_.calls, 1);
+    EXPECT_EQ(boxes_.attention, 1);
     EXPECT_TRUE(barText().startsWith("Finished in ")) << barText().toStdString();
 }
 
@@ -356,7 +347,7 @@ TEST_F(Job, EachPieceButTheLastWaitsForStartAndTheCountSurvivesALostMachine) {
     click(main_window::kStart);
     const std::string waiting = "Piece 1 of 2 done: put the next piece in place and press Start";
     ASSERT_TRUE(processUntil([&] { return barText().toStdString() == waiting; }, 60s)) << logText();
-    EXPECT_EQ(boxes_.calls, 1);
+    EXPECT_EQ(boxes_.attention, 1);
     // Break and Connect again: nothing is sent, and the next Start burns piece 2.
     const std::size_t heardBefore = machineLines().size();
     click(main_window::kDisconnect);
@@ -368,7 +359,7 @@ TEST_F(Job, EachPieceButTheLastWaitsForStartAndTheCountSurvivesALostMachine) {
     click(main_window::kStart);
     EXPECT_TRUE(barText().startsWith("Piece 2 of 2")) << barText().toStdString();
     ASSERT_TRUE(processUntil([&] { return logCount("Engraving finished in ") == 2; }, 60s)) << logText();
-    EXPECT_EQ(boxes_.calls, 2);
+    EXPECT_EQ(boxes_.attention, 2);
     EXPECT_TRUE(barText().startsWith("Finished in ")) << barText().toStdString();
     EXPECT_EQ(logCount("Recarve\r\n\r\n"), 0u);
 }
@@ -439,7 +430,7 @@ TEST_F(Job, ATestCardBurnsEachCellsOwnImageAtItsBurnTimeOneAfterTheOtherAndStops
     EXPECT_EQ(status(), "Test card: cell 2 of 3 (burn time 110)");
     ASSERT_TRUE(processUntil([&] { return status().starts_with("Test card finished"); }, 90s)) << logText();
     EXPECT_EQ(status(), "Test card finished: cells 1 to 3 burnt.");
-    EXPECT_EQ(boxes_.calls, 1);
+    EXPECT_EQ(boxes_.attention, 1);
 
     // Each cell: the erase burst, its own image, its burn time, Start, and its end before the next cell.
     const std::vector<std::string> heard = machineLines();

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 // What the handlers need from the outside world, replaceable in tests.
 #include <chrono>
 #include <functional>
@@ -53,6 +55,13 @@ class Dialogs {
     // The work is done: the window asks for attention as the system does it (a taskbar flash, an urgency
     // hint) with a short sound.
     virtual void askForAttention(Window& window) { (void)window; }
+    // A question with a button for each choice, modal as messageBox; the index of the choice taken, or the
+    // last choice (which must be the one that changes nothing) when the box is closed otherwise.
+    virtual std::size_t ask(std::string_view text, std::string_view title,
+                            const std::vector<std::string>& choices) {
+        (void)text, (void)title;
+        return choices.empty() ? 0 : choices.size() - 1;
+    }
 };
 
 // What the console remembers for its user between runs, as texts under keys ("group/name").

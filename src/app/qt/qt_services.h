@@ -22,6 +22,8 @@ class MessageBoxes : public Dialogs {
     std::optional<std::string> openFile(std::string_view title, std::string_view folder,
                                         std::string_view filters) override;
     void askForAttention(Window& window) override;
+    std::size_t ask(std::string_view text, std::string_view title,
+                    const std::vector<std::string>& choices) override;
 };
 
 // QSettings in the user's configuration folder: $XDG_CONFIG_HOME/tessary/tessary.conf (else ~/.config/...),
