@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "image/area_scaler.h"
 #include "image/decode/orientation.h"
@@ -82,15 +83,28 @@ class FittingSink : public image::RowSink {
 
 }  // namespace
 
-int decodeFitted(const std::string& path, image::Resample mode, FittedPicture& out) {
+namespace {
+
+template <typename Source>
+int decodeFittedFrom(Source source, image::Resample mode, FittedPicture& out) {
     out = FittedPicture{};
     FittingSink sink(mode);
     static constexpr image::Decoder kLater[] = {decodeSvg};
-    const int result = image::decodePicture(path, sink, sink.options(), &out.info, kLater);
+    const int result = image::decodePicture(std::move(source), sink, sink.options(), &out.info, kLater);
     if (result != image::kConvertOk) return result;
     out.placement = sink.placement();
     out.pixels = sink.take();
     return result;
+}
+
+}  // namespace
+
+int decodeFitted(const std::string& path, image::Resample mode, FittedPicture& out) {
+    return decodeFittedFrom(path, mode, out);
+}
+
+int decodeFitted(platform::UniqueFd fd, image::Resample mode, FittedPicture& out) {
+    return decodeFittedFrom(std::move(fd), mode, out);
 }
 
 void fitRaster(const image::Raster& picture, image::Resample mode, FittedPicture& out) {

@@ -22,6 +22,9 @@ struct FittedPicture {
 // SVG included.
 int decodeFitted(const std::string& path, image::Resample mode, FittedPicture& out);
 
+// The same over a file already open (a picture's bytes held in memory).
+int decodeFitted(platform::UniqueFd fd, image::Resample mode, FittedPicture& out);
+
 // A picture already in memory (rendered text), through the same fitting.
 void fitRaster(const image::Raster& picture, image::Resample mode, FittedPicture& out);
 

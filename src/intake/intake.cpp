@@ -73,6 +73,19 @@ void takeSnapshot(ImageState& state, Surroundings& around) {
 
 bool hasPicture(const ImageState& state) { return state.pictureWidth > 0 && state.pictureHeight > 0; }
 
+void drawnAnew(ImageState& state) {
+    state.trail = ViewTrail{state.quarterTurns, state.zoomSteps, state.zoomSize, {}};
+}
+
+void clicked(ImageState& state, char click) {
+    std::string& clicks = state.trail.clicks;
+    // Four turns give back the very pixels they started from.
+    if (click == kRotateClick && clicks.ends_with("RRR"))
+        clicks.resize(clicks.size() - 3);
+    else
+        clicks += click;
+}
+
 // The view buttons work on the preview, as they always did, only with the default options; with any other
 // they draw the picture as taken in anew, so that nothing is resampled or converted twice.
 bool drawsAnew(const ImageState& state) { return !state.options.isDefault() && hasPicture(state); }
@@ -225,6 +238,7 @@ IntakeResult takeInFitted(ImageState& state, Surroundings& around, Produce produ
         clearCanvas(around);
         around.showPreview(state.engraving.ToByteSet());
         state.zoomSize = kSnapshotSize;
+        drawnAnew(state);
         flipForEngraver(state);
     }
     around.drawRulers();
@@ -257,6 +271,7 @@ std::string refusalReason(const std::string& dropped, int decodeResult, IntakeRe
 IntakeResult takeIn(ImageState& state, Surroundings& around, std::string fileName) {
     state.droppedFileName = fileName;
     state.typedText.reset();
+    state.pictureBytes.reset();
     int decoded = image::kConvertRefused;
     return takeInFitted(
         state, around,
@@ -270,6 +285,31 @@ IntakeResult takeIn(ImageState& state, Surroundings& around, std::string fileNam
         });
 }
 
+IntakeResult takeInBytes(ImageState& state, Surroundings& around, std::string name,
+                         std::shared_ptr<const std::vector<std::uint8_t>> bytes) {
+    state.droppedFileName = std::move(name);
+    state.typedText.reset();
+    state.pictureBytes = std::move(bytes);
+    int decoded = image::kConvertRefused;
+    return takeInFitted(
+        state, around,
+        [&](FittedPicture& picture) {
+            if (!state.pictureBytes) return false;
+            platform::UniqueFd fd = platform::fileHoldingBytes(*state.pictureBytes);
+            if (!fd) return false;
+            decoded = decodeFitted(std::move(fd), around.resampling(), picture);
+            return decoded == image::kConvertOk;
+        },
+        [&](IntakeResult result) {
+            around.refused(state.droppedFileName,
+                           result == IntakeResult::Refused && decoded == image::kConvertDecodeFailed
+                               ? "the picture is damaged or cut short"
+                           : result == IntakeResult::Refused
+                               ? "it is not a kind of picture Tessary takes in"
+                               : refusalReason(state.droppedFileName, decoded, result));
+        });
+}
+
 IntakeResult takeInText(ImageState& state, Surroundings& around, const TypedText& text) {
     // Text of zero-width characters only is no text either: it draws nothing.
     const image::Raster rendered =
@@ -279,6 +319,7 @@ IntakeResult takeInText(ImageState& state, Surroundings& around, const TypedText
         return IntakeResult::NoText;
     }
     state.typedText = text;
+    state.pictureBytes.reset();
     return takeInFitted(
         state, around,
         [&](FittedPicture& picture) {
@@ -293,8 +334,10 @@ void rotate(ImageState& state, Surroundings& around) {
     if (drawsAnew(state)) {
         drawKeptPicture(state, around);
         commonTail(state, around);
+        drawnAnew(state);
         return;
     }
+    clicked(state, kRotateClick);
     clearCanvas(around);
     state.engraving = state.engraving.Mirror(true, false);
     state.engraving = state.engraving.Rotate90(false);
@@ -308,8 +351,10 @@ void zoomOut(ImageState& state, Surroundings& around) {
     if (drawsAnew(state)) {
         drawKeptPicture(state, around);
         commonTail(state, around);
+        drawnAnew(state);
         return;
     }
+    clicked(state, kZoomOutClick);
     clearCanvas(around);
     state.zoomSize = static_cast<int>(state.zoomSize * 0.95);
     const auto picture = loadPreview(state, around);
@@ -330,8 +375,10 @@ void zoomIn(ImageState& state, Surroundings& around) {
     if (drawsAnew(state)) {
         drawKeptPicture(state, around);
         commonTail(state, around);
+        drawnAnew(state);
         return;
     }
+    clicked(state, kZoomInClick);
     clearCanvas(around);
     const auto picture = loadPreview(state, around);
     if (picture) {
@@ -350,12 +397,39 @@ bool reconvert(ImageState& state, Surroundings& around) {
     blackAndWhite(state);
     const bool written = writePreview(state, around);
     showAndFlip(state, around);
+    drawnAnew(state);
     return written;
+}
+
+void replayTrail(ImageState& state, Surroundings& around, const ViewTrail& trail) {
+    if (!hasPicture(state)) return;
+    if (state.trail != ViewTrail{trail.quarterTurns, trail.zoomSteps, trail.zoomSize, {}}) {
+        state.quarterTurns = ((trail.quarterTurns % 4) + 4) % 4;
+        // No further than the buttons can go with this picture: a trail from elsewhere may ask for more.
+        const DrawnSize size = sizeBeforeZoom(state);
+        int steps = 0;
+        while (steps < trail.zoomSteps && zoomInStep(size, steps) != steps) ++steps;
+        while (steps > trail.zoomSteps && zoomOutStep(size, steps) != steps) --steps;
+        state.zoomSteps = steps;
+        state.zoomSize = std::clamp(trail.zoomSize, 0, kSnapshotSize);
+        reconvert(state, around);
+        around.drawRulers();
+    }
+    for (const char click : trail.clicks) {
+        if (click == kRotateClick)
+            rotate(state, around);
+        else if (click == kZoomInClick)
+            zoomIn(state, around);
+        else if (click == kZoomOutClick)
+            zoomOut(state, around);
+    }
 }
 
 void reload(ImageState& state, Surroundings& around) {
     if (state.typedText)
         takeInText(state, around, *state.typedText);
+    else if (state.pictureBytes)
+        takeInBytes(state, around, state.droppedFileName, state.pictureBytes);
     else
         takeIn(state, around, state.droppedFileName);
     around.drawRulers();

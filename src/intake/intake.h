@@ -3,8 +3,10 @@
 // The picture intake and the view operations, over whatever shows their results: the console's main
 // window, or nothing but a canvas in memory (tessary-prepare). Both run these same procedures.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "image/bitmap.h"
 #include "image/canvas.h"
@@ -72,6 +74,11 @@ std::string refusalReason(const std::string& dropped, int decodeResult, IntakeRe
 // The files-dropped handler's work, with the dropped text as it came.
 IntakeResult takeIn(ImageState& state, Surroundings& around, std::string fileName);
 
+// A picture's own bytes held in memory (a job's), taken in as a dropped file holding them; `name` stands for
+// the dropped file name.
+IntakeResult takeInBytes(ImageState& state, Surroundings& around, std::string name,
+                         std::shared_ptr<const std::vector<std::uint8_t>> bytes);
+
 // Typed text rendered and taken in exactly as a dropped picture of its rendered size.
 IntakeResult takeInText(ImageState& state, Surroundings& around, const TypedText& text);
 
@@ -85,6 +92,11 @@ void reload(ImageState& state, Surroundings& around);
 // the view buttons left: engraving bitmap, preview file and preview. False when there is no picture or the
 // file was not written.
 bool reconvert(ImageState& state, Surroundings& around);
+
+// The engraving the trail describes, from the picture as taken in with the state's options: drawn anew at
+// the trail's turns and zoom (unless the intake drew it so), then the trail's clicks in order. The state must
+// hold a picture just taken in.
+void replayTrail(ImageState& state, Surroundings& around, const ViewTrail& trail);
 
 // "Conversion: " with the options that differ from the defaults, as the intake logs it; empty for the
 // defaults.

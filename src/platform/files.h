@@ -28,6 +28,10 @@ struct FileIdentity {
 // regular file opens that file, as a symbolic link does on POSIX systems.
 UniqueFd openRegularFile(const std::string& path);
 
+// An unnamed file holding the bytes, opened for reading at its start and gone once closed: pictures held in
+// memory (a job's) go through the decoders, which read files. Invalid when the system cannot make one.
+UniqueFd fileHoldingBytes(std::span<const std::uint8_t> bytes);
+
 // Reads `size` bytes at `offset` of an open file, so that two threads can read one file at once (the
 // descriptor's own position is not used, but may be moved); false when fewer bytes are there.
 bool readFileAt(int fd, void* buffer, std::size_t size, std::uint64_t offset);

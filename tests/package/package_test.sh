@@ -145,6 +145,20 @@ header=$(od -An -tx1 -N30 "$work/user/prepared.bmp" | tr -d ' \n')
 [ "${header:0:4}" = 424d ] && [ "${header:36:8}" = 00020000 ] && [ "${header:44:8}" = 00020000 ] &&
   [ "${header:56:4}" = 0100 ] || fail "the prepared picture is not a 512 x 512 1-bit BMP (header $header)"
 
+say "the desktop knows a job by its name and its first bytes, and the console's entry opens it"
+grep -qxF application/x-tessary-job /usr/share/mime/types || fail "the job type is not in the MIME database"
+grep -qxF 'application/x-tessary-job:*.tessary' /usr/share/mime/globs2 || fail "*.tessary is not a job by its name"
+grep -aqF mimetypeapplication/x-tessary-job /usr/share/mime/magic || fail "a job is not known by its first bytes"
+grep -q "^application/x-tessary-job=\(.*;\)\?$app_id\.desktop" /usr/share/applications/mimeinfo.cache ||
+  fail "the desktop entry does not open jobs"
+as_user /usr/bin/tessary-prepare --save-job "$work/user/picture.tessary" --conversion jarvis "$work/user/picture.jpg" \
+  "$work/user/saved.bmp" >"$work/prepare.log" 2>&1 &&
+  as_user /usr/bin/tessary-prepare "$work/user/picture.tessary" "$work/user/opened.bmp" >>"$work/prepare.log" 2>&1 &&
+  cmp -s "$work/user/saved.bmp" "$work/user/opened.bmp" || {
+  cat "$work/prepare.log" >&2
+  fail "a job kept by tessary-prepare does not give its engraving back"
+}
+
 say "preparing HEIC and SVG through the installed modules, and HEIC without its module"
 cp "$heic" "$work/user/picture.heic"
 cp "$svg" "$work/user/picture.svg"
@@ -243,6 +257,8 @@ while IFS= read -r path; do
   [ -d "$path" ] && dpkg-query -S "$path" >/dev/null 2>&1 && continue
   fail "$path is left after purging"
 done <"$work/paths"
+! grep -qF x-tessary-job /usr/share/mime/types /usr/share/applications/mimeinfo.cache ||
+  fail "the job type is left in the MIME database or the desktop entries' cache after purging"
 left=$(find /usr -xdev \( -iname '*tessary*' -o -name 'Engraving Preview.bmp' \) -print 2>/dev/null | head)
 [ -z "$left" ] || fail "left in /usr after purging: $left"
 say "passed (package $(basename "$deb"), $(stat -c %s "$deb") bytes)"

@@ -12,6 +12,7 @@
 #include "image/conversion.h"
 #include "intake/drawn_pictures.h"
 #include "intake/headless.h"
+#include "job_options.h"
 #include "platform/program.h"
 #include "qr_option.h"
 #include "test_card_option.h"
@@ -165,6 +166,7 @@ int main(int argc, char** argv) {
     bool textOptions = false;
     tessary::prepare::QrRequest qr;
     bool options = true;
+    tessary::prepare::JobOptions jobOptions;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
         if (!options || arg.size() < 2 || arg[0] != '-') {
@@ -177,6 +179,7 @@ int main(int argc, char** argv) {
         }
         if (arg == "--help") {
             std::fputs(kUsage, stdout);
+            std::fputs(tessary::prepare::kJobUsage, stdout);
             return 0;
         }
         if (arg == "--version") {
@@ -261,6 +264,11 @@ int main(int argc, char** argv) {
             conversion.threshold = std::get<int>(level);
             continue;
         }
+        if (const auto taken = tessary::prepare::takeJobOption(arg, takeValue, jobOptions);
+            taken != tessary::prepare::Taken::No) {
+            if (taken == tessary::prepare::Taken::Wrong) return 2;
+            continue;
+        }
         const Numeric* numeric = nullptr;
         for (const Numeric& n : kNumeric)
             if (arg == n.name) numeric = &n;
@@ -289,6 +297,8 @@ int main(int argc, char** argv) {
     }
     if (textOptions && !text) return usageError("--font, --bold, --italic and --align go with --text");
     if (qr.options && !qr.wanted) return usageError("--module, --ecc and --quiet-zone go with --qr");
+    if (qr.wanted && (jobOptions.saveJob || jobOptions.settingsGiven))
+        return usageError("a job keeps a picture or a text: --qr goes without --save-job");
     if (qr.wanted) {
         image::ConversionOptions mirrorOnly;
         mirrorOnly.mirror = conversion.mirror;
@@ -305,6 +315,10 @@ int main(int argc, char** argv) {
         conversion.size = 0;
         conversion.fill = false;
     }
+    if (const auto status =
+            tessary::prepare::runJobs(files, text, style, conversion,
+                                      textOptions || conversion != image::ConversionOptions{}, jobOptions))
+        return *status;
 
     tessary::intake::ImageState state;
     state.options = conversion;

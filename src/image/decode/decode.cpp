@@ -72,7 +72,12 @@ int decodePicture(const std::string& path, RowSink& sink, const DecodeOptions& o
     if (info) *info = DecodeInfo{};
     if (path.empty()) return kConvertMissingPath;
     // Only regular files, opened without blocking: a FIFO or a device could block or never end.
-    platform::UniqueFd fd = platform::openRegularFile(path);
+    return decodePicture(platform::openRegularFile(path), sink, options, info, later);
+}
+
+int decodePicture(platform::UniqueFd fd, RowSink& sink, const DecodeOptions& options, DecodeInfo* info,
+                  std::span<const Decoder> later) {
+    if (info) *info = DecodeInfo{};
     if (!fd) return kConvertRefused;
     FilePtr file(::fdopen(fd.get(), "rb"));
     if (!file) return kConvertRefused;

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "image/row_sink.h"
+#include "platform/unique_fd.h"
 #include "raster/raster.h"
 
 namespace tessary::image {
@@ -44,6 +45,10 @@ inline constexpr int kConvertDecodeFailed = -1;  // an opening test accepted it,
 // Decodes the picture file into the sink, trying `later` after this library's own decoders. Returns
 // kConvertOk or a failure code; on failure the sink may have received some rows.
 int decodePicture(const std::string& path, RowSink& sink, const DecodeOptions& options, DecodeInfo* info,
+                  std::span<const Decoder> later = {});
+
+// The same over a file already open for reading, at its start (it is closed at the end).
+int decodePicture(platform::UniqueFd fd, RowSink& sink, const DecodeOptions& options, DecodeInfo* info,
                   std::span<const Decoder> later = {});
 
 // The whole picture in memory, 24 bits.

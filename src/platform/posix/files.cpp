@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -154,6 +155,12 @@ UniqueFd openRegularFile(const std::string& path) {
     if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return UniqueFd();
     const int flags = ::fcntl(fd.get(), F_GETFL);
     if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return UniqueFd();
+    return fd;
+}
+
+UniqueFd fileHoldingBytes(std::span<const std::uint8_t> bytes) {
+    UniqueFd fd(::memfd_create("tessary-picture", MFD_CLOEXEC));
+    if (!fd || !writeAll(fd.get(), bytes) || ::lseek(fd.get(), 0, SEEK_SET) != 0) return UniqueFd();
     return fd;
 }
 

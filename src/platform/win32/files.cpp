@@ -198,6 +198,32 @@ UniqueFd openRegularFile(const std::string& path) {
     return descriptorOf(std::move(file));
 }
 
+UniqueFd fileHoldingBytes(std::span<const std::uint8_t> bytes) {
+    wchar_t folder[MAX_PATH + 1];
+    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+    if (length == 0 || length > MAX_PATH) return UniqueFd();
+    std::wstring base(folder, length);
+    while (!base.empty() && base.back() == L'\\') base.pop_back();
+    UniqueHandle file;
+    for (int attempt = 0; attempt < 100 && !file; ++attempt) {
+        // Deleted on closing, whatever ends the program; readers may share it only for reading.
+        file = UniqueHandle(CreateFileW(uniqueName(base, L"picture").c_str(), GENERIC_READ | GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+        if (!file && GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
+    }
+    if (!file) return UniqueFd();
+    while (!bytes.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+        DWORD written = 0;
+        if (!WriteFile(file.get(), bytes.data(), chunk, &written, nullptr) || written == 0) return UniqueFd();
+        bytes = bytes.subspan(written);
+    }
+    LARGE_INTEGER start{};
+    if (!SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN)) return UniqueFd();
+    return descriptorOf(std::move(file));
+}
+
 bool readFileAt(int fd, void* buffer, std::size_t size, std::uint64_t offset) {
     const auto file = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
     if (file == INVALID_HANDLE_VALUE) return false;

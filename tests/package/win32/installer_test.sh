@@ -37,6 +37,10 @@ reg_value "$classes\\.jpg\\OpenWithProgids" Tessary.Picture | grep -q Tessary.Pi
   fail "JPEG pictures are not offered Open with Tessary"
 command=$(reg_value "$classes\\Tessary.Picture\\shell\\open\\command" | sed -n 's/.*REG_SZ *//p')
 [ "$command" = '"C:\Program Files\Tessary\tessary.exe" -- "%1"' ] || fail "Open with runs: $command"
+reg_value "$classes\\.tessary" | grep -q Tessary.Job || fail ".tessary files are not Tessary jobs"
+command=$(reg_value "$classes\\Tessary.Job\\shell\\open\\command" | sed -n 's/.*REG_SZ *//p')
+[ "$command" = '"C:\Program Files\Tessary\tessary.exe" -- "%1"' ] || fail "a job opens with: $command"
+reg_value "$classes\\Tessary.Job\\DefaultIcon" | grep -qF 'tessary.exe,0' || fail "a job has no icon"
 reg_value "$uninstall_key" UninstallString | grep -q 'Uninstall.exe' || fail "no entry in Apps & features"
 
 say "running what was installed"
@@ -89,7 +93,8 @@ sleep 1
 wait_for 60 no_uninstaller_copy || fail "the uninstaller's copy did not end"
 wait_for 10 test ! -e "$installed" || fail "Program Files\\Tessary is still there: $(ls -R "$installed")"
 [ ! -e "$shortcut" ] || fail "the shortcut is still there"
-for key in "$classes\\Tessary.Picture" "$classes\\Applications\\tessary.exe" "$uninstall_key"; do
+for key in "$classes\\Tessary.Picture" "$classes\\Tessary.Job" "$classes\\.tessary" "$classes\\Applications\\tessary.exe" \
+  "$uninstall_key"; do
   [ -z "$(reg_value "$key")" ] || fail "left in the registry: $key"
 done
 ! reg_value "$classes\\.jpg\\OpenWithProgids" | grep -q Tessary || fail "JPEG pictures still offer Tessary"
@@ -111,7 +116,8 @@ sleep 1
 wait_for 60 no_uninstaller_copy || fail "the uninstaller's copy did not end"
 wait_for 10 test ! -e "$profile" || fail "the user's Tessary folder is still there"
 [ ! -e "$user_shortcut" ] || fail "the user's shortcut is still there"
-for key in "$user_classes\\Tessary.Picture" "$user_classes\\Applications\\tessary.exe" "$user_uninstall_key"; do
+for key in "$user_classes\\Tessary.Picture" "$user_classes\\Tessary.Job" "$user_classes\\.tessary" \
+  "$user_classes\\Applications\\tessary.exe" "$user_uninstall_key"; do
   [ -z "$(reg_value "$key")" ] || fail "left in the registry: $key"
 done
 say "the portable archive runs from any folder"
