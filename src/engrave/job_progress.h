@@ -67,6 +67,8 @@ class JobProgress {
     // on has lost its image and sends nothing).
     bool awaitingReport() const { return awaiting_ && !silent_ && !lost_ && state_ == State::Running; }
     bool checkSilence(Time now);
+    // A running job has waited kSilence for a report and still waits.
+    bool silent() const { return silent_ && state_ == State::Running; }
 
     State state() const { return state_; }
     // From Start until the job finishes, is restarted or the machine is lost: the machine works on the image

@@ -72,6 +72,17 @@ const std::map<std::string, Area> kHandlerAreas = {
     {"sendBurningTime", Area::Engrave},
     {"positionReport", Area::Engrave},
     {"saveStepPulse", Area::Engrave},
+    {"openJobWindow", Area::Engrave},
+    {"fillJobWindow", Area::Engrave},
+    {"jobPassesKey", Area::Engrave},
+    {"jobCopiesKey", Area::Engrave},
+    {"keepJobCounts", Area::Engrave},
+    {"closeJobWindow", Area::Engrave},
+    {"openTestCard", Area::Engrave},
+    {"fillTestCard", Area::Engrave},
+    {"runTestCard", Area::Engrave},
+    {"stopTestCard", Area::Engrave},
+    {"closeTestCard", Area::Engrave},
 };
 
 TEST(Bindings, EveryBoundHandlerIsRegistered) {
@@ -79,7 +90,8 @@ TEST(Bindings, EveryBoundHandlerIsRegistered) {
     registerAllHandlers(registry);
     for (const WindowDef* def :
          {&mainWindowDefinition(), &settingWindowDefinition(), &pictureOptionsWindowDefinition(),
-          &textWindowDefinition(), &layoutWindowDefinition()}) {
+          &textWindowDefinition(), &layoutWindowDefinition(), &jobWindowDefinition(),
+          &testCardWindowDefinition()}) {
         for (const auto& b : bindingsOf(*def)) {
             const auto area = kHandlerAreas.find(b.handler);
             ASSERT_NE(area, kHandlerAreas.end()) << "no area brings \"" << b.handler << "\"";
@@ -98,7 +110,8 @@ TEST(Bindings, EveryAreaHandlerIsBoundSomewhere) {
     std::set<std::string> bound;
     for (const WindowDef* def :
          {&mainWindowDefinition(), &settingWindowDefinition(), &pictureOptionsWindowDefinition(),
-          &textWindowDefinition(), &layoutWindowDefinition()}) {
+          &textWindowDefinition(), &layoutWindowDefinition(), &jobWindowDefinition(),
+          &testCardWindowDefinition()}) {
         for (const auto& b : bindingsOf(*def)) bound.insert(b.handler);
     }
     for (const auto& [id, area] : kHandlerAreas) {

@@ -154,7 +154,8 @@ TEST_F(ConsoleTest, AJobsReportsShowItsProgressAndItsEndOnTheBarOverThePreview) 
     newLog();
     ASSERT_TRUE(report(black.back(), 125s));
     EXPECT_EQ(newLog(), finished);
-    EXPECT_EQ(previewBar(), "") << "the bar goes with the job";
+    EXPECT_EQ(previewBar(), "Finished in 2 min 5 s")
+        << "the job's bar gives way to the notice, timed from Start";
     ASSERT_TRUE(report(black.back(), 130s));
     EXPECT_EQ(newLog(), "") << "once";
 }

@@ -45,6 +45,7 @@ class RecordingDialogs : public Dialogs {
         answers.erase(answers.begin());
         return answer;
     }
+    void askForAttention(Window&) override { ++attention; }
     // The boxes shown as "title: text", with " (code N)" for a code other than 0.
     std::vector<std::string> lines() const {
         std::vector<std::string> out;
@@ -58,6 +59,7 @@ class RecordingDialogs : public Dialogs {
     std::vector<std::string> chooserFolders;
     std::string chooserFilters;
     std::vector<std::string> asked;
+    int attention = 0;  // the notices that the work was done
     std::vector<std::size_t> answers;
 };
 

@@ -16,6 +16,7 @@
 #include "layout_option.h"
 #include "platform/program.h"
 #include "qr_option.h"
+#include "test_card_option.h"
 #include "threshold_option.h"
 
 namespace {
@@ -28,6 +29,7 @@ constexpr const char* kUsage =
     "                       [--align left|centre|right] OUT.bmp\n"
     "       tessary-prepare [--module N] [--ecc L|M|Q|H] [--quiet-zone N] [--mirror] --qr TEXT OUT.bmp\n"
     "       tessary-prepare [--mirror] --layout FILE OUT.bmp\n"
+    "       tessary-prepare --test-card FROM:TO:COUNT [--cell-size N] [--cell K] OUT.bmp\n"
     "Takes in the picture IN as the console does when it is dropped on its window: fitted into the\n"
     "490 x 490 field, converted to black and white, and written to OUT.bmp as the engraving preview\n"
     "(512 x 512, 1 bit per pixel). Prints the log lines of the intake.\n"
@@ -54,6 +56,12 @@ constexpr const char* kUsage =
     "Several pictures, text blocks and QR codes on one engraving:\n"
     "  --layout FILE      the layout description (see the manual page): each item placed, sized, turned\n"
     "                     and converted on its own, then combined, black winning\n"
+    "A test card instead of a picture (solid cells, each labelled with its burn time underneath):\n"
+    "  --test-card FROM:TO:COUNT  burn times FROM to TO (1..240), spread over COUNT cells (1..12)\n"
+    "  --cell-size N      a cell's side, N dots (default 60)\n"
+    "  --cell K           only cell K (1 for the lowest burn time), where it lies on the card, byte for\n"
+    "                     byte as the console uploads it (flipped top to bottom, as the machine takes it)\n"
+    "A card that does not fit the 490-dot field is refused (exit status 2).\n"
     "\n"
     "Size of the picture in the field (the default: its own, a larger picture reduced to the field):\n"
     "  --size N           its longer side N dots, 1..490; a smaller picture is enlarged\n"
@@ -155,6 +163,7 @@ int main(int argc, char** argv) {
     tessary::platform::ProgramArguments arguments(argc, argv);
     argc = arguments.argc();
     argv = arguments.argv();
+    if (tessary::prepare::wantsTestCard(argc, argv)) return tessary::prepare::runTestCard(argc, argv);
     std::vector<std::string> files;
     image::ConversionOptions conversion;
     std::optional<tessary::intake::TypedText> text;

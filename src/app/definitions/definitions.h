@@ -13,5 +13,9 @@ const WindowDef& textWindowDefinition();
 const WindowDef& layoutWindowDefinition();
 // Not modal: the conversion and the adjustments of the prepared picture, applied as they change.
 const WindowDef& pictureOptionsWindowDefinition();
+// Not modal: passes, copies and the notice when the work is done.
+const WindowDef& jobWindowDefinition();
+// Not modal: the test card, burnt one cell at a time.
+const WindowDef& testCardWindowDefinition();
 
 }  // namespace tessary

@@ -50,6 +50,12 @@ UnitDef comList() {
     return u;
 }
 
+// The burning time's own menu, on the slider and on its label.
+UnitDef withBurningTimeMenu(UnitDef u) {
+    u.contextMenu = {{"Test card…", "openTestCard"}};
+    return u;
+}
+
 UnitDef burningTimeSlider() {
     namespace s = prop::slider;
     UnitDef u = plain(main_window::kBurningTime, Kind::SliderBar, "", {24, 600, 752, 24});
@@ -57,7 +63,7 @@ UnitDef burningTimeSlider() {
                     {s::kSelectionShown, 0}, {s::kPageSize, 5}, {s::kLineSize, 1},  {s::kMinimum, 1},
                     {s::kMaximum, 240},      {s::kPosition, 60}};
     u.events = {{event::kMouseMove, "showBurningTime"}, {event::kLeftUp, "sendBurningTime"}};
-    return u;
+    return withBurningTimeMenu(u);
 }
 
 UnitDef dropTarget() {
@@ -129,7 +135,9 @@ WindowDef build() {
     w.shortcuts = {{"Ctrl+Shift+P", "openPictureOptions"},
                    {"Ctrl+O", "openPicture"},
                    {"Ctrl+T", "openTextWindow"},
-                   {"Ctrl+L", "openLayoutWindow"}};
+                   {"Ctrl+L", "openLayoutWindow"},
+                   {"Ctrl+J", "openJobWindow"},
+                   {"Ctrl+Shift+B", "openTestCard"}};
     w.units = {
         button(main_window::kRotate, main_window::kImageEditingGroup, {176, 24, 48, 40}, "Rotate", "rotate"),
         button(main_window::kReload, main_window::kImageEditingGroup, {64, 24, 48, 40}, "Reload", "reload"),
@@ -169,7 +177,7 @@ WindowDef build() {
         logBox(),
         groupBox(main_window::kLogGroup, {24, 56, 192, 536}, "Message", kBlack),
         button(main_window::kConnect, "", {40, 8, 64, 32}, "Connect", "connect"),
-        label(main_window::kBurningTimeLabel, {784, 592, 112, 32}, "Burning time:60"),
+        withBurningTimeMenu(label(main_window::kBurningTimeLabel, {784, 592, 112, 32}, "Burning time:60")),
         burningTimeSlider(),
         button(main_window::kStart, "", {280, 8, 96, 40}, "Start", "start"),
         button(main_window::kUploadImage, "", {800, 16, 160, 72}, "Send Image To Machine", "uploadImage"),

@@ -107,4 +107,21 @@ inline constexpr char kStatus[] = "statusLabel";
 inline constexpr char kPreview[] = "previewBox";  // the engraving with every item's outline
 }  // namespace layout_window
 
+namespace job_window {
+inline constexpr char kPasses[] = "passesBox";
+inline constexpr char kCopies[] = "copiesBox";
+inline constexpr char kNotify[] = "notifyButton";
+inline constexpr char kOk[] = "okButton";
+}  // namespace job_window
+
+namespace test_card_window {
+inline constexpr char kFrom[] = "fromBox";
+inline constexpr char kTo[] = "toBox";
+inline constexpr char kCount[] = "countBox";
+inline constexpr char kCellSize[] = "cellSizeBox";
+inline constexpr char kStatus[] = "statusLabel";
+inline constexpr char kRun[] = "runButton";
+inline constexpr char kStop[] = "stopButton";
+}  // namespace test_card_window
+
 }  // namespace tessary

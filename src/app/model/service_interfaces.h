@@ -15,6 +15,8 @@
 
 namespace tessary {
 
+class Window;
+
 // Runs its tick until it is destroyed.
 class Ticker {
   public:
@@ -50,6 +52,9 @@ class Dialogs {
         (void)title, (void)folder, (void)filters;
         return std::nullopt;
     }
+    // The work is done: the window asks for attention as the system does it (a taskbar flash, an urgency
+    // hint) with a short sound.
+    virtual void askForAttention(Window& window) { (void)window; }
     // A question with a button for each choice, modal as messageBox; the index of the choice taken, or the
     // last choice (which must be the one that changes nothing) when the box is closed otherwise.
     virtual std::size_t ask(std::string_view text, std::string_view title,

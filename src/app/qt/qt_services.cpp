@@ -14,6 +14,7 @@
 
 #include "app/model/delivery_hold.h"
 #include "app/model/window.h"
+#include "app/qt/qt_window.h"
 #include "platform/user_folders.h"
 
 namespace tessary::qt {
@@ -108,6 +109,11 @@ void MessageBoxes::messageBox(std::string_view text, int code, std::string_view 
     QMessageBox box(iconFor(code), fromUtf8(title), fromUtf8(text), buttonsFor(code));
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
+}
+
+void MessageBoxes::askForAttention(Window& window) {
+    if (auto* shown = dynamic_cast<QtWindow*>(&window)) QApplication::alert(shown->widget());
+    QApplication::beep();
 }
 
 std::optional<std::string> MessageBoxes::openFile(std::string_view title, std::string_view folder,

@@ -44,6 +44,29 @@ void onMachineGone(Console& console);
 // The link is open again (Connect, or the lost machine back): the bar shows the job as it stands.
 void onMachineBack(Console& console, const EventArgs& args);
 
+// A pass of the job finished: Recarve for the next pass, or the piece is done (the notice, and a stop for
+// the next piece when copies remain).
+void afterPass(Console& console);
+// The Job window (Ctrl+J): passes, copies, the notice.
+void onOpenJobWindow(Console& console, const EventArgs& args);
+void onFillJobWindow(Console& console, const EventArgs& args);
+void onPassesKey(Console& console, const EventArgs& args);
+void onCopiesKey(Console& console, const EventArgs& args);
+void onKeepJobCounts(Console& console, const EventArgs& args);
+void onCloseJobWindow(Console& console, const EventArgs& args);
+
+// The test card window (Ctrl+Shift+B, the burning time's context menu) and its run, one cell at a time.
+void onOpenTestCard(Console& console, const EventArgs& args);
+void onFillTestCard(Console& console, const EventArgs& args);
+void onRunTestCard(Console& console, const EventArgs& args);
+void onStopTestCard(Console& console, const EventArgs& args);
+void onCloseTestCard(Console& console, const EventArgs& args);
+// The cell in progress finished (true: the finished pass was a test card's cell, and nothing else follows
+// it).
+bool testCardCellFinished(Console& console);
+// The machine is gone, or Restart ended its job: a running card stops and says which cells were burnt.
+void testCardInterrupted(Console& console, std::string_view why);
+
 // The upload's own texts beyond the protocol's log lines.
 inline constexpr std::string_view kNoPictureText =
     "Please drag and drop pictures to a specified location before you start carving";
@@ -61,7 +84,9 @@ inline constexpr std::string_view kStepPulseSavedTitle = "Info";
 
 // "start", "pause", "restart", "recarve", "frameCarvingArea", "fastBackward", "fastForward", "toMiddle",
 // "toLowerLeft", "jogUp", "jogDown", "jogLeft", "jogRight", "arrowKeys", "showBurningTime",
-// "sendBurningTime", "saveStepPulse", "uploadImage", "positionReport".
+// "sendBurningTime", "saveStepPulse", "uploadImage", "positionReport", "openJobWindow", "fillJobWindow",
+// "jobPassesKey", "jobCopiesKey", "keepJobCounts", "closeJobWindow", "openTestCard", "fillTestCard",
+// "runTestCard", "stopTestCard", "closeTestCard".
 void registerEngraveHandlers(HandlerRegistry& registry);
 
 }  // namespace tessary

@@ -6,11 +6,18 @@
 
 #include "app/console.h"
 #include "engrave/job_progress.h"
+#include "engrave/job_repeats.h"
 #include "raster/raster.h"
 
 namespace tessary::engrave {
 
 JobProgress& jobProgress(Console& console);
+JobRepeats& jobRepeats(Console& console);
+// The bar's text once the job is over (empty: the bar goes), until the next Start, Restart or upload.
+void showFinished(Console& console, std::string text);
+// What the job is part of ("Test card: cell 3 of 6 (burn time 80)"), shown before its progress; empty: the
+// pass and the piece.
+void setJobHeading(Console& console, std::string text);
 // Shows the job's bar as the progress says (hidden outside a job); the bar is redrawn only when its text
 // changes. While the job waits for the machine's first report, the bar is looked at again now and then.
 void showJobProgress(Console& console);

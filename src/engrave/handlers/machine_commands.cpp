@@ -51,7 +51,11 @@ void freshCanvas(Console& console) {
 void onStart(Console& console, const EventArgs&) {
     if (!command(console, Message::StartCarving)) return;
     guardJob(console);
-    if (jobProgress(console).start(console.clock().now())) freshCanvas(console);
+    if (jobProgress(console).start(console.clock().now())) {
+        freshCanvas(console);
+        jobRepeats(console).started(console.clock().now());
+        showFinished(console, {});
+    }
     showJobProgress(console);
     for (std::string_view unit :
          {main_window::kFastBackward, main_window::kFastForward, main_window::kRecarve})
@@ -64,6 +68,9 @@ void onStart(Console& console, const EventArgs&) {
 void onRestart(Console& console, const EventArgs&) {
     if (!command(console, Message::Restart)) return;
     jobProgress(console).restart();
+    jobRepeats(console).ended();
+    showFinished(console, {});
+    testCardInterrupted(console, "Restart ended the cell in progress");
     showJobProgress(console);
     shell::applyConnectedState(console);
 }
@@ -76,7 +83,12 @@ void onPause(Console& console, const EventArgs&) {
 
 void onRecarve(Console& console, const EventArgs&) {
     if (!command(console, Message::Recarve)) return;
-    if (jobProgress(console).recarve(console.clock().now())) freshCanvas(console);
+    if (jobProgress(console).recarve(console.clock().now())) {
+        freshCanvas(console);
+        // Recarve outside a counted pass begins the job as Start would.
+        if (!jobRepeats(console).running()) jobRepeats(console).started(console.clock().now());
+        showFinished(console, {});
+    }
     showJobProgress(console);
 }
 void onFrameCarvingArea(Console& console, const EventArgs&) { command(console, Message::FrameCarvingArea); }

@@ -32,7 +32,7 @@ void onPositionReport(Console& console, const EventArgs& args) {
             break;
         case JobProgress::Step::Finished:
             console.appendLog("Engraving finished in " + durationText(job.elapsed(now)) + "\r\n\r\n");
-            showJobProgress(console);
+            afterPass(console);
             break;
     }
     if (job.state() == JobProgress::State::Idle) noteEarlierJob(console);
@@ -42,6 +42,7 @@ void onPositionReport(Console& console, const EventArgs& args) {
 
 void onMachineGone(Console& console) {
     jobProgress(console).machineLost();
+    testCardInterrupted(console, "the machine is not connected");
     showJobProgress(console);
 }
 

@@ -24,6 +24,17 @@ void registerEngraveHandlers(HandlerRegistry& registry) {
     registry.add("saveStepPulse", onSaveStepPulse);
     registry.add("uploadImage", onUploadImage);
     registry.add("positionReport", onPositionReport);
+    registry.add("openJobWindow", onOpenJobWindow);
+    registry.add("fillJobWindow", onFillJobWindow);
+    registry.add("jobPassesKey", onPassesKey);
+    registry.add("jobCopiesKey", onCopiesKey);
+    registry.add("keepJobCounts", onKeepJobCounts);
+    registry.add("closeJobWindow", onCloseJobWindow);
+    registry.add("openTestCard", onOpenTestCard);
+    registry.add("fillTestCard", onFillTestCard);
+    registry.add("runTestCard", onRunTestCard);
+    registry.add("stopTestCard", onStopTestCard);
+    registry.add("closeTestCard", onCloseTestCard);
 }
 
 }  // namespace tessary
