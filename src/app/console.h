@@ -91,6 +91,10 @@ class Console {
     void destroyMainWindow();
     // Called once the main window has been destroyed (the program's message loop ends then).
     void setMainWindowGone(std::function<void()> callback) { mainWindowGone_ = std::move(callback); }
+    // Asked when the operator closes the main window: false keeps it open (a job the operator may want to
+    // look after). Closes that the program itself makes (the session's end) do not ask.
+    void setMainWindowCloseCheck(std::function<bool()> check) { mayCloseMain_ = std::move(check); }
+    bool mayCloseMainWindow() { return !mayCloseMain_ || mayCloseMain_(); }
     bool hasMainWindow() const { return main_ != nullptr; }
     void setRunDirectory(std::string dir) { runDirectory_ = std::move(dir); }
     // Where settings persist; until set, they last for the run only.
@@ -122,6 +126,7 @@ class Console {
     // Hashed, not ordered: on Windows the C++ runtime orders types from anonymous namespaces inconsistently
     // with the others (type_info::before), which could hand one subsystem's state to another.
     std::unordered_map<std::type_index, StateSlot> states_;
+    std::function<bool()> mayCloseMain_;
     struct Open {
         std::unique_ptr<Window> window;
         const WindowDef* def = nullptr;

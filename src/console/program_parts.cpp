@@ -6,6 +6,7 @@
 #include "app/model/window_def.h"
 #include "app/shell/shell_handlers.h"
 #include "engrave/handlers/engrave_handlers.h"
+#include "engrave/handlers/job_guard.h"
 #include "image/files.h"
 #include "link/handlers/link_handlers.h"
 #include "link/serial_port.h"
@@ -34,6 +35,15 @@ void registerAllHandlers(HandlerRegistry& registry) {
         });
     }
     registry.add(std::string(link::kConnectedHandler), engrave::onMachineBack);
+    // While the machine carves, a change of the preview first asks.
+    for (const char* id :
+         {"takeInPicture", "openPicture", "rotate", "zoomOut", "zoomIn", "reload", "takeInTypedText"}) {
+        const Handler* change = registry.find(id);
+        if (!change) continue;
+        registry.add(id, [changeHandler = *change](Console& console, const EventArgs& args) {
+            if (engrave::mayChangePreview(console)) changeHandler(console, args);
+        });
+    }
 }
 
 UnitFactory serialPortFactory() {

@@ -69,6 +69,9 @@ class JobProgress {
     bool checkSilence(Time now);
 
     State state() const { return state_; }
+    // From Start until the job finishes, is restarted or the machine is lost: the machine works on the image
+    // it was sent.
+    bool carving() const { return state_ != State::Idle && !lost_; }
     std::int64_t done() const { return done_; }
     std::int64_t total() const { return order_ ? order_->total() : 0; }
     // "Engraving: 37 % · about 2 min 10 s left", "Engraving: 37 %" while there is no rate yet, "Paused";

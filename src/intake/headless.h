@@ -29,6 +29,11 @@ class Headless : public Surroundings {
     void wrongFileType() override {
         if (!quiet_) std::fprintf(stderr, "%s\n", kWrongFileType.data());
     }
+    void refused(std::string_view file, std::string_view reason) override {
+        if (quiet_) return;
+        std::fprintf(stderr, "%s: %.*s%s%.*s\n", kWrongFileType.data(), static_cast<int>(file.size()),
+                     file.data(), file.empty() ? "" : ": ", static_cast<int>(reason.size()), reason.data());
+    }
     void noText() override {
         if (!quiet_) std::fprintf(stderr, "%s\n", kNoText.data());
     }

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <span>
 
@@ -11,6 +13,7 @@
 #include "image/picture.h"
 #include "intake/drawn_pictures.h"
 #include "intake/fitted_picture.h"
+#include "platform/paths.h"
 
 namespace tessary::intake {
 namespace {
@@ -178,9 +181,10 @@ std::string conversionLine(const ImageState& state) {
 
 namespace {
 
-// The intake after the picture's source is known: `produce` fits it (false: refused).
-template <typename Produce>
-IntakeResult takeInFitted(ImageState& state, Surroundings& around, Produce produce) {
+// The intake after the picture's source is known: `produce` fits it (false: refused); `refuse` tells the
+// surroundings why it was not taken in.
+template <typename Produce, typename Refuse>
+IntakeResult takeInFitted(ImageState& state, Surroundings& around, Produce produce, Refuse refuse) {
     clearCanvas(around);
 
     FittedPicture picture;
@@ -211,7 +215,7 @@ IntakeResult takeInFitted(ImageState& state, Surroundings& around, Produce produ
         }
     }
     if (result != IntakeResult::Prepared) {
-        around.wrongFileType();
+        refuse(result);
     } else {
         around.log(kLogOriginal);
         around.log(resolutionLine(w, h));
@@ -230,12 +234,40 @@ IntakeResult takeInFitted(ImageState& state, Surroundings& around, Produce produ
 
 }  // namespace
 
+std::string refusalReason(const std::string& dropped, int decodeResult, IntakeResult result) {
+    namespace fs = std::filesystem;
+    if (dropped.find_first_of("\r\n") != std::string::npos)
+        return "several files were dropped at once; drop one picture at a time";
+    if (result == IntakeResult::PreviewUnwritable || result == IntakeResult::PreviewUnwritten)
+        return "the picture was read, but the preview file could not be written";
+    const fs::path path = platform::pathFromText(dropped);
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (dropped.empty()) return "no picture was dropped or opened yet";
+    if (path.empty() || !fs::exists(status)) return "it was not found (moved, renamed or deleted?)";
+    if (fs::is_directory(status)) return "it is a folder, not a picture";
+    // Never opened otherwise: a pipe or a device would hold the window until something wrote to it.
+    if (!fs::is_regular_file(status)) return "it is not a file but a device or a pipe";
+    if (!std::ifstream(path, std::ios::binary).is_open()) return "Tessary has no permission to read it";
+    if (fs::file_size(path, error) == 0) return "the file is empty";
+    if (decodeResult == image::kConvertDecodeFailed) return "the picture is damaged or cut short";
+    return "it is not a kind of picture Tessary takes in";
+}
+
 IntakeResult takeIn(ImageState& state, Surroundings& around, std::string fileName) {
     state.droppedFileName = fileName;
     state.typedText.reset();
-    return takeInFitted(state, around, [&](FittedPicture& picture) {
-        return decodeFitted(fileName, around.resampling(), picture) == image::kConvertOk;
-    });
+    int decoded = image::kConvertRefused;
+    return takeInFitted(
+        state, around,
+        [&](FittedPicture& picture) {
+            decoded = decodeFitted(fileName, around.resampling(), picture);
+            return decoded == image::kConvertOk;
+        },
+        [&](IntakeResult result) {
+            const bool several = fileName.find_first_of("\r\n") != std::string::npos;
+            around.refused(several ? std::string() : fileName, refusalReason(fileName, decoded, result));
+        });
 }
 
 IntakeResult takeInText(ImageState& state, Surroundings& around, const TypedText& text) {
@@ -247,10 +279,13 @@ IntakeResult takeInText(ImageState& state, Surroundings& around, const TypedText
         return IntakeResult::NoText;
     }
     state.typedText = text;
-    return takeInFitted(state, around, [&](FittedPicture& picture) {
-        fitRaster(rendered, around.resampling(), picture);
-        return true;
-    });
+    return takeInFitted(
+        state, around,
+        [&](FittedPicture& picture) {
+            fitRaster(rendered, around.resampling(), picture);
+            return true;
+        },
+        [&](IntakeResult) { around.wrongFileType(); });
 }
 
 void rotate(ImageState& state, Surroundings& around) {

@@ -47,6 +47,9 @@ class Surroundings {
     // The preview picture box shows this BMP data (empty: no picture).
     virtual void showPreview(const image::Bytes& bmp) = 0;
     virtual void wrongFileType() = 0;
+    // A file not taken in: which (its full path; empty when several were dropped) and why. By default the
+    // same as wrongFileType().
+    virtual void refused(std::string_view /*file*/, std::string_view /*reason*/) { wrongFileType(); }
     // Text to take in was empty or white space only.
     virtual void noText() {}
     virtual void drawRulers() {}
@@ -61,6 +64,10 @@ enum class IntakeResult {
     PreviewUnwritable,  // "Wrong file type" too: the picture decoded, but the preview file cannot be opened
     NoText,             // typed text with nothing to draw: nothing at all changed
 };
+
+// Why a dropped text was not taken in, for the operator ("it was not found", "it is damaged or cut short");
+// `decodeResult` is the decoder's code (image/decode/decode.h).
+std::string refusalReason(const std::string& dropped, int decodeResult, IntakeResult result);
 
 // The files-dropped handler's work, with the dropped text as it came.
 IntakeResult takeIn(ImageState& state, Surroundings& around, std::string fileName);

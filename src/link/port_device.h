@@ -10,10 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "link/port_settings.h"
 #include "link/queue_entry.h"
 
+namespace tessary {
+struct SerialSettings;
+}
+
 namespace tessary::link {
+
+using PortSettings = SerialSettings;
 
 class PortDevice {
   public:
@@ -56,8 +61,13 @@ class PortDevice {
     virtual bool gone() const = 0;
 };
 
+// Why a device did not open, as far as the system tells.
+enum class OpenRefusal { None, NotThere, InUse, NoPermission, NotUsable };
+
 // Opens the device at `path` exclusively and sets its line from the settings. nullptr when it does not exist,
-// another program holds it, it is no serial port, or the settings cannot be expressed or are refused.
-std::unique_ptr<PortDevice> openPortDevice(const std::string& path, const PortSettings& settings);
+// another program holds it, it is no serial port, or the settings cannot be expressed or are refused; then
+// `refusal`, when given, says which.
+std::unique_ptr<PortDevice> openPortDevice(const std::string& path, const PortSettings& settings,
+                                           OpenRefusal* refusal = nullptr);
 
 }  // namespace tessary::link

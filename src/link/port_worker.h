@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/model/value.h"
+#include "app/model/bytes.h"
 #include "link/event_queue.h"
 #include "link/link_clock.h"
 #include "link/port_device.h"

@@ -57,11 +57,12 @@ Value SerialPort::read(int property) const {
 
 bool SerialPort::Open() {
     Close();
+    refusal_ = OpenRefusal::NotThere;
     if (settings_.portNumber < 1) return false;
     const std::string path = resolveCom(settings_.portNumber);
     if (path.empty()) return false;
 
-    auto device = openPortDevice(path, settings_);
+    auto device = openPortDevice(path, settings_, &refusal_);
     if (!device) return false;
     // Events reach the window thread through the target; without an application there is no one to post to.
     if (!QCoreApplication::instance() || !target_) return false;

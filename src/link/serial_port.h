@@ -11,6 +11,7 @@
 
 #include "app/model/unit.h"
 #include "app/model/value.h"
+#include "link/port_device.h"
 #include "link/port_settings.h"
 #include "link/send_value.h"
 
@@ -54,6 +55,8 @@ class SerialPort final : public Unit {
     bool SendData(const SendValue& value, const SendProgress& progress);
 
     bool isOpen() const { return worker_ != nullptr; }
+    // Why the last Open failed, as far as the system told.
+    OpenRefusal lastRefusal() const { return refusal_; }
     // The USB identity of the device the last successful Open reached (see deviceIdentity); kept after Close.
     const std::string& deviceIdentity() const { return identity_; }
     const PortSettings& settings() const { return settings_; }
@@ -68,6 +71,7 @@ class SerialPort final : public Unit {
     std::shared_ptr<PortWorker> worker_;
     bool sending_ = false;
     std::string identity_;
+    OpenRefusal refusal_ = OpenRefusal::None;
 };
 
 // Creates the unit from the settings block of its window definition (empty: the kind's defaults) and opens

@@ -6,7 +6,7 @@
 #include "app/model/properties.h"
 #include "support/memory_window.h"
 #include "support/program_run.h"
-#include "test_services.h"
+#include "support/test_services.h"
 
 namespace tessary {
 namespace {
@@ -37,7 +37,7 @@ class ConsoleTest : public ::testing::Test {
         });
     }
     const WindowDef def = testWindow();
-    testing::RecordingClock clock;
+    testing::ScriptedClock clock;
     testing::RecordingDialogs dialogs;
     MemoryWindowHost host;
     HandlerRegistry registry;

@@ -10,7 +10,7 @@
 #include "app/shell/control_states.h"
 #include "app/shell/shell_handlers.h"
 #include "support/memory_window.h"
-#include "test_services.h"
+#include "support/test_services.h"
 
 namespace tessary {
 namespace {
@@ -84,7 +84,7 @@ class ShellTest : public ::testing::Test {
         EXPECT_TRUE(console->createMainWindow(mainWindowDefinition()));
         return *console;
     }
-    testing::RecordingClock clock;
+    testing::ScriptedClock clock;
     testing::RecordingDialogs dialogs;
     RecordingHost host;
     HandlerRegistry registry;

@@ -13,7 +13,7 @@
 #include "app/qt/qt_window.h"
 #include "app/qt/qt_window_host.h"
 #include "app/shell/shell_handlers.h"
-#include "test_services.h"
+#include "support/test_services.h"
 
 namespace tessary::testing {
 
@@ -51,7 +51,7 @@ class WindowTest : public ::testing::Test {
         return w;
     }
 
-    RecordingClock clock;
+    ScriptedClock clock;
     RecordingDialogs dialogs;
     qt::QtWindowHost host;
     HandlerRegistry registry;

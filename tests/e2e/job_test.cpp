@@ -34,6 +34,7 @@
 #include "console/program_parts.h"
 #include "image/picture.h"
 #include "intake/image_state.h"
+#include "support/test_services.h"
 
 extern char** environ;
 
@@ -74,14 +75,6 @@ class TimedClock : public Clock {
 
   private:
     qt::BlockingClock real_;
-};
-
-class NoBoxes : public Dialogs {
-  public:
-    void messageBox(std::string_view text, int, std::string_view title) override {
-        shown.push_back(std::string(title) + ": " + std::string(text));
-    }
-    std::vector<std::string> shown;
 };
 
 // The virtual engraver, started on COM5 of a fresh port directory and stopped by its pid.
@@ -151,7 +144,7 @@ class Job : public ::testing::Test {
 
     fs::path dir_;
     TimedClock clock_;
-    NoBoxes boxes_;
+    testing::RecordingDialogs boxes_;
     qt::QtWindowHost host_;
     HandlerRegistry registry_;
     std::unique_ptr<Engraver> engraver_;
@@ -192,7 +185,7 @@ TEST_F(Job, DroppedPictureIsSentAndCarvedWithTheLaserShownOverThePreview) {
     ASSERT_TRUE(drop.isAccepted());
     ASSERT_TRUE(processUntil([&] { return !console_->state<intake::ImageState>().engraving.empty(); }, 10s))
         << main.getText(main_window::kLog, prop::editbox::kContent)
-        << (boxes_.shown.empty() ? "" : boxes_.shown.front());
+        << (boxes_.shown.empty() ? "" : boxes_.lines().front());
     const Bytes wireImage = console_->state<intake::ImageState>().engraving.ToByteSet();
 
     QString barDuringPause;

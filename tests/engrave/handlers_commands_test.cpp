@@ -186,7 +186,7 @@ TEST_F(ConsoleTest, SaveSendsTheStepPulseAndKeepsTheSettingWindowOpen) {
             setting->set(setting_window::kStepPulse, prop::editbox::kContent, std::string(text));
             save->click();
             EXPECT_EQ(machine.received(bytes.size()), bytes) << '"' << text << '"';
-            EXPECT_EQ(boxes.shown, std::vector<std::string>{"Info: Saved! do not need save every time"});
+            EXPECT_EQ(boxes.lines(), std::vector<std::string>{"Info: Saved! do not need save every time"});
             EXPECT_EQ(console->setting(), setting);
         }
         ran = true;

@@ -17,13 +17,13 @@
 #include <thread>
 #include <vector>
 
-#include "../app/test_services.h"
 #include "app/console.h"
 #include "app/model/value.h"
 #include "app/qt/qt_window.h"
 #include "app/qt/qt_window_host.h"
 #include "pty_fixture.h"
 #include "raster/raster.h"
+#include "support/test_services.h"
 
 namespace tessary::testing {
 
@@ -57,33 +57,6 @@ class MachineEnd {
     std::thread reader_;
 };
 
-// Records pauses; runs `during` (if set) in place of the pause. Its time is what the test sets; its tickers
-// tick when the test says so.
-class ScriptedClock : public Clock {
-  public:
-    void sleep(std::chrono::milliseconds pause) override {
-        pauses.push_back(pause);
-        if (during) during();
-    }
-    std::chrono::steady_clock::time_point now() override { return current; }
-    std::unique_ptr<Ticker> every(std::chrono::milliseconds, std::function<void()> tick) override {
-        return ticks.add(std::move(tick));
-    }
-    ManualTicks ticks;
-    std::vector<std::chrono::milliseconds> pauses;
-    std::function<void()> during;
-    std::chrono::steady_clock::time_point current{};
-};
-
-class Boxes : public Dialogs {
-  public:
-    void messageBox(std::string_view text, int code, std::string_view title) override {
-        shown.push_back(std::string(title) + ": " + std::string(text) +
-                        (code ? " (code " + std::to_string(code) + ")" : ""));
-    }
-    std::vector<std::string> shown;
-};
-
 class ConsoleTest : public ::testing::Test {
   public:
     ConsoleTest();
@@ -109,7 +82,7 @@ class ConsoleTest : public ::testing::Test {
     MachineEnd machine;
     std::string runDir;
     ScriptedClock clock;
-    Boxes boxes;
+    RecordingDialogs boxes;
     qt::QtWindowHost host;
     HandlerRegistry registry;
     std::unique_ptr<Console> console;

@@ -129,7 +129,7 @@ TEST_F(ConsoleTest, AJobsReportsShowItsProgressAndItsEndOnTheBarOverThePreview) 
 
     ASSERT_TRUE(report(black.back(), 0s));
     EXPECT_EQ(newLog(), "") << "a report before Start is no job's";
-    EXPECT_EQ(previewBar(), "");
+    EXPECT_EQ(previewBar(), "The machine is carving an image sent earlier");
 
     click(main_window::kStart);
     EXPECT_EQ(previewBar(), "Engraving: 0 %");

@@ -120,7 +120,7 @@ TEST_F(ConsoleTest, UploadThatCannotSendSaysSoAndLeavesTheControlsAlone) {
         static_cast<qt::QtWindow&>(main()).raise(main_window::kUploadImage, event::kClick, {});
         EXPECT_EQ(machine.received(c.sent.size()), c.sent);
         EXPECT_EQ(newLog(), c.log);
-        EXPECT_EQ(boxes.shown, std::vector<std::string>{c.box});
+        EXPECT_EQ(boxes.lines(), std::vector<std::string>{c.box});
         if (c.lost) {
             const std::string lost = "Connection lost: the machine was unplugged or switched off\r\n\r\n";
             std::string after;

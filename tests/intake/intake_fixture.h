@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <algorithm>
 // The console's real main window (offscreen Qt) with the shell's and the image area's real handlers,
 // a run directory of its own, and a message box service that records.
 #include <gtest/gtest.h>
@@ -26,41 +27,26 @@
 #include "intake/image_state.h"
 #include "support/program_run.h"
 #include "support/temp_folder.h"
+#include "support/test_services.h"
 
 namespace tessary::intake::testing {
 
-struct Shown {
-    std::string text;
-    int code = 0;
-    std::string title;
-    bool operator==(const Shown&) const = default;
-};
+using Shown = tessary::testing::ShownMessage;
+using tessary::testing::RecordingDialogs;
 
-class RecordingDialogs : public Dialogs {
-  public:
-    void messageBox(std::string_view text, int code, std::string_view title) override {
-        shown.push_back({std::string(text), code, std::string(title)});
-    }
-    // The file chooser answers with the queued paths (nothing: cancelled), recording where it opened.
-    std::optional<std::string> openFile(std::string_view, std::string_view folder,
-                                        std::string_view filters) override {
-        chooserFolders.emplace_back(folder);
-        chooserFilters = filters;
-        if (chooserAnswers.empty()) return std::nullopt;
-        std::optional<std::string> answer = chooserAnswers.front();
-        chooserAnswers.erase(chooserAnswers.begin());
-        return answer;
-    }
-    std::vector<Shown> shown;
-    std::vector<std::optional<std::string>> chooserAnswers;
-    std::vector<std::string> chooserFolders;
-    std::string chooserFilters;
-};
+// The log without the lines that say why a file was not taken in.
+inline std::string withoutRefusals(std::string log) {
+    for (std::size_t at; (at = log.find("Not taken in: ")) != std::string::npos;)
+        log.erase(at, log.find("\r\n\r\n", at) + 4 - at);
+    return log;
+}
 
-class NoPauses : public Clock {
-  public:
-    void sleep(std::chrono::milliseconds) override {}
-};
+// `count` boxes of a refused file: the usual text, then which file and why.
+inline bool refusalBoxes(const std::vector<Shown>& shown, std::size_t count) {
+    return shown.size() == count && std::all_of(shown.begin(), shown.end(), [](const Shown& s) {
+               return s.text.starts_with("Wrong file type\n\n") && s.code == 0 && s.title == "Sorry ";
+           });
+}
 
 inline image::Raster solid(int w, int h, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
     image::Raster out(w, h);
@@ -100,6 +86,7 @@ class MainWindow : public ::testing::Test {
         EXPECT_FALSE(dir.empty());
         registerShellHandlers(handlers_);
         registerIntakeHandlers(handlers_);
+        clock_.canTick = false;  // changes of the options apply at once
         console_ = std::make_unique<Console>(clock_, dialogs, host_, handlers_);
         console_->setRunDirectory(dir.string());
         EXPECT_TRUE(console_->createMainWindow(mainWindowDefinition()));
@@ -143,7 +130,7 @@ class MainWindow : public ::testing::Test {
     RecordingDialogs dialogs;
 
   private:
-    NoPauses clock_;
+    tessary::testing::ScriptedClock clock_;
     qt::QtWindowHost host_;
     HandlerRegistry handlers_;
     std::unique_ptr<Console> console_;

@@ -159,7 +159,8 @@ TEST_F(OptionsWindowTest, ChangesApplyAtOnceSurviveTheViewButtonsAndARestartAndD
 
     {  // The next run, with the same configuration folder, starts with these options.
         RecordingDialogs dialogs2;
-        NoPauses clock2;
+        tessary::testing::ScriptedClock clock2;
+        clock2.canTick = false;
         qt::QtWindowHost host2;
         HandlerRegistry handlers2;
         registerShellHandlers(handlers2);
@@ -288,33 +289,8 @@ TEST_F(OptionsWindowTest, TheThresholdShowsAsGreyAndADragIsLoggedOnceWhenLetGo) 
     EXPECT_EQ(settings.value("picture/threshold"), "383") << "the stored level is not rounded to the grey";
 }
 
-// A clock whose ticks run when the test says so.
-class TickOnRequest : public Clock {
-  public:
-    void sleep(std::chrono::milliseconds) override {}
-    std::unique_ptr<Ticker> every(std::chrono::milliseconds, std::function<void()> tick) override {
-        auto ticker = std::make_unique<Entry>(*this);
-        ticks_[ticker.get()] = std::move(tick);
-        return ticker;
-    }
-    int pending() const { return static_cast<int>(ticks_.size()); }
-    void tickAll() {
-        const auto ticks = ticks_;
-        for (const auto& [entry, tick] : ticks)
-            if (ticks_.count(entry)) tick();
-    }
-
-  private:
-    struct Entry : Ticker {
-        explicit Entry(TickOnRequest& clock) : clock(clock) {}
-        ~Entry() override { clock.ticks_.erase(this); }
-        TickOnRequest& clock;
-    };
-    std::map<Entry*, std::function<void()>> ticks_;
-};
-
 TEST_F(OptionsWindowTest, KeysOnASliderOrTheListAreLoggedOnceAMomentAfterTheLast) {
-    TickOnRequest clock;
+    tessary::testing::ScriptedClock clock;
     qt::QtWindowHost host;
     HandlerRegistry handlers;
     registerShellHandlers(handlers);
@@ -348,10 +324,10 @@ TEST_F(OptionsWindowTest, KeysOnASliderOrTheListAreLoggedOnceAMomentAfterTheLast
         unit->setFocus();
         for (int key = 0; key < c.presses; ++key) QTest::keyClick(unit, c.key);
         EXPECT_EQ(logText(), before);
-        EXPECT_EQ(clock.pending(), 1) << "one wait, started again by every key";
-        clock.tickAll();
+        EXPECT_EQ(static_cast<int>(clock.ticks.live()), 1) << "one wait, started again by every key";
+        clock.ticks.tick();
         EXPECT_EQ(logText().substr(before.size()), c.line);
-        EXPECT_EQ(clock.pending(), 0);
+        EXPECT_EQ(static_cast<int>(clock.ticks.live()), 0);
     }
     keyed.destroyMainWindow();
 }

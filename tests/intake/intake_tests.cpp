@@ -110,26 +110,48 @@ TEST_F(IntakeTest, RefusedDropKeepsThePreviousPictureEverywhere) {
     const image::Bytes shown = asBytes(main().get(main_window::kPreview, prop::picbox::kPicture));
     const image::Bytes engraving = state().engraving.ToByteSet();
     const std::string previewPath = state().previewPath;
-    const std::string logBefore = log();
 
     writeBytes(dir / "notes.bmp", image::Bytes(2000, 'a'));
+    writeBytes(dir / "empty.png", {});
+    const image::Bytes photo =
+        readFile(std::filesystem::path(TESSARY_TESTDATA_DIR) / "jpeg" / "Landscape_1.jpg");
+    writeBytes(dir / "cut.jpg",
+               image::Bytes(photo.begin(), photo.begin() + static_cast<long>(photo.size() / 3)));
     std::filesystem::create_directory(dir / "folder.jpg");
     const std::string two =
         picture("a.bmp", solid(4, 4, 9, 9, 9)) + "\r\n" + picture("b.bmp", solid(4, 4, 9, 9, 9)) + "\r\n";
-    for (const std::string& text : {(dir / "notes.bmp").string(), two, (dir / "missing.png").string(),
-                                    (dir / "folder.jpg").string(), std::string()}) {
-        SCOPED_TRACE(text);
+    const std::string notFound = "it was not found (moved, renamed or deleted?)";
+    struct Case {
+        std::string text, name, reason;
+    };
+    const auto file = [&](const char* name) { return (dir / name).string(); };
+    const Case cases[] = {
+        {file("notes.bmp"), "notes.bmp", "it is not a kind of picture Tessary takes in"},
+        {two, "", "several files were dropped at once; drop one picture at a time"},
+        {file("missing.png"), "missing.png", notFound},
+        {file("folder.jpg"), "folder.jpg", "it is a folder, not a picture"},
+        {std::string(), "", "no picture was dropped or opened yet"},
+        {file("cut.jpg"), "cut.jpg", "the picture is damaged or cut short"},
+        {file("empty.png"), "empty.png", "the file is empty"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
         dialogs.shown.clear();
         state().zoomSize = 301;
-        drop(text);
-        EXPECT_EQ(dialogs.shown, (std::vector<Shown>{{"Wrong file type", 0, "Sorry "}}));
+        const std::string logBefore = log();
+        drop(c.text);
+        // The usual box, which also names the file and says why; the log keeps the whole path.
+        const std::string named = c.name.empty() ? "" : c.name + ": ";
+        EXPECT_EQ(dialogs.shown,
+                  (std::vector<Shown>{{"Wrong file type\n\n" + named + c.reason, 0, "Sorry "}}));
+        const std::string path = c.name.empty() ? "" : c.text + ": ";
+        EXPECT_EQ(log(), logBefore + "Not taken in: " + path + c.reason + "\r\n\r\n");
         EXPECT_EQ(readFile(previewFile()), preview);
         EXPECT_EQ(asBytes(main().get(main_window::kPreview, prop::picbox::kPicture)), shown);
         EXPECT_EQ(state().engraving.ToByteSet(), engraving);
         EXPECT_EQ(state().previewPath, previewPath);
         EXPECT_EQ(state().zoomSize, 301);
-        EXPECT_EQ(state().droppedFileName, text);
-        EXPECT_EQ(log(), logBefore);
+        EXPECT_EQ(state().droppedFileName, c.text);
         click(main_window::kReload);  // repeats the refusal
         EXPECT_EQ(dialogs.shown.size(), 2u);
         EXPECT_EQ(readFile(previewFile()), preview);
@@ -139,7 +161,7 @@ TEST_F(IntakeTest, RefusedDropKeepsThePreviousPictureEverywhere) {
 TEST_F(IntakeTest, PictureWhosePreviewFileCannotBeWrittenIsRefusedAndTouchesNothing) {
     std::filesystem::create_directory(previewFile());  // stands where the preview file goes
     drop(picture("fine.bmp", solid(50, 50, 0, 0, 0)));
-    EXPECT_EQ(dialogs.shown, (std::vector<Shown>{{"Wrong file type", 0, "Sorry "}}));
+    EXPECT_TRUE(refusalBoxes(dialogs.shown, 1));
     EXPECT_TRUE(state().engraving.empty());
     EXPECT_TRUE(state().previewPath.empty());
     EXPECT_TRUE(std::filesystem::is_directory(previewFile()));

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "../app/test_services.h"
 #include "app/console.h"
 #include "app/definitions/definitions.h"
 #include "app/model/properties.h"
@@ -22,36 +21,12 @@
 #include "link/serial_port.h"
 #include "link/usb_adapters.h"
 #include "pty_fixture.h"
+#include "support/test_services.h"
 
 namespace tessary::link {
 namespace {
 
 using namespace tessary::test;
-
-struct Box {
-    std::string text;
-    int code;
-    std::string title;
-    bool operator==(const Box&) const = default;
-};
-
-class RecordingDialogs : public Dialogs {
-  public:
-    void messageBox(std::string_view text, int code, std::string_view title) override {
-        boxes.push_back({std::string(text), code, std::string(title)});
-    }
-    std::vector<Box> boxes;
-};
-
-// Pauses nothing; its timers tick when the test says so.
-class NoPauses : public Clock {
-  public:
-    void sleep(std::chrono::milliseconds) override {}
-    std::unique_ptr<Ticker> every(std::chrono::milliseconds, std::function<void()> tick) override {
-        return ticks.add(std::move(tick));
-    }
-    testing::ManualTicks ticks;
-};
 
 std::string welcome() {
     std::string text;
@@ -127,10 +102,10 @@ class MainWindow : public ::testing::Test {
     }
 
     PortDir dir;
-    RecordingDialogs dialogs;
+    testing::RecordingDialogs dialogs;
     std::vector<int> attempts;
     std::vector<UsbDevice> usbDevices;  // what the system lists, for the missing-driver line
-    NoPauses clock;
+    testing::ScriptedClock clock;
 
   protected:
     qt::QtWindowHost host_;
@@ -161,8 +136,41 @@ TEST_F(MainWindow, StartUpFindsTheMachineOnCom5) {
                          "Succesed to connected the machine!\r\n\r\n" + portLine(5));
     EXPECT_EQ(controls(), connected(5));
     EXPECT_TRUE(portOpen());
-    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_TRUE(machine.read(1, 100ms).empty()) << "connecting writes nothing to the machine";
+}
+
+TEST_F(MainWindow, TheScansFirstAttemptOpensCom1AndTheLogNamesCom1) {
+    Pty machine;
+    dir.link(1, machine.slavePath());
+    start();
+    EXPECT_EQ(attempts, scanUpTo(0));
+    EXPECT_TRUE(log().ends_with("Succesed to connected the machine!\r\n\r\n" + portLine(1)));
+    EXPECT_EQ(controls(), connected(0)) << "the list keeps its COM0 entry";
+}
+
+// A port that another program holds is named, after the usual texts, both by the scan and by Connect.
+TEST_F(MainWindow, APortHeldByAnotherProgramIsNamed) {
+    Pty machine;
+    dir.link(3, machine.slavePath());
+    RecordingSink otherSink;
+    SerialPort other(main_window::kPort, PortSettings{}, otherSink);
+    other.write(prop::serial::kPortNumber, 3);
+    ASSERT_TRUE(other.Open());
+    const std::string inUse = "COM3 is in use by another program\r\n\r\n";
+    start();
+    EXPECT_EQ(log(), welcome() + "Automatic Connecting...\r\n\r\n" +
+                         "Change another USB port and try again\r\n\r\n" + inUse);
+    main().set(main_window::kComList, prop::combobox::kSelection, 3);
+    const std::string before = log();
+    click(main_window::kConnect);
+    EXPECT_EQ(log(), before + "Connecting...\r\n\r\nconnection failed!\r\n\r\n" +
+                         "change anyother port and try again\r\n\r\n" + inUse);
+    EXPECT_EQ(dialogs.shown.back(), (testing::ShownMessage{"Empty Port", 0, "ERROR"}));
+    // Once it lets go, the port connects as any other.
+    other.Close();
+    click(main_window::kConnect);
+    EXPECT_EQ(controls(), connected(3));
 }
 
 TEST_F(MainWindow, AMachineThatVanishesDuringTheScanIsPassedOver) {
@@ -178,13 +186,14 @@ TEST_F(MainWindow, AMachineThatVanishesDuringTheScanIsPassedOver) {
     EXPECT_EQ(attempts, scanUpTo(5));
     EXPECT_EQ(controls(), connected(5));
     EXPECT_TRUE(log().ends_with("Succesed to connected the machine!\r\n\r\n" + portLine(5)));
-    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_TRUE(dialogs.shown.empty());
 }
 
 TEST_F(MainWindow, StartUpWithoutPortsTries32TimesAndOffersTheComList) {
     start();
     EXPECT_EQ(scanned(attempts), scanUpTo(31));
-    EXPECT_EQ(dialogs.boxes, (std::vector<Box>{{"Automatic connection failed !", 0, "Information"}}));
+    EXPECT_EQ(dialogs.shown,
+              (std::vector<testing::ShownMessage>{{"Automatic connection failed !", 0, "Information"}}));
     EXPECT_EQ(log(), welcome() + "Automatic Connecting...\r\n\r\n" +
                          "Change another USB port and try again\r\n\r\n");
     EXPECT_EQ(controls(), disconnected(0));
@@ -218,7 +227,7 @@ TEST_F(MainWindow, AMachineOnCom32IsNotScannedButConnectsByHand) {
     EXPECT_TRUE(log().ends_with("Connecting...\r\n\r\nConnected!\r\n\r\n" + portLine(32)));
 }
 
-TEST_F(MainWindow, Com0OpensCom1AndTheLogNamesCom0) {
+TEST_F(MainWindow, Com0OpensCom1AndTheLogNamesTheOpenedPort) {
     start();
     Pty machine;
     dir.link(1, machine.slavePath());
@@ -226,7 +235,7 @@ TEST_F(MainWindow, Com0OpensCom1AndTheLogNamesCom0) {
     click(main_window::kConnect);
     EXPECT_EQ(attempts, std::vector<int>{1});
     EXPECT_EQ(controls(), connected(0));
-    EXPECT_TRUE(log().ends_with("Connecting...\r\n\r\nConnected!\r\n\r\n" + portLine(0)));
+    EXPECT_TRUE(log().ends_with("Connecting...\r\n\r\nConnected!\r\n\r\n" + portLine(1)));
 }
 
 TEST_F(MainWindow, DisconnectThenConnectReopensTheSelectedPort) {
@@ -254,9 +263,9 @@ TEST_F(MainWindow, AFailedManualConnectionChangesNothingButTheLog) {
     start();
     main().set(main_window::kComList, prop::combobox::kSelection, 7);
     const std::string before = log();
-    dialogs.boxes.clear();
+    dialogs.shown.clear();
     click(main_window::kConnect);
-    EXPECT_EQ(dialogs.boxes, (std::vector<Box>{{"Empty Port", 0, "ERROR"}}));
+    EXPECT_EQ(dialogs.shown, (std::vector<testing::ShownMessage>{{"Empty Port", 0, "ERROR"}}));
     EXPECT_EQ(
         log(),
         before + "Connecting...\r\n\r\nconnection failed!\r\n\r\nchange anyother port and try again\r\n\r\n");
@@ -312,7 +321,7 @@ TEST_F(MainWindow, AVanishedMachineIsShownDisconnectedAndReopenedWhenItComesBack
         processFor(50ms);
         EXPECT_EQ(gained(), c.logAfterLoss);
         EXPECT_EQ(controls(), disconnected(5));
-        EXPECT_TRUE(dialogs.boxes.empty());
+        EXPECT_TRUE(dialogs.shown.empty());
         clock.ticks.tick(LostPortWatch::kLookEvery + 1);
         EXPECT_EQ(gained(), "") << "nothing to reopen while the link leads nowhere";
         if (c.pickedMeanwhile >= 0)

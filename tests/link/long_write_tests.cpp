@@ -5,6 +5,8 @@
 
 #include <QCoreApplication>
 #include <QTimer>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "app/definitions/unit_names.h"
@@ -28,21 +30,33 @@ TEST(LongWrite, KeepsTheThreadGoingHoldsReceivedBytesAndReportsProgress) {
 
     const Bytes big(1 << 20, 0x55);
     std::size_t taken = 0;
-    // The machine reads nothing for a while, so the write has to wait; it sends a byte meanwhile.
+    // Each report of progress while the write waits is counted, so that the machine can act between them.
+    std::mutex mutex;
+    std::condition_variable reported;
+    int reports = 0;
+    const auto afterReports = [&](int n) {
+        std::unique_lock lock(mutex);
+        return reported.wait_for(lock, 10s, [&] { return reports >= n; });
+    };
+    // The machine reads nothing until the write has had to wait; it sends a byte meanwhile.
     std::thread machine([&] {
-        std::this_thread::sleep_for(100ms);
-        pty.write({0x42});
-        std::this_thread::sleep_for(100ms);
+        if (afterReports(1)) pty.write({0x42});
+        afterReports(3);
         taken = pty.read(big.size(), 2s).size();
     });
     bool timerRan = false;
-    QTimer::singleShot(20, [&] { timerRan = true; });
+    QTimer::singleShot(0, [&] { timerRan = true; });
     std::vector<std::size_t> progress;
     std::size_t deliveredDuring = 0;
     const bool ok = port.SendData(SendValue(big), [&](std::size_t sent, std::size_t total) {
         EXPECT_EQ(total, big.size());
         progress.push_back(sent);
         deliveredDuring += sink.events.size();
+        {
+            std::lock_guard lock(mutex);
+            ++reports;
+        }
+        reported.notify_all();
     });
     machine.join();
 

@@ -240,15 +240,16 @@ TEST_F(OpenPort, TheMachinesBytesSurviveThePurgeThatStartsEachWrite) {
 }
 
 TEST_F(OpenPort, AMachineUnpluggedDuringAWriteEndsItAtOnceAndIsToldOnce) {
-    // The machine reads nothing, so the write waits for room; the loss must end it well before its stall.
-    std::thread unplug([&] {
-        std::this_thread::sleep_for(300ms);
-        pty.closeMaster();
-    });
+    // The machine reads nothing, so the write waits for room; it is unplugged while the write waits, and the
+    // loss must end the write well before its stall.
+    bool unplugged = false;
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(port->SendData(Bytes(1 << 20, 0x55)));
+    EXPECT_FALSE(port->SendData(Bytes(1 << 20, 0x55), [&](std::size_t, std::size_t) {
+        if (!unplugged) pty.closeMaster();
+        unplugged = true;
+    }));
+    EXPECT_TRUE(unplugged);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1500ms);
-    unplug.join();
     processFor(100ms);
     EXPECT_EQ(sink.events, (std::vector<RaisedEvent>{{main_window::kPort, event::kDeviceGone, 0}}));
 }

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 // What the handlers need from the outside world, replaceable in tests.
 #include <chrono>
 #include <functional>
@@ -47,6 +49,13 @@ class Dialogs {
                                                 std::string_view filters) {
         (void)title, (void)folder, (void)filters;
         return std::nullopt;
+    }
+    // A question with a button for each choice, modal as messageBox; the index of the choice taken, or the
+    // last choice (which must be the one that changes nothing) when the box is closed otherwise.
+    virtual std::size_t ask(std::string_view text, std::string_view title,
+                            const std::vector<std::string>& choices) {
+        (void)text, (void)title;
+        return choices.empty() ? 0 : choices.size() - 1;
     }
 };
 

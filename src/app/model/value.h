@@ -7,9 +7,9 @@
 #include <variant>
 #include <vector>
 
-namespace tessary {
+#include "app/model/bytes.h"
 
-using Bytes = std::vector<std::uint8_t>;
+namespace tessary {
 
 // integer (booleans, choices and colours are integers too), text (UTF-8), byte data.
 using Value = std::variant<std::int32_t, std::string, Bytes>;

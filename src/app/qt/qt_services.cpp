@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/qt/qt_services.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 #include <QString>
 #include <QTimer>
@@ -114,6 +116,23 @@ std::optional<std::string> MessageBoxes::openFile(std::string_view title, std::s
         QFileDialog::getOpenFileName(nullptr, fromUtf8(title), fromUtf8(folder), fromUtf8(filters));
     if (chosen.isEmpty()) return std::nullopt;
     return chosen.toStdString();
+}
+
+std::size_t MessageBoxes::ask(std::string_view text, std::string_view title,
+                              const std::vector<std::string>& choices) {
+    QMessageBox box(QMessageBox::Question, fromUtf8(title), fromUtf8(text), QMessageBox::NoButton);
+    box.setWindowModality(Qt::ApplicationModal);
+    std::vector<QAbstractButton*> buttons;
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        const bool last = i + 1 == choices.size();
+        buttons.push_back(
+            box.addButton(fromUtf8(choices[i]), last ? QMessageBox::RejectRole : QMessageBox::AcceptRole));
+    }
+    if (!buttons.empty()) box.setEscapeButton(buttons.back());
+    box.exec();
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+        if (box.clickedButton() == buttons[i]) return i;
+    return choices.empty() ? 0 : choices.size() - 1;
 }
 
 void installProgramErrorBox() { setProgramErrorHandler(&showProgramError); }

@@ -21,6 +21,8 @@ class MessageBoxes : public Dialogs {
     void messageBox(std::string_view text, int code, std::string_view title) override;
     std::optional<std::string> openFile(std::string_view title, std::string_view folder,
                                         std::string_view filters) override;
+    std::size_t ask(std::string_view text, std::string_view title,
+                    const std::vector<std::string>& choices) override;
 };
 
 // QSettings in the user's configuration folder: $XDG_CONFIG_HOME/tessary/tessary.conf (else ~/.config/...),

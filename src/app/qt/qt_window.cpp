@@ -69,6 +69,10 @@ std::string droppedFilesText(const std::vector<std::string>& paths) {
 }
 
 void WindowWidget::closeEvent(QCloseEvent* e) {
+    if (owner_ && !owner_->mayClose()) {
+        e->ignore();
+        return;
+    }
     e->accept();
     inClose_ = true;
     if (owner_) owner_->closeRequested();  // may destroy the owner, never this widget at once
@@ -340,6 +344,10 @@ void QtWindow::raise(const std::string& unit, int event, const EventArgs& args) 
 
 void QtWindow::close() {
     if (widget_ && !widget_->inClose()) widget_->close();
+}
+
+bool QtWindow::mayClose() {
+    return !(console_.hasMainWindow() && &console_.main() == this) || console_.mayCloseMainWindow();
 }
 
 void QtWindow::closeRequested() {

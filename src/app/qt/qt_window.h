@@ -74,6 +74,8 @@ class QtWindow : public Window, public EventSink {
 
     // From the widget.
     void closeRequested();
+    // Whether the operator's close may go ahead (the main window asks the console).
+    bool mayClose();
     void keyDown(QKeyEvent* e);
     // The text of a files-dropped event for a drag; nullopt when the drop target refuses it.
     std::optional<std::string> acceptedDrop(const QMimeData* data) const;

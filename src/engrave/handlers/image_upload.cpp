@@ -10,6 +10,7 @@
 #include "app/shell/control_states.h"
 #include "engrave/handlers/engrave_handlers.h"
 #include "engrave/handlers/job_display.h"
+#include "engrave/handlers/job_guard.h"
 #include "engrave/handlers/machine_port.h"
 #include "engrave/log_texts.h"
 #include "engrave/protocol.h"
@@ -70,6 +71,7 @@ void onUploadImage(Console& console, const EventArgs&) {
     DeliveryHold hold;
     jobProgress(console).imageErased();
     forgetJobBar(console);
+    previewIsSentImage(console);
     const image::Bytes imageData = engraving.ToByteSet();
     const bool sent = eraseAndSend(console, imageData);
     main.showProgress(main_window::kPreviewGroup, {});

@@ -52,6 +52,13 @@ void showJobProgress(Console& console) {
         {std::move(text), job.progress.done(), std::max<std::int64_t>(job.progress.total(), 1)});
 }
 
+void showJobNote(Console& console, std::string text) {
+    Job& job = console.state<Job>();
+    if (job.progress.state() != JobProgress::State::Idle || text == job.shown) return;
+    job.shown = text;
+    console.main().showProgress(main_window::kPreviewGroup, {std::move(text), 0, 1});
+}
+
 void forgetJobBar(Console& console) { console.state<Job>().shown.clear(); }
 
 void redrawCanvas(Console& console, const image::Raster& picture) {

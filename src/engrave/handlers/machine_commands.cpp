@@ -8,6 +8,7 @@
 #include "app/shell/control_states.h"
 #include "engrave/handlers/engrave_handlers.h"
 #include "engrave/handlers/job_display.h"
+#include "engrave/handlers/job_guard.h"
 #include "engrave/handlers/machine_port.h"
 #include "engrave/jog_keys.h"
 #include "engrave/log_texts.h"
@@ -49,6 +50,7 @@ void freshCanvas(Console& console) {
 
 void onStart(Console& console, const EventArgs&) {
     if (!command(console, Message::StartCarving)) return;
+    guardJob(console);
     if (jobProgress(console).start(console.clock().now())) freshCanvas(console);
     showJobProgress(console);
     for (std::string_view unit :

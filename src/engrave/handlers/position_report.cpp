@@ -4,6 +4,7 @@
 #include "app/definitions/unit_names.h"
 #include "engrave/handlers/engrave_handlers.h"
 #include "engrave/handlers/job_display.h"
+#include "engrave/handlers/job_guard.h"
 #include "engrave/report_decoder.h"
 
 namespace tessary::engrave {
@@ -34,7 +35,8 @@ void onPositionReport(Console& console, const EventArgs& args) {
             showJobProgress(console);
             break;
     }
-    if (!onSurface(*position)) return;
+    if (job.state() == JobProgress::State::Idle) noteEarlierJob(console);
+    if (!onSurface(*position) || !marksOnPreview(console)) return;
     console.main().drawPanel(main_window::kCanvas).plotMark(position->x, position->y, kReportColour);
 }
 

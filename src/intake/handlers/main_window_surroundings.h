@@ -12,6 +12,7 @@
 #include "image/picture.h"
 #include "intake/intake.h"
 #include "intake/main_window_panels.h"
+#include "platform/paths.h"
 
 namespace tessary::intake {
 
@@ -35,6 +36,16 @@ class MainWindowSurroundings : public Surroundings {
         console_.main().set(main_window::kPreview, prop::picbox::kPicture, bmp);
     }
     void wrongFileType() override { console_.dialogs().messageBox(kWrongFileType, 0, kWrongFileTypeTitle); }
+    // The box says which file and why, under its usual text; the log keeps the whole path.
+    void refused(std::string_view file, std::string_view reason) override {
+        const std::string name = platform::textFromPath(platform::pathFromText(file).filename());
+        const std::string who = name.empty() ? std::string(file) : name;
+        console_.dialogs().messageBox(
+            std::string(kWrongFileType) + "\n\n" + (who.empty() ? "" : who + ": ") + std::string(reason), 0,
+            kWrongFileTypeTitle);
+        console_.appendLog("Not taken in: " + (file.empty() ? std::string() : std::string(file) + ": ") +
+                           std::string(reason) + "\r\n\r\n");
+    }
     void noText() override { console_.dialogs().messageBox(kNoText, 0, "Text"); }
     void drawRulers() override { intake::drawRulers(console_.main()); }
     void enableImageControls() override {

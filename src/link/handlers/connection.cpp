@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/definitions/unit_names.h"
 #include "app/model/properties.h"
@@ -27,16 +29,26 @@ bool openPort(Window& main) {
     return port && port->Open();
 }
 
+// A port that another program holds (another console, a terminal, a firmware tool) is named, since nothing
+// else would tell the operator why it does not open.
+std::string inUseLine(Window& main) {
+    auto* port = dynamic_cast<SerialPort*>(&main.unit(main_window::kPort));
+    if (!port || port->lastRefusal() != OpenRefusal::InUse) return {};
+    return "COM" + std::to_string(main.getInt(main_window::kPort, prop::serial::kPortNumber)) +
+           " is in use by another program\r\n\r\n";
+}
+
 // An adapter that the system sees without a port, or with one the scan does not reach, is the likeliest
 // reason that nothing opened.
 void logUnreachableAdapters(Console& console) {
     for (const std::string& line : unreachableAdapterLines(kLastScannedPort)) console.appendLog(line);
 }
 
-std::string portLine(int number) {
+// Names the port that was opened: the list's "COM0" entry opens COM1.
+std::string portLine(Window& main) {
     return "Port\xEF\xBC\x9A"
            "COM" +
-           std::to_string(number) + "\r\n\r\n";
+           std::to_string(main.getInt(main_window::kPort, prop::serial::kPortNumber)) + "\r\n\r\n";
 }
 
 void showConnected(Window& main) {
@@ -67,11 +79,11 @@ void stopWatching(Console& console) {
 }
 
 // As a successful Connect leaves the window and the log.
-void showConnectedByHand(Console& console, int listEntry) {
+void showConnectedByHand(Console& console) {
     Window& main = console.main();
     showConnected(main);
     console.appendLog("Connected!\r\n\r\n");
-    console.appendLog(portLine(listEntry));
+    console.appendLog(portLine(main));
     shell::applyConnectedState(console);
     main.set(main_window::kDisconnect, prop::kVisible, 1);
     main.set(main_window::kComList, prop::kVisible, 0);
@@ -97,7 +109,7 @@ void reconnect(Console& console) {
     showConnected(main);
     main.set(main_window::kComList, prop::combobox::kSelection, listEntry);
     console.appendLog(kReconnectedLine);
-    console.appendLog(portLine(listEntry));
+    console.appendLog(portLine(main));
     shell::applyConnectedState(console);
     main.set(main_window::kDisconnect, prop::kVisible, 1);
     main.set(main_window::kComList, prop::kVisible, 0);
@@ -122,7 +134,7 @@ void connectArrived(Console& console) {
         stopWatching(console);
         main.set(main_window::kComList, prop::combobox::kSelection, n);
         console.appendLog("Connecting...\r\n\r\n");
-        showConnectedByHand(console, n);
+        showConnectedByHand(console);
         return;
     }
 }
@@ -165,12 +177,14 @@ void manualConnection(Console& console, const EventArgs&) {
              main.getInt(main_window::kComList, prop::combobox::kSelection));
     console.appendLog("Connecting...\r\n\r\n");
     if (openPort(main)) {
-        showConnectedByHand(console, main.getInt(main_window::kComList, prop::combobox::kSelection));
+        showConnectedByHand(console);
         return;
     }
+    const std::string inUse = inUseLine(main);
     console.dialogs().messageBox("Empty Port", 0, "ERROR");
     console.appendLog("connection failed!\r\n\r\n");
     console.appendLog("change anyother port and try again\r\n\r\n");
+    if (!inUse.empty()) console.appendLog(inUse);
     logUnreachableAdapters(console);
 }
 
@@ -179,12 +193,18 @@ void automaticConnection(Console& console, const EventArgs&) {
     console.appendLog("Automatic Connecting...\r\n\r\n");
     // PortNumber stores 0 as 1, so the scan opens COM1 twice and never reaches COM32. USB adapters come
     // first where the system numbers the ports.
+    std::vector<std::string> inUse;
     for (const int n : startupScanOrder(kScanAttempts)) {
         main.set(main_window::kPort, prop::serial::kPortNumber, n);
-        if (!openPort(main)) continue;
+        if (!openPort(main)) {
+            const std::string line = inUseLine(main);
+            if (!line.empty() && std::find(inUse.begin(), inUse.end(), line) == inUse.end())
+                inUse.push_back(line);
+            continue;
+        }
         showConnected(main);
         console.appendLog("Succesed to connected the machine!\r\n\r\n");
-        console.appendLog(portLine(n));
+        console.appendLog(portLine(main));
         main.set(main_window::kComList, prop::combobox::kSelection, n);
         shell::applyConnectedState(console);
         announceConnected(console);
@@ -194,6 +214,7 @@ void automaticConnection(Console& console, const EventArgs&) {
     auto arrival = std::make_unique<PortArrivalWatch>(kLastScannedPort);
     console.dialogs().messageBox("Automatic connection failed !", 0, "Information");
     console.appendLog("Change another USB port and try again\r\n\r\n");
+    for (const std::string& line : inUse) console.appendLog(line);
     logUnreachableAdapters(console);
     main.set(main_window::kComList, prop::kVisible, 1);
     main.set(main_window::kDisconnect, prop::kVisible, 0);

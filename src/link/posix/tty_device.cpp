@@ -60,16 +60,37 @@ void reportPermissionDenied(const std::string& path) {
                      device.c_str());
 }
 
+OpenRefusal refusalOf(int error) {
+    switch (error) {
+        case EBUSY:
+            return OpenRefusal::InUse;
+        case EACCES:
+        case EPERM:
+            return OpenRefusal::NoPermission;
+        case ENOENT:
+        case ENXIO:
+        case ENODEV:
+            return OpenRefusal::NotThere;
+        default:
+            return OpenRefusal::NotUsable;
+    }
+}
+
 }  // namespace
 
-std::unique_ptr<PortDevice> openPortDevice(const std::string& path, const PortSettings& settings) {
+std::unique_ptr<PortDevice> openPortDevice(const std::string& path, const PortSettings& settings,
+                                           OpenRefusal* refusal) {
     int error = 0;
     auto device = TtyDevice::open(path, error);
+    if (refusal) *refusal = device ? OpenRefusal::None : refusalOf(error);
     if (!device) {
         if (error == EACCES || error == EPERM) reportPermissionDenied(path);
         return nullptr;
     }
-    if (!device->configure(settings)) return nullptr;
+    if (!device->configure(settings)) {
+        if (refusal) *refusal = OpenRefusal::NotUsable;
+        return nullptr;
+    }
     device->purge();
     return device;
 }

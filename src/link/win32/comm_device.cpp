@@ -75,21 +75,29 @@ bool bluetoothLink(const std::wstring& path) {
            _wcsnicmp(target, L"\\Device\\Bth", 11) == 0;
 }
 
-std::unique_ptr<PortDevice> openDevice(const std::wstring& path, const PortSettings& settings) {
-    auto device = CommDevice::open(path);
-    if (!device || !device->configure(settings)) return nullptr;
+std::unique_ptr<PortDevice> openDevice(const std::wstring& path, const PortSettings& settings,
+                                       OpenRefusal* refusal) {
+    auto device = CommDevice::open(path, refusal);
+    if (!device) return nullptr;
+    if (!device->configure(settings)) {
+        if (refusal) *refusal = OpenRefusal::NotUsable;
+        return nullptr;
+    }
     device->purge();
     return device;
 }
 
 }  // namespace
 
-std::unique_ptr<PortDevice> openPortDevice(const std::string& path, const PortSettings& settings) {
+std::unique_ptr<PortDevice> openPortDevice(const std::string& path, const PortSettings& settings,
+                                           OpenRefusal* refusal) {
     const std::wstring wide = widen(path);
     // The window waits for a Bluetooth link only so long; other ports open or fail at once.
-    if (bluetoothLink(wide))
-        return openWithin(kOpenLimit, [wide, settings] { return openDevice(wide, settings); });
-    return openDevice(wide, settings);
+    if (bluetoothLink(wide)) {
+        if (refusal) *refusal = OpenRefusal::NotUsable;
+        return openWithin(kOpenLimit, [wide, settings] { return openDevice(wide, settings, nullptr); });
+    }
+    return openDevice(wide, settings, refusal);
 }
 
 CommDevice::Request::Request() { overlapped.hEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr); }
@@ -98,15 +106,36 @@ CommDevice::Request::~Request() {
     if (overlapped.hEvent) ::CloseHandle(overlapped.hEvent);
 }
 
-std::unique_ptr<CommDevice> CommDevice::open(const std::wstring& path) {
+std::unique_ptr<CommDevice> CommDevice::open(const std::wstring& path, OpenRefusal* refusal) {
+    const auto refuse = [refusal](OpenRefusal why) {
+        if (refusal) *refusal = why;
+        return nullptr;
+    };
     HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_OVERLAPPED, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return nullptr;
-    HANDLE hold = ::GetFileType(handle) == FILE_TYPE_CHAR ? holdPort(handle, path) : nullptr;
+    if (handle == INVALID_HANDLE_VALUE) {
+        switch (::GetLastError()) {
+            // A COM port that another program holds answers "access denied".
+            case ERROR_ACCESS_DENIED:
+            case ERROR_SHARING_VIOLATION:
+                return refuse(OpenRefusal::InUse);
+            case ERROR_FILE_NOT_FOUND:
+            case ERROR_PATH_NOT_FOUND:
+                return refuse(OpenRefusal::NotThere);
+            default:
+                return refuse(OpenRefusal::NotUsable);
+        }
+    }
+    if (::GetFileType(handle) != FILE_TYPE_CHAR) {
+        ::CloseHandle(handle);
+        return refuse(OpenRefusal::NotUsable);
+    }
+    HANDLE hold = holdPort(handle, path);
     if (!hold) {
         ::CloseHandle(handle);
-        return nullptr;
+        return refuse(OpenRefusal::InUse);
     }
+    if (refusal) *refusal = OpenRefusal::None;
     std::unique_ptr<CommDevice> device(new CommDevice(handle, hold));
     if (!device->wake_ || !device->read_->overlapped.hEvent || !device->write_->overlapped.hEvent)
         return nullptr;

@@ -23,7 +23,7 @@ class CommDevice final : public PortDevice {
   public:
     // Opens the device for overlapped I/O, not shared; nullptr when it does not exist, is held by another
     // program, or is no character device.
-    static std::unique_ptr<CommDevice> open(const std::wstring& path);
+    static std::unique_ptr<CommDevice> open(const std::wstring& path, OpenRefusal* refusal = nullptr);
     ~CommDevice() override;
     CommDevice(const CommDevice&) = delete;
     CommDevice& operator=(const CommDevice&) = delete;

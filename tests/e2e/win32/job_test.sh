@@ -74,7 +74,7 @@ wait_for 60 console_window || fail "no console window"
 window=$(xdotool search --name '^Tessary$' | head -1)
 expect_engraver "line opened by the console" 30
 expect_log "Succesed to connected the machine!" 30
-expect_log "Port：COM0" 5
+expect_log "Port：COM1" 5
 wait_for 30 test -f "$preview" || fail "the photo was not taken in"
 
 say "Send Image To Machine"

@@ -111,7 +111,7 @@ TEST_F(FileKindsTest, EveryReadingPathRefusesWhatIsNotARegularFileWithoutBlockin
         dialogs.shown.clear();
         drop(kind);
         click(main_window::kReload);
-        EXPECT_EQ(dialogs.shown, (std::vector<Shown>(2, {"Wrong file type", 0, "Sorry "})));
+        EXPECT_TRUE(refusalBoxes(dialogs.shown, 2));
         EXPECT_EQ(readFile(previewFile()), preview);
 
         image::Raster whole;
@@ -121,10 +121,10 @@ TEST_F(FileKindsTest, EveryReadingPathRefusesWhatIsNotARegularFileWithoutBlockin
 
         const ToolRun run = prepare(dir, kind, out);
         EXPECT_EQ(run.status, 1);
-        EXPECT_EQ(run.err, "Wrong file type\n");
+        EXPECT_TRUE(run.err.starts_with("Wrong file type: ")) << run.err;
         EXPECT_FALSE(fs::exists(out));
     }
-    EXPECT_EQ(log(), logBefore);
+    EXPECT_EQ(withoutRefusals(log()), logBefore);
 
     // The same kinds where something is written: the converter's destination and tessary-prepare's OUT; a
     // folder where the preview file goes.
@@ -137,7 +137,7 @@ TEST_F(FileKindsTest, EveryReadingPathRefusesWhatIsNotARegularFileWithoutBlockin
     fs::create_directory(previewFile());
     dialogs.shown.clear();
     drop(good);
-    EXPECT_EQ(dialogs.shown, (std::vector<Shown>{{"Wrong file type", 0, "Sorry "}}));
+    EXPECT_TRUE(refusalBoxes(dialogs.shown, 1));
     EXPECT_TRUE(fs::is_directory(previewFile()));
 }
 
