@@ -82,7 +82,8 @@ TEST_F(DitheringHint, OfferedOnceForAPhotoAndItsButtonSwitchesToDithering) {
     const std::string thresholdLog = log();
     EXPECT_EQ(thresholdLog.find("photo"), std::string::npos) << "the hint is no log line";
 
-    console().dispatch(mainWindowDefinition(), main_window::kPreview, event::kMenuItem, {});  // Picture options
+    console().dispatch(mainWindowDefinition(), main_window::kPreview, event::kMenuItem,
+                       {});  // Picture options
     QPushButton* use = nullptr;
     for (auto* b : notice()->findChildren<QPushButton*>())
         if (b->text().toStdString() == kDitheringAction) use = b;
@@ -98,7 +99,8 @@ TEST_F(DitheringHint, OfferedOnceForAPhotoAndItsButtonSwitchesToDithering) {
               static_cast<int>(image::Conversion::FloydSteinberg));
 
     // Back to the plain threshold: the same photo gives the same bytes and lines, and no second hint.
-    console().dispatch(pictureOptionsWindowDefinition(), picture_options_window::kDefaults, event::kClick, {});
+    console().dispatch(pictureOptionsWindowDefinition(), picture_options_window::kDefaults, event::kClick,
+                       {});
     main().set(main_window::kLog, prop::editbox::kContent, std::string());
     drop(photo);
     EXPECT_FALSE(noticeShown()) << "once a run";

@@ -117,7 +117,7 @@ TEST_F(OtherWaysIn, TheChooserOpensInTheFolderLastUsedInAnEarlierRun) {
     };
     for (const Case& c : cases) {
         c.before();
-        NoPauses clock;
+        tessary::testing::ScriptedClock clock;
         qt::QtWindowHost host;
         HandlerRegistry handlers;
         Console next(clock, dialogs, host, handlers);
