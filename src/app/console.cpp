@@ -107,17 +107,19 @@ void Console::openModal(const WindowDef& def) {
 }
 
 void Console::dispatch(const WindowDef& def, const std::string& unit, int event, const EventArgs& args) {
-    const std::string* id = def.handlerFor(unit, event);
-    if (!id) return;
-    const Handler* handler = handlers_.find(*id);
+    if (const std::string* id = def.handlerFor(unit, event)) run(*id, args);
+}
+
+void Console::run(const std::string& id, const EventArgs& args) {
+    const Handler* handler = handlers_.find(id);
     if (!handler) return;
     ++dispatchDepth_;
     try {
         (*handler)(*this, args);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "tessary: handler \"%s\" failed: %s\n", id->c_str(), e.what());
+        std::fprintf(stderr, "tessary: handler \"%s\" failed: %s\n", id.c_str(), e.what());
     } catch (...) {
-        std::fprintf(stderr, "tessary: handler \"%s\" failed\n", id->c_str());
+        std::fprintf(stderr, "tessary: handler \"%s\" failed\n", id.c_str());
     }
     --dispatchDepth_;
     if (dispatchDepth_ == 0) destroyClosedWindows();

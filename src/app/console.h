@@ -101,6 +101,8 @@ class Console {
     void setSettings(Settings& settings) { settings_ = &settings; }
     // Calls the handler bound to (window, unit, event); nothing escapes it.
     void dispatch(const WindowDef& def, const std::string& unit, int event, const EventArgs& args);
+    // Runs the handler registered under `id` as an event would (a notice's button names its handler).
+    void run(const std::string& id, const EventArgs& args);
     const HandlerRegistry& handlers() const { return handlers_; }
 
   private:

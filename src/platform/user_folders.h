@@ -14,6 +14,11 @@ std::string runDirectory();
 // %APPDATA%\Tessary\tessary.ini.
 std::string settingsFile();
 
+// Where a file chooser starts when the user has chosen nothing yet: the user's Pictures folder (on Linux
+// XDG_PICTURES_DIR of user-dirs.dirs, on Windows the Pictures known folder), else the home folder; empty
+// when neither is known.
+std::string picturesFolder();
+
 // Whether the path holds a regular file or nothing at all (a FIFO or device there would block a reader).
 bool isRegularFileOrAbsent(const std::string& path);
 

@@ -6,6 +6,7 @@
 #include "intake/headless.h"
 #include "intake/intake.h"
 #include "intake_fixture.h"
+#include "platform/user_folders.h"
 
 namespace tessary::intake::testing {
 namespace {
@@ -89,7 +90,8 @@ TEST_F(OtherWaysIn, ChosenAndStartFilesAreTakenInAsADrop) {
     const std::string secondLog = log();
     menuItem(1);
     ASSERT_EQ(dialogs.chooserFolders.size(), 4u);
-    EXPECT_EQ(dialogs.chooserFolders[0], "");
+    EXPECT_EQ(dialogs.chooserFolders[0], platform::picturesFolder());
+    EXPECT_FALSE(dialogs.chooserFolders[0].empty()) << "an empty folder opens the current one";
     EXPECT_EQ(dialogs.chooserFolders[2], dir.string());
     EXPECT_EQ(dialogs.chooserFolders[3], (dir / "sub").string());
     EXPECT_EQ(readFile(previewFile()), secondPreview);
@@ -97,6 +99,36 @@ TEST_F(OtherWaysIn, ChosenAndStartFilesAreTakenInAsADrop) {
     for (const char* pattern :
          {"*.jpg", "*.heic", "*.avif", "*.webp", "*.gif", "*.svg", "*.PCX", "All files (*)"})
         EXPECT_NE(dialogs.chooserFilters.find(pattern), std::string::npos) << pattern;
+}
+
+TEST_F(OtherWaysIn, TheChooserOpensInTheFolderLastUsedInAnEarlierRun) {
+    MemorySettings kept;
+    console().setSettings(kept);
+    std::filesystem::create_directories(dir / "sub");
+    dialogs.chooserAnswers = {picture("sub/one.bmp", solid(20, 20, 0, 0, 0))};
+    shortcut("Ctrl+O");
+
+    struct Case {
+        const char* name;
+        std::function<void()> before;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"kept folder", [] {}, (dir / "sub").string()},
+        {"kept folder gone", [&] { std::filesystem::remove_all(dir / "sub"); }, platform::picturesFolder()},
+    };
+    for (const Case& c : cases) {
+        c.before();
+        tessary::testing::ScriptedClock clock;
+        qt::QtWindowHost host;
+        HandlerRegistry handlers;
+        Console next(clock, dialogs, host, handlers);
+        next.setSettings(kept);
+        dialogs.chooserFolders.clear();
+        onOpenPicture(next, {});
+        ASSERT_EQ(dialogs.chooserFolders.size(), 1u) << c.name;
+        EXPECT_EQ(dialogs.chooserFolders[0], c.expected) << c.name;
+    }
 }
 
 }  // namespace

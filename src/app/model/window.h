@@ -43,6 +43,13 @@ struct Progress {
         0};  // > 0: the bar runs down by itself, the seconds left after the text
 };
 
+// A line of advice laid over the bottom of a unit, which does not stop the operator: a text and one button.
+struct Notice {
+    std::string text;     // empty: the notice goes
+    std::string action;   // the button's caption
+    std::string handler;  // the registered handler its click runs, once the notice has gone
+};
+
 class Window {
   public:
     virtual ~Window() = default;
@@ -66,6 +73,12 @@ class Window {
     virtual void showProgress(std::string_view unit, const Progress& progress) {
         (void)unit;
         (void)progress;
+    }
+
+    // Shows or hides the notice of a unit (a group box); a progress bar shown over the unit hides it.
+    virtual void showNotice(std::string_view unit, const Notice& notice) {
+        (void)unit;
+        (void)notice;
     }
 
     // Property access by unit name; an unknown unit is a program error.

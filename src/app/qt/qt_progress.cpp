@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/qt/qt_progress.h"
 
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
 #include <algorithm>
 #include <cmath>
 
@@ -64,6 +68,45 @@ void ProgressOverlay::tick() {
     setValue(ms);
     setFormat(text_ + QString::number(static_cast<int>(std::ceil(ms / 1000.0))) + QStringLiteral(" s"));
     if (ms == 0) timer_.stop();
+}
+
+NoticeOverlay::NoticeOverlay(QWidget* host, std::function<void(const std::string&)> act)
+    : QFrame(host), text_(new QLabel(this)), action_(new QPushButton(this)) {
+    setObjectName(QStringLiteral("notice"));
+    setFrameShape(QFrame::StyledPanel);
+    setAutoFillBackground(true);
+    text_->setWordWrap(true);
+    auto* close = new QToolButton(this);
+    close->setText(QStringLiteral("×"));
+    close->setToolTip(QStringLiteral("Close"));
+    close->setAutoRaise(true);
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(6, 2, 2, 2);
+    row->addWidget(text_, 1);
+    row->addWidget(action_);
+    row->addWidget(close);
+    QObject::connect(close, &QToolButton::clicked, this, [this] { hide(); });
+    QObject::connect(action_, &QPushButton::clicked, this, [this, act = std::move(act)] {
+        hide();
+        if (act) act(handler_);
+    });
+    hide();
+}
+
+void NoticeOverlay::show(const Notice& notice) {
+    if (notice.text.empty()) {
+        hide();
+        return;
+    }
+    handler_ = notice.handler;
+    text_->setText(toQString(notice.text));
+    action_->setText(toQString(notice.action));
+    QWidget* host = parentWidget();
+    const int width = std::max(host->width() - 2 * kMargin, 1);
+    const int height = std::max(heightForWidth(width), sizeHint().height());
+    setGeometry(kMargin, std::max(host->height() - height - kMargin, 0), width, height);
+    raise();
+    QFrame::show();
 }
 
 }  // namespace tessary::qt

@@ -287,7 +287,22 @@ void QtWindow::showProgress(std::string_view unit, const Progress& progress) {
                  .insert_or_assign(std::string(unit), QPointer<QWidget>(new ProgressOverlay(host->widget())))
                  .first;
     }
+    if (progress.total > 0 || progress.countdown.count() > 0) showNotice(unit, {});
     static_cast<ProgressOverlay*>(it->second.data())->show(progress);
+}
+
+void QtWindow::showNotice(std::string_view unit, const Notice& notice) {
+    auto* host = dynamic_cast<QtUnit*>(find(unit));
+    if (!host || !host->widget() || !exists()) return;
+    auto it = notices_.find(unit);
+    if (it == notices_.end() || !it->second) {
+        if (notice.text.empty()) return;
+        auto* overlay = new NoticeOverlay(host->widget(), [this](const std::string& handler) {
+            if (!handler.empty()) console_.run(handler, {});
+        });
+        it = notices_.insert_or_assign(std::string(unit), QPointer<QWidget>(overlay)).first;
+    }
+    static_cast<NoticeOverlay*>(it->second.data())->show(notice);
 }
 
 std::optional<std::string> QtWindow::acceptedDrop(const QMimeData* data) const {

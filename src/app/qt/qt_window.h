@@ -63,6 +63,7 @@ class QtWindow : public Window, public EventSink {
     DrawSurface& drawPanel(std::string_view unit) override;
     bool attachDropTarget(std::string_view unit) override;
     void showProgress(std::string_view unit, const Progress& progress) override;
+    void showNotice(std::string_view unit, const Notice& notice) override;
     void close() override;
 
     void raise(const std::string& unit, int event, const EventArgs& args) override;
@@ -97,6 +98,7 @@ class QtWindow : public Window, public EventSink {
     std::unique_ptr<QtUnit> self_;
     std::map<std::string, std::unique_ptr<Unit>, std::less<>> units_;
     std::map<std::string, QPointer<QWidget>, std::less<>> progressBars_;
+    std::map<std::string, QPointer<QWidget>, std::less<>> notices_;
 };
 
 // The drop text of a list of local files: one path alone, several each followed by "\r\n".

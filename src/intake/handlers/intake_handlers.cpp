@@ -3,7 +3,9 @@
 
 #include <array>
 #include <cstdlib>
+#include <filesystem>
 #include <string_view>
+#include <system_error>
 
 #include "app/definitions/definitions.h"
 #include "app/model/properties.h"
@@ -14,9 +16,11 @@
 #include "intake/handlers/main_window_surroundings.h"
 #include "intake/handlers/text_window.h"
 #include "intake/intake.h"
+#include "intake/photo_measure.h"
 #include "job/job_file.h"
 #include "job/replay.h"
 #include "platform/paths.h"
+#include "platform/user_folders.h"
 #include "tessary_resources.h"
 
 namespace tessary {
@@ -27,10 +31,53 @@ struct UnsavedOptionsState {
     bool said = false;
 };
 
-// Where the file chooser opens: the folder of the last picture chosen in it.
+// The folder of the last picture chosen in the file chooser, for the run (when the settings cannot keep it).
 struct OpenPictureState {
     std::string folder;
 };
+
+// Kept beside the picture options, so the next run's chooser opens there too.
+constexpr std::string_view kOpenFolderKey = "picture/openFolder";
+
+bool isFolder(const std::string& path) {
+    std::error_code error;
+    return !path.empty() && std::filesystem::is_directory(platform::pathFromText(path), error);
+}
+
+// Never the current folder (an installed program's own, with its plugin folders): a chooser given no
+// folder opens there.
+std::string chooserFolder(Console& console) {
+    const std::string& used = console.state<OpenPictureState>().folder;
+    if (isFolder(used)) return used;
+    if (const auto kept = console.settings().value(kOpenFolderKey); kept && isFolder(*kept)) return *kept;
+    return platform::picturesFolder();
+}
+
+// The dithering hint: offered once a run, for the first photo taken in with the plain threshold.
+struct DitheringHint {
+    bool offered = false;
+    bool showing = false;
+};
+
+void offerDithering(Console& console, IntakeResult result) {
+    DitheringHint& hint = console.state<DitheringHint>();
+    if (hint.showing) {
+        hint.showing = false;
+        console.main().showNotice(main_window::kPreviewGroup, {});
+    }
+    const ImageState& state = console.state<ImageState>();
+    if (hint.offered || result != IntakeResult::Prepared ||
+        state.options.mode != image::Conversion::Threshold || !looksLikePhoto(state.picture))
+        return;
+    hint.offered = hint.showing = true;
+    console.main().showNotice(main_window::kPreviewGroup,
+                              {std::string(kDitheringHint), std::string(kDitheringAction), "useDithering"});
+}
+
+void onUseDithering(Console& console, const EventArgs&) {
+    console.state<DitheringHint>().showing = false;
+    chooseConversion(console, image::Conversion::FloydSteinberg);
+}
 
 template <void (*Operation)(ImageState&, Surroundings&)>
 void viewOperation(Console& console, const EventArgs&) {
@@ -94,15 +141,16 @@ void onFilesDropped(Console& console, const EventArgs& args) {
         openJob(console, around, args.text);
         return;
     }
-    takeIn(console.state<ImageState>(), around, args.text);
+    offerDithering(console, takeIn(console.state<ImageState>(), around, args.text));
 }
 
 void onOpenPicture(Console& console, const EventArgs&) {
-    std::string& folder = console.state<OpenPictureState>().folder;
     const std::optional<std::string> path =
-        console.dialogs().openFile(kOpenPictureTitle, folder, pictureFilters(true));
+        console.dialogs().openFile(kOpenPictureTitle, chooserFolder(console), pictureFilters(true));
     if (!path || path->empty()) return;
+    std::string& folder = console.state<OpenPictureState>().folder;
     folder = platform::textFromPath(platform::pathFromText(*path).parent_path());
+    console.settings().setValue(kOpenFolderKey, folder);
     EventArgs drop;
     drop.text = *path;
     onFilesDropped(console, drop);
@@ -137,6 +185,7 @@ void registerIntakeHandlers(HandlerRegistry& registry) {
     registry.add("pictureOptionsClosing", intake::onPictureOptionsClosing);
     registry.add("closePictureOptions", intake::onClosePictureOptions);
     registry.add("openPicture", intake::onOpenPicture);
+    registry.add("useDithering", intake::onUseDithering);
     registerTextWindowHandlers(registry);
     registerLayoutWindowHandlers(registry);
 }

@@ -2,6 +2,7 @@
 #pragma once
 // The picture intake and the view operations as the main window's handlers.
 #include "app/console.h"
+#include "image/conversion.h"
 
 namespace tessary {
 
@@ -15,6 +16,11 @@ void onReload(Console& console, const EventArgs& args);
 // A file chosen in the file chooser (Ctrl+O, "Open picture…") is taken in as if it had been dropped.
 inline constexpr std::string_view kOpenPictureTitle = "Open picture";
 void onOpenPicture(Console& console, const EventArgs& args);
+// A photo taken in with the plain threshold: the bar over the preview offers a dithering conversion.
+inline constexpr std::string_view kDitheringHint =
+    "This looks like a photo: the plain threshold makes it a dark silhouette. Dithering keeps its shades.";
+inline constexpr std::string_view kDitheringAction = "Use dithering";
+
 // The main window is about to be destroyed: the preview file goes.
 void onMainWindowClosing(Console& console, const EventArgs& args);
 
@@ -26,6 +32,8 @@ void rememberOrSay(Console& console, bool remembered);
 
 // The conversion options the user chose, read from the settings once per run (before the first intake).
 void loadPictureOptions(Console& console);
+// The conversion set to `mode` (the other options kept) as if chosen in the Picture options window.
+void chooseConversion(Console& console, image::Conversion mode);
 // Context menu of the preview and Ctrl+Shift+P: opens the Picture options window (or brings it forward).
 void onOpenPictureOptions(Console& console, const EventArgs& args);
 // The window's created event: its controls show the current options.
@@ -47,7 +55,7 @@ void onClosePictureOptions(Console& console, const EventArgs& args);
 // "takeInPicture", "rotate", "zoomOut", "zoomIn", "reload", "deletePreviewFile", "openPictureOptions",
 // "showPictureOptions", "pictureOptionChanged", "pictureOptionSliding", "pictureOptionPressed",
 // "pictureOptionReleased", "pictureOptionsDefaults", "pictureOptionsClosing", "closePictureOptions",
-// "openPicture", "openTextWindow", "fillTextWindow", "takeInTypedText", "closeTextWindow".
+// "openPicture", "useDithering", "openTextWindow", "fillTextWindow", "takeInTypedText", "closeTextWindow".
 void registerIntakeHandlers(HandlerRegistry& registry);
 // "openLayoutWindow", "showLayoutWindow", "layoutItemChosen", "layoutNumbersChanged", "layoutRemove",
 // "layoutAddPicture", "layoutAddText", "layoutAddCode", "closeLayoutWindow".

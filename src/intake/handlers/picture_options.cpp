@@ -226,6 +226,16 @@ void loadPictureOptions(Console& console) {
     console.state<ImageState>().options = o;
 }
 
+void chooseConversion(Console& console, image::Conversion mode) {
+    loadPictureOptions(console);
+    image::ConversionOptions options = console.state<ImageState>().options;
+    if (options.mode == mode) return;
+    options.mode = mode;
+    if (Window* window = optionsWindow(console)) setControls(console, *window, options);
+    apply(console, options);
+    finishChange(console);
+}
+
 void onOpenPictureOptions(Console& console, const EventArgs&) {
     loadPictureOptions(console);
     console.openWindow(pictureOptionsWindowDefinition());

@@ -7,6 +7,8 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -84,6 +86,49 @@ std::string settingsFile() {
                                    ? std::string(config)
                                    : withoutTrailingSlash(homeDirectory(std::getenv("HOME"))) + "/.config";
     return folder + "/tessary/tessary.conf";
+}
+
+std::string picturesFolderFrom(std::string_view userDirs, const std::string& home) {
+    constexpr std::string_view kKey = "XDG_PICTURES_DIR=\"";
+    std::string found;
+    while (!userDirs.empty()) {
+        const std::size_t end = userDirs.find('\n');
+        std::string_view line = userDirs.substr(0, end);
+        userDirs = end == std::string_view::npos ? std::string_view() : userDirs.substr(end + 1);
+        while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+        if (line.substr(0, kKey.size()) != kKey) continue;
+        line.remove_prefix(kKey.size());
+        const std::size_t close = line.find('"');
+        if (close == std::string_view::npos) continue;
+        std::string_view value = line.substr(0, close);
+        if (value.substr(0, 5) == "$HOME" && (value.size() == 5 || value[5] == '/')) {
+            if (home.empty()) continue;
+            found = withoutTrailingSlash(home + std::string(value.substr(5)));
+        } else if (!value.empty() && value.front() == '/') {
+            found = withoutTrailingSlash(std::string(value));
+        } else {
+            continue;
+        }
+    }
+    return found == withoutTrailingSlash(home) ? std::string() : found;
+}
+
+std::string picturesFolder() {
+    const std::string home = withoutTrailingSlash(homeDirectory(std::getenv("HOME")));
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const std::string dirsFile =
+        (config != nullptr && config[0] == '/' ? std::string(config) : home + "/.config") + "/user-dirs.dirs";
+    std::string text;
+    struct stat st {};
+    // Only a small regular file is read: a FIFO put there would block the window thread.
+    if (::stat(dirsFile.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size < 65536) {
+        std::ifstream in(dirsFile, std::ios::binary);
+        text.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    const std::string pictures = picturesFolderFrom(text, home);
+    struct stat dir {};
+    if (!pictures.empty() && ::stat(pictures.c_str(), &dir) == 0 && S_ISDIR(dir.st_mode)) return pictures;
+    return home.empty() || home[0] != '/' ? std::string() : home;
 }
 
 bool isRegularFileOrAbsent(const std::string& path) {

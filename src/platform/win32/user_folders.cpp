@@ -60,6 +60,12 @@ std::string settingsFile() {
     return withoutTrailingSeparator(folder) + "\\Tessary\\tessary.ini";
 }
 
+std::string picturesFolder() {
+    std::string folder = win32::knownFolder(FOLDERID_Pictures);
+    if (folder.empty()) folder = environmentFolder(L"USERPROFILE");
+    return folder.empty() ? folder : withoutTrailingSeparator(folder);
+}
+
 bool isRegularFileOrAbsent(const std::string& path) {
     const std::wstring file = win32::filePath(path);
     if (file.empty()) return false;

@@ -82,5 +82,27 @@ TEST_F(FilesTest, AnInstalledProgramNeverWritesBesideItselfEvenAsRoot) {
     EXPECT_EQ(chooseRunDirectory(dir_.string(), runtime.c_str(), nullptr), dir_.string());
 }
 
+TEST(PicturesFolder, ReadFromUserDirsAsXdgUserDirsWritesIt) {
+    struct Case {
+        const char* userDirs;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"# written by "
+         "xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_PICTURES_DIR=\"$HOME/Bilder\"\n",
+         "/home/u/Bilder"},
+        {"XDG_PICTURES_DIR=\"/srv/photos/\"", "/srv/photos"},
+        {"  XDG_PICTURES_DIR=\"$HOME/A\"\nXDG_PICTURES_DIR=\"$HOME/B\"\n", "/home/u/B"},
+        {"XDG_PICTURES_DIR=\"$HOME/\"\n", ""},           // turned off: the home folder itself
+        {"#XDG_PICTURES_DIR=\"$HOME/Pictures\"\n", ""},  // a comment
+        {"XDG_PICTURES_DIR=\"Pictures\"\n", ""},         // neither $HOME nor absolute
+        {"XDG_PICTURES_DIR=\"$HOMEWORK\"\n", ""},
+        {"XDG_PICTURES_DIR=\"$HOME/Pictures\n", ""},  // no closing quote
+        {"", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(platform::picturesFolderFrom(c.userDirs, "/home/u"), c.expected) << c.userDirs;
+}
+
 }  // namespace
 }  // namespace tessary::image

@@ -3,8 +3,9 @@
 # The Windows installer as a user meets it, under wine in a fresh prefix: a silent install, the programs it
 # installed (--version, and a picture with a non-Latin name opened as "Open with" does), the Start-menu
 # shortcut and the association, a second install over the first, an install and an uninstall refused while
-# the console runs, then a silent uninstall that leaves no file, shortcut or registry entry behind; the same
-# for one user alone (/CurrentUser).
+# the console runs (the quiet uninstall registered in Apps & features ending with status 3), then that silent
+# uninstall, which leaves no file, shortcut or registry entry behind, keeps the user's settings and leaves no
+# copy of itself in the temporary folder; the same for one user alone (/CurrentUser).
 # Usage: installer_test.sh BUILD-DIR PICTURE (the installer is BUILD-DIR/packages/tessary-*-win64-setup.exe)
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -62,11 +63,27 @@ xdotool key --window "$(xdotool search --name '^Information$' | head -1)" Return
 wait_for 60 test -f "$preview" || fail "the console opened from Open with wrote no preview of $named"
 wait_for 10 cmp -s "$preview" "$work/prepared.bmp" || fail "the console's preview differs from tessary-prepare's"
 
+# The quiet uninstall that Apps & features registered, run as it is written there.
+quiet_uninstall() {
+  local command exe rest args
+  command=$(reg_value "$1" QuietUninstallString | sed -n 's/.*REG_SZ *//p')
+  [ -n "$command" ] || fail "no quiet uninstall registered under $1"
+  exe=${command#\"}
+  exe=${exe%%\"*}
+  rest=${command#\"$exe\"}
+  read -r -a args <<<"$rest"
+  wine_run "$exe" "${args[@]}"
+}
+no_copy_in_temp() { [ -z "$(find "$prefix/drive_c/users" -path '*Temp*' -iname '~nsu*' 2>/dev/null)" ]; }
+
 say "installing and uninstalling while the console runs: both refused, nothing changed"
 before=$(cd "$installed" && find . -type f -printf '%p %s %T@\n' | sort)
 status=0
 wine_run "$setup" /S || status=$?
 [ $status -ne 0 ] || fail "an install over a running console went ahead"
+status=0
+quiet_uninstall "$uninstall_key" || status=$?
+[ $status -eq 3 ] || fail "the registered quiet uninstall ended with $status while the console runs, not 3"
 # The uninstaller goes on from a copy of itself in the temporary folder (so that it can remove its own file),
 # and its exit status is the launcher's: what it did is seen once the copy has ended.
 no_uninstaller_copy() { ! pgrep -f '~nsu[0-9A-Fa-f]*[.]tmp' >/dev/null; }
@@ -76,6 +93,7 @@ wait_for 60 no_uninstaller_copy || fail "the uninstaller's copy did not end"
 [ -n "$(reg_value "$uninstall_key")" ] || fail "an uninstall while the console runs went ahead"
 [ "$(cd "$installed" && find . -type f -printf '%p %s %T@\n' | sort)" = "$before" ] ||
   fail "a refused install or uninstall changed the installed files"
+wait_for 30 no_copy_in_temp || fail "a refused uninstaller left in the temporary folder: $(find "$prefix/drive_c/users" -iname '~nsu*')"
 
 say "closing the console"
 wine_run taskkill /im tessary.exe >/dev/null 2>&1 || true
@@ -87,11 +105,14 @@ say "installing again over the first install"
 wine_run "$setup" /S || fail "the second install exited with $?"
 [ "$(find "$prefix/drive_c" -iname 'Tessary*.lnk' | wc -l)" = 1 ] || fail "the shortcut is there twice"
 
-say "uninstalling silently"
-wine_run 'C:\Program Files\Tessary\Uninstall.exe' /S || fail "the silent uninstall exited with $?"
-sleep 1
-wait_for 60 no_uninstaller_copy || fail "the uninstaller's copy did not end"
+say "uninstalling silently as Apps & features does: the settings stay"
+settings=$(ls -d "$prefix"/drive_c/users/*/AppData/Roaming | grep -v /Public/ | head -1)/Tessary
+mkdir -p "$settings"
+printf '[picture]\nconversion=floyd-steinberg\n' >"$settings/tessary.ini"
+quiet_uninstall "$uninstall_key" || fail "the registered quiet uninstall exited with $?"
 wait_for 10 test ! -e "$installed" || fail "Program Files\\Tessary is still there: $(ls -R "$installed")"
+[ -f "$settings/tessary.ini" ] || fail "the silent uninstall removed the user's settings"
+no_copy_in_temp || fail "the uninstaller left in the temporary folder: $(find "$prefix/drive_c/users" -iname '~nsu*')"
 [ ! -e "$shortcut" ] || fail "the shortcut is still there"
 for key in "$classes\\Tessary.Picture" "$classes\\Tessary.Job" "$classes\\.tessary" "$classes\\Applications\\tessary.exe" \
   "$uninstall_key"; do
@@ -115,6 +136,7 @@ wine_run "$profile/Uninstall.exe" /S || fail "the per-user uninstall exited with
 sleep 1
 wait_for 60 no_uninstaller_copy || fail "the uninstaller's copy did not end"
 wait_for 10 test ! -e "$profile" || fail "the user's Tessary folder is still there"
+wait_for 30 no_copy_in_temp || fail "the uninstaller's copy stayed in the temporary folder"
 [ ! -e "$user_shortcut" ] || fail "the user's shortcut is still there"
 for key in "$user_classes\\Tessary.Picture" "$user_classes\\Tessary.Job" "$user_classes\\.tessary" \
   "$user_classes\\Applications\\tessary.exe" "$user_uninstall_key"; do
@@ -131,4 +153,4 @@ wine_run "$portable/tessary-prepare.exe" "Z:$named" "Z:$work/portable.bmp" >/dev
   fail "tessary-prepare.exe from the archive refused $named"
 cmp -s "$work/portable.bmp" "$work/prepared.bmp" || fail "the archive's tessary-prepare.exe prepared it otherwise"
 
-say "passed: installed, ran, refused while running, reinstalled and removed without a trace, for all and for one user"
+say "passed: installed, ran, refused while running (status 3), reinstalled and removed without a trace but the settings, for all and for one user"
