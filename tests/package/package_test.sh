@@ -147,7 +147,9 @@ header=$(od -An -tx1 -N30 "$work/user/prepared.bmp" | tr -d ' \n')
 
 say "the desktop knows a job by its name and its first bytes, and the console's entry opens it"
 grep -qxF application/x-tessary-job /usr/share/mime/types || fail "the job type is not in the MIME database"
-grep -qxF 'application/x-tessary-job:*.tessary' /usr/share/mime/globs2 || fail "*.tessary is not a job by its name"
+# globs2 lines are "weight:type:glob".
+grep -qE '^[0-9]+:application/x-tessary-job:\*\.tessary(:|$)' /usr/share/mime/globs2 ||
+  fail "*.tessary is not a job by its name"
 grep -aqF mimetypeapplication/x-tessary-job /usr/share/mime/magic || fail "a job is not known by its first bytes"
 grep -q "^application/x-tessary-job=\(.*;\)\?$app_id\.desktop" /usr/share/applications/mimeinfo.cache ||
   fail "the desktop entry does not open jobs"
@@ -174,7 +176,7 @@ status=0
 as_user /usr/bin/tessary-prepare "$work/user/picture.heic" "$work/user/prepared.bmp" >"$work/prepare.log" 2>&1 ||
   status=$?
 [ "$status" = 1 ] && grep -q '^tessary-heif: HEIC and AVIF pictures are refused: ' "$work/prepare.log" &&
-  grep -qx 'Wrong file type' "$work/prepare.log" || {
+  grep -q '^Wrong file type: ' "$work/prepare.log" || {
   cat "$work/prepare.log" >&2
   fail "without its module a HEIC was not refused with a line saying why (status $status)"
 }
